@@ -1,0 +1,139 @@
+// Dot-command encoding and the command buffer.
+
+#include "commands/sp_cmd.h"
+
+#include <cstring>
+
+#include "frame/bus_comm.h"
+#include "frame/result_codes.h"
+#include "platform/log.h"
+
+namespace {
+
+constexpr const char* kBuildTag = "cSPCmd::buildSPCommand";
+constexpr const char* kBufferTag = "cSPCmd::BuildCommandBuffer";
+
+// Value of the hexadecimal token [begin, end) as one byte (the low 8 bits); false when the token is
+// empty or holds a character that is not a hexadecimal digit.
+bool hexToken(const char* begin, const char* end, uint8_t* value) {
+    if (begin == end) return false;
+    uint32_t result = 0;
+    for (const char* p = begin; p != end; ++p) {
+        char c = *p;
+        uint32_t digit;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<uint32_t>(c - '0');
+        } else if (c >= 'a' && c <= 'f') {
+            digit = static_cast<uint32_t>(c - 'a' + 10);
+        } else if (c >= 'A' && c <= 'F') {
+            digit = static_cast<uint32_t>(c - 'A' + 10);
+        } else {
+            return false;
+        }
+        result = ((result << 4) | digit) & 0xFFu;
+    }
+    *value = static_cast<uint8_t>(result);
+    return true;
+}
+
+}  // namespace
+
+uint8_t* cSPCmd::buildCommand(const char*) { return nullptr; }
+
+int32_t cSPCmd::getCommandData(int32_t, void*) { return ERR_FAILED; }
+
+uint8_t* cSPCmd::buildSPCommand(const char* dotCommand, int32_t commandType, const uint8_t* params,
+                                const uint8_t* data, int32_t paramCount, int32_t dataSize) {
+    yatLog(kBuildTag, "The spcmd paramsize [%d] datasize [%d] and command [%s]", paramCount, dataSize,
+           dotCommand != nullptr ? dotCommand : "(null)");
+    origCmdSize = 0;
+    built_ = false;
+    if (dotCommand == nullptr) return nullptr;
+
+    uint8_t bytes[wire::kMaxCommandBytes];
+    int32_t p = 0;  // next command byte
+    int32_t i = 0;  // next parameter
+    const char* token = dotCommand;
+    for (;;) {
+        const char* dot = std::strchr(token, '.');
+        bool last = dot == nullptr;
+        const char* end = last ? token + std::strlen(token) : dot;
+        if (last) yatLog(kBuildTag, "Reached the last character in the string and it is [%c]", *token != '\0' ? *token : ' ');
+        bool placeholder = *token == 'x' || *token == 'X';
+        if (placeholder && end - token != 1) placeholder = false;  // "xa" is no placeholder and no number
+        if (placeholder) {
+            if (i < paramCount && params != nullptr) {
+                if (p >= wire::kMaxCommandBytes) {
+                    yatLog(kBuildTag, "command [%s] has more than %d command bytes; refused", dotCommand,
+                           wire::kMaxCommandBytes);
+                    std::memset(cmdBuffer, 0, sizeof cmdBuffer);
+                    return nullptr;
+                }
+                yatLog(kBuildTag, "setting cmd element to [%u] counter [%d]", static_cast<unsigned>(params[i]),
+                       last ? i : p);
+                bytes[p] = params[i];
+                yatLog(kBuildTag, "%d increasing counter value [%d] to [%d]", last ? 3 : 1, p, p + 1);
+                ++i;
+                ++p;
+            }
+        } else {
+            uint8_t value = 0;
+            if (!hexToken(token, end, &value) || p >= wire::kMaxCommandBytes) {
+                yatLog(kBuildTag, "command [%s] is malformed or too long; refused", dotCommand);
+                std::memset(cmdBuffer, 0, sizeof cmdBuffer);
+                return nullptr;
+            }
+            bytes[p] = value;
+            yatLog(kBuildTag, "%d increasing counter value [%d] to [%d]", last ? 4 : 2, p, p + 1);
+            ++p;
+        }
+        if (last) break;
+        token = dot + 1;
+    }
+    if (BuildCommandBuffer(bytes, commandType, data, dataSize, p) != ERR_SUCCESS) return nullptr;
+    return cmdBuffer;
+}
+
+int32_t cSPCmd::BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandType, const uint8_t* data,
+                                   int32_t dataSize, int32_t commandByteCount) {
+    std::memset(cmdBuffer, 0, sizeof cmdBuffer);
+    origCmdSize = 0;
+    built_ = false;
+    if (data == nullptr) dataSize = 0;
+    if (commandByteCount < 0 || commandByteCount > wire::kMaxCommandBytes || dataSize < 0 ||
+        static_cast<size_t>(dataSize) > wire::kBufferSize - wire::kHeaderSize - static_cast<size_t>(commandByteCount)) {
+        yatLog(kBufferTag, "request of %d command bytes and %d data bytes does not fit the buffer; refused",
+               commandByteCount, dataSize);
+        return ERR_INVALID_PARAMETER;
+    }
+    cmdBuffer[wire::kTypeOffset] = static_cast<uint8_t>(commandType);
+    origCmdSize = commandByteCount;
+    cmdBuffer[wire::kCommandLengthOffset] = static_cast<uint8_t>(commandByteCount);
+    cmdBuffer[wire::kDataLengthOffset] = static_cast<uint8_t>(dataSize);
+    if (commandByteCount > 0) std::memcpy(cmdBuffer + wire::kHeaderSize, commandBytes, static_cast<size_t>(commandByteCount));
+    if (data != nullptr) {
+        yatLog(kBufferTag, "There is data so copying it");
+        std::memcpy(cmdBuffer + wire::kHeaderSize + commandByteCount, data, static_cast<size_t>(dataSize));
+    } else {
+        yatLog(kBufferTag, "There is no data so nothing to do");
+    }
+    built_ = true;
+    return ERR_SUCCESS;
+}
+
+uint32_t cSPCmd::send(cBusComm* comm, int32_t node) {
+    if (comm == nullptr || !built_) return ERR_INVALID_PARAMETER;
+    return comm->sendCommand(node, cmdBuffer);
+}
+
+bool cSPCmd::answerOk() const {
+    return cmdBuffer[wire::kTypeOffset] == wire::kAnswer &&
+           cmdBuffer[wire::kCommandLengthOffset] == static_cast<uint8_t>(origCmdSize) &&
+           cmdBuffer[wire::kStatusOffset] == 0;
+}
+
+const uint8_t* cSPCmd::answerData() const { return cmdBuffer + wire::kHeaderSize + origCmdSize; }
+
+ByteReader cSPCmd::answerReader() const {
+    return ByteReader(answerData(), wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize)));
+}

@@ -1,0 +1,132 @@
+// Library entry, the shared library object and its use count.
+
+#include <new>
+
+#include "frame/libyat.h"
+#include "frame/result_codes.h"
+#include "platform/log.h"
+#include "platform/runtime.h"
+
+QV::Mutex libraryMutex;
+std::atomic<bool> eventStopFlag{false};
+
+namespace {
+
+// Number of successful opens not yet closed; 0 exactly when sharedInstance is null. Written only
+// under libraryMutex.
+int32_t instancecounter = 0;
+cLibYAT* sharedInstance = nullptr;
+
+}  // namespace
+
+extern "C" int32_t openLibrary(cLibYAT** out, cBusComm* commDevice) {
+    loadRuntimeSettings();
+    initLog(kLogFileName);
+    yatLog("openlibrary", "about to try to create library");
+    return cLibYAT::OpenLib(out, commDevice);
+}
+
+extern "C" int32_t closeLibrary() {
+    yatLog("openlibrary", "about to try to release library");
+    return cSPDev::Release();
+}
+
+int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
+    constexpr const char* tag = "cLibYAT::OpenLib";
+    if (out == nullptr) {
+        // Nowhere to hand the object: create nothing rather than leak a use.
+        yatLog(tag, "called without a place for the library pointer; nothing opened");
+        return ERR_INVALID_PARAMETER;
+    }
+    QV::MutexLock lock(libraryMutex);
+    int32_t result = ERR_SUCCESS;
+    yatLog(tag, "got mutex and now about to check instancecounter");
+    if (instancecounter != 0) {
+        ++instancecounter;
+    } else {
+        yatLog(tag, "about to create lib device");
+        cLibYAT* created = new (std::nothrow) cLibYAT(commDevice);
+        if (created == nullptr) {
+            yatLog(tag, "could not create lib device");
+        } else {
+            yatLog(tag, "The SP Device was opened and lib_ok is [%d]", created->lib_ok ? 1 : 0);
+            if (created->lib_ok) {
+                sharedInstance = created;
+                instancecounter = 1;
+            } else {
+                yatLog("cSPDev::OpenLib", " -- The SP Device was Released");
+                delete created;
+            }
+        }
+    }
+    yatLog(tag, "about to return");
+    *out = sharedInstance;
+    if (sharedInstance == nullptr) {
+        result = ERR_NO_RESOURCE;
+    } else {
+        yatLog(tag, "The SP Device was opened, number nodes is [%d] again",
+               static_cast<int32_t>(sharedInstance->getNodeCount()));
+    }
+    return result;
+}
+
+int32_t cSPDev::Release() {
+    QV::MutexLock lock(libraryMutex);
+    yatLog("cSPDev::Release", "cSPDev::Release() being called with a counter value of [%d]\n", instancecounter);
+    --instancecounter;
+    if (instancecounter > 0) return instancecounter;
+    yatLog("cSPDev::Release()", "called and releasing pointer");
+    delete sharedInstance;
+    instancecounter = 0;
+    sharedInstance = nullptr;
+    return 0;
+}
+
+cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT System Event Log", "YAT") {
+    constexpr const char* tag = "cLibYAT::cLibYAT";
+    if (device == nullptr) {
+        yatLog(tag, "The comm device was null");
+    } else {
+        yatLog(tag, "The comm device is not null, deviceID = [%d] and DEVSP = [%d]", device->getDeviceID(), DEVSP);
+        if (device->getDeviceID() == DEVSP) {
+            yatLog(tag, "setting lib_ok to true");
+            lib_ok = true;
+            commDevice = device;
+            initVectoredSystemSummary();
+            int32_t type = 0;
+            getSPType(&type);
+        } else {
+            yatLog(tag, "setting lib_ok to false");
+        }
+    }
+    eventThreads = nullptr;
+    fanInstance = nullptr;
+    tempInstance = nullptr;
+    voltInstance = nullptr;
+    powerInstance = nullptr;
+    eventStopFlag.store(false);
+}
+
+cLibYAT::~cLibYAT() {
+    yatLog("cLibYAT::~cLibYAT", "destructor called");
+    deRegisterForAsynchEvents();
+    releaseSensorObjects();
+    freeSystemSummary();
+    ledList.clear();
+    eventConfigList.clear();
+}
+
+uint32_t cLibYAT::getNodeCount() { return commDevice != nullptr ? commDevice->getNodeCount() : 0; }
+
+int32_t cLibYAT::getDefaultThresholds(int32_t, int32_t* first, int32_t* second, int32_t* third) {
+    if (first != nullptr) *first = 75;
+    if (second != nullptr) *second = 100;
+    if (third != nullptr) *third = 0;
+    return ERR_SUCCESS;
+}
+
+int32_t cLibYAT::getTypeSupportLevel(int32_t, int32_t typeCode) {
+    if (typeCode == 3) return 3;
+    if (typeCode == 6) return 2;
+    return 0;
+}

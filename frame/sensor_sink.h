@@ -1,0 +1,58 @@
+#pragma once
+// The host's sensor sink. The library calls exactly three of its virtual operations, found by their
+// positions in the table: reportSensor (24), addRegistryText (26) and findRegistryText (27). The
+// other positions belong to the host and are never called here. There is deliberately no virtual
+// destructor: it would shift the positions. The library never deletes a sink.
+
+#include <cstdint>
+
+class cSensorSink {
+public:
+    // Positions 0 to 23: host operations the library does not use.
+    virtual void hostSlot0() {}
+    virtual void hostSlot1() {}
+    virtual void hostSlot2() {}
+    virtual void hostSlot3() {}
+    virtual void hostSlot4() {}
+    virtual void hostSlot5() {}
+    virtual void hostSlot6() {}
+    virtual void hostSlot7() {}
+    virtual void hostSlot8() {}
+    virtual void hostSlot9() {}
+    virtual void hostSlot10() {}
+    virtual void hostSlot11() {}
+    virtual void hostSlot12() {}
+    virtual void hostSlot13() {}
+    virtual void hostSlot14() {}
+    virtual void hostSlot15() {}
+    virtual void hostSlot16() {}
+    virtual void hostSlot17() {}
+    virtual void hostSlot18() {}
+    virtual void hostSlot19() {}
+    virtual void hostSlot20() {}
+    virtual void hostSlot21() {}
+    virtual void hostSlot22() {}
+    virtual void hostSlot23() {}
+
+    // Position 24. Announces a sensor (or an event kind): class, node number (node base + 1), sensor
+    // number, three pointers to the library's local values (any may be null), a code (46 at
+    // discovery) and a text (a FRU number, or null). The pointers are valid only during the call.
+    // The result is not used by the library.
+    virtual int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first,
+                                 void* second, void* third, int32_t code, const char* text) = 0;
+
+    // Position 25: host operation the library does not use.
+    virtual void hostSlot25() {}
+
+    // Position 26. Asks the host to record text under the registry key path. Result not used.
+    virtual int32_t addRegistryText(const char* keyPath, const char* text) = 0;
+
+    // Position 27. Non-zero when the host's registry already holds text.
+    virtual int32_t findRegistryText(const char* text) = 0;
+
+protected:
+    cSensorSink() = default;
+    cSensorSink(const cSensorSink&) = default;
+    cSensorSink& operator=(const cSensorSink&) = default;
+    ~cSensorSink() = default;
+};

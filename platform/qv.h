@@ -1,0 +1,93 @@
+#pragma once
+// Locks and small value types of the host's common library.
+//
+// QV::Mutex is recursive: the thread that holds it may lock it again (the library mutex is taken by
+// open/close and again by operations they call). lock(-1) waits without limit; any other timeout
+// waits at most that many milliseconds and returns false when the lock was not obtained.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace QV {
+
+class Mutex {
+public:
+    Mutex() = default;
+    ~Mutex() = default;
+    Mutex(const Mutex&) = delete;
+    Mutex& operator=(const Mutex&) = delete;
+
+    bool lock(int32_t timeoutMs = -1);
+    void unlock();
+
+private:
+    std::recursive_timed_mutex mutex_;
+};
+
+// An in-process lock that stands for a file; lock and unlock always succeed.
+class File {
+public:
+    File() = default;
+    virtual ~File() = default;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool lock();
+    bool unlock();
+
+private:
+    std::recursive_mutex mutex_;
+};
+
+// Holds a Mutex for its lifetime (locked with -1).
+class MutexLock {
+public:
+    explicit MutexLock(Mutex& mutex) : mutex_(mutex) { mutex_.lock(-1); }
+    ~MutexLock() { mutex_.unlock(); }
+    MutexLock(const MutexLock&) = delete;
+    MutexLock& operator=(const MutexLock&) = delete;
+
+private:
+    Mutex& mutex_;
+};
+
+// Holds a File lock for its lifetime.
+class FileLock {
+public:
+    explicit FileLock(File& file) : file_(file) { file_.lock(); }
+    ~FileLock() { file_.unlock(); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    File& file_;
+};
+
+// Value types whose member-wise copies are part of the shared headers.
+struct ResourceString {
+    std::wstring text;
+};
+
+struct DateTime {
+    int32_t values[4] = {};
+};
+
+struct Locale {};
+struct Product {};
+struct System {};
+
+}  // namespace QV
+
+struct clibMutex {
+    int32_t handle = 0;
+};
+
+// The utility library's log-file class: only its member-wise copies are shared.
+class cLogFile {
+public:
+    cLogFile() = default;
+    cLogFile(const cLogFile&) = default;
+    cLogFile& operator=(const cLogFile&) = default;
+    virtual ~cLogFile() = default;
+};

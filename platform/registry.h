@@ -1,0 +1,53 @@
+#pragma once
+// cRegistry: read-only access to the host's registry data, kept in a file in the registry export
+// syntax:
+//   ; comment
+//   [HKEY_LOCAL_MACHINE\SOFTWARE\Some\Key]     (the HKEY_LOCAL_MACHINE\ prefix is optional)
+//   "number"=dword:0000001f
+//   "text"="some text"                          (\\ and \" are escapes inside the quotes)
+// Keys and value names match without regard to case. A key exists when it has a section of its own
+// or one beneath it. Lines that fit none of these forms are skipped. The file is read once, by the
+// constructor; it is never written.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+class cRegistry {
+public:
+    virtual ~cRegistry();
+    cRegistry(const cRegistry&) = delete;
+    cRegistry& operator=(const cRegistry&) = delete;
+
+    // True when the key exists.
+    bool CheckRegTree(const char* key) const;
+
+    // Copies the value into data. On entry *size is the capacity of data in bytes; on success it is
+    // the number of bytes written (4 for a number, the length plus terminator for a text). Returns
+    // false, writing nothing, when the key or value is absent, an argument is null, or the value does
+    // not fit (then *size is the capacity needed).
+    bool GetRegInfo(const char* key, const char* valueName, uint32_t* size, void* data) const;
+
+    // True when the source file was opened and read.
+    bool isOpen() const { return opened != 0; }
+
+protected:
+    // Reads the registry data file at path (cut to 255 characters).
+    explicit cRegistry(const char* path);
+    // Forgets the data read.
+    void CloseRegData();
+
+private:
+    struct Value {
+        bool isNumber = false;
+        uint32_t number = 0;
+        std::string text;
+    };
+    using Section = std::map<std::string, Value>;
+
+    char sourcePath[256] = {};
+    uint32_t valueCount = 0;
+    uint32_t opened = 0;
+    std::unique_ptr<std::map<std::string, Section>> sections_;
+};

@@ -1,0 +1,80 @@
+#include "platform/runtime.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+std::mutex settingsMutex;
+RuntimeSettings settings;
+std::atomic<double> sleepScale{1.0};  // read on every wait, so kept apart from the lock
+std::atomic<SleepHook> sleepHook{nullptr};
+std::atomic<bool> logEnabled{true};
+
+std::string envText(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+}  // namespace
+
+void loadRuntimeSettings() {
+    RuntimeSettings loaded;
+    loaded.logDir = envText("YAT_LOG_DIR");
+    loaded.rootDir = envText("YAT_ROOT_DIR");
+    std::string maxBytes = envText("YAT_LOG_MAX_BYTES");
+    if (!maxBytes.empty()) {
+        char* end = nullptr;
+        unsigned long long value = std::strtoull(maxBytes.c_str(), &end, 10);
+        if (end != nullptr && *end == '\0' && value >= 1024) loaded.logMaxBytes = value;
+    }
+    std::string scale = envText("YAT_SLEEP_SCALE");
+    if (!scale.empty()) {
+        char* end = nullptr;
+        double value = std::strtod(scale.c_str(), &end);
+        if (end != nullptr && *end == '\0' && value >= 0.0 && value <= 1000.0) loaded.sleepScale = value;
+    }
+    std::string log = envText("YAT_LOG");
+    if (log == "off" || log == "0") loaded.logEnabled = false;
+    setRuntimeSettings(loaded);
+}
+
+RuntimeSettings runtimeSettings() {
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    return settings;
+}
+
+void setRuntimeSettings(const RuntimeSettings& newSettings) {
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    settings = newSettings;
+    sleepScale.store(newSettings.sleepScale);
+    logEnabled.store(newSettings.logEnabled);
+}
+
+bool loggingEnabled() { return logEnabled.load(std::memory_order_relaxed); }
+
+const char* pathSeparator() {
+#ifdef _WIN32
+    return "\\";
+#else
+    return "/";
+#endif
+}
+
+std::chrono::microseconds scaledWait(uint64_t ms) {
+    double scale = sleepScale.load();
+    return std::chrono::microseconds(static_cast<int64_t>(static_cast<double>(ms) * 1000.0 * scale));
+}
+
+void yatSleep(uint32_t ms) {
+    SleepHook hook = sleepHook.load();
+    if (hook != nullptr) {
+        hook(ms);
+        return;
+    }
+    std::this_thread::sleep_for(scaledWait(ms));
+}
+
+void setSleepHook(SleepHook hook) { sleepHook.store(hook); }

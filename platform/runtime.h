@@ -1,0 +1,41 @@
+#pragma once
+// Run-time settings of the library and the one sleep function every wait goes through.
+//
+// Settings come from the environment and are read once when the library opens (loadRuntimeSettings,
+// called by openLibrary); before that the defaults apply. Tests may replace the sleep function to
+// record the requested waits instead of sleeping.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+struct RuntimeSettings {
+    std::string logDir;                      // YAT_LOG_DIR; empty = current directory
+    uint64_t logMaxBytes = 8u * 1024 * 1024;  // YAT_LOG_MAX_BYTES
+    std::string rootDir;                     // YAT_ROOT_DIR; empty = current directory
+    double sleepScale = 1.0;                 // YAT_SLEEP_SCALE, applied to every wait
+    bool logEnabled = true;                  // YAT_LOG: "off" writes no log file at all
+};
+
+// Reads the environment into the settings. Bad values keep the defaults.
+void loadRuntimeSettings();
+// A copy of the settings in force. Safe to call from any thread.
+RuntimeSettings runtimeSettings();
+// Replaces the settings (tests).
+void setRuntimeSettings(const RuntimeSettings& settings);
+
+// Whether log entries are written (cheap; checked before any formatting).
+bool loggingEnabled();
+
+// The platform's path separator as a one-character text.
+const char* pathSeparator();
+
+// A wait of ms milliseconds as the library means it, scaled by YAT_SLEEP_SCALE.
+std::chrono::microseconds scaledWait(uint64_t ms);
+
+// Waits ms milliseconds (scaled). This stands for the Windows Sleep the library relies on.
+void yatSleep(uint32_t ms);
+
+// Replaces yatSleep with hook (which receives the unscaled milliseconds); null restores real sleeping.
+using SleepHook = void (*)(uint32_t ms);
+void setSleepHook(SleepHook hook);

@@ -1,0 +1,75 @@
+#include "platform/thread_lib.h"
+
+#include "platform/runtime.h"
+
+cThreadLib::cThreadLib() : state_(std::make_shared<State>()) {}
+
+cThreadLib::~cThreadLib() {
+    if (thread_.joinable()) threadClose();
+}
+
+int32_t cThreadLib::threadStart(Entry entry, void* argument) {
+    if (entry == nullptr || thread_.joinable()) return 1;
+    state_ = std::make_shared<State>();
+    try {
+        std::shared_ptr<State> state = state_;
+        thread_ = std::thread([state, entry, argument] {
+            entry(argument);
+            std::lock_guard<std::mutex> guard(state->mutex);
+            state->finished = true;
+            state->done.notify_all();
+        });
+    } catch (...) {
+        return 1;
+    }
+    return 0;
+}
+
+void cThreadLib::wait(const std::atomic<bool>* stopFlag, int32_t intervalSeconds) {
+    std::shared_ptr<State> state = state_;
+    std::unique_lock<std::mutex> lock(state->mutex);
+    auto deadline = std::chrono::steady_clock::now() + scaledWait(static_cast<uint64_t>(intervalSeconds) * 1000u);
+    state->wake.wait_until(lock, deadline, [&] {
+        return state->event || (stopFlag != nullptr && stopFlag->load());
+    });
+    state->event = false;
+}
+
+void cThreadLib::sendEvent() {
+    std::shared_ptr<State> state = state_;
+    std::lock_guard<std::mutex> guard(state->mutex);
+    state->event = true;
+    state->wake.notify_all();
+}
+
+int32_t cThreadLib::threadClose(int32_t limitMs) {
+    if (!thread_.joinable()) return 1;
+    if (thread_.get_id() == std::this_thread::get_id()) {
+        thread_.detach();  // a thread cannot wait for itself
+        return 1;
+    }
+    std::shared_ptr<State> state = state_;
+    bool ended = true;
+    if (limitMs >= 0) {
+        std::unique_lock<std::mutex> lock(state->mutex);
+        ended = state->done.wait_for(lock, scaledWait(static_cast<uint64_t>(limitMs)), [&] { return state->finished; });
+    }
+    if (ended) {
+        thread_.join();
+        return 0;
+    }
+    thread_.detach();
+    return 1;
+}
+
+void cThreadLib::releaseHandle() {
+    if (!thread_.joinable()) return;
+    std::shared_ptr<State> state = state_;
+    std::lock_guard<std::mutex> guard(state->mutex);
+    if (state->finished) thread_.join();
+}
+
+bool cThreadLib::running() const {
+    std::lock_guard<std::mutex> guard(state_->mutex);
+    return thread_.joinable() && !state_->finished;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// cThreadLib: one library thread. The owner starts it with an entry function and an argument, the
+// thread may wait on a stop flag with wait(), and the owner wakes such a wait with sendEvent() after
+// setting the flag and ends the thread with threadClose().
+//
+// Threads: threadStart, sendEvent and threadClose are called by the owner; wait only by the thread
+// itself. The object must outlive the thread unless threadClose abandoned it.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class cThreadLib {
+public:
+    using Entry = uint32_t (*)(void* argument);
+
+    cThreadLib();
+    ~cThreadLib();  // closes a thread that is still running, as threadClose does
+    cThreadLib(const cThreadLib&) = delete;
+    cThreadLib& operator=(const cThreadLib&) = delete;
+
+    // Starts the thread; 0 when it runs, 1 when it could not be started or one runs already.
+    int32_t threadStart(Entry entry, void* argument);
+
+    // Returns when *stopFlag is true (at once after sendEvent) or after intervalSeconds (scaled by
+    // YAT_SLEEP_SCALE) have passed, whichever comes first.
+    void wait(const std::atomic<bool>* stopFlag, int32_t intervalSeconds);
+
+    // Wakes a wait() in progress so it can look at its flag again.
+    void sendEvent();
+
+    // Waits for the thread to end, at most limitMs (scaled; negative = without limit). A thread that
+    // has not ended by then is abandoned (detached). Returns 0 when it ended, 1 when abandoned or
+    // there was no thread.
+    int32_t threadClose(int32_t limitMs = -1);
+
+    // Lets go of a thread that has ended (or was never started) without waiting.
+    void releaseHandle();
+
+    // True while the thread's entry function has not returned.
+    bool running() const;
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::condition_variable done;
+        bool event = false;
+        bool finished = false;
+    };
+
+    std::shared_ptr<State> state_;
+    std::thread thread_;
+};

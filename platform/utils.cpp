@@ -1,0 +1,62 @@
+#include "platform/utils.h"
+
+#include "platform/runtime.h"
+#include "platform/text.h"
+
+int32_t bytesToString(const uint8_t* bytes, int32_t start, int32_t count, char* text) {
+    static const char digits[] = "0123456789ABCDEF";
+    if (text == nullptr) return 1;
+    int32_t out = 0;
+    if (bytes != nullptr && start >= 0) {
+        for (int32_t i = 0; i < count; ++i) {
+            uint8_t value = bytes[start + i];
+            text[out++] = digits[value >> 4];
+            text[out++] = digits[value & 0x0F];
+        }
+    }
+    text[out] = '\0';
+    return 0;
+}
+
+uint32_t _httoi(const char* text, int32_t count) {
+    uint32_t value = 0;
+    if (text == nullptr) return 0;
+    for (int32_t i = 0; i < count; ++i) {
+        char c = text[i];
+        uint32_t digit;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<uint32_t>(c - '0');
+        } else if (c >= 'a' && c <= 'f') {
+            digit = static_cast<uint32_t>(c - 'a' + 10);
+        } else if (c >= 'A' && c <= 'F') {
+            digit = static_cast<uint32_t>(c - 'A' + 10);
+        } else {
+            break;
+        }
+        value = (value << 4) | digit;
+    }
+    return value;
+}
+
+uint16_t getUShortFromBufferLSBFirst(const uint8_t* buffer, int32_t offset) {
+    return static_cast<uint16_t>(buffer[offset] | (buffer[offset + 1] << 8));
+}
+
+uint32_t getULongFromBufferLSBFirst(const uint8_t* buffer, int32_t offset) {
+    return static_cast<uint32_t>(buffer[offset]) | (static_cast<uint32_t>(buffer[offset + 1]) << 8) |
+           (static_cast<uint32_t>(buffer[offset + 2]) << 16) | (static_cast<uint32_t>(buffer[offset + 3]) << 24);
+}
+
+uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset) {
+    return (static_cast<uint32_t>(buffer[offset]) << 24) | (static_cast<uint32_t>(buffer[offset + 1]) << 16) |
+           (static_cast<uint32_t>(buffer[offset + 2]) << 8) | static_cast<uint32_t>(buffer[offset + 3]);
+}
+
+int32_t getRootDirectory(char* buffer256) {
+    if (buffer256 == nullptr) return 1;
+    std::string root = runtimeSettings().rootDir;
+    if (root.size() > 254) root.resize(254);
+    if (root.empty() || (root.back() != '/' && root.back() != '\\')) root += pathSeparator();
+    copyText(buffer256, 256, root.c_str());
+    return 0;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Small byte and text helpers of the host utility library. The buffer readers take a pointer and an
+// offset, as callers pass them; the caller guarantees the bytes exist. Decoders of received data use
+// ByteReader (platform/byte_reader.h), which bounds every read.
+
+#include <cstdint>
+
+// Writes count bytes of bytes[start ..] as two upper-case hexadecimal characters each, then a zero
+// byte (a 16-byte input gives 33 characters). text must hold 2 * count + 1 bytes. Returns 0.
+int32_t bytesToString(const uint8_t* bytes, int32_t start, int32_t count, char* text);
+
+// Value of the first count hexadecimal digits of text (either case). Reading stops early at the first
+// character that is not a hexadecimal digit, including the terminator; a null text gives 0.
+uint32_t _httoi(const char* text, int32_t count);
+
+uint16_t getUShortFromBufferLSBFirst(const uint8_t* buffer, int32_t offset);
+uint32_t getULongFromBufferLSBFirst(const uint8_t* buffer, int32_t offset);
+uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset);
+
+// The product root directory (YAT_ROOT_DIR, else the current directory), always ending in a path
+// separator, cut to fit the 256-byte buffer. Returns 0, or 1 when the buffer is null.
+int32_t getRootDirectory(char* buffer256);
