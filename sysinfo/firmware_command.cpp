@@ -1,0 +1,165 @@
+// Firmware item reads: requests by kind and their decoders.
+
+#include "sysinfo/firmware_command.h"
+
+#include <cstdio>
+
+#include "frame/result_codes.h"
+#include "platform/byte_reader.h"
+#include "platform/log.h"
+#include "sysinfo/system_info_records.h"
+
+std::string firmwareVersionText(uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "1.%02d", static_cast<int>(static_cast<int8_t>(value)));
+    return text;
+}
+
+std::string twoDigitText(uint8_t value) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02u", static_cast<unsigned>(value));
+    return text;
+}
+
+int32_t decodeSPFirmware(const uint8_t* data, size_t size, bool longLayout, FirmwareInfo* info) {
+    using namespace fwwire;
+    ByteReader answer(data, size);
+    if (info == nullptr) return ERR_INVALID_PARAMETER;
+    if (longLayout) {
+        if (!answer.has(kLongRevisionOffset, 1)) return ERR_BAD_ANSWER;
+        info->buildId = answer.text(kLongBuildIdOffset, kLongBuildIdSize);
+        info->serialNumber = answer.text(kLongSerialOffset, kLongSerialSize);
+        info->buildDate = answer.text(kLongBuildDateOffset, kLongBuildDateSize);
+        info->revision = firmwareVersionText(answer.u8(kLongRevisionOffset));
+    } else {
+        if (!answer.has(kShortRevisionOffset, 1)) return ERR_BAD_ANSWER;
+        info->buildId = answer.text(kShortBuildIdOffset, kShortBuildIdSize);
+        info->buildDate = answer.text(kShortBuildDateOffset, kShortBuildDateSize);
+        info->revision = firmwareVersionText(answer.u8(kShortRevisionOffset));
+    }
+    return ERR_SUCCESS;
+}
+
+int32_t decodeIPMIDeviceId(const uint8_t* data, size_t size, FirmwareInfo* info) {
+    using namespace fwwire;
+    ByteReader answer(data, size);
+    if (info == nullptr) return ERR_INVALID_PARAMETER;
+    if (!answer.has(0, kIPMIMinSize) || answer.u8(kIPMICompletionCode) != 0) return ERR_BAD_ANSWER;
+    const unsigned major = answer.u8(kIPMIMajorRevision) & 0x7Fu;
+    const uint8_t bcd = answer.u8(kIPMIMinorRevision);
+    const unsigned minor = (bcd >> 4) * 10u + (bcd & 0x0Fu);
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%02u", major, minor);
+    info->revision = text;
+    info->manufacturerId = static_cast<int32_t>(answer.u8(kIPMIManufacturerId) |
+                                                (answer.u8(kIPMIManufacturerId + 1) << 8) |
+                                                ((answer.u8(kIPMIManufacturerId + 2) & 0x0F) << 16));
+    info->productId = answer.u16le(kIPMIProductId);
+    return ERR_SUCCESS;
+}
+
+int32_t decodeRevisionBytes(const uint8_t* data, size_t size, int32_t kind, int32_t extra, FirmwareInfo* info) {
+    using namespace fwwire;
+    ByteReader answer(data, size);
+    if (info == nullptr) return ERR_INVALID_PARAMETER;
+    const size_t count = kind == kKindRevisionByte ? kRevisionByteCount3 : kRevisionByteCount6;
+    if (!answer.has(0, kRevisionFirst + count) || answer.u8(kIPMICompletionCode) != 0) return ERR_BAD_ANSWER;
+    info->productId = extra;
+    if (kind == kKindRevisionByte) {
+        info->revision = twoDigitText(answer.u8(kRevisionFirst));
+    } else {
+        std::string revision;
+        for (size_t i = 0; i < count; ++i) {
+            if (i != 0) revision += '.';
+            revision += std::to_string(answer.u8(kRevisionFirst + i));
+        }
+        info->revision = revision;
+    }
+    return ERR_SUCCESS;
+}
+
+bool hasSlowFanFirmwarePrefix(const uint8_t* data, size_t size) {
+    static constexpr char kPrefixes[][fwwire::kFirmwarePrefixSize + 1] = {"RU", "QA", "AV", "T2", "GE", "GR", "VI"};
+    ByteReader answer(data, size);
+    if (!answer.has(0, fwwire::kFirmwarePrefixSize)) return false;
+    for (const auto& prefix : kPrefixes) {
+        if (answer.u8(0) == static_cast<uint8_t>(prefix[0]) && answer.u8(1) == static_cast<uint8_t>(prefix[1])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+uint8_t* cFirmware::buildCommand() {
+    using namespace fwwire;
+    switch (firmwareKind) {
+        case kKindSP: return buildSPCommand(kSPCommand, wire::kGet, nullptr, nullptr, 0, 0);
+        case kKindSPAlternate: return buildSPCommand(kSPAlternateCommand, wire::kGet, nullptr, nullptr, 0, 0);
+        case kKindIPMIDeviceId:
+            return buildSPCommand(kIPMICommand, wire::kSet, nullptr, kIPMIGetDeviceId, 0, sizeof kIPMIGetDeviceId);
+        case kKindRevisionByte:
+        case kKindRevisionBytes: {
+            const uint8_t data[3] = {kIPMIRevisionNetFn, kIPMIRevisionCommand, static_cast<uint8_t>(extraValue)};
+            return buildSPCommand(kIPMICommand, wire::kSet, nullptr, data, 0, sizeof data);
+        }
+        case kKindSPFirmwareId: return buildSPCommand(kSPFirmwareIdCommand, wire::kGet, nullptr, nullptr, 0, 0);
+        default: return nullptr;
+    }
+}
+
+int32_t cFirmware::getCommandData(FirmwareInfo* info) {
+    using namespace fwwire;
+    if (info == nullptr) return ERR_INVALID_PARAMETER;
+    switch (firmwareKind) {
+        case kKindSP:
+        case kKindSPAlternate:
+        case kKindSPFirmwareId: return getSPData(info);
+        case kKindIPMIDeviceId: return getIPMIData(info);
+        case kKindRevisionByte:
+        case kKindRevisionBytes: return getRevisionData(info);
+        default: return ERR_FAILED;
+    }
+}
+
+int32_t cFirmware::getSPData(FirmwareInfo* info) {
+    constexpr const char* tag = "cFirmware::getSPData";
+    if (!answerOk()) {
+        yatLog(tag, "the command itself failed");
+        return ERR_BAD_ANSWER;
+    }
+    yatLog(tag, "the command buffer was good");
+    yatLog(tag, "the command succeeded");
+    ByteReader answer = answerReader();
+    int32_t result = decodeSPFirmware(answer.data(), answer.size(), firmwareKind != fwwire::kKindSPFirmwareId, info);
+    if (result != ERR_SUCCESS) {
+        yatLog(tag, "the answer holds only [%d] bytes, too few for the firmware item",
+               static_cast<int32_t>(answer.size()));
+        return result;
+    }
+    yatLog(tag, "at the end of command succeeded");
+    return ERR_SUCCESS;
+}
+
+int32_t cFirmware::getIPMIData(FirmwareInfo* info) {
+    constexpr const char* tag = "cFirmware::getIPMIData";
+    if (!answerOk()) {
+        yatLog(tag, "the command itself failed");
+        return ERR_BAD_ANSWER;
+    }
+    yatLog(tag, "the command buffer was good");
+    ByteReader answer = answerReader();
+    return decodeIPMIDeviceId(answer.data(), answer.size(), info);
+}
+
+int32_t cFirmware::getRevisionData(FirmwareInfo* info) {
+    if (!answerOk()) return ERR_BAD_ANSWER;
+    ByteReader answer = answerReader();
+    return decodeRevisionBytes(answer.data(), answer.size(), firmwareKind, extraValue, info);
+}
+
+bool cFirmware::checkForOnyx() const {
+    yatLog("cSPGetVPDData::checkForOnyx", "The retval was [%d]", answerStatus());
+    if (answerStatus() != 0) return false;
+    ByteReader answer = answerReader();
+    return hasSlowFanFirmwarePrefix(answer.data(), answer.size());
+}

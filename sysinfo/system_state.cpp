@@ -1,0 +1,70 @@
+// System state and watchdog commands.
+
+#include "sysinfo/system_state.h"
+
+#include "frame/result_codes.h"
+#include "platform/log.h"
+
+namespace {
+
+uint8_t* buildPlainGet(cSPCmd& command, const char* tag, const char* dotCommand) {
+    yatLog(tag, "entered");
+    return command.buildSPCommand(dotCommand, wire::kGet, nullptr, nullptr, 0, 0);
+}
+
+// Status 0 and count bytes of data: their value, least significant byte first.
+bool readLittleEndian(const cSPCmd& command, uint32_t count, uint32_t* value) {
+    if (command.answerStatus() != 0 || value == nullptr) return false;
+    ByteReader answer = command.answerReader();
+    if (!answer.has(0, count)) return false;
+    uint32_t result = 0;
+    for (uint32_t i = count; i > 0; --i) result = (result << 8) | answer.u8(i - 1);
+    *value = result;
+    return true;
+}
+
+int32_t watchdogData(cSPCmd& command, const char* tag, uint32_t count, int32_t* value) {
+    if (command.answerStatus() != 0) return ERR_BAD_ANSWER;
+    ByteReader answer = command.answerReader();
+    yatLog(tag, "read was sucessful...here's the raw data buffer");
+    dumpdata(answer.data(), answer.size());
+    uint32_t raw = 0;
+    if (!readLittleEndian(command, count, &raw)) {
+        yatLog(tag, "the answer holds only [%d] bytes", static_cast<int32_t>(answer.size()));
+        return ERR_BAD_ANSWER;
+    }
+    if (value != nullptr) *value = static_cast<int32_t>(raw);
+    return ERR_SUCCESS;
+}
+
+}  // namespace
+
+uint8_t* cSystemState::buildGet(const char* dotCommand) {
+    return buildSPCommand(dotCommand, wire::kGet, nullptr, nullptr, 0, 0);
+}
+
+bool cSystemState::answerValue(uint32_t count, uint32_t* value) const { return readLittleEndian(*this, count, value); }
+
+uint8_t* cWatchdog::getPostWatchdog() {
+    return buildPlainGet(*this, "cspcmd: cWatchdog.getPostWatchdog()", statewire::kPostWatchdogCommand);
+}
+
+uint8_t* cWatchdog::getLoaderWatchdog() {
+    return buildPlainGet(*this, "cspcmd: cWatchdog.getLoaderWatchdog()", statewire::kLoaderWatchdogCommand);
+}
+
+uint8_t* cWatchdog::getOSWatchdog() {
+    return buildPlainGet(*this, "cspcmd: cWatchdog.getOSWatchdog()", statewire::kOSWatchdogCommand);
+}
+
+uint8_t* cWatchdog::getPowerOffDelay() {
+    return buildPlainGet(*this, "cspcmd: cWatchdog.getPowerOffDelay()", statewire::kPowerOffDelayCommand);
+}
+
+int32_t cWatchdog::getWatchdogData(int32_t* value) {
+    return watchdogData(*this, "cspcmd: cWatchdog.getWatchdogData()", 1, value);
+}
+
+int32_t cWatchdog::getPowerOffDelayData(int32_t* value) {
+    return watchdogData(*this, "cspcmd: cWatchdog.getPowerOffDelayData()", 2, value);
+}
