@@ -1,0 +1,161 @@
+// getMachineVPD (system UUID and chassis VPD by SP family) and getPostBiosVPD.
+
+#include <cstring>
+
+#include "frame/libyat.h"
+#include "frame/result_codes.h"
+#include "platform/log.h"
+#include "platform/text.h"
+#include "platform/utils.h"
+#include "sysinfo/vpd_command.h"
+#include "sysinfo/vpd_records.h"
+
+namespace {
+
+// A whole answer's data: zero past what the SP sent, so fixed offsets read zeros, never old bytes.
+struct AnswerCopy {
+    uint8_t bytes[wire::kBufferSize] = {};
+    size_t size = 0;
+    bool copied = false;
+};
+
+// Takes the answer with copyAnswerData: copied only when the status byte is 0 and the data are not
+// all zero bytes.
+void takeAnswer(cSystemUUID& command, AnswerCopy* copy) {
+    copy->copied = command.answerStatus() == 0 && !command.isAnswerDataZero();
+    command.copyAnswerData(copy->bytes);
+    copy->size = copy->copied ? command.answerReader().size() : 0;
+}
+
+// Dumps the copied data from offset on.
+void dumpFrom(const AnswerCopy& copy, size_t offset) {
+    if (offset < copy.size) dumpdata(copy.bytes + offset, copy.size - offset);
+}
+
+}  // namespace
+
+int32_t cLibYAT::getMachineVPD(int32_t node, MachineVPDInfo* info) {
+    constexpr const char* tag = "clibyat.getMachineVPD";
+    yatLog(tag, "Entered");
+    int32_t result = ERR_SUCCESS;
+    if (commDevice == nullptr || info == nullptr) {
+        result = commDevice == nullptr ? ERR_FAILED : ERR_INVALID_PARAMETER;
+        yatLog(tag, "Returning with retVal=[%d]", result);
+        return result;
+    }
+
+    cSystemUUID command;
+    AnswerCopy copy;
+    command.buildGet(vpdwire::kUUIDCommand);
+    if (command.send(commDevice, node) != 0) {
+        yatLog(tag, "sendCommand failed!");
+    } else {
+        takeAnswer(command, &copy);
+        if (copy.copied) {
+            bytesToString(copy.bytes, 0, static_cast<int32_t>(vpdwire::kUUIDSize), info->uuid);
+            yatLog(tag, "uuid hex=[%16x]  uuid string=[%s]", getULongFromBufferLSBFirst(copy.bytes, 0), info->uuid);
+            yatLog(tag, "dumping data buffer:");
+            dumpFrom(copy, 0);
+        }
+    }
+
+    const char* chassisCommand = nullptr;
+    const vpdwire::ChassisLayout* layout = nullptr;
+    bool withWindow = false;
+    switch (spType) {
+        case 1:
+        case 3:
+            yatLog(tag, "getting Chassis VPD for a Tarn/Cobalt system");
+            chassisCommand = vpdwire::kChassisTarnCobalt;
+            layout = &vpdwire::kChassisTarnCobaltLayout;
+            break;
+        case 4:
+        case 7:
+        case 10:
+            yatLog(tag, "getting Chassis VPD for a Beryl/Garnet system");
+            chassisCommand = vpdwire::kChassisBerylGarnet;
+            layout = &vpdwire::kChassisBerylGarnetLayout;
+            withWindow = true;
+            break;
+        case 6:
+        case 9:
+            yatLog(tag, "getting Chassis VPD for an Opal system");
+            chassisCommand = vpdwire::kChassisOpal;
+            layout = &vpdwire::kChassisOpalLayout;
+            withWindow = true;
+            break;
+        default: break;
+    }
+    if (chassisCommand == nullptr) {
+        result = ERR_FAILED;
+    } else {
+        const uint8_t window[4] = {0, 0, static_cast<uint8_t>(vpdwire::kChassisReadLength & 0xFF),
+                                   static_cast<uint8_t>(vpdwire::kChassisReadLength >> 8)};
+        command.buildGet(chassisCommand, withWindow ? window : nullptr, withWindow ? 4 : 0);
+        uint32_t sent = command.send(commDevice, node);
+        if (sent != 0) {
+            yatLog(tag, "sendCommand failed!");
+            result = static_cast<int32_t>(sent);
+        } else if (command.answerStatus() != 0) {
+            // The SP refused the read: report it rather than success with the record untouched.
+            yatLog(tag, "chassis VPD read refused with status [%d]", command.answerStatus());
+            result = ERR_BAD_ANSWER;
+        } else {
+            if (layout == &vpdwire::kChassisBerylGarnetLayout) yatLog(tag, "sendCommand passed...so mine the data");
+            takeAnswer(command, &copy);
+            if (copy.copied) {
+                std::memcpy(info->machineType, copy.bytes + layout->machineType, vpdwire::kMachineTypeSize);
+                std::memcpy(info->model, copy.bytes + layout->model, vpdwire::kModelSize);
+                std::memcpy(info->serialNumber, copy.bytes + layout->serialNumber, vpdwire::kChassisSerialSize);
+                if (layout == &vpdwire::kChassisTarnCobaltLayout) {
+                    yatLog(tag, "dumping data buffer: 2");
+                } else if (layout == &vpdwire::kChassisBerylGarnetLayout) {
+                    yatLog(tag, "dumping data buffer: 3");
+                } else {
+                    yatLog(tag, "dumping data buffer: 4");
+                }
+                dumpFrom(copy, layout->machineType);
+            }
+        }
+    }
+    yatLog(tag, "Returning with retVal=[%d]", result);
+    return result;
+}
+
+int32_t cLibYAT::getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) {
+    yatLog("clibyat.getPostBiosVPD", "Entered");
+    constexpr const char* tag = "clibyat.getMachineVPD";
+    int32_t result = ERR_SUCCESS;
+    if (commDevice == nullptr || info == nullptr) {
+        result = commDevice == nullptr ? ERR_FAILED : ERR_INVALID_PARAMETER;
+        yatLog(tag, "Returning with retVal=[%d]", result);
+        return result;
+    }
+    cSystemUUID command;
+    command.buildGet(vpdwire::kPostBiosCommand);
+    uint32_t sent = command.send(commDevice, node);
+    if (sent != 0) {
+        yatLog(tag, "sendCommand failed!");
+        result = static_cast<int32_t>(sent);
+    } else if (command.answerStatus() != 0) {
+        yatLog(tag, "POST/BIOS VPD read refused with status [%d]", command.answerStatus());
+        result = ERR_BAD_ANSWER;
+    } else {
+        AnswerCopy copy;
+        takeAnswer(command, &copy);
+        yatLog(tag, "dumping data buffer: ");
+        dumpFrom(copy, 0);
+        if (copy.copied) {
+            using namespace vpdwire;
+            copyBoundedText(info->buildId, copy.bytes + kBuildIdOffset, kBuildIdSize);
+            copyBoundedText(info->serialNumber, copy.bytes + kSerialNumberOffset, kSerialNumberSize);
+            copyBoundedText(info->machineTypeModel, copy.bytes + kMachineTypeModelOffset, kMachineTypeModelSize);
+            copyBoundedText(info->buildDate, copy.bytes + kBuildDateOffset, kBuildDateSize);
+            info->revision = copy.bytes[kRevisionOffset];
+            yatLog(tag, "buildID=[%s]  serialNum=[%s]  mtm=[%s]  buildDate=[%s]  revision=[%d]", info->buildId,
+                   info->serialNumber, info->machineTypeModel, info->buildDate, info->revision);
+        }
+    }
+    yatLog(tag, "Returning with retVal=[%d]", result);
+    return result;
+}

@@ -1,0 +1,102 @@
+// SP type detection: the vectored system summary read and the trial-and-error probes.
+
+#include <cstdint>
+#include <new>
+
+#include "frame/libyat.h"
+#include "frame/result_codes.h"
+#include "platform/log.h"
+#include "sysinfo/vss.h"
+
+namespace {
+
+// The pointer as a log value (its low 32 bits; 0 for none).
+unsigned pointerValue(const void* pointer) {
+    return static_cast<unsigned>(reinterpret_cast<uintptr_t>(pointer));
+}
+
+// Sends dotCommand as a plain get request to node 0. Returns the send result, or the answer's
+// status byte when the send succeeded (0: the SP answered the probe).
+int32_t probe(cBusComm* comm, const char* dotCommand) {
+    cSPCmd command;
+    command.buildSPCommand(dotCommand, wire::kGet, nullptr, nullptr, 0, 0);
+    uint32_t sent = command.send(comm, 0);
+    if (sent != 0) return static_cast<int32_t>(sent);
+    return command.answerStatus();
+}
+
+}  // namespace
+
+int32_t cLibYAT::initVectoredSystemSummary() {
+    constexpr const char* tag = "clibyat.initVectoredSystemSummary";
+    int32_t result = ERR_FAILED;
+    if (commDevice != nullptr) {
+        yatLog(tag, "about to send 1.2 command");
+        cSPVSS vss;
+        vss.buildCommand();
+        uint32_t sent = vss.send(commDevice, 0);
+        if (sent != 0) {
+            result = static_cast<int32_t>(sent);
+            yatLog(tag, "sendCommand failed:  retVal=[%d]", result);
+        } else {
+            yatLog(tag, "about to create VSS object:  retVal=[%d]  data length=[%d]", 0,
+                   static_cast<int32_t>(vss.answerDataLength()));
+            freeSystemSummary();
+            systemSummary = new (std::nothrow) VectoredSystemSummary();
+            result = systemSummary == nullptr ? ERR_NO_RESOURCE : vss.getCommandData(systemSummary);
+            if (result != ERR_SUCCESS) {
+                yatLog(tag, "vss dot command failed...deleting vss object and setting to NULL:  retVal=[%d]", result);
+                freeSystemSummary();
+            } else {
+                yatLog(tag, "about to get sptype from vss");
+                spType = systemSummary->vssType();
+                spType = spTypeFromSummary(*systemSummary);
+                if (spType < 0) spType = 0;
+                yatLog("clibyat.initVectoredSystemSummary()", "spType=[%d]", spType);
+            }
+        }
+    }
+    yatLog(tag, "returning:  retVal=[%d]", result);
+    return result;
+}
+
+int32_t cLibYAT::getSPType(int32_t* type) {
+    constexpr const char* tag = "clibyat.getSPType";
+    QV::MutexLock lock(libraryMutex);
+    yatLog(tag, "Entered:  systemSummary=[%x]", pointerValue(systemSummary));
+    int32_t result = ERR_SUCCESS;
+    if (systemSummary == nullptr && spType == 0) {
+        result = initVectoredSystemSummary();
+        if (result != ERR_SUCCESS) {
+            yatLog(tag, "VSS init failed...so getting sp type through trial and error method");
+            if (probe(commDevice, vsswire::kProbeOpal) == 0) {
+                yatLog(tag, "Trial and error, found Opal");
+                spType = 6;
+                result = ERR_SUCCESS;
+            } else if (probe(commDevice, vsswire::kProbeBeryl) == 0) {
+                yatLog(tag, "Trial and error, found Beryl");
+                spType = 4;
+                result = ERR_SUCCESS;
+            } else {
+                result = probe(commDevice, vsswire::kProbeCobalt);
+                if (result == ERR_SUCCESS) {
+                    yatLog(tag, "Trial and error, found Cobalt");
+                    spType = 3;
+                } else {
+                    yatLog(tag, "couldn't figure out sp type through trial and error method");
+                    spType = 1;
+                }
+            }
+        }
+        yatLog(tag, "done with init VSS if statement");
+    }
+    yatLog(tag, "done with outer if statement");
+    yatLog(tag, "REAL SPTYPE:  spType=[%d]    retVal=[%d]", spType, result);
+    if (type != nullptr) *type = spType;
+    return result;
+}
+
+void cLibYAT::freeSystemSummary() {
+    delete systemSummary;
+    systemSummary = nullptr;
+}

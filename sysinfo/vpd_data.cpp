@@ -1,0 +1,159 @@
+// getVPDData: planar EEPROM windows, the DASD read-length search and every other VPD kind.
+
+#include <string>
+
+#include "frame/libyat.h"
+#include "frame/result_codes.h"
+#include "platform/log.h"
+#include "sysinfo/vpd.h"
+#include "sysinfo/vpd_command.h"
+
+namespace {
+
+constexpr const char* kTag = "cLibYAT::getVPDData";
+
+// The SP status that refuses a read length the device cannot deliver.
+constexpr uint8_t kStatusLengthRefused = wire::kStatusUnavailable;
+// The DASD search's first fallback length and first probe.
+constexpr int32_t kDASDFallbackLength = 80;
+// Transport failures in a row at one length after which the search gives up.
+constexpr int32_t kMaxSearchRetries = 3;
+// Upper bound on search reads (the search halves a 16-byte range, so it needs far fewer).
+constexpr int32_t kMaxSearchReads = 32;
+
+// Builds and sends one VPD read. Returns the send result; 12 when the pair builds no command (and
+// nothing was sent).
+uint32_t readVPD(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t kind, int32_t instance, int32_t part,
+                 int32_t length) {
+    if (command.buildCommand(kind, instance, part, length) == nullptr) return ERR_INVALID_PARAMETER;
+    return command.send(comm, node);
+}
+
+// The three planar windows into vpd. Returns 0, 1 when the instance builds no command, 2 when the SP
+// refused a window, or the transport result.
+int32_t readPlanar(cBusComm* comm, int32_t node, int32_t instance, VPD* vpd) {
+    cSPVPDCmd command;
+    static constexpr const char* kDone[] = {"got first block of planar data successfully",
+                                            "got second block of planar data successfully",
+                                            "got third/last block of planar data successfully"};
+    for (int32_t part = 1; part <= 3; ++part) {
+        if (command.buildCommand(kVPDKindPlanar, instance, part, kVPDReadLength) == nullptr) {
+            yatLog(kTag, "no planar command for instance [%d]; nothing sent", instance);
+            return ERR_FAILED;
+        }
+        uint32_t sent = command.send(comm, node);
+        if (sent != 0) return static_cast<int32_t>(sent);
+        if (command.answerStatus() != 0) {
+            // Without data the window would fill the record with empty texts marked valid.
+            yatLog(kTag, "planar block [%d] refused with status [%d]", part, command.answerStatus());
+            vpd->setIsVPDValid(false);
+            return ERR_BAD_ANSWER;
+        }
+        yatLog(kTag, "%s", kDone[part - 1]);
+        ByteReader data = command.answerReader();
+        if (part == 1) {
+            using namespace vpdwire;
+            std::string serial = data.text(kPlanarSerialHalf, kPlanarSerialHalf) + data.text(0, kPlanarSerialHalf);
+            yatLog(kTag, "planar serial number=[%s]", serial.c_str());
+            vpd->set_EEPROM_SERIAL_NUMBER(serial);
+            yatLog(kTag, "eeprom_serial_number:  [%s]", vpd->get_EEPROM_SERIAL_NUMBER().c_str());
+            vpd->set_EEPROM_MANUFACTURER_ID(data.text(kPlanarManufacturerIdOffset, kPlanarManufacturerIdSize));
+            yatLog(kTag, "eeprom_manufacturer_id:  [%s]", vpd->get_EEPROM_MANUFACTURER_ID().c_str());
+        } else if (part == 2) {
+            vpd->set_EEPROM_PART_NUMBER(data.text(0, vpdwire::kPlanarTextSize));
+            yatLog(kTag, "eeprom_part_number:  [%s]", vpd->get_EEPROM_PART_NUMBER().c_str());
+        } else {
+            vpd->set_EEPROM_FRU_NUMBER(data.text(0, vpdwire::kPlanarTextSize));
+            yatLog(kTag, "eeprom_fru_number:  [%s]", vpd->get_EEPROM_FRU_NUMBER().c_str());
+        }
+    }
+    vpd->setIsVPDValid(true);
+    return ERR_SUCCESS;
+}
+
+// The DASD read: 96 bytes, or when the SP refuses that length the longest length from 80 up that it
+// accepts (a binary search). On 0 command holds the answer to parse (whatever the last read's
+// status); otherwise the operation's result.
+int32_t searchDASDLength(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t instance) {
+    uint32_t sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, kVPDReadLength);
+    if (sent != 0) return static_cast<int32_t>(sent);
+    if (command.answerStatus() == 0) return ERR_SUCCESS;
+    if (command.answerStatus() != kStatusLengthRefused) return ERR_BAD_ANSWER;
+
+    sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, kDASDFallbackLength);
+    if (sent != 0 || command.answerStatus() != 0) return ERR_BAD_ANSWER;
+
+    int32_t good = kDASDFallbackLength;
+    int32_t low = kDASDFallbackLength;
+    int32_t high = kVPDReadLength;
+    int32_t length = (low + high) / 2;
+    int32_t failuresInRow = 0;
+    for (int32_t reads = 0; reads < kMaxSearchReads; ++reads) {
+        bool last = false;
+        if (high - low <= 1) {
+            length = good;
+            last = true;
+        }
+        sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, length);
+        if (sent != 0) {
+            if (++failuresInRow >= kMaxSearchRetries) {
+                yatLog(kTag, "DASD read of length [%d] failed [%d] times in a row:  retval=[%d]", length,
+                       failuresInRow, static_cast<int32_t>(sent));
+                return ERR_BAD_ANSWER;
+            }
+            continue;  // the same length again
+        }
+        failuresInRow = 0;
+        if (last) return ERR_SUCCESS;
+        if (command.answerStatus() == 0) {
+            low = length;
+            good = length;
+            length = length + (high - length) / 2;
+        } else {
+            high = length;
+            length = length - (length - low) / 2;
+        }
+    }
+    return ERR_BAD_ANSWER;
+}
+
+}  // namespace
+
+int32_t cLibYAT::getVPDData(int32_t node, int32_t kind, int32_t instance, VPD* vpd) {
+    yatLog(kTag, "Entered");
+    int32_t result = ERR_SUCCESS;
+    if (commDevice == nullptr) {
+        result = ERR_FAILED;
+    } else if (vpd == nullptr) {
+        yatLog(kTag, "VPDData is NULL!!! Returning as ERR_INVALID_PARAMETER");
+        result = ERR_INVALID_PARAMETER;
+    } else {
+        yatLog(kTag, "VPDData is not null....so sending command");
+        cSPVPDCmd command;
+        bool parse = false;
+        if (kind == kVPDKindPlanar) {
+            result = readPlanar(commDevice, node, instance, vpd);
+        } else if (kind == kVPDKindDASD) {
+            result = searchDASDLength(command, commDevice, node, instance);
+            parse = result == ERR_SUCCESS;
+        } else if (command.buildCommand(kind, instance, 0, kVPDReadLength) == nullptr) {
+            yatLog(kTag, "no VPD command for kind [%d] instance [%d]; nothing sent", kind, instance);
+            result = ERR_FAILED;
+        } else {
+            uint32_t sent = command.send(commDevice, node);
+            result = static_cast<int32_t>(sent);
+            parse = sent == 0;
+        }
+        if (parse) {
+            yatLog(kTag, "retval from sendCommand was ERR_SUCCESS....so extracting the command data");
+            result = command.getCommandData(kind, vpd);
+            yatLog(kTag, "retVal from getCommandData is [%d]", result);
+            if (!vpd->isVPDValid()) {
+                yatLog(kTag, "VPD object is bad for some reason");
+                result = ERR_INVALID_VPD;
+            }
+        }
+    }
+    yatLog(kTag, "Returning:  retval=[%d]", result);
+    return result;
+}
