@@ -20,7 +20,7 @@ cLibYAT* sharedInstance = nullptr;
 }  // namespace
 
 extern "C" int32_t openLibrary(cLibYAT** out, cBusComm* commDevice) {
-    loadRuntimeSettings();
+    ensureRuntimeSettings();
     initLog(kLogFileName);
     yatLog("openlibrary", "about to try to create library");
     return cLibYAT::OpenLib(out, commDevice);
@@ -45,7 +45,14 @@ int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
         ++instancecounter;
     } else {
         yatLog(tag, "about to create lib device");
-        cLibYAT* created = new (std::nothrow) cLibYAT(commDevice);
+        cLibYAT* created = nullptr;
+        try {
+            created = new cLibYAT(commDevice);
+        } catch (...) {
+            // No memory, or construction failed: ends as an allocation failure; no exception may
+            // cross the exported entry point.
+            created = nullptr;
+        }
         if (created == nullptr) {
             yatLog(tag, "could not create lib device");
         } else {

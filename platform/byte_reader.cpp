@@ -39,9 +39,10 @@ std::string ByteReader::text(size_t offset, size_t maxChars) const {
         return {};
     }
     size_t limit = std::min(maxChars, size_ - offset);
-    if (limit < maxChars) overrun_ = true;
     const uint8_t* start = data_ + offset;
     const void* zero = std::memchr(start, 0, limit);
+    // Only a text that runs into the end of the view unterminated asked for more than it holds.
+    if (zero == nullptr && limit < maxChars) overrun_ = true;
     size_t length = zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - start) : limit;
     return std::string(reinterpret_cast<const char*>(start), length);
 }

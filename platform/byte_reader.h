@@ -23,7 +23,8 @@ public:
     uint16_t u16be(size_t offset) const;
     uint32_t u32le(size_t offset) const;
     uint32_t u32be(size_t offset) const;
-    // The bytes from offset up to the first zero byte, at most maxChars, never past the end.
+    // The bytes from offset up to the first zero byte, at most maxChars, never past the end. Marks
+    // an overrun only when the text runs into the end of the view before a zero byte or maxChars.
     std::string text(size_t offset, size_t maxChars) const;
     // Exactly count bytes from offset as characters (zero bytes included), cut at the end of the view.
     std::string chars(size_t offset, size_t count) const;

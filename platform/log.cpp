@@ -93,6 +93,7 @@ void appendClean(char* line, size_t* pos, size_t cap, const char* src) {
 }  // namespace
 
 void initLog(const char* fileName) {
+    if (!loggingEnabled()) return;  // with logging off no file is created
     LogFile& log = logFile();
     std::string path = pathFor(fileName);
     std::lock_guard<std::mutex> guard(log.mutex);
@@ -120,6 +121,7 @@ void addLogItemToFile(const char* fileName, const char* tag, const char* text) {
                              utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
                              static_cast<long>(micros % 1000000), threadNumber());
     size_t pos = head > 0 ? static_cast<size_t>(head) : 0;
+    if (pos > 63) pos = 63;  // snprintf reports the length it wanted, not what it wrote
     const size_t cap = sizeof line - 1;
     appendClean(line, &pos, cap - kLogTextSize - 2, tag);
     line[pos++] = '\t';  // tags may hold ": ", so a tab (never inside tag or text) separates them

@@ -3,10 +3,14 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 
 #include "platform/text.h"
 
 namespace {
+
+// Most bytes read from a registry data file; the LED panel description needs a few kilobytes.
+constexpr size_t kMaxFileBytes = 4u * 1024 * 1024;
 
 std::string lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -44,6 +48,24 @@ bool readQuoted(const std::string& line, size_t& pos, std::string& out) {
     return false;
 }
 
+// The file as single-byte text. Registry exports come as UTF-16LE (with the byte order mark FF FE)
+// or as 8-bit text, possibly with a UTF-8 byte order mark. Characters of UTF-16 text beyond one byte
+// become '?': keys and values of interest are plain ASCII.
+std::string plainText(const std::string& raw) {
+    if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF && static_cast<unsigned char>(raw[1]) == 0xFE) {
+        std::string text;
+        text.reserve(raw.size() / 2);
+        for (size_t i = 2; i + 1 < raw.size(); i += 2) {
+            unsigned char low = static_cast<unsigned char>(raw[i]);
+            unsigned char high = static_cast<unsigned char>(raw[i + 1]);
+            text += high == 0 ? static_cast<char>(low) : '?';
+        }
+        return text;
+    }
+    if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) return raw.substr(3);
+    return raw;
+}
+
 }  // namespace
 
 cRegistry::cRegistry(const char* path) : sections_(std::make_unique<std::map<std::string, Section>>()) {
@@ -51,9 +73,14 @@ cRegistry::cRegistry(const char* path) : sections_(std::make_unique<std::map<std
     std::ifstream in(sourcePath, std::ios::binary);
     if (!in) return;
     opened = 1;
+    std::string content(kMaxFileBytes, '\0');
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
+    content.resize(static_cast<size_t>(in.gcount()));
+    content = plainText(content);
+    std::istringstream lines(content);
     std::string line;
     Section* current = nullptr;
-    while (std::getline(in, line)) {
+    while (std::getline(lines, line)) {
         line = trim(line);
         if (line.empty() || line[0] == ';') continue;
         if (line.front() == '[') {
@@ -71,7 +98,7 @@ cRegistry::cRegistry(const char* path) : sections_(std::make_unique<std::map<std
         ++pos;
         Value value;
         const std::string dwordPrefix = "dword:";
-        if (line.compare(pos, dwordPrefix.size(), dwordPrefix) == 0) {
+        if (lower(line.substr(pos, dwordPrefix.size())) == dwordPrefix) {
             std::string digits = trim(line.substr(pos + dwordPrefix.size()));
             if (digits.empty() || digits.size() > 8 ||
                 digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
@@ -98,11 +125,12 @@ void cRegistry::CloseRegData() {
 bool cRegistry::CheckRegTree(const char* key) const {
     if (key == nullptr) return false;
     std::string wanted = normalKey(key);
-    auto it = sections_->lower_bound(wanted);
-    if (it == sections_->end()) return false;
-    if (it->first == wanted) return true;
-    return it->first.size() > wanted.size() && it->first.compare(0, wanted.size(), wanted) == 0 &&
-           it->first[wanted.size()] == '\\';
+    if (sections_->count(wanted) > 0) return true;
+    // A key beneath it: the first section at or after "wanted\\" shows whether one exists (siblings
+    // such as "wanted2" or "wanted x" sort before it and must not hide it).
+    std::string below = wanted + '\\';
+    auto it = sections_->lower_bound(below);
+    return it != sections_->end() && it->first.compare(0, below.size(), below) == 0;
 }
 
 bool cRegistry::GetRegInfo(const char* key, const char* valueName, uint32_t* size, void* data) const {

@@ -6,8 +6,9 @@
 //   "number"=dword:0000001f
 //   "text"="some text"                          (\\ and \" are escapes inside the quotes)
 // Keys and value names match without regard to case. A key exists when it has a section of its own
-// or one beneath it. Lines that fit none of these forms are skipped. The file is read once, by the
-// constructor; it is never written.
+// or one beneath it. Lines that fit none of these forms are skipped. The file may be 8-bit text (a
+// UTF-8 byte order mark is skipped) or UTF-16LE with its byte order mark, as registry exports are.
+// The file is read once, by the constructor, up to its first 4 MiB; it is never written.
 
 #include <cstdint>
 #include <map>

@@ -12,6 +12,10 @@ RuntimeSettings settings;
 std::atomic<double> sleepScale{1.0};  // read on every wait, so kept apart from the lock
 std::atomic<SleepHook> sleepHook{nullptr};
 std::atomic<bool> logEnabled{true};
+bool settingsInPlace = false;  // loaded from the environment or set; guarded by settingsMutex
+
+// Longest wait the library will make (about a year): keeps the time arithmetic far from overflow.
+constexpr double kMaxWaitMicros = 365.0 * 24 * 3600 * 1e6;
 
 std::string envText(const char* name) {
     const char* value = std::getenv(name);
@@ -41,6 +45,14 @@ void loadRuntimeSettings() {
     setRuntimeSettings(loaded);
 }
 
+void ensureRuntimeSettings() {
+    {
+        std::lock_guard<std::mutex> guard(settingsMutex);
+        if (settingsInPlace) return;
+    }
+    loadRuntimeSettings();
+}
+
 RuntimeSettings runtimeSettings() {
     std::lock_guard<std::mutex> guard(settingsMutex);
     return settings;
@@ -49,6 +61,7 @@ RuntimeSettings runtimeSettings() {
 void setRuntimeSettings(const RuntimeSettings& newSettings) {
     std::lock_guard<std::mutex> guard(settingsMutex);
     settings = newSettings;
+    settingsInPlace = true;
     sleepScale.store(newSettings.sleepScale);
     logEnabled.store(newSettings.logEnabled);
 }
@@ -64,8 +77,9 @@ const char* pathSeparator() {
 }
 
 std::chrono::microseconds scaledWait(uint64_t ms) {
-    double scale = sleepScale.load();
-    return std::chrono::microseconds(static_cast<int64_t>(static_cast<double>(ms) * 1000.0 * scale));
+    double micros = static_cast<double>(ms) * 1000.0 * sleepScale.load();
+    if (micros > kMaxWaitMicros) micros = kMaxWaitMicros;
+    return std::chrono::microseconds(static_cast<int64_t>(micros));
 }
 
 void yatSleep(uint32_t ms) {

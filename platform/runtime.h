@@ -1,7 +1,7 @@
 #pragma once
 // Run-time settings of the library and the one sleep function every wait goes through.
 //
-// Settings come from the environment and are read once when the library opens (loadRuntimeSettings,
+// Settings come from the environment and are read once when the library opens (ensureRuntimeSettings,
 // called by openLibrary); before that the defaults apply. Tests may replace the sleep function to
 // record the requested waits instead of sleeping.
 
@@ -19,6 +19,10 @@ struct RuntimeSettings {
 
 // Reads the environment into the settings. Bad values keep the defaults.
 void loadRuntimeSettings();
+// Reads the environment once: the first call loads it, later calls (and any call after
+// setRuntimeSettings) change nothing. openLibrary calls this, so settings a host process or a test
+// put in place are not undone by a later open.
+void ensureRuntimeSettings();
 // A copy of the settings in force. Safe to call from any thread.
 RuntimeSettings runtimeSettings();
 // Replaces the settings (tests).

@@ -28,7 +28,8 @@ int32_t cThreadLib::threadStart(Entry entry, void* argument) {
 void cThreadLib::wait(const std::atomic<bool>* stopFlag, int32_t intervalSeconds) {
     std::shared_ptr<State> state = state_;
     std::unique_lock<std::mutex> lock(state->mutex);
-    auto deadline = std::chrono::steady_clock::now() + scaledWait(static_cast<uint64_t>(intervalSeconds) * 1000u);
+    uint64_t intervalMs = intervalSeconds > 0 ? static_cast<uint64_t>(intervalSeconds) * 1000u : 0;
+    auto deadline = std::chrono::steady_clock::now() + scaledWait(intervalMs);
     state->wake.wait_until(lock, deadline, [&] {
         return state->event || (stopFlag != nullptr && stopFlag->load());
     });

@@ -1,5 +1,7 @@
 #include "platform/utils.h"
 
+#include <cstring>
+
 #include "platform/runtime.h"
 #include "platform/text.h"
 
@@ -55,8 +57,12 @@ uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset) {
 int32_t getRootDirectory(char* buffer256) {
     if (buffer256 == nullptr) return 1;
     std::string root = runtimeSettings().rootDir;
-    if (root.size() > 254) root.resize(254);
-    if (root.empty() || (root.back() != '/' && root.back() != '\\')) root += pathSeparator();
-    copyText(buffer256, 256, root.c_str());
+    // An empty setting is the current directory, not the top of the file system.
+    copyText(buffer256, 255, root.empty() ? "." : root.c_str());
+    size_t length = std::strlen(buffer256);
+    if (buffer256[length - 1] != '/' && buffer256[length - 1] != '\\') {
+        buffer256[length] = pathSeparator()[0];
+        buffer256[length + 1] = '\0';
+    }
     return 0;
 }

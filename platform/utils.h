@@ -17,6 +17,6 @@ uint16_t getUShortFromBufferLSBFirst(const uint8_t* buffer, int32_t offset);
 uint32_t getULongFromBufferLSBFirst(const uint8_t* buffer, int32_t offset);
 uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset);
 
-// The product root directory (YAT_ROOT_DIR, else the current directory), always ending in a path
+// The product root directory (YAT_ROOT_DIR, else "./", the current directory), always ending in a path
 // separator, cut to fit the 256-byte buffer. Returns 0, or 1 when the buffer is null.
 int32_t getRootDirectory(char* buffer256);

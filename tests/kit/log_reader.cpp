@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 #include "platform/log.h"
 #include "platform/runtime.h"
@@ -14,7 +15,9 @@ namespace fs = std::filesystem;
 LogCapture::LogCapture() {
     std::string pattern = (fs::temp_directory_path() / "yatlog-XXXXXX").string();
     char* made = mkdtemp(pattern.data());
-    dir_ = made != nullptr ? std::string(made) : fs::temp_directory_path().string();
+    // Never fall back to a shared directory: the destructor removes dir_ with all it holds.
+    if (made == nullptr) throw std::runtime_error("cannot make a temporary log directory");
+    dir_ = made;
     RuntimeSettings settings = runtimeSettings();
     settings.logDir = dir_;
     settings.sleepScale = 0.001;

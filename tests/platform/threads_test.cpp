@@ -1,0 +1,208 @@
+// cThreadLib and the QV locks.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "kit/scoped_settings.h"
+#include "platform/qv.h"
+#include "platform/thread_lib.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A gate a test thread blocks on until the test opens it.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = false;
+    bool reached = false;
+
+    void pass() {
+        std::unique_lock<std::mutex> lock(mutex);
+        reached = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return open; });
+    }
+    void awaitReached() {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return reached; });
+    }
+    void release() {
+        std::lock_guard<std::mutex> guard(mutex);
+        open = true;
+        changed.notify_all();
+    }
+};
+
+// The argument of a thread that passes a gate and ends.
+struct GateArg {
+    std::shared_ptr<Gate> gate;
+    static uint32_t run(void* argument) {
+        static_cast<GateArg*>(argument)->gate->pass();
+        return 0;
+    }
+};
+
+// A thread that waits on a stop flag with a very long interval and records how long it waited.
+struct Waiter {
+    cThreadLib* thread = nullptr;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> waiting{false};
+    Clock::duration waited{};
+    int32_t interval = 100000;  // seconds: far beyond any test run
+
+    static uint32_t run(void* argument) {
+        auto* self = static_cast<Waiter*>(argument);
+        self->waiting = true;
+        Clock::time_point start = Clock::now();
+        self->thread->wait(&self->stop, self->interval);
+        self->waited = Clock::now() - start;
+        return 0;
+    }
+};
+
+class ThreadLib : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings.change([](RuntimeSettings& s) { s.sleepScale = 1.0; });  // the interval is really long
+    }
+    void startWaiter() {
+        waiter.thread = &thread;
+        ASSERT_EQ(thread.threadStart(&Waiter::run, &waiter), 0);
+        while (!waiter.waiting) std::this_thread::yield();
+    }
+
+    yattest::SettingsScope settings;
+    cThreadLib thread;
+    Waiter waiter;
+};
+
+TEST_F(ThreadLib, WaitEndsAtOnceWhenFlagIsSetAndEventSent) {
+    startWaiter();
+    waiter.stop = true;
+    thread.sendEvent();
+    EXPECT_EQ(thread.threadClose(), 0);
+    EXPECT_LT(waiter.waited, 600s);  // returned long before its 100000-second interval
+    EXPECT_FALSE(thread.running());
+}
+
+TEST_F(ThreadLib, EventWithoutFlagWakesTheWaitToLookAgain) {
+    startWaiter();
+    thread.sendEvent();
+    EXPECT_EQ(thread.threadClose(), 0);
+    EXPECT_LT(waiter.waited, 600s);
+}
+
+TEST_F(ThreadLib, WaitWithFlagAlreadySetReturnsAtOnce) {
+    waiter.stop = true;
+    startWaiter();
+    EXPECT_EQ(thread.threadClose(), 0);
+    EXPECT_LT(waiter.waited, 600s);
+}
+
+TEST_F(ThreadLib, IntervalEndsTheWaitWithoutAnEvent) {
+    settings.change([](RuntimeSettings& s) { s.sleepScale = 0.001; });
+    waiter.interval = 1;  // 1 ms at this scale
+    startWaiter();
+    EXPECT_EQ(thread.threadClose(), 0);
+    waiter.interval = -5;  // a negative interval waits not at all
+    waiter.waiting = false;
+    startWaiter();
+    EXPECT_EQ(thread.threadClose(), 0);
+}
+
+TEST_F(ThreadLib, StartRefusesNullEntryAndASecondThread) {
+    EXPECT_EQ(thread.threadStart(nullptr, nullptr), 1);
+    auto gate = std::make_shared<Gate>();
+    GateArg arg{gate};
+    cThreadLib::Entry entry = &GateArg::run;
+    ASSERT_EQ(thread.threadStart(entry, &arg), 0);
+    gate->awaitReached();
+    EXPECT_TRUE(thread.running());
+    EXPECT_EQ(thread.threadStart(entry, &arg), 1);
+    gate->release();
+    EXPECT_EQ(thread.threadClose(), 0);
+    EXPECT_EQ(thread.threadClose(), 1);  // nothing left to close
+}
+
+TEST_F(ThreadLib, CloseWithLimitAbandonsAThreadThatDoesNotEnd) {
+    settings.change([](RuntimeSettings& s) { s.sleepScale = 0.001; });
+    // The thread owns its gate, so it may outlive this test safely once abandoned.
+    auto gate = std::make_shared<Gate>();
+    auto* owned = new std::shared_ptr<Gate>(gate);
+    auto entry = [](void* a) -> uint32_t {
+        std::unique_ptr<std::shared_ptr<Gate>> mine(static_cast<std::shared_ptr<Gate>*>(a));
+        (*mine)->pass();
+        return 0;
+    };
+    ASSERT_EQ(thread.threadStart(entry, owned), 0);
+    gate->awaitReached();
+    EXPECT_EQ(thread.threadClose(1000), 1);  // 1 ms at this scale
+    EXPECT_EQ(thread.threadClose(), 1);      // already let go
+    gate->release();
+}
+
+TEST_F(ThreadLib, ReleaseHandleJoinsAnEndedThread) {
+    auto gate = std::make_shared<Gate>();
+    GateArg arg{gate};
+    cThreadLib::Entry entry = &GateArg::run;
+    ASSERT_EQ(thread.threadStart(entry, &arg), 0);
+    gate->awaitReached();
+    thread.releaseHandle();  // still running: kept
+    EXPECT_TRUE(thread.running());
+    gate->release();
+    EXPECT_EQ(thread.threadClose(), 0);
+    thread.releaseHandle();  // nothing to do
+    EXPECT_EQ(thread.threadStart(entry, &arg), 0);  // the object can start a new thread
+    EXPECT_EQ(thread.threadClose(), 0);
+}
+
+TEST(QVMutex, OwnerLocksAgainOthersTimeOut) {
+    QV::Mutex mutex;
+    ASSERT_TRUE(mutex.lock(-1));
+    ASSERT_TRUE(mutex.lock(-1));
+    ASSERT_TRUE(mutex.lock(0));
+    auto otherTries = [&](int32_t timeout) {
+        bool got = false;
+        std::thread([&] {
+            got = mutex.lock(timeout);
+            if (got) mutex.unlock();
+        }).join();
+        return got;
+    };
+    EXPECT_FALSE(otherTries(0));
+    EXPECT_FALSE(otherTries(5));
+    mutex.unlock();
+    mutex.unlock();
+    EXPECT_FALSE(otherTries(0));  // still held once
+    mutex.unlock();
+    EXPECT_TRUE(otherTries(0));
+}
+
+TEST(QVMutex, MutexLockHoldsForItsScope) {
+    QV::Mutex mutex;
+    auto otherGets = [&] {
+        bool got = false;
+        std::thread([&] {
+            got = mutex.lock(0);
+            if (got) mutex.unlock();
+        }).join();
+        return got;
+    };
+    {
+        QV::MutexLock outer(mutex);
+        QV::MutexLock inner(mutex);  // recursive
+        EXPECT_FALSE(otherGets());
+    }
+    EXPECT_TRUE(otherGets());
+}
+
+}  // namespace
