@@ -23,6 +23,7 @@ class cFanInst;
 class cTempInstance;
 class cVoltInstance;
 class cPowerInstance;
+class cSensorInst;
 
 // The process-wide library mutex (recursive; always locked without a time limit).
 extern QV::Mutex libraryMutex;
@@ -80,6 +81,16 @@ private:
     // Destructor steps owned by the subsystems.
     void releaseSensorObjects();  // sensors: gives up this object's use of each class object
     void freeSystemSummary();     // sysinfo: frees the vectored system summary
+
+    // sensors: the class objects as queries and the update threads see them. Each is null while its
+    // class has no sensors; discovery publishes an object only once it keeps it, and only the
+    // destructor destroys one, so a pointer loaded here stays usable while the library object lives.
+    cTempInstance* temperatureObject() const;
+    cVoltInstance* voltageObject() const;
+    cFanInst* fanObject() const;
+    cPowerInstance* powerObject() const;
+    // The object of sensor class 1-4 (as above), or null for another class.
+    cSensorInst* sensorObject(int32_t sensorClass) const;
 
     cThreadLib* eventThreads = nullptr;    // one per node while monitoring runs
     cThreadLib* pollingThread = nullptr;   // while monitoring runs

@@ -1,0 +1,47 @@
+// Fan sensors: constant limits and status.
+
+#include <cstdio>
+
+#include "frame/result_codes.h"
+#include "platform/log.h"
+#include "sensors/sensor_classes.h"
+#include "sensors/sensor_wire.h"
+#include "sensors/value_slot.h"
+
+int32_t cFanInst::getSPSensorLimits(int32_t, int32_t, int32_t, int32_t, void* upper, void* lower, cBusComm* comm) {
+    if (comm == nullptr) return ERR_NO_DEVICE;
+    slot::storeInt(upper, sensorwire::kFanLimit);
+    slot::storeInt(lower, sensorwire::kFanLimit);
+    return ERR_SUCCESS;
+}
+
+int32_t cFanInst::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                    int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) {
+    constexpr const char* tag = "cFanInstance::getSPSensorStatus";
+    if (comm == nullptr) {
+        yatLog(tag, "device equals NULL");
+        return ERR_NO_DEVICE;
+    }
+    if (status == nullptr || reading == nullptr || upper == nullptr || lower == nullptr) return ERR_INVALID_PARAMETER;
+    int32_t result = getSPSensorReading(nodeIndex, sensorClass, location, instance, reading, comm);
+    if (result != ERR_SUCCESS) {
+        yatLog(tag, "fan reading failed for sensor [%d]", instance);
+        std::printf("fan reading failed for sensor [%d]\n", instance);
+        if (result == ERR_DEVICE_UNAVAILABLE) {
+            *status = 3;
+            slot::storeInt(reading, 0);
+        } else {
+            *status = 0;
+        }
+        return result;
+    }
+    int32_t value = slot::loadInt(reading);
+    yatLog(tag, "fan reading succeeded for sensor [%d] with reading of [%d]", instance, value);
+    if (slot::loadInt(upper) == 0) slot::storeInt(upper, sensorwire::kFanLimit);
+    if (slot::loadInt(lower) == 0) slot::storeInt(lower, sensorwire::kFanLimit);
+    int32_t low = slot::loadInt(lower);
+    *status = value < low ? 3 : 1;
+    yatLog(tag, "fan reading succeeded for sensor [%d] with reading of [%d] lowerlim [%d] upperlim [%d] and status of [%d]",
+           instance, value, low, slot::loadInt(upper), *status);
+    return ERR_SUCCESS;
+}

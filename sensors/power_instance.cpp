@@ -1,0 +1,77 @@
+// Power supplies: status from the power status command, and adding a supply to the model.
+
+#include "frame/result_codes.h"
+#include "frame/sensor_sink.h"
+#include "platform/log.h"
+#include "sensors/sensor_classes.h"
+#include "sensors/sensor_commands.h"
+#include "sensors/sensor_decoders.h"
+#include "sensors/sensor_vpd.h"
+#include "sensors/sensor_wire.h"
+#include "sysinfo/vpd_command.h"
+
+namespace {
+
+constexpr int32_t kPowerLocation = 7;
+constexpr int32_t kPowerSensorType = 37;
+constexpr int32_t kStatusNoNormals = 49;
+constexpr int32_t kStatusUnavailable = 47;
+constexpr int32_t kStatusTries = 3;
+constexpr int32_t kDiscoveryCode = 46;
+
+}  // namespace
+
+int32_t cPowerInstance::getSPSensorStatus(int32_t nodeIndex, int32_t, int32_t, int32_t instance, int32_t* status,
+                                          void*, void*, void*, cBusComm* comm) {
+    constexpr const char* tag = "cPowerInstance::getSPSensorStatus";
+    if (comm == nullptr) return ERR_NO_DEVICE;
+    if (status == nullptr) return ERR_INVALID_PARAMETER;
+    cSPPowerStatusCmd command;
+    for (int32_t attempt = 0; attempt < kStatusTries; ++attempt) {
+        command.buildCommand();
+        uint32_t sent = command.send(comm, nodeIndex);
+        if (sent != 0) return static_cast<int32_t>(sent);
+        yatLog(tag, "the power supply check returned retVal [%d] and status [%d]", static_cast<int32_t>(sent),
+               command.answerStatus());
+        if (command.answerStatus() == 0) break;
+    }
+    if (command.answerStatus() == wire::kStatusUnavailable) {
+        *status = kStatusUnavailable;
+        return ERR_SUCCESS;
+    }
+    if (!command.answerOk()) return ERR_BAD_ANSWER;
+    ByteReader data = command.answerReader();
+    int32_t supplyStatus = 0;
+    uint8_t good = 0;
+    if (decodePowerStatus(data.data(), data.size(), instance, &supplyStatus, &good) != ERR_SUCCESS) {
+        return ERR_BAD_ANSWER;
+    }
+    yatLog(tag, "the pwrBuffer 3 [%x] 2 [%x] instanceNum [%d]", 0u, static_cast<unsigned>(good), instance);
+    *status = supplyStatus;
+    return ERR_SUCCESS;
+}
+
+int32_t cPowerInstance::addPowerSupply(int32_t nodeBase, int32_t supplyIndex, bool normalsSupported, cBusComm* comm,
+                                       cSensorSink* sink, bool valid, bool secondPowerFlag, int32_t nodeIndex) {
+    if (nodeIndex < 0) nodeIndex = nodeBase;
+    int32_t node = nodeBase + 1;
+    int32_t sensor = supplyIndex + 1;
+    SensorSource source;
+    source.nodeIndex = nodeIndex;
+    source.sensorClass = sensorwire::kClassPower;
+    source.location = kPowerLocation;
+    source.instanceNumber = supplyIndex;
+    source.sensorType = kPowerSensorType;
+    source.status = normalsSupported ? 0 : kStatusNoNormals;
+    source.normalsSupported = normalsSupported ? 1 : 0;
+    source.secondPowerFlag = secondPowerFlag ? 1 : 0;
+    insertInstance(node, sensor, &source, valid);
+    if (comm != nullptr && sink != nullptr) {
+        SensorVpdRead vpd = readSensorVpd(comm, nodeIndex, kVPDKindPowerSupply, supplyIndex + 1);
+        int32_t sensorNumber = sensor;
+        int32_t flag = secondPowerFlag ? 1 : 0;
+        sink->reportSensor(sensorwire::kClassPower, node, sensor, &sensorNumber, &flag, nullptr, kDiscoveryCode,
+                           vpd.hasFru ? vpd.fru.c_str() : nullptr);
+    }
+    return ERR_SUCCESS;
+}

@@ -1,0 +1,128 @@
+#pragma once
+// The four sensor classes. Each has exactly one shared object in the process: acquireInstance
+// creates it on first use (use count 1) or counts one more user and returns the same object (null
+// when it cannot be created); releaseInstance counts one user less and destroys the object when the
+// last user lets go. Both may be called from any thread.
+
+#include <cstdint>
+#include <mutex>
+#include <new>
+
+#include "sensors/sensor_inst.h"
+
+class cSensorSink;
+
+// The one shared object of class T with its use count.
+template <class T>
+class SharedClassObject {
+public:
+    static T* acquire() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (object_ == nullptr) {
+            object_ = new (std::nothrow) T();
+            if (object_ == nullptr) return nullptr;
+            users_ = 0;
+        }
+        ++users_;
+        return object_;
+    }
+    static void release() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (object_ == nullptr) return;
+        if (--users_ <= 0) {
+            delete object_;
+            object_ = nullptr;
+            users_ = 0;
+        }
+    }
+    static int32_t users() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return users_;
+    }
+
+private:
+    static inline std::mutex mutex_;
+    static inline T* object_ = nullptr;
+    static inline int32_t users_ = 0;
+};
+
+// Temperatures: integer whole degrees; limits from the SP; status 1 normal, 2 above the lower
+// limit, 3 above the upper limit.
+class cTempInstance final : public cSensorInst {
+public:
+    cTempInstance() : cSensorInst(1) {}
+    ~cTempInstance() = default;
+    static cTempInstance* acquireInstance() { return SharedClassObject<cTempInstance>::acquire(); }
+    static void releaseInstance() { SharedClassObject<cTempInstance>::release(); }
+
+    // Selector 3 into *lower, selector 2 into *upper, and selector 1 into *upper when that read 0.
+    // The first failing send ends it with its code; 7 (nothing sent) for a sensor without a limit
+    // command (location 3, location-1 instances above 6); 9 without comm device; else 0.
+    int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, void* upper,
+                              void* lower, cBusComm* comm) override;
+    // 2 (status 0) when the reading fails; 7 (status 0) when both limits are 0 after fetching; else 0.
+    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+};
+
+// Voltages: float volts; limits from the SP; status 1 normal, 6 below the lower limit, 9 above the
+// upper limit.
+class cVoltInstance final : public cSensorInst {
+public:
+    cVoltInstance() : cSensorInst(2) {}
+    ~cVoltInstance() = default;
+    static cVoltInstance* acquireInstance() { return SharedClassObject<cVoltInstance>::acquire(); }
+    static void releaseInstance() { SharedClassObject<cVoltInstance>::release(); }
+
+    // Up to three selectors for each limit until one reads non-zero. 0 when either limit is known,
+    // else 7; 9 without comm device.
+    int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, void* upper,
+                              void* lower, cBusComm* comm) override;
+    // 2 (status 0) when the reading fails; 7 (status 0) when missing limits cannot be fetched; else 0
+    // with the status from the comparison against the limits.
+    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+};
+
+// Fans: integer RPM; both limits the constant 550; status 1 normal, 3 below the lower limit (or
+// unavailable).
+class cFanInst final : public cSensorInst {
+public:
+    cFanInst() : cSensorInst(3) {}
+    ~cFanInst() = default;
+    static cFanInst* acquireInstance() { return SharedClassObject<cFanInst>::acquire(); }
+    static void releaseInstance() { SharedClassObject<cFanInst>::release(); }
+
+    // Both limits 550, no SP traffic; 0 (9 without comm device).
+    int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, void* upper,
+                              void* lower, cBusComm* comm) override;
+    // A failed reading returns its code: 14 with status 3 and reading 0, otherwise status 0. On
+    // success missing limits become 550 and the result is 0.
+    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+};
+
+// Power supplies: no reading or limits; status 1 good, 3 not good, 47 the SP reports the device
+// unavailable (discovery stores 0 or 49 until the first check).
+class cPowerInstance final : public cSensorInst {
+public:
+    cPowerInstance() : cSensorInst(4) {}
+    ~cPowerInstance() = default;
+    static cPowerInstance* acquireInstance() { return SharedClassObject<cPowerInstance>::acquire(); }
+    static void releaseInstance() { SharedClassObject<cPowerInstance>::release(); }
+
+    // Sends "f.5.1" (up to three times while the SP answers with a non-zero status) and derives the
+    // status of supply `instance` into *status; the other pointers are not used. The send code on
+    // failure; 0 with status 47 for SP status 7; 2 for another SP status or an answer without the two
+    // status bytes; else 0 with status 1 or 3. 9 without comm device.
+    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+
+    // Stores supply supplyIndex (0-based) under (nodeBase + 1, supplyIndex + 1): location 7, type 37,
+    // instance supplyIndex, status 0 with normals supported and 49 without, the two flags and valid
+    // as passed. With both comm and sink it also reads the supply's VPD for its FRU number and
+    // reports the supply to the sink (class 4, code 46). SP commands go to nodeIndex, which is
+    // nodeBase when not given (-1). Returns 0.
+    int32_t addPowerSupply(int32_t nodeBase, int32_t supplyIndex, bool normalsSupported, cBusComm* comm,
+                           cSensorSink* sink, bool valid, bool secondPowerFlag, int32_t nodeIndex = -1);
+};

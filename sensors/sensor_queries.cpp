@@ -1,0 +1,180 @@
+// The host's sensor queries: answered from the sensor model, without SP traffic.
+
+#include <atomic>
+
+#include "frame/libyat.h"
+#include "frame/result_codes.h"
+#include "platform/log.h"
+#include "sensors/sensor_classes.h"
+#include "sensors/sensor_wire.h"
+#include "sensors/value_slot.h"
+
+namespace {
+
+// The class object pointers are written by discovery (under the library mutex) while host threads
+// read them without a lock: every access is atomic.
+template <class T>
+T* loadObject(T* const& field) {
+    return std::atomic_ref<T*>(const_cast<T*&>(field)).load(std::memory_order_acquire);
+}
+
+}  // namespace
+
+cTempInstance* cLibYAT::temperatureObject() const { return loadObject(tempInstance); }
+cVoltInstance* cLibYAT::voltageObject() const { return loadObject(voltInstance); }
+cFanInst* cLibYAT::fanObject() const { return loadObject(fanInstance); }
+cPowerInstance* cLibYAT::powerObject() const { return loadObject(powerInstance); }
+
+cSensorInst* cLibYAT::sensorObject(int32_t sensorClass) const {
+    switch (sensorClass) {
+        case sensorwire::kClassTemperature: return temperatureObject();
+        case sensorwire::kClassVoltage: return voltageObject();
+        case sensorwire::kClassFan: return fanObject();
+        case sensorwire::kClassPower: return powerObject();
+        default: return nullptr;
+    }
+}
+
+void cLibYAT::releaseSensorObjects() {
+    if (cFanInst* fan = std::atomic_ref<cFanInst*>(fanInstance).exchange(nullptr)) {
+        (void)fan;
+        cFanInst::releaseInstance();
+    }
+    if (cTempInstance* temp = std::atomic_ref<cTempInstance*>(tempInstance).exchange(nullptr)) {
+        (void)temp;
+        cTempInstance::releaseInstance();
+    }
+    if (cVoltInstance* volt = std::atomic_ref<cVoltInstance*>(voltInstance).exchange(nullptr)) {
+        (void)volt;
+        cVoltInstance::releaseInstance();
+    }
+    if (cPowerInstance* power = std::atomic_ref<cPowerInstance*>(powerInstance).exchange(nullptr)) {
+        (void)power;
+        cPowerInstance::releaseInstance();
+    }
+}
+
+int32_t cLibYAT::getNumberSensors(int32_t sensorClass, int32_t) {
+    constexpr const char* tag = "cLibYAT::getNumberSensors";
+    yatLog(tag, "getting number of sensorsers");
+    switch (sensorClass) {
+        case sensorwire::kClassTemperature: {
+            yatLog(tag, "getting number TEMP of sensors");
+            int32_t count = 0;
+            if (cSensorInst* object = temperatureObject()) {
+                count = object->elementCount();
+                yatLog(tag, "the number of temps are [%d]", count);
+            } else {
+                yatLog(tag, "TEMP is NULL");
+            }
+            yatLog(tag, "getting number TEMP of sensors");
+            return count;
+        }
+        case sensorwire::kClassVoltage: {
+            yatLog(tag, "getting number VOLTAGE of sensors");
+            if (cSensorInst* object = voltageObject()) {
+                yatLog(tag, "the number of voltage are [%d]", object->elementCount());
+                return object->elementCount();
+            }
+            yatLog(tag, "VOLTAGE is NULL");
+            return 0;
+        }
+        case sensorwire::kClassFan: {
+            yatLog(tag, "getting number FAN of sensors");
+            if (cSensorInst* object = fanObject()) {
+                yatLog(tag, "the number of fans are [%d]", object->elementCount());
+                return object->elementCount();
+            }
+            yatLog(tag, "FAN is NULL");
+            return 0;
+        }
+        case sensorwire::kClassPower: {
+            yatLog(tag, "getting number PS of sensors");
+            if (cSensorInst* object = powerObject()) {
+                yatLog(tag, "the number of powrs are [%d]", object->elementCount());
+                return object->elementCount();
+            }
+            yatLog(tag, "POWER is NULL");
+            return 0;
+        }
+        default:
+            return 0;
+    }
+}
+
+int32_t cLibYAT::getSensorReading(int32_t sensorClass, int32_t node, int32_t sensor, void* reading) {
+    constexpr const char* tag = "cLibYAT::getSensorReading";
+    switch (sensorClass) {
+        case sensorwire::kClassTemperature:
+        case sensorwire::kClassFan: {
+            cSensorInst* object = sensorObject(sensorClass);
+            if (object == nullptr) return ERR_FAILED;
+            int32_t result = object->getSensorReading(node, sensor, reading);
+            bool temp = sensorClass == sensorwire::kClassTemperature;
+            if (result == ERR_SUCCESS) {
+                if (temp) {
+                    yatLog(tag, "got the temp reading for node [%d] sensor [%d] and it is [%d]", node, sensor,
+                           slot::loadInt(reading));
+                } else {
+                    yatLog(tag, "got the fan reading for node [%d] sensor [%d] and it is [%d]", node, sensor,
+                           slot::loadInt(reading));
+                }
+            } else if (temp) {
+                yatLog(tag, "could not get the temp reading for node [%d] sensor [%d]", node, sensor);
+            } else {
+                yatLog(tag, "could not get the fan reading for node [%d] sensor [%d]", node, sensor);
+            }
+            return result;
+        }
+        case sensorwire::kClassVoltage: {
+            cSensorInst* object = sensorObject(sensorClass);
+            if (object == nullptr) return ERR_FAILED;
+            int32_t result = object->getSensorReading(node, sensor, reading);
+            if (result == ERR_SUCCESS) {
+                // The value is a float; it goes to the log as a double.
+                yatLog(tag, "got the voltage reading for node [%d] sensor [%d] and it is [%f]", node, sensor,
+                       static_cast<double>(slot::loadFloat(reading)));
+            } else {
+                yatLog(tag, "could not get the voltage reading for node [%d] sensor [%d]", node, sensor);
+            }
+            return result;
+        }
+        default:
+            return ERR_FAILED;
+    }
+}
+
+
+int32_t cLibYAT::getSensorLimits(int32_t sensorClass, int32_t node, int32_t sensor, void* upper, void* lower) {
+    if (sensorClass == sensorwire::kClassPower) return ERR_FAILED;  // supplies have no limits
+    cSensorInst* object = sensorObject(sensorClass);
+    if (object == nullptr) return ERR_FAILED;
+    return object->getSensorLimits(node, sensor, upper, lower);
+}
+
+int32_t cLibYAT::getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status, void* reading,
+                                 void* lower, void* upper) {
+    constexpr const char* tag = "cLibYAT::getSensorStatus";
+    yatLog(tag, "getting sensor status");
+    if (commDevice == nullptr) return ERR_INVALID_INDEX;
+    int32_t result = ERR_INVALID_INDEX;
+    cSensorInst* object = sensorObject(sensorClass);
+    if (object != nullptr) result = object->getSensorStatus(node, sensor, status, reading, lower, upper);
+    yatLog(tag, "about to return from getSensorStatus");
+    return result;
+}
+
+int32_t cLibYAT::getSensorType(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* type) {
+    cSensorInst* object = sensorObject(sensorClass);
+    return object != nullptr ? object->getSensorType(node, sensor, type) : ERR_INVALID_INDEX;
+}
+
+int32_t cLibYAT::getSensorLocation(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* location) {
+    cSensorInst* object = sensorObject(sensorClass);
+    return object != nullptr ? object->getSensorLocation(node, sensor, location) : ERR_INVALID_INDEX;
+}
+
+int32_t cLibYAT::getSensorInstance(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* instance) {
+    cSensorInst* object = sensorObject(sensorClass);
+    return object != nullptr ? object->getSensorInstance(node, sensor, instance) : ERR_BAD_ANSWER;
+}

@@ -1,0 +1,61 @@
+// Temperature sensors: limits and status.
+
+#include "frame/result_codes.h"
+#include "platform/log.h"
+#include "sensors/sensor_classes.h"
+#include "sensors/sensor_commands.h"
+#include "sensors/sensor_wire.h"
+#include "sensors/value_slot.h"
+
+int32_t cTempInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                         void* upper, void* lower, cBusComm* comm) {
+    if (comm == nullptr) return ERR_NO_DEVICE;
+    // Sensors without a limit command keep their limits; nothing is sent for them.
+    if (!cSPSensorLimitCmd::hasLimitCommand(sensorClass, location, instance)) return ERR_INVALID_INDEX;
+    cSPSensorLimitCmd command;
+    auto readLimit = [&](uint8_t selector, void* limit) -> uint32_t {
+        command.buildLimitCommand(sensorClass, location, instance, selector);
+        uint32_t sent = command.send(comm, nodeIndex);
+        if (sent == 0) command.getCommandData(sensorClass, limit);  // a rejected answer leaves the limit
+        return sent;
+    };
+    uint32_t sent = readLimit(sensorwire::kSelectorTempLower, lower);
+    if (sent != 0) return static_cast<int32_t>(sent);
+    sent = readLimit(sensorwire::kSelectorTempUpper, upper);
+    if (sent != 0) return static_cast<int32_t>(sent);
+    if (slot::loadInt(upper) == 0) sent = readLimit(sensorwire::kSelectorTempUpperAlternate, upper);
+    return static_cast<int32_t>(sent);
+}
+
+int32_t cTempInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                         int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) {
+    constexpr const char* tag = "cTempInstance::getSPSensorStatus";
+    if (comm == nullptr) return ERR_NO_DEVICE;
+    if (status == nullptr || reading == nullptr || upper == nullptr || lower == nullptr) return ERR_INVALID_PARAMETER;
+    if (getSPSensorReading(nodeIndex, sensorClass, location, instance, reading, comm) != ERR_SUCCESS) {
+        *status = 0;
+        return ERR_BAD_ANSWER;
+    }
+    if (slot::loadInt(upper) == 0 || slot::loadInt(lower) == 0) {
+        getSPSensorLimits(nodeIndex, sensorClass, location, instance, upper, lower, comm);
+    }
+    int32_t value = slot::loadInt(reading);
+    int32_t high = slot::loadInt(upper);
+    int32_t low = slot::loadInt(lower);
+    yatLog(tag, "got the reading and limits for sensor [%d] reading [%d] upperlim [%d] lowerlim [%d]", instance, value,
+           high, low);
+    int32_t result = ERR_SUCCESS;
+    if (high == 0 && low == 0) {
+        *status = 0;
+        result = ERR_INVALID_INDEX;
+    } else if (high != 0 && high < value) {
+        *status = 3;
+    } else if (low != 0 && low < value) {
+        *status = 2;
+    } else {
+        *status = 1;
+    }
+    yatLog(tag, "got the reading and limits for sensor [%d] reading [%d] upperlim [%d] lowerlim [%d] status [%d] retVal [%d]",
+           instance, value, high, low, *status, result);
+    return result;
+}

@@ -1,0 +1,77 @@
+// Voltage sensors: limits and status.
+
+#include "frame/result_codes.h"
+#include "platform/log.h"
+#include "sensors/sensor_classes.h"
+#include "sensors/sensor_commands.h"
+#include "sensors/sensor_wire.h"
+#include "sensors/value_slot.h"
+
+int32_t cVoltInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                         void* upper, void* lower, cBusComm* comm) {
+    constexpr const char* tag = "cVoltInstance::getSPSensorLimts";
+    if (comm == nullptr) return ERR_NO_DEVICE;
+    if (!cSPSensorLimitCmd::hasLimitCommand(sensorClass, location, instance)) return ERR_INVALID_INDEX;
+    cSPSensorLimitCmd command;
+    // One try: a failed send only counts as a try; a rejected answer leaves the limit as it was.
+    auto tryLimit = [&](uint8_t selector, void* limit) -> int32_t {
+        command.buildLimitCommand(sensorClass, location, instance, selector);
+        uint32_t sent = command.send(comm, nodeIndex);
+        if (sent != 0) return static_cast<int32_t>(sent);
+        return command.getCommandData(sensorClass, limit);
+    };
+    for (int32_t i = 0; i < 3; ++i) {
+        yatLog(tag, "in lowlimt loop");
+        int32_t result = tryLimit(sensorwire::kVoltLowerSelectors[i], lower);
+        float value = slot::loadFloat(lower);
+        if (value != 0.0f) {
+            yatLog(tag, "got volt lowerlimits for sensor [%d]  lowerlim [%d] retVal=%d i=%d", instance,
+                   static_cast<int32_t>(value), result, i);
+            break;
+        }
+        yatLog(tag, "failed to get volt limits for sensor [%d] lowerlim [%.f2] retVal=%d i=%d", instance,
+               static_cast<double>(value), result, i);
+    }
+    for (int32_t i = 0; i < 3; ++i) {
+        yatLog(tag, "in upperlimit loop");
+        int32_t result = tryLimit(sensorwire::kVoltUpperSelectors[i], upper);
+        float value = slot::loadFloat(upper);
+        if (value != 0.0f) {
+            yatLog(tag, "got volt upper limits - 1 for sensor [%d] upperlim [%.f2] retVal=%d i=%d", instance,
+                   static_cast<double>(value), result, i);
+            break;
+        }
+        yatLog(tag, "failed to get volt limits for sensor [%d] upperlim [%d] retVal=%d i=%d", instance,
+               static_cast<int32_t>(value), result, i);
+    }
+    return slot::loadFloat(lower) != 0.0f || slot::loadFloat(upper) != 0.0f ? ERR_SUCCESS : ERR_INVALID_INDEX;
+}
+
+int32_t cVoltInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                         int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) {
+    if (comm == nullptr) return ERR_NO_DEVICE;
+    if (status == nullptr || reading == nullptr || upper == nullptr || lower == nullptr) return ERR_INVALID_PARAMETER;
+    if (getSPSensorReading(nodeIndex, sensorClass, location, instance, reading, comm) != ERR_SUCCESS) {
+        *status = 0;
+        return ERR_BAD_ANSWER;
+    }
+    if (slot::loadFloat(upper) == 0.0f || slot::loadFloat(lower) == 0.0f) {
+        if (getSPSensorLimits(nodeIndex, sensorClass, location, instance, upper, lower, comm) != ERR_SUCCESS) {
+            *status = 0;
+            return ERR_INVALID_INDEX;
+        }
+    }
+    // Known limits are compared whether they were fetched now or passed in, so that the polling
+    // update (which passes the stored limits) refreshes voltages like the other classes.
+    float value = slot::loadFloat(reading);
+    float high = slot::loadFloat(upper);
+    float low = slot::loadFloat(lower);
+    if (low != 0.0f && low > value) {
+        *status = 6;
+    } else if (high != 0.0f && high < value) {
+        *status = 9;
+    } else {
+        *status = 1;
+    }
+    return ERR_SUCCESS;
+}
