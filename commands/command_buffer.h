@@ -3,7 +3,7 @@
 //
 //   offset 0  command type   request: 0 set, 2 get, 3 get next; answer: 4; asynchronous event: 5
 //   offset 1  command length number n of command bytes (the answer echoes it)
-//   offset 2  data length    16 bits, least significant byte first (a request writes only offset 2)
+//   offset 2  data length    16 bits, least significant byte first
 //   offset 4  status         0 in a request; the SP's status in an answer (0 success)
 //   offset 5  reserved
 //   offset 6  n command bytes, then the data
@@ -20,7 +20,7 @@ inline constexpr size_t kDataLengthOffset = 2;
 inline constexpr size_t kStatusOffset = 4;
 inline constexpr size_t kHeaderSize = 6;  // command bytes start here
 
-// Most command bytes a dot command may encode (tokens beyond it are refused).
+// Most tokens (and so command bytes) a dot command may have; longer ones are refused.
 inline constexpr int32_t kMaxCommandBytes = 32;
 
 enum CommandType : uint8_t {

@@ -42,6 +42,13 @@ uint8_t* cSPCmd::buildCommand(const char*) { return nullptr; }
 
 int32_t cSPCmd::getCommandData(int32_t, void*) { return ERR_FAILED; }
 
+uint8_t* cSPCmd::refuse() {
+    std::memset(cmdBuffer, 0, sizeof cmdBuffer);
+    origCmdSize = 0;
+    built_ = false;
+    return nullptr;
+}
+
 uint8_t* cSPCmd::buildSPCommand(const char* dotCommand, int32_t commandType, const uint8_t* params,
                                 const uint8_t* data, int32_t paramCount, int32_t dataSize) {
     yatLog(kBuildTag, "The spcmd paramsize [%d] datasize [%d] and command [%s]", paramCount, dataSize,
@@ -51,24 +58,23 @@ uint8_t* cSPCmd::buildSPCommand(const char* dotCommand, int32_t commandType, con
     if (dotCommand == nullptr) return nullptr;
 
     uint8_t bytes[wire::kMaxCommandBytes];
-    int32_t p = 0;  // next command byte
-    int32_t i = 0;  // next parameter
+    int32_t p = 0;       // next command byte
+    int32_t i = 0;       // next parameter
+    int32_t tokens = 0;  // tokens seen; each yields at most one byte, so bounding them bounds p
     const char* token = dotCommand;
     for (;;) {
         const char* dot = std::strchr(token, '.');
         bool last = dot == nullptr;
         const char* end = last ? token + std::strlen(token) : dot;
+        if (++tokens > wire::kMaxCommandBytes) {
+            yatLog(kBuildTag, "command [%s] has more than %d tokens; refused", dotCommand, wire::kMaxCommandBytes);
+            return refuse();
+        }
         if (last) yatLog(kBuildTag, "Reached the last character in the string and it is [%c]", *token != '\0' ? *token : ' ');
         bool placeholder = *token == 'x' || *token == 'X';
         if (placeholder && end - token != 1) placeholder = false;  // "xa" is no placeholder and no number
         if (placeholder) {
             if (i < paramCount && params != nullptr) {
-                if (p >= wire::kMaxCommandBytes) {
-                    yatLog(kBuildTag, "command [%s] has more than %d command bytes; refused", dotCommand,
-                           wire::kMaxCommandBytes);
-                    std::memset(cmdBuffer, 0, sizeof cmdBuffer);
-                    return nullptr;
-                }
                 yatLog(kBuildTag, "setting cmd element to [%u] counter [%d]", static_cast<unsigned>(params[i]),
                        last ? i : p);
                 bytes[p] = params[i];
@@ -78,10 +84,9 @@ uint8_t* cSPCmd::buildSPCommand(const char* dotCommand, int32_t commandType, con
             }
         } else {
             uint8_t value = 0;
-            if (!hexToken(token, end, &value) || p >= wire::kMaxCommandBytes) {
-                yatLog(kBuildTag, "command [%s] is malformed or too long; refused", dotCommand);
-                std::memset(cmdBuffer, 0, sizeof cmdBuffer);
-                return nullptr;
+            if (!hexToken(token, end, &value)) {
+                yatLog(kBuildTag, "command [%s] has a malformed token; refused", dotCommand);
+                return refuse();
             }
             bytes[p] = value;
             yatLog(kBuildTag, "%d increasing counter value [%d] to [%d]", last ? 4 : 2, p, p + 1);
@@ -101,6 +106,7 @@ int32_t cSPCmd::BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandT
     built_ = false;
     if (data == nullptr) dataSize = 0;
     if (commandByteCount < 0 || commandByteCount > wire::kMaxCommandBytes || dataSize < 0 ||
+        (commandBytes == nullptr && commandByteCount > 0) ||
         static_cast<size_t>(dataSize) > wire::kBufferSize - wire::kHeaderSize - static_cast<size_t>(commandByteCount)) {
         yatLog(kBufferTag, "request of %d command bytes and %d data bytes does not fit the buffer; refused",
                commandByteCount, dataSize);
@@ -109,7 +115,9 @@ int32_t cSPCmd::BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandT
     cmdBuffer[wire::kTypeOffset] = static_cast<uint8_t>(commandType);
     origCmdSize = commandByteCount;
     cmdBuffer[wire::kCommandLengthOffset] = static_cast<uint8_t>(commandByteCount);
-    cmdBuffer[wire::kDataLengthOffset] = static_cast<uint8_t>(dataSize);
+    // Both bytes of the length: a request of more than 255 data bytes must not claim fewer.
+    cmdBuffer[wire::kDataLengthOffset] = static_cast<uint8_t>(dataSize & 0xFF);
+    cmdBuffer[wire::kDataLengthOffset + 1] = static_cast<uint8_t>(dataSize >> 8);
     if (commandByteCount > 0) std::memcpy(cmdBuffer + wire::kHeaderSize, commandBytes, static_cast<size_t>(commandByteCount));
     if (data != nullptr) {
         yatLog(kBufferTag, "There is data so copying it");

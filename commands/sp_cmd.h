@@ -38,13 +38,14 @@ public:
     // Encodes dotCommand with up to paramCount parameter bytes for its x placeholders (surplus
     // placeholders are dropped, surplus parameters ignored) and dataSize data bytes. Returns the
     // buffer, or null when the dot command is null, malformed (an empty or non-hexadecimal token),
-    // longer than wire::kMaxCommandBytes, or the data would not fit the buffer; the buffer is then
-    // left cleared and send() refuses to send it.
+    // has more than wire::kMaxCommandBytes tokens, or the data would not fit the buffer; the buffer
+    // is then left cleared and send() refuses to send it.
     uint8_t* buildSPCommand(const char* dotCommand, int32_t commandType, const uint8_t* params, const uint8_t* data,
                             int32_t paramCount, int32_t dataSize);
 
-    // Fills the buffer from ready command bytes; returns 0, or 12 (nothing built) when the bytes
-    // would not fit.
+    // Fills the buffer from ready command bytes; returns 0, or 12 (nothing built, buffer cleared)
+    // when the bytes would not fit or commandBytes is null. The data length goes into offsets 2 and 3
+    // (least significant byte first); null data counts as no data.
     int32_t BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandType, const uint8_t* data, int32_t dataSize,
                                int32_t commandByteCount);
 
@@ -93,6 +94,9 @@ public:
     int32_t commandByteCount() const { return origCmdSize; }
 
 protected:
+    // Clears the buffer and marks it unsendable; returns null for the builders to hand back.
+    uint8_t* refuse();
+
     int32_t origCmdSize = 0;
     uint8_t cmdBuffer[wire::kBufferSize];
     bool built_ = false;  // a request is in the buffer and may be sent
