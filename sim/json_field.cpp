@@ -1,0 +1,158 @@
+#include "sim/json_field.h"
+
+#include <nlohmann/json.hpp>
+
+namespace yatsim {
+
+namespace {
+
+std::string joinMessage(const std::string& source, const std::string& field, const std::string& expected) {
+    std::string message = source;
+    if (!field.empty()) message += (message.empty() ? "" : ": ") + field;
+    if (!expected.empty()) message += (message.empty() ? "" : ": ") + expected;
+    return message;
+}
+
+// What the value is, for messages: "got \"abc\"" (cut to a readable length).
+std::string shown(const nlohmann::json& value) {
+    std::string text = value.dump();
+    if (text.size() > 40) text = text.substr(0, 37) + "...";
+    return "got " + text;
+}
+
+std::string rangeText(uint64_t min, uint64_t max) {
+    return "an integer from " + std::to_string(min) + " to " + std::to_string(max);
+}
+
+}  // namespace
+
+ScenarioError::ScenarioError(std::string source, std::string field, std::string expected)
+    : std::runtime_error(joinMessage(source, field, expected)),
+      source_(std::move(source)),
+      field_(std::move(field)),
+      expected_(std::move(expected)) {}
+
+bool Field::present() const { return value_ != nullptr && !value_->is_null(); }
+
+void Field::fail(const std::string& expected) const {
+    std::string message = expected;
+    if (present()) message += ", " + shown(*value_);
+    throw ScenarioError("", path_.empty() ? std::string("(document)") : path_, message);
+}
+
+Field Field::operator[](std::string_view key) const {
+    std::string path = path_.empty() ? std::string(key) : path_ + "." + std::string(key);
+    if (!present()) return Field(nullptr, path);
+    if (!value_->is_object()) fail("expected an object");
+    auto it = value_->find(key);
+    return Field(it == value_->end() ? nullptr : &*it, path);
+}
+
+size_t Field::size() const {
+    if (!present()) return 0;
+    if (!value_->is_array()) fail("expected an array");
+    return value_->size();
+}
+
+Field Field::at(size_t index) const {
+    std::string path = path_ + "[" + std::to_string(index) + "]";
+    if (index >= size()) return Field(nullptr, path);
+    return Field(&(*value_)[index], path);
+}
+
+void Field::expectObject(std::initializer_list<std::string_view> allowed) const {
+    for (const std::string& key : keys()) {
+        bool known = false;
+        for (std::string_view name : allowed) known = known || name == key;
+        if (known) continue;
+        std::string list;
+        for (std::string_view name : allowed) list += (list.empty() ? "" : ", ") + std::string(name);
+        throw ScenarioError("", path_.empty() ? key : path_ + "." + key, "unknown field; expected one of: " + list);
+    }
+}
+
+std::vector<std::string> Field::keys() const {
+    std::vector<std::string> names;
+    if (!present()) return names;
+    if (!value_->is_object()) fail("expected an object");
+    for (auto it = value_->begin(); it != value_->end(); ++it) names.push_back(it.key());
+    return names;
+}
+
+uint64_t Field::integer(uint64_t min, uint64_t max) const {
+    if (!present()) fail("missing; expected " + rangeText(min, max));
+    uint64_t value = 0;
+    if (value_->is_number_unsigned()) {
+        value = value_->get<uint64_t>();
+    } else if (value_->is_number_integer() && value_->get<int64_t>() >= 0) {
+        value = static_cast<uint64_t>(value_->get<int64_t>());
+    } else if (value_->is_string()) {
+        const std::string& text = value_->get_ref<const std::string&>();
+        if (text.size() < 3 || text.size() > 18 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) {
+            fail("expected " + rangeText(min, max) + " (a number, or a text \"0x...\")");
+        }
+        std::optional<Bytes> bytes = parseHex(text.size() % 2 == 0 ? text.substr(2) : "0" + text.substr(2));
+        if (!bytes) fail("expected " + rangeText(min, max) + " (a number, or a text \"0x...\")");
+        for (uint8_t byte : *bytes) value = (value << 8) | byte;
+    } else {
+        fail("expected " + rangeText(min, max));
+    }
+    if (value < min || value > max) fail("expected " + rangeText(min, max));
+    return value;
+}
+
+uint64_t Field::integer(uint64_t min, uint64_t max, uint64_t fallback) const {
+    return present() ? integer(min, max) : fallback;
+}
+
+double Field::number(double min, double max, double fallback) const {
+    if (!present()) return fallback;
+    if (!value_->is_number()) fail("expected a number from " + std::to_string(min) + " to " + std::to_string(max));
+    double value = value_->get<double>();
+    if (!(value >= min && value <= max)) {
+        fail("expected a number from " + std::to_string(min) + " to " + std::to_string(max));
+    }
+    return value;
+}
+
+bool Field::flag(bool fallback) const {
+    if (!present()) return fallback;
+    if (!value_->is_boolean()) fail("expected true or false");
+    return value_->get<bool>();
+}
+
+std::string Field::text(size_t maxLength) const {
+    std::string expected = "expected a text of at most " + std::to_string(maxLength) + " printable characters";
+    if (!present()) fail("missing; " + expected);
+    if (!value_->is_string()) fail(expected);
+    const std::string& value = value_->get_ref<const std::string&>();
+    if (value.size() > maxLength) fail(expected);
+    for (char c : value) {
+        if (c < 0x20 || c > 0x7E) fail(expected);
+    }
+    return value;
+}
+
+std::string Field::text(size_t maxLength, const std::string& fallback) const {
+    return present() ? text(maxLength) : fallback;
+}
+
+Bytes Field::hex(size_t maxBytes) const {
+    std::string expected = "expected a hexadecimal text of at most " + std::to_string(maxBytes) + " bytes";
+    if (!present()) fail("missing; " + expected);
+    if (!value_->is_string()) fail(expected);
+    std::optional<Bytes> bytes = parseHex(value_->get_ref<const std::string&>());
+    if (!bytes || bytes->size() > maxBytes) fail(expected);
+    return *bytes;
+}
+
+Bytes Field::dotted() const {
+    std::string expected = "expected a dotted command of hexadecimal bytes such as \"4.3.5.2.1\"";
+    if (!present()) fail("missing; " + expected);
+    if (!value_->is_string()) fail(expected);
+    std::optional<Bytes> bytes = parseDotted(value_->get_ref<const std::string&>());
+    if (!bytes) fail(expected);
+    return *bytes;
+}
+
+}  // namespace yatsim

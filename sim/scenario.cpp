@@ -1,0 +1,111 @@
+#include "sim/scenario.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "sim/sections/sections.h"
+
+namespace yatsim {
+
+namespace {
+
+constexpr const char* kDefaultSource = "(default scenario)";
+
+void loadNode(const Field& field, NodeState& node) {
+    std::vector<std::string_view> names{"inherit"};
+    for (const SectionSpec& spec : nodeSections()) names.push_back(spec.name);
+    for (const std::string& key : field.keys()) {
+        if (std::find(names.begin(), names.end(), key) != names.end()) continue;
+        std::string list;
+        for (std::string_view name : names) list += (list.empty() ? "" : ", ") + std::string(name);
+        throw ScenarioError("", field.path() + "." + key, "unknown section; expected one of: " + list);
+    }
+    for (const SectionSpec& spec : nodeSections()) spec.load(field[spec.name], node);
+}
+
+Scenario parseDocument(const nlohmann::json& document, const std::string& source) {
+    Field root(&document, "");
+    if (!document.is_object()) root.fail("expected a JSON object");
+    root.expectObject({"description", "nodes", "timeline", "faults"});
+
+    Scenario scenario;
+    scenario.source = source;
+    scenario.description = root["description"].text(200, "");
+
+    Field nodes = root["nodes"];
+    if (nodes.size() < 1 || nodes.size() > kMaxNodes) {
+        nodes.fail("expected an array of 1 to " + std::to_string(kMaxNodes) + " node objects");
+    }
+    // A node may start from an earlier node's document ("inherit": index) and change members of it.
+    std::vector<nlohmann::json> merged;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        Field node = nodes.at(i);
+        if (!node.present() || !node.json()->is_object()) node.fail("expected a node object");
+        nlohmann::json effective = *node.json();
+        if (node["inherit"].present()) {
+            if (i == 0) node["inherit"].fail("expected no inherit in the first node");
+            size_t base = node["inherit"].integer(0, i - 1);
+            effective = merged[base];
+            effective.merge_patch(*node.json());
+            effective.erase("inherit");
+        }
+        merged.push_back(std::move(effective));
+    }
+    for (size_t i = 0; i < merged.size(); ++i) {
+        NodeState& node = scenario.nodes.emplace_back(static_cast<uint32_t>(i));
+        loadNode(Field(&merged[i], nodes.at(i).path()), node);
+    }
+
+    Field timeline = root["timeline"];
+    for (size_t i = 0; i < timeline.size(); ++i) {
+        Field entry = timeline.at(i);
+        entry.expectObject({"at", "node", "event", "data", "supply", "backplane", "drive", "version", "condition",
+                            "timeStamp", "sequence", "errorCode", "chassis", "memcard", "dimm"});
+        TimelineEntry item;
+        item.atMs = entry["at"].integer(0, 24ull * 3600 * 1000);
+        item.node = static_cast<uint32_t>(entry["node"].integer(0, scenario.nodes.size() - 1));
+        item.event = loadEvent(entry);
+        scenario.timeline.push_back(std::move(item));
+    }
+    std::stable_sort(scenario.timeline.begin(), scenario.timeline.end(),
+                     [](const TimelineEntry& a, const TimelineEntry& b) { return a.atMs < b.atMs; });
+
+    scenario.faults = loadFaultPlan(root["faults"]);
+    return scenario;
+}
+
+}  // namespace
+
+Scenario parseScenario(std::string_view text, const std::string& source) {
+    nlohmann::json document;
+    try {
+        document = nlohmann::json::parse(text);
+    } catch (const nlohmann::json::parse_error& error) {
+        // "[json.exception.parse_error.101] parse error at line 1, column 2: ...": keep what follows the id.
+        std::string what = error.what();
+        size_t bracket = what.find("] ");
+        throw ScenarioError(source, "", "not JSON: " + (bracket == std::string::npos ? what : what.substr(bracket + 2)));
+    }
+    try {
+        return parseDocument(document, source);
+    } catch (const ScenarioError& error) {
+        throw error.withSource(source);
+    }
+}
+
+Scenario loadScenarioFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw ScenarioError(path, "", std::string("cannot open: ") + std::strerror(errno));
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (file.bad()) throw ScenarioError(path, "", "cannot read");
+    return parseScenario(text.str(), path);
+}
+
+Scenario defaultScenario() { return parseScenario(defaultScenarioText(), kDefaultSource); }
+
+}  // namespace yatsim

@@ -1,0 +1,36 @@
+#pragma once
+// A scenario: the simulated server (one NodeState per SP node), the timeline of events it raises and
+// the faults it injects. Loaded from JSON (schema in sim/SCENARIO.md) and checked on load; the
+// default scenario, a two-node server, is compiled into the simulator.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/events.h"
+#include "sim/faults.h"
+#include "sim/node_state.h"
+
+namespace yatsim {
+
+inline constexpr size_t kMaxNodes = 16;
+
+struct Scenario {
+    std::string source;       // the file name, or "(default scenario)"
+    std::string description;
+    std::vector<NodeState> nodes;
+    std::vector<TimelineEntry> timeline;  // in time order
+    FaultPlan faults;
+};
+
+// Parses a scenario document. Throws ScenarioError naming source, the field and what was expected.
+Scenario parseScenario(std::string_view text, const std::string& source);
+// Reads and parses a scenario file. Throws ScenarioError when the file is missing or unreadable, is
+// not JSON, or has a wrong field.
+Scenario loadScenarioFile(const std::string& path);
+
+// The compiled-in default scenario, as text and parsed.
+std::string_view defaultScenarioText();
+Scenario defaultScenario();
+
+}  // namespace yatsim
