@@ -22,9 +22,26 @@ struct AnswerCopy {
 // Takes the answer with copyAnswerData: copied only when the status byte is 0 and the data are not
 // all zero bytes.
 void takeAnswer(cSystemUUID& command, AnswerCopy* copy) {
+    std::memset(copy->bytes, 0, sizeof copy->bytes);  // nothing of an earlier answer may show through
     copy->copied = command.answerStatus() == 0 && !command.isAnswerDataZero();
     command.copyAnswerData(copy->bytes);
     copy->size = copy->copied ? command.answerReader().size() : 0;
+}
+
+// Sends the read built last and takes its answer. Returns 0 with the answer in copy, the transport
+// result, or 2 when the SP refused the read (reported rather than success with the record untouched).
+int32_t readAnswer(cSystemUUID& command, cBusComm* comm, int32_t node, const char* tag, AnswerCopy* copy) {
+    uint32_t sent = command.send(comm, node);
+    if (sent != 0) {
+        yatLog(tag, "sendCommand failed!");
+        return static_cast<int32_t>(sent);
+    }
+    if (command.answerStatus() != 0) {
+        yatLog(tag, "read refused with status [%d]", command.answerStatus());
+        return ERR_BAD_ANSWER;
+    }
+    takeAnswer(command, copy);
+    return ERR_SUCCESS;
 }
 
 // Dumps the copied data from offset on.
@@ -92,17 +109,9 @@ int32_t cLibYAT::getMachineVPD(int32_t node, MachineVPDInfo* info) {
         const uint8_t window[4] = {0, 0, static_cast<uint8_t>(vpdwire::kChassisReadLength & 0xFF),
                                    static_cast<uint8_t>(vpdwire::kChassisReadLength >> 8)};
         command.buildGet(chassisCommand, withWindow ? window : nullptr, withWindow ? 4 : 0);
-        uint32_t sent = command.send(commDevice, node);
-        if (sent != 0) {
-            yatLog(tag, "sendCommand failed!");
-            result = static_cast<int32_t>(sent);
-        } else if (command.answerStatus() != 0) {
-            // The SP refused the read: report it rather than success with the record untouched.
-            yatLog(tag, "chassis VPD read refused with status [%d]", command.answerStatus());
-            result = ERR_BAD_ANSWER;
-        } else {
+        result = readAnswer(command, commDevice, node, tag, &copy);
+        if (result == ERR_SUCCESS) {
             if (layout == &vpdwire::kChassisBerylGarnetLayout) yatLog(tag, "sendCommand passed...so mine the data");
-            takeAnswer(command, &copy);
             if (copy.copied) {
                 std::memcpy(info->machineType, copy.bytes + layout->machineType, vpdwire::kMachineTypeSize);
                 std::memcpy(info->model, copy.bytes + layout->model, vpdwire::kModelSize);
@@ -133,16 +142,9 @@ int32_t cLibYAT::getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) {
     }
     cSystemUUID command;
     command.buildGet(vpdwire::kPostBiosCommand);
-    uint32_t sent = command.send(commDevice, node);
-    if (sent != 0) {
-        yatLog(tag, "sendCommand failed!");
-        result = static_cast<int32_t>(sent);
-    } else if (command.answerStatus() != 0) {
-        yatLog(tag, "POST/BIOS VPD read refused with status [%d]", command.answerStatus());
-        result = ERR_BAD_ANSWER;
-    } else {
-        AnswerCopy copy;
-        takeAnswer(command, &copy);
+    AnswerCopy copy;
+    result = readAnswer(command, commDevice, node, tag, &copy);
+    if (result == ERR_SUCCESS) {
         yatLog(tag, "dumping data buffer: ");
         dumpFrom(copy, 0);
         if (copy.copied) {

@@ -461,6 +461,7 @@ TEST_F(MachineVPDTest, OtherTypesAndFailures) {
 
     // Short chassis data: the missing bytes read as zeros, never as old buffer contents.
     comm.clearRules();
+    comm.answer("4.3.a", Bytes(32, 0x55));  // a long UUID answer read just before
     comm.answer("4.3.5.2.4.1", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'A', 'B'});
     EXPECT_EQ(lib->getMachineVPD(0, &info), ERR_SUCCESS);
     EXPECT_EQ(std::string(info.machineType, 4), std::string("AB\0\0", 4));
