@@ -1,0 +1,74 @@
+// yatctl: a host program for libyat. It loads the library with dlopen, opens it with the simulator's
+// comm device and shows what the library reports. Exit status: 0 success, 1 a library operation
+// failed, 2 usage or scenario error (with a one-line message on stderr).
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "sim/json_field.h"
+#include "yatctl/render.h"
+#include "yatctl/session.h"
+#include "yatctl/subcommand.h"
+
+namespace {
+
+int fail(int status, const std::string& message) {
+    std::cerr << "yatctl: " << message << "\n";
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace yatctl;
+    CLI::App app{"yatctl: shows what libyat reports about a (simulated) server"};
+    app.require_subcommand(1, 1);
+    app.fallthrough();
+    GlobalOptions options;
+    app.add_option("--scenario", options.scenarioFile, "Scenario file (JSON); default: the built-in two-node server");
+    app.add_option("--lib", options.libraryPath, "Path of libyat.so; default: beside yatctl");
+    app.add_option("--log-dir", options.logDir, "Folder for libyat.log (sets YAT_LOG_DIR)");
+    app.add_flag("--json", options.json, "Print one JSON document instead of tables");
+
+    std::vector<std::unique_ptr<Subcommand>> commands = makeSubcommands();
+    std::vector<std::pair<CLI::App*, Subcommand*>> apps;
+    for (const auto& command : commands) {
+        CLI::App* sub = app.add_subcommand(command->name(), command->description());
+        command->addOptions(*sub);
+        apps.emplace_back(sub, command.get());
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == 0) return app.exit(error);  // --help
+        return fail(kExitUsage, std::string(error.what()) + " (see yatctl --help)");
+    }
+    Subcommand* chosen = nullptr;
+    for (const auto& [sub, command] : apps) {
+        if (sub->parsed()) chosen = command;
+    }
+    if (chosen == nullptr) return fail(kExitUsage, "no subcommand (see yatctl --help)");
+
+    try {
+        Session session(options);
+        chosen->validate(session);
+        Document doc = Document::object();
+        chosen->run(session, doc);
+        if (options.json) {
+            std::cout << doc.dump(2) << "\n";
+        } else {
+            std::cout << renderText(doc);
+        }
+        std::cout.flush();
+        return session.failed() ? kExitFailed : kExitOk;
+    } catch (const yatsim::ScenarioError& error) {
+        return fail(kExitUsage, std::string("scenario ") + error.what());
+    } catch (const UsageError& error) {
+        return fail(kExitUsage, error.what());
+    } catch (const LibraryError& error) {
+        return fail(kExitFailed, error.what());
+    } catch (const std::exception& error) {
+        return fail(kExitFailed, error.what());
+    }
+}

@@ -1,0 +1,25 @@
+#include "yatctl/node_option.h"
+
+#include <CLI/CLI.hpp>
+
+#include "yatctl/session.h"
+
+namespace yatctl {
+
+void NodeOption::add(CLI::App& app) { app.add_option("--node", node_, "Only this node (0-based)"); }
+
+void NodeOption::validate(Session& session) const {
+    if (node_ && *node_ >= session.nodeCount()) {
+        throw UsageError("--node " + std::to_string(*node_) + ": the scenario has nodes 0 to " +
+                         std::to_string(session.nodeCount() - 1));
+    }
+}
+
+std::vector<uint32_t> NodeOption::nodes(Session& session) const {
+    if (node_) return {*node_};
+    std::vector<uint32_t> all;
+    for (uint32_t node = 0; node < session.nodeCount(); ++node) all.push_back(node);
+    return all;
+}
+
+}  // namespace yatctl

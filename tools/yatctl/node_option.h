@@ -1,0 +1,29 @@
+#pragma once
+// The --node option shared by the subcommands that read per node: one node, or every node.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace yatctl {
+
+class Session;
+
+class NodeOption {
+public:
+    void add(CLI::App& app);
+    // UsageError when the node is not one of the scenario's.
+    void validate(Session& session) const;
+    // The chosen node, or every node of the session.
+    std::vector<uint32_t> nodes(Session& session) const;
+    std::optional<uint32_t> value() const { return node_; }
+
+private:
+    std::optional<uint32_t> node_;
+};
+
+}  // namespace yatctl

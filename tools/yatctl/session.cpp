@@ -1,0 +1,98 @@
+#include "yatctl/session.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "frame/libyat.h"
+#include "frame/result_codes.h"
+
+namespace yatctl {
+
+namespace {
+
+constexpr const char* kLibraryName = "libyat.so";
+
+// A symbol of the loaded library as a function pointer.
+template <class F>
+F symbol(void* handle, const char* name) {
+    void* address = dlsym(handle, name);
+    F function = nullptr;
+    static_assert(sizeof function == sizeof address);
+    std::memcpy(&function, &address, sizeof function);
+    return function;
+}
+
+}  // namespace
+
+Session::Session(const GlobalOptions& options) : options_(options) {
+    yatsim::Scenario scenario = options.scenarioFile.empty() ? yatsim::defaultScenario()
+                                                             : yatsim::loadScenarioFile(options.scenarioFile);
+    comm_ = std::make_unique<yatsim::SimBusComm>(std::move(scenario));
+}
+
+Session::~Session() {
+    if (close_ != nullptr) close_();
+    if (handle_ != nullptr) dlclose(handle_);
+}
+
+std::string Session::findLibrary() const {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return kLibraryName;
+    std::filesystem::path beside = program.parent_path() / kLibraryName;
+    if (std::filesystem::exists(beside, error)) return beside.string();
+    std::filesystem::path above = program.parent_path().parent_path() / kLibraryName;
+    if (std::filesystem::exists(above, error)) return above.string();
+    return beside.string();
+}
+
+cDeviceLib& Session::library() {
+    if (library_ != nullptr) return *library_;
+    libraryPath_ = options_.libraryPath.empty() ? findLibrary() : options_.libraryPath;
+    if (!options_.logDir.empty()) setenv("YAT_LOG_DIR", options_.logDir.c_str(), 1);
+
+    handle_ = dlopen(libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ == nullptr) {
+        const char* why = dlerror();
+        throw LibraryError("cannot load " + libraryPath_ + ": " + (why != nullptr ? why : "unknown error"));
+    }
+    auto open = symbol<int32_t (*)(cLibYAT**, cBusComm*)>(handle_, "openLibrary");
+    auto close = symbol<int32_t (*)()>(handle_, "closeLibrary");
+    if (open == nullptr || close == nullptr) {
+        throw LibraryError(libraryPath_ + " does not export openLibrary and closeLibrary");
+    }
+    cLibYAT* object = nullptr;
+    int32_t result = open(&object, comm_.get());
+    if (object != nullptr) close_ = close;  // one use to give back
+    if (result != ERR_SUCCESS || object == nullptr) {
+        throw LibraryError("openLibrary failed with result " + std::to_string(result) + " " + resultName(result));
+    }
+    library_ = object;
+    return *library_;
+}
+
+const char* resultName(int32_t result) {
+    switch (result) {
+        case ERR_SUCCESS: return "ERR_SUCCESS";
+        case ERR_FAILED: return "ERR_FAILED";
+        case ERR_BAD_ANSWER: return "ERR_BAD_ANSWER";
+        case ERR_NO_RESOURCE: return "ERR_NO_RESOURCE";
+        case ERR_NOT_OPENED: return "ERR_NOT_OPENED";
+        case ERR_NOTHING_TO_MONITOR: return "ERR_NOTHING_TO_MONITOR";
+        case ERR_INVALID_INDEX: return "ERR_INVALID_INDEX";
+        case ERR_INVALID_VPD: return "ERR_INVALID_VPD";
+        case ERR_NO_DEVICE: return "ERR_NO_DEVICE";
+        case ERR_EMPTY: return "ERR_EMPTY";
+        case ERR_INVALID_PARAMETER: return "ERR_INVALID_PARAMETER";
+        case ERR_DEVICE_NOT_OPEN: return "ERR_DEVICE_NOT_OPEN";
+        case ERR_DEVICE_UNAVAILABLE: return "ERR_DEVICE_UNAVAILABLE";
+        case ERR_COMMAND_FAILED: return "ERR_COMMAND_FAILED";
+        default: return "";
+    }
+}
+
+}  // namespace yatctl

@@ -1,0 +1,17 @@
+#include "yatctl/subcommand.h"
+
+namespace yatctl {
+
+std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
+    std::vector<std::unique_ptr<Subcommand>> commands;
+    commands.push_back(makeInfoCommand());
+    commands.push_back(makeVpdCommand());
+    commands.push_back(makeRawCommand());
+    // The report shows every subcommand above that has a report view; it goes last.
+    std::vector<Subcommand*> parts;
+    for (const auto& command : commands) parts.push_back(command.get());
+    commands.push_back(makeReportCommand(parts));
+    return commands;
+}
+
+}  // namespace yatctl
