@@ -25,7 +25,9 @@ TEST(SharedLibrary, HostOpensAndClosesThroughTheExportedEntryPoints) {
     yattest::TempDir logDir;
     setenv("YAT_LOG_DIR", logDir.path().c_str(), 1);  // the loaded copy reads its settings at first open
 
-    void* handle = dlopen(YAT_SHARED_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    // Kept mapped after dlclose, as a host keeps it until it exits: the library's log state is meant
+    // to outlive every thread that might still log.
+    void* handle = dlopen(YAT_SHARED_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     ASSERT_NE(handle, nullptr) << dlerror();
     auto open = reinterpret_cast<OpenLibrary>(dlsym(handle, "openLibrary"));
     auto close = reinterpret_cast<CloseLibrary>(dlsym(handle, "closeLibrary"));
