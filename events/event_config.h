@@ -4,4 +4,4 @@
 
 #include "commands/sp_cmd.h"
 
-class cEventConfig : public cSPCmd {};
+class cEventConfig final : public cSPCmd {};
