@@ -10,6 +10,7 @@ const HandlerTable& standardHandlers() {
         registerWatchdogHandlers(t);
         registerIpmiHandlers(t);
         registerVpdHandlers(t);
+        registerSensorHandlers(t);
         return t;
     }();
     return table;

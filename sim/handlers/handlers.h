@@ -13,6 +13,7 @@ void registerSystemStateHandlers(HandlerTable& table);  // "4.3.6", "4.3.3.1", "
 void registerWatchdogHandlers(HandlerTable& table);     // "5.1.1", "5.1.2", "5.1.3", "6.2.1"
 void registerIpmiHandlers(HandlerTable& table);         // "ff.12.5"
 void registerVpdHandlers(HandlerTable& table);          // "4.3.5..." reads and writes, "4.3.a"
+void registerSensorHandlers(HandlerTable& table);       // "1.1", "2.x...", "4.3.2...", "f.5.1", "14.1.3.2"
 
 // Helpers shared by the handler files.
 namespace answers {

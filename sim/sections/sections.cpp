@@ -1,6 +1,7 @@
 #include "sim/sections/sections.h"
 
 #include "sim/sections/firmware.h"
+#include "sim/sections/sensors.h"
 #include "sim/sections/sp.h"
 #include "sim/sections/system.h"
 #include "sim/sections/vpd.h"
@@ -13,6 +14,7 @@ const std::vector<SectionSpec>& nodeSections() {
         {"system", &SystemSection::load},
         {"firmware", &FirmwareSection::load},
         {"vpd", &VpdSection::load},
+        {"sensors", &SensorsSection::load},
     };
     return specs;
 }

@@ -1,0 +1,133 @@
+// The sensor family: the supported-commands list "1.1", readings "2.<class>...", limits "4.3.2...",
+// the power status "f.5.1" and the multi-node ID "14.1.3.2".
+
+#include <algorithm>
+#include <optional>
+
+#include "sim/handlers/handlers.h"
+#include "sim/sections/sensors.h"
+
+namespace yatsim {
+
+namespace {
+
+constexpr uint8_t kFanStopped = 255;
+constexpr uint32_t kRpmPerUnit = 50;
+
+// The SP's limit channels. A temperature's limits are read as 4.3.2.1.<channel>.<selector>, where the
+// channel depends on where the sensor sits: on the board (location 1, a channel per instance), a CPU
+// (location 2: 5.<cpu>), the DASD backplane (location 4: 6.1), location 5 (7) and location 6 (2).
+// Location-3 sensors and board sensors past the table have no limits. Voltages use
+// 4.3.2.2.<channel>.<selector>, the channel being the instance (0 for instances 14 and 15).
+constexpr uint8_t kBoardChannels[] = {0, 1, 2, 9, 0, 8, 10};
+
+std::optional<Bytes> temperatureChannel(const SimTemperature& temp) {
+    switch (temp.location) {
+        case 1:
+            if (temp.instance >= sizeof kBoardChannels) return std::nullopt;
+            return Bytes{kBoardChannels[temp.instance]};
+        case 2: return Bytes{5, temp.instance};
+        case 4: return Bytes{6, 1};
+        case 5: return Bytes{7};
+        case 6: return Bytes{2};
+        default: return std::nullopt;
+    }
+}
+
+uint8_t voltageChannel(const SimVoltage& volt) {
+    return volt.instance == 14 || volt.instance == 15 ? 0 : volt.instance;
+}
+
+Bytes hundredthsData(int16_t value) { return answers::le16(static_cast<uint16_t>(value)); }
+
+Answer temperatureReading(const SensorsSection& sensors, uint8_t location, uint8_t instance) {
+    for (const SimTemperature& temp : sensors.temperatures) {
+        if (temp.location != location || temp.instance != instance) continue;
+        if (temp.unavailable) return Answer::failure(spstatus::kUnavailable);
+        return Answer::ok(hundredthsData(temp.reading));
+    }
+    return Answer::failure(spstatus::kNotPresent);
+}
+
+Answer voltageReading(const SensorsSection& sensors, uint8_t location, uint8_t instance) {
+    for (const SimVoltage& volt : sensors.voltages) {
+        if (volt.location != location || volt.instance != instance) continue;
+        if (volt.unavailable) return Answer::failure(spstatus::kUnavailable);
+        return Answer::ok(hundredthsData(volt.reading));
+    }
+    return Answer::failure(spstatus::kNotPresent);
+}
+
+Answer fanReading(const SensorsSection& sensors, uint8_t instance) {
+    for (const SimFan& fan : sensors.fans) {
+        if (fan.instance != instance) continue;
+        if (fan.unavailable) return Answer::failure(spstatus::kUnavailable);
+        if (fan.rpm == 0) return Answer::ok({kFanStopped});
+        uint32_t units = std::min<uint32_t>((fan.rpm + kRpmPerUnit / 2) / kRpmPerUnit, kFanStopped - 1);
+        return Answer::ok({static_cast<uint8_t>(units)});
+    }
+    return Answer::failure(spstatus::kNotPresent);
+}
+
+// "2.1.L.I", "2.2.L.I", "2.3.I".
+Answer reading(NodeState& node, const Request& request) {
+    if (request.type != wire::kGet || !request.data.empty()) return Answer::failure(spstatus::kInvalidRequest);
+    const SensorsSection& sensors = node.section<SensorsSection>();
+    const Bytes& c = request.command;
+    if (c.size() == 4 && c[1] == 1) return temperatureReading(sensors, c[2], c[3]);
+    if (c.size() == 4 && c[1] == 2) return voltageReading(sensors, c[2], c[3]);
+    if (c.size() == 3 && c[1] == 3) return fanReading(sensors, c[2]);
+    return Answer::failure(spstatus::kUnknownCommand);
+}
+
+// "4.3.2.1.<channel>.<selector>" and "4.3.2.2.<channel>.<selector>". A selector the sensor has no
+// value for answers 0; a channel without a sensor answers "not present".
+Answer limit(NodeState& node, const Request& request) {
+    if (request.type != wire::kGet || !request.data.empty()) return Answer::failure(spstatus::kInvalidRequest);
+    const SensorsSection& sensors = node.section<SensorsSection>();
+    const Bytes& c = request.command;
+    if (c.size() < 6) return Answer::failure(spstatus::kUnknownCommand);
+    Bytes channel(c.begin() + 4, c.end() - 1);
+    uint8_t selector = c.back();
+    if (c[3] == 1) {
+        for (const SimTemperature& temp : sensors.temperatures) {
+            if (temperatureChannel(temp) != channel) continue;
+            int16_t value = selector == 3 ? temp.lower : selector == 2 ? temp.upper : selector == 1 ? temp.upperAlternate : 0;
+            return Answer::ok(hundredthsData(value));
+        }
+    } else if (c[3] == 2 && channel.size() == 1) {
+        for (const SimVoltage& volt : sensors.voltages) {
+            if (volt.location != 1 || voltageChannel(volt) != channel[0]) continue;
+            int16_t value = selector == 6 ? volt.lower : selector == 2 ? volt.upper : 0;
+            return Answer::ok(hundredthsData(value));
+        }
+    }
+    return Answer::failure(spstatus::kNotPresent);
+}
+
+}  // namespace
+
+void registerSensorHandlers(HandlerTable& table) {
+    table.add("1.1", [](NodeState& node, const Request& request) {
+        return answers::readWrite(request, [&] { return Answer::ok(node.section<SensorsSection>().supportedCommands()); });
+    });
+    table.addFamily("2.1", reading);
+    table.addFamily("2.2", reading);
+    table.addFamily("2.3", reading);
+    table.addFamily("4.3.2.1", limit);
+    table.addFamily("4.3.2.2", limit);
+    table.add("f.5.1", [](NodeState& node, const Request& request) {
+        const SensorsSection& sensors = node.section<SensorsSection>();
+        if (!sensors.fuelGauge) return Answer::failure(spstatus::kUnknownCommand);
+        return answers::readWrite(request, [&] { return Answer::ok({sensors.presentSupplies, sensors.failedSupplies}); });
+    });
+    // The multi-node ID read carries three request data bytes.
+    table.add("14.1.3.2", [](NodeState& node, const Request& request) {
+        const SensorsSection& sensors = node.section<SensorsSection>();
+        if (!sensors.multiNodeId) return Answer::failure(spstatus::kUnknownCommand);
+        if (request.type != wire::kGet) return Answer::failure(spstatus::kInvalidRequest);
+        return Answer::ok({0, 0, *sensors.multiNodeId});
+    });
+}
+
+}  // namespace yatsim
