@@ -1,0 +1,211 @@
+// Sensor benchmarks: queries answered from the model (one thread; two readers against a writer), and
+// discovery of the default two-node server with 1 ms of SP latency per command.
+//
+// The SP is a FakeComm scripted like the simulator's default scenario (per node six temperatures,
+// ten voltages, six fans, two power supplies). Logging is switched per benchmark; the log goes to a
+// temporary folder.
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "frame/libyat.h"
+#include "kit/fake_comm.h"
+#include "kit/recording_sink.h"
+#include "platform/log.h"
+#include "platform/runtime.h"
+#include "sensors/sensor_classes.h"
+#include "tests/sensors/sensor_sp.h"
+
+namespace {
+
+using sensortest::entry;
+using sensortest::join;
+using sensortest::ScriptedSp;
+using yattest::FakeComm;
+
+// Scripts one node like the default scenario.
+void scriptDefaultNode(FakeComm& comm, int32_t node) {
+    ScriptedSp sp(comm, node);
+    sp.supported(join({entry({2, 1, 1, 2}, true), entry({2, 1, 2, 2}, true), entry({2, 1, 4, 1}), entry({2, 1, 5, 1}),
+                       entry({2, 2, 1, 10}, true)}));
+    sp.temp(1, 1, 24, 40, 35);
+    sp.temp(1, 2, 31, 60, 55);
+    sp.temp(2, 1, 44, 85, 80);
+    sp.temp(2, 2, 46, 85, 80);
+    sp.temp(4, 1, 29, 50, 45);
+    sp.temp(5, 1, 33, 65, 60);
+    const int32_t volts[10][3] = {{331, 347, 314},     {502, 525, 475},   {1206, 1260, 1140}, {-1194, -1140, -1260},
+                                  {-498, -475, -525},  {251, 263, 237},   {150, 158, 142},    {125, 132, 118},
+                                  {135, 142, 128},     {136, 142, 128}};
+    for (int32_t i = 0; i < 10; ++i) sp.volt(i + 1, volts[i][0], volts[i][1], volts[i][2]);
+    const uint8_t fans[6] = {87, 88, 86, 89, 76, 77};
+    for (int32_t i = 0; i < 6; ++i) sp.fan(i + 1, fans[i]);
+    sp.power(0x03, 0x00);
+    sp.powerVpd(1, "24R2721");
+    sp.powerVpd(2, "24R2721");
+    for (int32_t supply = 3; supply <= 8; ++supply) sp.noPowerVpd(supply);
+    comm.status("4.3.5.e.1", 7).node(node);  // the backplane refuses 96-byte reads
+}
+
+// A comm device whose answers arrive `latency` after the request (an exact wait: a short sleep, then
+// spinning to the deadline, so the device itself adds no error to the measurement).
+class LatencyComm final : public cBusComm {
+public:
+    LatencyComm(FakeComm& inner, std::chrono::microseconds latency) : inner_(inner), latency_(latency) {
+        setDeviceID(99);
+    }
+    uint32_t sendCommand(int32_t node, uint8_t* buffer) override {
+        auto start = std::chrono::steady_clock::now();
+        auto deadline = start + latency_;
+        uint32_t result = inner_.sendCommand(node, buffer);
+        auto spinFrom = deadline - kSpin;
+        if (std::chrono::steady_clock::now() < spinFrom) std::this_thread::sleep_until(spinFrom);
+        auto now = std::chrono::steady_clock::now();
+        while (now < deadline) now = std::chrono::steady_clock::now();
+        commands_.fetch_add(1, std::memory_order_relaxed);
+        inside_ += now - start;
+        return result;
+    }
+    uint32_t getNodeCount() override { return inner_.getNodeCount(); }
+    int64_t commands() const { return commands_.load(); }
+    // Time spent inside sendCommand (latency plus any overshoot of the wait).
+    double insideSeconds() const { return std::chrono::duration<double>(inside_).count(); }
+    void reset() {
+        commands_.store(0);
+        inside_ = {};
+    }
+
+private:
+    static constexpr std::chrono::microseconds kSpin{400};
+    FakeComm& inner_;
+    std::chrono::microseconds latency_;
+    std::atomic<int64_t> commands_{0};
+    std::chrono::steady_clock::duration inside_{};
+};
+
+void setLogging(bool on) {
+    static const std::string dir = [] {
+        auto path = std::filesystem::temp_directory_path() / "yat-bench-sensors";
+        std::filesystem::create_directories(path);
+        return path.string();
+    }();
+    RuntimeSettings settings = runtimeSettings();
+    settings.logDir = dir;
+    settings.logEnabled = on;
+    setRuntimeSettings(settings);
+    closeLog();
+    initLog(kLogFileName);
+}
+
+// The library with the default server discovered, shared by the query benchmarks.
+struct Discovered {
+    FakeComm comm{2};
+    yattest::RecordingSink sink;
+    std::unique_ptr<cLibYAT> lib;
+    Discovered() {
+        setLogging(false);
+        scriptDefaultNode(comm, 0);
+        scriptDefaultNode(comm, 1);
+        lib = std::make_unique<cLibYAT>(&comm);
+        lib->initSensors(&sink);
+    }
+};
+
+Discovered& discovered() {
+    static Discovered instance;
+    return instance;
+}
+
+void BM_GetSensorReading(benchmark::State& state, bool logging) {
+    Discovered& d = discovered();
+    setLogging(logging);
+    int32_t reading = 0;
+    int32_t sensor = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(d.lib->getSensorReading(1, 1 + (sensor & 1), 1 + (sensor % 6), &reading));
+        ++sensor;
+    }
+    state.SetItemsProcessed(state.iterations());
+    setLogging(false);
+}
+BENCHMARK_CAPTURE(BM_GetSensorReading, log_off, false);
+BENCHMARK_CAPTURE(BM_GetSensorReading, log_on, true);
+
+// Two reader threads while a third rewrites temperature records as fast as it can.
+std::atomic<bool> writerStop{false};
+std::thread writer;
+std::atomic<int64_t> rewrites{0};
+
+void startWriter(const benchmark::State&) {
+    discovered();
+    setLogging(false);
+    writerStop.store(false);
+    rewrites.store(0);
+    writer = std::thread([] {
+        cTempInstance* temps = cTempInstance::acquireInstance();
+        int32_t k = 0;
+        while (!writerStop.load(std::memory_order_relaxed)) {
+            temps->instances().update(1 + (k & 1), 1 + (k % 6), [k](SensorRecord& record) { record.reading = k; });
+            ++k;
+            rewrites.fetch_add(1, std::memory_order_relaxed);
+        }
+        cTempInstance::releaseInstance();
+    });
+}
+
+void stopWriter(const benchmark::State&) {
+    writerStop.store(true);
+    if (writer.joinable()) writer.join();
+}
+
+void BM_GetSensorReadingWhileWriting(benchmark::State& state) {
+    Discovered& d = discovered();
+    int32_t reading = 0;
+    int32_t sensor = static_cast<int32_t>(state.thread_index());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(d.lib->getSensorReading(1, 1 + (sensor & 1), 1 + (sensor % 6), &reading));
+        ++sensor;
+    }
+    state.SetItemsProcessed(state.iterations());
+    if (state.thread_index() == 0) state.counters["rewrites"] = static_cast<double>(rewrites.load());
+}
+BENCHMARK(BM_GetSensorReadingWhileWriting)->Threads(2)->Setup(startWriter)->Teardown(stopWriter)->UseRealTime();
+
+// Discovery of both nodes with 1 ms per SP command. overheadPercent: the wall time over
+// (commands x 1 ms); libraryPercent: the part of it spent outside the comm device (the library's own
+// work); the rest is the device's wait overshooting its deadline (scheduling on a loaded machine).
+void BM_DiscoveryWithLatency(benchmark::State& state, bool logging) {
+    FakeComm inner(2);
+    scriptDefaultNode(inner, 0);
+    scriptDefaultNode(inner, 1);
+    LatencyComm comm(inner, std::chrono::milliseconds(1));
+    setLogging(false);
+    cLibYAT lib(&comm);
+    setLogging(logging);
+    int64_t commands = 0;
+    double seconds = 0;
+    double inside = 0;
+    for (auto _ : state) {
+        yattest::RecordingSink sink;
+        comm.reset();
+        auto start = std::chrono::steady_clock::now();
+        lib.initSensors(&sink);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        commands += comm.commands();
+        inside += comm.insideSeconds();
+    }
+    setLogging(false);
+    double ideal = static_cast<double>(commands) * 1e-3;
+    state.counters["commandsPerNode"] = static_cast<double>(commands) / static_cast<double>(state.iterations()) / 2;
+    state.counters["overheadPercent"] = 100.0 * (seconds / ideal - 1.0);
+    state.counters["libraryPercent"] = 100.0 * (seconds - inside) / ideal;
+}
+BENCHMARK_CAPTURE(BM_DiscoveryWithLatency, log_off, false)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_DiscoveryWithLatency, log_on, true)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
