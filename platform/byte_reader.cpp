@@ -58,6 +58,7 @@ std::string ByteReader::chars(size_t offset, size_t count) const {
 }
 
 size_t ByteReader::copy(size_t offset, size_t count, uint8_t* dest) const {
+    if (dest == nullptr) return 0;
     if (offset >= size_) {
         if (count > 0) overrun_ = true;
         return 0;

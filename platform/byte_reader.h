@@ -28,7 +28,7 @@ public:
     std::string text(size_t offset, size_t maxChars) const;
     // Exactly count bytes from offset as characters (zero bytes included), cut at the end of the view.
     std::string chars(size_t offset, size_t count) const;
-    // Copies up to count bytes from offset into dest; returns how many were copied.
+    // Copies up to count bytes from offset into dest; returns how many were copied (0 for a null dest).
     size_t copy(size_t offset, size_t count, uint8_t* dest) const;
 
 private:

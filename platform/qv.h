@@ -6,8 +6,10 @@
 // waits at most that many milliseconds and returns false when the lock was not obtained.
 
 #include <cstdint>
+#include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace QV {
 
@@ -19,10 +21,17 @@ public:
     Mutex& operator=(const Mutex&) = delete;
 
     bool lock(int32_t timeoutMs = -1);
+    // Releases one level of the calling thread's hold; a thread that does not hold it changes nothing.
     void unlock();
 
 private:
-    std::recursive_timed_mutex mutex_;
+    // Built on a plain mutex and a condition variable rather than a timed pthread mutex, so that
+    // every acquisition (timed ones included) is visible to thread checkers and behaves alike on
+    // every platform.
+    std::mutex state_;
+    std::condition_variable released_;
+    std::thread::id owner_;
+    uint32_t depth_ = 0;
 };
 
 // An in-process lock that stands for a file; lock and unlock always succeed.

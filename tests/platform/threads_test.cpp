@@ -183,8 +183,25 @@ TEST(QVMutex, OwnerLocksAgainOthersTimeOut) {
     mutex.unlock();
     mutex.unlock();
     EXPECT_FALSE(otherTries(0));  // still held once
+    std::thread([&] { mutex.unlock(); }).join();  // a thread that does not hold it cannot release it
+    EXPECT_FALSE(otherTries(0));
     mutex.unlock();
     EXPECT_TRUE(otherTries(0));
+    mutex.unlock();  // not held: nothing happens
+    EXPECT_TRUE(otherTries(0));
+}
+
+TEST(QVMutex, WaiterGetsTheLockWhenTheOwnerLetsGo) {
+    QV::Mutex mutex;
+    ASSERT_TRUE(mutex.lock(-1));
+    std::atomic<bool> got{false};
+    std::thread waiter([&] {
+        got = mutex.lock(-1);
+        mutex.unlock();
+    });
+    mutex.unlock();
+    waiter.join();
+    EXPECT_TRUE(got);
 }
 
 TEST(QVMutex, MutexLockHoldsForItsScope) {

@@ -93,6 +93,7 @@ TEST(ByteReader, TextsAndCopiesStopAtTheEnd) {
     EXPECT_EQ(out[1], 'e');
     EXPECT_EQ(out[2], 0xAA);
     EXPECT_EQ(copier.copy(9, 1, out), 0u);
+    EXPECT_EQ(copier.copy(0, 2, nullptr), 0u);
 
     ByteReader empty(nullptr, 100);
     EXPECT_EQ(empty.size(), 0u);
