@@ -55,7 +55,7 @@ void encodeAnswer(uint8_t* buffer, const Bytes& command, const Answer& answer) {
     buffer[wire::kDataLengthOffset] = static_cast<uint8_t>(size & 0xFF);
     buffer[wire::kDataLengthOffset + 1] = static_cast<uint8_t>(size >> 8);
     buffer[wire::kStatusOffset] = answer.status;
-    std::memcpy(buffer + wire::kHeaderSize, command.data(), commandLength);
+    if (commandLength > 0) std::memcpy(buffer + wire::kHeaderSize, command.data(), commandLength);
     if (size > 0) std::memcpy(buffer + wire::kHeaderSize + commandLength, answer.data.data(), size);
 }
 

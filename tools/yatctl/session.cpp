@@ -34,9 +34,10 @@ Session::Session(const GlobalOptions& options) : options_(options) {
     comm_ = std::make_unique<yatsim::SimBusComm>(std::move(scenario));
 }
 
+// The library is closed but stays mapped until the process ends (no dlclose): its static objects are
+// then destroyed by the ordinary exit sequence, after every use of them.
 Session::~Session() {
     if (close_ != nullptr) close_();
-    if (handle_ != nullptr) dlclose(handle_);
 }
 
 std::string Session::findLibrary() const {

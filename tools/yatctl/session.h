@@ -1,7 +1,7 @@
 #pragma once
 // Session: what one yatctl run works with — the scenario and the simulator's comm device, and the
 // library loaded with dlopen and opened with that comm device, exactly as a host agent does. The
-// library is opened on first use and closed (closeLibrary, then dlclose) when the session ends.
+// library is opened on first use and closed (closeLibrary) when the session ends.
 
 #include <cstdint>
 #include <memory>
