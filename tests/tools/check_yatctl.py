@@ -122,5 +122,55 @@ def case_usage_errors():
     check("--data" in run("raw", "--help", expect=0).stdout, "no raw help")
 
 
+def case_sensors():
+    out = run("sensors", "--state-dir", os.path.join(WORK, "state"), expect=0).stdout
+    lines = out.splitlines()
+    check(sum(1 for line in lines if line.split()[:1] in (["1"], ["2"])) == 48, f"not 48 sensor rows:\n{out}")
+    for text in ("44 °C", "80 °C", "-11.94 V", "4350 RPM", "550 RPM", "not checked"):
+        check(text in out, f"sensors lacks {text!r}:\n{out}")
+    check("fan reading failed" not in out, "the library's progress lines reached the output")
+    header = [line for line in lines if line.strip().startswith("Node")][0]
+    first = [line for line in lines if "temperature" in line][0]
+    check(first.index("°C") < header.index("Lower"), f"columns not aligned:\n{header}\n{first}")
+
+
+def case_sensors_json():
+    doc = json.loads(run("sensors", "--json", "--state-dir", os.path.join(WORK, "state"), expect=0).stdout)
+    rows = doc["sensors"]
+    check(doc["result"] == 0 and len(rows) == 48, doc)
+    by = {(r["node"], r["class"], r["sensor"]): r for r in rows}
+    check(by[(1, "temperature", 3)] == {"node": 1, "class": "temperature", "sensor": 3, "type": 1, "location": 2,
+                                        "instance": 1, "reading": 44, "unit": "°C", "lower": 80, "upper": 85,
+                                        "status": 1, "statusText": "normal", "result": 0}, by[(1, "temperature", 3)])
+    volt = by[(2, "voltage", 4)]
+    check(volt["reading"] == -11.94 and volt["lower"] == -12.6 and volt["unit"] == "V" and volt["type"] == 6, volt)
+    check(by[(2, "fan", 6)]["reading"] == 3800 and by[(2, "fan", 6)]["unit"] == "RPM", by[(2, "fan", 6)])
+    supply = by[(1, "power", 2)]
+    check(supply["instance"] == 1 and supply["type"] == 37 and supply["status"] == 0 and supply["reading"] is None, supply)
+
+
+def case_sensors_state():
+    state = os.path.join(WORK, "state")
+    run("sensors", "--json", "--state-dir", state, expect=0)
+    registry = open(os.path.join(state, "registry-data.reg")).read()
+    check(registry.count("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zentro\\Vigilor\\SPfan]") == 1, registry)
+    check(registry.count(" sensor") == 12 and "node[1] sensor6\n\n" in registry, registry)
+    # The fans stay known: fan 3 now unavailable, fans 2 and 4-6 gone.
+    path = scenario_file(json.dumps({"nodes": [{"sensors": {"fans": [{"instance": 1, "rpm": 4000},
+                                                                     {"instance": 3, "unavailable": True}]}}]}))
+    doc = json.loads(run("--scenario", path, "sensors", "--json", "--state-dir", state, expect=0).stdout)
+    fans = {r["sensor"]: r for r in doc["sensors"] if r["class"] == "fan"}
+    check(sorted(fans) == [1, 2, 3, 4, 5, 6], fans)
+    check(fans[1]["reading"] == 4000 and fans[1]["statusText"] == "normal", fans[1])
+    check(fans[3]["reading"] == 0 and fans[3]["status"] == 3 and fans[3]["statusText"] == "low", fans[3])
+    check(fans[4]["reading"] == 0 and fans[4]["status"] == 0, fans[4])
+    check(open(os.path.join(state, "registry-data.reg")).read() == registry, "registry texts added twice")
+    # Without --state-dir the texts go below $XDG_STATE_HOME.
+    env = dict(os.environ, XDG_STATE_HOME=os.path.join(WORK, "xdg"))
+    done = subprocess.run([YATCTL, "--log-dir", WORK, "sensors"], capture_output=True, text=True, timeout=60, env=env)
+    check(done.returncode == 0, done.stderr)
+    check(os.path.exists(os.path.join(WORK, "xdg", "libyat", "registry-data.reg")), "no registry file below XDG_STATE_HOME")
+
+
 globals()["case_" + CASE.replace("-", "_")]()
 print("PASS:", CASE)

@@ -53,6 +53,13 @@ void renderRows(std::ostream& out, std::vector<std::pair<std::string, std::strin
     rows.clear();
 }
 
+// Columns a text takes on a terminal: its UTF-8 characters, not its bytes ("°C" is two, not three).
+size_t displayWidth(const std::string& text) {
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
 void renderTable(std::ostream& out, const Document& array, size_t indent) {
     std::vector<std::string> keys;
     for (const Document& element : array) {
@@ -74,13 +81,13 @@ void renderTable(std::ostream& out, const Document& array, size_t indent) {
     }
     std::vector<size_t> widths(keys.size(), 0);
     for (const auto& row : cells) {
-        for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+        for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], displayWidth(row[c]));
     }
     for (const auto& row : cells) {
         std::string line(indent, ' ');
         for (size_t c = 0; c < row.size(); ++c) {
             line += row[c];
-            if (c + 1 < row.size()) line += std::string(widths[c] - row[c].size() + 2, ' ');
+            if (c + 1 < row.size()) line += std::string(widths[c] - displayWidth(row[c]) + 2, ' ');
         }
         out << line << "\n";
     }

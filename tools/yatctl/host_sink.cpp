@@ -1,0 +1,103 @@
+#include "yatctl/host_sink.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace yatctl {
+
+namespace {
+
+constexpr const char* kRegistryFileName = "registry-data.reg";
+constexpr const char* kMachineRoot = "HKEY_LOCAL_MACHINE\\";
+
+std::optional<int32_t> valueAt(const void* pointer) {
+    if (pointer == nullptr) return std::nullopt;
+    int32_t value;
+    std::memcpy(&value, pointer, sizeof value);
+    return value;
+}
+
+// text, bounded: nothing when it is missing or longer than limit.
+std::optional<std::string> boundedText(const char* text, size_t limit) {
+    if (text == nullptr) return std::nullopt;
+    size_t length = strnlen(text, limit + 1);
+    if (length > limit) return std::nullopt;
+    return std::string(text, length);
+}
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+}  // namespace
+
+HostSink::HostSink(std::string registryFile) : file_(std::move(registryFile)) {
+    if (file_.empty()) return;
+    std::ifstream in(file_, std::ios::binary);
+    if (!in) return;
+    contents_.resize(kMaxFile);
+    in.read(contents_.data(), static_cast<std::streamsize>(kMaxFile));
+    contents_.resize(static_cast<size_t>(in.gcount()));
+}
+
+int32_t HostSink::reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first, void* second, void*,
+                               int32_t code, const char* text) {
+    Announcement announcement;
+    announcement.sensorClass = sensorClass;
+    announcement.node = node;
+    announcement.sensor = sensor;
+    announcement.first = valueAt(first);
+    announcement.second = valueAt(second);
+    announcement.code = code;
+    announcement.text = boundedText(text, kMaxText);
+    announcements_.push_back(announcement);
+    return 0;
+}
+
+int32_t HostSink::addRegistryText(const char* keyPath, const char* text) {
+    (void)keyPath;  // the texts carry their own section lines
+    std::optional<std::string> kept = boundedText(text, kMaxText);
+    if (!kept || kept->empty() || contents_.size() + kept->size() > kMaxFile) return 1;
+    contents_ += *kept;
+    if (file_.empty()) return 0;
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(file_).parent_path(), ignored);
+    std::ofstream out(file_, std::ios::binary | std::ios::app);
+    out << *kept;
+    out.flush();
+    if (!out && error_.empty()) error_ = "cannot write " + file_;
+    return out ? 0 : 1;
+}
+
+int32_t HostSink::findRegistryText(const char* text) {
+    std::optional<std::string> wanted = boundedText(text, kMaxText);
+    if (!wanted || wanted->empty()) return 0;
+    if (contents_.find(*wanted) != std::string::npos) return 1;
+    std::string section = lower("[" + std::string(kMachineRoot) + *wanted + "]");
+    return lower(contents_).find(section) != std::string::npos ? 1 : 0;
+}
+
+void StateDirOption::add(CLI::App& app) {
+    app.add_option("--state-dir", dir_,
+                   "Folder for what a host keeps between runs (the registry texts); default: "
+                   "$XDG_STATE_HOME/libyat or ~/.local/state/libyat");
+}
+
+std::string StateDirOption::dir() const {
+    if (!dir_.empty()) return dir_;
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/') return (std::filesystem::path(state) / "libyat").string();
+    const char* home = std::getenv("HOME");
+    std::filesystem::path base = home != nullptr && home[0] != '\0' ? home : ".";
+    return (base / ".local" / "state" / "libyat").string();
+}
+
+std::string StateDirOption::registryFile() const { return (std::filesystem::path(dir()) / kRegistryFileName).string(); }
+
+}  // namespace yatctl
