@@ -86,6 +86,22 @@ private:
     bool published_ = false;
 };
 
+// The source record of a temperature or fan sensor (integer reading and limits).
+SensorSource integerSource(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                               int32_t reading, int32_t upper, int32_t lower, int32_t status, int32_t type) {
+    SensorSource source;
+    source.nodeIndex = nodeIndex;
+    source.sensorClass = sensorClass;
+    source.location = location;
+    source.instanceNumber = instance;
+    source.reading = reading;
+    source.upperLimit = upper;
+    source.lowerLimit = lower;
+    source.status = status;
+    source.sensorType = type;
+    return source;
+}
+
 // Node base: the node index, or with more than two nodes the node's multi-node ID when it has one.
 int32_t nodeBaseOf(cBusComm* comm, int32_t nodeIndex, uint32_t nodeCount) {
     if (nodeCount <= 2) return nodeIndex;
@@ -173,16 +189,8 @@ void Discovery::temperature(const SensorReadingEntry& entry, int32_t instance, b
         return;
     }
 
-    SensorSource source;
-    source.nodeIndex = nodeIndex;
-    source.sensorClass = sensorwire::kClassTemperature;
-    source.location = location;
-    source.instanceNumber = instance;
-    source.reading = reading;
-    source.upperLimit = upper;
-    source.lowerLimit = lower;
-    source.status = status;
-    source.sensorType = instance;
+    SensorSource source = integerSource(nodeIndex, sensorwire::kClassTemperature, location, instance, reading,
+                                            upper, lower, status, instance);
     temp->insertInstance(nodeBase + 1, tempSensor, &source, true);
     if (location == kCpuLocation) {
         yatLog(kChipTag, "Found CPU temperature");
@@ -252,13 +260,8 @@ void Discovery::voltages(const SensorReadingEntry& entry) {
 void Discovery::cpuPlaceholders() {
     yatLog(kChipTag, "Real CPU temperatures not found");
     for (int32_t instance = 1; instance <= kCpuPlaceholders; ++instance) {
-        SensorSource source;
-        source.nodeIndex = nodeIndex;
-        source.sensorClass = sensorwire::kClassTemperature;
-        source.location = kCpuLocation;
-        source.instanceNumber = instance;
-        source.sensorType = kCpuPlaceholderType;
-        source.status = kCpuPlaceholderStatus;
+        SensorSource source = integerSource(nodeIndex, sensorwire::kClassTemperature, kCpuLocation, instance, 0, 0,
+                                                0, kCpuPlaceholderStatus, kCpuPlaceholderType);
         temp->insertInstance(nodeBase + 1, tempSensor, &source, false);
         ++tempSensor;
     }
@@ -310,15 +313,8 @@ void discoverFans(cBusComm* comm, cSensorSink* sink, cFanInst* fan) {
                 store = valid = true;
             }
             if (!store) continue;
-            SensorSource source;
-            source.nodeIndex = i;
-            source.sensorClass = sensorwire::kClassFan;
-            source.instanceNumber = instance;
-            source.reading = reading;
-            source.upperLimit = upper;
-            source.lowerLimit = lower;
-            source.status = status;
-            source.sensorType = kFanType;
+            SensorSource source =
+                integerSource(i, sensorwire::kClassFan, 0, instance, reading, upper, lower, status, kFanType);
             fan->insertInstance(nodeBase + 1, fanSensor, &source, valid);
             if (valid && sink != nullptr) {
                 int32_t flag = 1;
