@@ -40,15 +40,17 @@ Session::~Session() {
     if (close_ != nullptr) close_();
 }
 
+// libyat.so beside the program, else in one of the two folders above it (the build tree).
 std::string Session::findLibrary() const {
     std::error_code error;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return kLibraryName;
-    std::filesystem::path beside = program.parent_path() / kLibraryName;
-    if (std::filesystem::exists(beside, error)) return beside.string();
-    std::filesystem::path above = program.parent_path().parent_path() / kLibraryName;
-    if (std::filesystem::exists(above, error)) return above.string();
-    return beside.string();
+    std::filesystem::path folder = program.parent_path();
+    for (int up = 0; up <= 2; ++up, folder = folder.parent_path()) {
+        std::filesystem::path candidate = folder / kLibraryName;
+        if (std::filesystem::exists(candidate, error)) return candidate.string();
+    }
+    return (program.parent_path() / kLibraryName).string();
 }
 
 cDeviceLib& Session::library() {
