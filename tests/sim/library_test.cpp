@@ -116,6 +116,17 @@ TEST_F(SimLibraryTest, VpdOfEveryDeviceKind) {
     EXPECT_EQ(boot.get_FIRMWARE_IMAGE_BUILD_ID(), "YKBT11A");
     EXPECT_EQ(boot.get_FIRMWARE_IMAGE_FILENAME(), "ykbt11a.bin");
 
+    // Every other kind of the table reads its own device.
+    const std::pair<int32_t, const char*> kinds[] = {{2, "YM30CB118201"}, {3, "YC31PB220417"}, {4, "YC31PB220455"},
+                                                     {6, "YF12BP093311"}, {11, "YL05MD120032"}, {13, "YR22DB004190"},
+                                                     {14, "YE07MP001276"}, {15, "YR22IO004202"},
+                                                     {16, "YB20SP08814A"}};
+    for (const auto& [kind, serial] : kinds) {
+        VPD device;
+        ASSERT_EQ(host->getVPDData(kind == 16 ? 1 : 0, kind, 1, &device), ERR_SUCCESS) << kind;
+        EXPECT_EQ(device.get_EEPROM_SERIAL_NUMBER(), serial) << kind;
+    }
+
     VPD driver;
     ASSERT_EQ(host->getVPDData(0, 21, 1, &driver), ERR_SUCCESS);
     EXPECT_EQ(driver.get_FIRMWARE_IMAGE_VERSION(), "5.21.0");
