@@ -33,30 +33,23 @@ inline constexpr size_t kVpdRequestLength = 2;
 inline constexpr size_t kVpdRequestSize = 4;
 
 // "ff.12.5" IPMI passthru: request data network function, command, request bytes; answer data the
-// IPMI response, completion code first.
+// IPMI response, completion code first. The library's offsets of the Get Device ID response and its
+// request bytes are in sysinfo/firmware_command.h (fwwire); the simulator adds the rest.
 inline constexpr size_t kIpmiNetFnOffset = 0;
 inline constexpr size_t kIpmiCommandOffset = 1;
 inline constexpr size_t kIpmiRequestDataOffset = 2;
-inline constexpr uint8_t kIpmiNetFnApp = 0x06;
-inline constexpr uint8_t kIpmiGetDeviceId = 0x01;
-inline constexpr uint8_t kIpmiNetFnOem = 0x3A;
-inline constexpr uint8_t kIpmiGetRevision = 0x6B;
 inline constexpr uint8_t kIpmiCompletionOk = 0x00;
 inline constexpr uint8_t kIpmiInvalidCommand = 0xC1;
-inline constexpr uint8_t kIpmiParameterOutOfRange = 0xC9;
 inline constexpr uint8_t kIpmiRequestLengthInvalid = 0xC7;
+inline constexpr uint8_t kIpmiParameterOutOfRange = 0xC9;
 inline constexpr size_t kRevisionBytes = 4;  // revision answer: completion code then four bytes
 
-// Get Device ID response (answer data of "ff.12.5" with network function 06, command 01).
-inline constexpr size_t kDeviceIdCompletionOffset = 0;
+// Get Device ID response: device ID, device revision, IPMI version, additional device support and
+// auxiliary revision, around the fields the library reads.
 inline constexpr size_t kDeviceIdIdOffset = 1;
 inline constexpr size_t kDeviceIdRevisionOffset = 2;
-inline constexpr size_t kDeviceIdMajorOffset = 3;      // bits 0-6
-inline constexpr size_t kDeviceIdMinorOffset = 4;      // two BCD digits
 inline constexpr size_t kDeviceIdIpmiVersionOffset = 5;
 inline constexpr size_t kDeviceIdSupportOffset = 6;
-inline constexpr size_t kDeviceIdManufacturerOffset = 7;  // 20 bits, least significant byte first
-inline constexpr size_t kDeviceIdProductOffset = 10;      // 16 bits, least significant byte first
 inline constexpr size_t kDeviceIdAuxiliaryOffset = 12;
 inline constexpr size_t kDeviceIdAuxiliaryLength = 4;
 inline constexpr size_t kDeviceIdSize = 16;

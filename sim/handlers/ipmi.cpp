@@ -16,18 +16,18 @@ using namespace layout;
 
 Bytes deviceId(const IpmiDeviceId& id) {
     Bytes data(kDeviceIdSize, 0);
-    data[kDeviceIdCompletionOffset] = kIpmiCompletionOk;
+    data[fwwire::kIPMICompletionCode] = kIpmiCompletionOk;
     data[kDeviceIdIdOffset] = id.deviceId;
     data[kDeviceIdRevisionOffset] = id.deviceRevision;
-    data[kDeviceIdMajorOffset] = id.major & 0x7F;
-    data[kDeviceIdMinorOffset] = static_cast<uint8_t>(((id.minor / 10) << 4) | (id.minor % 10));
+    data[fwwire::kIPMIMajorRevision] = id.major & 0x7F;
+    data[fwwire::kIPMIMinorRevision] = static_cast<uint8_t>(((id.minor / 10) << 4) | (id.minor % 10));
     data[kDeviceIdIpmiVersionOffset] = id.ipmiVersion;
     data[kDeviceIdSupportOffset] = id.additionalSupport;
-    data[kDeviceIdManufacturerOffset] = static_cast<uint8_t>(id.manufacturerId & 0xFF);
-    data[kDeviceIdManufacturerOffset + 1] = static_cast<uint8_t>((id.manufacturerId >> 8) & 0xFF);
-    data[kDeviceIdManufacturerOffset + 2] = static_cast<uint8_t>((id.manufacturerId >> 16) & 0x0F);
-    data[kDeviceIdProductOffset] = static_cast<uint8_t>(id.productId & 0xFF);
-    data[kDeviceIdProductOffset + 1] = static_cast<uint8_t>(id.productId >> 8);
+    data[fwwire::kIPMIManufacturerId] = static_cast<uint8_t>(id.manufacturerId & 0xFF);
+    data[fwwire::kIPMIManufacturerId + 1] = static_cast<uint8_t>((id.manufacturerId >> 8) & 0xFF);
+    data[fwwire::kIPMIManufacturerId + 2] = static_cast<uint8_t>((id.manufacturerId >> 16) & 0x0F);
+    data[fwwire::kIPMIProductId] = static_cast<uint8_t>(id.productId & 0xFF);
+    data[fwwire::kIPMIProductId + 1] = static_cast<uint8_t>(id.productId >> 8);
     for (size_t i = 0; i < kDeviceIdAuxiliaryLength && i < id.auxiliary.size(); ++i) {
         data[kDeviceIdAuxiliaryOffset + i] = id.auxiliary[i];
     }
@@ -43,11 +43,11 @@ Answer passthru(NodeState& node, const Request& request) {
     size_t requestBytes = ipmi.size() - kIpmiRequestDataOffset;
     const FirmwareSection& firmware = node.section<FirmwareSection>();
 
-    if (netFn == kIpmiNetFnApp && command == kIpmiGetDeviceId && firmware.ipmi) {
+    if (netFn == fwwire::kIPMIGetDeviceId[0] && command == fwwire::kIPMIGetDeviceId[1] && firmware.ipmi) {
         if (requestBytes != 0) return Answer::ok({kIpmiRequestLengthInvalid});
         return Answer::ok(deviceId(*firmware.ipmi));
     }
-    if (netFn == kIpmiNetFnOem && command == kIpmiGetRevision) {
+    if (netFn == fwwire::kIPMIRevisionNetFn && command == fwwire::kIPMIRevisionCommand) {
         if (requestBytes != 1) return Answer::ok({kIpmiRequestLengthInvalid});
         auto revision = firmware.revisions.find(ipmi.u8(kIpmiRequestDataOffset));
         if (revision == firmware.revisions.end()) return Answer::ok({kIpmiParameterOutOfRange});

@@ -18,11 +18,8 @@ struct Machine {
 
 // An EEPROM device from its fields (or "hex"); "command" is allowed where the caller names the device.
 VpdDevice loadEeprom(const Field& field, bool withCommand) {
-    if (withCommand) {
-        field.expectObject({"command", "partNumber", "fruNumber", "serialNumber", "manufacturerId", "hex", "maxReadLength"});
-    } else {
-        field.expectObject({"partNumber", "fruNumber", "serialNumber", "manufacturerId", "hex", "maxReadLength"});
-    }
+    field.expectObject({"command", "partNumber", "fruNumber", "serialNumber", "manufacturerId", "hex", "maxReadLength"});
+    if (!withCommand && field["command"].present()) field["command"].fail("unknown field here; the slot names the device");
     return imageDevice(field, [&] {
         EepromFields eeprom;
         eeprom.partNumber = field["partNumber"].text(eeprom::kPartNumberSize, "");
