@@ -173,4 +173,42 @@ TEST_F(SensorQueriesAfterDiscovery, ReadersNeverSeeATornRecord) {
     EXPECT_GT(answered.load(), 0);
 }
 
+// Host threads query while discovery runs again (and, on the first run, publishes the objects).
+TEST(SensorQueriesDuringDiscovery, QueriesRunWhileDiscoveryRewritesTheModel) {
+    LogCapture log;
+    yattest::SettingsScope settings;
+    settings.change([](RuntimeSettings& s) { s.logEnabled = false; });
+    FakeComm comm(1);
+    ScriptedSp sp(comm);
+    sp.supported(join({entry({2, 1, 2, 1}), entry({2, 2, 1, 1})}));
+    sp.temp(2, 1, 45, 90, 80);
+    sp.volt(1, 330, 350, 310);
+    sp.fan(1, 30);
+    sp.power(0x03, 0x00);
+    for (int32_t supply = 1; supply <= 8; ++supply) sp.noPowerVpd(supply);
+    cLibYAT lib(&comm);
+    RecordingSink sink;
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrong{0};
+    auto reader = [&] {
+        while (!stop.load()) {
+            int32_t reading = 0;
+            int32_t result = lib.getSensorReading(1, 1, 1, &reading);
+            if (result == 0 && reading != 45) ++wrong;
+            if (result != 0 && result != ERR_FAILED) ++wrong;  // absent object until the first run is done
+            int32_t status = 0;
+            lib.getSensorStatus(4, 1, 1, &status, nullptr, nullptr, nullptr);
+            lib.getNumberSensors(3, 1);
+        }
+    };
+    std::thread first(reader);
+    std::thread second(reader);
+    for (int run = 0; run < 5; ++run) EXPECT_EQ(lib.initSensors(&sink), 0);
+    stop.store(true);
+    first.join();
+    second.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(lib.getNumberSensors(1, 1), 5);
+}
+
 }  // namespace
