@@ -165,7 +165,8 @@ TEST_F(SensorQueriesAfterDiscovery, ReadersNeverSeeATornRecord) {
     };
     std::thread first(reader);
     std::thread second(reader);
-    for (int32_t k = 1; k <= 20000; ++k) write(k);
+    // Keep writing until both readers have had their turn (bounded, in case they never get one).
+    for (int32_t k = 1; k <= 20000 || (answered.load() < 2000 && k < 50000000); ++k) write(k);
     stop.store(true);
     first.join();
     second.join();
