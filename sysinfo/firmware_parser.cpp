@@ -2,6 +2,8 @@
 
 #include "sysinfo/firmware_parser.h"
 
+#include "sysinfo/firmware_command.h"
+
 #include "platform/byte_reader.h"
 #include "sysinfo/image_text.h"
 #include "sysinfo/vpd.h"
@@ -9,8 +11,20 @@
 bool parseFirmwareImage(const uint8_t* data, size_t size, VPD* vpd) {
     if (vpd == nullptr) return false;
     ByteReader reader(data, size);
-    if (size < fwimage::kMinImageSize ||
-        !imageHeaderOk(reader, fwimage::kSignature, fwimage::kSignatureSize, fwimage::kLayoutVersion)) {
+    if (!imageHeaderOk(reader, fwimage::kSignature, fwimage::kSignatureSize, fwimage::kLayoutVersion)) {
+        // No descriptor: the SP firmware identifier, if the data hold one.
+        std::string buildId = imageText(reader, fwwire::kShortBuildIdOffset, fwwire::kShortBuildIdSize);
+        if (!reader.has(fwwire::kShortRevisionOffset, 1) || buildId.empty()) {
+            vpd->setIsVPDValid(false);
+            return false;
+        }
+        vpd->set_FIRMWARE_IMAGE_VERSION(firmwareVersionText(reader.u8(fwwire::kShortRevisionOffset)));
+        vpd->set_FIRMWARE_IMAGE_BUILD_ID(buildId);
+        vpd->set_FIRMWARE_IMAGE_FILENAME("");
+        vpd->setIsVPDValid(true);
+        return true;
+    }
+    if (size < fwimage::kMinImageSize) {
         vpd->setIsVPDValid(false);
         return false;
     }

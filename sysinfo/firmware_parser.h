@@ -18,8 +18,15 @@
 //      100     -  free; not read
 //
 // A descriptor is well-formed when it holds at least kMinImageSize bytes and starts with the
-// signature and layout version. Then the parser stores the three texts and marks the record valid;
-// otherwise it stores nothing and marks the record not valid.
+// signature and layout version. Then the parser stores the three texts and marks the record valid.
+//
+// The running SP firmware ("4.3.5.6.1") may instead answer with its firmware identifier, the layout
+// the firmware-data read of the SP firmware decodes too (fwwire::kShort* in firmware_command.h):
+// build ID (7 characters) at 0, build date (8) at 23, revision byte at 31. Data without the
+// descriptor signature are read that way when they hold the revision byte and a non-empty build ID:
+// image version = the revision as a version text ("1.05"), build ID = the build ID, file name empty.
+//
+// Anything else is not well-formed: the parser stores nothing and marks the record not valid.
 
 #include <cstddef>
 #include <cstdint>

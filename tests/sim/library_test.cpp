@@ -111,6 +111,11 @@ TEST_F(SimLibraryTest, VpdOfEveryDeviceKind) {
     VPD absent;
     EXPECT_EQ(host->getVPDData(0, 9, 3, &absent), ERR_INVALID_VPD);  // status 2: no third supply
 
+    VPD running;  // the running SP firmware answers with its identifier
+    ASSERT_EQ(host->getVPDData(0, 18, 1, &running), ERR_SUCCESS);
+    EXPECT_EQ(running.get_FIRMWARE_IMAGE_BUILD_ID(), "YKET42A");
+    EXPECT_EQ(running.get_FIRMWARE_IMAGE_VERSION(), "1.42");
+
     VPD boot;
     ASSERT_EQ(host->getVPDData(0, 19, 1, &boot), ERR_SUCCESS);
     EXPECT_EQ(boot.get_FIRMWARE_IMAGE_BUILD_ID(), "YKBT11A");

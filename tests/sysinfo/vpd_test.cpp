@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "commands/command_buffer.h"
+#include "sysinfo/firmware_command.h"
 #include "sysinfo/vpd.h"
 #include "sysinfo/vpd_command.h"
 #include "sysinfo/vpd_records.h"
@@ -293,7 +294,7 @@ TEST_F(VPDTest, DriverRevisionAndFirmwareImages) {
     EXPECT_EQ(image.get_FIRMWARE_IMAGE_FILENAME(), "bmc_fw_0410.img");
     EXPECT_TRUE(log.has("cSPVPDCmd.getCommandData()", "just finished parsing with FirmwareParser"));
 
-    comm.answer("4.3.5.6.3", Bytes(40, 'F'));
+    comm.answer("4.3.5.6.3", Bytes(20, 'F'));  // too short for a descriptor or an identifier
     EXPECT_EQ(lib->getVPDData(0, 20, 1, &image), ERR_INVALID_VPD);
 }
 
@@ -370,6 +371,26 @@ TEST(FirmwareParserTest, Descriptor) {
     EXPECT_FALSE(FirmwareParser(image.data(), static_cast<int>(image.size()) - 1, &vpd).parsed());
     EXPECT_FALSE(vpd.isVPDValid());
     EXPECT_FALSE(FirmwareParser(image.data(), -5, &vpd).parsed());
+}
+
+TEST(FirmwareParserTest, SPFirmwareIdentifier) {
+    // The running SP firmware answers with its identifier: build ID at 0, revision byte at 31.
+    Bytes identifier(32, 0);
+    put(identifier, fwwire::kShortBuildIdOffset, "GREB21A");
+    put(identifier, fwwire::kShortBuildDateOffset, "20261101");
+    identifier[fwwire::kShortRevisionOffset] = 7;
+    VPD vpd;
+    vpd.set_FIRMWARE_IMAGE_FILENAME("stale");
+    EXPECT_TRUE(FirmwareParser(identifier.data(), static_cast<int>(identifier.size()), &vpd).parsed());
+    EXPECT_TRUE(vpd.isVPDValid());
+    EXPECT_EQ(vpd.get_FIRMWARE_IMAGE_VERSION(), "1.07");
+    EXPECT_EQ(vpd.get_FIRMWARE_IMAGE_BUILD_ID(), "GREB21A");
+    EXPECT_EQ(vpd.get_FIRMWARE_IMAGE_FILENAME(), "");
+    // Without the revision byte, or without a build ID, it is not well-formed.
+    EXPECT_FALSE(FirmwareParser(identifier.data(), 31, &vpd).parsed());
+    EXPECT_FALSE(vpd.isVPDValid());
+    Bytes blank(32, 0);
+    EXPECT_FALSE(FirmwareParser(blank.data(), static_cast<int>(blank.size()), &vpd).parsed());
 }
 
 // Machine VPD: UUID, then the chassis read chosen by the SP type.
