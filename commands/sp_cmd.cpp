@@ -7,6 +7,7 @@
 #include "frame/bus_comm.h"
 #include "frame/result_codes.h"
 #include "platform/log.h"
+#include "platform/utils.h"
 
 namespace {
 
@@ -19,18 +20,9 @@ bool hexToken(const char* begin, const char* end, uint8_t* value) {
     if (begin == end) return false;
     uint32_t result = 0;
     for (const char* p = begin; p != end; ++p) {
-        char c = *p;
-        uint32_t digit;
-        if (c >= '0' && c <= '9') {
-            digit = static_cast<uint32_t>(c - '0');
-        } else if (c >= 'a' && c <= 'f') {
-            digit = static_cast<uint32_t>(c - 'a' + 10);
-        } else if (c >= 'A' && c <= 'F') {
-            digit = static_cast<uint32_t>(c - 'A' + 10);
-        } else {
-            return false;
-        }
-        result = ((result << 4) | digit) & 0xFFu;
+        int32_t digit = hexDigitValue(*p);
+        if (digit < 0) return false;
+        result = ((result << 4) | static_cast<uint32_t>(digit)) & 0xFFu;
     }
     *value = static_cast<uint8_t>(result);
     return true;

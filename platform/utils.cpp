@@ -20,22 +20,20 @@ int32_t bytesToString(const uint8_t* bytes, int32_t start, int32_t count, char* 
     return 0;
 }
 
+int32_t hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 uint32_t _httoi(const char* text, int32_t count) {
     uint32_t value = 0;
     if (text == nullptr) return 0;
     for (int32_t i = 0; i < count; ++i) {
-        char c = text[i];
-        uint32_t digit;
-        if (c >= '0' && c <= '9') {
-            digit = static_cast<uint32_t>(c - '0');
-        } else if (c >= 'a' && c <= 'f') {
-            digit = static_cast<uint32_t>(c - 'a' + 10);
-        } else if (c >= 'A' && c <= 'F') {
-            digit = static_cast<uint32_t>(c - 'A' + 10);
-        } else {
-            break;
-        }
-        value = (value << 4) | digit;
+        int32_t digit = hexDigitValue(text[i]);
+        if (digit < 0) break;
+        value = (value << 4) | static_cast<uint32_t>(digit);
     }
     return value;
 }

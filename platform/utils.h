@@ -9,6 +9,9 @@
 // byte (a 16-byte input gives 33 characters). text must hold 2 * count + 1 bytes. Returns 0.
 int32_t bytesToString(const uint8_t* bytes, int32_t start, int32_t count, char* text);
 
+// Value of one hexadecimal digit (either case), or -1 when c is not one.
+int32_t hexDigitValue(char c);
+
 // Value of the first count hexadecimal digits of text (either case). Reading stops early at the first
 // character that is not a hexadecimal digit, including the terminator; a null text gives 0.
 uint32_t _httoi(const char* text, int32_t count);

@@ -1,17 +1,11 @@
 #include "sim/dotted.h"
 
 #include "commands/command_buffer.h"
+#include "platform/utils.h"
 
 namespace yatsim {
 
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 constexpr char kDigits[] = "0123456789abcdef";
 
@@ -26,7 +20,7 @@ std::optional<Bytes> parseDotted(std::string_view text) {
         if (token.empty() || token.size() > 2) return std::nullopt;
         int value = 0;
         for (char c : token) {
-            int digit = hexDigit(c);
+            int digit = hexDigitValue(c);
             if (digit < 0) return std::nullopt;
             value = value * 16 + digit;
         }
@@ -53,7 +47,7 @@ std::optional<Bytes> parseHex(std::string_view text) {
     int high = -1;
     for (char c : text) {
         if (c == ' ' || c == '\t' || c == '\n') continue;
-        int digit = hexDigit(c);
+        int digit = hexDigitValue(c);
         if (digit < 0) return std::nullopt;
         if (high < 0) {
             high = digit;
