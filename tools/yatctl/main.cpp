@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         Document doc = Document::object();
         chosen->run(session, doc);
         if (options.json) {
-            std::cout << doc.dump(2) << "\n";
+            std::cout << renderJson(doc);
         } else {
             std::cout << renderText(doc);
         }

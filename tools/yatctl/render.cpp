@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -26,10 +27,45 @@ bool isFlatObject(const Document& value) {
     return true;
 }
 
+// Length of the well-formed UTF-8 sequence at text[i] that is no control character, or 0.
+size_t printableSequence(const std::string& text, size_t i) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char lead = byte(i);
+    if (lead >= 0x20 && lead < 0x7F) return 1;
+    size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    uint32_t code = lead & (0xFFu >> (length + 1));
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(i + k) & 0x3Fu);
+    }
+    static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    bool wellFormed = code >= kSmallest[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+    bool control = code >= 0x80 && code <= 0x9F;
+    return wellFormed && !control ? length : 0;
+}
+
+// A text as a terminal may show it: control characters and bytes outside valid UTF-8 become '?'.
+std::string printableText(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        size_t length = printableSequence(text, i);
+        if (length == 0) {
+            shown += '?';
+            ++i;
+        } else {
+            shown.append(text, i, length);
+            i += length;
+        }
+    }
+    return shown;
+}
+
 std::string valueText(const std::string& key, const Document& value) {
     if (value.is_null()) return "-";
     if (value.is_boolean()) return value.get<bool>() ? "yes" : "no";
-    if (value.is_string()) return value.get<std::string>().empty() ? "-" : value.get<std::string>();
+    if (value.is_string()) return value.get<std::string>().empty() ? "-" : printableText(value.get<std::string>());
     if (key == "result" && value.is_number_integer()) {
         int32_t code = value.get<int32_t>();
         if (code == 0) return "ok";
@@ -159,6 +195,10 @@ std::string labelFor(const std::string& key) {
         label += (i == 0 ? "" : " ") + text;
     }
     return label;
+}
+
+std::string renderJson(const Document& doc) {
+    return doc.dump(2, ' ', false, Document::error_handler_t::replace) + "\n";
 }
 
 std::string renderText(const Document& doc) {
