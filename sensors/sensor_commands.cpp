@@ -37,9 +37,7 @@ uint8_t* cSPSensorMonCmd::buildCommand(int32_t sensorClass, int32_t location, in
         const uint8_t params[2] = {static_cast<uint8_t>(sensorClass), static_cast<uint8_t>(instance)};
         return buildSPCommand(sensorwire::kReadingCommand, wire::kGet, params, nullptr, 2, 0);
     }
-    origCmdSize = 0;
-    built_ = false;
-    return nullptr;
+    return refuse();
 }
 
 int32_t cSPSensorMonCmd::getCommandData(int32_t kind, void* output) {
@@ -83,9 +81,7 @@ bool cSPSensorLimitCmd::hasLimitCommand(int32_t sensorClass, int32_t location, i
 
 uint8_t* cSPSensorLimitCmd::buildLimitCommand(int32_t sensorClass, int32_t location, int32_t instance,
                                               uint8_t selector) {
-    origCmdSize = 0;
-    built_ = false;
-    if (!hasLimitCommand(sensorClass, location, instance)) return nullptr;
+    if (!hasLimitCommand(sensorClass, location, instance)) return refuse();
     uint8_t params[4] = {static_cast<uint8_t>(sensorClass), 0, 0, 0};
     int32_t count = 0;
     if (sensorClass == sensorwire::kClassVoltage) {

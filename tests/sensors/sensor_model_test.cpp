@@ -10,6 +10,7 @@
 #include "kit/log_reader.h"
 #include "sensors/instance_map.h"
 #include "sensors/sensor_classes.h"
+#include "sensors/sensor_commands.h"
 #include "sensors/sensor_decoders.h"
 #include "sensor_sp.h"
 
@@ -275,6 +276,28 @@ TEST_F(SensorCommands, ReadingFailures) {
     EXPECT_EQ(fans.getSPSensorReading(0, 3, 0, 2, &value, &comm), ERR_DEVICE_UNAVAILABLE);
     EXPECT_EQ(value, 0);
     EXPECT_TRUE(log.has("cSPMonitorCmd::getCommandData", "error path-FAN DEVICE_UNAVAILABLE"));
+}
+
+// A refused build clears the object as every builder does: no earlier answer stays readable and
+// nothing can be sent.
+TEST_F(SensorCommands, RefusedBuildsLeaveNoEarlierAnswer) {
+    sp.temp(2, 3, 45);
+    cSPSensorLimitCmd command;
+    ASSERT_NE(command.buildCommand(1, 2, 3), nullptr);
+    ASSERT_EQ(command.send(&comm, 0), 0u);
+    ASSERT_TRUE(command.answerOk());
+    EXPECT_EQ(command.buildCommand(4, 0, 1), nullptr);  // power supplies have no reading command
+    EXPECT_EQ(command.answerType(), 0);
+    EXPECT_EQ(command.answerDataLength(), 0);
+    EXPECT_EQ(command.send(&comm, 0), static_cast<uint32_t>(ERR_INVALID_PARAMETER));
+
+    ASSERT_NE(command.buildCommand(1, 2, 3), nullptr);
+    ASSERT_EQ(command.send(&comm, 0), 0u);
+    EXPECT_EQ(command.buildLimitCommand(1, 3, 1, 2), nullptr);  // location 3 has no limit command
+    EXPECT_EQ(command.answerType(), 0);
+    EXPECT_EQ(command.answerDataLength(), 0);
+    EXPECT_EQ(command.send(&comm, 0), static_cast<uint32_t>(ERR_INVALID_PARAMETER));
+    EXPECT_EQ(comm.commands(), (std::vector<std::string>{"2.1.2.3", "2.1.2.3"}));
 }
 
 TEST_F(SensorCommands, TemperatureLimitCommandsPerLocation) {
