@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "commands/sp_cmd.h"
@@ -102,19 +103,34 @@ SensorSource integerSource(int32_t nodeIndex, int32_t sensorClass, int32_t locat
     return source;
 }
 
-// Node base: the node index, or with more than two nodes the node's multi-node ID when it has one.
-int32_t nodeBaseOf(cBusComm* comm, int32_t nodeIndex, uint32_t nodeCount) {
-    if (nodeCount <= 2) return nodeIndex;
-    cMultiNodeID command;
-    command.buildCommand();
-    if (command.send(comm, nodeIndex) != 0) return nodeIndex;
-    int32_t id = command.nodeId();
-    return id < 0 ? nodeIndex : id;
-}
+// Node bases of one discovery run. A node base is the node index, or with more than two nodes the
+// node's multi-node ID when it has one. The ID is read from a node once per run, by whichever part of
+// the run needs it first, so that every class keys the node alike.
+class NodeBases {
+public:
+    explicit NodeBases(cBusComm* comm) : comm_(comm) {}
+
+    int32_t of(int32_t nodeIndex, uint32_t nodeCount) {
+        if (nodeCount <= 2) return nodeIndex;
+        auto known = bases_.find(nodeIndex);
+        if (known != bases_.end()) return known->second;
+        cMultiNodeID command;
+        command.buildCommand();
+        int32_t id = command.send(comm_, nodeIndex) == 0 ? command.nodeId() : -1;
+        int32_t base = id < 0 ? nodeIndex : id;
+        bases_.emplace(nodeIndex, base);
+        return base;
+    }
+
+private:
+    cBusComm* comm_;
+    std::map<int32_t, int32_t> bases_;
+};
 
 struct Discovery {
     cBusComm* comm;
     cSensorSink* sink;
+    NodeBases* bases;
     cTempInstance* temp = nullptr;
     cVoltInstance* volt = nullptr;
 
@@ -133,7 +149,7 @@ struct Discovery {
 
     void startNode(int32_t index, uint32_t nodeCount) {
         nodeIndex = index;
-        nodeBase = nodeBaseOf(comm, index, nodeCount);
+        nodeBase = bases->of(index, nodeCount);
         tempSensor = 1;
         voltSensor = 1;
         tempReport = 1;
@@ -268,7 +284,7 @@ void Discovery::cpuPlaceholders() {
 }
 
 // Fans of every node, remembered across runs through the host's registry texts.
-void discoverFans(cBusComm* comm, cSensorSink* sink, cFanInst* fan) {
+void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst* fan) {
     uint32_t nodeCount = comm->getNodeCount();
     yatLog(kRunTag, "doing fanstuff");
     yatLog(kRunTag, "The number of nodes for fans are [%d]", static_cast<int32_t>(nodeCount));
@@ -276,7 +292,7 @@ void discoverFans(cBusComm* comm, cSensorSink* sink, cFanInst* fan) {
     if (!known(kFanKey) && sink != nullptr) sink->addRegistryText(kVigilorKey, kFanKeyHeader);
 
     for (int32_t i = 0; static_cast<uint32_t>(i) < comm->getNodeCount(); ++i) {
-        int32_t nodeBase = nodeBaseOf(comm, i, comm->getNodeCount());
+        int32_t nodeBase = bases.of(i, comm->getNodeCount());
         int32_t fanSensor = 1;
         for (int32_t instance = 1; instance <= kFanInstances; ++instance) {
             char text[48];
@@ -329,12 +345,12 @@ void discoverFans(cBusComm* comm, cSensorSink* sink, cFanInst* fan) {
 
 // Power supplies of every node: from the present-supplies byte of "f.5.1" ("normals") when the SP
 // gives one, and from the supplies' VPD otherwise.
-void discoverPowerSupplies(cBusComm* comm, cSensorSink* sink, cPowerInstance* power) {
+void discoverPowerSupplies(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cPowerInstance* power) {
     yatLog(kVpdTag, "doing powersupply stuff");
     int32_t normals = 0;          // supplies counted from the present byte, over the whole run
     bool secondPowerFlag = false;  // more than one normal supply
     for (int32_t i = 0; static_cast<uint32_t>(i) < comm->getNodeCount(); ++i) {
-        int32_t nodeBase = nodeBaseOf(comm, i, comm->getNodeCount());
+        int32_t nodeBase = bases.of(i, comm->getNodeCount());
         cSPPowerStatusCmd gauge;
         gauge.buildCommand();
         if (gauge.send(comm, i) != 0) continue;
@@ -422,7 +438,8 @@ int32_t cLibYAT::initSensors(cSensorSink* sink) {
     if (volt.acquire() == nullptr || temp.acquire() == nullptr) return ERR_NO_RESOURCE;
     yatLog(kRunTag, "about to go into for loop");
 
-    Discovery discovery{commDevice, sink};
+    NodeBases bases(commDevice);
+    Discovery discovery{commDevice, sink, &bases};
     discovery.temp = temp.get();
     discovery.volt = volt.get();
     for (int32_t i = 0; static_cast<uint32_t>(i) < commDevice->getNodeCount(); ++i) {
@@ -454,12 +471,12 @@ int32_t cLibYAT::initSensors(cSensorSink* sink) {
     {
         HeldObject<cFanInst> fan(fanInstance, 1);
         if (fan.acquire() == nullptr) return ERR_NO_RESOURCE;
-        discoverFans(commDevice, sink, fan.get());
+        discoverFans(commDevice, sink, bases, fan.get());
     }
     {
         HeldObject<cPowerInstance> power(powerInstance, 2);
         if (power.acquire() == nullptr) return ERR_NO_RESOURCE;
-        discoverPowerSupplies(commDevice, sink, power.get());
+        discoverPowerSupplies(commDevice, sink, bases, power.get());
     }
     yatLog(kRunTag, "about to return");
     return ERR_SUCCESS;

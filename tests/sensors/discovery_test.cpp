@@ -407,7 +407,8 @@ TEST_F(Discovery, MultiNodeIdsNameTheNodesButCommandsGoToTheIndex) {
     EXPECT_EQ(record<cTempInstance>(1, 1).nodeIndex, 0);
     EXPECT_EQ(record<cTempInstance>(6, 1).nodeIndex, 1);
     EXPECT_EQ(record<cTempInstance>(3, 1).nodeIndex, 2);  // no ID answer: the index
-    EXPECT_EQ(nodesOf("14.1.3.2"), (std::vector<int32_t>{0, 1, 2, 0, 1, 2, 0, 1, 2}));
+    // Read once per node and run: temperatures, fans and power supplies all key the node alike.
+    EXPECT_EQ(nodesOf("14.1.3.2"), (std::vector<int32_t>{0, 1, 2}));
     for (const auto& request : comm->requests()) {
         if (request.command == "14.1.3.2") {
             EXPECT_EQ(request.data, (Bytes{0, 0, 0}));
