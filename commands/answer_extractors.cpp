@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "commands/sp_cmd.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 
 int32_t cSPCmd::getAnswerIPAddress(char* text) {
     if (!answerOk()) return ERR_BAD_ANSWER;

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "frame/bus_comm.h"
-#include "frame/result_codes.h"
+#include "yat/bus_comm.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/utils.h"
 

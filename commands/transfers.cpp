@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "commands/sp_cmd.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 
 int32_t cSPCmd::sendRequest(cBusComm* comm, int32_t node, int32_t commandType, const char* dotCommand,
                             const uint8_t* params, int32_t paramCount) {

@@ -1,6 +1,6 @@
 // Base behaviours of cDeviceLib: every operation answers that it is not provided.
 
-#include "frame/device_lib.h"
+#include "yat/device_lib.h"
 
 #include "platform/text.h"
 

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
 
@@ -106,12 +106,25 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
             yatLog(tag, "setting lib_ok to false");
         }
     }
-    eventThreads = nullptr;
     fanInstance = nullptr;
     tempInstance = nullptr;
     voltInstance = nullptr;
     powerInstance = nullptr;
     eventStopFlag.store(false);
+    // monitoring: EventMonitor
+
+    // event configuration and system health: EventConfiguration
+
+    // system event log: EventLog
+
+    // network, ports, SMTP, remote alerts: NetworkSettings
+
+    // SNMP and alert recipients: SnmpSettings
+
+    // accounts and password policy: AccountSettings
+
+    // LED panel: LedPanel
+
 }
 
 cLibYAT::~cLibYAT() {
@@ -119,8 +132,10 @@ cLibYAT::~cLibYAT() {
     deRegisterForAsynchEvents();
     releaseSensorObjects();
     freeSystemSummary();
-    ledList.clear();
-    eventConfigList.clear();
+    // LED panel: LedPanel
+
+    // event configuration and system health: EventConfiguration
+
 }
 
 uint32_t cLibYAT::getNodeCount() { return commDevice != nullptr ? commDevice->getNodeCount() : 0; }

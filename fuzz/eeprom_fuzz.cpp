@@ -10,7 +10,7 @@
 #include "platform/runtime.h"
 #include "sysinfo/eeprom_parser.h"
 #include "sysinfo/firmware_parser.h"
-#include "sysinfo/vpd.h"
+#include "yat/vpd.h"
 #include "sysinfo/vpd_command.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_wire.h"

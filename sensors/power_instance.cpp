@@ -1,7 +1,7 @@
 // Power supplies: status from the power status command, and adding a supply to the model.
 
-#include "frame/result_codes.h"
-#include "frame/sensor_sink.h"
+#include "yat/result_codes.h"
+#include "yat/sensor_sink.h"
 #include "platform/log.h"
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_commands.h"

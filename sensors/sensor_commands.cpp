@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sensors/sensor_decoders.h"
 #include "sensors/sensor_wire.h"

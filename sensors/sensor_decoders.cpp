@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/byte_reader.h"
 #include "sensors/sensor_wire.h"
 

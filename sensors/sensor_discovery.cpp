@@ -8,8 +8,8 @@
 
 #include "commands/sp_cmd.h"
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
-#include "frame/sensor_sink.h"
+#include "yat/result_codes.h"
+#include "yat/sensor_sink.h"
 #include "platform/log.h"
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_commands.h"

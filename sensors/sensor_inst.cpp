@@ -2,8 +2,8 @@
 
 #include "sensors/sensor_inst.h"
 
-#include "frame/bus_comm.h"
-#include "frame/result_codes.h"
+#include "yat/bus_comm.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sensors/sensor_commands.h"
 #include "sensors/sensor_wire.h"

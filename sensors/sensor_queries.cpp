@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_wire.h"

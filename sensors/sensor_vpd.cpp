@@ -2,7 +2,7 @@
 
 #include "sensors/sensor_vpd.h"
 
-#include "sysinfo/vpd.h"
+#include "yat/vpd.h"
 #include "sysinfo/vpd_command.h"
 
 SensorVpdRead readSensorVpd(cBusComm* comm, int32_t node, int32_t kind, int32_t instance) {

@@ -1,6 +1,6 @@
 // Voltage sensors: limits and status.
 
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_commands.h"

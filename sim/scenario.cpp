@@ -17,14 +17,14 @@ constexpr const char* kDefaultSource = "(default scenario)";
 
 void loadNode(const Field& field, NodeState& node) {
     std::vector<std::string_view> names{"inherit"};
-    for (const SectionSpec& section : nodeSections()) names.push_back(section.name);
+    for (const SectionLoader& section : nodeSections()) names.push_back(section.name);
     for (const std::string& key : field.keys()) {
         if (std::find(names.begin(), names.end(), key) != names.end()) continue;
         std::string list;
         for (std::string_view name : names) list += (list.empty() ? "" : ", ") + std::string(name);
         throw ScenarioError("", field.path() + "." + key, "unknown section; expected one of: " + list);
     }
-    for (const SectionSpec& section : nodeSections()) section.load(field[section.name], node);
+    for (const SectionLoader& section : nodeSections()) section.load(field[section.name], node);
 }
 
 Scenario parseDocument(const nlohmann::json& document, const std::string& source) {

@@ -26,7 +26,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "frame/bus_comm.h"
+#include "yat/bus_comm.h"
 #include "sim/events.h"
 #include "sim/faults.h"
 #include "sim/scenario.h"

@@ -5,7 +5,7 @@
 #include "commands/command_buffer.h"
 #include "platform/byte_reader.h"
 #include "sysinfo/image_text.h"
-#include "sysinfo/vpd.h"
+#include "yat/vpd.h"
 
 bool parseEEPromImage(const uint8_t* image, size_t size, VPD* vpd) {
     if (vpd == nullptr) return false;

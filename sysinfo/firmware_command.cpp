@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/byte_reader.h"
 #include "platform/log.h"
-#include "sysinfo/system_info_records.h"
+#include "yat/system_info_records.h"
 
 std::string firmwareVersionText(uint8_t value) {
     char text[8];

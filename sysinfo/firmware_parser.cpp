@@ -6,7 +6,7 @@
 
 #include "platform/byte_reader.h"
 #include "sysinfo/image_text.h"
-#include "sysinfo/vpd.h"
+#include "yat/vpd.h"
 
 bool parseFirmwareImage(const uint8_t* data, size_t size, VPD* vpd) {
     if (vpd == nullptr) return false;

@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/text.h"
 #include "platform/utils.h"
 #include "sysinfo/vpd_command.h"
-#include "sysinfo/vpd_records.h"
+#include "yat/vpd_records.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sysinfo/vss.h"
 

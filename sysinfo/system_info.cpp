@@ -1,10 +1,10 @@
 // System state, watchdog timers and firmware data.
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sysinfo/firmware_command.h"
-#include "sysinfo/system_info_records.h"
+#include "yat/system_info_records.h"
 #include "sysinfo/system_state.h"
 
 namespace {

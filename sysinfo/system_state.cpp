@@ -2,7 +2,7 @@
 
 #include "sysinfo/system_state.h"
 
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 #include <utility>
 
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sysinfo/eeprom_parser.h"
 #include "sysinfo/firmware_parser.h"
-#include "sysinfo/vpd.h"
+#include "yat/vpd.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
-#include "sysinfo/vpd.h"
+#include "yat/vpd.h"
 #include "sysinfo/vpd_command.h"
 
 namespace {

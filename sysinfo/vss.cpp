@@ -2,7 +2,7 @@
 
 #include "sysinfo/vss.h"
 
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "platform/byte_reader.h"
 #include "platform/log.h"
 

@@ -8,15 +8,15 @@
 
 namespace yatsim {
 
-const std::vector<SectionSpec>& nodeSections() {
-    static const std::vector<SectionSpec> specs{
+const std::vector<SectionLoader>& nodeSections() {
+    static const std::vector<SectionLoader> loaders{
         {"sp", &SpSection::load},
         {"system", &SystemSection::load},
         {"firmware", &FirmwareSection::load},
         {"vpd", &VpdSection::load},
         {"sensors", &SensorsSection::load},
     };
-    return specs;
+    return loaders;
 }
 
 }  // namespace yatsim

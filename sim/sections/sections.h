@@ -14,11 +14,11 @@
 
 namespace yatsim {
 
-struct SectionSpec {
+struct SectionLoader {
     const char* name;
     void (*load)(const Field& field, NodeState& node);
 };
 
-const std::vector<SectionSpec>& nodeSections();
+const std::vector<SectionLoader>& nodeSections();
 
 }  // namespace yatsim

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "commands/sp_cmd.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "kit/fake_comm.h"
 
 namespace {

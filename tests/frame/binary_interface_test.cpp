@@ -12,10 +12,10 @@
 #include <type_traits>
 
 #include "commands/sp_cmd.h"
-#include "frame/bus_comm.h"
-#include "frame/device_lib.h"
-#include "frame/libyat.h"
-#include "frame/sensor_sink.h"
+#include "yat/bus_comm.h"
+#include "yat/device_lib.h"
+#include "yat/libyat.h"
+#include "yat/sensor_sink.h"
 
 namespace {
 

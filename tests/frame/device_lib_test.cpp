@@ -5,10 +5,10 @@
 
 #include <cstring>
 
-#include "frame/bus_comm.h"
-#include "frame/device_lib.h"
+#include "yat/bus_comm.h"
+#include "yat/device_lib.h"
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "kit/log_reader.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <string>
 
-#include "frame/bus_comm.h"
-#include "frame/device_lib.h"
-#include "frame/result_codes.h"
+#include "yat/bus_comm.h"
+#include "yat/device_lib.h"
+#include "yat/result_codes.h"
 #include "kit/fake_comm.h"
 #include "kit/scoped_settings.h"
 

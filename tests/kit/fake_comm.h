@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/bus_comm.h"
+#include "yat/bus_comm.h"
 
 namespace yattest {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/sensor_sink.h"
+#include "yat/sensor_sink.h"
 
 namespace yattest {
 

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "kit/fake_comm.h"
 #include "kit/log_reader.h"
 #include "kit/recording_sink.h"

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "kit/fake_comm.h"
 #include "kit/log_reader.h"
 #include "sensors/instance_map.h"

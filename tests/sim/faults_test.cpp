@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "kit/log_reader.h"
 #include "sim_test_util.h"
-#include "sysinfo/system_info_records.h"
+#include "yat/system_info_records.h"
 
 namespace {
 

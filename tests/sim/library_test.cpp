@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "kit/log_reader.h"
 #include "sim/sim_bus_comm.h"
-#include "sysinfo/system_info_records.h"
-#include "sysinfo/vpd.h"
-#include "sysinfo/vpd_records.h"
+#include "yat/system_info_records.h"
+#include "yat/vpd.h"
+#include "yat/vpd_records.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "kit/log_reader.h"
 #include "kit/recording_sink.h"
 #include "sim/scenario.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/result_codes.h"
 #include "kit/fake_comm.h"
 #include "kit/log_reader.h"
 #include "sysinfo/eeprom_parser.h"

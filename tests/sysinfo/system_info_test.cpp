@@ -1,7 +1,7 @@
 // System state, watchdog timers and firmware data.
 
 #include "sysinfo/firmware_command.h"
-#include "sysinfo/system_info_records.h"
+#include "yat/system_info_records.h"
 #include "sysinfo_fixture.h"
 
 namespace sysinfotest {

@@ -6,9 +6,9 @@
 
 #include "commands/command_buffer.h"
 #include "sysinfo/firmware_command.h"
-#include "sysinfo/vpd.h"
+#include "yat/vpd.h"
 #include "sysinfo/vpd_command.h"
-#include "sysinfo/vpd_records.h"
+#include "yat/vpd_records.h"
 #include "sysinfo_fixture.h"
 
 namespace sysinfotest {

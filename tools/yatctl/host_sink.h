@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/sensor_sink.h"
+#include "yat/sensor_sink.h"
 
 namespace CLI {
 class App;

@@ -3,7 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "sysinfo/system_info_records.h"
+#include "yat/system_info_records.h"
 #include "yatctl/node_option.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"

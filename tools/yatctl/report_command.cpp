@@ -1,7 +1,7 @@
 // yatctl report: everything the library can tell about the simulated server on one screen — the
 // report views of all other subcommands, in their order.
 
-#include "frame/device_lib.h"
+#include "yat/device_lib.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 

@@ -14,7 +14,7 @@
 #include <set>
 #include <tuple>
 
-#include "frame/device_lib.h"
+#include "yat/device_lib.h"
 #include "yatctl/host_sink.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "frame/libyat.h"
-#include "frame/result_codes.h"
+#include "yat/libyat.h"
+#include "yat/result_codes.h"
 
 namespace yatctl {
 

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "frame/device_lib.h"
+#include "yat/device_lib.h"
 #include "sim/sim_bus_comm.h"
 
 namespace yatctl {

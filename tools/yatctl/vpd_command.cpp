@@ -3,8 +3,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "sysinfo/vpd.h"
-#include "sysinfo/vpd_records.h"
+#include "yat/vpd.h"
+#include "yat/vpd_records.h"
 #include "yatctl/node_option.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"

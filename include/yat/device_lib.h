@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "frame/host_records.h"
+#include "yat/host_records.h"
 
 class cDeviceLib {
 public:

@@ -1,0 +1,204 @@
+#pragma once
+// The library object and the two exported entry points: what a host calls.
+//
+// openLibrary hands out the one cLibYAT object; the host calls the cDeviceLib operations on it and
+// ends each successful open with one closeLibrary. cLibYAT is a thin front: every operation is a
+// one-line forward to the subsystem that owns it (system information, sensors, monitoring, event
+// log, configuration, LED panel). Each subsystem keeps its own state, locks and lifetimes; the
+// result codes of each operation are listed in the owner's header.
+//
+// Lifetime: created and destroyed only by openLibrary/closeLibrary, under the library mutex. Threads:
+// any number of host threads may call operations; the event and polling threads call some too.
+
+#include <cstdint>
+#include <memory>
+
+#include "yat/bus_comm.h"
+#include "yat/device_lib.h"
+
+class cFanInst;
+class cPowerInstance;
+class cSensorInst;
+class cTempInstance;
+class cVoltInstance;
+class VectoredSystemSummary;
+
+class cLibYAT final : public cDeviceLib {
+public:
+    // Accepts commDevice only when its device ID is DEVSP (99); then detects the SP type.
+    explicit cLibYAT(cBusComm* commDevice);
+    ~cLibYAT();
+    cLibYAT(const cLibYAT&) = delete;
+    cLibYAT& operator=(const cLibYAT&) = delete;
+
+    // The open step of openLibrary: under the library mutex, creates the object on first use or
+    // counts one more user. Stores the object (or null) in *out; 0 with an object, 3 without, 12 when
+    // out is null (nothing is created then).
+    static int32_t OpenLib(cLibYAT** out, cBusComm* commDevice);
+
+    bool libOk() const { return lib_ok; }
+    cBusComm* comm() const { return commDevice; }
+    int32_t storedSPType() const { return spType; }
+
+    // frame
+    uint32_t getNodeCount() override;
+    bool capabilityFlag9() override { return true; }
+    bool capabilityFlag48() override { return true; }
+    int32_t getDefaultThresholds(int32_t ignored, int32_t* first, int32_t* second, int32_t* third) override;
+    int32_t getTypeSupportLevel(int32_t ignored, int32_t typeCode) override;
+
+    // system information (SystemInfo): SP type, system state, watchdogs, firmware, VPD
+    int32_t getSPType(int32_t* type) override;
+    int32_t getSystemState(int32_t node, SystemStateInfo* info) override;
+    int32_t getWatchogTimers(int32_t node, WatchdogTimersInfo* info) override;
+    int32_t getFirmwareData(int32_t node, int32_t kind, FirmwareInfo* info, int32_t extra) override;
+    int32_t getVPDData(int32_t node, int32_t kind, int32_t instance, VPD* vpd) override;
+    int32_t getMachineVPD(int32_t node, MachineVPDInfo* info) override;
+    int32_t getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) override;
+
+    // sensors (SensorModel): discovery and queries
+    int32_t initSensors(cSensorSink* sink) override;
+    int32_t getNumberSensors(int32_t sensorClass, int32_t node) override;
+    int32_t getSensorReading(int32_t sensorClass, int32_t node, int32_t sensor, void* reading) override;
+    int32_t getSensorLimits(int32_t sensorClass, int32_t node, int32_t sensor, void* upper, void* lower) override;
+    int32_t getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status, void* reading,
+                            void* lower, void* upper) override;
+    int32_t getSensorType(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* type) override;
+    int32_t getSensorLocation(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* location) override;
+    int32_t getSensorInstance(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* instance) override;
+
+    // monitoring (EventMonitor): event threads, event processing, polling, PFA events
+    int32_t registerForAsynchEvents(cSensorSink* sink) override;
+    void deRegisterForAsynchEvents() override;
+    void getMonitorPFAEventSupport(uint32_t* level) override;
+    int32_t monitorPFAEvents(PFAEventInfo* event) override;
+
+    // event configuration and system health (EventConfiguration)
+    int32_t initEvents() override;
+    int32_t getEventConfiguration(uint32_t node, uint32_t instance, int32_t* type, char* description,
+                                  int32_t* descriptionSize, uint8_t* enabled) override;
+    int32_t getEventConfiguration(uint32_t node, uint32_t instance, uint8_t* enable) override;
+    int32_t checkSystemHealth(int32_t node, int32_t* value, int32_t value113, int32_t value107) override;
+
+    // system event log (EventLog)
+    int32_t getFirstLogEntry(int32_t node, LogEntryInfo* entry) override;
+    int32_t getNextLogEntry(int32_t node, LogEntryInfo* entry) override;
+    int32_t eraseLog(int32_t node) override;
+
+    // network, ports, SP restart, SMTP and remote alerts (NetworkSettings)
+    int32_t getDHCPEnable(int32_t node, int32_t iface, int32_t* enable) override;
+    int32_t getIPConfigInfo(int32_t node, int32_t iface, char* address, char* subnetMask, char* gateway,
+                            int32_t* ipSource) override;
+    int32_t getIPConfigString(int32_t node, int32_t iface, char* text, int32_t textSize) override;
+    int32_t setDHCPEnable(int32_t node, int32_t iface, int32_t enable) override;
+    int32_t setIPConfigInfo(int32_t node, int32_t iface, const char* address, const char* subnetMask,
+                            const char* gateway) override;
+    int32_t setIPConfigString(int32_t node, int32_t iface, const char* data, int32_t length) override;
+    void resetServiceProcessor(int32_t node) override;
+    int32_t getNetworkPort(int32_t node, int32_t port, int32_t* value) override;
+    int32_t setNetworkPort(int32_t node, int32_t port, int32_t newPort) override;
+    int32_t getRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114, int32_t* value4113,
+                                        int32_t* flag458, uint8_t* flag49332) override;
+    int32_t setRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114, int32_t* value4113,
+                                        uint8_t* flag458, uint8_t* flag49332) override;
+    int32_t getSMTPConfiguration(int32_t node, int32_t index, char* server, uint32_t* maxSize) override;
+    int32_t setSMTPConfiguration(int32_t node, int32_t index, const char* server) override;
+
+    // SNMP and out-of-band alert recipients (SnmpSettings)
+    int32_t getSNMPConfiguration(int32_t node, char* textA, int32_t* sizeA, char* textB, int32_t* sizeB,
+                                 int32_t* flagsAvailable, int32_t* flagsSet) override;
+    int32_t setSNMPConfiguration(int32_t node, const char* textA, const char* textB, const uint8_t* flagsChanged,
+                                 const uint8_t* flagsSet) override;
+    int32_t getSNMPCommunityConfiguration(int32_t node, uint32_t community, char* communityString,
+                                          int32_t* stringSize, int32_t* typeOfAccess) override;
+    int32_t setSNMPCommunityConfiguration(int32_t node, uint32_t community, const char* communityString,
+                                          const uint8_t* typeOfAccess) override;
+    int32_t getSNMPCommunityIP(int32_t node, uint32_t community, uint32_t ipInstance, char* address,
+                               int32_t* addressSize) override;
+    int32_t setSNMPCommunityIP(int32_t node, uint32_t community, uint32_t ipInstance, const char* address) override;
+    int32_t getOOBAlertConfiguration(int32_t node, uint32_t recipient, int32_t* alertType, char* description,
+                                     int32_t* descriptionSize, char* destination, int32_t* destinationSize,
+                                     char* host, int32_t* hostSize, char* userId, int32_t* userIdSize,
+                                     int32_t* passwordSize, int32_t* flagsAvailable, int32_t* flagsSet) override;
+    int32_t setOOBAlertConfiguration(int32_t node, uint32_t recipient, int32_t* alertType, const char* description,
+                                     const char* destination, const char* host, const char* userId,
+                                     const char* userPassword, const int32_t* flagsChanged,
+                                     const int32_t* flagsSet) override;
+
+    // login accounts, password policy and the login setting (AccountSettings)
+    int32_t getUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority,
+                           char* authorityDescription, int32_t* descriptionSize, int32_t* customBitmap,
+                           int32_t* bitmapSize, char* userId, int32_t* userIdSize, int32_t* passwordSize) override;
+    int32_t setUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority, int32_t* customBitmap,
+                           const char* userId, const char* userPassword) override;
+    int32_t getPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit, int32_t* reusePeriod,
+                                   uint8_t* userPwdReq) override;
+    int32_t setPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit, int32_t* reusePeriod,
+                                   uint8_t* userPwdReq) override;
+    int32_t getLoginPolicyValue(int32_t node, int32_t* value) override;
+    int32_t setLoginPolicyValue(int32_t node, int32_t value) override;
+
+    // LED panel and locator light (LedPanel)
+    int32_t initGlint() override;
+    int32_t getGlintStatus(GlintLEDList* leds) override;
+    int32_t getBluelightStatus(int32_t node, int32_t* state) override;
+    int32_t setBluelightStatus(int32_t node, int32_t state) override;
+
+    // Sends "1.2", parses the summary and sets spType; the comm device's code or the status on failure.
+    int32_t initVectoredSystemSummary();
+
+private:
+    // Destructor steps owned by the subsystems.
+    void releaseSensorObjects();  // sensors: gives up this object's use of each class object
+    void freeSystemSummary();     // sysinfo: frees the vectored system summary
+
+    // sensors: the class objects as queries and the update threads see them. Each is null while its
+    // class has no sensors; discovery publishes an object only once it keeps it, and only the
+    // destructor destroys one, so a pointer loaded here stays usable while the library object lives.
+    cTempInstance* temperatureObject() const;
+    cVoltInstance* voltageObject() const;
+    cFanInst* fanObject() const;
+    cPowerInstance* powerObject() const;
+    // The object of sensor class 1-4 (as above), or null for another class.
+    cSensorInst* sensorObject(int32_t sensorClass) const;
+
+    VectoredSystemSummary* systemSummary = nullptr;  // owned
+    cBusComm* commDevice = nullptr;        // not owned
+    cFanInst* fanInstance = nullptr;
+    cTempInstance* tempInstance = nullptr;
+    cVoltInstance* voltInstance = nullptr;
+    cPowerInstance* powerInstance = nullptr;
+
+    // monitoring: EventMonitor
+
+    // event configuration and system health: EventConfiguration
+
+    // system event log: EventLog
+
+    // network, ports, SMTP, remote alerts: NetworkSettings
+
+    // SNMP and alert recipients: SnmpSettings
+
+    // accounts and password policy: AccountSettings
+
+    // LED panel: LedPanel
+
+    bool lib_ok = false;
+};
+
+// The two exported entry points (C linkage).
+#if defined(_WIN32) && defined(YAT_BUILDING_LIBRARY)
+#define YAT_EXPORT __declspec(dllexport)
+#elif defined(_WIN32)
+#define YAT_EXPORT __declspec(dllimport)
+#else
+#define YAT_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" {
+// Opens (or shares) the library object over commDevice; see cLibYAT::OpenLib for the results.
+YAT_EXPORT int32_t openLibrary(cLibYAT** out, cBusComm* commDevice);
+// Counts one user less; the last close stops monitoring and destroys the object. Returns the users
+// left, or 0.
+YAT_EXPORT int32_t closeLibrary();
+}
