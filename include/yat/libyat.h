@@ -16,6 +16,13 @@
 #include "yat/bus_comm.h"
 #include "yat/device_lib.h"
 
+class EventMonitor;
+class EventConfiguration;
+class EventLog;
+class NetworkSettings;
+class SnmpSettings;
+class AccountSettings;
+class LedPanel;
 class cFanInst;
 class cPowerInstance;
 class cSensorInst;
