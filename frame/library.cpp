@@ -1,14 +1,15 @@
 // Library entry, the shared library object and its use count.
 
+#include <memory>
 #include <new>
 
 #include "frame/libyat.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
+#include "sensors/sensor_model.h"
+#include "sysinfo/system_info.h"
 
-QV::Mutex libraryMutex;
-std::atomic<bool> eventStopFlag{false};
 
 namespace {
 
@@ -99,17 +100,17 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
             yatLog(tag, "setting lib_ok to true");
             lib_ok = true;
             commDevice = device;
-            initVectoredSystemSummary();
+            systemInfo = std::make_unique<SystemInfo>(commDevice, spType);
+            sensorModel = std::make_unique<SensorModel>(commDevice);
+            systemInfo->initVectoredSystemSummary();
             int32_t type = 0;
             getSPType(&type);
         } else {
             yatLog(tag, "setting lib_ok to false");
         }
     }
-    fanInstance = nullptr;
-    tempInstance = nullptr;
-    voltInstance = nullptr;
-    powerInstance = nullptr;
+    if (systemInfo == nullptr) systemInfo = std::make_unique<SystemInfo>(nullptr, spType);
+    if (sensorModel == nullptr) sensorModel = std::make_unique<SensorModel>(nullptr);
     eventStopFlag.store(false);
     // monitoring: EventMonitor
 
@@ -130,8 +131,8 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
 cLibYAT::~cLibYAT() {
     yatLog("cLibYAT::~cLibYAT", "destructor called");
     deRegisterForAsynchEvents();
-    releaseSensorObjects();
-    freeSystemSummary();
+    sensorModel->releaseObjects();
+    systemInfo->freeSystemSummary();
     // LED panel: LedPanel
 
     // event configuration and system health: EventConfiguration

@@ -7,7 +7,9 @@
 #include <string>
 
 #include "commands/sp_cmd.h"
-#include "frame/libyat.h"
+#include "platform/library_mutex.h"
+#include "sensors/sensor_model.h"
+#include "yat/bus_comm.h"
 #include "yat/result_codes.h"
 #include "yat/sensor_sink.h"
 #include "platform/log.h"
@@ -58,11 +60,11 @@ constexpr const char* kFanKeyHeader = "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zentro\\
 template <class T>
 class HeldObject {
 public:
-    HeldObject(T*& field, int32_t keepAt) : field_(field), keepAt_(keepAt) {}
+    HeldObject(std::atomic<T*>& field, int32_t keepAt) : field_(field), keepAt_(keepAt) {}
     ~HeldObject() {
         if (object_ == nullptr || published_) return;
         if (object_->elementCount() >= keepAt_) {
-            std::atomic_ref<T*>(field_).store(object_, std::memory_order_release);
+            field_.store(object_, std::memory_order_release);
         } else {
             T::releaseInstance();
         }
@@ -72,7 +74,7 @@ public:
 
     // The object, or null when it could not be created.
     T* acquire() {
-        object_ = std::atomic_ref<T*>(field_).load(std::memory_order_acquire);
+        object_ = field_.load(std::memory_order_acquire);
         published_ = object_ != nullptr;
         if (object_ == nullptr) object_ = T::acquireInstance();
         return object_;
@@ -81,7 +83,7 @@ public:
     T* get() const { return object_; }
 
 private:
-    T*& field_;
+    std::atomic<T*>& field_;
     const int32_t keepAt_;
     T* object_ = nullptr;
     bool published_ = false;
@@ -428,7 +430,7 @@ void discoverPowerSupplies(cBusComm* comm, cSensorSink* sink, NodeBases& bases, 
 
 }  // namespace
 
-int32_t cLibYAT::initSensors(cSensorSink* sink) {
+int32_t SensorModel::initSensors(cSensorSink* sink) {
     QV::MutexLock lock(libraryMutex);
     yatLog(kRunTag, "in initSensors");
     if (commDevice == nullptr) return ERR_NO_DEVICE;

@@ -1,31 +1,17 @@
 // The host's sensor queries: answered from the sensor model, without SP traffic.
 
-#include <atomic>
-
-#include "frame/libyat.h"
+#include "sensors/sensor_model.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_wire.h"
 #include "sensors/value_slot.h"
 
-namespace {
+SensorModel::SensorModel(cBusComm* device) : commDevice(device) {}
 
-// The class object pointers are written by discovery (under the library mutex) while host threads
-// read them without a lock: every access is atomic.
-template <class T>
-T* loadObject(T* const& field) {
-    return std::atomic_ref<T*>(const_cast<T*&>(field)).load(std::memory_order_acquire);
-}
+SensorModel::~SensorModel() { releaseObjects(); }
 
-}  // namespace
-
-cTempInstance* cLibYAT::temperatureObject() const { return loadObject(tempInstance); }
-cVoltInstance* cLibYAT::voltageObject() const { return loadObject(voltInstance); }
-cFanInst* cLibYAT::fanObject() const { return loadObject(fanInstance); }
-cPowerInstance* cLibYAT::powerObject() const { return loadObject(powerInstance); }
-
-cSensorInst* cLibYAT::sensorObject(int32_t sensorClass) const {
+cSensorInst* SensorModel::sensorObject(int32_t sensorClass) const {
     switch (sensorClass) {
         case sensorwire::kClassTemperature: return temperatureObject();
         case sensorwire::kClassVoltage: return voltageObject();
@@ -35,26 +21,14 @@ cSensorInst* cLibYAT::sensorObject(int32_t sensorClass) const {
     }
 }
 
-void cLibYAT::releaseSensorObjects() {
-    if (cFanInst* fan = std::atomic_ref<cFanInst*>(fanInstance).exchange(nullptr)) {
-        (void)fan;
-        cFanInst::releaseInstance();
-    }
-    if (cTempInstance* temp = std::atomic_ref<cTempInstance*>(tempInstance).exchange(nullptr)) {
-        (void)temp;
-        cTempInstance::releaseInstance();
-    }
-    if (cVoltInstance* volt = std::atomic_ref<cVoltInstance*>(voltInstance).exchange(nullptr)) {
-        (void)volt;
-        cVoltInstance::releaseInstance();
-    }
-    if (cPowerInstance* power = std::atomic_ref<cPowerInstance*>(powerInstance).exchange(nullptr)) {
-        (void)power;
-        cPowerInstance::releaseInstance();
-    }
+void SensorModel::releaseObjects() {
+    if (fanInstance.exchange(nullptr) != nullptr) cFanInst::releaseInstance();
+    if (tempInstance.exchange(nullptr) != nullptr) cTempInstance::releaseInstance();
+    if (voltInstance.exchange(nullptr) != nullptr) cVoltInstance::releaseInstance();
+    if (powerInstance.exchange(nullptr) != nullptr) cPowerInstance::releaseInstance();
 }
 
-int32_t cLibYAT::getNumberSensors(int32_t sensorClass, int32_t) {
+int32_t SensorModel::getNumberSensors(int32_t sensorClass, int32_t) {
     constexpr const char* tag = "cLibYAT::getNumberSensors";
     yatLog(tag, "getting number of sensorsers");
     switch (sensorClass) {
@@ -102,7 +76,7 @@ int32_t cLibYAT::getNumberSensors(int32_t sensorClass, int32_t) {
     }
 }
 
-int32_t cLibYAT::getSensorReading(int32_t sensorClass, int32_t node, int32_t sensor, void* reading) {
+int32_t SensorModel::getSensorReading(int32_t sensorClass, int32_t node, int32_t sensor, void* reading) {
     constexpr const char* tag = "cLibYAT::getSensorReading";
     switch (sensorClass) {
         case sensorwire::kClassTemperature:
@@ -145,14 +119,14 @@ int32_t cLibYAT::getSensorReading(int32_t sensorClass, int32_t node, int32_t sen
 }
 
 
-int32_t cLibYAT::getSensorLimits(int32_t sensorClass, int32_t node, int32_t sensor, void* upper, void* lower) {
+int32_t SensorModel::getSensorLimits(int32_t sensorClass, int32_t node, int32_t sensor, void* upper, void* lower) {
     if (sensorClass == sensorwire::kClassPower) return ERR_FAILED;  // supplies have no limits
     cSensorInst* object = sensorObject(sensorClass);
     if (object == nullptr) return ERR_FAILED;
     return object->getSensorLimits(node, sensor, upper, lower);
 }
 
-int32_t cLibYAT::getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status, void* reading,
+int32_t SensorModel::getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status, void* reading,
                                  void* lower, void* upper) {
     constexpr const char* tag = "cLibYAT::getSensorStatus";
     yatLog(tag, "getting sensor status");
@@ -164,17 +138,17 @@ int32_t cLibYAT::getSensorStatus(int32_t sensorClass, int32_t node, int32_t sens
     return result;
 }
 
-int32_t cLibYAT::getSensorType(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* type) {
+int32_t SensorModel::getSensorType(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* type) {
     cSensorInst* object = sensorObject(sensorClass);
     return object != nullptr ? object->getSensorType(node, sensor, type) : ERR_INVALID_INDEX;
 }
 
-int32_t cLibYAT::getSensorLocation(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* location) {
+int32_t SensorModel::getSensorLocation(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* location) {
     cSensorInst* object = sensorObject(sensorClass);
     return object != nullptr ? object->getSensorLocation(node, sensor, location) : ERR_INVALID_INDEX;
 }
 
-int32_t cLibYAT::getSensorInstance(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* instance) {
+int32_t SensorModel::getSensorInstance(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* instance) {
     cSensorInst* object = sensorObject(sensorClass);
     return object != nullptr ? object->getSensorInstance(node, sensor, instance) : ERR_BAD_ANSWER;
 }

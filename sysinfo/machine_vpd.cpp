@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame/libyat.h"
+#include "sysinfo/system_info.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/text.h"
@@ -51,7 +51,7 @@ void dumpFrom(const AnswerCopy& copy, size_t offset) {
 
 }  // namespace
 
-int32_t cLibYAT::getMachineVPD(int32_t node, MachineVPDInfo* info) {
+int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
     constexpr const char* tag = "clibyat.getMachineVPD";
     yatLog(tag, "Entered");
     int32_t result = ERR_SUCCESS;
@@ -131,7 +131,7 @@ int32_t cLibYAT::getMachineVPD(int32_t node, MachineVPDInfo* info) {
     return result;
 }
 
-int32_t cLibYAT::getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) {
+int32_t SystemInfo::getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) {
     yatLog("clibyat.getPostBiosVPD", "Entered");
     constexpr const char* tag = "clibyat.getMachineVPD";
     int32_t result = ERR_SUCCESS;

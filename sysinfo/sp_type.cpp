@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <new>
 
-#include "frame/libyat.h"
+#include "platform/library_mutex.h"
+#include "sysinfo/system_info.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sysinfo/vss.h"
@@ -27,7 +28,7 @@ int32_t probe(cBusComm* comm, const char* dotCommand) {
 
 }  // namespace
 
-int32_t cLibYAT::initVectoredSystemSummary() {
+int32_t SystemInfo::initVectoredSystemSummary() {
     constexpr const char* tag = "clibyat.initVectoredSystemSummary";
     int32_t result = ERR_FAILED;
     if (commDevice != nullptr) {
@@ -42,8 +43,8 @@ int32_t cLibYAT::initVectoredSystemSummary() {
             yatLog(tag, "about to create VSS object:  retVal=[%d]  data length=[%d]", 0,
                    static_cast<int32_t>(vss.answerDataLength()));
             freeSystemSummary();
-            systemSummary = new (std::nothrow) VectoredSystemSummary();
-            result = systemSummary == nullptr ? ERR_NO_RESOURCE : vss.getCommandData(systemSummary);
+            systemSummary.reset(new (std::nothrow) VectoredSystemSummary());
+            result = systemSummary == nullptr ? ERR_NO_RESOURCE : vss.getCommandData(systemSummary.get());
             if (result != ERR_SUCCESS) {
                 yatLog(tag, "vss dot command failed...deleting vss object and setting to NULL:  retVal=[%d]", result);
                 freeSystemSummary();
@@ -60,10 +61,10 @@ int32_t cLibYAT::initVectoredSystemSummary() {
     return result;
 }
 
-int32_t cLibYAT::getSPType(int32_t* type) {
+int32_t SystemInfo::getSPType(int32_t* type) {
     constexpr const char* tag = "clibyat.getSPType";
     QV::MutexLock lock(libraryMutex);
-    yatLog(tag, "Entered:  systemSummary=[%x]", pointerValue(systemSummary));
+    yatLog(tag, "Entered:  systemSummary=[%x]", pointerValue(systemSummary.get()));
     int32_t result = ERR_SUCCESS;
     if (systemSummary == nullptr && spType == 0) {
         result = initVectoredSystemSummary();
@@ -96,7 +97,8 @@ int32_t cLibYAT::getSPType(int32_t* type) {
     return result;
 }
 
-void cLibYAT::freeSystemSummary() {
-    delete systemSummary;
-    systemSummary = nullptr;
-}
+SystemInfo::SystemInfo(cBusComm* device, int32_t& type) : commDevice(device), spType(type) {}
+
+SystemInfo::~SystemInfo() = default;
+
+void SystemInfo::freeSystemSummary() { systemSummary.reset(); }

@@ -1,6 +1,6 @@
 // System state, watchdog timers and firmware data.
 
-#include "frame/libyat.h"
+#include "sysinfo/system_info.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sysinfo/firmware_command.h"
@@ -22,7 +22,7 @@ void dumpAnswer(const cSPCmd& command) {
 
 }  // namespace
 
-int32_t cLibYAT::getSystemState(int32_t node, SystemStateInfo* info) {
+int32_t SystemInfo::getSystemState(int32_t node, SystemStateInfo* info) {
     constexpr const char* tag = "clibyat.getSystemState";
     if (commDevice == nullptr || info == nullptr) {
         int32_t result = commDevice == nullptr ? ERR_FAILED : ERR_INVALID_PARAMETER;
@@ -70,7 +70,7 @@ int32_t cLibYAT::getSystemState(int32_t node, SystemStateInfo* info) {
     return result;
 }
 
-int32_t cLibYAT::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
+int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
     constexpr const char* tag = "clibyat.getWatchogTimers";
     if (commDevice == nullptr) {
         yatLog(tag, "sendCommand failed:  retVal=[%d]", 0);
@@ -135,7 +135,7 @@ int32_t cLibYAT::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
     return result;
 }
 
-int32_t cLibYAT::getFirmwareData(int32_t node, int32_t kind, FirmwareInfo* info, int32_t extra) {
+int32_t SystemInfo::getFirmwareData(int32_t node, int32_t kind, FirmwareInfo* info, int32_t extra) {
     constexpr const char* tag = "cLibYAT::getFirmwareData";
     if (info == nullptr) {
         yatLog(tag, "the parameters were wrong");

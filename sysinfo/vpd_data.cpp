@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "frame/libyat.h"
+#include "sysinfo/system_info.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "yat/vpd.h"
@@ -119,7 +119,7 @@ int32_t searchDASDLength(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32
 
 }  // namespace
 
-int32_t cLibYAT::getVPDData(int32_t node, int32_t kind, int32_t instance, VPD* vpd) {
+int32_t SystemInfo::getVPDData(int32_t node, int32_t kind, int32_t instance, VPD* vpd) {
     yatLog(kTag, "Entered");
     int32_t result = ERR_SUCCESS;
     if (commDevice == nullptr) {

@@ -16,6 +16,8 @@
 #include "yat/bus_comm.h"
 #include "yat/device_lib.h"
 
+class SystemInfo;
+class SensorModel;
 class EventMonitor;
 class EventConfiguration;
 class EventLog;
@@ -23,12 +25,6 @@ class NetworkSettings;
 class SnmpSettings;
 class AccountSettings;
 class LedPanel;
-class cFanInst;
-class cPowerInstance;
-class cSensorInst;
-class cTempInstance;
-class cVoltInstance;
-class VectoredSystemSummary;
 
 class cLibYAT final : public cDeviceLib {
 public:
@@ -151,30 +147,10 @@ public:
     int32_t getBluelightStatus(int32_t node, int32_t* state) override;
     int32_t setBluelightStatus(int32_t node, int32_t state) override;
 
-    // Sends "1.2", parses the summary and sets spType; the comm device's code or the status on failure.
-    int32_t initVectoredSystemSummary();
-
 private:
-    // Destructor steps owned by the subsystems.
-    void releaseSensorObjects();  // sensors: gives up this object's use of each class object
-    void freeSystemSummary();     // sysinfo: frees the vectored system summary
-
-    // sensors: the class objects as queries and the update threads see them. Each is null while its
-    // class has no sensors; discovery publishes an object only once it keeps it, and only the
-    // destructor destroys one, so a pointer loaded here stays usable while the library object lives.
-    cTempInstance* temperatureObject() const;
-    cVoltInstance* voltageObject() const;
-    cFanInst* fanObject() const;
-    cPowerInstance* powerObject() const;
-    // The object of sensor class 1-4 (as above), or null for another class.
-    cSensorInst* sensorObject(int32_t sensorClass) const;
-
-    VectoredSystemSummary* systemSummary = nullptr;  // owned
-    cBusComm* commDevice = nullptr;        // not owned
-    cFanInst* fanInstance = nullptr;
-    cTempInstance* tempInstance = nullptr;
-    cVoltInstance* voltInstance = nullptr;
-    cPowerInstance* powerInstance = nullptr;
+    cBusComm* commDevice = nullptr;  // the accepted device; not owned
+    std::unique_ptr<SystemInfo> systemInfo;
+    std::unique_ptr<SensorModel> sensorModel;
 
     // monitoring: EventMonitor
 

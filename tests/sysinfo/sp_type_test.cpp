@@ -1,6 +1,7 @@
 // SP type detection: the summary parser, the type table, the probes and the firmware prefix check.
 
 #include "sysinfo/firmware_command.h"
+#include "sysinfo/system_info.h"
 #include "sysinfo/vss.h"
 #include "sysinfo_fixture.h"
 
@@ -220,7 +221,8 @@ TEST(SPTypeNoDeviceTest, RejectedOrMissingDeviceSendsNothing) {
     cLibYAT rejected(&wrong);
     EXPECT_FALSE(rejected.libOk());
     EXPECT_TRUE(wrong.requests().empty());
-    cLibYAT none(nullptr);
+    int32_t type = 0;
+    SystemInfo none(nullptr, type);
     EXPECT_EQ(none.initVectoredSystemSummary(), ERR_FAILED);
     EXPECT_TRUE(log.has(kInitTag, "returning:  retVal=[1]"));
 }

@@ -1,0 +1,3 @@
+#include "events/stop_flag.h"
+
+std::atomic<bool> eventStopFlag{false};

@@ -1,0 +1,3 @@
+#include "platform/library_mutex.h"
+
+QV::Mutex libraryMutex;

@@ -1,0 +1,60 @@
+#pragma once
+// SystemInfo: the library object's system information — SP type detection with the vectored system
+// summary, system state, watchdog timers, firmware data and VPD.
+//
+// Owned by cLibYAT, which forwards the operations here. Holds the vectored system summary (owned)
+// and writes the library object's SP type code, which it is given by reference. Requests keep no
+// state between calls and take no lock, except getSPType, which probes under the library mutex.
+// Any thread may call.
+//
+// Results, per operation:
+// - initVectoredSystemSummary: 0 when "1.2" was read and parsed; the comm device's code on a failed
+//   send; the status byte when the SP refused; 3 when the summary could not be stored; 9 without a
+//   comm device.
+// - getSPType: 0 with the type code in *type (null: not written); the probe's code when probing failed.
+// - getSystemState: 1 without a comm device; 12 for a null record; 2 when the SP refused "6.1";
+//   otherwise the result of the last item sent.
+// - getWatchogTimers: 0 without a comm device (nothing to read); 12 for a null record; 2 when every
+//   item failed; otherwise 0, with failed items at -1.
+// - getFirmwareData: 1 without a comm device or for a kind without a command; 12 for a null record;
+//   the send or answer failure otherwise.
+// - getVPDData: 1 without a comm device or for a kind/instance without a command; 12 for a null
+//   record; 2 for a failed read; 8 when the record is not valid after parsing.
+// - getMachineVPD, getPostBiosVPD: 1 without a comm device; 12 for a null record; 2 when the SP
+//   refused the read.
+
+#include <cstdint>
+#include <memory>
+
+#include "yat/host_records.h"
+
+class cBusComm;
+class VectoredSystemSummary;
+
+class SystemInfo {
+public:
+    // commDevice may be null (every request then answers as listed above); spType is the library
+    // object's SP type code, which detection writes.
+    SystemInfo(cBusComm* commDevice, int32_t& spType);
+    ~SystemInfo();
+    SystemInfo(const SystemInfo&) = delete;
+    SystemInfo& operator=(const SystemInfo&) = delete;
+
+    // Sends "1.2", parses the summary and sets the SP type code.
+    int32_t initVectoredSystemSummary();
+    int32_t getSPType(int32_t* type);
+    int32_t getSystemState(int32_t node, SystemStateInfo* info);
+    int32_t getWatchogTimers(int32_t node, WatchdogTimersInfo* info);
+    int32_t getFirmwareData(int32_t node, int32_t kind, FirmwareInfo* info, int32_t extra);
+    int32_t getVPDData(int32_t node, int32_t kind, int32_t instance, VPD* vpd);
+    int32_t getMachineVPD(int32_t node, MachineVPDInfo* info);
+    int32_t getPostBiosVPD(int32_t node, PostBiosVPDInfo* info);
+
+    // Frees the vectored system summary (a destructor step of the library object).
+    void freeSystemSummary();
+
+private:
+    cBusComm* const commDevice;  // not owned
+    int32_t& spType;
+    std::unique_ptr<VectoredSystemSummary> systemSummary;
+};
