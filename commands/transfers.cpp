@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "commands/sp_cmd.h"
+#include "platform/endian.h"
 #include "yat/result_codes.h"
 
 int32_t cSPCmd::sendRequest(cBusComm* comm, int32_t node, int32_t commandType, const char* dotCommand,
@@ -36,8 +37,7 @@ int32_t cSPCmd::readValue32(cBusComm* comm, int32_t node, const char* dotCommand
     uint8_t bytes[4] = {};
     int32_t result = readData(comm, node, wire::kGet, dotCommand, nullptr, 0, bytes, 4);
     if (result == ERR_SUCCESS) {
-        *value = (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
-                 (static_cast<uint32_t>(bytes[2]) << 8) | static_cast<uint32_t>(bytes[3]);
+        *value = endian::loadBE32(bytes);
     }
     return result;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/endian.h"
+
 bool ByteReader::take(size_t offset, size_t count) const {
     if (has(offset, count)) return true;
     overrun_ = true;
@@ -13,24 +15,22 @@ uint8_t ByteReader::u8(size_t offset) const { return take(offset, 1) ? data_[off
 
 uint16_t ByteReader::u16le(size_t offset) const {
     if (!take(offset, 2)) return 0;
-    return static_cast<uint16_t>(data_[offset] | (data_[offset + 1] << 8));
+    return endian::loadLE16(data_ + offset);
 }
 
 uint16_t ByteReader::u16be(size_t offset) const {
     if (!take(offset, 2)) return 0;
-    return static_cast<uint16_t>((data_[offset] << 8) | data_[offset + 1]);
+    return endian::loadBE16(data_ + offset);
 }
 
 uint32_t ByteReader::u32le(size_t offset) const {
     if (!take(offset, 4)) return 0;
-    return static_cast<uint32_t>(data_[offset]) | (static_cast<uint32_t>(data_[offset + 1]) << 8) |
-           (static_cast<uint32_t>(data_[offset + 2]) << 16) | (static_cast<uint32_t>(data_[offset + 3]) << 24);
+    return endian::loadLE32(data_ + offset);
 }
 
 uint32_t ByteReader::u32be(size_t offset) const {
     if (!take(offset, 4)) return 0;
-    return (static_cast<uint32_t>(data_[offset]) << 24) | (static_cast<uint32_t>(data_[offset + 1]) << 16) |
-           (static_cast<uint32_t>(data_[offset + 2]) << 8) | static_cast<uint32_t>(data_[offset + 3]);
+    return endian::loadBE32(data_ + offset);
 }
 
 std::string ByteReader::text(size_t offset, size_t maxChars) const {

@@ -34,15 +34,17 @@ void loadRuntimeSettings() {
         unsigned long long value = std::strtoull(maxBytes.c_str(), &end, 10);
         if (end != nullptr && *end == '\0' && value >= 1024) loaded.logMaxBytes = value;
     }
-    std::string scale = envText("YAT_SLEEP_SCALE");
-    if (!scale.empty()) {
-        char* end = nullptr;
-        double value = std::strtod(scale.c_str(), &end);
-        if (end != nullptr && *end == '\0' && value >= 0.0 && value <= 1000.0) loaded.sleepScale = value;
-    }
+    loaded.sleepScale = sleepScaleFromText(envText("YAT_SLEEP_SCALE").c_str(), loaded.sleepScale);
     std::string log = envText("YAT_LOG");
     if (log == "off" || log == "0") loaded.logEnabled = false;
     setRuntimeSettings(loaded);
+}
+
+double sleepScaleFromText(const char* text, double fallback) {
+    if (text == nullptr || *text == '\0') return fallback;
+    char* end = nullptr;
+    double value = std::strtod(text, &end);
+    return end != text && *end == '\0' && value >= 0.0 && value <= 1000.0 ? value : fallback;
 }
 
 void ensureRuntimeSettings() {

@@ -19,6 +19,10 @@ struct RuntimeSettings {
 
 // Reads the environment into the settings. Bad values keep the defaults.
 void loadRuntimeSettings();
+
+// The time scale a YAT_SLEEP_SCALE text gives: a number from 0 to 1000, the whole text. Anything else
+// (null, empty, negative, trailing characters) gives fallback.
+double sleepScaleFromText(const char* text, double fallback);
 // Reads the environment once: the first call loads it, later calls (and any call after
 // setRuntimeSettings) change nothing. openLibrary calls this, so settings a host process or a test
 // put in place are not undone by a later open.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/endian.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
 
@@ -39,17 +40,15 @@ uint32_t _httoi(const char* text, int32_t count) {
 }
 
 uint16_t getUShortFromBufferLSBFirst(const uint8_t* buffer, int32_t offset) {
-    return static_cast<uint16_t>(buffer[offset] | (buffer[offset + 1] << 8));
+    return endian::loadLE16(buffer + offset);
 }
 
 uint32_t getULongFromBufferLSBFirst(const uint8_t* buffer, int32_t offset) {
-    return static_cast<uint32_t>(buffer[offset]) | (static_cast<uint32_t>(buffer[offset + 1]) << 8) |
-           (static_cast<uint32_t>(buffer[offset + 2]) << 16) | (static_cast<uint32_t>(buffer[offset + 3]) << 24);
+    return endian::loadLE32(buffer + offset);
 }
 
 uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset) {
-    return (static_cast<uint32_t>(buffer[offset]) << 24) | (static_cast<uint32_t>(buffer[offset + 1]) << 16) |
-           (static_cast<uint32_t>(buffer[offset + 2]) << 8) | static_cast<uint32_t>(buffer[offset + 3]);
+    return endian::loadBE32(buffer + offset);
 }
 
 int32_t getRootDirectory(char* buffer256) {

@@ -7,13 +7,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "yat/codes.h"
+
 namespace sensorwire {
 
-// Sensor classes.
-inline constexpr int32_t kClassTemperature = 1;
-inline constexpr int32_t kClassVoltage = 2;
-inline constexpr int32_t kClassFan = 3;
-inline constexpr int32_t kClassPower = 4;
+// Sensor classes (the host's names are in yat/codes.h).
+inline constexpr int32_t kClassTemperature = yat::kClassTemperature;
+inline constexpr int32_t kClassVoltage = yat::kClassVoltage;
+inline constexpr int32_t kClassFan = yat::kClassFan;
+inline constexpr int32_t kClassPower = yat::kClassPowerSupply;
 
 // Reading command "2.x.x.x": class, location, instance (fans: class, instance).
 inline constexpr const char* kReadingCommand = "2.x.x.x";
@@ -33,6 +35,35 @@ inline constexpr uint8_t kSelectorTempUpper = 2;
 inline constexpr uint8_t kSelectorTempLower = 3;
 inline constexpr uint8_t kVoltUpperSelectors[3] = {2, 3, 4};
 inline constexpr uint8_t kVoltLowerSelectors[3] = {6, 7, 8};
+// The limit channel: the command bytes between the class and the selector. A temperature's channel
+// depends on where it sits: on the board (location 1, a channel per instance 0-6), a CPU (location 2:
+// 5, instance), the DASD backplane (location 4: 6, 1), location 5 (7) and location 6 (2); other
+// temperatures have no limits. A voltage's channel is its instance 0-20, except 14 and 15 (0).
+struct LimitChannel {
+    uint8_t bytes[2] = {};
+    uint8_t count = 0;  // 0: the sensor has no limit command
+};
+inline constexpr uint8_t kBoardLimitChannels[] = {0, 1, 2, 9, 0, 8, 10};
+inline constexpr int32_t kVoltageLimitChannels = 21;
+
+constexpr LimitChannel limitChannel(int32_t sensorClass, int32_t location, int32_t instance) {
+    if (sensorClass == kClassVoltage) {
+        if (instance < 0 || instance >= kVoltageLimitChannels) return {};
+        return {{static_cast<uint8_t>(instance == 14 || instance == 15 ? 0 : instance), 0}, 1};
+    }
+    if (sensorClass != kClassTemperature) return {};
+    switch (location) {
+        case 1:
+            if (instance < 0 || instance >= static_cast<int32_t>(sizeof kBoardLimitChannels)) return {};
+            return {{kBoardLimitChannels[instance], 0}, 1};
+        case 2: return {{5, static_cast<uint8_t>(instance)}, 2};
+        case 4: return {{6, 1}, 2};
+        case 5: return {{7, 0}, 1};
+        case 6: return {{2, 0}, 1};
+        default: return {};
+    }
+}
+
 // Fans have no limit command: both limits are this constant (RPM).
 inline constexpr int32_t kFanLimit = 550;
 

@@ -6,19 +6,16 @@
 #include <thread>
 
 #include "commands/command_buffer.h"
+#include "platform/runtime.h"
 #include "sim/handler_table.h"
 
 namespace yatsim {
 
 namespace {
 
-double environmentTimeScale() {
-    const char* text = std::getenv("YAT_SLEEP_SCALE");
-    if (text == nullptr) return 1.0;
-    char* end = nullptr;
-    double scale = std::strtod(text, &end);
-    return end != text && *end == '\0' && scale > 0.0 ? scale : 1.0;
-}
+// The library's time scale; a scale of 0 (no waits) runs the simulator clock as fast as it can go,
+// since the clock divides by the scale.
+double environmentTimeScale() { return std::max(sleepScaleFromText(std::getenv("YAT_SLEEP_SCALE"), 1.0), 1e-6); }
 
 void realSleep(std::chrono::microseconds wait) { std::this_thread::sleep_for(wait); }
 

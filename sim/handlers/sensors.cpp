@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "sensors/sensor_wire.h"
 #include "sim/handlers/handlers.h"
 #include "sim/sections/sensors.h"
 
@@ -11,31 +12,14 @@ namespace yatsim {
 
 namespace {
 
-constexpr uint8_t kFanStopped = 255;
-constexpr uint32_t kRpmPerUnit = 50;
+constexpr uint8_t kFanStopped = sensorwire::kFanStopped;
+constexpr uint32_t kRpmPerUnit = sensorwire::kFanRpmPerUnit;
 
-// The SP's limit channels. A temperature's limits are read as 4.3.2.1.<channel>.<selector>, where the
-// channel depends on where the sensor sits: on the board (location 1, a channel per instance), a CPU
-// (location 2: 5.<cpu>), the DASD backplane (location 4: 6.1), location 5 (7) and location 6 (2).
-// Location-3 sensors and board sensors past the table have no limits. Voltages use
-// 4.3.2.2.<channel>.<selector>, the channel being the instance (0 for instances 14 and 15).
-constexpr uint8_t kBoardChannels[] = {0, 1, 2, 9, 0, 8, 10};
-
-std::optional<Bytes> temperatureChannel(const SimTemperature& temp) {
-    switch (temp.location) {
-        case 1:
-            if (temp.instance >= sizeof kBoardChannels) return std::nullopt;
-            return Bytes{kBoardChannels[temp.instance]};
-        case 2: return Bytes{5, temp.instance};
-        case 4: return Bytes{6, 1};
-        case 5: return Bytes{7};
-        case 6: return Bytes{2};
-        default: return std::nullopt;
-    }
-}
-
-uint8_t voltageChannel(const SimVoltage& volt) {
-    return volt.instance == 14 || volt.instance == 15 ? 0 : volt.instance;
+// The limit channel of a sensor, as the library addresses it; none for a sensor without limits.
+std::optional<Bytes> limitChannel(int32_t sensorClass, uint8_t location, uint8_t instance) {
+    const sensorwire::LimitChannel channel = sensorwire::limitChannel(sensorClass, location, instance);
+    if (channel.count == 0) return std::nullopt;
+    return Bytes(channel.bytes, channel.bytes + channel.count);
 }
 
 Bytes hundredthsData(int16_t value) { return answers::le16(static_cast<uint16_t>(value)); }
@@ -91,13 +75,13 @@ Answer limit(NodeState& node, const Request& request) {
     uint8_t selector = c.back();
     if (c[3] == 1) {
         for (const SimTemperature& temp : sensors.temperatures) {
-            if (temperatureChannel(temp) != channel) continue;
+            if (limitChannel(sensorwire::kClassTemperature, temp.location, temp.instance) != channel) continue;
             int16_t value = selector == 3 ? temp.lower : selector == 2 ? temp.upper : selector == 1 ? temp.upperAlternate : 0;
             return Answer::ok(hundredthsData(value));
         }
     } else if (c[3] == 2 && channel.size() == 1) {
         for (const SimVoltage& volt : sensors.voltages) {
-            if (volt.location != 1 || voltageChannel(volt) != channel[0]) continue;
+            if (volt.location != 1 || limitChannel(sensorwire::kClassVoltage, 1, volt.instance) != channel) continue;
             int16_t value = selector == 6 ? volt.lower : selector == 2 ? volt.upper : 0;
             return Answer::ok(hundredthsData(value));
         }

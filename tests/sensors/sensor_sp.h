@@ -9,6 +9,7 @@
 #include <string>
 
 #include "kit/fake_comm.h"
+#include "sensors/sensor_wire.h"
 
 namespace sensortest {
 
@@ -63,14 +64,10 @@ public:
 
     // The temperature limit command for a selector, as the SP knows it.
     static std::string tempLimit(int32_t location, int32_t instance, int32_t selector) {
-        static const int32_t locationOne[] = {0, 1, 2, 9, 0, 8, 10};
-        switch (location) {
-            case 1: return "4.3.2.1." + hex(locationOne[instance]) + "." + hex(selector);
-            case 2: return "4.3.2.1.5." + hex(instance) + "." + hex(selector);
-            case 4: return "4.3.2.1.6.1." + hex(selector);
-            case 5: return "4.3.2.1.7." + hex(selector);
-            default: return "4.3.2.1.2." + hex(selector);  // location 6
-        }
+        const sensorwire::LimitChannel channel = sensorwire::limitChannel(sensorwire::kClassTemperature, location, instance);
+        std::string text = "4.3.2.1.";
+        for (uint8_t i = 0; i < channel.count; ++i) text += hex(channel.bytes[i]) + ".";
+        return text + hex(selector);
     }
 
     // A temperature: reading and limits in whole degrees (0 = the SP gives no such limit).
@@ -82,7 +79,7 @@ public:
 
     // A voltage at location 1 in hundredths of a volt with its first-choice limits (selectors 6, 2).
     void volt(int32_t instance, int32_t centivolts, int32_t upper = 0, int32_t lower = 0) {
-        int32_t target = instance == 14 || instance == 15 ? 0 : instance;
+        int32_t target = sensorwire::limitChannel(sensorwire::kClassVoltage, 1, instance).bytes[0];
         scope(comm_.answer("2.2.1." + hex(instance), hundredths(centivolts)));
         if (lower != 0) scope(comm_.answer("4.3.2.2." + hex(target) + ".6", hundredths(lower)));
         if (upper != 0) scope(comm_.answer("4.3.2.2." + hex(target) + ".2", hundredths(upper)));
