@@ -1,5 +1,6 @@
 // Power supplies: status from the power status command, and adding a supply to the model.
 
+#include "yat/codes.h"
 #include "yat/result_codes.h"
 #include "yat/sensor_sink.h"
 #include "platform/log.h"
@@ -14,10 +15,10 @@ namespace {
 
 constexpr int32_t kPowerLocation = 7;
 constexpr int32_t kPowerSensorType = 37;
-constexpr int32_t kStatusNoNormals = 49;
-constexpr int32_t kStatusUnavailable = 47;
+constexpr int32_t kStatusNoNormals = yat::kStatusNoNormals;
+constexpr int32_t kStatusUnavailable = yat::kStatusNotPresent;
 constexpr int32_t kStatusTries = 3;
-constexpr int32_t kDiscoveryCode = 46;
+constexpr int32_t kDiscoveryCode = yat::kReportDiscovered;
 
 }  // namespace
 

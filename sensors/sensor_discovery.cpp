@@ -10,6 +10,7 @@
 #include "platform/library_mutex.h"
 #include "sensors/sensor_model.h"
 #include "yat/bus_comm.h"
+#include "yat/codes.h"
 #include "yat/result_codes.h"
 #include "yat/sensor_sink.h"
 #include "platform/log.h"
@@ -30,7 +31,7 @@ constexpr const char* kGaugeTag = "cSP::InitCHip";
 constexpr const char* kTotalsTag = "cLIBYAT::initSensors";
 
 // The code every discovery report carries.
-constexpr int32_t kDiscoveryCode = 46;
+constexpr int32_t kDiscoveryCode = yat::kReportDiscovered;
 
 // Temperature locations: the CPUs, the DASD backplane (read with its VPD) and the place a DASD
 // sensor without limits is tried again.
@@ -38,7 +39,7 @@ constexpr int32_t kCpuLocation = 2;
 constexpr int32_t kDasdLocation = 4;
 constexpr int32_t kDasdRetryLocation = 6;
 constexpr int32_t kCpuPlaceholderType = 39;
-constexpr int32_t kCpuPlaceholderStatus = 51;  // processor normal
+constexpr int32_t kCpuPlaceholderStatus = yat::kStatusProcessorNormal;
 constexpr int32_t kCpuPlaceholders = 2;
 
 // Voltages: only the motherboard location is scanned, instances 0-20.

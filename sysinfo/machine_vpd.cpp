@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "sysinfo/system_info.h"
+#include "yat/codes.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/text.h"
@@ -80,22 +81,22 @@ int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
     const vpdwire::ChassisLayout* layout = nullptr;
     bool withWindow = false;
     switch (spType) {
-        case 1:
-        case 3:
+        case yat::kSpTypeCobaltFallback:
+        case yat::kSpTypeCobalt:
             yatLog(tag, "getting Chassis VPD for a Tarn/Cobalt system");
             chassisCommand = vpdwire::kChassisTarnCobalt;
             layout = &vpdwire::kChassisTarnCobaltLayout;
             break;
-        case 4:
-        case 7:
-        case 10:
+        case yat::kSpTypeBeryl:
+        case yat::kSpTypeGarnet:
+        case yat::kSpTypeGarnetSsl:
             yatLog(tag, "getting Chassis VPD for a Beryl/Garnet system");
             chassisCommand = vpdwire::kChassisBerylGarnet;
             layout = &vpdwire::kChassisBerylGarnetLayout;
             withWindow = true;
             break;
-        case 6:
-        case 9:
+        case yat::kSpTypeOpal:
+        case yat::kSpTypeOpalSsl:
             yatLog(tag, "getting Chassis VPD for an Opal system");
             chassisCommand = vpdwire::kChassisOpal;
             layout = &vpdwire::kChassisOpalLayout;

@@ -5,6 +5,7 @@
 
 #include "platform/library_mutex.h"
 #include "sysinfo/system_info.h"
+#include "yat/codes.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sysinfo/vss.h"
@@ -72,20 +73,20 @@ int32_t SystemInfo::getSPType(int32_t* type) {
             yatLog(tag, "VSS init failed...so getting sp type through trial and error method");
             if (probe(commDevice, vsswire::kProbeOpal) == 0) {
                 yatLog(tag, "Trial and error, found Opal");
-                spType = 6;
+                spType = yat::kSpTypeOpal;
                 result = ERR_SUCCESS;
             } else if (probe(commDevice, vsswire::kProbeBeryl) == 0) {
                 yatLog(tag, "Trial and error, found Beryl");
-                spType = 4;
+                spType = yat::kSpTypeBeryl;
                 result = ERR_SUCCESS;
             } else {
                 result = probe(commDevice, vsswire::kProbeCobalt);
                 if (result == ERR_SUCCESS) {
                     yatLog(tag, "Trial and error, found Cobalt");
-                    spType = 3;
+                    spType = yat::kSpTypeCobalt;
                 } else {
                     yatLog(tag, "couldn't figure out sp type through trial and error method");
-                    spType = 1;
+                    spType = yat::kSpTypeCobaltFallback;
                 }
             }
         }

@@ -2,6 +2,7 @@
 
 #include "sysinfo/vss.h"
 
+#include "yat/codes.h"
 #include "yat/result_codes.h"
 #include "platform/byte_reader.h"
 #include "platform/log.h"
@@ -78,37 +79,37 @@ int32_t spTypeFromSummary(const VectoredSystemSummary& summary) {
         case 1:
             if (summary.hasVector(kFlagOptionCard)) {
                 yatLog(tag, "%s", optionCard);
-                return 2;
+                return yat::kSpTypeOptionCard;
             }
             yatLog(tag, "%s", notOptionCard);
-            return 3;
-        case 2: return 1;
+            return yat::kSpTypeCobalt;
+        case 2: return yat::kSpTypeCobaltFallback;
         case 3:
             if (summary.hasVector(kFlag17)) {
                 if (summary.hasVector(kFlagSSL)) {
                     yatLog(tag, "%s", sslCard);
-                    return 10;
+                    return yat::kSpTypeGarnetSsl;
                 }
                 if (summary.hasVector(kFlag20)) {
                     yatLog(tag, "%s", optionCard);
-                    return 8;
+                    return yat::kSpTypeGarnetOptionCard;
                 }
                 yatLog(tag, "%s", notOptionCard);
-                return 7;
+                return yat::kSpTypeGarnet;
             }
             if (summary.hasVector(kFlagOptionCard)) {
                 yatLog(tag, "%s", optionCard);
-                return 5;
+                return yat::kSpTypeBerylOptionCard;
             }
             yatLog(tag, "%s", notOptionCard);
-            return 4;
+            return yat::kSpTypeBeryl;
         case 5:
             if (summary.hasVector(kFlagSSL)) {
                 yatLog(tag, "%s", sslCard);
-                return 9;
+                return yat::kSpTypeOpalSsl;
             }
-            return 6;
-        default: yatLog(tag, "%s", " Cannot determine SP type!"); return 0;
+            return yat::kSpTypeOpal;
+        default: yatLog(tag, "%s", " Cannot determine SP type!"); return yat::kSpTypeUnknown;
     }
 }
 

@@ -6,6 +6,21 @@
 
 namespace yat {
 
+// SP type codes (getSPType). The families say which commands the SP answers.
+enum SpType : int32_t {
+    kSpTypeUnknown = 0,            // not determined
+    kSpTypeCobaltFallback = 1,     // summary type 2, or no probe answered
+    kSpTypeOptionCard = 2,         // summary type 1, option card
+    kSpTypeCobalt = 3,             // summary type 1, or the Cobalt probe answered
+    kSpTypeBeryl = 4,              // summary type 3 without vectors 17 and 99, or the Beryl probe answered
+    kSpTypeBerylOptionCard = 5,    // summary type 3, option card
+    kSpTypeOpal = 6,               // summary type 5, or the Opal probe answered
+    kSpTypeGarnet = 7,             // summary type 3 with vector 17
+    kSpTypeGarnetOptionCard = 8,   // summary type 3 with vectors 17 and 20
+    kSpTypeOpalSsl = 9,            // summary type 5, SSL command mode
+    kSpTypeGarnetSsl = 10,         // summary type 3 with vectors 17 and 26, SSL command mode
+};
+
 // Sensor classes: the first argument of the sensor queries and of reportSensor.
 enum SensorClass : int32_t {
     kClassTemperature = 1,
@@ -32,8 +47,57 @@ enum SensorStatus : int32_t {
     kStatusCritical = 3,        // temperature above its upper limit, fan too slow, supply failed
     kStatusVoltageLow = 6,
     kStatusVoltageHigh = 9,
+    kStatusSupplyFailed = 44,   // a power supply reported failing by an SP event
     kStatusNotPresent = 47,     // power status answered "not present"
     kStatusNoNormals = 49,      // supply without normal readings
+    kStatusProcessorHot = 50,   // CPU placeholder: the SP holds the processor-hot event
+    kStatusProcessorNormal = 51,  // CPU placeholder: no processor-hot event
 };
+
+// The status of a sensor of the given class as a word for people, or null for a code without one.
+inline const char* sensorStatusWord(int32_t sensorClass, int32_t status) {
+    switch (sensorClass) {
+        case kClassTemperature:
+        case kClassNodeEvent:
+            switch (status) {
+                case kStatusNormal: return "normal";
+                case kStatusWarning: return "warning";
+                case kStatusCritical: return "critical";
+                case kStatusProcessorHot: return "processor hot";
+                case kStatusProcessorNormal: return "processor normal";
+                default: break;
+            }
+            break;
+        case kClassVoltage:
+            switch (status) {
+                case kStatusNormal: return "normal";
+                case kStatusVoltageLow: return "low";
+                case kStatusVoltageHigh: return "high";
+                default: break;
+            }
+            break;
+        case kClassFan:
+            switch (status) {
+                case kStatusNormal: return "normal";
+                case kStatusCritical: return "low";
+                default: break;
+            }
+            break;
+        case kClassPowerSupply:
+            switch (status) {
+                case kStatusUnknown: return "not checked";
+                case kStatusNormal: return "good";
+                case kStatusCritical:
+                case kStatusSupplyFailed: return "failed";
+                case kStatusNotPresent: return "unavailable";
+                case kStatusNoNormals: return "unmonitored";
+                default: break;
+            }
+            break;
+        default:
+            break;
+    }
+    return status == kStatusUnknown ? "unknown" : nullptr;
+}
 
 }  // namespace yat

@@ -14,6 +14,7 @@
 #include <set>
 #include <tuple>
 
+#include "yat/codes.h"
 #include "yat/device_lib.h"
 #include "yatctl/host_sink.h"
 #include "yatctl/session.h"
@@ -23,60 +24,24 @@ namespace yatctl {
 
 namespace {
 
-constexpr int32_t kDiscoveryCode = 46;
+constexpr int32_t kDiscoveryCode = yat::kReportDiscovered;  // what discovery passes to reportSensor
 
 struct ClassInfo {
     int32_t code;
     const char* name;
     const char* unit;
 };
-constexpr ClassInfo kClasses[] = {{1, "temperature", "°C"}, {2, "voltage", "V"}, {3, "fan", "RPM"}, {4, "power", ""}};
+constexpr ClassInfo kClasses[] = {{yat::kClassTemperature, "temperature", "°C"},
+                                  {yat::kClassVoltage, "voltage", "V"},
+                                  {yat::kClassFan, "fan", "RPM"},
+                                  {yat::kClassPowerSupply, "power", ""}};
 
 const ClassInfo& classInfo(int32_t sensorClass) { return kClasses[sensorClass - 1]; }
 
-// The status codes of each class as words.
+// The status code as a word, or its number when it has none.
 std::string statusWord(int32_t sensorClass, int32_t status) {
-    switch (sensorClass) {
-        case 1:
-            switch (status) {
-                case 1: return "normal";
-                case 2: return "warning";
-                case 3: return "critical";
-                case 50: return "processor hot";
-                case 51: return "processor normal";
-                default: break;
-            }
-            break;
-        case 2:
-            switch (status) {
-                case 1: return "normal";
-                case 6: return "low";
-                case 9: return "high";
-                default: break;
-            }
-            break;
-        case 3:
-            switch (status) {
-                case 1: return "normal";
-                case 3: return "low";
-                default: break;
-            }
-            break;
-        case 4:
-            switch (status) {
-                case 0: return "not checked";
-                case 1: return "good";
-                case 3: return "failed";
-                case 44: return "failed";
-                case 47: return "unavailable";
-                case 49: return "unmonitored";
-                default: break;
-            }
-            break;
-        default:
-            break;
-    }
-    return status == 0 ? "unknown" : "status " + std::to_string(status);
+    const char* word = yat::sensorStatusWord(sensorClass, status);
+    return word != nullptr ? word : "status " + std::to_string(status);
 }
 
 // The library prints progress lines of its own on standard output during discovery; they must not
@@ -115,7 +80,7 @@ Document slotValue(int32_t sensorClass, const int32_t& slot) {
 
 std::string withUnit(int32_t sensorClass, const Document& value) {
     char text[48];
-    if (sensorClass == 2) {
+    if (sensorClass == yat::kClassVoltage) {
         std::snprintf(text, sizeof text, "%.2f %s", value.get<double>(), classInfo(sensorClass).unit);
     } else {
         std::snprintf(text, sizeof text, "%d %s", value.get<int32_t>(), classInfo(sensorClass).unit);
@@ -138,7 +103,7 @@ Discovery discover(Session& session, HostSink& sink, bool human) {
     }
     std::set<std::tuple<int32_t, int32_t, int32_t>> sensors;  // node, class, sensor number
     for (const HostSink::Announcement& a : sink.announcements()) {
-        if (a.code != kDiscoveryCode || a.sensorClass < 1 || a.sensorClass > 4 || !a.first) continue;
+        if (a.code != kDiscoveryCode || a.sensorClass < yat::kClassTemperature || a.sensorClass > yat::kClassPowerSupply || !a.first) continue;
         sensors.emplace(a.node, a.sensorClass, *a.first);  // the first value is the sensor number
     }
     for (const auto& [node, sensorClass, sensor] : sensors) {
