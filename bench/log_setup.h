@@ -1,10 +1,10 @@
 #pragma once
 // Points the library's log at a fresh temporary directory (or turns logging off) for the benchmarks,
-// and puts the settings back afterwards.
+// and puts the settings and the directory back afterwards.
 
+#include <filesystem>
 #include <string>
 
-#include "kit/scoped_settings.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
 
@@ -12,21 +12,29 @@ namespace yatbench {
 
 class LogSetup {
 public:
-    explicit LogSetup(bool logging) {
-        settings_.change([&](RuntimeSettings& s) {
-            s.logDir = dir_.path();
-            s.logEnabled = logging;
-        });
+    explicit LogSetup(bool logging) : saved_(runtimeSettings()) {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("yat-bench-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+        std::filesystem::create_directories(dir_);
+        RuntimeSettings settings = saved_;
+        settings.logDir = dir_.string();
+        settings.logEnabled = logging;
+        setRuntimeSettings(settings);
         closeLog();
         initLog(kLogFileName);
     }
-    ~LogSetup() { closeLog(); }
+    ~LogSetup() {
+        closeLog();
+        setRuntimeSettings(saved_);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
     LogSetup(const LogSetup&) = delete;
     LogSetup& operator=(const LogSetup&) = delete;
 
 private:
-    yattest::TempDir dir_;
-    yattest::SettingsScope settings_;
+    RuntimeSettings saved_;
+    std::filesystem::path dir_;
 };
 
 }  // namespace yatbench

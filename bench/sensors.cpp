@@ -1,8 +1,8 @@
 // Sensor benchmarks: queries answered from the model (one thread; two readers against a writer), and
 // discovery of the default two-node server with 1 ms of SP latency per command.
 //
-// The SP is a FakeComm scripted like the simulator's default scenario (per node six temperatures,
-// ten voltages, six fans, two power supplies). Logging is switched per benchmark; the log goes to a
+// The SP is the simulator with its default scenario (two nodes, each with temperatures, voltages,
+// fans and two power supplies). Logging is switched per benchmark; the log goes to a
 // temporary folder.
 
 #include <benchmark/benchmark.h>
@@ -11,52 +11,38 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <set>
+#include <string>
 #include <thread>
 
 #include "frame/libyat.h"
-#include "kit/fake_comm.h"
-#include "kit/recording_sink.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
 #include "sensors/sensor_classes.h"
-#include "tests/sensors/sensor_sp.h"
+#include "sim/sim_bus_comm.h"
+#include "yat/sensor_sink.h"
 
 namespace {
 
-using sensortest::entry;
-using sensortest::join;
-using sensortest::ScriptedSp;
-using yattest::FakeComm;
+// A sink that forgets every report and keeps the registry texts discovery adds, as a host does.
+class NullSink final : public cSensorSink {
+public:
+    int32_t reportSensor(int32_t, int32_t, int32_t, void*, void*, void*, int32_t, const char*) override { return 0; }
+    int32_t addRegistryText(const char*, const char* text) override {
+        if (text != nullptr) texts_.insert(text);
+        return 0;
+    }
+    int32_t findRegistryText(const char* text) override { return text != nullptr && texts_.count(text) > 0 ? 1 : 0; }
 
-// Scripts one node like the default scenario.
-void scriptDefaultNode(FakeComm& comm, int32_t node) {
-    ScriptedSp sp(comm, node);
-    sp.supported(join({entry({2, 1, 1, 2}, true), entry({2, 1, 2, 2}, true), entry({2, 1, 4, 1}), entry({2, 1, 5, 1}),
-                       entry({2, 2, 1, 10}, true)}));
-    sp.temp(1, 1, 24, 40, 35);
-    sp.temp(1, 2, 31, 60, 55);
-    sp.temp(2, 1, 44, 85, 80);
-    sp.temp(2, 2, 46, 85, 80);
-    sp.temp(4, 1, 29, 50, 45);
-    sp.temp(5, 1, 33, 65, 60);
-    const int32_t volts[10][3] = {{331, 347, 314},     {502, 525, 475},   {1206, 1260, 1140}, {-1194, -1140, -1260},
-                                  {-498, -475, -525},  {251, 263, 237},   {150, 158, 142},    {125, 132, 118},
-                                  {135, 142, 128},     {136, 142, 128}};
-    for (int32_t i = 0; i < 10; ++i) sp.volt(i + 1, volts[i][0], volts[i][1], volts[i][2]);
-    const uint8_t fans[6] = {87, 88, 86, 89, 76, 77};
-    for (int32_t i = 0; i < 6; ++i) sp.fan(i + 1, fans[i]);
-    sp.power(0x03, 0x00);
-    sp.powerVpd(1, "24R2721");
-    sp.powerVpd(2, "24R2721");
-    for (int32_t supply = 3; supply <= 8; ++supply) sp.noPowerVpd(supply);
-    comm.status("4.3.5.e.1", 7).node(node);  // the backplane refuses 96-byte reads
-}
+private:
+    std::set<std::string> texts_;
+};
 
 // A comm device whose answers arrive `latency` after the request (an exact wait: a short sleep, then
 // spinning to the deadline, so the device itself adds no error to the measurement).
 class LatencyComm final : public cBusComm {
 public:
-    LatencyComm(FakeComm& inner, std::chrono::microseconds latency) : inner_(inner), latency_(latency) {
+    LatencyComm(cBusComm& inner, std::chrono::microseconds latency) : inner_(inner), latency_(latency) {
         setDeviceID(99);
     }
     uint32_t sendCommand(int32_t node, uint8_t* buffer) override {
@@ -82,7 +68,7 @@ public:
 
 private:
     static constexpr std::chrono::microseconds kSpin{400};
-    FakeComm& inner_;
+    cBusComm& inner_;
     std::chrono::microseconds latency_;
     std::atomic<int64_t> commands_{0};
     std::chrono::steady_clock::duration inside_{};
@@ -104,13 +90,11 @@ void setLogging(bool on) {
 
 // The library with the default server discovered, shared by the query benchmarks.
 struct Discovered {
-    FakeComm comm{2};
-    yattest::RecordingSink sink;
+    yatsim::SimBusComm comm;
+    NullSink sink;
     std::unique_ptr<cLibYAT> lib;
     Discovered() {
         setLogging(false);
-        scriptDefaultNode(comm, 0);
-        scriptDefaultNode(comm, 1);
         lib = std::make_unique<cLibYAT>(&comm);
         lib->initSensors(&sink);
     }
@@ -180,9 +164,7 @@ BENCHMARK(BM_GetSensorReadingWhileWriting)->Threads(2)->Setup(startWriter)->Tear
 // (commands x 1 ms); libraryPercent: the part of it spent outside the comm device (the library's own
 // work); the rest is the device's wait overshooting its deadline (scheduling on a loaded machine).
 void BM_DiscoveryWithLatency(benchmark::State& state, bool logging) {
-    FakeComm inner(2);
-    scriptDefaultNode(inner, 0);
-    scriptDefaultNode(inner, 1);
+    yatsim::SimBusComm inner;
     LatencyComm comm(inner, std::chrono::milliseconds(1));
     setLogging(false);
     cLibYAT lib(&comm);
@@ -191,7 +173,7 @@ void BM_DiscoveryWithLatency(benchmark::State& state, bool logging) {
     double seconds = 0;
     double inside = 0;
     for (auto _ : state) {
-        yattest::RecordingSink sink;
+        NullSink sink;
         comm.reset();
         auto start = std::chrono::steady_clock::now();
         lib.initSensors(&sink);
