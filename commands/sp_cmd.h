@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "platform/byte_reader.h"
 
 class cBusComm;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "platform/runtime.h"
 #include "sysinfo/eeprom_parser.h"
 #include "sysinfo/firmware_parser.h"

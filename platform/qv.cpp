@@ -31,14 +31,4 @@ void Mutex::unlock() {
     }
 }
 
-bool File::lock() {
-    mutex_.lock();
-    return true;
-}
-
-bool File::unlock() {
-    mutex_.unlock();
-    return true;
-}
-
 }  // namespace QV

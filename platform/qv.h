@@ -1,5 +1,5 @@
 #pragma once
-// Locks and small value types of the host's common library.
+// The host common library's recursive lock.
 //
 // QV::Mutex is recursive: the thread that holds it may lock it again (the library mutex is taken by
 // open/close and again by operations they call). lock(-1) waits without limit; any other timeout
@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <condition_variable>
 #include <mutex>
-#include <string>
 #include <thread>
 
 namespace QV {
@@ -34,21 +33,6 @@ private:
     uint32_t depth_ = 0;
 };
 
-// An in-process lock that stands for a file; lock and unlock always succeed.
-class File {
-public:
-    File() = default;
-    virtual ~File() = default;
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-
-    bool lock();
-    bool unlock();
-
-private:
-    std::recursive_mutex mutex_;
-};
-
 // Holds a Mutex for its lifetime (locked with -1).
 class MutexLock {
 public:
@@ -61,42 +45,4 @@ private:
     Mutex& mutex_;
 };
 
-// Holds a File lock for its lifetime.
-class FileLock {
-public:
-    explicit FileLock(File& file) : file_(file) { file_.lock(); }
-    ~FileLock() { file_.unlock(); }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-private:
-    File& file_;
-};
-
-// Value types whose member-wise copies are part of the shared headers.
-struct ResourceString {
-    std::wstring text;
-};
-
-struct DateTime {
-    int32_t values[4] = {};
-};
-
-struct Locale {};
-struct Product {};
-struct System {};
-
 }  // namespace QV
-
-struct clibMutex {
-    int32_t handle = 0;
-};
-
-// The utility library's log-file class: only its member-wise copies are shared.
-class cLogFile {
-public:
-    cLogFile() = default;
-    cLogFile(const cLogFile&) = default;
-    cLogFile& operator=(const cLogFile&) = default;
-    virtual ~cLogFile() = default;
-};

@@ -1,6 +1,6 @@
 #include "sim/dotted.h"
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "platform/utils.h"
 
 namespace yatsim {

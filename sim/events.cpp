@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "sim/handler_table.h"
 #include "sim/layouts.h"
 

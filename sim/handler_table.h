@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "sim/dotted.h"
 #include "sim/node_state.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <thread>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "platform/runtime.h"
 #include "sim/handler_table.h"
 

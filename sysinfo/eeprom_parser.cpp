@@ -2,7 +2,7 @@
 
 #include "sysinfo/eeprom_parser.h"
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "platform/byte_reader.h"
 #include "sysinfo/image_text.h"
 #include "yat/vpd.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 
 namespace yattest {
 

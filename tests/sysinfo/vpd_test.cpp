@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "sysinfo/firmware_command.h"
 #include "yat/vpd.h"
 #include "sysinfo/vpd_command.h"

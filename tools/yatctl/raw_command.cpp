@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "sim/dotted.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
