@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "events/event_configuration.h"
 #include "frame/libyat.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
@@ -114,6 +115,7 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     // monitoring: EventMonitor
 
     // event configuration and system health: EventConfiguration
+    eventConfiguration = std::make_unique<EventConfiguration>(commDevice);
 
     // system event log: EventLog
 
@@ -135,6 +137,7 @@ cLibYAT::~cLibYAT() {
     // LED panel: LedPanel
 
     // event configuration and system health: EventConfiguration
+    eventConfiguration->freeLists();
 
 }
 
