@@ -14,7 +14,7 @@
 #include "commands/command_buffer.h"
 #include "events/event_config_wire.h"
 #include "events/system_health.h"
-#include "platform/runtime.h"
+#include "fuzz/library_fuzz_input.h"
 #include "yat/bus_comm.h"
 
 namespace {
@@ -55,17 +55,9 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool quiet = [] {
-        RuntimeSettings settings = runtimeSettings();
-        settings.logEnabled = false;
-        setRuntimeSettings(settings);
-        return true;
-    }();
-    (void)quiet;
+    fuzzsupport::quietLibraryLog();
 
-    // A private copy of exactly size bytes, so any read past the end is caught.
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
-    if (size > 0) std::memcpy(copy.get(), data, size);
+    std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);
 
     EventCodeGroup group = decodeEventCodes(copy.get(), size);
     if (group.codes.size() * eventwire::kCodeSize + group.leftover != size || group.leftover >= eventwire::kCodeSize) {

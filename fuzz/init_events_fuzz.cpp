@@ -13,7 +13,7 @@
 #include "commands/command_buffer.h"
 #include "events/alert_table.h"
 #include "events/event_configuration.h"
-#include "platform/runtime.h"
+#include "fuzz/library_fuzz_input.h"
 #include "yat/bus_comm.h"
 
 namespace {
@@ -50,16 +50,9 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool quiet = [] {
-        RuntimeSettings settings = runtimeSettings();
-        settings.logEnabled = false;
-        setRuntimeSettings(settings);
-        return true;
-    }();
-    (void)quiet;
+    fuzzsupport::quietLibraryLog();
 
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
-    if (size > 0) std::memcpy(copy.get(), data, size);
+    std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);
 
     std::vector<int32_t> rows = supportedEventRows(copy.get(), size);
     for (int32_t row : rows) {

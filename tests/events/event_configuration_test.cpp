@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "events/alert_table.h"
@@ -183,6 +184,27 @@ TEST_F(EventConfig, EnableStateIsReadFromTheGroupCommand) {
     EXPECT_EQ(requests[0].type, 2);
     EXPECT_TRUE(requests[0].data.empty());
     EXPECT_EQ(requests[1].command, "5.2.10");
+}
+
+TEST_F(EventConfig, HostThreadsInitAndReadAtOnce) {
+    scriptDefault();
+    comm->answer("4.2.1.1", {1});
+    std::vector<std::thread> threads;
+    std::vector<int32_t> results(4, -1);
+    for (size_t t = 0; t < results.size(); ++t) {
+        threads.emplace_back([&, t] {
+            int32_t result = lib->initEvents();
+            for (int i = 0; i < 50 && result == ERR_SUCCESS; ++i) {
+                int32_t type = 0;
+                uint8_t enabled = 0;
+                result = lib->getEventConfiguration(0, 0, &type, nullptr, nullptr, &enabled);
+                if (result == ERR_SUCCESS && (type != 15 || enabled != 1)) result = -2;
+            }
+            results[t] = result;
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(results, std::vector<int32_t>(4, ERR_SUCCESS));
 }
 
 struct SetCase {
