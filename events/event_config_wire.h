@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace eventwire {
 
@@ -36,6 +37,11 @@ inline constexpr size_t kElementGroupOffset = 3;  // remote alert elements only
 inline constexpr const char* kAvailableCodesCommand = "2.7.3";
 inline constexpr const char* kActiveCodesCommand = "2.7.4";
 inline constexpr size_t kCodeSize = 4;
+// Appends one code in wire order (the simulator and tests build answers with it).
+inline void appendCode(std::vector<uint8_t>& out, uint32_t code) {
+    out.insert(out.end(), {static_cast<uint8_t>(code >> 24), static_cast<uint8_t>(code >> 16),
+                           static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code)});
+}
 // Status that ends the active-code list normally.
 inline constexpr uint8_t kEndOfCodes = 7;
 // Most groups one list read takes before it gives up on an SP that never ends the list.

@@ -13,11 +13,7 @@ namespace {
 
 Bytes codeData(std::vector<uint32_t>::const_iterator first, std::vector<uint32_t>::const_iterator last) {
     Bytes data;
-    for (auto it = first; it != last; ++it) {
-        uint32_t code = *it;
-        data.insert(data.end(), {static_cast<uint8_t>(code >> 24), static_cast<uint8_t>(code >> 16),
-                                 static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code)});
-    }
+    for (auto it = first; it != last; ++it) eventwire::appendCode(data, *it);
     return data;
 }
 

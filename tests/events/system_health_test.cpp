@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "events/event_config_wire.h"
 #include "events/system_health.h"
 #include "frame/libyat.h"
 #include "kit/fake_comm.h"
@@ -22,10 +23,7 @@ constexpr uint8_t kGetNext = 3;
 
 Bytes codeBytes(std::initializer_list<uint32_t> codes) {
     Bytes bytes;
-    for (uint32_t code : codes) {
-        bytes.insert(bytes.end(), {static_cast<uint8_t>(code >> 24), static_cast<uint8_t>(code >> 16),
-                                   static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code)});
-    }
+    for (uint32_t code : codes) eventwire::appendCode(bytes, code);
     return bytes;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "events/event_config_wire.h"
 #include "frame/libyat.h"
 #include "kit/log_reader.h"
 #include "sim/scenario.h"
@@ -19,10 +20,7 @@ using yatsim::SimBusComm;
 
 Bytes be32(std::initializer_list<uint32_t> codes) {
     Bytes bytes;
-    for (uint32_t code : codes) {
-        bytes.insert(bytes.end(), {static_cast<uint8_t>(code >> 24), static_cast<uint8_t>(code >> 16),
-                                   static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code)});
-    }
+    for (uint32_t code : codes) eventwire::appendCode(bytes, code);
     return bytes;
 }
 
