@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "events/event_configuration.h"
 #include "frame/libyat.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
@@ -115,6 +116,7 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     // monitoring: EventMonitor
 
     // event configuration and system health: EventConfiguration
+    eventConfiguration = std::make_unique<EventConfiguration>(commDevice);
 
     // system event log: EventLog
 
@@ -136,6 +138,7 @@ cLibYAT::~cLibYAT() {
     // LED panel: LedPanel
 
     // event configuration and system health: EventConfiguration
+    eventConfiguration->freeLists();
 
 }
 

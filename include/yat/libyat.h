@@ -155,6 +155,7 @@ private:
     // monitoring: EventMonitor
 
     // event configuration and system health: EventConfiguration
+    std::unique_ptr<EventConfiguration> eventConfiguration;
 
     // system event log: EventLog
 
