@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "events/event_config_wire.h"
 #include "events/system_health.h"
 #include "fuzz/library_fuzz_input.h"

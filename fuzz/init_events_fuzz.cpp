@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "commands/command_buffer.h"
+#include "yat/command_buffer.h"
 #include "events/alert_table.h"
 #include "events/event_configuration.h"
 #include "fuzz/library_fuzz_input.h"
