@@ -3,6 +3,7 @@
 #include <new>
 
 #include "frame/libyat.h"
+#include "leds/led_panel.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
@@ -124,6 +125,7 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     // accounts and password policy: AccountSettings
 
     // LED panel: LedPanel
+    ledPanel = std::make_unique<LedPanel>(commDevice, libraryMutex);
 
 }
 
@@ -133,6 +135,7 @@ cLibYAT::~cLibYAT() {
     releaseSensorObjects();
     freeSystemSummary();
     // LED panel: LedPanel
+    ledPanel.reset();
 
     // event configuration and system health: EventConfiguration
 

@@ -189,6 +189,7 @@ private:
     // accounts and password policy: AccountSettings
 
     // LED panel: LedPanel
+    std::unique_ptr<LedPanel> ledPanel;
 
     bool lib_ok = false;
 };
