@@ -11,6 +11,7 @@ const HandlerTable& standardHandlers() {
         registerIpmiHandlers(t);
         registerVpdHandlers(t);
         registerSensorHandlers(t);
+        registerLedHandlers(t);
         return t;
     }();
     return table;

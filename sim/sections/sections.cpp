@@ -1,6 +1,7 @@
 #include "sim/sections/sections.h"
 
 #include "sim/sections/firmware.h"
+#include "sim/sections/leds.h"
 #include "sim/sections/sensors.h"
 #include "sim/sections/sp.h"
 #include "sim/sections/system.h"
@@ -15,6 +16,7 @@ const std::vector<SectionLoader>& nodeSections() {
         {"firmware", &FirmwareSection::load},
         {"vpd", &VpdSection::load},
         {"sensors", &SensorsSection::load},
+        {"leds", &LedsSection::load},
     };
     return loaders;
 }
