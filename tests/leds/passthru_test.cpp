@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "leds/passthru.h"
 #include "led_test_util.h"
@@ -266,6 +268,32 @@ TEST_F(PanelTest, GlintStatusResults) {
     EXPECT_EQ(panel_.getGlintStatus(&host), ERR_BAD_ANSWER);
     EXPECT_EQ(host.size(), 2u);
     EXPECT_TRUE(comm_.requests().empty());
+}
+
+TEST_F(PanelTest, ConcurrentReadsAndBuildNeverSeeAHalfList) {
+    writePanel(ledtest::panel({ledtest::group(kGlintBusDMC, 3, {0x01})}));
+    comm_.answer("d.1", {0x00, 0x01, 0x00, 0x01});
+    std::vector<std::thread> threads;
+    std::atomic<int> bad{0};
+    testing::internal::CaptureStdout();
+    threads.emplace_back([&] { panel_.initGlint(); });
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 20; ++i) {
+                GlintLEDList host;
+                int32_t result = panel_.getGlintStatus(&host);
+                bool whole = (result == ERR_FAILED && host.empty()) ||
+                             (result == ERR_SUCCESS && states(host) == std::vector<int32_t>{1, 0, 1, 1, 0, 1});
+                if (!whole) ++bad;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    GlintLEDList host;
+    EXPECT_EQ(panel_.getGlintStatus(&host), ERR_SUCCESS);  // the build may have ended after every read
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(bad.load(), 0);
+    EXPECT_EQ(states(panel_.leds()), (std::vector<int32_t>{1, 0, 1, 1, 0, 1}));
 }
 
 struct LightCase {
