@@ -5,6 +5,7 @@
 
 #include "events/event_configuration.h"
 #include "frame/libyat.h"
+#include "leds/led_panel.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
@@ -127,6 +128,7 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     // accounts and password policy: AccountSettings
 
     // LED panel: LedPanel
+    ledPanel = std::make_unique<LedPanel>(commDevice, libraryMutex);
 
 }
 
@@ -136,6 +138,7 @@ cLibYAT::~cLibYAT() {
     sensorModel->releaseObjects();
     systemInfo->freeSystemSummary();
     // LED panel: LedPanel
+    ledPanel.reset();
 
     // event configuration and system health: EventConfiguration
     eventConfiguration->freeLists();

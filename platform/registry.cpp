@@ -133,22 +133,34 @@ bool cRegistry::CheckRegTree(const char* key) const {
     return it != sections_->end() && it->first.compare(0, below.size(), below) == 0;
 }
 
-bool cRegistry::GetRegInfo(const char* key, const char* valueName, uint32_t* size, void* data) const {
-    if (key == nullptr || valueName == nullptr || size == nullptr || data == nullptr) return false;
+const cRegistry::Value* cRegistry::findValue(const char* key, const char* valueName) const {
+    if (key == nullptr || valueName == nullptr) return nullptr;
     auto section = sections_->find(normalKey(key));
-    if (section == sections_->end()) return false;
+    if (section == sections_->end()) return nullptr;
     auto value = section->second.find(lower(valueName));
-    if (value == section->second.end()) return false;
-    if (value->second.isNumber) {
+    return value == section->second.end() ? nullptr : &value->second;
+}
+
+cRegistry::ValueKind cRegistry::GetRegValueKind(const char* key, const char* valueName) const {
+    const Value* value = findValue(key, valueName);
+    if (value == nullptr) return ValueKind::kAbsent;
+    return value->isNumber ? ValueKind::kNumber : ValueKind::kText;
+}
+
+bool cRegistry::GetRegInfo(const char* key, const char* valueName, uint32_t* size, void* data) const {
+    if (size == nullptr || data == nullptr) return false;
+    const Value* value = findValue(key, valueName);
+    if (value == nullptr) return false;
+    if (value->isNumber) {
         if (*size < sizeof(uint32_t)) {
             *size = sizeof(uint32_t);
             return false;
         }
-        std::memcpy(data, &value->second.number, sizeof(uint32_t));
+        std::memcpy(data, &value->number, sizeof(uint32_t));
         *size = sizeof(uint32_t);
         return true;
     }
-    const std::string& text = value->second.text;
+    const std::string& text = value->text;
     if (*size < text.size() + 1) {
         *size = static_cast<uint32_t>(text.size() + 1);
         return false;

@@ -30,6 +30,11 @@ public:
     // not fit (then *size is the capacity needed).
     bool GetRegInfo(const char* key, const char* valueName, uint32_t* size, void* data) const;
 
+    // What a value holds, so that a caller can tell a number from a text before reading it.
+    enum class ValueKind { kAbsent, kNumber, kText };
+    // kAbsent when the key or value does not exist or an argument is null.
+    ValueKind GetRegValueKind(const char* key, const char* valueName) const;
+
     // True when the source file was opened and read.
     bool isOpen() const { return opened != 0; }
 
@@ -46,6 +51,8 @@ private:
         std::string text;
     };
     using Section = std::map<std::string, Value>;
+
+    const Value* findValue(const char* key, const char* valueName) const;
 
     char sourcePath[256] = {};
     uint32_t valueCount = 0;

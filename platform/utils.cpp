@@ -63,3 +63,15 @@ int32_t getRootDirectory(char* buffer256) {
     }
     return 0;
 }
+
+bool rootFilePath(const char* relative, std::string& path) {
+    path.clear();
+    if (relative == nullptr) return false;
+    char root[kMaxFilePath];
+    getRootDirectory(root);
+    std::string result = root;
+    for (const char* c = relative; *c != '\0'; ++c) result += *c == '\\' ? pathSeparator()[0] : *c;
+    if (result.size() >= static_cast<size_t>(kMaxFilePath)) return false;
+    path = std::move(result);
+    return true;
+}

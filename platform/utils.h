@@ -4,6 +4,7 @@
 // ByteReader (platform/byte_reader.h), which bounds every read.
 
 #include <cstdint>
+#include <string>
 
 // Writes count bytes of bytes[start ..] as two upper-case hexadecimal characters each, then a zero
 // byte (a 16-byte input gives 33 characters). text must hold 2 * count + 1 bytes. Returns 0.
@@ -23,3 +24,12 @@ uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset);
 // The product root directory (YAT_ROOT_DIR, else "./", the current directory), always ending in a path
 // separator, cut to fit the 256-byte buffer. Returns 0, or 1 when the buffer is null.
 int32_t getRootDirectory(char* buffer256);
+
+// Largest file path the library builds, terminator included (a 256-character path buffer).
+inline constexpr int32_t kMaxFilePath = 256;
+
+// The path of a file below the product root directory. relative is written as registry texts give
+// it ("proddata\hwsupp\kdxreg.ini", '\' separators); the result is getRootDirectory() followed by
+// relative with every '\' turned into the platform's separator. Returns false, leaving path empty,
+// when relative is null or the whole path would not fit kMaxFilePath.
+bool rootFilePath(const char* relative, std::string& path);

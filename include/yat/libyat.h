@@ -166,6 +166,7 @@ private:
     // accounts and password policy: AccountSettings
 
     // LED panel: LedPanel
+    std::unique_ptr<LedPanel> ledPanel;
 
     bool lib_ok = false;
 };

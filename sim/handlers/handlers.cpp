@@ -12,6 +12,7 @@ const HandlerTable& standardHandlers() {
         registerVpdHandlers(t);
         registerSensorHandlers(t);
         registerAlertHandlers(t);
+        registerLedHandlers(t);
         return t;
     }();
     return table;

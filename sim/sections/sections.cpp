@@ -2,6 +2,7 @@
 
 #include "sim/sections/alerts.h"
 #include "sim/sections/firmware.h"
+#include "sim/sections/leds.h"
 #include "sim/sections/sensors.h"
 #include "sim/sections/sp.h"
 #include "sim/sections/system.h"
@@ -17,6 +18,7 @@ const std::vector<SectionLoader>& nodeSections() {
         {"vpd", &VpdSection::load},
         {"sensors", &SensorsSection::load},
         {"alerts", &AlertsSection::load},
+        {"leds", &LedsSection::load},
     };
     return loaders;
 }

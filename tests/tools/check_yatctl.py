@@ -61,12 +61,15 @@ def case_report():
     for text in ("Node count  2", "SP type     7", "YB10KQ41C7A2", "YKET42A", "9A72C3D5E8114B6FA0D2C4B7E1F38A56"):
         check(text in out, f"report lacks {text!r}:\n{out}")
     check(len(out.splitlines()) <= 60, "report longer than one screen")
+    check("LED panel" in out, f"report lacks the LED panel:\n{out}")
 
 
 def case_report_json():
     doc = json.loads(run("report", "--json", expect=0).stdout)
     check(doc["spType"] == 7 and doc["nodeCount"] == 2, doc)
     check(len(doc["system"]) == 2 and len(doc["firmware"]) == 8, doc)
+    check(doc["ledPanel"] == [{"node": 0, "leds": 4, "lit": 1, "locator": 0},
+                              {"node": 1, "leds": 4, "lit": 1, "locator": 1}], doc["ledPanel"])
     check([row["serialNumber"] for row in doc["vpd"] if row["node"] == 1][0] == "YB10KQ41C7B9", doc["vpd"])
 
 
@@ -210,6 +213,44 @@ def case_health():
     doc = json.loads(run("--json", "report", expect=0).stdout)
     check(doc["health"] == [{"node": 0, "health": "normal", "value": 0, "result": 0, "activeCodes": []},
                             {"node": 1, "health": "normal", "value": 0, "result": 0, "activeCodes": []}], doc["health"])
+def case_leds():
+    out = run("leds", expect=0).stdout
+    rows = [line.split() for line in out.splitlines() if line.split()[:1] in (["0"], ["1"])]
+    check(len(rows) == 8, f"not 8 LED rows:\n{out}")
+    check([row[4] for row in rows] == ["dark", "lit", "dark", "dark", "dark", "dark", "lit", "dark"], out)
+    check("1 0x06 on" in out and "none" in out, out)
+    check("getGlintInfo" not in out, "the library's progress lines reached the output")
+
+
+def case_leds_json():
+    doc = json.loads(run("leds", "--json", expect=0).stdout)
+    check(doc["initResult"] == 0 and doc["result"] == 0 and len(doc["leds"]) == 8, doc)
+    led = doc["leds"][1]
+    check(led == {"node": 0, "location": 2, "type": 2, "index": 1, "state": "lit", "busType": 1,
+                  "sensors": [{"index": 1, "location": 3, "mask": 6, "state": "on"}]}, led)
+    # A panel behind an IPMI controller: one request per node, bytes after the completion code.
+    sensor = [{"index": 1, "mask": 4}]
+    panel = {"commands": [{"dotCommand": "d.2", "groups": [{"busType": "ipmi", "leds": [
+        {"index": 0, "regaddr": 1, "lit": True, "sensors": sensor},
+        {"index": 1, "regaddr": 2, "sensors": sensor}]}]}]}
+    path = scenario_file(json.dumps({"nodes": [{"leds": panel}]}))
+    doc = json.loads(run("--scenario", path, "leds", "--json", expect=0).stdout)
+    check([led["state"] for led in doc["leds"]] == ["lit", "dark"] and doc["leds"][0]["busType"] == 3, doc)
+    # A node without a panel: initGlint finds no LEDs.
+    doc = json.loads(run("--scenario", scenario_file('{"nodes": [{}]}'), "leds", "--json", expect=1).stdout)
+    check(doc["initResult"] == 9 and doc["result"] == 1 and doc["leds"] == [], doc)
+
+
+def case_bluelight():
+    doc = json.loads(run("bluelight", "--json", expect=0).stdout)
+    check(doc["nodes"] == [{"node": 0, "result": 0, "state": 0}, {"node": 1, "result": 0, "state": 1}], doc)
+    for value, byte in (("on", 1), ("off", 0), ("0x2a", 42)):
+        doc = json.loads(run("bluelight", "--node", "0", value, "--json", expect=0).stdout)
+        check(doc["nodes"] == [{"node": 0, "setResult": 0, "result": 0, "state": byte}], doc)
+    check("expected on, off or a byte" in run("bluelight", "256", expect=2).stderr, "no usage error")
+    path = scenario_file(json.dumps({"nodes": [{}], "faults": {"rules": [{"fault": "status", "command": "d.7"}]}}))
+    doc = json.loads(run("--scenario", path, "bluelight", "--json", expect=1).stdout)
+    check(doc["nodes"] == [{"node": 0, "result": 1, "state": None}], doc)
 
 
 globals()["case_" + CASE.replace("-", "_")]()

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "sim/led_registry.h"
 #include "yat/libyat.h"
 #include "yat/result_codes.h"
 
@@ -38,6 +39,23 @@ Session::Session(const GlobalOptions& options) : options_(options) {
 // then destroyed by the ordinary exit sequence, after every use of them.
 Session::~Session() {
     if (close_ != nullptr) close_();
+    if (!rootDir_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(rootDir_, ignored);
+        unsetenv("YAT_ROOT_DIR");
+    }
+}
+
+void Session::prepareRootDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "yatctl-root-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return;  // no panel then: the LED commands report it
+    rootDir_ = pattern;
+    try {
+        yatsim::writeLedRegistry(comm_->scenario(), rootDir_);
+    } catch (const std::exception&) {
+        return;
+    }
+    setenv("YAT_ROOT_DIR", (rootDir_ + "/").c_str(), 1);
 }
 
 // libyat.so beside the program, else in one of the two folders above it (the build tree).
@@ -57,6 +75,7 @@ cDeviceLib& Session::library() {
     if (library_ != nullptr) return *library_;
     libraryPath_ = options_.libraryPath.empty() ? findLibrary() : options_.libraryPath;
     if (!options_.logDir.empty()) setenv("YAT_LOG_DIR", options_.logDir.c_str(), 1);
+    if (std::getenv("YAT_ROOT_DIR") == nullptr) prepareRootDir();
 
     handle_ = dlopen(libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {

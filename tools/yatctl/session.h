@@ -63,6 +63,10 @@ public:
 
 private:
     std::string findLibrary() const;
+    // Without YAT_ROOT_DIR in the environment: writes the scenario's LED panel registry file into a
+    // fresh temporary root folder (removed when the session ends) and points YAT_ROOT_DIR at it, as
+    // the product's installation would provide the file.
+    void prepareRootDir();
 
     GlobalOptions options_;
     std::unique_ptr<yatsim::SimBusComm> comm_;
@@ -70,6 +74,7 @@ private:
     int32_t (*close_)() = nullptr;
     cDeviceLib* library_ = nullptr;
     std::string libraryPath_;
+    std::string rootDir_;  // the temporary root folder, or ""
     bool failed_ = false;
 };
 

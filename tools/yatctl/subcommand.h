@@ -44,6 +44,8 @@ std::unique_ptr<Subcommand> makeRawCommand();
 std::unique_ptr<Subcommand> makeSensorsCommand();
 std::unique_ptr<Subcommand> makeEventsCommand();
 std::unique_ptr<Subcommand> makeHealthCommand();
+std::unique_ptr<Subcommand> makeLedsCommand();
+std::unique_ptr<Subcommand> makeBluelightCommand();
 std::unique_ptr<Subcommand> makeReportCommand(const std::vector<Subcommand*>& parts);
 
 }  // namespace yatctl

@@ -9,6 +9,8 @@ std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
     commands.push_back(makeSensorsCommand());
     commands.push_back(makeEventsCommand());
     commands.push_back(makeHealthCommand());
+    commands.push_back(makeLedsCommand());
+    commands.push_back(makeBluelightCommand());
     commands.push_back(makeRawCommand());
     // The report shows every subcommand above that has a report view; it goes last.
     std::vector<Subcommand*> parts;

@@ -1,0 +1,21 @@
+#include "leds/blue_light.h"
+
+#include "leds/led_wire.h"
+#include "yat/result_codes.h"
+
+uint8_t* cSPBlueLight::buildGet() {
+    return buildSPCommand(ledwire::kBlueLightCommand, wire::kGet, nullptr, nullptr, 0, 0);
+}
+
+uint8_t* cSPBlueLight::buildSet(int32_t value) {
+    const uint8_t data[1] = {static_cast<uint8_t>(value & 0xFF)};
+    return buildSPCommand(ledwire::kBlueLightCommand, wire::kSet, nullptr, data, 0, 1);
+}
+
+int32_t cSPBlueLight::getStateData(int32_t* state) const {
+    if (answerStatus() != 0) return ERR_FAILED;
+    ByteReader answer = answerReader();
+    if (!answerOk() || !answer.has(0, 1)) return ERR_BAD_ANSWER;
+    *state = answer.u8(0);
+    return ERR_SUCCESS;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// LedPanel: the library's diagnostic LED panel and locator light. It owns the LED list that initGlint
+// builds once from the LED panel registry tree (leds/glint_registry.h) and that getGlintStatus reads
+// through passthru commands (leds/passthru.h) and copies to the host.
+//
+// Ownership: one per library object, created by its constructor and destroyed by its destructor
+// (which frees the LED list). The comm device is not owned; it may be null, and then every operation
+// answers its "no comm device" result.
+//
+// Threads: any host thread. initGlint holds the library mutex for its whole run. The LED list has a
+// lock of its own that is never held across an SP command: getGlintStatus reads the states into a
+// copy and puts them back, so concurrent calls never see a torn list.
+
+#include <cstdint>
+#include <mutex>
+
+#include "platform/qv.h"
+#include "yat/host_records.h"
+#include "yat/led_records.h"
+
+class cBusComm;
+
+class LedPanel {
+public:
+    LedPanel(cBusComm* comm, QV::Mutex& libraryMutex);
+    LedPanel(const LedPanel&) = delete;
+    LedPanel& operator=(const LedPanel&) = delete;
+
+    // Builds the LED list from the registry tree, once: one record per configured LED for every node.
+    // Returns 0 when the list holds records afterwards (at once, without reading the registry, when it
+    // already did); 9 without comm device, or when the registry file is missing or unreadable, lacks
+    // the base key or "numberofcmds", or describes no LED (a later call tries again).
+    int32_t initGlint();
+
+    // Reads every LED's state with the class of the first LED's bus type and copies the list, with
+    // the states found, into *leds (replacing its contents). Returns:
+    //   9   no comm device (*leds untouched)
+    //   12  leds is null (nothing sent)
+    //   1   the LED list is empty (an empty list is copied)
+    //   2   the first LED's bus type is not 1 to 4 (the list is copied as it stands)
+    //   otherwise the status routine's result (0, or a failed send's result for bus types 2 to 4).
+    int32_t getGlintStatus(GlintLEDList* leds);
+
+    // Reads node's locator light into *state with "d.7" (log tag "cLibYAT::getBluelightStatus").
+    // Returns 0; 1 without comm device or when the answer's status is not 0; 12 when state is null;
+    // the send's result when it fails; 2 when the answer fails the answer check or has no data byte.
+    int32_t getBluelightStatus(int32_t node, int32_t* state);
+    // Sets node's locator light to the low byte of value. Returns 0; 1 without comm device or when
+    // the answer's status is not 0; the send's result when it fails.
+    int32_t setBluelightStatus(int32_t node, int32_t value);
+
+    // A copy of the LED list (tools and tests).
+    GlintLEDList leds() const;
+
+private:
+    cBusComm* comm_;
+    QV::Mutex& libraryMutex_;
+    mutable std::mutex listMutex_;  // guards leds_
+    GlintLEDList leds_;
+};

@@ -1,0 +1,185 @@
+#include "leds/passthru.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/log.h"
+#include "yat/bus_comm.h"
+#include "yat/result_codes.h"
+
+namespace {
+
+// No node asked yet.
+constexpr int32_t kNoNode = 99;
+
+// One progress line on standard output.
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+void progress(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::fflush(stdout);
+}
+
+uint8_t low(uint32_t value) { return static_cast<uint8_t>(value & 0xFF); }
+
+}  // namespace
+
+uint8_t* cSPPassthru::getGlintInfo(int32_t commandType, const cGlintLED& led, const cGlintSensor& sensor) {
+    progress("getGlintInfo -- in routine\n");
+    uint8_t data[ledwire::kPassthruDataSize] = {};
+    int32_t length = buildPassthruData(led, sensor, data);
+    // The record's text is bounded by its buffer even if a host wrote an unterminated one.
+    char dotCommand[kGlintDotCommandSize];
+    std::memcpy(dotCommand, led.dotCommand, sizeof dotCommand);
+    dotCommand[sizeof dotCommand - 1] = '\0';
+    progress("getGlintInfo -- Building passthru data with [%x,%x] and LEDCommand [%s]\n", data[0], data[1], dotCommand);
+    return buildSPCommand(dotCommand, commandType, nullptr, data, 0, length);
+}
+
+int32_t cSPPassthru::setPassthruLEDStatus(const cGlintSensor& sensor, uint8_t data, int32_t* status) {
+    constexpr const char* tag = "setPassthruLEDStatus";
+    yatLog(tag, "The data is [%x], mask is [%x]", data, sensor.mask);
+    int32_t decided = 1;
+    if (data == ledwire::kAllOff || (data & sensor.mask) != sensor.mask) {
+        yatLog(tag, "The LED is off");
+        decided = 0;
+    } else {
+        yatLog(tag, "The LED is on");
+    }
+    if (status != nullptr) *status = decided;
+    return ERR_SUCCESS;
+}
+
+int32_t cI2CPassThru::buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor, uint8_t* data) const {
+    data[ledwire::kI2CBus] = low(led.ledbus);
+    data[ledwire::kI2CRegAddr] = low(sensor.regaddr);
+    data[ledwire::kI2CDeviceTypeLow] = low(led.leddevicetype);
+    data[ledwire::kI2CDeviceTypeHigh] = low(led.leddevicetype >> 8);
+    data[ledwire::kI2CRegister] = low(led.ledregister);
+    data[ledwire::kI2CReadCount] = ledwire::kI2CReadCountValue;
+    return ledwire::kI2CLength;
+}
+
+int32_t cI2CPassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
+    constexpr const char* tag = "cI2CPassThru::setGlintStatus";
+    if (comm == nullptr || leds.empty()) return ERR_NO_DEVICE;
+    for (cGlintLED& led : leds) {
+        bool lit = false;
+        for (cGlintSensor& sensor : led.sensors) {
+            getGlintInfo(wire::kGet, led, sensor);
+            uint32_t sent = send(comm, led.node);
+            if (sent != 0) {
+                yatLog(tag, "send to node [%d] failed with [%u]; the other sensors of LED [%d] are not read", led.node,
+                       sent, led.index);
+                break;
+            }
+            if (answerStatus() != 0) continue;
+            ByteReader answer = answerReader();
+            if (!answer.has(0, 1)) {
+                // Nothing to read: the sensor counts as off for this read.
+                yatLog(tag, "the answer for sensor [%d] of LED [%d] holds no data byte; sensor counted as off",
+                       sensor.index, led.index);
+                sensor.status = 0;
+                continue;
+            }
+            setPassthruLEDStatus(sensor, answer.u8(0), &sensor.status);
+            if (sensor.status == 1) lit = true;
+        }
+        led.state = lit ? 1 : 0;
+    }
+    return ERR_SUCCESS;
+}
+
+int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
+    constexpr const char* tag = "cNodePassThru::setGlintStatus";
+    const bool print = printsProgress();
+    if (comm == nullptr || leds.empty()) return ERR_NO_DEVICE;
+    if (print) progress("cIPMIPassThru::setGlintStatus - in the routine\n");
+    int32_t currentNode = kNoNode;
+    const cGlintSensor noSensor{};
+    for (cGlintLED& led : leds) {
+        if (print) {
+            progress("cIPMIPassThru::setGlintStatus - currNode [%d] (*ledIterator).getNodeNumber() [%d]\n", currentNode,
+                     led.getNodeNumber());
+        }
+        if (led.node != currentNode) {
+            getGlintInfo(wire::kSet, led, noSensor);
+            if (print) progress("cIPMIPassThru::setGlintStatus - about to call sendcommand with node number [%d]\n", led.node);
+            uint32_t sent = send(comm, led.node);
+            if (sent != 0) {
+                if (print) progress("cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n", sent);
+                yatLog(tag, "send to node [%d] failed with [%u]; LEDs not yet read keep their state", led.node, sent);
+                return static_cast<int32_t>(sent);
+            }
+            if (print) progress("cIPMIPassThru::setGlintStatus - command succeeded\n");
+            if (!answerGood()) {
+                if (print) progress("cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n", answerStatus());
+                yatLog(tag, "node [%d] refused the LED read (status [%d]); LED [%d] keeps its state", led.node,
+                       answerStatus(), led.index);
+                // The buffer now holds the refusal, not the answer of the node asked before: the next
+                // LED asks again whatever its node.
+                currentNode = kNoNode;
+                continue;
+            }
+            if (print) progress("cIPMIPassThru::setGlintStatus - sendcommand succeeded currentStatus [%d], IPMI status [%d]\n", 0, 0);
+            currentNode = led.node;
+        }
+        ByteReader answer = answerReader();
+        bool lit = false;
+        for (cGlintSensor& sensor : led.sensors) {
+            if (!answer.has(sensor.regaddr, 1)) {
+                // The register address lies outside the answer: off for this read, nothing read past it.
+                yatLog(tag, "regaddr [%u] of LED [%d] lies beyond the [%u] answer data bytes; sensor counted as off",
+                       sensor.regaddr, led.index, static_cast<uint32_t>(answer.size()));
+                sensor.status = 0;
+                continue;
+            }
+            setPassthruLEDStatus(sensor, answer.u8(sensor.regaddr), &sensor.status);
+            if (sensor.status == 1) lit = true;
+        }
+        led.state = lit ? 1 : 0;
+    }
+    return ERR_SUCCESS;
+}
+
+int32_t cDMCPassThru::buildPassthruData(const cGlintLED& led, const cGlintSensor&, uint8_t* data) const {
+    data[ledwire::kDMCBus] = low(led.ledbus);
+    data[ledwire::kDMCFunction] = ledwire::kReadFunction;
+    data[ledwire::kDMCRegister] = low(led.ledregister);
+    data[ledwire::kDMCCheck] = ledwire::checkByte(low(led.ledregister));
+    return ledwire::kDMCLength;
+}
+
+int32_t cH8PassThru::buildPassthruData(const cGlintLED& led, const cGlintSensor&, uint8_t* data) const {
+    data[ledwire::kH8Function] = ledwire::kReadFunction;
+    data[ledwire::kH8Register] = low(led.ledregister);
+    data[ledwire::kH8Check] = ledwire::checkByte(low(led.ledregister));
+    return ledwire::kH8Length;
+}
+
+int32_t cIPMIPassThru::buildPassthruData(const cGlintLED&, const cGlintSensor&, uint8_t* data) const {
+    data[ledwire::kIPMINetFn] = ledwire::kIPMINetFnValue;
+    data[ledwire::kIPMICommand] = ledwire::kIPMICommandValue;
+    return ledwire::kIPMILength;
+}
+
+bool cIPMIPassThru::answerGood() const {
+    ByteReader answer = answerReader();
+    return answerStatus() == 0 && answer.has(ledwire::kIPMICompletionCode, 1) &&
+           answer.u8(ledwire::kIPMICompletionCode) == 0;
+}
+
+std::unique_ptr<cSPPassthru> makePassthru(uint32_t busType) {
+    switch (busType) {
+        case kGlintBusI2C: return std::make_unique<cI2CPassThru>();
+        case kGlintBusDMC: return std::make_unique<cDMCPassThru>();
+        case kGlintBusIPMI: return std::make_unique<cIPMIPassThru>();
+        case kGlintBusH8: return std::make_unique<cH8PassThru>();
+        default: return nullptr;
+    }
+}
