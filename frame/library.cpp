@@ -6,6 +6,8 @@
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
+#include "events/event_log.h"
+#include "config/network_settings.h"
 
 QV::Mutex libraryMutex;
 std::atomic<bool> eventStopFlag{false};
@@ -116,8 +118,10 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     // event configuration and system health: EventConfiguration
 
     // system event log: EventLog
+    eventLog = std::make_unique<EventLog>(commDevice);
 
     // network, ports, SMTP, remote alerts: NetworkSettings
+    networkSettings = std::make_unique<NetworkSettings>(commDevice, *this);
 
     // SNMP and alert recipients: SnmpSettings
 

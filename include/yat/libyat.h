@@ -181,8 +181,10 @@ private:
     // event configuration and system health: EventConfiguration
 
     // system event log: EventLog
+    std::unique_ptr<EventLog> eventLog;
 
     // network, ports, SMTP, remote alerts: NetworkSettings
+    std::unique_ptr<NetworkSettings> networkSettings;
 
     // SNMP and alert recipients: SnmpSettings
 
