@@ -11,6 +11,8 @@ const HandlerTable& standardHandlers() {
         registerIpmiHandlers(t);
         registerVpdHandlers(t);
         registerSensorHandlers(t);
+        registerEventLogHandlers(t);
+        registerNetworkHandlers(t);
         return t;
     }();
     return table;

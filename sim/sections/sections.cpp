@@ -1,6 +1,8 @@
 #include "sim/sections/sections.h"
 
+#include "sim/sections/event_log.h"
 #include "sim/sections/firmware.h"
+#include "sim/sections/network.h"
 #include "sim/sections/sensors.h"
 #include "sim/sections/sp.h"
 #include "sim/sections/system.h"
@@ -15,6 +17,8 @@ const std::vector<SectionLoader>& nodeSections() {
         {"firmware", &FirmwareSection::load},
         {"vpd", &VpdSection::load},
         {"sensors", &SensorsSection::load},
+        {"eventLog", &EventLogSection::load},
+        {"network", &NetworkSection::load},
     };
     return loaders;
 }
