@@ -3,9 +3,6 @@
 // location, instance, reading, limits and status. Node numbers are the library's (node index + 1, or
 // the multi-node ID + 1 on larger systems).
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +13,7 @@
 
 #include "yat/device_lib.h"
 #include "yatctl/host_sink.h"
+#include "yatctl/quiet_stdout.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -78,32 +76,6 @@ std::string statusWord(int32_t sensorClass, int32_t status) {
     }
     return status == 0 ? "unknown" : "status " + std::to_string(status);
 }
-
-// The library prints progress lines of its own on standard output during discovery; they must not
-// mix with yatctl's output (its log file has them).
-class QuietStdout {
-public:
-    QuietStdout() {
-        std::cout.flush();
-        std::fflush(stdout);
-        saved_ = dup(STDOUT_FILENO);
-        int sink = open("/dev/null", O_WRONLY);
-        if (saved_ >= 0 && sink >= 0) dup2(sink, STDOUT_FILENO);
-        if (sink >= 0) close(sink);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        if (saved_ >= 0) {
-            dup2(saved_, STDOUT_FILENO);
-            close(saved_);
-        }
-    }
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int saved_ = -1;
-};
 
 // A value in its slot as the class reads it: an integer, or a float for voltages.
 Document slotValue(int32_t sensorClass, const int32_t& slot) {

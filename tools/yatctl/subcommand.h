@@ -42,6 +42,10 @@ std::unique_ptr<Subcommand> makeInfoCommand();
 std::unique_ptr<Subcommand> makeVpdCommand();
 std::unique_ptr<Subcommand> makeRawCommand();
 std::unique_ptr<Subcommand> makeSensorsCommand();
+std::unique_ptr<Subcommand> makeSelCommand();
+std::unique_ptr<Subcommand> makeNetworkCommand();
+std::unique_ptr<Subcommand> makePortsCommand();
+std::unique_ptr<Subcommand> makeSmtpCommand();
 std::unique_ptr<Subcommand> makeReportCommand(const std::vector<Subcommand*>& parts);
 
 }  // namespace yatctl

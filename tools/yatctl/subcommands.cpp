@@ -7,6 +7,10 @@ std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
     commands.push_back(makeInfoCommand());
     commands.push_back(makeVpdCommand());
     commands.push_back(makeSensorsCommand());
+    commands.push_back(makeSelCommand());
+    commands.push_back(makeNetworkCommand());
+    commands.push_back(makePortsCommand());
+    commands.push_back(makeSmtpCommand());
     commands.push_back(makeRawCommand());
     // The report shows every subcommand above that has a report view; it goes last.
     std::vector<Subcommand*> parts;

@@ -1,0 +1,90 @@
+// yatctl smtp: the SP's mail server and its SMTP switch on each node (getSMTPConfiguration,
+// getRemoteAlertConfiguration). `smtp set SERVER` writes the server of one node (--node, default 0)
+// with setSMTPConfiguration; a text the SP cannot hold is refused by the library (exit 1).
+
+#include <CLI/CLI.hpp>
+#include <cstring>
+
+#include "yatctl/node_option.h"
+#include "yatctl/session.h"
+#include "yatctl/subcommand.h"
+
+namespace yatctl {
+
+namespace {
+
+constexpr size_t kServerSize = 64;
+
+Document readSmtp(Session& session, uint32_t node) {
+    cDeviceLib& library = session.library();
+    char server[kServerSize] = {};
+    uint32_t maxSize = 0;
+    Document row{{"node", node}};
+    int32_t result = session.check(library.getSMTPConfiguration(static_cast<int32_t>(node), 0, server, &maxSize));
+    row["result"] = result;
+    if (result != 0) return row;
+    row["server"] = std::string(server, strnlen(server, sizeof server));
+    row["maxLength"] = maxSize;
+    uint8_t enabled = 0;
+    int32_t flag = session.check(library.getRemoteAlertConfiguration(static_cast<int32_t>(node), nullptr, nullptr,
+                                                                     nullptr, nullptr, &enabled));
+    if (flag == 0) {
+        row["enabled"] = enabled != 0;
+    } else {
+        row["result"] = flag;
+    }
+    return row;
+}
+
+class SmtpCommand final : public Subcommand {
+public:
+    std::string name() const override { return "smtp"; }
+    std::string description() const override { return "The SP's SMTP server; `smtp set SERVER` changes it"; }
+    void addOptions(CLI::App& app) override {
+        node_.add(app);
+        set_ = app.add_subcommand("set", "Write the SMTP server (at most 63 characters)");
+        set_->add_option("server", server_, "Server name or address")->required();
+        set_->add_option("--node", setNode_, "Node to change (default 0)");
+    }
+    void validate(Session& session) override {
+        node_.validate(session);
+        if (set_->parsed() && setNode_ >= session.nodeCount()) {
+            throw UsageError("--node " + std::to_string(setNode_) + ": the scenario has nodes 0 to " +
+                             std::to_string(session.nodeCount() - 1));
+        }
+    }
+
+    void run(Session& session, Document& doc) override {
+        if (set_->parsed()) {
+            doc["node"] = setNode_;
+            doc["result"] = session.check(
+                session.library().setSMTPConfiguration(static_cast<int32_t>(setNode_), 0, server_.c_str()));
+            doc["now"] = readSmtp(session, setNode_);
+            return;
+        }
+        Document nodes = Document::array();
+        for (uint32_t node : node_.nodes(session)) nodes.push_back(readSmtp(session, node));
+        doc["nodes"] = nodes;
+    }
+
+    // Added to the network section of the report: one column per node.
+    void addToReport(Session& session, Document& doc) override {
+        if (!doc.contains("network")) return;
+        for (Document& row : doc["network"]) {
+            Document smtp = readSmtp(session, row["node"].get<uint32_t>());
+            row["smtp"] = smtp.contains("server") ? smtp["server"] : Document("result " + smtp["result"].dump());
+        }
+    }
+
+private:
+    NodeOption node_;
+    CLI::App* set_ = nullptr;
+    std::string server_;
+    uint32_t setNode_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Subcommand> makeSmtpCommand() { return std::make_unique<SmtpCommand>(); }
+
+}  // namespace yatctl
