@@ -1,6 +1,7 @@
 // The SMTP server and the global remote-alert settings (NetworkSettings), over the generic transfers.
 
 #include <cstring>
+#include <iterator>
 
 #include "config/network_settings.h"
 #include "config/network_wire.h"
@@ -22,10 +23,9 @@ int32_t readByteItem(cRemoteAlertConfig& command, cBusComm* comm, int32_t node, 
     return result;
 }
 
-int32_t writeByteItem(cRemoteAlertConfig& command, cBusComm* comm, int32_t node, const char* dotCommand,
-                      uint8_t value) {
-    return command.writeData(comm, node, dotCommand, nullptr, 0, &value, 1);
-}
+// The one-byte remote-alert items in the order of the operations' arguments.
+constexpr const char* kByteItems[] = {netwire::kAlertSetting5Command, netwire::kAlertSetting4Command,
+                                      netwire::kAlertSetting3Command, netwire::kAlertSwitchCommand};
 
 }  // namespace
 
@@ -77,18 +77,10 @@ int32_t NetworkSettings::getRemoteAlertConfiguration(int32_t node, int32_t* valu
         return ERR_DEVICE_NOT_OPEN;
     }
     cRemoteAlertConfig command;
-    const struct {
-        int32_t* value;
-        const char* dotCommand;
-    } items[] = {
-        {value4115, netwire::kAlertSetting5Command},
-        {value4114, netwire::kAlertSetting4Command},
-        {value4113, netwire::kAlertSetting3Command},
-        {flag458, netwire::kAlertSwitchCommand},
-    };
-    for (const auto& item : items) {
-        if (item.value == nullptr) continue;
-        int32_t result = readByteItem(command, comm_, node, item.dotCommand, item.value);
+    int32_t* values[] = {value4115, value4114, value4113, flag458};
+    for (size_t i = 0; i < std::size(values); ++i) {
+        if (values[i] == nullptr) continue;
+        int32_t result = readByteItem(command, comm_, node, kByteItems[i], values[i]);
         if (result != ERR_SUCCESS) return result;
     }
     if (flag49332 != nullptr) {
@@ -107,22 +99,17 @@ int32_t NetworkSettings::setRemoteAlertConfiguration(int32_t node, int32_t* valu
         return ERR_DEVICE_NOT_OPEN;
     }
     cRemoteAlertConfig command;
-    const struct {
-        const int32_t* value;
-        const char* dotCommand;
-    } items[] = {
-        {value4115, netwire::kAlertSetting5Command},
-        {value4114, netwire::kAlertSetting4Command},
-        {value4113, netwire::kAlertSetting3Command},
-    };
-    for (const auto& item : items) {
-        if (item.value == nullptr) continue;
-        int32_t result =
-            writeByteItem(command, comm_, node, item.dotCommand, static_cast<uint8_t>(*item.value & 0xFF));
-        if (result != ERR_SUCCESS) return result;
+    // The three settings go as the low byte of the host's int, the switch as 1 or 0.
+    uint8_t bytes[4] = {};
+    bool given[4] = {value4115 != nullptr, value4114 != nullptr, value4113 != nullptr, flag458 != nullptr};
+    const int32_t* settings[] = {value4115, value4114, value4113};
+    for (size_t i = 0; i < std::size(settings); ++i) {
+        if (settings[i] != nullptr) bytes[i] = static_cast<uint8_t>(*settings[i] & 0xFF);
     }
-    if (flag458 != nullptr) {
-        int32_t result = writeByteItem(command, comm_, node, netwire::kAlertSwitchCommand, *flag458 != 0 ? 1 : 0);
+    if (flag458 != nullptr) bytes[3] = *flag458 != 0 ? 1 : 0;
+    for (size_t i = 0; i < std::size(bytes); ++i) {
+        if (!given[i]) continue;
+        int32_t result = command.writeData(comm_, node, kByteItems[i], nullptr, 0, &bytes[i], 1);
         if (result != ERR_SUCCESS) return result;
     }
     if (flag49332 != nullptr) return command.writeValue32(comm_, node, netwire::kSmtpSwitchCommand, *flag49332 != 0 ? 1 : 0);

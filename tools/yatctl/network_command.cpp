@@ -59,7 +59,7 @@ public:
         node_.add(app);
         app.add_option("--interface", interface_, "Only this interface (numbered from 1)");
         set_ = app.add_subcommand("set", "Change the DHCP switch or the static address of one interface");
-        set_->add_option("--node", setNode_, "Node to change (default 0)");
+        setNode_.add(*set_);
         set_->add_option("--interface", setInterface_, "Interface to change (numbered from 1)")->required();
         set_->add_option("--dhcp", dhcp_, "DHCP on or off")->check(CLI::IsMember({"on", "off"}));
         set_->add_option("--address", address_, "Static address a.b.c.d");
@@ -69,10 +69,7 @@ public:
     void validate(Session& session) override {
         node_.validate(session);
         if (!set_->parsed()) return;
-        if (setNode_ >= session.nodeCount()) {
-            throw UsageError("--node " + std::to_string(setNode_) + ": the scenario has nodes 0 to " +
-                             std::to_string(session.nodeCount() - 1));
-        }
+        setNode_.validate(session);
         if (!dhcp_ && !address_ && !mask_ && !gateway_) {
             throw UsageError("network set: give --dhcp, --address, --mask or --gateway");
         }
@@ -125,8 +122,8 @@ private:
 
     void change(Session& session, Document& doc) {
         cDeviceLib& library = session.library();
-        const int32_t node = static_cast<int32_t>(setNode_);
-        doc["node"] = setNode_;
+        const int32_t node = static_cast<int32_t>(setNode_.node());
+        doc["node"] = setNode_.node();
         doc["interface"] = setInterface_;
         if (dhcp_) doc["dhcpResult"] = session.check(library.setDHCPEnable(node, setInterface_, *dhcp_ == "on" ? 1 : 0));
         if (address_ || mask_ || gateway_) {
@@ -134,13 +131,13 @@ private:
             doc["addressResult"] =
                 session.check(library.setIPConfigInfo(node, setInterface_, given(address_), given(mask_), given(gateway_)));
         }
-        doc["now"] = readInterface(session, setNode_, setInterface_);
+        doc["now"] = readInterface(session, setNode_.node(), setInterface_);
     }
 
     NodeOption node_;
     std::optional<int32_t> interface_;
     CLI::App* set_ = nullptr;
-    uint32_t setNode_ = 0;
+    ChangedNodeOption setNode_;
     int32_t setInterface_ = 0;
     std::optional<std::string> dhcp_;
     std::optional<std::string> address_;

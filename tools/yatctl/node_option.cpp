@@ -6,14 +6,26 @@
 
 namespace yatctl {
 
-void NodeOption::add(CLI::App& app) { app.add_option("--node", node_, "Only this node (0-based)"); }
+namespace {
 
-void NodeOption::validate(Session& session) const {
-    if (node_ && *node_ >= session.nodeCount()) {
-        throw UsageError("--node " + std::to_string(*node_) + ": the scenario has nodes 0 to " +
+void requireNode(Session& session, uint32_t node) {
+    if (node >= session.nodeCount()) {
+        throw UsageError("--node " + std::to_string(node) + ": the scenario has nodes 0 to " +
                          std::to_string(session.nodeCount() - 1));
     }
 }
+
+}  // namespace
+
+void NodeOption::add(CLI::App& app) { app.add_option("--node", node_, "Only this node (0-based)"); }
+
+void NodeOption::validate(Session& session) const {
+    if (node_) requireNode(session, *node_);
+}
+
+void ChangedNodeOption::add(CLI::App& app) { app.add_option("--node", node_, "Node to change (0-based, default 0)"); }
+
+void ChangedNodeOption::validate(Session& session) const { requireNode(session, node_); }
 
 std::vector<uint32_t> NodeOption::nodes(Session& session) const {
     if (node_) return {*node_};

@@ -26,4 +26,16 @@ private:
     std::optional<uint32_t> node_;
 };
 
+// The --node option of a subcommand that changes one node: the chosen node, or node 0.
+class ChangedNodeOption {
+public:
+    void add(CLI::App& app);
+    // UsageError when the node is not one of the scenario's.
+    void validate(Session& session) const;
+    uint32_t node() const { return node_; }
+
+private:
+    uint32_t node_ = 0;
+};
+
 }  // namespace yatctl

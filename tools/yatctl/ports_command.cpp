@@ -43,20 +43,17 @@ public:
         set_ = app.add_subcommand("set", "Write TCP port number N (the SP restarts to apply it)");
         set_->add_option("number", number_, "Port number N")->required();
         set_->add_option("port", port_, "New TCP port")->required();
-        set_->add_option("--node", setNode_, "Node to change (default 0)");
+        setNode_.add(*set_);
     }
     void validate(Session& session) override {
         node_.validate(session);
-        if (set_->parsed() && setNode_ >= session.nodeCount()) {
-            throw UsageError("--node " + std::to_string(setNode_) + ": the scenario has nodes 0 to " +
-                             std::to_string(session.nodeCount() - 1));
-        }
+        if (set_->parsed()) setNode_.validate(session);
     }
 
     void run(Session& session, Document& doc) override {
         if (set_->parsed()) {
-            const int32_t node = static_cast<int32_t>(setNode_);
-            doc["node"] = setNode_;
+            const int32_t node = static_cast<int32_t>(setNode_.node());
+            doc["node"] = setNode_.node();
             doc["number"] = number_;
             doc["result"] = session.check(session.library().setNetworkPort(node, number_, port_));
             int32_t value = 0;
@@ -75,7 +72,7 @@ private:
     CLI::App* set_ = nullptr;
     int32_t number_ = 0;
     int32_t port_ = 0;
-    uint32_t setNode_ = 0;
+    ChangedNodeOption setNode_;
 };
 
 }  // namespace

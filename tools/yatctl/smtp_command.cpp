@@ -44,22 +44,19 @@ public:
         node_.add(app);
         set_ = app.add_subcommand("set", "Write the SMTP server (at most 63 characters)");
         set_->add_option("server", server_, "Server name or address")->required();
-        set_->add_option("--node", setNode_, "Node to change (default 0)");
+        setNode_.add(*set_);
     }
     void validate(Session& session) override {
         node_.validate(session);
-        if (set_->parsed() && setNode_ >= session.nodeCount()) {
-            throw UsageError("--node " + std::to_string(setNode_) + ": the scenario has nodes 0 to " +
-                             std::to_string(session.nodeCount() - 1));
-        }
+        if (set_->parsed()) setNode_.validate(session);
     }
 
     void run(Session& session, Document& doc) override {
         if (set_->parsed()) {
-            doc["node"] = setNode_;
+            doc["node"] = setNode_.node();
             doc["result"] = session.check(
-                session.library().setSMTPConfiguration(static_cast<int32_t>(setNode_), 0, server_.c_str()));
-            doc["now"] = readSmtp(session, setNode_);
+                session.library().setSMTPConfiguration(static_cast<int32_t>(setNode_.node()), 0, server_.c_str()));
+            doc["now"] = readSmtp(session, setNode_.node());
             return;
         }
         Document nodes = Document::array();
@@ -80,7 +77,7 @@ private:
     NodeOption node_;
     CLI::App* set_ = nullptr;
     std::string server_;
-    uint32_t setNode_ = 0;
+    ChangedNodeOption setNode_;
 };
 
 }  // namespace
