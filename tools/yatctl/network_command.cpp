@@ -58,25 +58,24 @@ public:
     void addOptions(CLI::App& app) override {
         node_.add(app);
         app.add_option("--interface", interface_, "Only this interface (numbered from 1)");
-        set_ = app.add_subcommand("set", "Change the DHCP switch or the static address of one interface");
-        setNode_.add(*set_);
-        set_->add_option("--interface", setInterface_, "Interface to change (numbered from 1)")->required();
-        set_->add_option("--dhcp", dhcp_, "DHCP on or off")->check(CLI::IsMember({"on", "off"}));
-        set_->add_option("--address", address_, "Static address a.b.c.d");
-        set_->add_option("--mask", mask_, "Static subnet mask a.b.c.d");
-        set_->add_option("--gateway", gateway_, "Static gateway a.b.c.d");
+        CLI::App& set = set_.add(app, "Change the DHCP switch or the static address of one interface");
+        set.add_option("--interface", setInterface_, "Interface to change (numbered from 1)")->required();
+        set.add_option("--dhcp", dhcp_, "DHCP on or off")->check(CLI::IsMember({"on", "off"}));
+        set.add_option("--address", address_, "Static address a.b.c.d");
+        set.add_option("--mask", mask_, "Static subnet mask a.b.c.d");
+        set.add_option("--gateway", gateway_, "Static gateway a.b.c.d");
     }
     void validate(Session& session) override {
         node_.validate(session);
-        if (!set_->parsed()) return;
-        setNode_.validate(session);
+        if (!set_.chosen()) return;
+        set_.validate(session);
         if (!dhcp_ && !address_ && !mask_ && !gateway_) {
             throw UsageError("network set: give --dhcp, --address, --mask or --gateway");
         }
     }
 
     void run(Session& session, Document& doc) override {
-        if (set_->parsed()) {
+        if (set_.chosen()) {
             change(session, doc);
             return;
         }
@@ -122,8 +121,8 @@ private:
 
     void change(Session& session, Document& doc) {
         cDeviceLib& library = session.library();
-        const int32_t node = static_cast<int32_t>(setNode_.node());
-        doc["node"] = setNode_.node();
+        const int32_t node = static_cast<int32_t>(set_.node());
+        doc["node"] = set_.node();
         doc["interface"] = setInterface_;
         if (dhcp_) doc["dhcpResult"] = session.check(library.setDHCPEnable(node, setInterface_, *dhcp_ == "on" ? 1 : 0));
         if (address_ || mask_ || gateway_) {
@@ -131,13 +130,12 @@ private:
             doc["addressResult"] =
                 session.check(library.setIPConfigInfo(node, setInterface_, given(address_), given(mask_), given(gateway_)));
         }
-        doc["now"] = readInterface(session, setNode_.node(), setInterface_);
+        doc["now"] = readInterface(session, set_.node(), setInterface_);
     }
 
     NodeOption node_;
     std::optional<int32_t> interface_;
-    CLI::App* set_ = nullptr;
-    ChangedNodeOption setNode_;
+    ChangeOption set_;
     int32_t setInterface_ = 0;
     std::optional<std::string> dhcp_;
     std::optional<std::string> address_;

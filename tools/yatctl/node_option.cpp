@@ -23,15 +23,23 @@ void NodeOption::validate(Session& session) const {
     if (node_) requireNode(session, *node_);
 }
 
-void ChangedNodeOption::add(CLI::App& app) { app.add_option("--node", node_, "Node to change (0-based, default 0)"); }
-
-void ChangedNodeOption::validate(Session& session) const { requireNode(session, node_); }
-
 std::vector<uint32_t> NodeOption::nodes(Session& session) const {
     if (node_) return {*node_};
     std::vector<uint32_t> all;
     for (uint32_t node = 0; node < session.nodeCount(); ++node) all.push_back(node);
     return all;
+}
+
+CLI::App& ChangeOption::add(CLI::App& parent, const std::string& description) {
+    app_ = parent.add_subcommand("set", description);
+    app_->add_option("--node", node_, "Node to change (0-based, default 0)");
+    return *app_;
+}
+
+bool ChangeOption::chosen() const { return app_ != nullptr && app_->parsed(); }
+
+void ChangeOption::validate(Session& session) const {
+    if (chosen()) requireNode(session, node_);
 }
 
 }  // namespace yatctl

@@ -40,20 +40,19 @@ public:
     std::string description() const override { return "The SP's TCP port numbers; `ports set N PORT` changes one"; }
     void addOptions(CLI::App& app) override {
         node_.add(app);
-        set_ = app.add_subcommand("set", "Write TCP port number N (the SP restarts to apply it)");
-        set_->add_option("number", number_, "Port number N")->required();
-        set_->add_option("port", port_, "New TCP port")->required();
-        setNode_.add(*set_);
+        CLI::App& set = set_.add(app, "Write TCP port number N (the SP restarts to apply it)");
+        set.add_option("number", number_, "Port number N")->required();
+        set.add_option("port", port_, "New TCP port")->required();
     }
     void validate(Session& session) override {
         node_.validate(session);
-        if (set_->parsed()) setNode_.validate(session);
+        set_.validate(session);
     }
 
     void run(Session& session, Document& doc) override {
-        if (set_->parsed()) {
-            const int32_t node = static_cast<int32_t>(setNode_.node());
-            doc["node"] = setNode_.node();
+        if (set_.chosen()) {
+            const int32_t node = static_cast<int32_t>(set_.node());
+            doc["node"] = set_.node();
             doc["number"] = number_;
             doc["result"] = session.check(session.library().setNetworkPort(node, number_, port_));
             int32_t value = 0;
@@ -69,10 +68,9 @@ public:
 
 private:
     NodeOption node_;
-    CLI::App* set_ = nullptr;
+    ChangeOption set_;
     int32_t number_ = 0;
     int32_t port_ = 0;
-    ChangedNodeOption setNode_;
 };
 
 }  // namespace

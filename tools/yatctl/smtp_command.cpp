@@ -42,21 +42,20 @@ public:
     std::string description() const override { return "The SP's SMTP server; `smtp set SERVER` changes it"; }
     void addOptions(CLI::App& app) override {
         node_.add(app);
-        set_ = app.add_subcommand("set", "Write the SMTP server (at most 63 characters)");
-        set_->add_option("server", server_, "Server name or address")->required();
-        setNode_.add(*set_);
+        CLI::App& set = set_.add(app, "Write the SMTP server (at most 63 characters)");
+        set.add_option("server", server_, "Server name or address")->required();
     }
     void validate(Session& session) override {
         node_.validate(session);
-        if (set_->parsed()) setNode_.validate(session);
+        set_.validate(session);
     }
 
     void run(Session& session, Document& doc) override {
-        if (set_->parsed()) {
-            doc["node"] = setNode_.node();
+        if (set_.chosen()) {
+            doc["node"] = set_.node();
             doc["result"] = session.check(
-                session.library().setSMTPConfiguration(static_cast<int32_t>(setNode_.node()), 0, server_.c_str()));
-            doc["now"] = readSmtp(session, setNode_.node());
+                session.library().setSMTPConfiguration(static_cast<int32_t>(set_.node()), 0, server_.c_str()));
+            doc["now"] = readSmtp(session, set_.node());
             return;
         }
         Document nodes = Document::array();
@@ -75,9 +74,8 @@ public:
 
 private:
     NodeOption node_;
-    CLI::App* set_ = nullptr;
+    ChangeOption set_;
     std::string server_;
-    ChangedNodeOption setNode_;
 };
 
 }  // namespace
