@@ -11,6 +11,8 @@
 #include "platform/runtime.h"
 #include "sensors/sensor_model.h"
 #include "sysinfo/system_info.h"
+#include "events/event_log.h"
+#include "config/network_settings.h"
 
 
 namespace {
@@ -120,8 +122,10 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     eventConfiguration = std::make_unique<EventConfiguration>(commDevice);
 
     // system event log: EventLog
+    eventLog = std::make_unique<EventLog>(commDevice);
 
     // network, ports, SMTP, remote alerts: NetworkSettings
+    networkSettings = std::make_unique<NetworkSettings>(commDevice, *this);
 
     // SNMP and alert recipients: SnmpSettings
 

@@ -158,8 +158,10 @@ private:
     std::unique_ptr<EventConfiguration> eventConfiguration;
 
     // system event log: EventLog
+    std::unique_ptr<EventLog> eventLog;
 
     // network, ports, SMTP, remote alerts: NetworkSettings
+    std::unique_ptr<NetworkSettings> networkSettings;
 
     // SNMP and alert recipients: SnmpSettings
 

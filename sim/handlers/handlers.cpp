@@ -13,6 +13,8 @@ const HandlerTable& standardHandlers() {
         registerSensorHandlers(t);
         registerAlertHandlers(t);
         registerLedHandlers(t);
+        registerEventLogHandlers(t);
+        registerNetworkHandlers(t);
         return t;
     }();
     return table;

@@ -16,6 +16,8 @@ void registerVpdHandlers(HandlerTable& table);          // "4.3.5..." reads and 
 void registerSensorHandlers(HandlerTable& table);       // "1.1", "2.x...", "4.3.2...", "f.5.1", "14.1.3.2"
 void registerAlertHandlers(HandlerTable& table);        // "4.2.1.x", "4.2.2.x", "4.2.3.x", "5.2.x", "2.7.3", "2.7.4"
 void registerLedHandlers(HandlerTable& table);          // "d.7" and the LED panel's passthru commands "d..."
+void registerEventLogHandlers(HandlerTable& table);     // "3.4.2", "3.4.3"
+void registerNetworkHandlers(HandlerTable& table);      // "4.9.1...", "4.d.x", "7.4", SMTP, remote alerts
 
 // Helpers shared by the handler files.
 namespace answers {

@@ -3,6 +3,9 @@
 #include "sim/sections/alerts.h"
 #include "sim/sections/firmware.h"
 #include "sim/sections/leds.h"
+#include "sim/sections/event_log.h"
+#include "sim/sections/firmware.h"
+#include "sim/sections/network.h"
 #include "sim/sections/sensors.h"
 #include "sim/sections/sp.h"
 #include "sim/sections/system.h"
@@ -19,6 +22,8 @@ const std::vector<SectionLoader>& nodeSections() {
         {"sensors", &SensorsSection::load},
         {"alerts", &AlertsSection::load},
         {"leds", &LedsSection::load},
+        {"eventLog", &EventLogSection::load},
+        {"network", &NetworkSection::load},
     };
     return loaders;
 }

@@ -60,7 +60,7 @@ def case_report():
     out = run("report", expect=0).stdout
     for text in ("Node count  2", "SP type     7", "YB10KQ41C7A2", "YKET42A", "9A72C3D5E8114B6FA0D2C4B7E1F38A56"):
         check(text in out, f"report lacks {text!r}:\n{out}")
-    check(len(out.splitlines()) <= 60, "report longer than one screen")
+    check(len(out.splitlines()) <= 80, "report longer than one tall screen")
     check("LED panel" in out, f"report lacks the LED panel:\n{out}")
 
 
@@ -71,6 +71,9 @@ def case_report_json():
     check(doc["ledPanel"] == [{"node": 0, "leds": 4, "lit": 1, "locator": 0},
                               {"node": 1, "leds": 4, "lit": 1, "locator": 1}], doc["ledPanel"])
     check([row["serialNumber"] for row in doc["vpd"] if row["node"] == 1][0] == "YB10KQ41C7B9", doc["vpd"])
+    check([row["entries"] for row in doc["eventLog"]] == [30, 8], doc["eventLog"])
+    check(doc["network"][0]["smtp"] == "mail.dc1.example.net" and "10.10.14.77" in doc["network"][0]["interfaces"],
+          doc["network"])
 
 
 def case_vpd_json():
@@ -251,6 +254,57 @@ def case_bluelight():
     path = scenario_file(json.dumps({"nodes": [{}], "faults": {"rules": [{"fault": "status", "command": "d.7"}]}}))
     doc = json.loads(run("--scenario", path, "bluelight", "--json", expect=1).stdout)
     check(doc["nodes"] == [{"node": 0, "result": 1, "state": None}], doc)
+def case_sel():
+    doc = json.loads(run("sel", "--json", "--node", "0", expect=0).stdout)
+    node = doc["nodes"][0]
+    check(node["result"] == 0 and node["count"] == 30, node)
+    first, last = node["entries"][0], node["entries"][-1]
+    check(first["date"] == "11/02/1999" and first["timestamp"].startswith("19991102081403"), first)
+    check(last["date"] == "04/02/2008" and last["time"] == "13:46:27" and last["label"] == "SYSTEM  ", last)
+    out = run("sel", "--node", "1", expect=0).stdout
+    check("12/31/1999  23:59:59" in out and "01/01/2000  00:00:00" in out, out)
+    check(out.index("12/31/1999") < out.index("03/14/2008"), f"not newest last:\n{out}")
+    done = run("sel", "--erase", expect=2)
+    check("--yes" in done.stderr and done.stdout == "", done.stderr)
+    doc = json.loads(run("sel", "--erase", "--yes", "--node", "1", "--json", expect=0).stdout)
+    check(doc["nodes"][0]["eraseResult"] == 0 and doc["nodes"][0]["count"] == 0, doc)
+
+
+def case_network():
+    doc = json.loads(run("network", "--json", expect=0).stdout)
+    node0 = {row["interface"]: row for row in doc["nodes"][0]["interfaces"]}
+    check(node0[2] == {"interface": 2, "result": 0, "dhcp": "on", "address": "10.10.14.77", "mask": "255.255.240.0",
+                       "gateway": "10.10.0.254", "text": "sp-node0-mgmt"}, node0[2])
+    node1 = {row["interface"]: row for row in doc["nodes"][1]["interfaces"]}
+    check(node1[1]["dhcp"] == "on" and node1[1]["address"] == "192.168.70.126", node1[1])  # no lease: static
+    done = run("network", "set", "--interface", "1", "--address", "10.0.0.9", "--gateway", "10.0.0.1", "--json",
+               expect=0)
+    now = json.loads(done.stdout)["now"]
+    check(now["address"] == "10.0.0.9" and now["gateway"] == "10.0.0.1" and now["mask"] == "255.255.255.0", now)
+    check("sourcetype" not in done.stdout, "the library's progress line reached the output")
+    doc = json.loads(run("network", "set", "--interface", "1", "--address", "10.0.0", "--mask", "255.0.0.0",
+                         "--json", expect=1).stdout)
+    check(doc["addressResult"] == 12 and doc["now"]["mask"] == "255.255.255.0", doc)  # nothing half-written
+    doc = json.loads(run("network", "set", "--interface", "1", "--dhcp", "on", "--json", expect=0).stdout)
+    check(doc["now"]["dhcp"] == "on", doc)
+    run("network", "set", "--interface", "1", expect=2)
+
+
+def case_ports_smtp():
+    doc = json.loads(run("ports", "--json", "--node", "1", expect=0).stdout)
+    check({r["number"]: r["port"] for r in doc["nodes"][0]["ports"]} == {1: 80, 2: 443, 3: 23, 4: 22, 5: 161, 6: 162},
+          doc)
+    done = run("ports", "set", "2", "8443", "--json", expect=0)
+    check(json.loads(done.stdout) == {"node": 0, "number": 2, "result": 0, "port": 8443}, done.stdout)
+    doc = json.loads(run("ports", "set", "2", "70000", "--json", expect=1).stdout)
+    check(doc["result"] == 12 and doc["port"] == 443, doc)
+    doc = json.loads(run("smtp", "--json", expect=0).stdout)
+    check(doc["nodes"][0] == {"node": 0, "result": 0, "server": "mail.dc1.example.net", "maxLength": 63,
+                              "enabled": True}, doc)
+    doc = json.loads(run("smtp", "set", "relay.example.org", "--node", "1", "--json", expect=0).stdout)
+    check(doc["result"] == 0 and doc["now"]["server"] == "relay.example.org", doc)
+    doc = json.loads(run("smtp", "set", "s" * 64, "--json", expect=1).stdout)
+    check(doc["result"] == 12 and doc["now"]["server"] == "mail.dc1.example.net", doc)
 
 
 globals()["case_" + CASE.replace("-", "_")]()

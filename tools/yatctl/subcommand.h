@@ -46,6 +46,10 @@ std::unique_ptr<Subcommand> makeEventsCommand();
 std::unique_ptr<Subcommand> makeHealthCommand();
 std::unique_ptr<Subcommand> makeLedsCommand();
 std::unique_ptr<Subcommand> makeBluelightCommand();
+std::unique_ptr<Subcommand> makeSelCommand();
+std::unique_ptr<Subcommand> makeNetworkCommand();
+std::unique_ptr<Subcommand> makePortsCommand();
+std::unique_ptr<Subcommand> makeSmtpCommand();
 std::unique_ptr<Subcommand> makeReportCommand(const std::vector<Subcommand*>& parts);
 
 }  // namespace yatctl

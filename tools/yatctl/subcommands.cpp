@@ -11,6 +11,10 @@ std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
     commands.push_back(makeHealthCommand());
     commands.push_back(makeLedsCommand());
     commands.push_back(makeBluelightCommand());
+    commands.push_back(makeSelCommand());
+    commands.push_back(makeNetworkCommand());
+    commands.push_back(makePortsCommand());
+    commands.push_back(makeSmtpCommand());
     commands.push_back(makeRawCommand());
     // The report shows every subcommand above that has a report view; it goes last.
     std::vector<Subcommand*> parts;

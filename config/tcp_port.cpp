@@ -1,0 +1,65 @@
+// TCP port numbers of the SP.
+
+#include "config/tcp_port.h"
+
+#include <cstdio>
+
+#include "yat/command_buffer.h"
+#include "config/network_wire.h"
+#include "config/svc_proc_cfg.h"
+#include "platform/byte_reader.h"
+#include "platform/log.h"
+#include "yat/result_codes.h"
+
+namespace {
+
+// "4.d.x": three command bytes.
+constexpr size_t kPortCommandBytes = 3;
+
+}  // namespace
+
+int32_t decodePortAnswer(const uint8_t* answer, size_t size, int32_t* value) {
+    ByteReader buffer(answer, size);
+    if (!buffer.has(0, wire::kHeaderSize)) return ERR_BAD_ANSWER;
+    uint8_t status = buffer.u8(wire::kStatusOffset);
+    if (status != 0) return status;
+    size_t start = wire::kHeaderSize + kPortCommandBytes;
+    if (wire::dataLength(answer) < netwire::kPortBytes || !buffer.has(start, netwire::kPortBytes)) {
+        return ERR_BAD_ANSWER;
+    }
+    if (value != nullptr) *value = buffer.u16be(start);
+    return ERR_SUCCESS;
+}
+
+int32_t getTCPNetworkPortData(cSvcProcCfg& command, cBusComm* comm, int32_t node, uint8_t port, int32_t* value) {
+    if (command.buildSPCommand(netwire::kPortCommand, wire::kGet, &port, nullptr, 1, 0) == nullptr) {
+        return ERR_INVALID_PARAMETER;
+    }
+    int32_t sent = static_cast<int32_t>(command.send(comm, node));
+    if (sent != ERR_SUCCESS) return sent;
+    const uint8_t* answer = command.buffer();
+    std::printf("cSvcProcCfg::getTCPNetworkPortData -- int the routine and status == [%d]\n",
+                answer[wire::kStatusOffset]);
+    std::printf("cSvcProcCfg::getTCPNetworkPortData -- command byte [%x.%x]\n", answer[wire::kHeaderSize + 1],
+                answer[wire::kHeaderSize + 2]);
+    int32_t read = 0;
+    int32_t result = decodePortAnswer(answer, wire::kBufferSize, &read);
+    if (result == ERR_SUCCESS) {
+        std::printf("cSvcProcCfg::getTCPNetworkPortData -- value [%u]\n", static_cast<unsigned>(read));
+        *value = read;
+    }
+    std::fflush(stdout);
+    return result;
+}
+
+int32_t setTCPNetworkPort(cSvcProcCfg& command, cBusComm* comm, int32_t node, uint8_t port, uint16_t newPort) {
+    const uint8_t data[netwire::kPortBytes] = {static_cast<uint8_t>(newPort >> 8), static_cast<uint8_t>(newPort & 0xFF)};
+    yatLog("cSvcProcCfg::setNetworkPort", "setting the port [%d] to [%x %x] from newPort [%d]", port, data[0], data[1],
+           newPort);
+    if (command.buildSPCommand(netwire::kPortCommand, wire::kSet, &port, data, 1, 2) == nullptr) {
+        return ERR_INVALID_PARAMETER;
+    }
+    int32_t sent = static_cast<int32_t>(command.send(comm, node));
+    if (sent != ERR_SUCCESS) return sent;
+    return command.answerStatus();
+}
