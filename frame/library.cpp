@@ -3,6 +3,8 @@
 #include <new>
 
 #include "frame/libyat.h"
+#include "config/account_settings.h"
+#include "config/snmp_settings.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
@@ -120,8 +122,10 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     // network, ports, SMTP, remote alerts: NetworkSettings
 
     // SNMP and alert recipients: SnmpSettings
+    snmpSettings = std::make_unique<SnmpSettings>(commDevice);
 
     // accounts and password policy: AccountSettings
+    accountSettings = std::make_unique<AccountSettings>(commDevice);
 
     // LED panel: LedPanel
 

@@ -185,8 +185,10 @@ private:
     // network, ports, SMTP, remote alerts: NetworkSettings
 
     // SNMP and alert recipients: SnmpSettings
+    std::unique_ptr<SnmpSettings> snmpSettings;
 
     // accounts and password policy: AccountSettings
+    std::unique_ptr<AccountSettings> accountSettings;
 
     // LED panel: LedPanel
 
