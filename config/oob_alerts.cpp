@@ -19,28 +19,6 @@ class cOOBAlertConfig final : public cSPCmd {};
 
 unsigned addr(const void* pointer) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(pointer)); }
 
-bool isDestinationType(int32_t type) { return (type >= 2 && type <= 6) || type == 10; }
-bool isDestination79Type(int32_t type) { return type == 7 || type == 9; }
-bool isHostType(int32_t type) { return type == 8 || type == 9; }
-
-// The destination item of an alert type, or 0 when the type has none.
-uint8_t destinationItem(int32_t type) {
-    if (isDestinationType(type)) return kAddress;
-    if (isDestination79Type(type)) return kDestination79;
-    return 0;
-}
-uint8_t userIdItem(int32_t type) {
-    if (type == 4) return kUserIdType4;
-    if (isHostType(type)) return kUserId89;
-    return 0;
-}
-uint8_t passwordItem(int32_t type) {
-    if (type == 3) return kPasswordType3;
-    if (type == 4) return kPasswordType4;
-    if (isHostType(type)) return kPassword89;
-    return 0;
-}
-
 // One recipient's commands: the recipient number goes into every one.
 class Recipient {
 public:
@@ -70,7 +48,7 @@ public:
 private:
     // Password items go out through a command object whose data never reach the log.
     cSPCmd& secretFor(uint8_t item) {
-        return item == kPasswordType3 || item == kPasswordType4 || item == kPassword89 ? secret_ : command_;
+        return isPasswordItem(item) ? secret_ : command_;
     }
 
     cBusComm* comm_;
@@ -229,7 +207,7 @@ int32_t SnmpSettings::setOOBAlertConfiguration(int32_t node, uint32_t recipient,
     const Text texts[] = {
         {description, kDescriptionMax, kDescription},
         {destination, kDestinationMax, destinationItem(type)},
-        {host, kHostMax, static_cast<uint8_t>(isHostType(type) ? kAddress : 0)},
+        {host, kHostMax, hostItem(type)},
         {userId, kUserIdMax, userIdItem(type)},
         {userPassword, kPasswordMax, passwordItem(type)},
     };

@@ -69,6 +69,31 @@ inline constexpr int32_t kAlertTypeUnused = 1;
 inline constexpr int32_t kConnectionTypeOffset = 2;
 inline constexpr int32_t kAlertTypeMax = 10;
 
+// The items an alert type uses (0: the type has none). Destination: types 2-6 and 10 keep it in item
+// 2, types 7 and 9 in item 8; host: types 8 and 9 in item 2; user ID: type 4 in item 5, types 8 and
+// 9 in item 9; password: type 3 in item 7, type 4 in item 6, types 8 and 9 in item 0A.
+constexpr bool isHostType(int32_t type) { return type == 8 || type == 9; }
+constexpr uint8_t destinationItem(int32_t type) {
+    if ((type >= 2 && type <= 6) || type == 10) return kAddress;
+    if (type == 7 || type == 9) return kDestination79;
+    return 0;
+}
+constexpr uint8_t hostItem(int32_t type) { return isHostType(type) ? kAddress : 0; }
+constexpr uint8_t userIdItem(int32_t type) {
+    if (type == 4) return kUserIdType4;
+    if (isHostType(type)) return kUserId89;
+    return 0;
+}
+constexpr uint8_t passwordItem(int32_t type) {
+    if (type == 3) return kPasswordType3;
+    if (type == 4) return kPasswordType4;
+    if (isHostType(type)) return kPassword89;
+    return 0;
+}
+constexpr bool isPasswordItem(uint8_t item) {
+    return item == kPasswordType3 || item == kPasswordType4 || item == kPassword89;
+}
+
 // Flag maps.
 inline constexpr int32_t kSnmpFlagsAvailable = 7;
 inline constexpr int32_t kSnmpFlagV1Enabled = 1;

@@ -11,6 +11,8 @@ const HandlerTable& standardHandlers() {
         registerIpmiHandlers(t);
         registerVpdHandlers(t);
         registerSensorHandlers(t);
+        registerSnmpHandlers(t);
+        registerAccountHandlers(t);
         return t;
     }();
     return table;

@@ -14,6 +14,8 @@ void registerWatchdogHandlers(HandlerTable& table);     // "5.1.1", "5.1.2", "5.
 void registerIpmiHandlers(HandlerTable& table);         // "ff.12.5"
 void registerVpdHandlers(HandlerTable& table);          // "4.3.5..." reads and writes, "4.3.a"
 void registerSensorHandlers(HandlerTable& table);       // "1.1", "2.x...", "4.3.2...", "f.5.1", "14.1.3.2"
+void registerSnmpHandlers(HandlerTable& table);         // "4.9.3.1...", "4.1.3.r.N"
+void registerAccountHandlers(HandlerTable& table);      // "4.1.4.a.N", "4.1.1.a/9/b/1a/14"
 
 // Helpers shared by the handler files.
 namespace answers {

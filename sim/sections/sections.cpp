@@ -1,7 +1,9 @@
 #include "sim/sections/sections.h"
 
+#include "sim/sections/accounts.h"
 #include "sim/sections/firmware.h"
 #include "sim/sections/sensors.h"
+#include "sim/sections/snmp.h"
 #include "sim/sections/sp.h"
 #include "sim/sections/system.h"
 #include "sim/sections/vpd.h"
@@ -15,6 +17,8 @@ const std::vector<SectionLoader>& nodeSections() {
         {"firmware", &FirmwareSection::load},
         {"vpd", &VpdSection::load},
         {"sensors", &SensorsSection::load},
+        {"snmp", &SnmpSection::load},
+        {"accounts", &AccountsSection::load},
     };
     return loaders;
 }
