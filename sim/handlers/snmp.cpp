@@ -23,9 +23,9 @@ Answer switchItem(const Request& request, bool* value, bool writable) {
 }
 
 Answer community(NodeState& node, const Request& request) {
-    if (request.command.size() != 6) return Answer::failure(spstatus::kUnknownCommand);
-    uint8_t number = request.command[4];
-    uint8_t item = request.command[5];
+    if (request.command.size() != 7) return Answer::failure(spstatus::kUnknownCommand);
+    uint8_t number = request.command[5];
+    uint8_t item = request.command[6];
     if (number < 1 || number > kCommunities) return Answer::failure(spstatus::kInvalidRequest);
     SnmpCommunity& entry = node.section<SnmpSection>().communities[number - 1];
     if (item == kCommunityName) return answers::textItem(request, &entry.name, kCommunityNameMax);

@@ -42,6 +42,11 @@ std::unique_ptr<Subcommand> makeInfoCommand();
 std::unique_ptr<Subcommand> makeVpdCommand();
 std::unique_ptr<Subcommand> makeRawCommand();
 std::unique_ptr<Subcommand> makeSensorsCommand();
+std::unique_ptr<Subcommand> makeSnmpCommand();
+std::unique_ptr<Subcommand> makeAlertsCommand();
+std::unique_ptr<Subcommand> makeAccountsCommand();
+std::unique_ptr<Subcommand> makePasswordPolicyCommand();
+std::unique_ptr<Subcommand> makeLoginPolicyCommand();
 std::unique_ptr<Subcommand> makeReportCommand(const std::vector<Subcommand*>& parts);
 
 }  // namespace yatctl

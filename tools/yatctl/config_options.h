@@ -1,0 +1,40 @@
+#pragma once
+// Helpers of the configuration subcommands (snmp, alerts, accounts, password-policy, login-policy):
+// the node a change goes to, on/off switches, secrets read from standard input and texts taken from
+// fixed-size library buffers.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace yatctl {
+
+class Session;
+
+// The node a `set` acts on: --node, default 0 (UsageError when the scenario has no such node).
+class TargetNode {
+public:
+    void add(CLI::App& app);
+    uint32_t value(Session& session) const;
+
+private:
+    uint32_t node_ = 0;
+};
+
+// "on"/"off" (also "1"/"0", "yes"/"no") into a flag; UsageError otherwise. Nothing for an absent option.
+std::optional<bool> onOff(const std::string& option, const std::optional<std::string>& value);
+
+// Reads one line from standard input (without its line end) for a secret. When standard input is a
+// terminal, prompts on standard error and turns echo off while reading. UsageError on end of input.
+// The secret never goes into the argument list, the output or any message.
+std::string readSecretLine(const std::string& prompt);
+
+// The text in a library buffer of size bytes, up to its first zero byte (never past the buffer).
+std::string bufferText(const char* buffer, size_t size);
+
+}  // namespace yatctl
