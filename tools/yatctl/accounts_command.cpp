@@ -84,18 +84,20 @@ public:
     }
 
     void addToReport(Session& session, Document& doc) override {
-        Document rows = Document::array();
+        // Per node: the user IDs of the accounts in use, or the first failing read's result.
         for (uint32_t node = 0; node < session.nodeCount(); ++node) {
-            for (uint32_t instance = 0; instance < kAccounts; ++instance) {
+            std::string users;
+            Document cell;
+            for (uint32_t instance = 0; instance < kAccounts && cell.is_null(); ++instance) {
                 Document row = account(session, node, instance);
-                if (row["result"] == 0 && row["status"] == "free") continue;
-                row.erase("bitmap");
-                Document line{{"node", node}};
-                line.update(row);
-                rows.push_back(line);
+                if (row["result"] != 0) {
+                    cell = row["result"];
+                } else if (row["status"] == "in use") {
+                    users += (users.empty() ? "" : ",") + row["userId"].get<std::string>();
+                }
             }
+            accessRow(doc, node)["users"] = cell.is_null() ? Document(users) : cell;
         }
-        doc["accounts"] = rows;
     }
 
 private:

@@ -94,27 +94,23 @@ public:
     }
 
     void addToReport(Session& session, Document& doc) override {
-        // One line per node: how many recipients are configured and enabled, and the first failure.
-        Document rows = Document::array();
+        // Per node: enabled and configured recipients ("7/10"), or the first failing read's result.
         for (uint32_t node = 0; node < session.nodeCount(); ++node) {
             int configured = 0;
             int enabled = 0;
-            Document line{{"node", node}, {"result", 0}};
-            for (uint32_t instance = 0; instance < kRecipients; ++instance) {
+            Document cell;
+            for (uint32_t instance = 0; instance < kRecipients && cell.is_null(); ++instance) {
                 Document row = recipient(session, node, instance);
                 if (row["result"] != 0) {
-                    if (line["result"] == 0) line["result"] = row["result"];
-                    continue;
+                    cell = row["result"];
+                } else if (row["type"] != 1) {
+                    ++configured;
+                    if (row["enabled"] == true) ++enabled;
                 }
-                if (row["type"] == 1) continue;
-                ++configured;
-                if (row["enabled"] == true) ++enabled;
             }
-            line["configured"] = configured;
-            line["enabled"] = enabled;
-            rows.push_back(line);
+            if (cell.is_null()) cell = std::to_string(enabled) + "/" + std::to_string(configured);
+            accessRow(doc, node)["alerts"] = cell;
         }
-        doc["alertRecipients"] = rows;
     }
 
 private:

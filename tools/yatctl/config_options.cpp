@@ -52,6 +52,21 @@ std::string readSecretLine(const std::string& prompt) {
     return line;
 }
 
+Document& accessRow(Document& doc, uint32_t node) {
+    Document& rows = doc["access"];
+    if (!rows.is_array()) rows = Document::array();
+    for (Document& row : rows) {
+        if (row["node"] == node) return row;
+    }
+    rows.push_back(Document{{"node", node}});
+    return rows.back();
+}
+
+Document reportCell(const Document& read, const char* key) {
+    if (read.value("result", 0) != 0) return read["result"];
+    return read.contains(key) ? read[key] : Document(nullptr);
+}
+
 std::string bufferText(const char* buffer, size_t size) { return std::string(buffer, strnlen(buffer, size)); }
 
 }  // namespace yatctl

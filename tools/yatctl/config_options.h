@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "yatctl/subcommand.h"
+
 namespace CLI {
 class App;
 }
@@ -33,6 +35,12 @@ std::optional<bool> onOff(const std::string& option, const std::optional<std::st
 // terminal, prompts on standard error and turns echo off while reading. UsageError on end of input.
 // The secret never goes into the argument list, the output or any message.
 std::string readSecretLine(const std::string& prompt);
+
+// The report's one-line-per-node "access" table that the configuration subcommands share: the row of
+// node (created on first use), to which each adds its own few columns.
+Document& accessRow(Document& doc, uint32_t node);
+// A report cell: the value, or the result's number when the read failed.
+Document reportCell(const Document& read, const char* key);
 
 // The text in a library buffer of size bytes, up to its first zero byte (never past the buffer).
 std::string bufferText(const char* buffer, size_t size);

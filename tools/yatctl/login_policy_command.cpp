@@ -49,9 +49,9 @@ public:
     }
 
     void addToReport(Session& session, Document& doc) override {
-        Document rows = Document::array();
-        for (uint32_t node = 0; node < session.nodeCount(); ++node) rows.push_back(loginSetting(session, node));
-        doc["loginPolicy"] = rows;
+        for (uint32_t node = 0; node < session.nodeCount(); ++node) {
+            accessRow(doc, node)["login"] = reportCell(loginSetting(session, node), "value");
+        }
     }
 
 private:

@@ -78,9 +78,12 @@ public:
     }
 
     void addToReport(Session& session, Document& doc) override {
-        Document rows = Document::array();
-        for (uint32_t node = 0; node < session.nodeCount(); ++node) rows.push_back(policy(session, node));
-        doc["passwordPolicy"] = rows;
+        for (uint32_t node = 0; node < session.nodeCount(); ++node) {
+            Document read = policy(session, node);
+            Document& row = accessRow(doc, node);
+            row["pwAgeDays"] = reportCell(read, "ageLimitDays");
+            row["pwReuse"] = reportCell(read, "reusePeriod");
+        }
     }
 
 private:

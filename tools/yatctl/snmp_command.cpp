@@ -93,13 +93,12 @@ public:
     }
 
     void addToReport(Session& session, Document& doc) override {
-        Document rows = Document::array();
         for (uint32_t node = 0; node < session.nodeCount(); ++node) {
-            Document row{{"node", node}};
-            row.update(agent(session, node));
-            rows.push_back(row);
+            Document read = agent(session, node);
+            Document& row = accessRow(doc, node);
+            row["snmpV1"] = reportCell(read, "v1Enabled");
+            row["traps"] = reportCell(read, "trapsEnabled");
         }
-        doc["snmp"] = rows;
     }
 
 private:
