@@ -113,6 +113,7 @@ int32_t cSPCmd::BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandT
     if (commandByteCount > 0) std::memcpy(cmdBuffer + wire::kHeaderSize, commandBytes, static_cast<size_t>(commandByteCount));
     if (data != nullptr) {
         yatLog(kBufferTag, "There is data so copying it");
+        if (withheld_) yatLog(kBufferTag, "<%d bytes withheld>", dataSize);
         std::memcpy(cmdBuffer + wire::kHeaderSize + commandByteCount, data, static_cast<size_t>(dataSize));
     } else {
         yatLog(kBufferTag, "There is no data so nothing to do");
@@ -136,4 +137,13 @@ const uint8_t* cSPCmd::answerData() const { return cmdBuffer + wire::kHeaderSize
 
 ByteReader cSPCmd::answerReader() const {
     return ByteReader(answerData(), wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize)));
+}
+
+int32_t cSPCmd::dumpData(const char* tag) const {
+    size_t length = wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize));
+    if (withheld_) {
+        yatLog(tag != nullptr ? tag : "dumpdata", "<%zu bytes withheld>", length);
+        return 0;
+    }
+    return dumpdata(answerData(), length);
 }

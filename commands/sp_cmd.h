@@ -88,6 +88,18 @@ public:
                       const uint8_t* data, int32_t dataSize);
     int32_t writeValue32(cBusComm* comm, int32_t node, const char* dotCommand, uint32_t value);
 
+    // Secrets: marks this object's requests as carrying a secret (a user or alert password, a
+    // community string). From then on no log line or dump of this object shows the data bytes of a
+    // request or of the answer that overwrites it; dumpData logs "<n bytes withheld>" instead, and
+    // the builder adds that line after "There is data so copying it". The mark stays for the
+    // object's life, across rebuilds.
+    void withholdData() { withheld_ = true; }
+    bool dataWithheld() const { return withheld_; }
+    // Dumps the data bytes the buffer holds now (the request before sending, the answer after),
+    // bounded by the buffer, into the log; with the mark, logs "<n bytes withheld>" under tag instead.
+    // Returns how many bytes were dumped.
+    int32_t dumpData(const char* tag) const;
+
     // The buffer and the command byte count of the request built last.
     uint8_t* buffer() { return cmdBuffer; }
     const uint8_t* buffer() const { return cmdBuffer; }
@@ -100,4 +112,5 @@ protected:
     int32_t origCmdSize = 0;
     uint8_t cmdBuffer[wire::kBufferSize];
     bool built_ = false;  // a request is in the buffer and may be sent
+    bool withheld_ = false;  // data bytes never reach the log (withholdData)
 };

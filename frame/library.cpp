@@ -6,6 +6,8 @@
 #include "events/event_configuration.h"
 #include "frame/libyat.h"
 #include "leds/led_panel.h"
+#include "config/account_settings.h"
+#include "config/snmp_settings.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
@@ -128,8 +130,10 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     networkSettings = std::make_unique<NetworkSettings>(commDevice, *this);
 
     // SNMP and alert recipients: SnmpSettings
+    snmpSettings = std::make_unique<SnmpSettings>(commDevice);
 
     // accounts and password policy: AccountSettings
+    accountSettings = std::make_unique<AccountSettings>(commDevice);
 
     // LED panel: LedPanel
     ledPanel = std::make_unique<LedPanel>(commDevice, libraryMutex);

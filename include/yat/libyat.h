@@ -164,8 +164,10 @@ private:
     std::unique_ptr<NetworkSettings> networkSettings;
 
     // SNMP and alert recipients: SnmpSettings
+    std::unique_ptr<SnmpSettings> snmpSettings;
 
     // accounts and password policy: AccountSettings
+    std::unique_ptr<AccountSettings> accountSettings;
 
     // LED panel: LedPanel
     std::unique_ptr<LedPanel> ledPanel;

@@ -15,6 +15,8 @@ const HandlerTable& standardHandlers() {
         registerLedHandlers(t);
         registerEventLogHandlers(t);
         registerNetworkHandlers(t);
+        registerSnmpHandlers(t);
+        registerAccountHandlers(t);
         return t;
     }();
     return table;

@@ -18,6 +18,8 @@ void registerAlertHandlers(HandlerTable& table);        // "4.2.1.x", "4.2.2.x",
 void registerLedHandlers(HandlerTable& table);          // "d.7" and the LED panel's passthru commands "d..."
 void registerEventLogHandlers(HandlerTable& table);     // "3.4.2", "3.4.3"
 void registerNetworkHandlers(HandlerTable& table);      // "4.9.1...", "4.d.x", "7.4", SMTP, remote alerts
+void registerSnmpHandlers(HandlerTable& table);         // "4.9.3.1...", "4.1.3.r.N"
+void registerAccountHandlers(HandlerTable& table);      // "4.1.4.a.N", "4.1.1.a/9/b/1a/14"
 
 // Helpers shared by the handler files.
 namespace answers {

@@ -59,9 +59,9 @@ struct Refusal {
     Bytes data;
 };
 
-class SimRefusals : public ::testing::TestWithParam<Refusal> {};
+class SimNetworkRefusals : public ::testing::TestWithParam<Refusal> {};
 
-TEST_P(SimRefusals, OutOfRangeWritesAreRefusedWithStatus3) {
+TEST_P(SimNetworkRefusals, OutOfRangeWritesAreRefusedWithStatus3) {
     SimBusComm comm;
     Bytes before = send(comm, GetParam().command).data();
     EXPECT_EQ(send(comm, GetParam().command, wire::kSet, GetParam().data).status(), 3);
@@ -69,7 +69,7 @@ TEST_P(SimRefusals, OutOfRangeWritesAreRefusedWithStatus3) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, SimRefusals,
+    Values, SimNetworkRefusals,
     ::testing::Values(Refusal{"4.9.1.1.8", {2}}, Refusal{"4.9.1.1.e", {255, 0, 255, 0}},
                       Refusal{"4.9.1.1.3", Bytes(64, 'a')}, Refusal{"4.9.3.3.1", Bytes(64, 'a')},
                       Refusal{"4.9.3.3.2", {0, 0, 0, 2}}, Refusal{"4.1.1.5", {16}}, Refusal{"4.5.8", {2}}));

@@ -305,6 +305,84 @@ def case_ports_smtp():
     check(doc["result"] == 0 and doc["now"]["server"] == "relay.example.org", doc)
     doc = json.loads(run("smtp", "set", "s" * 64, "--json", expect=1).stdout)
     check(doc["result"] == 12 and doc["now"]["server"] == "mail.dc1.example.net", doc)
+def run_input(*args, stdin, expect):
+    """Runs yatctl with standard input; checks the exit status and that stdin never shows."""
+    command = [YATCTL, "--log-dir", WORK, *args]
+    done = subprocess.run(command, input=stdin, capture_output=True, text=True, timeout=60)
+    if done.returncode != expect:
+        fail(f"{' '.join(args)}: exit {done.returncode}, expected {expect}\nstdout:\n{done.stdout}\nstderr:\n{done.stderr}")
+    return done
+
+
+def case_config_json():
+    snmp = json.loads(run("snmp", "--json", "--node", "1", expect=0).stdout)["nodes"][0]
+    check(snmp["agent"] == {"result": 0, "v1Enabled": True, "thirdSwitch": False, "trapsEnabled": True,
+                            "textA": "Rack 14, row C, data hall 2", "textB": "dc2-r14-node1"}, snmp["agent"])
+    check(snmp["communities"][0]["address3"] == "nms.dc2.example" and snmp["communities"][2]["access"] == 1,
+          snmp["communities"])
+    alerts = json.loads(run("alerts", "--json", "--node", "0", expect=0).stdout)["nodes"][0]
+    check(alerts["remoteAlerts"]["result"] == 0 or alerts["remoteAlerts"].get("available") is False,
+          alerts["remoteAlerts"])
+    rows = alerts["recipients"]
+    check(len(rows) == 12 and [r["type"] for r in rows] == [2, 3, 4, 5, 6, 7, 8, 9, 10, 1, 5, 1], rows)
+    check(rows[6]["host"] == "relay1.dc2.example" and rows[6]["destination"] == "" and rows[6]["userId"] == "sprelay",
+          rows[6])
+    check(rows[5]["selectiveAlerts"] is True and rows[4]["enabled"] is False, rows)
+    accounts = json.loads(run("accounts", "--json", "--node", "0", expect=0).stdout)["nodes"][0]["accounts"]
+    check([a["status"] for a in accounts].count("in use") == 6, accounts)
+    check(accounts[2] == {"account": 2, "result": 0, "status": "in use", "userId": "backup", "authority": "Custom",
+                          "bitmap": "0x0000000d"}, accounts[2])
+    policy = json.loads(run("password-policy", "--json", expect=0).stdout)["nodes"]
+    check(policy[1] == {"node": 1, "result": 0, "forceChange": True, "ageLimitDays": 90, "reusePeriod": 5,
+                        "passwordRequired": True}, policy)
+    login = json.loads(run("login-policy", "--json", "--node", "1", expect=0).stdout)["nodes"]
+    check(login == [{"node": 1, "result": 0, "value": 3}], login)
+
+
+def case_config_set():
+    secret = "Zq8secretPw"
+    done = run_input("accounts", "set", "6", "--user", "gina", "--authority", "admin", "--password-stdin", "--json",
+                     stdin=secret + "\n", expect=0)
+    doc = json.loads(done.stdout)
+    check(doc["result"] == 0 and doc["settings"]["userId"] == "gina" and doc["settings"]["authority"] == "Administrator",
+          doc)
+    done2 = run_input("alerts", "set", "9", "--type", "4", "--description", "Dial pager", "--destination", "5550199",
+                      "--user", "pager", "--password-stdin", "--json", stdin="Al3rtPass\n", expect=0)
+    check(json.loads(done2.stdout)["settings"]["userId"] == "pager", done2.stdout)
+    done3 = run_input("snmp", "community", "1", "--name-stdin", "--access", "2", "--json", stdin="C0mmun1ty\n", expect=0)
+    check(json.loads(done3.stdout)["result"] == 0, done3.stdout)
+    log = open(os.path.join(WORK, "libyat.log")).read()
+    for text in (secret, "Al3rtPass"):
+        for where, content in (("log", log), ("stdout", done.stdout + done2.stdout), ("stderr", done.stderr + done2.stderr)):
+            check(text not in content, f"{text} in {where}")
+    check("C0mmun1ty" not in log, "community string in the log")
+    # Refusals: exit 1 with the library's result.
+    done = run_input("accounts", "set", "6", "--password-stdin", "--json", stdin="x" * 16 + "\n", expect=1)
+    check(json.loads(done.stdout)["result"] == 12, done.stdout)
+    doc = json.loads(run("password-policy", "set", "--age-limit", "400", "--reuse-period", "6", "--json", expect=1).stdout)
+    check(doc["items"] == [{"item": "ageLimitDays", "result": 12}, {"item": "reusePeriod", "result": 0}], doc)
+    check(doc["policy"]["ageLimitDays"] == 90 and doc["policy"]["reusePeriod"] == 6, doc["policy"])
+    doc = json.loads(run("login-policy", "set", "99", "--json", expect=1).stdout)
+    check(doc["result"] == 1 and doc["setting"]["value"] == 3, doc)
+    doc = json.loads(run("snmp", "set", "--text-a", "a" * 48, "--json", expect=1).stdout)
+    check(doc["result"] == 12, doc)
+    doc = json.loads(run("alerts", "set", "0", "--type", "1", "--json", expect=0).stdout)
+    check(doc["settings"]["type"] == 1 and doc["settings"]["description"] == "", doc)
+    doc = json.loads(run("snmp", "set", "--traps", "off", "--text-b", "renamed", "--json", expect=0).stdout)
+    check(doc["agent"]["trapsEnabled"] is False and doc["agent"]["textB"] == "renamed", doc)
+
+
+def case_config_usage():
+    for args, needle in ((("accounts", "set", "12", "--user", "x"), "expected 0 to 11"),
+                         (("accounts", "set", "1"), "nothing to change"),
+                         (("accounts", "set", "1", "--authority", "custom"), "--authority custom needs --bitmap"),
+                         (("alerts", "set", "12", "--type", "2"), "expected 0 to 11"),
+                         (("snmp", "set", "--traps", "maybe"), "expected on or off"),
+                         (("accounts", "set", "1", "--node", "5", "--user", "x"), "--node 5")):
+        done = run(*args, expect=2)
+        check(needle in done.stderr and done.stdout == "", f"{args}: {done.stderr!r}")
+    done = run_input("accounts", "set", "1", "--password-stdin", stdin="", expect=2)
+    check("nothing on standard input" in done.stderr, done.stderr)
 
 
 globals()["case_" + CASE.replace("-", "_")]()

@@ -50,6 +50,11 @@ std::unique_ptr<Subcommand> makeSelCommand();
 std::unique_ptr<Subcommand> makeNetworkCommand();
 std::unique_ptr<Subcommand> makePortsCommand();
 std::unique_ptr<Subcommand> makeSmtpCommand();
+std::unique_ptr<Subcommand> makeSnmpCommand();
+std::unique_ptr<Subcommand> makeAlertsCommand();
+std::unique_ptr<Subcommand> makeAccountsCommand();
+std::unique_ptr<Subcommand> makePasswordPolicyCommand();
+std::unique_ptr<Subcommand> makeLoginPolicyCommand();
 std::unique_ptr<Subcommand> makeReportCommand(const std::vector<Subcommand*>& parts);
 
 }  // namespace yatctl

@@ -16,6 +16,11 @@ std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
     commands.push_back(makePortsCommand());
     commands.push_back(makeSmtpCommand());
     commands.push_back(makeRawCommand());
+    commands.push_back(makeSnmpCommand());
+    commands.push_back(makeAlertsCommand());
+    commands.push_back(makeAccountsCommand());
+    commands.push_back(makePasswordPolicyCommand());
+    commands.push_back(makeLoginPolicyCommand());
     // The report shows every subcommand above that has a report view; it goes last.
     std::vector<Subcommand*> parts;
     for (const auto& command : commands) parts.push_back(command.get());

@@ -1,0 +1,228 @@
+// Login accounts: "4.1.4.a.N" items of account a.
+
+#include "config/account_settings.h"
+
+#include <cstring>
+#include <string>
+
+#include "config/account_wire.h"
+#include "config/config_io.h"
+#include "platform/log.h"
+#include "yat/result_codes.h"
+
+using namespace accountwire;
+
+namespace {
+
+constexpr const char* kGetTag = "cLibYAT::getUserAccount";
+constexpr const char* kReadOutTag = "clibyat.getUserAccount";
+constexpr const char* kSetTag = "cLibYAT::setUserAccount";
+
+class cSPAccounts final : public cSPCmd {};
+
+// One account's commands.
+class Account {
+public:
+    Account(cBusComm* comm, int32_t node, uint32_t account)
+        : comm_(comm), node_(node), number_(static_cast<uint8_t>(account + 1)) {
+        secret_.withholdData();
+    }
+
+    // Sends the get; the transport result.
+    int32_t get(const char* dotCommand) { return command_.sendRequest(comm_, node_, wire::kGet, dotCommand, &number_, 1); }
+    // The answer data of the last get when the SP's status is 0, else nothing.
+    bool answered() const { return command_.answerStatus() == 0; }
+    ByteReader data() const { return command_.answerReader(); }
+    // The user ID text of the last get (bounded; up to the first zero byte).
+    std::string text() const { return data().text(0, wire::kBufferSize); }
+    int32_t dump() const { return command_.dumpData(kReadOutTag); }
+
+    // Sends a set; the transport failure, or 12 when the SP refuses it with a non-zero status.
+    int32_t set(const char* dotCommand, const uint8_t* bytes, int32_t size, bool secret = false) {
+        cSPCmd& command = secret ? secret_ : command_;
+        if (command.buildSPCommand(dotCommand, wire::kSet, &number_, bytes, 1, size) == nullptr) {
+            return ERR_INVALID_PARAMETER;
+        }
+        int32_t result = static_cast<int32_t>(command.send(comm_, node_));
+        if (result != ERR_SUCCESS) return result;
+        return command.answerStatus() == 0 ? ERR_SUCCESS : ERR_INVALID_PARAMETER;
+    }
+
+private:
+    cBusComm* comm_;
+    int32_t node_;
+    uint8_t number_;
+    cSPAccounts command_;
+    cSPAccounts secret_;
+};
+
+const uint8_t* textBytes(const char* text) { return reinterpret_cast<const uint8_t*>(text); }
+
+}  // namespace
+
+int32_t AccountSettings::getUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority,
+                                        char* authorityDescription, int32_t* descriptionSize, int32_t* customBitmap,
+                                        int32_t* bitmapSize, char* userId, int32_t* userIdSize, int32_t* passwordSize) {
+    yatLog(kGetTag, "entering routine");
+    if (userIdSize != nullptr) *userIdSize = kUserIdMax;
+    if (descriptionSize != nullptr) *descriptionSize = kDescriptionMax;
+    if (bitmapSize != nullptr) *bitmapSize = kBitmapSize;
+    if (passwordSize != nullptr) *passwordSize = kPasswordMax;
+    if (comm_ == nullptr) {
+        yatLog(kGetTag, "device == NULL, returning");
+        return ERR_SUCCESS;
+    }
+    if (account >= kAccounts) return ERR_INVALID_INDEX;
+    yatLog(kGetTag, "device is not null");
+
+    int32_t result = ERR_SUCCESS;
+    auto note = [&result](int32_t outcome) {
+        if (result == ERR_SUCCESS) result = outcome;
+    };
+    auto finish = [&result]() {
+        yatLog(kGetTag, "Returning with retVal=[%d]", result);
+        return result;
+    };
+    Account entry(comm_, node, account);
+
+    if (status != nullptr) {
+        yatLog(kGetTag, "getting status");
+        int32_t sent = entry.get(kUserIdCommand);
+        if (sent != ERR_SUCCESS) {
+            *status = kStatusReadFailed;
+            note(sent);
+        } else if (!entry.answered()) {
+            note(ERR_BAD_ANSWER);
+        } else {
+            *status = entry.text().empty() ? kStatusFree : kStatusInUse;
+        }
+    }
+
+    // The DIALIN_AUTHORITY answer of a fresh read, or the transport failure.
+    auto readAuthority = [&](std::optional<DialinAuthority>* decoded) -> int32_t {
+        int32_t sent = entry.get(kDialinAuthorityCommand);
+        if (sent != ERR_SUCCESS) return sent;
+        yatLog(kReadOutTag, "dumping data buffer: 4");
+        entry.dump();
+        if (entry.answered()) *decoded = decodeDialinAuthority(entry.data().data(), entry.data().size());
+        if (!decoded->has_value()) note(ERR_BAD_ANSWER);
+        return ERR_SUCCESS;
+    };
+
+    if (authority != nullptr) {
+        yatLog(kGetTag, "getting authority option");
+        std::optional<DialinAuthority> decoded;
+        if (readAuthority(&decoded) != ERR_SUCCESS) {
+            yatLog(kGetTag, "DIALIN_AUTHORITY dot command failed, trying DIALIN_FLAGS");
+            int32_t sent = entry.get(kDialinFlagsCommand);
+            if (sent != ERR_SUCCESS) return sent;
+            std::optional<int32_t> flags;
+            if (entry.answered()) flags = decodeDialinFlags(entry.data().data(), entry.data().size());
+            if (flags) {
+                *authority = *flags;
+            } else {
+                note(ERR_BAD_ANSWER);
+            }
+            return finish();
+        }
+        if (decoded) *authority = decoded->authority;
+    }
+    if (authorityDescription != nullptr) {
+        yatLog(kGetTag, "getting authority description option");
+        std::optional<DialinAuthority> decoded;
+        int32_t sent = readAuthority(&decoded);
+        if (sent != ERR_SUCCESS) return sent;
+        if (decoded) std::memcpy(authorityDescription, decoded->description, std::strlen(decoded->description) + 1);
+    }
+    if (customBitmap != nullptr) {
+        yatLog(kGetTag, "getting custom authority bitmap");
+        std::optional<DialinAuthority> decoded;
+        int32_t sent = readAuthority(&decoded);
+        if (sent != ERR_SUCCESS) return sent;
+        if (decoded) *customBitmap = static_cast<int32_t>(decoded->bitmap);
+    }
+    if (userId != nullptr) {
+        yatLog(kGetTag, "getting UserID");
+        int32_t sent = entry.get(kUserIdCommand);
+        if (sent != ERR_SUCCESS) {
+            note(sent);
+        } else if (entry.answered()) {
+            std::string id = entry.text();
+            if (id.size() <= static_cast<size_t>(kUserIdMax)) {
+                std::memcpy(userId, id.c_str(), id.size() + 1);
+                yatLog(kReadOutTag, "dumping data buffer");
+                entry.dump();
+            } else {
+                note(ERR_BAD_ANSWER);
+            }
+        } else {
+            note(ERR_BAD_ANSWER);
+        }
+    }
+    return finish();
+}
+
+int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority,
+                                        int32_t* customBitmap, const char* userId, const char* userPassword) {
+    yatLog(kSetTag, "entering routine");
+    if (comm_ == nullptr) {
+        yatLog(kSetTag, "device == NULL, returning");
+        return ERR_SUCCESS;
+    }
+    if (account >= kAccounts) return ERR_INVALID_INDEX;
+    yatLog(kSetTag, "device is not null");
+    Account entry(comm_, node, account);
+
+    if (status != nullptr) {
+        yatLog(kSetTag, "setting status option");
+        if (*status == kStatusInUse) {
+            int32_t sent = entry.get(kUserIdCommand);
+            if (sent != ERR_SUCCESS) return sent;
+            // A refused read tells nothing about the account: refused, like an empty user ID.
+            if (!entry.answered() || entry.text().empty()) return ERR_INVALID_PARAMETER;
+        } else if (*status == kStatusFree) {
+            const uint8_t empty = 0;
+            if (entry.set(kUserIdCommand, &empty, 1) != ERR_SUCCESS) return ERR_INVALID_PARAMETER;
+        } else {
+            return ERR_INVALID_PARAMETER;
+        }
+    }
+    if (authority != nullptr) {
+        yatLog(kSetTag, "setting authority option");
+        if (*authority == kAdministrator || *authority == kReadOnly) {
+            int32_t sent = entry.get(kDialinFlagsCommand);
+            if (sent != ERR_SUCCESS) return sent;
+            uint8_t flags = 0;
+            if (*authority == kReadOnly) {
+                // The other DIALIN_FLAGS bits are kept: no write built on data that were not read.
+                if (!entry.answered() || !entry.data().has(0, 1)) return ERR_INVALID_PARAMETER;
+                flags = static_cast<uint8_t>(entry.data().u8(0) | kFlagsReadOnly);
+            }
+            if (entry.set(kDialinFlagsCommand, &flags, 1) != ERR_SUCCESS) return ERR_INVALID_PARAMETER;
+        } else if (*authority == kCustom) {
+            yatLog(kSetTag, "setting customAuthorityBitmap option");
+            if (customBitmap == nullptr) return ERR_INVALID_PARAMETER;
+            uint32_t bitmap = static_cast<uint32_t>(*customBitmap);
+            const uint8_t bytes[4] = {static_cast<uint8_t>(bitmap), static_cast<uint8_t>(bitmap >> 8),
+                                      static_cast<uint8_t>(bitmap >> 16), static_cast<uint8_t>(bitmap >> 24)};
+            if (entry.set(kDialinFlagsCommand, bytes, 4) != ERR_SUCCESS) return ERR_INVALID_PARAMETER;
+        } else {
+            return ERR_INVALID_PARAMETER;
+        }
+    }
+    int32_t result = ERR_SUCCESS;
+    if (userId != nullptr) {
+        size_t length = 0;
+        if (configio::tooLong(userId, kUserIdMax, &length)) return ERR_INVALID_PARAMETER;
+        yatLog(kSetTag, "setting userID option");
+        result = entry.set(kUserIdCommand, textBytes(userId), static_cast<int32_t>(length + 1));
+        if (result != ERR_SUCCESS) return result;
+    }
+    if (userPassword != nullptr) {
+        size_t length = 0;
+        if (configio::tooLong(userPassword, kPasswordMax, &length)) return ERR_INVALID_PARAMETER;
+        yatLog(kSetTag, "setting userPW option");
+        result = entry.set(kPasswordCommand, textBytes(userPassword), static_cast<int32_t>(length + 1), true);
+    }
+    return result;
+}

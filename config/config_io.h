@@ -1,0 +1,44 @@
+#pragma once
+// Small helpers the configuration owners share: bounded measuring of host texts, item writes and the
+// rule by which a get operation's items make its result.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "commands/sp_cmd.h"
+
+class cBusComm;
+
+namespace configio {
+
+// The length of a host text, measured at most up to max + 1 characters; true when it is longer than
+// max (the text is then not read further). A null text is never too long (length 0).
+bool tooLong(const char* text, int32_t max, size_t* length);
+
+// Item writes through cSPCmd::writeData: 0, the comm device's failure, 12 without a comm device, or 2
+// when the SP answers with a non-zero status.
+// The text and its terminator (length + 1 bytes; text[length] must be its terminator).
+int32_t writeText(cSPCmd& command, cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* params,
+                  int32_t paramCount, const char* text, size_t length);
+// One byte.
+int32_t writeByte(cSPCmd& command, cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* params,
+                  int32_t paramCount, uint8_t value);
+
+// The result of a get operation that reads several items: it starts at 1 (nothing read); each item's
+// outcome replaces it until one fails, and the first failure stays.
+class Outcome {
+public:
+    void take(int32_t result) {
+        if (failed_) return;
+        value_ = result;
+        failed_ = result != 0;
+    }
+    int32_t value() const { return value_; }
+    bool failed() const { return failed_; }
+
+private:
+    int32_t value_ = 1;
+    bool failed_ = false;
+};
+
+}  // namespace configio

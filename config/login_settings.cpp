@@ -1,0 +1,174 @@
+// The global login settings: the password policy ("4.1.1.a", "4.1.1.9", "4.1.1.b", "4.1.1.1a") and
+// the login setting ("4.1.1.14"), through cSvcProcCfg.
+
+#include "config/account_settings.h"
+#include "config/account_wire.h"
+#include "config/svc_proc_cfg.h"
+#include "platform/log.h"
+#include "yat/result_codes.h"
+
+using namespace accountwire;
+
+namespace {
+
+constexpr const char* kPolicyTag = "setPasswordInformation";
+
+// Reads dotCommand and hands its answer data to take when the SP's status is 0. Returns the
+// transport failure, the SP's status byte, 2 when take finds the data too short, or 0.
+template <class Take>
+int32_t readSetting(cBusComm* comm, int32_t node, const char* dotCommand, Take take) {
+    cSvcProcCfg command;
+    int32_t result = command.sendRequest(comm, node, wire::kGet, dotCommand, nullptr, 0);
+    if (result != ERR_SUCCESS) return result;
+    if (command.answerStatus() != 0) return command.answerStatus();
+    return take(command.answerReader()) ? ERR_SUCCESS : ERR_BAD_ANSWER;
+}
+
+// Writes the bytes to dotCommand. Returns the transport failure (*sent false), else the SP's status.
+int32_t writeSetting(cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* data, int32_t size,
+                     bool* sent) {
+    cSvcProcCfg command;
+    *sent = false;
+    if (command.buildSPCommand(dotCommand, wire::kSet, nullptr, data, 0, size) == nullptr) return ERR_INVALID_PARAMETER;
+    int32_t result = static_cast<int32_t>(command.send(comm, node));
+    if (result != ERR_SUCCESS) return result;
+    *sent = true;
+    return command.answerStatus();
+}
+
+// Takers for readSetting: a flag (1 when A[0] is non-zero) and a byte value.
+auto flagInto(uint8_t* out) {
+    return [out](const ByteReader& data) {
+        if (!data.has(0, 1)) return false;
+        *out = data.u8(0) != 0 ? 1 : 0;
+        return true;
+    };
+}
+auto byteInto(int32_t* out) {
+    return [out](const ByteReader& data) {
+        if (!data.has(0, 1)) return false;
+        *out = data.u8(0);
+        return true;
+    };
+}
+
+// A one-byte flag: 1 when non-zero.
+uint8_t flagByte(const uint8_t* value) { return *value != 0 ? 1 : 0; }
+
+}  // namespace
+
+int32_t AccountSettings::getPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit,
+                                                int32_t* reusePeriod, uint8_t* userPwdReq) {
+    if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
+    if (forceChange == nullptr && ageLimit == nullptr && reusePeriod == nullptr && userPwdReq == nullptr) {
+        return ERR_INVALID_PARAMETER;
+    }
+    int32_t result = ERR_SUCCESS;
+    if (forceChange != nullptr) {
+        result = readSetting(comm_, node, kForceChangeCommand, flagInto(forceChange));
+        if (result != ERR_SUCCESS) return result;
+    }
+    if (ageLimit != nullptr) {
+        result = readSetting(comm_, node, kAgeLimitCommand, [ageLimit](const ByteReader& data) {
+            if (!data.has(0, 2)) return false;
+            *ageLimit = data.u16be(0);
+            return true;
+        });
+        if (result != ERR_SUCCESS) return result;
+    }
+    if (reusePeriod != nullptr) {
+        result = readSetting(comm_, node, kReusePeriodCommand, byteInto(reusePeriod));
+        if (result != ERR_SUCCESS) return result;
+    }
+    if (userPwdReq != nullptr) result = readSetting(comm_, node, kUserPwdReqCommand, flagInto(userPwdReq));
+    return result;
+}
+
+int32_t AccountSettings::setPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit,
+                                                int32_t* reusePeriod, uint8_t* userPwdReq) {
+    yatLog(kPolicyTag, "in the routine");
+    if (comm_ == nullptr) {
+        yatLog(kPolicyTag, "the device was null");
+        return ERR_DEVICE_NOT_OPEN;
+    }
+    if (forceChange == nullptr && ageLimit == nullptr && reusePeriod == nullptr && userPwdReq == nullptr) {
+        yatLog(kPolicyTag, "all parameters were null");
+        return ERR_INVALID_PARAMETER;
+    }
+    yatLog(kPolicyTag, "the device is not null");
+    yatLog(kPolicyTag, "at least one param is not null");
+    int32_t result = ERR_SUCCESS;
+    bool sent = false;
+    if (forceChange != nullptr) {
+        yatLog(kPolicyTag, "forcechange");
+        uint8_t value = flagByte(forceChange);
+        result = writeSetting(comm_, node, kForceChangeCommand, &value, 1, &sent);
+        if (!sent) {
+            yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d] for forcechange", result);
+        } else {
+            yatLog(kPolicyTag, "sendcommand succeeded for forcechange");
+            if (result == 0) {
+                yatLog(kPolicyTag, "commandstatus succeeded for forcechange");
+            } else {
+                yatLog(kPolicyTag, "the getcommandstatus failed with retval of: [%d] for forcechange", result);
+            }
+        }
+    }
+    if (ageLimit != nullptr) {
+        yatLog(kPolicyTag, "agelimit");
+        if (*ageLimit < 0 || *ageLimit > kAgeLimitMax) {
+            // No command for a value the SP cannot hold; this item's outcome is a bad parameter.
+            yatLog(kPolicyTag, "agelimit [%d] is outside 0-%d; nothing sent", *ageLimit, kAgeLimitMax);
+            result = ERR_INVALID_PARAMETER;
+        } else {
+            const uint8_t days[2] = {static_cast<uint8_t>(*ageLimit >> 8), static_cast<uint8_t>(*ageLimit)};
+            yatLog("setPwdAging", "setting [0] to [%x] and [2] to [%x]", days[0], days[1]);
+            result = writeSetting(comm_, node, kAgeLimitCommand, days, 2, &sent);
+            if (!sent) {
+                yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d]", result);
+            } else {
+                yatLog(kPolicyTag, "agelimit sendcommand succeeded");
+                if (result == 0) {
+                    yatLog(kPolicyTag, "agelimit getcommandstatus succeeded");
+                } else {
+                    yatLog(kPolicyTag, "the retval of: [%d] after agelimit", result);
+                }
+            }
+        }
+    }
+    if (reusePeriod != nullptr) {
+        yatLog(kPolicyTag, "reuseperiod");
+        const uint8_t value = static_cast<uint8_t>(*reusePeriod);
+        result = writeSetting(comm_, node, kReusePeriodCommand, &value, 1, &sent);
+    }
+    if (userPwdReq != nullptr) {
+        yatLog(kPolicyTag, "in userPwdReq section");
+        uint8_t value = flagByte(userPwdReq);
+        result = writeSetting(comm_, node, kUserPwdReqCommand, &value, 1, &sent);
+        if (!sent) {
+            yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d]", result);
+        } else {
+            yatLog(kPolicyTag, "the command succeeded");
+            if (result == 0) {
+                yatLog(kPolicyTag, "getcommandstatus succeeded");
+            } else {
+                yatLog(kPolicyTag, "the getcommandstatus failed with retval of: [%d]", result);
+            }
+        }
+    }
+    yatLog(kPolicyTag, "exiting the routine");
+    return result;
+}
+
+int32_t AccountSettings::getLoginPolicyValue(int32_t node, int32_t* value) {
+    if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
+    if (value == nullptr) return ERR_INVALID_PARAMETER;
+    return readSetting(comm_, node, kLoginSettingCommand, byteInto(value));
+}
+
+int32_t AccountSettings::setLoginPolicyValue(int32_t node, int32_t value) {
+    if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
+    const uint8_t byte = static_cast<uint8_t>(value);
+    bool sent = false;
+    return writeSetting(comm_, node, kLoginSettingCommand, &byte, 1, &sent);
+}
