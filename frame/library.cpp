@@ -3,18 +3,18 @@
 #include <memory>
 #include <new>
 
+#include "config/account_settings.h"
+#include "config/network_settings.h"
+#include "config/snmp_settings.h"
 #include "events/event_configuration.h"
+#include "events/event_log.h"
 #include "frame/libyat.h"
 #include "leds/led_panel.h"
-#include "config/account_settings.h"
-#include "config/snmp_settings.h"
-#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
 #include "sensors/sensor_model.h"
 #include "sysinfo/system_info.h"
-#include "events/event_log.h"
-#include "config/network_settings.h"
+#include "yat/result_codes.h"
 
 
 namespace {
@@ -22,7 +22,7 @@ namespace {
 // Number of successful opens not yet closed; 0 exactly when sharedInstance is null. Written only
 // under libraryMutex.
 int32_t instancecounter = 0;
-cLibYAT* sharedInstance = nullptr;
+std::unique_ptr<cLibYAT> sharedInstance;
 
 }  // namespace
 
@@ -52,29 +52,29 @@ int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
         ++instancecounter;
     } else {
         yatLog(tag, "about to create lib device");
-        cLibYAT* created = nullptr;
+        std::unique_ptr<cLibYAT> created;
         try {
-            created = new cLibYAT(commDevice);
+            created = std::make_unique<cLibYAT>(commDevice);
         } catch (...) {
             // No memory, or construction failed: ends as an allocation failure; no exception may
             // cross the exported entry point.
-            created = nullptr;
+            created.reset();
         }
         if (created == nullptr) {
             yatLog(tag, "could not create lib device");
         } else {
             yatLog(tag, "The SP Device was opened and lib_ok is [%d]", created->lib_ok ? 1 : 0);
             if (created->lib_ok) {
-                sharedInstance = created;
+                sharedInstance = std::move(created);
                 instancecounter = 1;
             } else {
                 yatLog("cSPDev::OpenLib", " -- The SP Device was Released");
-                delete created;
+                created.reset();
             }
         }
     }
     yatLog(tag, "about to return");
-    *out = sharedInstance;
+    *out = sharedInstance.get();
     if (sharedInstance == nullptr) {
         result = ERR_NO_RESOURCE;
     } else {
@@ -90,9 +90,8 @@ int32_t cSPDev::Release() {
     --instancecounter;
     if (instancecounter > 0) return instancecounter;
     yatLog("cSPDev::Release()", "called and releasing pointer");
-    delete sharedInstance;
+    sharedInstance.reset();
     instancecounter = 0;
-    sharedInstance = nullptr;
     return 0;
 }
 
