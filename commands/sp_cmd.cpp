@@ -142,7 +142,7 @@ ByteReader cSPCmd::answerReader() const {
 int32_t cSPCmd::dumpData(const char* tag) const {
     size_t length = wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize));
     if (withheld_) {
-        yatLog(tag != nullptr ? tag : "dumpdata", "<%zu bytes withheld>", length);
+        yatLog(tag != nullptr ? tag : "dumpdata", "<%u bytes withheld>", static_cast<unsigned>(length));
         return 0;
     }
     return dumpdata(answerData(), length);
