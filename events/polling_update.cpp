@@ -244,17 +244,18 @@ bool pollPowerSupplies(cPowerInstance& power, cBusComm* comm, cSensorSink* sink)
 
 }  // namespace
 
-void updateNonAsynchReadings(cBusComm* comm, const SensorModel& sensors, cSensorSink* sink,
+void updateNonAsynchReadings(cBusComm* comm, const PolledClasses& classes, cSensorSink* sink,
                              const std::atomic<bool>& stop) {
     yatLog(kTag, "entering the routine");
-    if (cFanInst* fans = sensors.fanObject(); fans != nullptr && !stop.load()) pollFans(*fans, comm, sink);
-    if (cTempInstance* temps = sensors.temperatureObject(); temps != nullptr && !stop.load()) {
-        pollTemperatures(*temps, comm, sink);
-    }
-    if (cVoltInstance* volts = sensors.voltageObject(); volts != nullptr && !stop.load()) {
-        pollVoltages(*volts, comm, sink);
-    }
-    if (cPowerInstance* power = sensors.powerObject(); power != nullptr && !stop.load()) {
-        pollPowerSupplies(*power, comm, sink);
-    }
+    if (classes.fans != nullptr && !stop.load()) pollFans(*classes.fans, comm, sink);
+    if (classes.temps != nullptr && !stop.load()) pollTemperatures(*classes.temps, comm, sink);
+    if (classes.volts != nullptr && !stop.load()) pollVoltages(*classes.volts, comm, sink);
+    if (classes.power != nullptr && !stop.load()) pollPowerSupplies(*classes.power, comm, sink);
+}
+
+void updateNonAsynchReadings(cBusComm* comm, const SensorModel& sensors, cSensorSink* sink,
+                             const std::atomic<bool>& stop) {
+    PolledClasses classes{sensors.fanObject(), sensors.temperatureObject(), sensors.voltageObject(),
+                          sensors.powerObject()};
+    updateNonAsynchReadings(comm, classes, sink, stop);
 }

@@ -16,6 +16,21 @@
 class cBusComm;
 class cSensorSink;
 class SensorModel;
+class cFanInst;
+class cTempInstance;
+class cVoltInstance;
+class cPowerInstance;
 
+// The class objects one round walks; a null one skips its phase.
+struct PolledClasses {
+    cFanInst* fans = nullptr;
+    cTempInstance* temps = nullptr;
+    cVoltInstance* volts = nullptr;
+    cPowerInstance* power = nullptr;
+};
+
+void updateNonAsynchReadings(cBusComm* comm, const PolledClasses& classes, cSensorSink* sink,
+                             const std::atomic<bool>& stop);
+// The same over the model's class objects as they are at the start of the round.
 void updateNonAsynchReadings(cBusComm* comm, const SensorModel& sensors, cSensorSink* sink,
                              const std::atomic<bool>& stop);
