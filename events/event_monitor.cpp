@@ -189,13 +189,13 @@ bool EventMonitor::readPfaSupport() {
         return true;
     }
     if (codes.buildCommand(true) == nullptr || codes.send(commDevice_, 0) != 0) return false;
-    for (int32_t group = 1; codes.answerStatus() == 0; ++group) {
-        if (group >= eventwire::kMaxCodeGroups) {
-            yatLog(tag, "stopped after [%d] groups of available event codes", group);
-            return false;
-        }
+    for (int32_t groupsRead = 2; codes.answerStatus() == 0; ++groupsRead) {
         yatLog(tag, "next list group");
         if (codes.CheckForEC(eventwire::kMemoryPfaCode)) return true;
+        if (groupsRead >= eventwire::kMaxCodeGroups) {
+            yatLog(tag, "stopped after [%d] groups of available event codes", groupsRead);
+            return false;
+        }
         uint32_t sent = codes.buildCommand(true) == nullptr ? static_cast<uint32_t>(ERR_INVALID_PARAMETER) : codes.send(commDevice_, 0);
         yatLog(tag, "The return codes for command are retVal [%d] commandStatus [%d]", static_cast<int32_t>(sent),
                codes.answerStatus());
