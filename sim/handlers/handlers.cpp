@@ -5,6 +5,7 @@ namespace yatsim {
 const HandlerTable& standardHandlers() {
     static const HandlerTable table = [] {
         HandlerTable t;
+        registerEventEnableHandlers(t);
         registerSummaryHandlers(t);
         registerSystemStateHandlers(t);
         registerWatchdogHandlers(t);
