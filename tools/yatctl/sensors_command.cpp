@@ -3,9 +3,6 @@
 // location, instance, reading, limits and status. Node numbers are the library's (node index + 1, or
 // the multi-node ID + 1 on larger systems).
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +13,8 @@
 
 #include "yat/device_lib.h"
 #include "yatctl/host_sink.h"
+#include "yatctl/quiet_stdout.h"
+#include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -24,86 +23,6 @@ namespace yatctl {
 namespace {
 
 constexpr int32_t kDiscoveryCode = 46;
-
-struct ClassInfo {
-    int32_t code;
-    const char* name;
-    const char* unit;
-};
-constexpr ClassInfo kClasses[] = {{1, "temperature", "°C"}, {2, "voltage", "V"}, {3, "fan", "RPM"}, {4, "power", ""}};
-
-const ClassInfo& classInfo(int32_t sensorClass) { return kClasses[sensorClass - 1]; }
-
-// The status codes of each class as words.
-std::string statusWord(int32_t sensorClass, int32_t status) {
-    switch (sensorClass) {
-        case 1:
-            switch (status) {
-                case 1: return "normal";
-                case 2: return "warning";
-                case 3: return "critical";
-                case 50: return "processor hot";
-                case 51: return "processor normal";
-                default: break;
-            }
-            break;
-        case 2:
-            switch (status) {
-                case 1: return "normal";
-                case 6: return "low";
-                case 9: return "high";
-                default: break;
-            }
-            break;
-        case 3:
-            switch (status) {
-                case 1: return "normal";
-                case 3: return "low";
-                default: break;
-            }
-            break;
-        case 4:
-            switch (status) {
-                case 0: return "not checked";
-                case 1: return "good";
-                case 3: return "failed";
-                case 44: return "failed";
-                case 47: return "unavailable";
-                case 49: return "unmonitored";
-                default: break;
-            }
-            break;
-        default:
-            break;
-    }
-    return status == 0 ? "unknown" : "status " + std::to_string(status);
-}
-
-// The library prints progress lines of its own on standard output during discovery; they must not
-// mix with yatctl's output (its log file has them).
-class QuietStdout {
-public:
-    QuietStdout() {
-        std::cout.flush();
-        std::fflush(stdout);
-        saved_ = dup(STDOUT_FILENO);
-        int sink = open("/dev/null", O_WRONLY);
-        if (saved_ >= 0 && sink >= 0) dup2(sink, STDOUT_FILENO);
-        if (sink >= 0) close(sink);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        if (saved_ >= 0) {
-            dup2(saved_, STDOUT_FILENO);
-            close(saved_);
-        }
-    }
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int saved_ = -1;
-};
 
 // A value in its slot as the class reads it: an integer, or a float for voltages.
 Document slotValue(int32_t sensorClass, const int32_t& slot) {

@@ -8,6 +8,7 @@ std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
     commands.push_back(makeVpdCommand());
     commands.push_back(makeSensorsCommand());
     commands.push_back(makeRawCommand());
+    commands.push_back(makeMonitorCommand());
     // The report shows every subcommand above that has a report view; it goes last.
     std::vector<Subcommand*> parts;
     for (const auto& command : commands) parts.push_back(command.get());
