@@ -220,6 +220,16 @@ public:
         sink.note("deregistered");
     }
 
+    // Whether the SP can send memory PFA events, and the event kinds monitoring asks each node for.
+    void addToReport(Session& session, Document& doc) override {
+        uint32_t level = 0;
+        session.library().getMonitorPFAEventSupport(&level);
+        doc["monitoring"] = Document{
+            {"nodes", session.library().getNodeCount()},
+            {"pfaEvents", level == 2 ? "supported" : "not supported"},
+            {"eventKinds", "power supply, fan, login, DASD, PFA, power down, comprehensive"}};
+    }
+
 private:
     // Returns on SIGINT, SIGTERM or when --for has passed.
     void waitForEnd() const {
