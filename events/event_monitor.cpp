@@ -51,7 +51,9 @@ constexpr std::array<EventKind, 7> kEnabledEvents{{
 EventMonitor::EventMonitor(cBusComm* commDevice, const SensorModel& sensors)
     : commDevice_(commDevice), sensors_(sensors) {}
 
-EventMonitor::~EventMonitor() { deRegisterForAsynchEvents(); }
+EventMonitor::~EventMonitor() {
+    if (monitoring()) deRegisterForAsynchEvents();
+}
 
 int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
     constexpr const char* tag = "cLibYAT::registerForAsynchEvents";
