@@ -215,7 +215,11 @@ public:
         waitForEnd();
         sink.note("stopping");
         stop = true;
-        if (pfaReader.joinable()) pfaReader.join();  // at most one empty-stack wait of the library
+        if (pfaReader.joinable()) {
+            // A read of an empty PFA stack waits 30 s (scaled) in the library before it answers.
+            sink.note("waiting for the PFA event read to end");
+            pfaReader.join();
+        }
         library.deRegisterForAsynchEvents();
         sink.note("deregistered");
     }
