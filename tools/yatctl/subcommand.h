@@ -42,9 +42,9 @@ std::vector<std::unique_ptr<Subcommand>> makeSubcommands();
 
 std::unique_ptr<Subcommand> makeInfoCommand();
 std::unique_ptr<Subcommand> makeVpdCommand();
+std::unique_ptr<Subcommand> makeMonitorCommand();
 std::unique_ptr<Subcommand> makeRawCommand();
 std::unique_ptr<Subcommand> makeSensorsCommand();
-std::unique_ptr<Subcommand> makeMonitorCommand();
 std::unique_ptr<Subcommand> makeReportCommand(const std::vector<Subcommand*>& parts);
 
 }  // namespace yatctl

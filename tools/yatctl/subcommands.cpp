@@ -5,10 +5,10 @@ namespace yatctl {
 std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
     std::vector<std::unique_ptr<Subcommand>> commands;
     commands.push_back(makeInfoCommand());
+    commands.push_back(makeMonitorCommand());
     commands.push_back(makeVpdCommand());
     commands.push_back(makeSensorsCommand());
     commands.push_back(makeRawCommand());
-    commands.push_back(makeMonitorCommand());
     // The report shows every subcommand above that has a report view; it goes last.
     std::vector<Subcommand*> parts;
     for (const auto& command : commands) parts.push_back(command.get());
