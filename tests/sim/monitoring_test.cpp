@@ -123,3 +123,25 @@ TEST(SimMonitoringLibrary, StoppedFanReachesTheHost) {
 }
 
 }  // namespace
+
+namespace {
+
+// The last close stops monitoring a host left on: no thread is left waiting on the device.
+TEST(SimMonitoringLibrary, CloseWhileMonitoringStopsEveryThread) {
+    yattest::LogCapture log;
+    setSleepHook([](uint32_t) {});
+    SimBusComm comm;
+    cLibYAT* lib = nullptr;
+    ASSERT_EQ(openLibrary(&lib, &comm), 0);
+    yattest::RecordingSink sink;
+    ASSERT_EQ(lib->initSensors(&sink), 0);
+    ASSERT_EQ(lib->registerForAsynchEvents(&sink), 0);
+    while (!comm.waiting(0) || !comm.waiting(1)) std::this_thread::yield();
+    EXPECT_EQ(closeLibrary(), 0);
+    setSleepHook(nullptr);
+    EXPECT_FALSE(comm.waiting(0));
+    EXPECT_FALSE(comm.waiting(1));
+    EXPECT_TRUE(log.has("cLibYAT::deRegisterForAsynchEvents", "called"));
+}
+
+}  // namespace
