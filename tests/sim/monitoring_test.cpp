@@ -43,18 +43,20 @@ TEST(SimMonitoring, TimelineNamesTheChanges) {
     yatsim::Scenario parsed = yatsim::parseScenario(R"({"nodes": [{"sensors": {
         "fans": [{"instance": 1, "rpm": 3000}], "powerSupplies": [{"present": true}, {"present": true}]}}],
       "timeline": [
-        {"at": 10, "node": 0, "event": "fan", "fan": 1},
-        {"at": 20, "node": 0, "event": "powerSupply", "supply": 2},
-        {"at": 30, "node": 0, "event": "change", "fan": 1, "rpm": 3000},
-        {"at": 40, "node": 0, "event": "change", "supply": 2, "supplyState": "good"}]})",
+        {"at": 60000, "node": 0, "event": "fan", "fan": 1},
+        {"at": 120000, "node": 0, "event": "powerSupply", "supply": 2},
+        {"at": 180000, "node": 0, "event": "change", "fan": 1, "rpm": 3000},
+        {"at": 240000, "node": 0, "event": "change", "supply": 2, "supplyState": "good"}]})",
                                                     "test");
     SimBusComm comm(parsed);
+    comm.setTimeScale(1.0);  // the clock stands far before the first entry whatever the test's scale
     comm.useManualClock();
-    comm.advanceTime(std::chrono::milliseconds(10));
+    EXPECT_EQ(fanUnits(comm, 0, "2.3.1"), 60);
+    comm.advanceTime(std::chrono::seconds(60));
     EXPECT_EQ(fanUnits(comm, 0, "2.3.1"), 255);
-    comm.advanceTime(std::chrono::milliseconds(10));
+    comm.advanceTime(std::chrono::seconds(60));
     EXPECT_EQ(send(comm, "f.5.1").data(), (Bytes{0x03, 0x02}));
-    comm.advanceTime(std::chrono::milliseconds(20));
+    comm.advanceTime(std::chrono::seconds(120));
     EXPECT_EQ(fanUnits(comm, 0, "2.3.1"), 60);
     EXPECT_EQ(send(comm, "f.5.1").data(), (Bytes{0x03, 0x00}));
     EXPECT_EQ(comm.pendingEvents(0), 2u);  // the changes are not delivered as events
