@@ -9,8 +9,16 @@
 
 #include "events/event_decoders.h"
 #include "events/event_wire.h"
+#include "platform/runtime.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool quiet = [] {
+        RuntimeSettings settings = runtimeSettings();
+        settings.logEnabled = false;  // the log would only slow the runs down
+        setRuntimeSettings(settings);
+        return true;
+    }();
+    (void)quiet;
     std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
     if (size > 0) std::memcpy(copy.get(), data, size);
     (void)findEventCode(copy.get(), size, eventwire::kMemoryPfaCode);

@@ -45,6 +45,9 @@ public:
 struct Fixture {
     Fixture() {
         setSleepHook([](uint32_t) {});
+        RuntimeSettings settings = runtimeSettings();
+        settings.logEnabled = false;  // the log would only slow the runs down
+        setRuntimeSettings(settings);
         for (int32_t node = 0; node < 2; ++node) {
             for (int32_t i = 0; i < 3; ++i) {
                 SensorSource source;
