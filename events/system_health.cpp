@@ -1,13 +1,86 @@
-// The active event code list (stand-in until the reader is built: reports a failed read).
+// Event-code lists of the SP: the group-by-group read and the active-code tests.
 
 #include "events/system_health.h"
 
+#include <algorithm>
+
+#include "events/event_config_wire.h"
+#include "platform/byte_reader.h"
+#include "platform/log.h"
 #include "yat/result_codes.h"
 
-int32_t cSystemHealth::getEvents(cBusComm*, int32_t, const char*, std::vector<uint32_t>* codes) {
-    return codes == nullptr ? ERR_INVALID_PARAMETER : ERR_BAD_ANSWER;
+EventCodeGroup decodeEventCodes(const uint8_t* data, size_t length) {
+    EventCodeGroup group;
+    ByteReader reader(data, length);
+    size_t offset = 0;
+    for (; reader.has(offset, eventwire::kCodeSize); offset += eventwire::kCodeSize) {
+        group.codes.push_back(reader.u32be(offset));
+    }
+    group.leftover = reader.size() - offset;
+    return group;
+}
+
+bool cSystemHealth::sendGroupRequest(cBusComm* comm, int32_t node, const char* dotCommand, uint8_t type) {
+    if (buildSPCommand(dotCommand, type, nullptr, nullptr, 0, 0) == nullptr) return false;
+    if (send(comm, node) != 0) return false;
+    // A buffer that is no answer to this request says nothing about the list.
+    return answerType() == wire::kAnswer && buffer()[wire::kCommandLengthOffset] == static_cast<uint8_t>(origCmdSize);
+}
+
+int32_t cSystemHealth::getEvents(cBusComm* comm, int32_t node, const char* dotCommand, std::vector<uint32_t>* codes) {
+    constexpr const char* tag = "cSystemHealth::getEvents";
+    if (codes == nullptr) return ERR_INVALID_PARAMETER;
+    if (comm == nullptr || !sendGroupRequest(comm, node, dotCommand, wire::kGet)) {
+        yatLog(tag, "returning retVal = %d", ERR_BAD_ANSWER);
+        return ERR_BAD_ANSWER;
+    }
+    dumpdata(cmdBuffer, wire::kHeaderSize + static_cast<size_t>(origCmdSize) +
+                            wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize)));
+    uint8_t status = answerStatus();
+    yatLog(tag, "status = %d", status);
+
+    int32_t groups = 0;
+    while (status == 0) {
+        if (++groups > eventwire::kMaxCodeGroups) {
+            yatLog(tag, "the SP still lists codes after %d groups; giving up", eventwire::kMaxCodeGroups);
+            yatLog(tag, "returning retVal = %d", ERR_BAD_ANSWER);
+            return ERR_BAD_ANSWER;
+        }
+        yatLog(tag, "dataLen = %d", answerDataLength());
+        ByteReader data = answerReader();
+        EventCodeGroup group = decodeEventCodes(data.data(), data.size());
+        for (size_t i = 0; i < group.codes.size(); ++i) {
+            uint32_t code = group.codes[i];
+            int32_t first = static_cast<int32_t>(i * eventwire::kCodeSize);
+            yatLog(tag, "got code, data[%d..%d] = 0x%02x%02x%02x%02x, code = 0x%08x", first, first + 3, code >> 24,
+                   (code >> 16) & 0xFF, (code >> 8) & 0xFF, code & 0xFF, code);
+            codes->push_back(code);
+        }
+        if (group.leftover != 0) {
+            yatLog(tag, "ignoring %d bytes after the last whole code", static_cast<int32_t>(group.leftover));
+        }
+        yatLog(tag, "done with event codes");
+        if (!sendGroupRequest(comm, node, dotCommand, wire::kGetNext)) {
+            yatLog(tag, "returning retVal = %d", ERR_BAD_ANSWER);
+            return ERR_BAD_ANSWER;
+        }
+        status = answerStatus();
+    }
+    int32_t result = status == eventwire::kEndOfCodes ? ERR_SUCCESS : ERR_BAD_ANSWER;
+    yatLog(tag, "returning retVal = %d", result);
+    return result;
 }
 
 int32_t cSystemHealth::getActiveEvents(cBusComm* comm, int32_t node, std::vector<uint32_t>* codes) {
-    return getEvents(comm, node, "2.7.4", codes);
+    yatLog("cSystemHealth::getActiveEvents", "calling getEvents");
+    return getEvents(comm, node, eventwire::kActiveCodesCommand, codes);
+}
+
+int32_t cSystemHealth::getActiveEvents(cBusComm* comm, int32_t node, uint32_t code, bool* active) {
+    if (active == nullptr) return ERR_INVALID_PARAMETER;
+    *active = false;
+    std::vector<uint32_t> codes;
+    int32_t result = getActiveEvents(comm, node, &codes);
+    *active = std::find(codes.begin(), codes.end(), code) != codes.end();
+    return result;
 }

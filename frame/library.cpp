@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "events/event_configuration.h"
 #include "frame/libyat.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
@@ -117,6 +118,7 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     eventMonitor = std::make_unique<EventMonitor>(commDevice, *sensorModel);
 
     // event configuration and system health: EventConfiguration
+    eventConfiguration = std::make_unique<EventConfiguration>(commDevice);
 
     // system event log: EventLog
 
@@ -138,6 +140,7 @@ cLibYAT::~cLibYAT() {
     // LED panel: LedPanel
 
     // event configuration and system health: EventConfiguration
+    eventConfiguration->freeLists();
 
 }
 

@@ -156,6 +156,7 @@ private:
     std::unique_ptr<EventMonitor> eventMonitor;
 
     // event configuration and system health: EventConfiguration
+    std::unique_ptr<EventConfiguration> eventConfiguration;
 
     // system event log: EventLog
 

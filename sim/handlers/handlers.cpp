@@ -12,6 +12,7 @@ const HandlerTable& standardHandlers() {
         registerIpmiHandlers(t);
         registerVpdHandlers(t);
         registerSensorHandlers(t);
+        registerAlertHandlers(t);
         return t;
     }();
     return table;

@@ -15,6 +15,7 @@ void registerWatchdogHandlers(HandlerTable& table);     // "5.1.1", "5.1.2", "5.
 void registerIpmiHandlers(HandlerTable& table);         // "ff.12.5"
 void registerVpdHandlers(HandlerTable& table);          // "4.3.5..." reads and writes, "4.3.a"
 void registerSensorHandlers(HandlerTable& table);       // "1.1", "2.x...", "4.3.2...", "f.5.1", "14.1.3.2"
+void registerAlertHandlers(HandlerTable& table);        // "4.2.1.x", "4.2.2.x", "4.2.3.x", "5.2.x", "2.7.3", "2.7.4"
 
 // Helpers shared by the handler files.
 namespace answers {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "sim/handlers/handlers.h"
+#include "sim/sections/alerts.h"
 #include "sim/sections/sensors.h"
 
 namespace yatsim {
@@ -109,7 +110,15 @@ Answer limit(NodeState& node, const Request& request) {
 
 void registerSensorHandlers(HandlerTable& table) {
     table.add("1.1", [](NodeState& node, const Request& request) {
-        return answers::readWrite(request, [&] { return Answer::ok(node.section<SensorsSection>().supportedCommands()); });
+        return answers::readWrite(request, [&] {
+            // The sensor entries, then the alert and local-event elements.
+            Bytes list = node.section<SensorsSection>().supportedCommands();
+            if (node.has<AlertsSection>()) {
+                Bytes alerts = node.section<AlertsSection>().supportedElements();
+                list.insert(list.end(), alerts.begin(), alerts.end());
+            }
+            return Answer::ok(list);
+        });
     });
     table.addFamily("2.1", reading);
     table.addFamily("2.2", reading);

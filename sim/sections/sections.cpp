@@ -1,5 +1,6 @@
 #include "sim/sections/sections.h"
 
+#include "sim/sections/alerts.h"
 #include "sim/sections/firmware.h"
 #include "sim/sections/sensors.h"
 #include "sim/sections/sp.h"
@@ -15,6 +16,7 @@ const std::vector<SectionLoader>& nodeSections() {
         {"firmware", &FirmwareSection::load},
         {"vpd", &VpdSection::load},
         {"sensors", &SensorsSection::load},
+        {"alerts", &AlertsSection::load},
     };
     return loaders;
 }

@@ -31,7 +31,12 @@ TEST(SimSensors, SupportedCommandsOfTheDefaultScenario) {
                                    0x84, 2, 1, 2, 2,     // CPU 1-2
                                    0x04, 2, 1, 4, 1,     // DASD backplane
                                    0x04, 2, 1, 5, 1,     // location 5
-                                   0x84, 2, 2, 1, 10}));  // voltages 1-10
+                                   0x84, 2, 2, 1, 10,    // voltages 1-10
+                                   0x84, 4, 2, 1, 9,     // remote critical alerts 1-9
+                                   0x84, 4, 2, 2, 7,     // remote non-critical alerts 1-7
+                                   0x84, 4, 2, 3, 12,    // remote system alerts 1-12
+                                   0x04, 4, 2, 3, 16,    // remote informational alert
+                                   0x83, 5, 2, 16}));    // local events 1-16
     EXPECT_EQ(send(comm, "1.1", wire::kSet, {1}).status(), 1);
 }
 

@@ -199,5 +199,45 @@ def case_sensors_state():
     check(os.path.exists(os.path.join(WORK, "xdg", "libyat", "registry-data.reg")), "no registry file below XDG_STATE_HOME")
 
 
+def case_events():
+    doc = json.loads(run("--json", "events", expect=0).stdout)
+    rows = doc["events"]
+    check(len(rows) == 86 and [r["instance"] for r in rows[:43]] == list(range(43)), len(rows))
+    check(rows[2] == {"node": 0, "instance": 2, "type": 17, "description": "Remote Tamper Alarm",
+                      "enabled": False, "result": 0}, rows[2])
+    check(rows[42]["type"] == 14 and rows[42]["enabled"] is True, rows[42])
+    # Each run starts the simulator afresh: the change shows in the entry read back.
+    doc = json.loads(run("--json", "events", "enable", "0", "2", expect=0).stdout)
+    check(doc["result"] == 0 and doc["event"]["enabled"] is True, doc)
+    doc = json.loads(run("--json", "events", "disable", "1", "0", expect=0).stdout)
+    check(doc["event"]["enabled"] is False, doc)
+    # A local event is never written: the SP's state stays.
+    doc = json.loads(run("--json", "events", "disable", "0", "42", expect=0).stdout)
+    check(doc["result"] == 0 and doc["event"]["enabled"] is True, doc)
+    done = run("events", "enable", "0", "43", expect=1)
+    check("ERR_INVALID_INDEX" in done.stdout or "7" in done.stdout, done.stdout)
+    run("events", "enable", "5", "0", expect=2)
+    text = run("events", "--node", "1", expect=0).stdout
+    check("Local SP Unavailable" in text and "Instance" in text, text)
+
+
+def case_health():
+    path = scenario_file(json.dumps({"nodes": [{"alerts": {"activeCodes": ["0x0421C702", 113]}},
+                                               {"alerts": {"activeCodes": [107, 113]}}]}))
+    doc = json.loads(run("--scenario", path, "--json", "health", expect=0).stdout)
+    node0, node1 = doc["nodes"]
+    check(node0["value"] == 1 and node0["health"] == "code 113 active", node0)
+    check(node0["activeCodes"][0] == {"code": "0x0421C702", "meaning": "processor 2 hot", "value": 0x0421C702}, node0)
+    check(node1["value"] == 2 and len(node1["activeCodes"]) == 2, node1)
+    doc = json.loads(run("--json", "health", "--node", "1", expect=0).stdout)
+    check(doc["nodes"] == [{"node": 1, "health": "normal", "value": 0, "result": 0, "activeCodes": []}], doc)
+    path = scenario_file(json.dumps({"nodes": [{}], "faults": {"rules": [{"fault": "status", "command": "2.7.4",
+                                                                          "value": 3}]}}))
+    run("--scenario", path, "health", expect=1)
+    doc = json.loads(run("--json", "report", expect=0).stdout)
+    check(doc["health"] == [{"node": 0, "health": "normal", "value": 0, "result": 0, "activeCodes": []},
+                            {"node": 1, "health": "normal", "value": 0, "result": 0, "activeCodes": []}], doc["health"])
+
+
 globals()["case_" + CASE.replace("-", "_")]()
 print("PASS:", CASE)

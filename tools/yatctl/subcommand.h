@@ -45,6 +45,8 @@ std::unique_ptr<Subcommand> makeVpdCommand();
 std::unique_ptr<Subcommand> makeMonitorCommand();
 std::unique_ptr<Subcommand> makeRawCommand();
 std::unique_ptr<Subcommand> makeSensorsCommand();
+std::unique_ptr<Subcommand> makeEventsCommand();
+std::unique_ptr<Subcommand> makeHealthCommand();
 std::unique_ptr<Subcommand> makeReportCommand(const std::vector<Subcommand*>& parts);
 
 }  // namespace yatctl

@@ -8,6 +8,8 @@ std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
     commands.push_back(makeMonitorCommand());
     commands.push_back(makeVpdCommand());
     commands.push_back(makeSensorsCommand());
+    commands.push_back(makeEventsCommand());
+    commands.push_back(makeHealthCommand());
     commands.push_back(makeRawCommand());
     // The report shows every subcommand above that has a report view; it goes last.
     std::vector<Subcommand*> parts;
