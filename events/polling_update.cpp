@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "yat/codes.h"
@@ -97,33 +98,36 @@ void pollFans(cFanInst& fans, cBusComm* comm, cSensorSink* sink) {
     }
 }
 
-// The active event codes of each node, read at most once per round.
+// The active event codes of each node, read at most once per round. A node whose read failed has
+// no list (its processor indicators keep their state); a read that succeeded may give an empty list.
 class ActiveCodes {
 public:
     explicit ActiveCodes(cBusComm* comm) : comm_(comm) {}
-    const std::vector<uint32_t>& of(int32_t nodeIndex) {
+    const std::optional<std::vector<uint32_t>>& of(int32_t nodeIndex) {
         auto found = codes_.find(nodeIndex);
         if (found != codes_.end()) return found->second;
-        std::vector<uint32_t>& codes = codes_[nodeIndex];
+        std::optional<std::vector<uint32_t>>& codes = codes_[nodeIndex];
+        std::vector<uint32_t> read;
         cSystemHealth health;
-        if (health.getActiveEvents(comm_, nodeIndex, &codes) != ERR_SUCCESS) {
+        if (health.getActiveEvents(comm_, nodeIndex, &read) == ERR_SUCCESS) {
+            codes = std::move(read);
+        } else {
             yatLog(kTag, "could not read the active events of node [%d]; CPU indicators keep their state", nodeIndex);
-            codes.clear();
         }
         return codes;
     }
 
 private:
     cBusComm* comm_;
-    std::map<int32_t, std::vector<uint32_t>> codes_;
+    std::map<int32_t, std::optional<std::vector<uint32_t>>> codes_;
 };
 
 void pollCpuPlaceholder(cTempInstance& temps, const SensorRecord& record, ActiveCodes& active, cSensorSink* sink) {
-    const std::vector<uint32_t>& codes = active.of(record.nodeIndex);
-    if (codes.empty()) return;
+    const std::optional<std::vector<uint32_t>>& codes = active.of(record.nodeIndex);
+    if (!codes) return;
     uint32_t code = eventwire::kCpuHotCodeBase + static_cast<uint32_t>(record.instanceNumber);
     yatLog(kTag, "looking for event code 0x%08x", code);
-    bool found = std::find(codes.begin(), codes.end(), code) != codes.end();
+    bool found = std::find(codes->begin(), codes->end(), code) != codes->end();
     int32_t status;
     if (!found) {
         yatLog(kTag, "event not found");

@@ -3,7 +3,8 @@
 // voltage and power-supply sensor, reports the fresh values to the host's sensor sink and rewrites
 // the records; brings back fans and supplies that discovery stored as not valid once they can be
 // read; drives the CPU placeholder records (processor hot 50 / normal 51) from the node's active
-// event codes ("2.7.4", code 0x0421C700 + processor).
+// event codes ("2.7.4", code 0x0421C700 + processor; a node whose list cannot be read keeps its
+// indicators, a node with no active code at all has every processor normal).
 //
 // Runs on the polling thread. Records are copied out of their map, the SP is asked with no lock held,
 // and only the fields the round refreshed are written back into the record as it is then (whole

@@ -5,6 +5,7 @@
 #include "commands/command_buffer.h"
 #include "sim/handler_table.h"
 #include "sim/layouts.h"
+#include "sim/sections/alerts.h"
 #include "sim/sections/sensors.h"
 
 namespace yatsim {
@@ -146,9 +147,12 @@ namespace {
 
 // Processor `cpu` hot or not: its code in the node's active event codes.
 void applyCpuHot(NodeState& node, uint8_t cpu, bool hot) {
-    (void)node;
-    (void)cpu;
-    (void)hot;
+    uint32_t code = eventwire::kCpuHotCodeBase + cpu;
+    if (hot) {
+        addActiveCode(node, code);
+    } else {
+        removeActiveCode(node, code);
+    }
 }
 
 }  // namespace

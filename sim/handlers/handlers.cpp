@@ -5,7 +5,6 @@ namespace yatsim {
 const HandlerTable& standardHandlers() {
     static const HandlerTable table = [] {
         HandlerTable t;
-        registerEventEnableHandlers(t);
         registerSummaryHandlers(t);
         registerSystemStateHandlers(t);
         registerWatchdogHandlers(t);

@@ -8,7 +8,6 @@
 
 namespace yatsim {
 
-void registerEventEnableHandlers(HandlerTable& table);  // "5.2.<n>" set (accepted) and get
 void registerSummaryHandlers(HandlerTable& table);      // "1.2" and the SP type probes
 void registerSystemStateHandlers(HandlerTable& table);  // "4.3.6", "4.3.3.1", "4.3.3.2", "6.1"
 void registerWatchdogHandlers(HandlerTable& table);     // "5.1.1", "5.1.2", "5.1.3", "6.2.1"

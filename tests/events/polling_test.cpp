@@ -126,7 +126,7 @@ SensorSource cpuPlaceholder(int32_t instance, int32_t status) {
     return source;
 }
 
-TEST_F(Polling, CpuIndicatorsKeepTheirStateWithoutActiveCodes) {
+TEST_F(Polling, CpuIndicatorsKeepTheirStateWhenTheCodesCannotBeRead) {
     put(objects.temps, 0, 3, cpuPlaceholder(1, 51), false);
     comm.status("2.7.4", 2);
     round();

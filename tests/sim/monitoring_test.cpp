@@ -147,3 +147,58 @@ TEST(SimMonitoringLibrary, CloseWhileMonitoringStopsEveryThread) {
 }
 
 }  // namespace
+
+#include <nlohmann/json.hpp>
+
+#include "kit/scoped_settings.h"
+
+namespace {
+
+// The default server without processor temperature sensors: discovery makes the processor-hot
+// indicators instead.
+yatsim::Scenario withoutCpuSensors() {
+    nlohmann::json doc = nlohmann::json::parse(yatsim::defaultScenarioText());
+    nlohmann::json& temps = doc["nodes"][0]["sensors"]["temperatures"];
+    nlohmann::json kept = nlohmann::json::array();
+    for (const auto& temp : temps) {
+        if (temp.value("location", 1) != 2) kept.push_back(temp);
+    }
+    temps = kept;
+    return yatsim::parseScenario(doc.dump(), "test");
+}
+
+// A processor runs hot and cools down again: the polling update reports it both ways.
+TEST(SimMonitoringLibrary, ProcessorHotComesAndGoes) {
+    yattest::LogCapture log;
+    yattest::SettingsScope settings;
+    settings.change([](RuntimeSettings& s) { s.sleepScale = 0.001; });  // polling every 20 ms
+    SimBusComm comm(withoutCpuSensors());
+    cLibYAT* lib = nullptr;
+    ASSERT_EQ(openLibrary(&lib, &comm), 0);
+    yattest::RecordingSink sink;
+    ASSERT_EQ(lib->initSensors(&sink), 0);
+    ASSERT_EQ(lib->registerForAsynchEvents(&sink), 0);
+    auto seen = [&](int32_t code) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline) {
+            for (const yattest::Report& r : sink.reports()) {
+                if (r.sensorClass == 5 && r.code == code && r.node == 1) return r.sensor;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return -1;
+    };
+    yatsim::SimEvent hot;
+    hot.deliver = false;
+    hot.effects.push_back({yatsim::EventEffect::Kind::kCpuHot, 1, 1});
+    comm.injectEvent(0, hot);
+    EXPECT_EQ(seen(50), 1);
+    yatsim::SimEvent cool = hot;
+    cool.effects[0].value = 0;
+    comm.injectEvent(0, cool);
+    EXPECT_EQ(seen(51), 1);
+    lib->deRegisterForAsynchEvents();
+    closeLibrary();
+}
+
+}  // namespace

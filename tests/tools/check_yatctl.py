@@ -135,6 +135,22 @@ def case_monitor_json():
     fan = [l for l in lines if l.get("event") == "low"][0]
     check(fan["reading"] == 0 and fan["lower"] == 550 and fan["unit"] == "RPM", fan)
 
+def case_monitor_scenario():
+    # The monitoring scenario: no processor sensors (hot indicators instead) and a timeline from the
+    # start, played at 1/20 of real time so it takes about 2.2 s.
+    env = dict(os.environ, YAT_SLEEP_SCALE="0.05")
+    scenario = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "sim", "monitoring_scenario.json")
+    done = subprocess.run([YATCTL, "--log-dir", WORK, "--json", "--scenario", scenario, "monitor", "--pfa", "--for",
+                           "5"], capture_output=True, text=True, timeout=60, env=env)
+    check(done.returncode == 0, done.stderr)
+    lines = [json.loads(line) for line in done.stdout.splitlines()]
+    events = [(l["node"], l["class"], l.get("sensor"), l["event"]) for l in lines if "event" in l]
+    for expected in ((1, "fan", 3, "low"), (2, "power", 2, "failed"), (1, "node", 3, "DASD alert"),
+                     (1, "node", 1, "processor hot"), (1, "node", 1, "processor normal")):
+        check(expected in events, f"no {expected} in {events}")
+    pfa = [l for l in lines if l.get("class") == "memory"]
+    check(len(pfa) == 1 and (pfa[0]["node"], pfa[0]["memoryCard"], pfa[0]["dimm"]) == (2, 2, 5), pfa)
+
 
 def case_monitor_signal():
     process = subprocess.Popen([YATCTL, "--log-dir", WORK, "monitor"], stdout=subprocess.PIPE, text=True)
