@@ -12,6 +12,7 @@
 #include "leds/led_panel.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
+#include "events/event_monitor.h"
 #include "sensors/sensor_model.h"
 #include "sysinfo/system_info.h"
 #include "yat/result_codes.h"
@@ -118,6 +119,7 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     if (sensorModel == nullptr) sensorModel = std::make_unique<SensorModel>(nullptr);
     eventStopFlag.store(false);
     // monitoring: EventMonitor
+    eventMonitor = std::make_unique<EventMonitor>(commDevice, *sensorModel);
 
     // event configuration and system health: EventConfiguration
     eventConfiguration = std::make_unique<EventConfiguration>(commDevice);

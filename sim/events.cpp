@@ -5,6 +5,8 @@
 #include "yat/command_buffer.h"
 #include "sim/handler_table.h"
 #include "sim/layouts.h"
+#include "sim/sections/alerts.h"
+#include "sim/sections/sensors.h"
 
 namespace yatsim {
 
@@ -29,9 +31,48 @@ constexpr NamedEvent kNamedEvents[] = {
     {"pfa", kEventPfa},         {"comprehensive", kEventComprehensive},
 };
 
+// The timeline kind that changes state without sending an event.
+constexpr const char* kChangeOnly = "change";
+
+// The state changes an entry names: "fan" (with "rpm", default 0), "supply" (with "supplyState",
+// default failed for a powerSupply event), "voltage" (with "centivolts"), "cpu" (with "hot").
+void loadEffects(const Field& field, bool supplyEvent, SimEvent& event) {
+    using Kind = EventEffect::Kind;
+    if (field["fan"].present()) {
+        event.effects.push_back({Kind::kFanRpm, static_cast<uint8_t>(field["fan"].integer(0, 255)),
+                                 static_cast<int32_t>(field["rpm"].integer(0, 20000, 0))});
+    }
+    if (field["supply"].present() && (supplyEvent || field["supplyState"].present())) {
+        std::string state = field["supplyState"].text(16, "failed");
+        int32_t value = kSupplyFailed;
+        if (state == "good") {
+            value = kSupplyGood;
+        } else if (state == "removed") {
+            value = kSupplyRemoved;
+        } else if (state != "failed") {
+            field["supplyState"].fail("expected \"good\", \"failed\" or \"removed\"");
+        }
+        uint64_t supply = field["supply"].integer(1, 8);
+        event.effects.push_back({Kind::kSupplyState, static_cast<uint8_t>(supply - 1), value});
+    }
+    if (field["voltage"].present()) {
+        event.effects.push_back({Kind::kVoltage, static_cast<uint8_t>(field["voltage"].integer(0, 255)),
+                                 static_cast<int32_t>(field["centivolts"].integer(0, 32767))});
+    }
+    if (field["cpu"].present()) {
+        event.effects.push_back({Kind::kCpuHot, static_cast<uint8_t>(field["cpu"].integer(0, 255)),
+                                 field["hot"].flag(true) ? 1 : 0});
+    }
+}
+
 }  // namespace
 
-SimEvent makeEvent(uint8_t id, Bytes data) { return SimEvent{{kEventFamily0, kEventFamily1, id}, std::move(data)}; }
+SimEvent makeEvent(uint8_t id, Bytes data) {
+    SimEvent event;
+    event.command = {kEventFamily0, kEventFamily1, id};
+    event.data = std::move(data);
+    return event;
+}
 
 SimEvent makeComprehensiveEvent(const ComprehensiveEvent& fields) {
     Bytes data(kComprehensiveSize, 0);
@@ -63,13 +104,18 @@ SimEvent loadEvent(const Field& field) {
         }
     }
     SimEvent event;
+    if (name == kChangeOnly) {
+        event.deliver = false;
+        loadEffects(field, false, event);
+        return event;
+    }
     if (named) {
         event = makeEvent(id);
     } else {
         std::optional<Bytes> command = parseDotted(name);
         if (!command) {
-            kind.fail("expected an event name (voltage, powerDown, login, fan, powerSupply, dasd, pfa, comprehensive) "
-                      "or a dotted command such as \"5.2.9\"");
+            kind.fail("expected an event name (voltage, powerDown, login, fan, powerSupply, dasd, pfa, comprehensive, "
+                      "change) or a dotted command such as \"5.2.9\"");
         }
         event.command = *command;
     }
@@ -93,7 +139,55 @@ SimEvent loadEvent(const Field& field) {
         record.dimm = static_cast<uint8_t>(field["dimm"].integer(0, 9, 0));
         event.data = makeComprehensiveEvent(record).data;
     }
+    loadEffects(field, named && id == kEventPowerSupply, event);
     return event;
+}
+
+namespace {
+
+// Processor `cpu` hot or not: its code in the node's active event codes.
+void applyCpuHot(NodeState& node, uint8_t cpu, bool hot) {
+    uint32_t code = eventwire::kCpuHotCodeBase + cpu;
+    if (hot) {
+        addActiveCode(node, code);
+    } else {
+        removeActiveCode(node, code);
+    }
+}
+
+}  // namespace
+
+void applyEffects(NodeState& node, const SimEvent& event) {
+    if (!node.has<SensorsSection>()) return;
+    SensorsSection& sensors = node.section<SensorsSection>();
+    for (const EventEffect& effect : event.effects) {
+        switch (effect.kind) {
+            case EventEffect::Kind::kFanRpm:
+                for (SimFan& fan : sensors.fans) {
+                    if (fan.instance == effect.instance) fan.rpm = static_cast<uint32_t>(effect.value);
+                }
+                break;
+            case EventEffect::Kind::kSupplyState: {
+                if (effect.instance >= 8) break;
+                auto bit = static_cast<uint8_t>(1u << effect.instance);
+                sensors.presentSupplies = static_cast<uint8_t>(effect.value == kSupplyRemoved
+                                                                   ? sensors.presentSupplies & ~bit
+                                                                   : sensors.presentSupplies | bit);
+                sensors.failedSupplies = static_cast<uint8_t>(effect.value == kSupplyFailed
+                                                                  ? sensors.failedSupplies | bit
+                                                                  : sensors.failedSupplies & ~bit);
+                break;
+            }
+            case EventEffect::Kind::kVoltage:
+                for (SimVoltage& volt : sensors.voltages) {
+                    if (volt.instance == effect.instance) volt.reading = static_cast<int16_t>(effect.value);
+                }
+                break;
+            case EventEffect::Kind::kCpuHot:
+                applyCpuHot(node, effect.instance, effect.value != 0);
+                break;
+        }
+    }
 }
 
 }  // namespace yatsim

@@ -8,13 +8,39 @@
 
 #include "sim/dotted.h"
 #include "sim/json_field.h"
+#include "sim/node_state.h"
 
 namespace yatsim {
+
+// A change of the simulated SP's state that an event announces. It is made when the event is queued
+// for delivery (injected, or due on the timeline), so every read after the event sees it.
+struct EventEffect {
+    enum class Kind {
+        kFanRpm,       // fan `instance` turns at `value` RPM (0: stopped)
+        kSupplyState,  // supply `instance` (0-based): value 0 good, 1 failed, 2 removed
+        kVoltage,      // voltage `instance` reads `value` hundredths of a volt
+        kCpuHot,       // processor `instance`: its hot code 0x0421C700 + instance is active (value 1) or not
+    };
+    Kind kind = Kind::kFanRpm;
+    uint8_t instance = 0;
+    int32_t value = 0;
+};
 
 struct SimEvent {
     Bytes command;  // the event id bytes, 5.2.n
     Bytes data;
+    std::vector<EventEffect> effects;
+    bool deliver = true;  // false: only the effects (a "change" on the timeline)
 };
+
+// Supply states of EventEffect::kSupplyState.
+inline constexpr int32_t kSupplyGood = 0;
+inline constexpr int32_t kSupplyFailed = 1;
+inline constexpr int32_t kSupplyRemoved = 2;
+
+// Makes the event's effects on the node's state. Effects on sensors the node does not have are
+// skipped.
+void applyEffects(NodeState& node, const SimEvent& event);
 
 // Fields of a comprehensive event record.
 struct ComprehensiveEvent {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "events/event_wire.h"
 #include "sysinfo/eeprom_parser.h"
 #include "sysinfo/firmware_command.h"
 #include "sysinfo/firmware_parser.h"
@@ -54,28 +55,25 @@ inline constexpr size_t kDeviceIdAuxiliaryOffset = 12;
 inline constexpr size_t kDeviceIdAuxiliaryLength = 4;
 inline constexpr size_t kDeviceIdSize = 16;
 
-// Asynchronous event buffers: command type 5, command bytes 5.2.n, then the event data.
-inline constexpr uint8_t kEventFamily0 = 0x05;
-inline constexpr uint8_t kEventFamily1 = 0x02;
-inline constexpr uint8_t kEventVoltage = 0x02;
-inline constexpr uint8_t kEventPowerDown = 0x04;
-inline constexpr uint8_t kEventLogin = 0x06;
-inline constexpr uint8_t kEventFan = 0x09;
-inline constexpr uint8_t kEventPowerSupply = 0x0A;
-inline constexpr uint8_t kEventDasd = 0x0B;
-inline constexpr uint8_t kEventPfa = 0x0D;
-inline constexpr uint8_t kEventComprehensive = 0x80;
-
-// Comprehensive event record ("5.2.80"): multi-byte fields most significant byte first; chassis,
-// memory card and DIMM as ASCII digits.
-inline constexpr size_t kComprehensiveSize = 124;
-inline constexpr size_t kComprehensiveVersionOffset = 0;    // 2 bytes
-inline constexpr size_t kComprehensiveConditionOffset = 2;  // 2 bytes
-inline constexpr size_t kComprehensiveTimeOffset = 4;       // 4 bytes
-inline constexpr size_t kComprehensiveSequenceOffset = 8;   // 4 bytes
-inline constexpr size_t kComprehensiveErrorCodeOffset = 24; // 4 bytes
-inline constexpr size_t kComprehensiveChassisOffset = 60;
-inline constexpr size_t kComprehensiveMemcardOffset = 62;
-inline constexpr size_t kComprehensiveDimmOffset = 64;
+// Asynchronous event buffers and the comprehensive record: the library's layout (events/event_wire.h).
+inline constexpr uint8_t kEventFamily0 = eventwire::kIdFamily0;
+inline constexpr uint8_t kEventFamily1 = eventwire::kIdFamily1;
+inline constexpr uint8_t kEventVoltage = eventwire::kEventVoltage;
+inline constexpr uint8_t kEventPowerDown = eventwire::kEventPowerDown;
+inline constexpr uint8_t kEventLogin = eventwire::kEventLogin;
+inline constexpr uint8_t kEventFan = eventwire::kEventFan;
+inline constexpr uint8_t kEventPowerSupply = eventwire::kEventPowerSupply;
+inline constexpr uint8_t kEventDasd = eventwire::kEventDasd;
+inline constexpr uint8_t kEventPfa = eventwire::kEventPfa;
+inline constexpr uint8_t kEventComprehensive = eventwire::kEventComprehensive;
+inline constexpr size_t kComprehensiveSize = eventwire::kComprehensiveSize;
+inline constexpr size_t kComprehensiveVersionOffset = eventwire::kComprehensiveVersionOffset;
+inline constexpr size_t kComprehensiveConditionOffset = eventwire::kComprehensiveConditionOffset;
+inline constexpr size_t kComprehensiveTimeOffset = eventwire::kComprehensiveTimeOffset;
+inline constexpr size_t kComprehensiveSequenceOffset = eventwire::kComprehensiveSequenceOffset;
+inline constexpr size_t kComprehensiveErrorCodeOffset = eventwire::kComprehensiveErrorCodeOffset;
+inline constexpr size_t kComprehensiveChassisOffset = eventwire::kComprehensiveChassisOffset;
+inline constexpr size_t kComprehensiveMemcardOffset = eventwire::kComprehensiveMemcardOffset;
+inline constexpr size_t kComprehensiveDimmOffset = eventwire::kComprehensiveDimmOffset;
 
 }  // namespace yatsim::layout

@@ -27,10 +27,29 @@ void loadNode(const Field& field, NodeState& node) {
     for (const SectionLoader& section : nodeSections()) section.load(field[section.name], node);
 }
 
+// A list of timeline entries, in time order.
+std::vector<TimelineEntry> loadTimeline(const Field& timeline, size_t nodeCount) {
+    std::vector<TimelineEntry> entries;
+    for (size_t i = 0; i < timeline.size(); ++i) {
+        Field entry = timeline.at(i);
+        entry.expectObject({"at", "node", "event", "data", "supply", "backplane", "drive", "version", "condition",
+                            "timeStamp", "sequence", "errorCode", "chassis", "memcard", "dimm", "fan", "rpm",
+                            "supplyState", "voltage", "centivolts", "cpu", "hot"});
+        TimelineEntry item;
+        item.atMs = entry["at"].integer(0, 24ull * 3600 * 1000);
+        item.node = static_cast<uint32_t>(entry["node"].integer(0, nodeCount - 1));
+        item.event = loadEvent(entry);
+        entries.push_back(std::move(item));
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const TimelineEntry& a, const TimelineEntry& b) { return a.atMs < b.atMs; });
+    return entries;
+}
+
 Scenario parseDocument(const nlohmann::json& document, const std::string& source) {
     Field root(&document, "");
     if (!document.is_object()) root.fail("expected a JSON object");
-    root.expectObject({"description", "nodes", "timeline", "faults"});
+    root.expectObject({"description", "nodes", "timeline", "demoTimeline", "faults"});
 
     Scenario scenario;
     scenario.source = source;
@@ -60,19 +79,8 @@ Scenario parseDocument(const nlohmann::json& document, const std::string& source
         loadNode(Field(&merged[i], nodes.at(i).path()), node);
     }
 
-    Field timeline = root["timeline"];
-    for (size_t i = 0; i < timeline.size(); ++i) {
-        Field entry = timeline.at(i);
-        entry.expectObject({"at", "node", "event", "data", "supply", "backplane", "drive", "version", "condition",
-                            "timeStamp", "sequence", "errorCode", "chassis", "memcard", "dimm"});
-        TimelineEntry item;
-        item.atMs = entry["at"].integer(0, 24ull * 3600 * 1000);
-        item.node = static_cast<uint32_t>(entry["node"].integer(0, scenario.nodes.size() - 1));
-        item.event = loadEvent(entry);
-        scenario.timeline.push_back(std::move(item));
-    }
-    std::stable_sort(scenario.timeline.begin(), scenario.timeline.end(),
-                     [](const TimelineEntry& a, const TimelineEntry& b) { return a.atMs < b.atMs; });
+    scenario.timeline = loadTimeline(root["timeline"], scenario.nodes.size());
+    scenario.demoTimeline = loadTimeline(root["demoTimeline"], scenario.nodes.size());
 
     scenario.faults = loadFaultPlan(root["faults"]);
     return scenario;

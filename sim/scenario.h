@@ -20,6 +20,8 @@ struct Scenario {
     std::string description;
     std::vector<NodeState> nodes;
     std::vector<TimelineEntry> timeline;  // in time order
+    // Played only when asked for (SimBusComm::playTimeline), with times counted from then.
+    std::vector<TimelineEntry> demoTimeline;
     FaultPlan faults;
 };
 

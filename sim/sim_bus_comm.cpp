@@ -48,6 +48,8 @@ uint32_t SimBusComm::sendCommand(int32_t node, uint8_t* buffer) {
     {
         std::lock_guard<std::mutex> guard(mutex_);
         if (node < 0 || static_cast<size_t>(node) >= nodes_.size()) return kNoSuchNode;
+        // State changes that are due happen before the SP answers.
+        if (pumpTimeline()) eventsChanged_.notify_all();
         std::optional<Request> request = decodeRequest(buffer, node);
         if (!request) {
             encodeAnswer(answer, {}, Answer::failure(spstatus::kInvalidRequest));
@@ -130,9 +132,24 @@ uint32_t SimBusComm::deRegisterForEvents(uint32_t node) {
 bool SimBusComm::injectEvent(uint32_t node, const SimEvent& event) {
     std::lock_guard<std::mutex> guard(mutex_);
     if (node >= queues_.size()) return false;
-    queues_[node].events.push_back(event);
+    applyEffects(nodes_[node], event);
+    if (event.deliver) queues_[node].events.push_back(event);
     eventsChanged_.notify_all();
     return true;
+}
+
+void SimBusComm::playTimeline(const std::vector<TimelineEntry>& entries) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto current = static_cast<uint64_t>(nowLocked().count());
+    for (const TimelineEntry& entry : entries) {
+        if (entry.node >= nodes_.size()) continue;
+        TimelineEntry timed = entry;
+        timed.atMs += current;
+        scenario_.timeline.push_back(std::move(timed));
+    }
+    std::stable_sort(scenario_.timeline.begin() + static_cast<std::ptrdiff_t>(timelineNext_), scenario_.timeline.end(),
+                     [](const TimelineEntry& a, const TimelineEntry& b) { return a.atMs < b.atMs; });
+    eventsChanged_.notify_all();
 }
 
 bool SimBusComm::waiting(uint32_t node) const {
@@ -192,7 +209,8 @@ bool SimBusComm::pumpTimeline() {
     while (timelineNext_ < scenario_.timeline.size() &&
            static_cast<int64_t>(scenario_.timeline[timelineNext_].atMs) <= current.count()) {
         const TimelineEntry& entry = scenario_.timeline[timelineNext_++];
-        queues_[entry.node].events.push_back(entry.event);
+        applyEffects(nodes_[entry.node], entry.event);
+        if (entry.event.deliver) queues_[entry.node].events.push_back(entry.event);
         moved = true;
     }
     return moved;

@@ -64,6 +64,9 @@ public:
 
     // Events: queues event for node and wakes its waiter; false for an unknown node.
     bool injectEvent(uint32_t node, const SimEvent& event);
+    // Adds entries to the timeline, their times counted from now (entries for unknown nodes are
+    // dropped).
+    void playTimeline(const std::vector<TimelineEntry>& entries);
     // True while a registerForEvents call is blocked on node.
     bool waiting(uint32_t node) const;
     size_t pendingEvents(uint32_t node) const;

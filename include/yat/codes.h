@@ -54,11 +54,11 @@ enum SensorStatus : int32_t {
     kStatusProcessorNormal = 51,  // CPU placeholder: no processor-hot event
 };
 
-// The status of a sensor of the given class as a word for people, or null for a code without one.
+// The status of a sensor of the given class (or, for class 5, the node event) as a word for people,
+// or null for a code without one.
 inline const char* sensorStatusWord(int32_t sensorClass, int32_t status) {
     switch (sensorClass) {
         case kClassTemperature:
-        case kClassNodeEvent:
             switch (status) {
                 case kStatusNormal: return "normal";
                 case kStatusWarning: return "warning";
@@ -80,6 +80,17 @@ inline const char* sensorStatusWord(int32_t sensorClass, int32_t status) {
             switch (status) {
                 case kStatusNormal: return "normal";
                 case kStatusCritical: return "low";
+                default: break;
+            }
+            break;
+        case kClassNodeEvent:
+            switch (status) {
+                case kReportDasdEvent: return "DASD alert";
+                case kReportPfaEvent: return "PFA alert";
+                case kReportVoltageEvent: return "voltage event";
+                case kReportFanEvent: return "fan event";
+                case kStatusProcessorHot: return "processor hot";
+                case kStatusProcessorNormal: return "processor normal";
                 default: break;
             }
             break;

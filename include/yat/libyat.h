@@ -153,6 +153,7 @@ private:
     std::unique_ptr<SensorModel> sensorModel;
 
     // monitoring: EventMonitor
+    std::unique_ptr<EventMonitor> eventMonitor;
 
     // event configuration and system health: EventConfiguration
     std::unique_ptr<EventConfiguration> eventConfiguration;

@@ -95,7 +95,7 @@ TEST(SharedResultsWithoutDevice, EveryOperationAnswersWithoutSending) {
         {"initSensors", [](cLibYAT& l) { return l.initSensors(nullptr); }, ERR_NO_DEVICE},
         {"getSystemState", [](cLibYAT& l) { SystemStateInfo* none = nullptr; return l.getSystemState(0, none); },
          ERR_FAILED},
-        {"registerForAsynchEvents", [](cLibYAT& l) { return l.registerForAsynchEvents(nullptr); }, ERR_FAILED},
+        {"registerForAsynchEvents", [](cLibYAT& l) { return l.registerForAsynchEvents(nullptr); }, ERR_NO_DEVICE},
         {"initEvents", [](cLibYAT& l) { return l.initEvents(); }, ERR_DEVICE_NOT_OPEN},
         {"eraseLog", [](cLibYAT& l) { return l.eraseLog(0); }, ERR_DEVICE_NOT_OPEN},
         {"getDHCPEnable", [&](cLibYAT& l) { return l.getDHCPEnable(0, 1, &value); }, ERR_FAILED},

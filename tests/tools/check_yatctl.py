@@ -128,6 +128,49 @@ def case_usage_errors():
     check("--data" in run("raw", "--help", expect=0).stdout, "no raw help")
 
 
+def case_monitor_json():
+    # The demo timeline at YAT_SLEEP_SCALE 0.001 plays in about 45 ms; --for is not scaled.
+    out = run("--json", "monitor", "--demo", "--for", "1.5", expect=0).stdout
+    lines = [json.loads(line) for line in out.splitlines()]
+    check(all(isinstance(line, dict) for line in lines) and len(lines) > 48, out[:2000])
+    events = [(l["node"], l["class"], l.get("sensor"), l["event"]) for l in lines if "event" in l]
+    for expected in ((1, "fan", 3, "low"), (2, "power", 2, "failed"), (1, "node", 3, "DASD alert"),
+                     (2, "node", 0, "PFA alert")):
+        check(expected in events, f"no {expected} in {events[-40:]}")
+    check(lines[-1].get("note") == "deregistered", lines[-1])
+    fan = [l for l in lines if l.get("event") == "low"][0]
+    check(fan["reading"] == 0 and fan["lower"] == 550 and fan["unit"] == "RPM", fan)
+
+def case_monitor_scenario():
+    # The monitoring scenario: no processor sensors (hot indicators instead) and a timeline from the
+    # start, played at 1/20 of real time so it takes about 2.2 s.
+    env = dict(os.environ, YAT_SLEEP_SCALE="0.05")
+    scenario = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "sim", "monitoring_scenario.json")
+    done = subprocess.run([YATCTL, "--log-dir", WORK, "--json", "--scenario", scenario, "monitor", "--pfa", "--for",
+                           "5"], capture_output=True, text=True, timeout=60, env=env)
+    check(done.returncode == 0, done.stderr)
+    lines = [json.loads(line) for line in done.stdout.splitlines()]
+    events = [(l["node"], l["class"], l.get("sensor"), l["event"]) for l in lines if "event" in l]
+    for expected in ((1, "fan", 3, "low"), (2, "power", 2, "failed"), (1, "node", 3, "DASD alert"),
+                     (1, "node", 1, "processor hot"), (1, "node", 1, "processor normal")):
+        check(expected in events, f"no {expected} in {events}")
+    pfa = [l for l in lines if l.get("class") == "memory"]
+    check(len(pfa) == 1 and (pfa[0]["node"], pfa[0]["memoryCard"], pfa[0]["dimm"]) == (2, 2, 5), pfa)
+
+
+def case_monitor_signal():
+    process = subprocess.Popen([YATCTL, "--log-dir", WORK, "monitor"], stdout=subprocess.PIPE, text=True)
+    first = process.stdout.readline()
+    while "monitoring 2 nodes" not in first:
+        first = process.stdout.readline()
+        check(first != "", "monitor ended before it was monitoring")
+    process.terminate()
+    out, _ = process.communicate(timeout=30)
+    check(process.returncode == 0, f"exit {process.returncode}")
+    check(out.splitlines()[-1].endswith("deregistered"), out[-500:])
+    check("fan reading failed" not in out, "the library's progress lines reached the output")
+
+
 def case_sensors():
     out = run("sensors", "--state-dir", os.path.join(WORK, "state"), expect=0).stdout
     lines = out.splitlines()

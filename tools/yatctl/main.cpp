@@ -55,7 +55,9 @@ int main(int argc, char** argv) {
         chosen->validate(session);
         Document doc = Document::object();
         chosen->run(session, doc);
-        if (options.json) {
+        if (chosen->streams()) {
+            // printed while it ran
+        } else if (options.json) {
             std::cout << renderJson(doc);
         } else {
             std::cout << renderText(doc);

@@ -15,6 +15,7 @@
 #include "yat/device_lib.h"
 #include "yatctl/host_sink.h"
 #include "yatctl/quiet_stdout.h"
+#include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -23,24 +24,6 @@ namespace yatctl {
 namespace {
 
 constexpr int32_t kDiscoveryCode = yat::kReportDiscovered;  // what discovery passes to reportSensor
-
-struct ClassInfo {
-    int32_t code;
-    const char* name;
-    const char* unit;
-};
-constexpr ClassInfo kClasses[] = {{yat::kClassTemperature, "temperature", "°C"},
-                                  {yat::kClassVoltage, "voltage", "V"},
-                                  {yat::kClassFan, "fan", "RPM"},
-                                  {yat::kClassPowerSupply, "power", ""}};
-
-const ClassInfo& classInfo(int32_t sensorClass) { return kClasses[sensorClass - 1]; }
-
-// The status code as a word, or its number when it has none.
-std::string statusWord(int32_t sensorClass, int32_t status) {
-    const char* word = yat::sensorStatusWord(sensorClass, status);
-    return word != nullptr ? word : "status " + std::to_string(status);
-}
 
 // A value in its slot as the class reads it: an integer, or a float for voltages.
 Document slotValue(int32_t sensorClass, const int32_t& slot) {

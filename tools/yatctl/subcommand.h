@@ -31,6 +31,8 @@ public:
     virtual void validate(Session& session) { (void)session; }
     // Fills doc with what the subcommand shows. Library results go through Session::check.
     virtual void run(Session& session, Document& doc) = 0;
+    // True when the subcommand prints its own output as it runs (doc is then not printed).
+    virtual bool streams() const { return false; }
     // Adds this subcommand's compact view to the report document.
     virtual void addToReport(Session& session, Document& doc) { (void)session, (void)doc; }
 };
@@ -40,6 +42,7 @@ std::vector<std::unique_ptr<Subcommand>> makeSubcommands();
 
 std::unique_ptr<Subcommand> makeInfoCommand();
 std::unique_ptr<Subcommand> makeVpdCommand();
+std::unique_ptr<Subcommand> makeMonitorCommand();
 std::unique_ptr<Subcommand> makeRawCommand();
 std::unique_ptr<Subcommand> makeSensorsCommand();
 std::unique_ptr<Subcommand> makeEventsCommand();

@@ -5,6 +5,7 @@ namespace yatctl {
 std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
     std::vector<std::unique_ptr<Subcommand>> commands;
     commands.push_back(makeInfoCommand());
+    commands.push_back(makeMonitorCommand());
     commands.push_back(makeVpdCommand());
     commands.push_back(makeSensorsCommand());
     commands.push_back(makeEventsCommand());

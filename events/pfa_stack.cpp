@@ -1,0 +1,41 @@
+// The PFA event stack, under the library mutex.
+
+#include "events/pfa_stack.h"
+
+#include "yat/pfa_records.h"
+#include "yat/result_codes.h"
+#include "platform/library_mutex.h"
+#include "platform/log.h"
+
+int32_t PfaStack::push(int32_t memoryCard, int32_t dimm, int32_t condition, int32_t nodeIndex) {
+    QV::MutexLock lock(libraryMutex);
+    yatLog("cLibYAT::addPFAStackElement", "in routine with stackPos [%d]", position_);
+    if (position_ + 1 >= kCapacity) return ERR_EMPTY;
+    ++position_;
+    entries_[static_cast<size_t>(position_)] = Entry{memoryCard, dimm, condition, nodeIndex};
+    return ERR_SUCCESS;
+}
+
+int32_t PfaStack::pop(PFAEventInfo* out) {
+    constexpr const char* tag = "cLibYAT::getPFAStackElement";
+    QV::MutexLock lock(libraryMutex);
+    yatLog(tag, "in routine with stackPos [%d]", position_);
+    int32_t result = ERR_EMPTY;
+    if (position_ >= 0 && out != nullptr) {
+        const Entry& entry = entries_[static_cast<size_t>(position_)];
+        out->memoryCard = entry.memoryCard;
+        out->dimm = entry.dimm;
+        out->condition = entry.condition;
+        out->node = entry.nodeIndex;
+        out->valid = 1;
+        --position_;
+        result = ERR_SUCCESS;
+    }
+    yatLog(tag, "Returning from getPFAStackElement");
+    return result;
+}
+
+int32_t PfaStack::size() const {
+    QV::MutexLock lock(libraryMutex);
+    return position_ + 1;
+}

@@ -1,0 +1,271 @@
+// yatctl monitor: opens the library, runs discovery, registers as a host for asynchronous monitoring
+// and prints every reportSensor call the moment it arrives — one line each (time, node, class,
+// sensor, what it means, values with units), or with --json one JSON object per line. --pfa also
+// takes the memory PFA events the library keeps (monitorPFAEvents). Runs until Ctrl-C / SIGTERM or
+// --for SECONDS, then deregisters and closes the library; exit 0. --demo plays the scenario's demo
+// timeline (the default scenario has one: a fan stopping, a supply failing, a DASD alert, a memory
+// PFA record, a processor running hot, and their recovery).
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "yat/codes.h"
+#include "yat/device_lib.h"
+#include "yat/pfa_records.h"
+#include "yat/sensor_sink.h"
+#include "yatctl/quiet_stdout.h"
+#include "yatctl/render.h"
+#include "yatctl/sensor_words.h"
+#include "yatctl/session.h"
+#include "yatctl/subcommand.h"
+
+namespace yatctl {
+
+namespace {
+
+constexpr int32_t kDiscoveryCode = yat::kReportDiscovered;
+constexpr size_t kMaxRegistryTexts = 4096;
+
+std::string utcNow() {
+    auto now = std::chrono::system_clock::now();
+    std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm tm{};
+    gmtime_r(&seconds, &tm);
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(millis));
+    return text;
+}
+
+// Prints what the library reports, from whichever thread reports it.
+class PrintingSink final : public cSensorSink {
+public:
+    PrintingSink(FILE* out, bool json) : out_(out), json_(json) {}
+
+    int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first, void* second, void* third,
+                         int32_t code, const char* text) override {
+        Document line{{"time", utcNow()}, {"node", node}, {"class", classInfo(sensorClass).name}, {"sensor", sensor}};
+        line["code"] = code;
+        line["event"] = code == kDiscoveryCode ? std::string("discovered") : statusWord(sensorClass, code);
+        bool values = code != kDiscoveryCode && (sensorClass == 1 || sensorClass == 2 || sensorClass == 3);
+        if (values) {
+            line["reading"] = slotValue(sensorClass, first);
+            line["upper"] = slotValue(sensorClass, second);
+            line["lower"] = slotValue(sensorClass, third);
+            line["unit"] = classInfo(sensorClass).unit;
+        }
+        if (text != nullptr) line["text"] = std::string(text, strnlen(text, 256));
+        print(line, values);
+        return 0;
+    }
+
+    int32_t addRegistryText(const char*, const char* text) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (text != nullptr && texts_.size() < kMaxRegistryTexts) texts_.insert(std::string(text, strnlen(text, 1024)));
+        return 0;
+    }
+
+    int32_t findRegistryText(const char* text) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return text != nullptr && texts_.count(std::string(text, strnlen(text, 1024))) != 0 ? 1 : 0;
+    }
+
+    void printPfa(const PFAEventInfo& event) {
+        Document line{{"time", utcNow()},         {"node", event.node + 1},   {"class", "memory"},
+                      {"event", "PFA event"},     {"memoryCard", event.memoryCard}, {"dimm", event.dimm},
+                      {"condition", event.condition}};
+        print(line, false);
+    }
+
+    void note(const std::string& text) {
+        Document line{{"time", utcNow()}, {"note", text}};
+        print(line, false);
+    }
+
+private:
+    static Document slotValue(int32_t sensorClass, const void* slot) {
+        if (slot == nullptr) return nullptr;
+        if (sensorClass == 2) {
+            float volts;
+            std::memcpy(&volts, slot, sizeof volts);
+            return std::round(static_cast<double>(volts) * 100.0) / 100.0;
+        }
+        int32_t value;
+        std::memcpy(&value, slot, sizeof value);
+        return value;
+    }
+
+    void print(const Document& line, bool values) {
+        std::string text;
+        if (json_) {
+            text = line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        } else if (line.contains("note")) {
+            text = line["time"].get<std::string>() + "  " + line["note"].get<std::string>();
+        } else {
+            char head[160];
+            std::snprintf(head, sizeof head, "%s  node %d  %-11s ", line["time"].get<std::string>().c_str(),
+                          line["node"].get<int32_t>(), line["class"].get<std::string>().c_str());
+            text = head;
+            if (line.contains("sensor")) text += "sensor " + std::to_string(line["sensor"].get<int32_t>()) + "  ";
+            text += line["event"].get<std::string>();
+            if (line.contains("memoryCard")) {
+                text += "  memory card " + std::to_string(line["memoryCard"].get<int32_t>()) + " DIMM " +
+                        std::to_string(line["dimm"].get<int32_t>());
+            }
+            if (values) {
+                text += "  " + valueText(line["reading"], line["unit"]) + " (limits " + valueText(line["lower"], "") +
+                        " .. " + valueText(line["upper"], line["unit"]) + ")";
+            }
+            if (line.contains("text")) text += "  FRU " + line["text"].get<std::string>();
+            // Texts may come from the SP: show control characters as '?'.
+            for (char& c : text) {
+                if (static_cast<unsigned char>(c) < 0x20) c = '?';
+            }
+        }
+        std::lock_guard<std::mutex> guard(mutex_);
+        std::fprintf(out_, "%s\n", text.c_str());
+        std::fflush(out_);
+    }
+
+    static std::string valueText(const Document& value, const Document& unit) {
+        char text[48];
+        if (value.is_number_float()) {
+            std::snprintf(text, sizeof text, "%.2f", value.get<double>());
+        } else if (value.is_number()) {
+            std::snprintf(text, sizeof text, "%d", value.get<int32_t>());
+        } else {
+            return "-";
+        }
+        std::string unitText = unit.is_string() ? unit.get<std::string>() : "";
+        return unitText.empty() ? std::string(text) : std::string(text) + " " + unitText;
+    }
+
+    FILE* out_;
+    bool json_;
+    std::mutex mutex_;
+    std::set<std::string> texts_;
+};
+
+class MonitorCommand final : public Subcommand {
+public:
+    std::string name() const override { return "monitor"; }
+    std::string description() const override {
+        return "Registers for asynchronous events and prints every report until Ctrl-C or --for SECONDS";
+    }
+    bool streams() const override { return true; }
+    void addOptions(CLI::App& app) override {
+        app.add_flag("--pfa", pfa_, "Also take the memory PFA events the library keeps");
+        app.add_option("--for", seconds_, "Stop after SECONDS (default: until Ctrl-C or SIGTERM)")
+            ->check(CLI::Range(0.0, 31.0 * 24 * 3600));
+        app.add_flag("--demo", demo_, "Play the scenario's demo timeline of events");
+    }
+    void validate(Session&) override {
+        // Ctrl-C and SIGTERM are taken by sigtimedwait below; the library's threads, started later,
+        // inherit the blocked set and never see them.
+        sigset_t signals;
+        sigemptyset(&signals);
+        sigaddset(&signals, SIGINT);
+        sigaddset(&signals, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    }
+
+    void run(Session& session, Document&) override {
+        QuietStdout quiet;
+        PrintingSink sink(quiet.out(), session.options().json);
+        cDeviceLib& library = session.library();
+        int32_t result = session.check(library.initSensors(&sink));
+        if (result != 0) sink.note("discovery failed with " + std::to_string(result));
+        if (demo_) session.comm().playTimeline(session.comm().scenario().demoTimeline);
+        result = library.registerForAsynchEvents(&sink);
+        if (result != 0) {
+            session.check(result);
+            sink.note(std::string("registration failed with ") + std::to_string(result) + " " + resultName(result));
+            return;
+        }
+        sink.note("monitoring " + std::to_string(library.getNodeCount()) + " nodes");
+
+        std::atomic<bool> stop{false};
+        std::thread pfaReader;
+        if (pfa_) {
+            uint32_t level = 0;
+            library.getMonitorPFAEventSupport(&level);
+            sink.note(level == 2 ? "memory PFA events supported" : "memory PFA events not supported");
+            if (level == 2) {
+                pfaReader = std::thread([&] {
+                    while (!stop.load()) {
+                        PFAEventInfo event{};
+                        if (library.monitorPFAEvents(&event) == 0) sink.printPfa(event);
+                    }
+                });
+            }
+        }
+
+        waitForEnd();
+        sink.note("stopping");
+        stop = true;
+        if (pfaReader.joinable()) {
+            // A read of an empty PFA stack waits 30 s (scaled) in the library before it answers.
+            sink.note("waiting for the PFA event read to end");
+            pfaReader.join();
+        }
+        library.deRegisterForAsynchEvents();
+        sink.note("deregistered");
+    }
+
+    // Whether the SP can send memory PFA events, and the event kinds monitoring asks each node for.
+    void addToReport(Session& session, Document& doc) override {
+        uint32_t level = 0;
+        session.library().getMonitorPFAEventSupport(&level);
+        doc["monitoring"] = Document{
+            {"nodes", session.library().getNodeCount()},
+            {"pfaEvents", level == 2 ? "supported" : "not supported"},
+            {"eventKinds", "power supply, fan, login, DASD, PFA, power down, comprehensive"}};
+    }
+
+private:
+    // Returns on SIGINT, SIGTERM or when --for has passed.
+    void waitForEnd() const {
+        sigset_t signals;
+        sigemptyset(&signals);
+        sigaddset(&signals, SIGINT);
+        sigaddset(&signals, SIGTERM);
+        auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds_);
+        for (;;) {
+            timespec wait{};
+            if (seconds_ > 0) {
+                auto left = end - std::chrono::steady_clock::now();
+                if (left <= std::chrono::steady_clock::duration::zero()) return;
+                auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+                wait.tv_sec = static_cast<time_t>(ns / 1000000000);
+                wait.tv_nsec = static_cast<long>(ns % 1000000000);
+            } else {
+                wait.tv_sec = 3600;
+            }
+            int signal = sigtimedwait(&signals, nullptr, &wait);
+            if (signal == SIGINT || signal == SIGTERM) return;
+        }
+    }
+
+    bool pfa_ = false;
+    bool demo_ = false;
+    double seconds_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Subcommand> makeMonitorCommand() { return std::make_unique<MonitorCommand>(); }
+
+}  // namespace yatctl
