@@ -393,7 +393,9 @@ bool enqueue(const char* line, size_t length) {
     LogQueue& queue = logQueue();
     std::unique_lock<std::mutex> lock(queue.mutex);
     if (!queue.running) {
-        if (!queue.armed || queue.forked || loggingSynchronous()) return false;
+        if (!queue.armed || queue.stopping || queue.forked || loggingSynchronous()) return false;
+        // A writer that ended on its own has released the lock for good; only its exit remains.
+        if (queue.thread != nullptr && queue.thread->joinable()) queue.thread->join();
         size_t capacity = std::max(queue.wantedCapacity, kLineSize);
         queue.ring.assign(capacity, '\0');
         queue.head = 0;
@@ -445,9 +447,14 @@ void stopLogWriter() {
     LogQueue& queue = logQueue();
     std::unique_ptr<std::thread> thread;
     {
-        std::lock_guard<std::mutex> guard(queue.mutex);
+        std::unique_lock<std::mutex> lock(queue.mutex);
         queue.armed = false;
-        if (!queue.running || queue.stopping) return;  // another closer joins it
+        if (queue.stopping) {
+            // Another closer joins the writer; return only once it has.
+            queue.written.wait(lock, [&] { return !queue.stopping; });
+            return;
+        }
+        if (!queue.running) return;
         queue.stopping = true;
         queue.work.notify_one();
         thread = std::move(queue.thread);
@@ -457,6 +464,7 @@ void stopLogWriter() {
     std::lock_guard<std::mutex> guard(queue.mutex);
     queue.stopping = false;
     queue.space.notify_all();
+    queue.written.notify_all();
 }
 
 void flushLog() {
