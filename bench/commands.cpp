@@ -1,6 +1,6 @@
 // Dot-command encoding and answer decoding. The longest dot command in use has seven tokens, four of
-// them placeholders. Each benchmark runs with logging off (log:0) and on (log:1): the builder logs
-// every token, so with logging on the file appends dominate.
+// them placeholders. Each benchmark runs with logging off (log:0), queued (log:1) and synchronous
+// (log:2, YAT_LOG=sync): the builder logs every token, so with logging on the appends dominate.
 
 #include <benchmark/benchmark.h>
 
@@ -23,16 +23,16 @@ void answerInPlace(cSPCmd& cmd, const uint8_t* data, uint8_t size) {
 }
 
 void encodeLongest(benchmark::State& state) {
-    yatbench::LogSetup log(state.range(0) != 0);
+    yatbench::LogSetup log(static_cast<int>(state.range(0)));
     cSPCmd cmd;
     for (auto _ : state) {
         benchmark::DoNotOptimize(cmd.buildSPCommand(kLongest, wire::kGet, kParams, nullptr, 4, 0));
     }
 }
-BENCHMARK(encodeLongest)->ArgName("log")->Arg(0)->Arg(1);
+BENCHMARK(encodeLongest)->ArgName("log")->Arg(0)->Arg(1)->Arg(2);
 
 void checkAndExtract(benchmark::State& state) {
-    yatbench::LogSetup log(false);
+    yatbench::LogSetup log(0);
     cSPCmd cmd;
     cmd.buildSPCommand(kLongest, wire::kGet, kParams, nullptr, 4, 0);
     const uint8_t data[4] = {0xC0, 0xA8, 0x00, 0x01};
@@ -46,7 +46,7 @@ void checkAndExtract(benchmark::State& state) {
 BENCHMARK(checkAndExtract);
 
 void encodeCheckExtract(benchmark::State& state) {
-    yatbench::LogSetup log(state.range(0) != 0);
+    yatbench::LogSetup log(static_cast<int>(state.range(0)));
     cSPCmd cmd;
     const uint8_t data[4] = {0x78, 0x56, 0x34, 0x12};
     int32_t value = 0;
@@ -57,6 +57,6 @@ void encodeCheckExtract(benchmark::State& state) {
         benchmark::DoNotOptimize(value);
     }
 }
-BENCHMARK(encodeCheckExtract)->ArgName("log")->Arg(0)->Arg(1);
+BENCHMARK(encodeCheckExtract)->ArgName("log")->Arg(0)->Arg(1)->Arg(2);
 
 }  // namespace

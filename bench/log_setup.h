@@ -1,6 +1,7 @@
 #pragma once
 // Points the library's log at a fresh temporary directory (or turns logging off) for the benchmarks,
-// and puts the settings and the directory back afterwards.
+// and puts the settings and the directory back afterwards. Mode: 0 off, 1 queued to the writer thread,
+// 2 written on the caller's thread (YAT_LOG=sync, as every entry was written before the queue).
 
 #include <filesystem>
 #include <string>
@@ -12,13 +13,14 @@ namespace yatbench {
 
 class LogSetup {
 public:
-    explicit LogSetup(bool logging) : saved_(runtimeSettings()) {
+    explicit LogSetup(int mode) : saved_(runtimeSettings()) {
         dir_ = std::filesystem::temp_directory_path() /
                ("yat-bench-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
         std::filesystem::create_directories(dir_);
         RuntimeSettings settings = saved_;
         settings.logDir = dir_.string();
-        settings.logEnabled = logging;
+        settings.logEnabled = mode != 0;
+        settings.logSync = mode == 2;
         setRuntimeSettings(settings);
         closeLog();
         initLog(kLogFileName);

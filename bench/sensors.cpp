@@ -74,7 +74,9 @@ private:
     std::chrono::steady_clock::duration inside_{};
 };
 
-void setLogging(bool on) {
+// Logging: 0 off, 1 queued to the writer thread, 2 written on the caller's thread (YAT_LOG=sync, the
+// way every entry was written before the queue).
+void setLogging(int mode) {
     static const std::string dir = [] {
         auto path = std::filesystem::temp_directory_path() / "yat-bench-sensors";
         std::filesystem::create_directories(path);
@@ -82,7 +84,8 @@ void setLogging(bool on) {
     }();
     RuntimeSettings settings = runtimeSettings();
     settings.logDir = dir;
-    settings.logEnabled = on;
+    settings.logEnabled = mode != 0;
+    settings.logSync = mode == 2;
     setRuntimeSettings(settings);
     closeLog();
     initLog(kLogFileName);
@@ -94,7 +97,7 @@ struct Discovered {
     NullSink sink;
     std::unique_ptr<cLibYAT> lib;
     Discovered() {
-        setLogging(false);
+        setLogging(0);
         lib = std::make_unique<cLibYAT>(&comm);
         lib->initSensors(&sink);
     }
@@ -105,9 +108,14 @@ Discovered& discovered() {
     return instance;
 }
 
-void BM_GetSensorReading(benchmark::State& state, bool logging) {
+void readingSetup(const benchmark::State& state) {
+    discovered();
+    setLogging(static_cast<int>(state.range(0)));
+}
+void readingTeardown(const benchmark::State&) { setLogging(0); }
+
+void BM_GetSensorReading(benchmark::State& state) {
     Discovered& d = discovered();
-    setLogging(logging);
     int32_t reading = 0;
     int32_t sensor = 0;
     for (auto _ : state) {
@@ -115,10 +123,17 @@ void BM_GetSensorReading(benchmark::State& state, bool logging) {
         ++sensor;
     }
     state.SetItemsProcessed(state.iterations());
-    setLogging(false);
 }
-BENCHMARK_CAPTURE(BM_GetSensorReading, log_off, false);
-BENCHMARK_CAPTURE(BM_GetSensorReading, log_on, true);
+BENCHMARK(BM_GetSensorReading)
+    ->ArgName("log")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Setup(readingSetup)
+    ->Teardown(readingTeardown)
+    ->Threads(1)
+    ->Threads(2)
+    ->UseRealTime();
 
 // Two reader threads while a third rewrites temperature records as fast as it can.
 std::atomic<bool> writerStop{false};
@@ -127,7 +142,7 @@ std::atomic<int64_t> rewrites{0};
 
 void startWriter(const benchmark::State&) {
     discovered();
-    setLogging(false);
+    setLogging(0);
     writerStop.store(false);
     rewrites.store(0);
     writer = std::thread([] {
@@ -166,7 +181,7 @@ BENCHMARK(BM_GetSensorReadingWhileWriting)->Threads(2)->Setup(startWriter)->Tear
 void BM_DiscoveryWithLatency(benchmark::State& state, bool logging) {
     yatsim::SimBusComm inner;
     LatencyComm comm(inner, std::chrono::milliseconds(1));
-    setLogging(false);
+    setLogging(0);
     cLibYAT lib(&comm);
     setLogging(logging);
     int64_t commands = 0;
@@ -181,7 +196,7 @@ void BM_DiscoveryWithLatency(benchmark::State& state, bool logging) {
         commands += comm.commands();
         inside += comm.insideSeconds();
     }
-    setLogging(false);
+    setLogging(0);
     double ideal = static_cast<double>(commands) * 1e-3;
     state.counters["commandsPerNode"] = static_cast<double>(commands) / static_cast<double>(state.iterations()) / 2;
     state.counters["overheadPercent"] = 100.0 * (seconds / ideal - 1.0);

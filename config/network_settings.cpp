@@ -69,8 +69,7 @@ int32_t NetworkSettings::getIPConfigInfo(int32_t node, int32_t iface, char* addr
             *ipSource = std::strcmp(assigned, "0.0.0.0") == 0 ? 0 : 1;
         }
         yatLog(tag, "cLibYAT::getIPConfigInfo -- sourcetype is [%d], port [%d] node [%d]\n", *ipSource, iface, node);
-        std::printf("cLibYAT::getIPConfigInfo -- sourcetype is [%d], port [%d] node [%d]\n", *ipSource, iface, node);
-        std::fflush(stdout);
+        yatProgress("cLibYAT::getIPConfigInfo -- sourcetype is [%d], port [%d] node [%d]\n", *ipSource, iface, node);
 
         const bool dhcp = *ipSource == 1;
         const struct {

@@ -38,17 +38,16 @@ int32_t getTCPNetworkPortData(cSvcProcCfg& command, cBusComm* comm, int32_t node
     int32_t sent = static_cast<int32_t>(command.send(comm, node));
     if (sent != ERR_SUCCESS) return sent;
     const uint8_t* answer = command.buffer();
-    std::printf("cSvcProcCfg::getTCPNetworkPortData -- int the routine and status == [%d]\n",
+    yatProgress("cSvcProcCfg::getTCPNetworkPortData -- int the routine and status == [%d]\n",
                 answer[wire::kStatusOffset]);
-    std::printf("cSvcProcCfg::getTCPNetworkPortData -- command byte [%x.%x]\n", answer[wire::kHeaderSize + 1],
+    yatProgress("cSvcProcCfg::getTCPNetworkPortData -- command byte [%x.%x]\n", answer[wire::kHeaderSize + 1],
                 answer[wire::kHeaderSize + 2]);
     int32_t read = 0;
     int32_t result = decodePortAnswer(answer, wire::kBufferSize, &read);
     if (result == ERR_SUCCESS) {
-        std::printf("cSvcProcCfg::getTCPNetworkPortData -- value [%u]\n", static_cast<unsigned>(read));
+        yatProgress("cSvcProcCfg::getTCPNetworkPortData -- value [%u]\n", static_cast<unsigned>(read));
         *value = read;
     }
-    std::fflush(stdout);
     return result;
 }
 

@@ -25,18 +25,32 @@ namespace {
 int32_t instancecounter = 0;
 std::unique_ptr<cLibYAT> sharedInstance;
 
+// Ends the log writer thread when no library is open any more.
+void stopWriterWhenClosed() {
+    {
+        QV::MutexLock lock(libraryMutex);
+        if (instancecounter != 0) return;
+    }
+    stopLogWriter();
+}
+
 }  // namespace
 
 extern "C" int32_t openLibrary(cLibYAT** out, cBusComm* commDevice) {
     ensureRuntimeSettings();
     initLog(kLogFileName);
     yatLog("openlibrary", "about to try to create library");
-    return cLibYAT::OpenLib(out, commDevice);
+    int32_t result = cLibYAT::OpenLib(out, commDevice);
+    if (result != ERR_SUCCESS) stopWriterWhenClosed();
+    return result;
 }
 
 extern "C" int32_t closeLibrary() {
     yatLog("openlibrary", "about to try to release library");
-    return cSPDev::Release();
+    int32_t result = cSPDev::Release();
+    // The last close drains the log queue and ends its writer before returning.
+    stopWriterWhenClosed();
+    return result;
 }
 
 int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {

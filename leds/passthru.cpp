@@ -13,31 +13,19 @@ namespace {
 // No node asked yet.
 constexpr int32_t kNoNode = 99;
 
-// One progress line on standard output.
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
-void progress(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::fflush(stdout);
-}
-
 uint8_t low(uint32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 
 }  // namespace
 
 uint8_t* cSPPassthru::getGlintInfo(int32_t commandType, const cGlintLED& led, const cGlintSensor& sensor) {
-    progress("getGlintInfo -- in routine\n");
+    yatProgress("getGlintInfo -- in routine\n");
     uint8_t data[ledwire::kPassthruDataSize] = {};
     int32_t length = buildPassthruData(led, sensor, data);
     // The record's text is bounded by its buffer even if a host wrote an unterminated one.
     char dotCommand[kGlintDotCommandSize];
     std::memcpy(dotCommand, led.dotCommand, sizeof dotCommand);
     dotCommand[sizeof dotCommand - 1] = '\0';
-    progress("getGlintInfo -- Building passthru data with [%x,%x] and LEDCommand [%s]\n", data[0], data[1], dotCommand);
+    yatProgress("getGlintInfo -- Building passthru data with [%x,%x] and LEDCommand [%s]\n", data[0], data[1], dotCommand);
     return buildSPCommand(dotCommand, commandType, nullptr, data, 0, length);
 }
 
@@ -99,26 +87,26 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
     constexpr const char* tag = "cNodePassThru::setGlintStatus";
     const bool print = printsProgress();
     if (comm == nullptr || leds.empty()) return ERR_NO_DEVICE;
-    if (print) progress("cIPMIPassThru::setGlintStatus - in the routine\n");
+    if (print) yatProgress("cIPMIPassThru::setGlintStatus - in the routine\n");
     int32_t currentNode = kNoNode;
     const cGlintSensor noSensor{};
     for (cGlintLED& led : leds) {
         if (print) {
-            progress("cIPMIPassThru::setGlintStatus - currNode [%d] (*ledIterator).getNodeNumber() [%d]\n", currentNode,
+            yatProgress("cIPMIPassThru::setGlintStatus - currNode [%d] (*ledIterator).getNodeNumber() [%d]\n", currentNode,
                      led.getNodeNumber());
         }
         if (led.node != currentNode) {
             getGlintInfo(wire::kSet, led, noSensor);
-            if (print) progress("cIPMIPassThru::setGlintStatus - about to call sendcommand with node number [%d]\n", led.node);
+            if (print) yatProgress("cIPMIPassThru::setGlintStatus - about to call sendcommand with node number [%d]\n", led.node);
             uint32_t sent = send(comm, led.node);
             if (sent != 0) {
-                if (print) progress("cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n", sent);
+                if (print) yatProgress("cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n", sent);
                 yatLog(tag, "send to node [%d] failed with [%u]; LEDs not yet read keep their state", led.node, sent);
                 return static_cast<int32_t>(sent);
             }
-            if (print) progress("cIPMIPassThru::setGlintStatus - command succeeded\n");
+            if (print) yatProgress("cIPMIPassThru::setGlintStatus - command succeeded\n");
             if (!answerGood()) {
-                if (print) progress("cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n", answerStatus());
+                if (print) yatProgress("cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n", answerStatus());
                 yatLog(tag, "node [%d] refused the LED read (status [%d]); LED [%d] keeps its state", led.node,
                        answerStatus(), led.index);
                 // The buffer now holds the refusal, not the answer of the node asked before: the next
@@ -126,7 +114,7 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
                 currentNode = kNoNode;
                 continue;
             }
-            if (print) progress("cIPMIPassThru::setGlintStatus - sendcommand succeeded currentStatus [%d], IPMI status [%d]\n", 0, 0);
+            if (print) yatProgress("cIPMIPassThru::setGlintStatus - sendcommand succeeded currentStatus [%d], IPMI status [%d]\n", 0, 0);
             currentNode = led.node;
         }
         ByteReader answer = answerReader();

@@ -12,6 +12,8 @@ RuntimeSettings settings;
 std::atomic<double> sleepScale{1.0};  // read on every wait, so kept apart from the lock
 std::atomic<SleepHook> sleepHook{nullptr};
 std::atomic<bool> logEnabled{true};
+std::atomic<bool> logSync{false};
+std::atomic<StdoutMode> stdoutSetting{StdoutMode::On};
 bool settingsInPlace = false;  // loaded from the environment or set; guarded by settingsMutex
 
 // Longest wait the library will make (about a year): keeps the time arithmetic far from overflow.
@@ -37,6 +39,8 @@ void loadRuntimeSettings() {
     loaded.sleepScale = sleepScaleFromText(envText("YAT_SLEEP_SCALE").c_str(), loaded.sleepScale);
     std::string log = envText("YAT_LOG");
     if (log == "off" || log == "0") loaded.logEnabled = false;
+    if (log == "sync") loaded.logSync = true;
+    loaded.stdoutMode = stdoutModeFromText(envText("YAT_STDOUT").c_str(), loaded.stdoutMode);
     setRuntimeSettings(loaded);
 }
 
@@ -66,7 +70,22 @@ void setRuntimeSettings(const RuntimeSettings& newSettings) {
     settingsInPlace = true;
     sleepScale.store(newSettings.sleepScale);
     logEnabled.store(newSettings.logEnabled);
+    logSync.store(newSettings.logSync);
+    stdoutSetting.store(newSettings.stdoutMode);
 }
+
+StdoutMode stdoutModeFromText(const char* text, StdoutMode fallback) {
+    if (text == nullptr) return fallback;
+    std::string value(text);
+    if (value == "on") return StdoutMode::On;
+    if (value == "off") return StdoutMode::Off;
+    if (value == "log") return StdoutMode::Log;
+    return fallback;
+}
+
+bool loggingSynchronous() { return logSync.load(std::memory_order_relaxed); }
+
+StdoutMode stdoutMode() { return stdoutSetting.load(std::memory_order_relaxed); }
 
 bool loggingEnabled() { return logEnabled.load(std::memory_order_relaxed); }
 

@@ -9,12 +9,20 @@
 #include <cstdint>
 #include <string>
 
+// Where the library's progress lines go (YAT_STDOUT).
+enum class StdoutMode { On, Off, Log };
+
+// The mode a YAT_STDOUT text gives ("on", "off", "log"); anything else gives fallback.
+StdoutMode stdoutModeFromText(const char* text, StdoutMode fallback);
+
 struct RuntimeSettings {
     std::string logDir;                      // YAT_LOG_DIR; empty = current directory
     uint64_t logMaxBytes = 8u * 1024 * 1024;  // YAT_LOG_MAX_BYTES
     std::string rootDir;                     // YAT_ROOT_DIR; empty = current directory
     double sleepScale = 1.0;                 // YAT_SLEEP_SCALE, applied to every wait
     bool logEnabled = true;                  // YAT_LOG: "off" writes no log file at all
+    bool logSync = false;                    // YAT_LOG: "sync" writes each entry on the caller's thread
+    StdoutMode stdoutMode = StdoutMode::On;  // YAT_STDOUT: on, off or log
 };
 
 // Reads the environment into the settings. Bad values keep the defaults.
@@ -34,6 +42,10 @@ void setRuntimeSettings(const RuntimeSettings& settings);
 
 // Whether log entries are written (cheap; checked before any formatting).
 bool loggingEnabled();
+// Whether entries are written on the caller's thread (YAT_LOG=sync) rather than queued.
+bool loggingSynchronous();
+// Where progress lines go (cheap).
+StdoutMode stdoutMode();
 
 // The platform's path separator as a one-character text.
 const char* pathSeparator();

@@ -26,7 +26,7 @@ int32_t cFanInst::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int3
     int32_t result = getSPSensorReading(nodeIndex, sensorClass, location, instance, reading, comm);
     if (result != ERR_SUCCESS) {
         yatLog(tag, "fan reading failed for sensor [%d]", instance);
-        std::printf("fan reading failed for sensor [%d]\n", instance);
+        yatProgress("fan reading failed for sensor [%d]\n", instance);
         if (result == ERR_DEVICE_UNAVAILABLE) {
             *status = 3;
             slot::storeInt(reading, 0);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <utility>
@@ -12,6 +14,7 @@
 #include "yat/result_codes.h"
 #include "kit/fake_comm.h"
 #include "kit/log_reader.h"
+#include "platform/log.h"
 
 namespace {
 
@@ -226,6 +229,23 @@ TEST_F(OpenClose, TwoHostThreadsOpenAndCloseConcurrently) {
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(closeLibrary(), 0);  // every open was matched: nothing left open
     EXPECT_EQ(log.countText("about to create lib device"), destructions());
+}
+
+TEST_F(OpenClose, TheLastCloseDrainsTheLogAndEndsItsWriter) {
+    FakeComm comm(2);
+    cLibYAT* first = nullptr;
+    cLibYAT* second = nullptr;
+    ASSERT_EQ(openLibrary(&first, &comm), ERR_SUCCESS);
+    ASSERT_EQ(openLibrary(&second, &comm), ERR_SUCCESS);
+    EXPECT_TRUE(logWriterRunning());
+    EXPECT_EQ(closeLibrary(), 1);
+    EXPECT_TRUE(logWriterRunning());  // one use is left
+    EXPECT_EQ(closeLibrary(), 0);
+    EXPECT_FALSE(logWriterRunning());
+    // Everything up to the destructor is in the file without a flush.
+    std::ifstream in(log.dir() + "/" + kLogFileName);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(content.find("\tdestructor called\n"), std::string::npos);
 }
 
 }  // namespace

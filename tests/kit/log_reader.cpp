@@ -32,7 +32,11 @@ LogCapture::~LogCapture() {
     fs::remove_all(dir_, ignored);
 }
 
-std::string LogCapture::path() const { return (fs::path(dir_) / kLogFileName).string(); }
+// Every reader asks for the path first, so entries still in the writer's queue are in the file then.
+std::string LogCapture::path() const {
+    flushLog();
+    return (fs::path(dir_) / kLogFileName).string();
+}
 
 std::vector<LogEntry> LogCapture::entries() const {
     std::vector<LogEntry> result;

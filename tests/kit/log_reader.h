@@ -20,7 +20,7 @@ public:
     LogCapture& operator=(const LogCapture&) = delete;
 
     const std::string& dir() const { return dir_; }
-    std::string path() const;  // libyat.log in dir()
+    std::string path() const;  // libyat.log in dir(), with every queued entry written
 
     std::vector<LogEntry> entries() const;
     // True when an entry with this tag and exactly this text exists.

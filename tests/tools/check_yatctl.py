@@ -198,6 +198,38 @@ def case_sensors_json():
     check(supply["instance"] == 1 and supply["type"] == 37 and supply["status"] == 0 and supply["reading"] is None, supply)
 
 
+def case_sensors_unreadable_fan():
+    # The library's progress line for an unreadable fan never reaches yatctl's output unless asked.
+    path = scenario_file(json.dumps({"nodes": [{"sensors": {"fans": [{"instance": 1, "unavailable": True}]}}]}))
+    state = os.path.join(WORK, "state")
+    run("sensors", "--state-dir", state, expect=0)  # the fans become known to the host
+    done = run("--scenario", path, "sensors", "--json", "--state-dir", state, expect=0)
+    doc = json.loads(done.stdout)
+    check(any(r["class"] == "fan" and r["status"] == 3 for r in doc["sensors"]), doc)
+    check("fan reading failed" not in done.stdout + done.stderr, done.stdout)
+    done = run("--scenario", path, "--verbose", "sensors", "--state-dir", state, expect=0)
+    check("fan reading failed for sensor [1]" in done.stdout, done.stdout)
+    env = dict(os.environ, YAT_STDOUT="log")
+    done = subprocess.run([YATCTL, "--log-dir", WORK, "--scenario", path, "--verbose", "sensors", "--state-dir", state],
+                          capture_output=True, text=True, timeout=60, env=env)
+    check(done.returncode == 0 and "fan reading failed" not in done.stdout, done.stdout)
+    log = open(os.path.join(WORK, "libyat.log"), encoding="utf-8").read()
+    check("stdout\tfan reading failed for sensor [1]" in log, "the progress line is not in libyat.log")
+
+
+def case_dir_hints():
+    blocker = os.path.join(WORK, "a-file")
+    open(blocker, "w").close()
+    for folder, words in ((os.path.join(WORK, "missing"), "no such folder"), (blocker, "not a folder")):
+        done = subprocess.run([YATCTL, "--log-dir", folder, "info"], capture_output=True, text=True, timeout=60)
+        check(done.returncode == 0, done.stderr)
+        check(done.stderr.count("--log-dir") == 1 and words in done.stderr, done.stderr)
+    done = run("sensors", "--json", "--state-dir", blocker, expect=0)
+    check("registryError" in json.loads(done.stdout), done.stdout)
+    check(done.stderr.count("--state-dir") == 1, done.stderr)
+    check(run("info", expect=0).stderr == "", "a hint for a good --log-dir")
+
+
 def case_sensors_state():
     state = os.path.join(WORK, "state")
     run("sensors", "--json", "--state-dir", state, expect=0)

@@ -6,7 +6,6 @@
 
 #include "yat/device_lib.h"
 #include "yat/led_records.h"
-#include "yatctl/quiet_stdout.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -30,7 +29,6 @@ struct Panel {
 Panel readPanel(Session& session) {
     cDeviceLib& library = session.library();
     Panel panel;
-    QuietStdout quiet;
     panel.initResult = library.initGlint();
     panel.statusResult = library.getGlintStatus(&panel.leds);
     return panel;

@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
     app.add_option("--lib", options.libraryPath, "Path of libyat.so; default: beside yatctl");
     app.add_option("--log-dir", options.logDir, "Folder for libyat.log (sets YAT_LOG_DIR)");
     app.add_flag("--json", options.json, "Print one JSON document instead of tables");
+    app.add_flag("--verbose", options.verbose,
+                 "Let the library print its progress lines on standard output (otherwise YAT_STDOUT=off)");
 
     std::vector<std::unique_ptr<Subcommand>> commands = makeSubcommands();
     std::vector<std::pair<CLI::App*, Subcommand*>> apps;

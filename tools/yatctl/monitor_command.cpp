@@ -25,7 +25,6 @@
 #include "yat/device_lib.h"
 #include "yat/pfa_records.h"
 #include "yat/sensor_sink.h"
-#include "yatctl/quiet_stdout.h"
 #include "yatctl/render.h"
 #include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
@@ -183,8 +182,9 @@ public:
     }
 
     void run(Session& session, Document&) override {
-        QuietStdout quiet;
-        PrintingSink sink(quiet.out(), session.options().json);
+        // The library's own progress lines are off unless --verbose (YAT_STDOUT), so the report
+        // lines can go straight to standard output.
+        PrintingSink sink(stdout, session.options().json);
         cDeviceLib& library = session.library();
         int32_t result = session.check(library.initSensors(&sink));
         if (result != 0) sink.note("discovery failed with " + std::to_string(result));

@@ -8,7 +8,6 @@
 #include <optional>
 
 #include "yatctl/node_option.h"
-#include "yatctl/quiet_stdout.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -27,7 +26,6 @@ Document readInterface(Session& session, uint32_t node, int32_t iface) {
     cDeviceLib& library = session.library();
     const int32_t n = static_cast<int32_t>(node);
     Document row{{"interface", iface}};
-    QuietStdout quiet;  // getIPConfigInfo prints a progress line
     int32_t dhcp = 0;
     int32_t result = session.check(library.getDHCPEnable(n, iface, &dhcp));
     row["result"] = result;

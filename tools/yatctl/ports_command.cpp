@@ -5,7 +5,6 @@
 #include <CLI/CLI.hpp>
 
 #include "yatctl/node_option.h"
-#include "yatctl/quiet_stdout.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -19,7 +18,6 @@ constexpr int32_t kMostPortNumbers = 16;
 Document readPorts(Session& session, uint32_t node) {
     Document rows = Document::array();
     int32_t firstFailure = 0;
-    QuietStdout quiet;  // the port read prints progress lines
     for (int32_t number = 0; number < kMostPortNumbers; ++number) {
         int32_t value = 0;
         int32_t result = session.library().getNetworkPort(static_cast<int32_t>(node), number, &value);
@@ -56,7 +54,6 @@ public:
             doc["number"] = number_;
             doc["result"] = session.check(session.library().setNetworkPort(node, number_, port_));
             int32_t value = 0;
-            QuietStdout quiet;
             int32_t read = session.library().getNetworkPort(node, number_, &value);
             if (read == 0) doc["port"] = value;
             return;

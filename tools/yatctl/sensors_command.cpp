@@ -14,7 +14,6 @@
 #include "yat/codes.h"
 #include "yat/device_lib.h"
 #include "yatctl/host_sink.h"
-#include "yatctl/quiet_stdout.h"
 #include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
@@ -52,10 +51,7 @@ struct Discovery {
 Discovery discover(Session& session, HostSink& sink, bool human) {
     cDeviceLib& library = session.library();
     Discovery discovery;
-    {
-        QuietStdout quiet;
-        discovery.result = session.check(library.initSensors(&sink));
-    }
+    discovery.result = session.check(library.initSensors(&sink));
     std::set<std::tuple<int32_t, int32_t, int32_t>> sensors;  // node, class, sensor number
     for (const HostSink::Announcement& a : sink.announcements()) {
         if (a.code != kDiscoveryCode || a.sensorClass < yat::kClassTemperature || a.sensorClass > yat::kClassPowerSupply || !a.first) continue;
@@ -108,7 +104,10 @@ public:
         Discovery discovery = discover(session, sink, !session.options().json);
         doc["result"] = discovery.result;
         doc["registryFile"] = sink.registryFile();
-        if (!sink.registryError().empty()) doc["registryError"] = sink.registryError();
+        if (!sink.registryError().empty()) {
+            doc["registryError"] = sink.registryError();
+            std::cerr << "yatctl: --state-dir: " << sink.registryError() << "; the registry texts are not kept\n";
+        }
         doc["sensors"] = discovery.rows;
     }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 
 #include "sim/led_registry.h"
 #include "yat/libyat.h"
@@ -59,6 +60,15 @@ void Session::prepareRootDir() {
 }
 
 // libyat.so beside the program, else in one of the two folders above it (the build tree).
+std::string logDirProblem(const std::string& dir) {
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(dir, error);
+    if (!std::filesystem::exists(status)) return "no such folder; the library writes no log";
+    if (!std::filesystem::is_directory(status)) return "not a folder; the library writes no log";
+    if (access(dir.c_str(), W_OK | X_OK) != 0) return "not writable; the library writes no log";
+    return "";
+}
+
 std::string Session::findLibrary() const {
     std::error_code error;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -74,7 +84,14 @@ std::string Session::findLibrary() const {
 cDeviceLib& Session::library() {
     if (library_ != nullptr) return *library_;
     libraryPath_ = options_.libraryPath.empty() ? findLibrary() : options_.libraryPath;
-    if (!options_.logDir.empty()) setenv("YAT_LOG_DIR", options_.logDir.c_str(), 1);
+    if (!options_.logDir.empty()) {
+        setenv("YAT_LOG_DIR", options_.logDir.c_str(), 1);
+        // The library never fails for its log; say once why there will be none.
+        std::string problem = logDirProblem(options_.logDir);
+        if (!problem.empty()) std::cerr << "yatctl: --log-dir " << options_.logDir << ": " << problem << "\n";
+    }
+    // The library's progress lines would mix with the tables and the JSON document.
+    if (!options_.verbose) setenv("YAT_STDOUT", "off", 1);
     if (std::getenv("YAT_ROOT_DIR") == nullptr) prepareRootDir();
 
     handle_ = dlopen(libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
