@@ -125,8 +125,10 @@ void printSensors(cDeviceLib& library, AgentSink& sink) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    if (seconds < 0 || seconds > 24 * 3600) {
+    long seconds = 10;
+    char* end = nullptr;
+    if (argc > 1) seconds = std::strtol(argv[1], &end, 10);
+    if (argc > 3 || (argc > 1 && (end == argv[1] || *end != '\0')) || seconds < 0 || seconds > 24 * 3600) {
         std::fprintf(stderr, "usage: %s [SECONDS [SCENARIO.json]]\n", argv[0]);
         return 2;
     }
@@ -162,7 +164,7 @@ int main(int argc, char** argv) {
     // Monitoring: the library's threads report sensor changes and SP events to the sink.
     sink.startMonitoring();
     result = device.registerForAsynchEvents(&sink);
-    std::printf("monitoring for %d s: registerForAsynchEvents result %d\n", seconds, result);
+    std::printf("monitoring for %ld s: registerForAsynchEvents result %d\n", seconds, result);
     std::fflush(stdout);
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     if (result == ERR_SUCCESS) device.deRegisterForAsynchEvents();
