@@ -17,6 +17,7 @@ namespace yatctl {
 namespace {
 
 constexpr const char* kLibraryName = "libyat.so";
+constexpr const char* kInstalledLibraryName = YAT_LIBRARY_SONAME;
 
 // A symbol of the loaded library as a function pointer.
 template <class F>
@@ -59,7 +60,7 @@ void Session::prepareRootDir() {
     setenv("YAT_ROOT_DIR", (rootDir_ + "/").c_str(), 1);
 }
 
-// libyat.so beside the program, else in one of the two folders above it (the build tree).
+// Why the log folder cannot take the library's log, or "" when it can.
 std::string logDirProblem(const std::string& dir) {
     std::error_code error;
     std::filesystem::file_status status = std::filesystem::status(dir, error);
@@ -69,16 +70,19 @@ std::string logDirProblem(const std::string& dir) {
     return "";
 }
 
+// libyat.so beside the program, else in one of the two folders above it (the build tree), else the
+// installed library by its SONAME, which dlopen looks up through yatctl's run path
+// ($ORIGIN/../<libdir> once installed) and the system's library folders.
 std::string Session::findLibrary() const {
     std::error_code error;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return kLibraryName;
+    if (error) return kInstalledLibraryName;
     std::filesystem::path folder = program.parent_path();
     for (int up = 0; up <= 2; ++up, folder = folder.parent_path()) {
         std::filesystem::path candidate = folder / kLibraryName;
         if (std::filesystem::exists(candidate, error)) return candidate.string();
     }
-    return (program.parent_path() / kLibraryName).string();
+    return kInstalledLibraryName;
 }
 
 cDeviceLib& Session::library() {

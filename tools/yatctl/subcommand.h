@@ -58,6 +58,7 @@ std::unique_ptr<Subcommand> makeAlertsCommand();
 std::unique_ptr<Subcommand> makeAccountsCommand();
 std::unique_ptr<Subcommand> makePasswordPolicyCommand();
 std::unique_ptr<Subcommand> makeLoginPolicyCommand();
+std::unique_ptr<Subcommand> makeExporterCommand();
 std::unique_ptr<Subcommand> makeReportCommand(const std::vector<Subcommand*>& parts);
 
 }  // namespace yatctl

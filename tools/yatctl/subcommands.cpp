@@ -22,6 +22,7 @@ std::vector<std::unique_ptr<Subcommand>> makeSubcommands() {
     commands.push_back(makeAccountsCommand());
     commands.push_back(makePasswordPolicyCommand());
     commands.push_back(makeLoginPolicyCommand());
+    commands.push_back(makeExporterCommand());
     // The report shows every subcommand above that has a report view; it goes last.
     std::vector<Subcommand*> parts;
     for (const auto& command : commands) parts.push_back(command.get());

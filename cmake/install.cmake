@@ -1,0 +1,67 @@
+# Install and packaging: libyat.so (with SONAME), the public host headers, yatctl and its man page, and
+# for host agents built against the installed tree a CMake package (find_package(yat CONFIG) giving
+# yat::yat, and yat::simcomm for the simulator's comm device) and a pkg-config file (yat.pc).
+# `cpack` turns the same install into a .deb (scripts/package).
+
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(YAT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/yat)
+
+target_include_directories(yat INTERFACE $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}/include>
+                                         $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+set_target_properties(yat PROPERTIES EXPORT_NAME yat)
+install(TARGETS yat EXPORT yatTargets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+
+# The host headers are exactly the self-contained ones in include/yat.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/yat DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+        FILES_MATCHING PATTERN "*.h")
+
+if(TARGET yat_simcomm)
+  target_include_directories(yat_simcomm INTERFACE $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}/include>
+                                                   $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  set_target_properties(yat_simcomm PROPERTIES EXPORT_NAME simcomm)
+  install(TARGETS yat_simcomm EXPORT yatTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/sim/comm_library/sim_comm.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/yatsim)
+endif()
+
+if(TARGET yatctl)
+  # Installed yatctl finds the installed library through its run path (see Session::findLibrary).
+  set_target_properties(yatctl PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+  install(TARGETS yatctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/yatctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+install(EXPORT yatTargets NAMESPACE yat:: DESTINATION ${YAT_CMAKE_DIR})
+configure_package_config_file(${CMAKE_SOURCE_DIR}/packaging/yatConfig.cmake.in
+                              ${CMAKE_BINARY_DIR}/packaging/yatConfig.cmake INSTALL_DESTINATION ${YAT_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/packaging/yatConfigVersion.cmake
+                                 VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/yatConfig.cmake ${CMAKE_BINARY_DIR}/packaging/yatConfigVersion.cmake
+        DESTINATION ${YAT_CMAKE_DIR})
+
+# yat.pc finds its prefix relative to itself, so the installed tree may be moved (or installed with
+# `cmake --install --prefix`).
+file(RELATIVE_PATH YAT_PC_TO_PREFIX ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" YAT_PC_TO_PREFIX "${YAT_PC_TO_PREFIX}")
+configure_file(${CMAKE_SOURCE_DIR}/packaging/yat.pc.in ${CMAKE_BINARY_DIR}/packaging/yat.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/yat.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# One .deb with the library, headers, CMake package and yatctl; dependencies come from dpkg-shlibdeps.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME libyat)
+set(CPACK_PACKAGE_VENDOR "libyat")
+set(CPACK_PACKAGE_CONTACT "libyat maintainers <libyat@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Service processor device library, simulator comm device and yatctl")
+set(CPACK_PACKAGE_DESCRIPTION "libyat is the device library a systems-management host agent loads to talk to
+a server's service processor. The package holds the shared library, its host headers with a CMake
+package and pkg-config file, the simulator's comm device library and the yatctl host program.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

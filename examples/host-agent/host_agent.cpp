@@ -1,0 +1,176 @@
+// host-agent: the smallest useful host agent for libyat. It opens the library over the simulator's
+// comm device, runs sensor discovery, prints every sensor with its reading and status, then monitors
+// for the given number of seconds and prints every event the library reports, and closes cleanly.
+//
+//   host-agent [SECONDS [SCENARIO.json]]     (default: 10 seconds, the built-in two-node scenario)
+//
+// A real agent hands openLibrary its own comm device (device ID 99) instead of yatSimCommOpen's.
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <tuple>
+
+#include "yat/codes.h"
+#include "yat/libyat.h"
+#include "yat/result_codes.h"
+#include "yat/sensor_sink.h"
+#include "yatsim/sim_comm.h"
+
+namespace {
+
+const char* className(int32_t sensorClass) {
+    switch (sensorClass) {
+        case yat::kClassTemperature: return "temperature";
+        case yat::kClassVoltage: return "voltage";
+        case yat::kClassFan: return "fan";
+        case yat::kClassPowerSupply: return "power supply";
+        case yat::kClassNodeEvent: return "node event";
+        default: return "class ?";
+    }
+}
+
+// The agent's sensor sink. The library calls reportSensor from its own threads while monitoring, so
+// everything here is guarded by one mutex. The registry texts it is asked to keep live in memory
+// only (a real agent stores them, so that a fan once seen stays known across runs).
+class AgentSink final : public cSensorSink {
+public:
+    int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first, void*, void*, int32_t code,
+                         const char* text) override {
+        std::lock_guard lock(mutex_);
+        int32_t number = first != nullptr ? *static_cast<const int32_t*>(first) : sensor;
+        if (code == yat::kReportDiscovered && !monitoring_) {
+            // Discovery: the first value is the sensor number.
+            if (sensorClass >= yat::kClassTemperature && sensorClass <= yat::kClassPowerSupply && first != nullptr) {
+                sensors_.emplace(node, sensorClass, number);
+            }
+            return 0;
+        }
+        ++events_;
+        std::printf("event: node %d, %s, sensor %d, code %d%s%s\n", node, className(sensorClass), sensor, code,
+                    text != nullptr ? ", text " : "", text != nullptr ? text : "");
+        std::fflush(stdout);
+        return 0;
+    }
+
+    int32_t addRegistryText(const char* keyPath, const char* text) override {
+        std::lock_guard lock(mutex_);
+        if (keyPath != nullptr) registry_.insert(keyPath);
+        if (text != nullptr) registry_.insert(text);
+        return 0;
+    }
+
+    int32_t findRegistryText(const char* text) override {
+        std::lock_guard lock(mutex_);
+        return text != nullptr && registry_.count(text) != 0 ? 1 : 0;
+    }
+
+    void startMonitoring() {
+        std::lock_guard lock(mutex_);
+        monitoring_ = true;
+    }
+    std::set<std::tuple<int32_t, int32_t, int32_t>> sensors() {
+        std::lock_guard lock(mutex_);
+        return sensors_;
+    }
+    unsigned events() {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+
+private:
+    std::mutex mutex_;
+    bool monitoring_ = false;
+    std::set<std::tuple<int32_t, int32_t, int32_t>> sensors_;  // node, class, sensor number
+    std::set<std::string> registry_;
+    unsigned events_ = 0;
+};
+
+// A reading slot holds an integer, or a float for voltages.
+std::string slotText(int32_t sensorClass, int32_t slot) {
+    char text[48];
+    if (sensorClass == yat::kClassVoltage) {
+        float volts = 0;
+        std::memcpy(&volts, &slot, sizeof volts);
+        std::snprintf(text, sizeof text, "%.2f V", static_cast<double>(volts));
+    } else if (sensorClass == yat::kClassTemperature) {
+        std::snprintf(text, sizeof text, "%d C", slot);
+    } else {
+        std::snprintf(text, sizeof text, "%d RPM", slot);
+    }
+    return text;
+}
+
+void printSensors(cDeviceLib& library, AgentSink& sink) {
+    for (const auto& [node, sensorClass, sensor] : sink.sensors()) {
+        int32_t status = 0, reading = 0, lower = 0, upper = 0;
+        int32_t result = library.getSensorStatus(sensorClass, node, sensor, &status, &reading, &lower, &upper);
+        std::printf("sensor: node %d, %s %d: ", node, className(sensorClass), sensor);
+        if (result != ERR_SUCCESS) {
+            std::printf("not readable (result %d)\n", result);
+        } else if (sensorClass == yat::kClassPowerSupply) {
+            std::printf("status %d\n", status);
+        } else {
+            std::printf("%s, status %d\n", slotText(sensorClass, reading).c_str(), status);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long seconds = 10;
+    char* end = nullptr;
+    if (argc > 1) seconds = std::strtol(argv[1], &end, 10);
+    if (argc > 3 || (argc > 1 && (end == argv[1] || *end != '\0')) || seconds < 0 || seconds > 24 * 3600) {
+        std::fprintf(stderr, "usage: %s [SECONDS [SCENARIO.json]]\n", argv[0]);
+        return 2;
+    }
+    const char* scenario = argc > 2 ? argv[2] : nullptr;
+
+    char error[256];
+    cBusComm* comm = yatSimCommOpen(scenario, error, sizeof error);
+    if (comm == nullptr) {
+        std::fprintf(stderr, "cannot start the simulator: %s\n", error);
+        return 2;
+    }
+
+    cLibYAT* library = nullptr;
+    int32_t result = openLibrary(&library, comm);
+    if (result != ERR_SUCCESS || library == nullptr) {
+        std::fprintf(stderr, "openLibrary failed with result %d\n", result);
+        if (library != nullptr) closeLibrary();
+        yatSimCommClose(comm);
+        return 1;
+    }
+    // Every operation is called through the interface (its virtual table), never on cLibYAT directly:
+    // only openLibrary and closeLibrary are exported.
+    cDeviceLib& device = *library;
+    int32_t spType = 0;
+    device.getSPType(&spType);
+    std::printf("opened libyat: %u node(s), SP type %d\n", device.getNodeCount(), spType);
+
+    AgentSink sink;
+    result = device.initSensors(&sink);
+    std::printf("discovery: result %d, %zu sensor(s)\n", result, sink.sensors().size());
+    printSensors(device, sink);
+
+    // Monitoring: the library's threads report sensor changes and SP events to the sink.
+    sink.startMonitoring();
+    result = device.registerForAsynchEvents(&sink);
+    std::printf("monitoring for %ld s: registerForAsynchEvents result %d\n", seconds, result);
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    if (result == ERR_SUCCESS) device.deRegisterForAsynchEvents();
+    std::printf("received %u event(s)\n", sink.events());
+
+    closeLibrary();
+    yatSimCommClose(comm);
+    return 0;
+}

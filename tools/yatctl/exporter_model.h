@@ -1,0 +1,75 @@
+#pragma once
+// The exporter's view of the server: what the refresh thread last read through the library's
+// operations and what the sensor sink was told, kept as one snapshot that a scrape turns into metric
+// families without calling the library (so a scrape never sends an SP command).
+//
+// Node labels are node indexes (0-based) everywhere; the library's sensor node numbers (index + 1)
+// are converted when recorded. State values: 0 nominal, 1 warning, 2 critical, NaN unknown (see
+// sensorState). Thread-safe: the refresh thread and the sink write, any number of scrapes read.
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <prometheus/metric_family.h>
+
+namespace yatctl::exporter {
+
+// A sensor status code of the library as a state value (NaN for unknown, absent or unrecognised).
+double sensorState(int32_t status);
+
+struct SensorSample {
+    int32_t node = 0;  // node index
+    int32_t sensorClass = 0;
+    int32_t sensor = 0;  // the sensor number
+    int32_t type = 0;
+    int32_t instance = 0;
+    double value;  // NaN when unknown; power supplies have none
+    double state;  // NaN when unknown
+};
+
+struct NodeSample {
+    int32_t node = 0;
+    bool up = false;  // the last refresh read the node's system state
+    double powerOn;   // 1 on, 0 off, NaN unknown
+    // Watchdog timeouts in seconds (NaN when unread): POST, loader, OS, power-off delay.
+    double watchdogs[4];
+    double selEntries;  // NaN until first counted
+    std::string firmwareRevision, systemFirmwareVersion, machineType, serial;
+};
+
+struct Snapshot {
+    std::vector<SensorSample> sensors;
+    std::vector<NodeSample> nodes;
+    std::map<std::tuple<int32_t, std::string>, uint64_t> events;  // (node, kind) -> count
+    std::map<int32_t, uint64_t> pfaEvents;                        // node -> count
+    std::map<std::string, uint64_t> commandFailures;              // result name -> count
+    uint64_t pollingRounds = 0;
+    double lastPollSeconds = 0;  // Unix time of the last finished refresh, 0 before
+    double lastScrapeSeconds = 0;
+};
+
+// Turns a snapshot into the metric families, every name starting with prefix + "_".
+std::vector<prometheus::MetricFamily> buildFamilies(const Snapshot& snapshot, const std::string& prefix);
+
+// The shared snapshot.
+class Model {
+public:
+    Snapshot snapshot() const;
+    void replaceReadings(std::vector<SensorSample> sensors, std::vector<NodeSample> nodes, double pollSeconds);
+    void setSelEntries(int32_t node, double entries);
+    void countEvent(int32_t node, const std::string& kind);
+    void countPfa(int32_t node);
+    void countFailure(const std::string& result);
+    void setScrapeSeconds(double seconds);
+
+private:
+    mutable std::mutex mutex_;
+    Snapshot snapshot_;
+    std::map<int32_t, double> selEntries_;
+};
+
+}  // namespace yatctl::exporter
