@@ -531,5 +531,80 @@ def case_exporter_usage():
         check("cannot listen on" in done.stderr, done.stderr)
 
 
+def free_port():
+    import socket
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def case_exporter_prometheus():
+    """A real Prometheus server scrapes the exporter: its query API must return the temperatures and
+    up == 1, and a fan that stops after the first scrapes must show as rpm 0 with state 2 while the
+    series still holds the earlier speed."""
+    import shutil
+    import time
+    import urllib.parse
+    prometheus = shutil.which("prometheus")
+    if prometheus is None:
+        print("SKIP: no prometheus server on PATH (scripts/install-deps installs it)")
+        sys.exit(77)
+    scale = float(os.environ.get("YAT_SLEEP_SCALE", "1"))
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    # Fan 3 of node 0 stops 10 s (real time) after the simulator starts: after Prometheus's first scrapes.
+    scenario["timeline"] = [{"at": int(10000 / scale), "node": 0, "event": "fan", "fan": 3}]
+    scenario_path = scenario_file(json.dumps(scenario))
+
+    exporter_port, prometheus_port = free_port(), free_port()
+    config = os.path.join(WORK, "prometheus.yml")
+    with open(config, "w") as handle:
+        handle.write("global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n"
+                     "scrape_configs:\n  - job_name: yat\n    static_configs:\n"
+                     f"      - targets: ['127.0.0.1:{exporter_port}']\n")
+    server = subprocess.Popen([prometheus, f"--config.file={config}", f"--storage.tsdb.path={WORK}/tsdb",
+                               f"--web.listen-address=127.0.0.1:{prometheus_port}"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    exporter = None
+    try:
+        exporter = subprocess.Popen([YATCTL, "--log-dir", WORK, "--scenario", scenario_path, "exporter",
+                                     "--listen", f"127.0.0.1:{exporter_port}", "--refresh-interval", "0.5"],
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+
+        def query(expression):
+            url = f"http://127.0.0.1:{prometheus_port}/api/v1/query?query=" + urllib.parse.quote(expression)
+            try:
+                answer = json.loads(scrape(url))
+            except OSError:
+                return []
+            return answer["data"]["result"] if answer.get("status") == "success" else []
+
+        def wait_for(expression, condition, what):
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline:
+                result = query(expression)
+                if condition(result):
+                    return result
+                time.sleep(0.25)
+            fail(f"Prometheus never showed {what}: {expression} -> {query(expression)}")
+
+        wait_for('up{job="yat"}', lambda r: len(r) == 1 and r[0]["value"][1] == "1", "the exporter up")
+        temperatures = wait_for("yat_temperature_celsius", lambda r: len(r) > 0, "temperatures")
+        check(all(float(series["value"][1]) > 0 and series["metric"]["job"] == "yat" for series in temperatures),
+              temperatures)
+        check({series["metric"]["node"] for series in temperatures} == {"0", "1"}, temperatures)
+        fan = 'yat_fan_speed_{}{{node="0",id="3"}}'
+        wait_for(fan.format("state"), lambda r: len(r) == 1 and r[0]["value"][1] == "2", "fan 3 critical")
+        check(query(fan.format("rpm"))[0]["value"][1] == "0", query(fan.format("rpm")))
+        check(float(query(f"max_over_time({fan.format('rpm')}[5m])")[0]["value"][1]) > 0,
+              "the series lost the speed from before the fan stopped")
+        check(query('yat_fan_speed_state{node="1",id="3"}')[0]["value"][1] == "0", "the other node's fan changed")
+    finally:
+        if exporter is not None:
+            stop_exporter(exporter)
+        server.terminate()
+        server.wait(timeout=30)
+
+
 globals()["case_" + CASE.replace("-", "_")]()
 print("PASS:", CASE)
