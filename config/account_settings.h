@@ -37,9 +37,10 @@ public:
     // ends the operation with that value.
     int32_t getPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit, int32_t* reusePeriod,
                                    uint8_t* userPwdReq);
-    // Writes every given item in that order whatever the previous outcome; each outcome replaces the
-    // result (a transport failure, else the SP's status byte; 12 for an agelimit outside 0-365, for
-    // which no command is built). Results: as said; 13 no comm device; 12 all pointers null.
+    // Writes every given item in that order whatever the previous outcome. An item's outcome is a
+    // transport failure, else the SP's status byte; 12 for an agelimit outside 0-365, for which no
+    // command is built. Results: 0 when every item succeeded, else the first failing item's outcome
+    // (a later success does not hide it); 13 no comm device; 12 all pointers null.
     int32_t setPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit, int32_t* reusePeriod,
                                    uint8_t* userPwdReq);
 

@@ -97,20 +97,27 @@ int32_t AccountSettings::setPasswordInformation(int32_t node, uint8_t* forceChan
     }
     yatLog(kPolicyTag, "the device is not null");
     yatLog(kPolicyTag, "at least one param is not null");
+    // Every given item is written whatever became of the one before; the first item that fails
+    // gives the result, so a later success never hides an earlier failure.
     int32_t result = ERR_SUCCESS;
+    int32_t outcome = ERR_SUCCESS;
+    auto keep = [&result](int32_t itemResult) {
+        if (result == ERR_SUCCESS) result = itemResult;
+    };
     bool sent = false;
     if (forceChange != nullptr) {
         yatLog(kPolicyTag, "forcechange");
         uint8_t value = flagByte(forceChange);
-        result = writeSetting(comm_, node, kForceChangeCommand, &value, 1, &sent);
+        outcome = writeSetting(comm_, node, kForceChangeCommand, &value, 1, &sent);
+        keep(outcome);
         if (!sent) {
-            yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d] for forcechange", result);
+            yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d] for forcechange", outcome);
         } else {
             yatLog(kPolicyTag, "sendcommand succeeded for forcechange");
-            if (result == 0) {
+            if (outcome == 0) {
                 yatLog(kPolicyTag, "commandstatus succeeded for forcechange");
             } else {
-                yatLog(kPolicyTag, "the getcommandstatus failed with retval of: [%d] for forcechange", result);
+                yatLog(kPolicyTag, "the getcommandstatus failed with retval of: [%d] for forcechange", outcome);
             }
         }
     }
@@ -119,19 +126,20 @@ int32_t AccountSettings::setPasswordInformation(int32_t node, uint8_t* forceChan
         if (*ageLimit < 0 || *ageLimit > kAgeLimitMax) {
             // No command for a value the SP cannot hold; this item's outcome is a bad parameter.
             yatLog(kPolicyTag, "agelimit [%d] is outside 0-%d; nothing sent", *ageLimit, kAgeLimitMax);
-            result = ERR_INVALID_PARAMETER;
+            keep(ERR_INVALID_PARAMETER);
         } else {
             const uint8_t days[2] = {static_cast<uint8_t>(*ageLimit >> 8), static_cast<uint8_t>(*ageLimit)};
             yatLog("setPwdAging", "setting [0] to [%x] and [2] to [%x]", days[0], days[1]);
-            result = writeSetting(comm_, node, kAgeLimitCommand, days, 2, &sent);
+            outcome = writeSetting(comm_, node, kAgeLimitCommand, days, 2, &sent);
+            keep(outcome);
             if (!sent) {
-                yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d]", result);
+                yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d]", outcome);
             } else {
                 yatLog(kPolicyTag, "agelimit sendcommand succeeded");
-                if (result == 0) {
+                if (outcome == 0) {
                     yatLog(kPolicyTag, "agelimit getcommandstatus succeeded");
                 } else {
-                    yatLog(kPolicyTag, "the retval of: [%d] after agelimit", result);
+                    yatLog(kPolicyTag, "the retval of: [%d] after agelimit", outcome);
                 }
             }
         }
@@ -139,20 +147,22 @@ int32_t AccountSettings::setPasswordInformation(int32_t node, uint8_t* forceChan
     if (reusePeriod != nullptr) {
         yatLog(kPolicyTag, "reuseperiod");
         const uint8_t value = static_cast<uint8_t>(*reusePeriod);
-        result = writeSetting(comm_, node, kReusePeriodCommand, &value, 1, &sent);
+        outcome = writeSetting(comm_, node, kReusePeriodCommand, &value, 1, &sent);
+        keep(outcome);
     }
     if (userPwdReq != nullptr) {
         yatLog(kPolicyTag, "in userPwdReq section");
         uint8_t value = flagByte(userPwdReq);
-        result = writeSetting(comm_, node, kUserPwdReqCommand, &value, 1, &sent);
+        outcome = writeSetting(comm_, node, kUserPwdReqCommand, &value, 1, &sent);
+        keep(outcome);
         if (!sent) {
-            yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d]", result);
+            yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d]", outcome);
         } else {
             yatLog(kPolicyTag, "the command succeeded");
-            if (result == 0) {
+            if (outcome == 0) {
                 yatLog(kPolicyTag, "getcommandstatus succeeded");
             } else {
-                yatLog(kPolicyTag, "the getcommandstatus failed with retval of: [%d]", result);
+                yatLog(kPolicyTag, "the getcommandstatus failed with retval of: [%d]", outcome);
             }
         }
     }

@@ -16,12 +16,19 @@
 //   otherwise the result of the last item sent.
 // - getWatchogTimers: 0 without a comm device (nothing to read); 12 for a null record; 2 when every
 //   item failed; otherwise 0, with failed items at -1.
-// - getFirmwareData: 1 without a comm device or for a kind without a command; 12 for a null record;
-//   the send or answer failure otherwise.
+// - getFirmwareData: 1 without a comm device, for a kind without a command, or when the send failed
+//   (the comm device's code is not passed on); 12 for a null record; 2 when the answer fails its
+//   check.
 // - getVPDData: 1 without a comm device or for a kind/instance without a command; 12 for a null
-//   record; 2 for a failed read; 8 when the record is not valid after parsing.
-// - getMachineVPD, getPostBiosVPD: 1 without a comm device; 12 for a null record; 2 when the SP
-//   refused the read.
+//   record; the comm device's code when a read could not be sent (the DASD length search: its first
+//   read; it reads a length again after a failed send and gives 2 after three in a row, or when its
+//   fallback read fails); 2 for a read the SP refused; 8 when the record is not valid after parsing.
+// - getMachineVPD: 1 without a comm device or for an SP type without a chassis read; 12 for a null
+//   record; the chassis read decides the result: the comm device's code when it could not be sent,
+//   2 when the SP refused it (the UUID read never decides the result; a failed one leaves the UUID
+//   untouched).
+// - getPostBiosVPD: 1 without a comm device; 12 for a null record; the comm device's code when the
+//   read could not be sent; 2 when the SP refused it.
 
 #include <cstdint>
 #include <memory>

@@ -16,6 +16,8 @@ struct LoginAccount {
     std::string password;    // "4.1.4.a.2", at most 15 characters; write only
     uint8_t flags = 0;       // DIALIN_FLAGS "4.1.4.a.4": bit 0 read-only
     uint32_t authority = 0;  // DIALIN_AUTHORITY "4.1.4.a.9": byte 3 bit 1 admin, bit 2 read-only
+
+    bool operator==(const LoginAccount&) const = default;
 };
 
 struct AccountsSection {
@@ -25,6 +27,8 @@ struct AccountsSection {
     uint8_t reusePeriod = 0;    // "4.1.1.b", 0-kReusePeriodMax
     bool userPwdReq = false;    // "4.1.1.1a"
     uint8_t loginSetting = 0;   // "4.1.1.14", 0-kLoginSettingMax
+
+    bool operator==(const AccountsSection&) const = default;
 
     static constexpr uint8_t kReusePeriodMax = 24;
     static constexpr uint8_t kLoginSettingMax = 30;

@@ -26,11 +26,15 @@ struct NetworkInterface {
     Address dhcpMask{};
     Address dhcpGateway{};
     std::string text;  // "4.9.1.x.3"
+
+    bool operator==(const NetworkInterface&) const = default;
 };
 
 struct NetworkPort {
     uint16_t value = 0;    // in force
     uint16_t pending = 0;  // written, in force after the next restart
+
+    bool operator==(const NetworkPort&) const = default;
 };
 
 struct NetworkSection {
@@ -41,6 +45,8 @@ struct NetworkSection {
     std::array<uint8_t, 3> alertValues{};      // "4.1.1.5", "4.1.1.4", "4.1.1.3"
     bool alertsEnabled = false;                // "4.5.8"
     uint32_t restarts = 0;                     // "7.4" restarts seen
+
+    bool operator==(const NetworkSection&) const = default;
 
     static void load(const Field& field, NodeState& node);
 };

@@ -17,6 +17,8 @@ struct SnmpCommunity {
     std::string name;                      // item 1, at most 15 characters
     uint8_t access = 0;                    // item 5, 0-3
     std::array<std::string, 3> addresses;  // items 2-4, at most 63 characters
+
+    bool operator==(const SnmpCommunity&) const = default;
 };
 
 struct AlertRecipient {
@@ -24,6 +26,8 @@ struct AlertRecipient {
     uint8_t connectionType = 0;  // item 4: alert type - 2 (0-8)
     uint8_t selective = 1;       // item 0C: 0 means selective alert notification on
     std::map<uint8_t, std::string> texts;  // text items 2, 3, 5-0A by item number
+
+    bool operator==(const AlertRecipient&) const = default;
 };
 
 struct SnmpSection {
@@ -34,6 +38,8 @@ struct SnmpSection {
     bool thirdSwitch = false;
     std::array<SnmpCommunity, 3> communities;
     std::array<AlertRecipient, 12> recipients;
+
+    bool operator==(const SnmpSection&) const = default;
 
     // Most characters of each recipient text item (the library's write limits).
     static size_t recipientTextMax(uint8_t item);

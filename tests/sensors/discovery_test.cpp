@@ -513,4 +513,46 @@ TEST(DiscoveryLifetime, RepeatedRunsHoldOneUseThatCloseGivesBack) {
     EXPECT_EQ(SharedClassObject<cPowerInstance>::users(), 0);
 }
 
+// The class objects live only while a library holds them: the last close destroys them, and the next
+// open discovers into empty objects (no count carried over, no record of a sensor that is gone).
+TEST(DiscoveryLifetime, ReopenDiscoversIntoEmptyClassObjects) {
+    LogCapture log;
+    auto script = [](FakeComm& comm, bool secondVoltage) {
+        ScriptedSp sp(comm);
+        sp.supported(secondVoltage ? join({entry({2, 2, 1, 1}), entry({2, 2, 1, 2})}) : entry({2, 2, 1, 1}));
+        sp.volt(1, 500, 550, 450);
+        sp.volt(2, 330, 350, 310);
+        sp.fan(1, 30);
+        sp.power(0x03, 0);
+    };
+    auto discover = [](FakeComm& comm) {
+        cLibYAT* lib = nullptr;
+        EXPECT_EQ(openLibrary(&lib, &comm), ERR_SUCCESS);
+        std::vector<int32_t> counts;
+        if (lib == nullptr) return counts;
+        EXPECT_EQ(lib->initSensors(nullptr), 0);
+        for (int32_t sensorClass = 1; sensorClass <= 4; ++sensorClass) {
+            counts.push_back(lib->getNumberSensors(sensorClass, 1));
+        }
+        float reading = 0;
+        counts.push_back(lib->getSensorReading(2, 1, 2, &reading));  // the second voltage's record
+        EXPECT_EQ(closeLibrary(), 0);
+        return counts;
+    };
+    FakeComm first(1);
+    script(first, true);
+    std::vector<int32_t> before = discover(first);
+    ASSERT_EQ(before.size(), 5u);
+    EXPECT_EQ(before[1], 2);
+    EXPECT_EQ(before[4], ERR_SUCCESS);
+    EXPECT_EQ(discover(first), before);  // the same counts, not twice as many
+
+    FakeComm second(1);
+    script(second, false);
+    std::vector<int32_t> after = discover(second);
+    ASSERT_EQ(after.size(), 5u);
+    EXPECT_EQ(after[1], 1);
+    EXPECT_EQ(after[4], ERR_INVALID_INDEX);  // no record left from the first SP
+}
+
 }  // namespace

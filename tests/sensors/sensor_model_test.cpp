@@ -376,6 +376,42 @@ TEST_F(SensorCommands, TemperatureStatus) {
     EXPECT_EQ(temps.getSPSensorStatus(0, 1, 5, 2, &status, &reading, &upper, &lower, nullptr), ERR_NO_DEVICE);
 }
 
+// The status rule of each class with limits, at each limit and one step either side of it.
+// Temperatures in degrees (warning limit 60, upper limit 65), voltages in hundredths of a volt
+// (11.50 and 12.60), fans in units of 50 RPM (both limits 550 RPM).
+TEST_F(SensorCommands, StatusAtEveryLimit) {
+    struct Case {
+        int32_t sensorClass;
+        int32_t value;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {1, 59, 1},   {1, 60, 1},   {1, 61, 2},   {1, 64, 2},   {1, 65, 2},   {1, 66, 3},
+        {2, 1149, 6}, {2, 1150, 1}, {2, 1151, 1}, {2, 1259, 1}, {2, 1260, 1}, {2, 1261, 9},
+        {3, 10, 3},   {3, 11, 1},   {3, 12, 1},
+    };
+    for (const Case& c : cases) {
+        comm.clearRules();
+        int32_t status = -1;
+        int32_t result = -1;
+        if (c.sensorClass == 1) {
+            sp.temp(5, 1, c.value, 65, 60);
+            int32_t reading = 0, upper = 0, lower = 0;
+            result = temps.getSPSensorStatus(0, 1, 5, 1, &status, &reading, &upper, &lower, &comm);
+        } else if (c.sensorClass == 2) {
+            sp.volt(3, c.value, 1260, 1150);
+            float reading = 0, upper = 0, lower = 0;
+            result = volts.getSPSensorStatus(0, 2, 1, 3, &status, &reading, &upper, &lower, &comm);
+        } else {
+            sp.fan(1, static_cast<uint8_t>(c.value));
+            int32_t reading = 0, upper = 0, lower = 0;
+            result = fans.getSPSensorStatus(0, 3, 0, 1, &status, &reading, &upper, &lower, &comm);
+        }
+        EXPECT_EQ(result, ERR_SUCCESS) << "class " << c.sensorClass << " value " << c.value;
+        EXPECT_EQ(status, c.expected) << "class " << c.sensorClass << " value " << c.value;
+    }
+}
+
 TEST_F(SensorCommands, VoltageLimitsTryThreeSelectorsEach) {
     comm.answer("4.3.2.2.1.6", hundredths(0));
     comm.answer("4.3.2.2.1.7", hundredths(1150));
