@@ -18,10 +18,11 @@
 //   item failed; otherwise 0, with failed items at -1.
 // - getFirmwareData: 1 without a comm device or for a kind without a command; 12 for a null record;
 //   the send or answer failure otherwise.
-// - getVPDData: 1 without a comm device or for a kind/instance without a command; 12 for a null
-//   record; 2 for a failed read; 8 when the record is not valid after parsing.
+// - getVPDData: 1 without a comm device, for a kind/instance without a command or when the SP
+//   refused the read; 12 for a null record; 2 for a failed read; the comm device's code when a send
+//   failed; 8 when the record is not valid after parsing.
 // - getMachineVPD, getPostBiosVPD: 1 without a comm device; 12 for a null record; 2 when the SP
-//   refused the read.
+//   refused the read; the comm device's code when the (chassis, POST/BIOS) read could not be sent.
 
 #include <cstdint>
 #include <memory>
