@@ -453,6 +453,9 @@ int Soak::run() {
     yatsim::writeLedRegistry(comm_->scenario(), dir_);
     addFaultPlan(*comm_, options_);
 
+    // A sanitizer runtime starts a helper thread with the first thread of the process: have that
+    // happen before threads are counted.
+    std::thread([] {}).join();
     rssStart_ = rssKiB();
     Clock::time_point start = Clock::now();
     Clock::time_point end = start + std::chrono::milliseconds(static_cast<int64_t>(options_.seconds * 1000));
