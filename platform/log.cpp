@@ -53,6 +53,11 @@ struct LogQueue {
     std::condition_variable space;    // callers waiting for room
     std::condition_variable written;  // flushes waiting for the writer
     std::vector<char> ring;
+    // The writer's copy of what it takes from the ring. Kept from one writer to the next (only the
+    // writer touches it, outside the lock), so that a library opened and closed for months does not
+    // allocate and free a quarter-megabyte block per writer, which would leave the allocator's heap
+    // fragmented and growing.
+    std::vector<char> batch;
     size_t head = 0;
     size_t used = 0;
     uint64_t queuedBytes = 0;   // bytes ever queued
@@ -362,7 +367,7 @@ void writeSync(const char* line, size_t length) {
 
 void writerLoop() {
     LogQueue& queue = logQueue();
-    std::vector<char> batch;
+    std::vector<char>& batch = queue.batch;
     std::unique_lock<std::mutex> lock(queue.mutex);
     for (;;) {
         queue.work.wait(lock, [&] { return queue.used > 0 || queue.stopping; });

@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <fstream>
@@ -73,9 +74,16 @@ cRegistry::cRegistry(const char* path) : sections_(std::make_unique<std::map<std
     std::ifstream in(sourcePath, std::ios::binary);
     if (!in) return;
     opened = 1;
-    std::string content(kMaxFileBytes, '\0');
-    in.read(content.data(), static_cast<std::streamsize>(content.size()));
-    content.resize(static_cast<size_t>(in.gcount()));
+    // Read what the file holds, up to the limit: a buffer of the limit's size for every read would
+    // cost megabytes per call for a file of a few kilobytes, and leave the heap fragmented.
+    std::string content;
+    char chunk[16384];
+    while (content.size() < kMaxFileBytes) {
+        in.read(chunk, static_cast<std::streamsize>(std::min(sizeof chunk, kMaxFileBytes - content.size())));
+        std::streamsize got = in.gcount();
+        if (got <= 0) break;
+        content.append(chunk, static_cast<size_t>(got));
+    }
     content = plainText(content);
     std::istringstream lines(content);
     std::string line;

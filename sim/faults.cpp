@@ -28,6 +28,17 @@ constexpr KindName kKinds[] = {
     {"latency", FaultKind::kLatency},
 };
 
+}  // namespace
+
+const char* faultKindName(FaultKind kind) {
+    for (const KindName& entry : kKinds) {
+        if (entry.kind == kind) return entry.name;
+    }
+    return "unknown";
+}
+
+namespace {
+
 FaultRule loadRule(const Field& field) {
     field.expectObject({"fault", "value", "command", "node", "type", "nth", "skip", "count", "rate"});
     FaultRule rule;

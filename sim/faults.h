@@ -4,6 +4,7 @@
 // count the requests they match, and a rule with a rate draws from its own generator seeded from the
 // plan's seed, so the same requests in the same order meet the same faults.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -22,6 +23,10 @@ enum class FaultKind {
     kOversizedLength,  // the data length field claims value (default 0xFFFF); the data stay as they are
     kLatency,          // the answer comes value milliseconds later (scaled by the time scale)
 };
+inline constexpr size_t kFaultKindCount = 7;
+
+// The kind's name as a scenario writes it ("transport", "status", ...).
+const char* faultKindName(FaultKind kind);
 
 struct FaultRule {
     FaultKind kind = FaultKind::kTransport;

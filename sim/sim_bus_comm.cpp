@@ -19,6 +19,8 @@ double environmentTimeScale() { return std::max(sleepScaleFromText(std::getenv("
 
 void realSleep(std::chrono::microseconds wait) { std::this_thread::sleep_for(wait); }
 
+thread_local uint64_t threadFaults = 0;
+
 }  // namespace
 
 SimBusComm::SimBusComm(Scenario scenario)
@@ -58,6 +60,11 @@ uint32_t SimBusComm::sendCommand(int32_t node, uint8_t* buffer) {
             FaultDecision decision = faults_.decide(*request);
             latencyMs = decision.latencyMs;
             const std::optional<FaultRule>& fault = decision.failure;
+            if (latencyMs > 0) ++faultCounts_[static_cast<size_t>(FaultKind::kLatency)];
+            if (fault) {
+                ++faultCounts_[static_cast<size_t>(fault->kind)];
+                ++threadFaults;
+            }
             if (fault && fault->kind == FaultKind::kTransport) {
                 result = fault->value.value_or(1);
             } else {
@@ -242,6 +249,13 @@ void SimBusComm::setSleepFunction(SleepFunction sleep) {
     std::lock_guard<std::mutex> guard(mutex_);
     sleep_ = sleep ? std::move(sleep) : SleepFunction(realSleep);
 }
+
+std::array<uint64_t, kFaultKindCount> SimBusComm::faultCounts() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return faultCounts_;
+}
+
+uint64_t SimBusComm::faultsOnThisThread() { return threadFaults; }
 
 void SimBusComm::record(const Request& request) {
     if (history_.size() >= kHistoryLimit) history_.pop_front();

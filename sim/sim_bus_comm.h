@@ -16,6 +16,7 @@
 // the test API below may be used at the same time. The object must outlive every call into it (close
 // the library first).
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -84,6 +85,12 @@ public:
     void setFaultSeed(uint64_t seed);
     // Replaces the wait of latency faults (tests record instead of sleeping); null restores sleeping.
     void setSleepFunction(SleepFunction sleep);
+    // Faults met so far by this object's requests, per kind (indexed by FaultKind).
+    std::array<uint64_t, kFaultKindCount> faultCounts() const;
+    // Failure faults (every kind but latency) met by the requests the calling thread sent to any
+    // SimBusComm: a host thread compares it before and after an operation to learn whether a fault
+    // hit that operation.
+    static uint64_t faultsOnThisThread();
 
     // Runs f with the state of node under the simulator's lock and returns its result (the node must
     // exist; std::out_of_range otherwise).
@@ -127,6 +134,7 @@ private:
     std::chrono::steady_clock::time_point start_;
     std::chrono::milliseconds manualTime_{0};
     std::deque<RecordedRequest> history_;
+    std::array<uint64_t, kFaultKindCount> faultCounts_{};
 };
 
 }  // namespace yatsim

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <fstream>
 #include <string>
 
@@ -185,6 +188,59 @@ TEST(RegistryFile, Utf16AndUtf8ExportsAreRead) {
     FileRegistry marked(writeFile(dir, "bom.ini", "\xEF\xBB\xBF" + text));
     EXPECT_EQ(number(marked, "SOFTWARE\\Zentro", "Count", &found), 5u);
     EXPECT_TRUE(found);
+}
+
+TEST(RegistryFile, ReadsUpToFourMebibytes) {
+    yattest::TempDir dir;
+    const size_t limit = 4u * 1024 * 1024;
+    const std::string section = "[SOFTWARE\\Zentro]\r\n\"Count\"=dword:00000005\r\n";
+    std::string filler(limit - section.size(), ';');
+    filler[0] = '\n';
+    filler.back() = '\n';
+    bool found = false;
+    FileRegistry inside(writeFile(dir, "inside.ini", filler + section));
+    EXPECT_EQ(number(inside, "SOFTWARE\\Zentro", "Count", &found), 5u);
+    EXPECT_TRUE(found);
+    FileRegistry beyond(writeFile(dir, "beyond.ini", filler + ";" + section));  // the last byte is cut
+    number(beyond, "SOFTWARE\\Zentro", "Count", &found);
+    EXPECT_FALSE(found);
+}
+
+}  // namespace
+
+// The largest single allocation while counting is on (the regression below: each registry read once
+// allocated a buffer of the whole limit, megabytes for a file of a few hundred bytes).
+namespace {
+std::atomic<bool> countingAllocations{false};
+std::atomic<size_t> largestAllocation{0};
+}  // namespace
+
+// Replaced allocation functions pair malloc with free; the compiler cannot see that they match.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(size_t size) {
+    if (countingAllocations.load(std::memory_order_relaxed)) {
+        size_t seen = largestAllocation.load();
+        while (size > seen && !largestAllocation.compare_exchange_weak(seen, size)) {
+        }
+    }
+    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
+
+namespace {
+
+TEST(RegistryFile, SmallFileIsReadWithoutALimitSizedBuffer) {
+    yattest::TempDir dir;
+    std::string path = writeFile(dir, "kdxreg.ini", kSample);
+    largestAllocation = 0;
+    countingAllocations = true;
+    { FileRegistry reg(path); }
+    countingAllocations = false;
+    EXPECT_LT(largestAllocation.load(), 64u * 1024);
 }
 
 }  // namespace

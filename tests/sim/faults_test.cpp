@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "frame/libyat.h"
 #include "yat/result_codes.h"
 #include "kit/log_reader.h"
@@ -150,3 +152,22 @@ TEST(SimFaults, EachSendOfGetSystemStateFailsInTurn) {
 }
 
 }  // namespace
+
+TEST(SimFaults, CountsFaultsPerKindAndPerSendingThread) {
+    SimBusComm comm;
+    comm.addFault(rule(FaultKind::kStatus, "4.3.6"));
+    comm.addFault(rule(FaultKind::kLatency, "4.3.6", 5));
+    comm.setSleepFunction([](std::chrono::microseconds) {});
+    uint64_t before = SimBusComm::faultsOnThisThread();
+    send(comm, "4.3.6");
+    send(comm, "4.3.3.2");  // no rule
+    auto counts = comm.faultCounts();
+    EXPECT_EQ(counts[static_cast<size_t>(FaultKind::kStatus)], 1u);
+    EXPECT_EQ(counts[static_cast<size_t>(FaultKind::kLatency)], 1u);
+    EXPECT_EQ(counts[static_cast<size_t>(FaultKind::kTransport)], 0u);
+    EXPECT_EQ(SimBusComm::faultsOnThisThread() - before, 1u);  // latency is not a failure
+    uint64_t other = 0;
+    std::thread([&] { other = SimBusComm::faultsOnThisThread(); }).join();
+    EXPECT_EQ(other, 0u);
+    EXPECT_STREQ(yatsim::faultKindName(FaultKind::kOversizedLength), "oversizedLength");
+}
