@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/library_fuzz_input.h"
 #include "yat/bus_comm.h"
 #include "yat/sensor_sink.h"
 #include "events/event_dispatch.h"
@@ -75,8 +76,7 @@ struct Fixture {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Fixture fixture;
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
-    if (size > 0) std::memcpy(copy.get(), data, size);
+    std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);
     CountingSink sink;
     EventTargets targets;
     targets.comm = &fixture.comm;

@@ -1,13 +1,19 @@
 #pragma once
 // Helpers of the fuzz targets that drive library operations: the library's log switched off (a
 // fuzzer runs millions of inputs), a private copy of exactly the input's bytes, so that any read
-// past its end is caught by the address sanitizer, and a comm device that answers from the input.
+// past its end is caught by the address sanitizer, the input as a file, and a comm device that
+// answers from the input.
 
 #include <cstddef>
 #include <cstdint>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "platform/runtime.h"
 #include "yat/bus_comm.h"
@@ -37,6 +43,28 @@ inline std::unique_ptr<uint8_t[]> exactCopy(const uint8_t* data, size_t size) {
     std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
     if (size > 0) std::memcpy(copy.get(), data, size);
     return copy;
+}
+
+// This process's scratch file, made on first use in the temporary folder and removed at exit.
+inline const std::string& scratchPath() {
+    static const std::string path = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "yat-fuzz-XXXXXX").string();
+        int fd = mkstemp(pattern.data());
+        if (fd < 0) std::abort();
+        close(fd);
+        std::atexit([] { std::remove(scratchPath().c_str()); });
+        return pattern;
+    }();
+    return path;
+}
+
+// Writes the input into the scratch file and returns its path, for the readers of files.
+inline const char* inputAsFile(const uint8_t* data, size_t size) {
+    FILE* file = std::fopen(scratchPath().c_str(), "wb");
+    if (file == nullptr) std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
+    std::fclose(file);
+    return scratchPath().c_str();
 }
 
 // A comm device whose answers come from the input, one per request, in order. Each answer is

@@ -101,8 +101,10 @@ Scenario parseScenario(std::string_view text, const std::string& source) {
             }
             return true;
         });
-    } catch (const nlohmann::json::parse_error& error) {
-        // "[json.exception.parse_error.101] parse error at line 1, column 2: ...": keep what follows the id.
+    } catch (const nlohmann::json::exception& error) {
+        // A syntax error or a number too large for a double: "[json.exception.parse_error.101] parse
+        // error at line 1, column 2: ...", "[json.exception.out_of_range.406] number overflow parsing
+        // '1e999'". Keep what follows the id.
         std::string what = error.what();
         size_t bracket = what.find("] ");
         if (bracket != std::string::npos) what = what.substr(bracket + 2);

@@ -122,6 +122,8 @@ TEST(SimScenario, HostileInputsGiveAPrintableError) {
         {"100000 levels", [&] { yatsim::parseScenario(nested(100000, false), "s"); }, "nested deeper than 64 levels"},
         {"deep value", [&] { yatsim::parseScenario(R"({"nodes": [{"sp": {"type": )" + nested(60, true) + "}}]}", "s"); },
          "nodes[0].sp.type: expected an integer from 0 to 255, got [[[["},
+        {"number overflow", [&] { yatsim::parseScenario(R"({"nodes": [{"sp": {"type": 1e660}}]})", "s"); },
+         "s: not JSON: number overflow parsing '1e660'"},
         {"binary", [&] { yatsim::parseScenario(std::string("\xff\x80\x01{\n\x1b[31m"), "s"); }, "not JSON: parse error"},
         {"folder", [&] { yatsim::loadScenarioFile(folder); }, "is a folder"},
         {"at the cap", [&] { yatsim::loadScenarioFile(fileOf("cap.json", cap)); }, "unexpected end of input"},
