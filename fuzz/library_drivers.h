@@ -22,7 +22,6 @@
 #include "yat/system_info_records.h"
 #include "yat/vpd_records.h"
 #include "yat/led_records.h"
-#include "yat/sensor_sink.h"
 #include "yat/vpd.h"
 #include "fuzz/library_fuzz_input.h"
 
@@ -55,18 +54,6 @@ inline void driveSystemInfo(cBusComm* comm) {
         info.getPostBiosVPD(node, postBios.get());
     }
 }
-
-// A sink that only counts.
-class CountingSink final : public cSensorSink {
-public:
-    int32_t reportSensor(int32_t, int32_t, int32_t, void*, void*, void*, int32_t, const char*) override {
-        ++calls;
-        return 0;
-    }
-    int32_t addRegistryText(const char*, const char*) override { return 0; }
-    int32_t findRegistryText(const char*) override { return 0; }
-    size_t calls = 0;
-};
 
 // SensorModel: discovery over every node, then every query on every sensor found (and one past).
 inline void driveSensorDiscovery(cBusComm* comm) {

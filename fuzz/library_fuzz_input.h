@@ -18,6 +18,7 @@
 #include "platform/runtime.h"
 #include "yat/bus_comm.h"
 #include "yat/command_buffer.h"
+#include "yat/sensor_sink.h"
 
 namespace fuzzsupport {
 
@@ -66,6 +67,18 @@ inline const char* inputAsFile(const uint8_t* data, size_t size) {
     std::fclose(file);
     return scratchPath().c_str();
 }
+
+// A sensor sink that only counts the reports.
+class CountingSink final : public cSensorSink {
+public:
+    int32_t reportSensor(int32_t, int32_t, int32_t, void*, void*, void*, int32_t, const char*) override {
+        ++calls;
+        return 0;
+    }
+    int32_t addRegistryText(const char*, const char*) override { return 0; }
+    int32_t findRegistryText(const char*) override { return 0; }
+    size_t calls = 0;
+};
 
 // A comm device whose answers come from the input, one per request, in order. Each answer is
 //   byte 0     mode: 0 well formed, 1 raw, 2 transport failure (sendCommand returns 5)
