@@ -8,10 +8,10 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/library_fuzz_input.h"
 #include "config/account_settings.h"
 #include "config/account_wire.h"
 #include "config/snmp_settings.h"
-#include "platform/runtime.h"
 #include "yat/bus_comm.h"
 
 namespace {
@@ -44,9 +44,7 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    RuntimeSettings settings = runtimeSettings();
-    settings.logEnabled = false;
-    setRuntimeSettings(settings);
+    fuzzsupport::quietLibraryLog();
     return 0;
 }
 

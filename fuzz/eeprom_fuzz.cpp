@@ -6,17 +6,15 @@
 #include <cstdint>
 #include <cstring>
 
+#include "fuzz/library_fuzz_input.h"
 #include "yat/command_buffer.h"
-#include "platform/runtime.h"
 #include "sysinfo/eeprom_parser.h"
 #include "sysinfo/firmware_parser.h"
 #include "yat/vpd.h"
 #include "sysinfo/vpd_command.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    RuntimeSettings settings = runtimeSettings();
-    settings.logEnabled = false;
-    setRuntimeSettings(settings);
+    fuzzsupport::quietLibraryLog();
     return 0;
 }
 

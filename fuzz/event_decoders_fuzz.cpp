@@ -7,20 +7,13 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/library_fuzz_input.h"
 #include "events/event_decoders.h"
 #include "events/event_wire.h"
-#include "platform/runtime.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool quiet = [] {
-        RuntimeSettings settings = runtimeSettings();
-        settings.logEnabled = false;  // the log would only slow the runs down
-        setRuntimeSettings(settings);
-        return true;
-    }();
-    (void)quiet;
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
-    if (size > 0) std::memcpy(copy.get(), data, size);
+    fuzzsupport::quietLibraryLog();
+    std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);
     (void)findEventCode(copy.get(), size, eventwire::kMemoryPfaCode);
     if (size >= 4) {
         uint32_t first = (uint32_t{copy[0]} << 24) | (uint32_t{copy[1]} << 16) | (uint32_t{copy[2]} << 8) | copy[3];

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/library_fuzz_input.h"
 #include "yat/bus_comm.h"
-#include "yat/sensor_sink.h"
 #include "events/event_dispatch.h"
 #include "events/pfa_stack.h"
 #include "platform/runtime.h"
@@ -29,17 +29,6 @@ public:
         buffer[6 + length] = 255;
         return 0;
     }
-};
-
-class CountingSink final : public cSensorSink {
-public:
-    int32_t reportSensor(int32_t, int32_t, int32_t, void*, void*, void*, int32_t, const char*) override {
-        ++calls;
-        return 0;
-    }
-    int32_t addRegistryText(const char*, const char*) override { return 0; }
-    int32_t findRegistryText(const char*) override { return 0; }
-    size_t calls = 0;
 };
 
 struct Fixture {
@@ -75,9 +64,8 @@ struct Fixture {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Fixture fixture;
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
-    if (size > 0) std::memcpy(copy.get(), data, size);
-    CountingSink sink;
+    std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);
+    fuzzsupport::CountingSink sink;
     EventTargets targets;
     targets.comm = &fixture.comm;
     targets.sink = &sink;

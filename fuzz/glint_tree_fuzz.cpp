@@ -2,41 +2,17 @@
 // list initGlint would build for a two-node system. The list stays within its bounds and every dot
 // command text stays terminated, whatever the file holds.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
+#include "fuzz/library_fuzz_input.h"
 #include "leds/glint_registry.h"
-#include "platform/runtime.h"
-
-namespace {
-std::string filePath;
-}
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    RuntimeSettings settings = runtimeSettings();
-    settings.logEnabled = false;
-    setRuntimeSettings(settings);
-    char pattern[] = "/tmp/glint-tree-fuzz-XXXXXX";
-    int fd = mkstemp(pattern);
-    if (fd < 0) std::abort();
-    close(fd);
-    filePath = pattern;
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FILE* file = std::fopen(filePath.c_str(), "wb");
-    if (file == nullptr) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-    std::fclose(file);
-
-    cGLSuppRegistry registry(filePath.c_str());
+    fuzzsupport::quietLibraryLog();
+    cGLSuppRegistry registry(fuzzsupport::inputAsFile(data, size));
     GlintLEDList leds;
     readGlintTree(registry, [] { return 2u; }, leds);
     if (leds.size() > glintreg::kMaxLedRecords) std::abort();

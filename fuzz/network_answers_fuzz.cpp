@@ -8,14 +8,14 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/library_fuzz_input.h"
 #include "yat/command_buffer.h"
 #include "config/ip_config.h"
 #include "config/network_wire.h"
 #include "config/tcp_port.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
-    if (size > 0) std::memcpy(copy.get(), data, size);
+    std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);
     int32_t port = -1;
     if (decodePortAnswer(copy.get(), size, &port) == 0 && (port < 0 || port > 65535)) std::abort();
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/library_fuzz_input.h"
 #include "events/sel_command.h"
 #include "yat/event_log_records.h"
 
@@ -19,9 +20,7 @@ void requireTerminated(const char* text, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A private copy of exactly size bytes, so any read past the end is caught.
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
-    if (size > 0) std::memcpy(copy.get(), data, size);
+    std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);
 
     LogEntryInfo record;
     std::memset(&record, 0x5A, sizeof record);

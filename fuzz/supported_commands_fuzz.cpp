@@ -7,13 +7,12 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/library_fuzz_input.h"
 #include "sensors/sensor_decoders.h"
 #include "sensors/supported_commands.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A private copy of exactly size bytes, so any read past the end is caught.
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
-    if (size > 0) std::memcpy(copy.get(), data, size);
+    std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);
 
     SupportedCommandWalk walk(copy.get(), size);
     SupportedCommandEntry entry;

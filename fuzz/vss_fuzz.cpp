@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/runtime.h"
+#include "fuzz/library_fuzz_input.h"
 #include "sysinfo/vss.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    RuntimeSettings settings = runtimeSettings();
-    settings.logEnabled = false;
-    setRuntimeSettings(settings);
+    fuzzsupport::quietLibraryLog();
     return 0;
 }
 

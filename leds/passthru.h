@@ -19,6 +19,9 @@ class cBusComm;
 
 class cSPPassthru : public cSPCmd {
 public:
+    // makePassthru hands out the classes below through a pointer to this one.
+    virtual ~cSPPassthru() = default;
+
     // The status routine: reads the states of every LED of leds through comm, whatever each LED's
     // own bus type (the caller chose the class). Returns 9 without comm device or for an empty list;
     // otherwise see each class.

@@ -71,4 +71,19 @@ std::string hexText(const uint8_t* bytes, size_t count, bool spaced) {
     return text;
 }
 
+std::string printableExcerpt(std::string_view text, size_t limit) {
+    std::string shown;
+    for (char c : text) {
+        if (shown.size() > limit) break;
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte <= 0x7E) {
+            shown += c;
+        } else {
+            shown += "\\x" + hexText(&byte, 1);
+        }
+    }
+    if (shown.size() > limit) shown = shown.substr(0, limit < 3 ? 0 : limit - 3) + "...";
+    return shown;
+}
+
 }  // namespace yatsim

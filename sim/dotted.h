@@ -34,4 +34,8 @@ inline std::string hexText(const Bytes& bytes, bool spaced = false) {
     return hexText(bytes.data(), bytes.size(), spaced);
 }
 
+// The text for a one-line message: printable ASCII as it stands, every other byte as \xNN, cut to at
+// most limit characters ("..." ending a cut text).
+std::string printableExcerpt(std::string_view text, size_t limit);
+
 }  // namespace yatsim

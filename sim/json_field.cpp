@@ -13,12 +13,48 @@ std::string joinMessage(const std::string& source, const std::string& field, con
     return message;
 }
 
-// What the value is, for messages: "got \"abc\"" (cut to a readable length).
-std::string shown(const nlohmann::json& value) {
-    std::string text = value.dump();
-    if (text.size() > 40) text = text.substr(0, 37) + "...";
-    return "got " + text;
+// The value as compact JSON in ASCII, cut to limit characters ("..." ending a cut text). It walks the value
+// with a stack of its own and stops once the text is long enough, so neither the nesting depth nor
+// the size of the value matters.
+std::string excerpt(const nlohmann::json& value, size_t limit) {
+    struct Level {
+        const nlohmann::json* container;
+        nlohmann::json::const_iterator next;
+    };
+    std::vector<Level> stack;
+    std::string text;
+    const nlohmann::json* current = &value;
+    auto quoted = [limit](const std::string& s) {
+        return nlohmann::json(s.substr(0, limit)).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
+    };
+    while (text.size() <= limit) {
+        if (current != nullptr) {
+            if (current->is_structured()) {
+                text += current->is_array() ? '[' : '{';
+                stack.push_back({current, current->cbegin()});
+            } else {
+                text += current->is_string() ? quoted(current->get_ref<const std::string&>()) : current->dump();
+            }
+            current = nullptr;
+        }
+        if (stack.empty()) break;
+        Level& top = stack.back();
+        if (top.next == top.container->cend()) {
+            text += top.container->is_array() ? ']' : '}';
+            stack.pop_back();
+            continue;
+        }
+        if (top.next != top.container->cbegin()) text += ',';
+        if (top.container->is_object()) text += quoted(top.next.key()) + ':';
+        current = &*top.next;
+        ++top.next;
+    }
+    if (text.size() > limit) text = text.substr(0, limit - 3) + "...";
+    return text;
 }
+
+// What the value is, for messages: "got \"abc\"" (cut to a readable length).
+std::string shown(const nlohmann::json& value) { return "got " + excerpt(value, 40); }
 
 std::string rangeText(uint64_t min, uint64_t max) {
     return "an integer from " + std::to_string(min) + " to " + std::to_string(max);
@@ -67,7 +103,8 @@ void Field::expectObject(std::initializer_list<std::string_view> allowed) const 
         if (known) continue;
         std::string list;
         for (std::string_view name : allowed) list += (list.empty() ? "" : ", ") + std::string(name);
-        throw ScenarioError("", path_.empty() ? key : path_ + "." + key, "unknown field; expected one of: " + list);
+        std::string shownKey = printableExcerpt(key, 40);
+        throw ScenarioError("", path_.empty() ? shownKey : path_ + "." + shownKey, "unknown field; expected one of: " + list);
     }
 }
 

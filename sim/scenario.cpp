@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "sim/sections/sections.h"
 
@@ -22,7 +22,7 @@ void loadNode(const Field& field, NodeState& node) {
         if (std::find(names.begin(), names.end(), key) != names.end()) continue;
         std::string list;
         for (std::string_view name : names) list += (list.empty() ? "" : ", ") + std::string(name);
-        throw ScenarioError("", field.path() + "." + key, "unknown section; expected one of: " + list);
+        throw ScenarioError("", field.path() + "." + printableExcerpt(key, 40), "unknown section; expected one of: " + list);
     }
     for (const SectionLoader& section : nodeSections()) section.load(field[section.name], node);
 }
@@ -91,12 +91,27 @@ Scenario parseDocument(const nlohmann::json& document, const std::string& source
 Scenario parseScenario(std::string_view text, const std::string& source) {
     nlohmann::json document;
     try {
-        document = nlohmann::json::parse(text);
-    } catch (const nlohmann::json::parse_error& error) {
-        // "[json.exception.parse_error.101] parse error at line 1, column 2: ...": keep what follows the id.
+        // Containers deeper than kMaxNesting are refused while parsing: everything after the parser
+        // (copies, merges, messages) may then walk the document recursively.
+        document = nlohmann::json::parse(text, [](int depth, nlohmann::json::parse_event_t event, nlohmann::json&) {
+            bool opens = event == nlohmann::json::parse_event_t::object_start ||
+                         event == nlohmann::json::parse_event_t::array_start;
+            if (opens && static_cast<size_t>(depth) >= kMaxNesting) {
+                throw ScenarioError("", "", "not JSON: nested deeper than " + std::to_string(kMaxNesting) + " levels");
+            }
+            return true;
+        });
+    } catch (const nlohmann::json::exception& error) {
+        // A syntax error or a number too large for a double: "[json.exception.parse_error.101] parse
+        // error at line 1, column 2: ...", "[json.exception.out_of_range.406] number overflow parsing
+        // '1e999'". Keep what follows the id.
         std::string what = error.what();
         size_t bracket = what.find("] ");
-        throw ScenarioError(source, "", "not JSON: " + (bracket == std::string::npos ? what : what.substr(bracket + 2)));
+        if (bracket != std::string::npos) what = what.substr(bracket + 2);
+        // The message quotes the input it stopped at: shown printable and cut to a line.
+        throw ScenarioError(source, "", "not JSON: " + printableExcerpt(what, 160));
+    } catch (const ScenarioError& error) {
+        throw error.withSource(source);
     }
     try {
         return parseDocument(document, source);
@@ -106,12 +121,21 @@ Scenario parseScenario(std::string_view text, const std::string& source) {
 }
 
 Scenario loadScenarioFile(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) throw ScenarioError(path, "", "is a folder, not a scenario file");
     std::ifstream file(path, std::ios::binary);
     if (!file) throw ScenarioError(path, "", std::string("cannot open: ") + std::strerror(errno));
-    std::ostringstream text;
-    text << file.rdbuf();
+    // Read in pieces up to one byte past the cap, so that an endless source (a device, a pipe) ends too.
+    std::string text;
+    char piece[65536];
+    while (text.size() <= kMaxScenarioBytes && file.read(piece, sizeof piece).gcount() > 0) {
+        text.append(piece, static_cast<size_t>(file.gcount()));
+    }
     if (file.bad()) throw ScenarioError(path, "", "cannot read");
-    return parseScenario(text.str(), path);
+    if (text.size() > kMaxScenarioBytes) {
+        throw ScenarioError(path, "", "larger than " + std::to_string(kMaxScenarioBytes >> 20) + " MiB; not a scenario");
+    }
+    return parseScenario(text, path);
 }
 
 Scenario defaultScenario() { return parseScenario(defaultScenarioText(), kDefaultSource); }

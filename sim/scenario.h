@@ -14,6 +14,9 @@
 namespace yatsim {
 
 inline constexpr size_t kMaxNodes = 16;
+// Limits of a scenario document: its size in bytes and the depth of nested arrays and objects.
+inline constexpr size_t kMaxScenarioBytes = size_t{16} << 20;
+inline constexpr size_t kMaxNesting = 64;
 
 struct Scenario {
     std::string source;       // the file name, or "(default scenario)"
@@ -25,10 +28,11 @@ struct Scenario {
     FaultPlan faults;
 };
 
-// Parses a scenario document. Throws ScenarioError naming source, the field and what was expected.
+// Parses a scenario document. Throws ScenarioError naming source, the field and what was expected;
+// arrays and objects nested deeper than kMaxNesting are an error.
 Scenario parseScenario(std::string_view text, const std::string& source);
-// Reads and parses a scenario file. Throws ScenarioError when the file is missing or unreadable, is
-// not JSON, or has a wrong field.
+// Reads and parses a scenario file. Throws ScenarioError when the file is missing, unreadable, a
+// folder or larger than kMaxScenarioBytes, is not JSON, or has a wrong field.
 Scenario loadScenarioFile(const std::string& path);
 
 // The compiled-in default scenario, as text and parsed.

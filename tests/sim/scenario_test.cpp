@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "sim/scenario.h"
 #include "sim/sections/sp.h"
@@ -92,6 +94,54 @@ TEST(SimScenario, FileErrors) {
     EXPECT_EQ(notJson.source(), "s.json");
     EXPECT_EQ(notJson.field(), "");
     EXPECT_EQ(notJson.expected().rfind("not JSON: parse error at line 1", 0), 0u) << notJson.expected();
+}
+
+// Hostile documents and files: each is refused with a one-line printable message (and no crash, no
+// unbounded memory). Nesting counts arrays and objects; the size cap counts bytes.
+TEST(SimScenario, HostileInputsGiveAPrintableError) {
+    std::string dir = ::testing::TempDir();
+    auto fileOf = [&dir](const std::string& name, size_t bytes) {
+        std::string path = dir + name;
+        std::ofstream(path, std::ios::binary) << std::string(bytes, ' ');
+        return path;
+    };
+    auto nested = [](size_t levels, bool closed) {
+        return std::string(levels, '[') + (closed ? std::string(levels, ']') : "");
+    };
+    std::string folder = dir + "scenario-folder";
+    std::filesystem::create_directories(folder);
+    const size_t cap = yatsim::kMaxScenarioBytes;
+    struct Case {
+        const char* name;
+        std::function<void()> load;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {
+        {"64 levels", [&] { yatsim::parseScenario(nested(64, true), "s"); }, "(document): expected a JSON object, got [[[["},
+        {"65 levels", [&] { yatsim::parseScenario(nested(65, true), "s"); }, "s: not JSON: nested deeper than 64 levels"},
+        {"100000 levels", [&] { yatsim::parseScenario(nested(100000, false), "s"); }, "nested deeper than 64 levels"},
+        {"deep value", [&] { yatsim::parseScenario(R"({"nodes": [{"sp": {"type": )" + nested(60, true) + "}}]}", "s"); },
+         "nodes[0].sp.type: expected an integer from 0 to 255, got [[[["},
+        {"number overflow", [&] { yatsim::parseScenario(R"({"nodes": [{"sp": {"type": 1e660}}]})", "s"); },
+         "s: not JSON: number overflow parsing '1e660'"},
+        {"binary", [&] { yatsim::parseScenario(std::string("\xff\x80\x01{\n\x1b[31m"), "s"); }, "not JSON: parse error"},
+        {"folder", [&] { yatsim::loadScenarioFile(folder); }, "is a folder"},
+        {"at the cap", [&] { yatsim::loadScenarioFile(fileOf("cap.json", cap)); }, "unexpected end of input"},
+        {"past the cap", [&] { yatsim::loadScenarioFile(fileOf("big.json", cap + 1)); }, "larger than 16 MiB"},
+    };
+    for (const Case& item : cases) {
+        std::string message;
+        try {
+            item.load();
+        } catch (const ScenarioError& error) {
+            message = error.what();
+        }
+        EXPECT_NE(message.find(item.expected), std::string::npos) << item.name << ": " << message;
+        EXPECT_LE(message.size(), 300u) << item.name;
+        for (char c : message) EXPECT_TRUE(c >= 0x20 && c <= 0x7E) << item.name << ": " << message;
+    }
+    std::filesystem::remove(dir + "cap.json");
+    std::filesystem::remove(dir + "big.json");
 }
 
 TEST(SimScenario, DottedAndHexTexts) {

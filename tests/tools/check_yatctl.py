@@ -122,7 +122,16 @@ def case_usage_errors():
     usage("--scenario", scenario_file("{\"nodes\": ["), "report", needle="not JSON")
     usage("--scenario", scenario_file('{"nodes": [{"system": {"restartCount": -1}}]}'), "info",
           needle="nodes[0].system.restartCount: expected an integer from 0 to 65535")
-    usage("frobnicate", needle="yatctl:")
+    usage("frobnicate", needle="unknown subcommand 'frobnicate'; subcommands: info, ")
+    usage(needle="no subcommand; subcommands: info, ")
+    usage("--scenario", "/dev/zero", "info", needle="/dev/zero: larger than 16 MiB")
+    usage("--scenario", WORK, "info", needle="is a folder")
+    usage("--scenario", scenario_file("[" * 100000), "info", needle="nested deeper than 64 levels")
+    binary = os.path.join(WORK, "binary.json")
+    with open(binary, "wb") as handle:
+        handle.write(b"\x1b[2J\xff\xfe\x00{")
+    done = run("--scenario", binary, "info", expect=2)
+    check(done.stderr.isascii() and done.stderr.rstrip("\n").isprintable(), f"raw bytes on stderr: {done.stderr!r}")
     usage("vpd", "--instance", "2", needle="--instance needs --kind")
     check(run("--help", expect=0).stdout.startswith("yatctl"), "no help")
     check("--data" in run("raw", "--help", expect=0).stdout, "no raw help")

@@ -44,6 +44,18 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == 0) return app.exit(error);  // --help
+        std::vector<std::string> extra = app.remaining();
+        bool unknown = !extra.empty() && (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr ||
+                                          dynamic_cast<const CLI::RequiredError*>(&error) != nullptr);
+        bool missing = dynamic_cast<const CLI::RequiredError*>(&error) != nullptr;
+        if (app.get_subcommands().empty() && (unknown || missing)) {
+            // No subcommand was recognised: name the word taken for one and list them all.
+            std::string names;
+            for (const auto& command : commands) names += (names.empty() ? "" : ", ") + command->name();
+            std::string what = !unknown ? std::string("no subcommand")
+                                        : "unknown subcommand '" + yatsim::printableExcerpt(extra.front(), 40) + "'";
+            return fail(kExitUsage, what + "; subcommands: " + names + " (see yatctl --help)");
+        }
         return fail(kExitUsage, std::string(error.what()) + " (see yatctl --help)");
     }
     Subcommand* chosen = nullptr;
