@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -165,6 +166,12 @@ bool ensureOpenLocked(LogFile& log) {
     return log.file != nullptr;
 }
 
+// Turns name into name.1 (name.1 into name.2, name.2 into name.3; the oldest goes) and opens a new,
+// empty name. On Windows a file that another handle holds open without delete sharing (a log viewer,
+// a reader, the library in another process) cannot be renamed: then name is copied to name.1 and
+// emptied instead, which such handles allow. When even that fails the file keeps growing, and the
+// next attempt comes only after another maxBytes: writing never spins on a rotation that cannot be
+// made.
 void rotateLocked(LogFile& log) {
     std::fclose(log.file);
     log.file = nullptr;
@@ -176,7 +183,18 @@ void rotateLocked(LogFile& log) {
     }
     std::string path = log.path;
     log.path.clear();
+    std::error_code error;
+    if (std::filesystem::exists(path, error) &&
+        std::filesystem::copy_file(path, path + ".1", std::filesystem::copy_options::overwrite_existing, error)) {
+        std::FILE* emptied = std::fopen(path.c_str(), "wb");
+        if (emptied != nullptr) {
+            std::fclose(emptied);
+        } else {
+            std::remove((path + ".1").c_str());  // not emptied: the copy would repeat every line
+        }
+    }
     openLocked(log, path);
+    if (log.size >= log.maxBytes) log.maxBytes = log.size + log.maxBytes;
 }
 
 int threadNumber() {

@@ -176,10 +176,11 @@ private:
     bool lib_ok = false;
 };
 
-// The two exported entry points (C linkage).
+// The two exported entry points (C linkage). YAT_STATIC: the program links the library's code
+// statically (its own tests and tools on Windows), so nothing is imported from the DLL.
 #if defined(_WIN32) && defined(YAT_BUILDING_LIBRARY)
 #define YAT_EXPORT __declspec(dllexport)
-#elif defined(_WIN32)
+#elif defined(_WIN32) && !defined(YAT_STATIC)
 #define YAT_EXPORT __declspec(dllimport)
 #else
 #define YAT_EXPORT __attribute__((visibility("default")))

@@ -15,7 +15,11 @@
 
 #include "yat/bus_comm.h"
 
+#ifdef _WIN32
+#define YATSIM_EXPORT  // linked statically into the Windows tests
+#else
 #define YATSIM_EXPORT __attribute__((visibility("default")))
+#endif
 
 extern "C" {
 YATSIM_EXPORT cBusComm* yatSimCommOpen(const char* scenarioFile, char* error, size_t errorSize);

@@ -1,8 +1,7 @@
-// Loads the built shared library the way a host does (dlopen, dlsym) and opens it with a fake comm
-// device through the exported entry points.
+// Loads the built shared library the way a host does (dlopen and dlsym, LoadLibrary and
+// GetProcAddress on Windows) and opens it with a fake comm device through the exported entry points.
 
 #include <gtest/gtest.h>
-#include <dlfcn.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +13,7 @@
 #include "yat/result_codes.h"
 #include "kit/fake_comm.h"
 #include "kit/scoped_settings.h"
+#include "kit/shared_library.h"
 
 namespace {
 
@@ -23,17 +23,15 @@ using CloseLibrary = int32_t (*)();
 
 TEST(SharedLibrary, HostOpensAndClosesThroughTheExportedEntryPoints) {
     yattest::TempDir logDir;
-    setenv("YAT_LOG_DIR", logDir.path().c_str(), 1);  // the loaded copy reads its settings at first open
+    yattest::setEnvironment("YAT_LOG_DIR", logDir.path().c_str());  // the loaded copy reads it at first open
 
-    // Kept mapped after dlclose, as a host keeps it until it exits: the library's log state is meant
-    // to outlive every thread that might still log.
-    void* handle = dlopen(YAT_SHARED_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    ASSERT_NE(handle, nullptr) << dlerror();
-    auto open = reinterpret_cast<OpenLibrary>(dlsym(handle, "openLibrary"));
-    auto close = reinterpret_cast<CloseLibrary>(dlsym(handle, "closeLibrary"));
+    yattest::SharedLibrary library(YAT_SHARED_LIBRARY_PATH);
+    ASSERT_TRUE(library.loaded()) << library.error();
+    auto open = reinterpret_cast<OpenLibrary>(library.symbol("openLibrary"));
+    auto close = reinterpret_cast<CloseLibrary>(library.symbol("closeLibrary"));
     ASSERT_NE(open, nullptr);
     ASSERT_NE(close, nullptr);
-    EXPECT_EQ(dlsym(handle, "_ZN7cLibYAT7OpenLibEPPS_P8cBusComm"), nullptr);  // nothing else is visible
+    EXPECT_EQ(library.symbol("_ZN7cLibYAT7OpenLibEPPS_P8cBusComm"), nullptr);  // nothing else is visible
 
     yattest::FakeComm comm(3);
     cDeviceLib* lib = nullptr;
@@ -49,8 +47,8 @@ TEST(SharedLibrary, HostOpensAndClosesThroughTheExportedEntryPoints) {
     EXPECT_EQ(open(&none, &wrong), ERR_NO_RESOURCE);
     EXPECT_EQ(none, nullptr);
     EXPECT_EQ(close(), 0);
-    EXPECT_EQ(dlclose(handle), 0);
-    unsetenv("YAT_LOG_DIR");
+    EXPECT_TRUE(library.unload());
+    yattest::setEnvironment("YAT_LOG_DIR", nullptr);
 
     std::ifstream in(logDir.file("libyat.log"));
     std::stringstream text;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "kit/scoped_settings.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
 
@@ -13,11 +14,8 @@ namespace yattest {
 namespace fs = std::filesystem;
 
 LogCapture::LogCapture() {
-    std::string pattern = (fs::temp_directory_path() / "yatlog-XXXXXX").string();
-    char* made = mkdtemp(pattern.data());
-    // Never fall back to a shared directory: the destructor removes dir_ with all it holds.
-    if (made == nullptr) throw std::runtime_error("cannot make a temporary log directory");
-    dir_ = made;
+    // Never a shared directory: the destructor removes dir_ with all it holds.
+    dir_ = makeTempDir("yatlog-");
     RuntimeSettings settings = runtimeSettings();
     settings.logDir = dir_;
     settings.sleepScale = 0.001;

@@ -1,6 +1,7 @@
 #pragma once
 // Test helpers for process-wide state: SettingsScope puts the library's run-time settings back as
-// they were when it is destroyed; TempDir makes a fresh temporary directory and removes it again.
+// they were when it is destroyed; TempDir makes a fresh temporary directory and removes it again;
+// makeTempDir and setEnvironment do what mkdtemp and setenv do, on Linux and Windows alike.
 
 #include <string>
 
@@ -26,6 +27,13 @@ public:
 private:
     RuntimeSettings saved_;
 };
+
+// Makes a new directory in the system's temporary directory, named prefix and six random characters,
+// and returns its path. Throws std::runtime_error when none can be made.
+std::string makeTempDir(const std::string& prefix);
+
+// Sets an environment variable of this process, or removes it when value is null.
+void setEnvironment(const char* name, const char* value);
 
 class TempDir {
 public:

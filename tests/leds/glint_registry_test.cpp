@@ -7,6 +7,7 @@
 
 #include "leds/glint_registry.h"
 #include "led_test_util.h"
+#include "platform/runtime.h"
 #include "platform/utils.h"
 #include "yat/result_codes.h"
 
@@ -208,7 +209,8 @@ TEST_F(PanelTest, SharedRegistryIsCountedAndFreedByItsLastUser) {
 TEST_F(PanelTest, RootFilePathUsesThePlatformSeparatorAndRefusesOverlongPaths) {
     std::string path;
     ASSERT_TRUE(rootFilePath("proddata\\hwsupp\\kdxreg.ini", path));
-    EXPECT_EQ(path, root_.path() + "/proddata/hwsupp/kdxreg.ini");
+    const std::string separator = pathSeparator();
+    EXPECT_EQ(path, root_.path() + separator + "proddata" + separator + "hwsupp" + separator + "kdxreg.ini");
     EXPECT_FALSE(rootFilePath(std::string(260, 'a').c_str(), path));
     EXPECT_TRUE(path.empty());
     EXPECT_FALSE(rootFilePath(nullptr, path));

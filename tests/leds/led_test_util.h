@@ -50,7 +50,7 @@ inline yatsim::LedsSection panel(std::vector<yatsim::SimLedGroup> groups, const 
 class PanelTest : public ::testing::Test {
 protected:
     PanelTest() {
-        settings_.change([&](RuntimeSettings& s) { s.rootDir = root_.path() + "/"; });
+        settings_.change([&](RuntimeSettings& s) { s.rootDir = root_.path() + pathSeparator(); });
     }
 
     // Writes the registry file below the root folder.
