@@ -305,27 +305,30 @@ const std::vector<Operation> kReadOperations = {
 
 std::string text(const char* value) { return value; }
 
+// A number written and read back: both results, and the value read against the value written.
+RoundTripResult numbers(int32_t write, int32_t read, int32_t value, int32_t got) {
+    RoundTripResult r;
+    r.write = write;
+    r.read = read;
+    r.same = got == value;
+    r.wrote = std::to_string(value);
+    r.readBack = std::to_string(got);
+    return r;
+}
+
 // The settings written and read back. Each entry writes a fresh value and reads it again.
 const std::vector<RoundTrip> kRoundTrips = {
     {"loginPolicy", 2, withStatuses({0, T}), withStatuses({0, 2, T}), [](Worker& w) {
-         RoundTripResult r;
          int32_t value = w.pick(0, 3), got = -1;
-         r.write = w.lib->setLoginPolicyValue(w.node, value);
-         r.read = w.lib->getLoginPolicyValue(w.node, &got);
-         r.same = got == value;
-         r.wrote = std::to_string(value);
-         r.readBack = std::to_string(got);
-         return r;
+         int32_t write = w.lib->setLoginPolicyValue(w.node, value);
+         int32_t read = w.lib->getLoginPolicyValue(w.node, &got);
+         return numbers(write, read, value, got);
      }},
     {"networkPort", 2, withStatuses({0, T}), withStatuses({0, 2, T}), [](Worker& w) {
-         RoundTripResult r;
          int32_t port = w.pick(1, 6), value = w.pick(1024, 65535), got = -1;
-         r.write = w.lib->setNetworkPort(w.node, port, value);
-         r.read = w.lib->getNetworkPort(w.node, port, &got);
-         r.same = got == value;
-         r.wrote = std::to_string(value);
-         r.readBack = std::to_string(got);
-         return r;
+         int32_t write = w.lib->setNetworkPort(w.node, port, value);
+         int32_t read = w.lib->getNetworkPort(w.node, port, &got);
+         return numbers(write, read, value, got);
      }},
     {"smtpServer", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
          RoundTripResult r;
@@ -340,14 +343,10 @@ const std::vector<RoundTrip> kRoundTrips = {
          return r;
      }},
     {"dhcpEnable", 2, withStatuses({0, T}), {0, 2, T}, [](Worker& w) {
-         RoundTripResult r;
          int32_t iface = w.pick(1, 2), value = w.pick(0, 1), got = -1;
-         r.write = w.lib->setDHCPEnable(w.node, iface, value);
-         r.read = w.lib->getDHCPEnable(w.node, iface, &got);
-         r.same = got == value;
-         r.wrote = std::to_string(value);
-         r.readBack = std::to_string(got);
-         return r;
+         int32_t write = w.lib->setDHCPEnable(w.node, iface, value);
+         int32_t read = w.lib->getDHCPEnable(w.node, iface, &got);
+         return numbers(write, read, value, got);
      }},
     {"ipConfigString", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
          RoundTripResult r;
@@ -460,14 +459,10 @@ const std::vector<RoundTrip> kRoundTrips = {
          return r;
      }},
     {"locatorLight", 2, {0, 1, T}, {0, 1, 2, T}, [](Worker& w) {
-         RoundTripResult r;
          int32_t value = w.pick(0, 2), got = -1;
-         r.write = w.lib->setBluelightStatus(w.node, value);
-         r.read = w.lib->getBluelightStatus(w.node, &got);
-         r.same = got == value;
-         r.wrote = std::to_string(value);
-         r.readBack = std::to_string(got);
-         return r;
+         int32_t write = w.lib->setBluelightStatus(w.node, value);
+         int32_t read = w.lib->getBluelightStatus(w.node, &got);
+         return numbers(write, read, value, got);
      }},
     {"eventEnable", 2, {0, 2, 7, 9, T}, {0, 2, 7, 9, T}, [](Worker& w) {
          RoundTripResult r;
