@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <netinet/in.h>
-#include <regex>
 #include <spawn.h>
 #include <stdexcept>
 #include <string>
@@ -44,11 +43,12 @@ public:
         if (spawned != 0) throw std::runtime_error("cannot start " YATCTL_PATH);
         stderr_ = fdopen(err[0], "r");
         char line[512];
-        static const std::regex serving(R"(serving http://[0-9.]+:([0-9]+)/metrics)");
         while (stderr_ != nullptr && fgets(line, sizeof line, stderr_) != nullptr) {
-            std::cmatch match;
-            if (std::regex_search(line, match, serving)) {
-                port_ = static_cast<uint16_t>(std::stoi(match[1].str()));
+            // "... serving http://127.0.0.1:PORT/metrics"
+            const char* serving = std::strstr(line, "serving http://");
+            const char* colon = serving != nullptr ? std::strchr(serving + 15, ':') : nullptr;
+            if (colon != nullptr && std::strstr(colon, "/metrics") != nullptr) {
+                port_ = static_cast<uint16_t>(std::strtoul(colon + 1, nullptr, 10));
                 return;
             }
         }
