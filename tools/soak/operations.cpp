@@ -303,7 +303,12 @@ const std::vector<Operation> kReadOperations = {
      }},
 };
 
-std::string text(const char* value) { return value; }
+// A text the library returned into a buffer of size bytes; without a terminator inside the buffer
+// it reads as "(unterminated)", which never equals a written value.
+template <size_t N>
+std::string text(const char (&buffer)[N]) {
+    return terminated(buffer, N) ? std::string(buffer) : std::string("(unterminated)");
+}
 
 // A number written and read back: both results, and the value read against the value written.
 RoundTripResult numbers(int32_t write, int32_t read, int32_t value, int32_t got) {
@@ -313,6 +318,17 @@ RoundTripResult numbers(int32_t write, int32_t read, int32_t value, int32_t got)
     r.same = got == value;
     r.wrote = std::to_string(value);
     r.readBack = std::to_string(got);
+    return r;
+}
+
+// A text written and read back.
+RoundTripResult texts(int32_t write, int32_t read, const std::string& value, const std::string& got) {
+    RoundTripResult r;
+    r.write = write;
+    r.read = read;
+    r.same = got == value;
+    r.wrote = value;
+    r.readBack = got;
     return r;
 }
 
@@ -331,16 +347,12 @@ const std::vector<RoundTrip> kRoundTrips = {
          return numbers(write, read, value, got);
      }},
     {"smtpServer", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
-         RoundTripResult r;
          std::string value = "mail" + std::to_string(w.pick(0, 99999)) + ".example.org";
          char got[64] = "?";
          uint32_t size = 0;
-         r.write = w.lib->setSMTPConfiguration(w.node, 0, value.c_str());
-         r.read = w.lib->getSMTPConfiguration(w.node, 0, got, &size);
-         r.same = terminated(got, sizeof got) && value == got;
-         r.wrote = value;
-         r.readBack = terminated(got, sizeof got) ? got : "(unterminated)";
-         return r;
+         int32_t write = w.lib->setSMTPConfiguration(w.node, 0, value.c_str());
+         int32_t read = w.lib->getSMTPConfiguration(w.node, 0, got, &size);
+         return texts(write, read, value, text(got));
      }},
     {"dhcpEnable", 2, withStatuses({0, T}), {0, 2, T}, [](Worker& w) {
          int32_t iface = w.pick(1, 2), value = w.pick(0, 1), got = -1;
@@ -349,29 +361,21 @@ const std::vector<RoundTrip> kRoundTrips = {
          return numbers(write, read, value, got);
      }},
     {"ipConfigString", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
-         RoundTripResult r;
          int32_t iface = w.pick(1, 2);
          std::string value = "host" + std::to_string(w.pick(0, 99999));
          char got[64] = "?";
-         r.write = w.lib->setIPConfigString(w.node, iface, value.c_str(), static_cast<int32_t>(value.size()));
-         r.read = w.lib->getIPConfigString(w.node, iface, got, sizeof got);
-         r.same = value == got;
-         r.wrote = value;
-         r.readBack = got;
-         return r;
+         int32_t write = w.lib->setIPConfigString(w.node, iface, value.c_str(), static_cast<int32_t>(value.size()));
+         int32_t read = w.lib->getIPConfigString(w.node, iface, got, sizeof got);
+         return texts(write, read, value, text(got));
      }},
     {"snmpCommunityIP", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
-         RoundTripResult r;
          auto community = static_cast<uint32_t>(w.pick(0, 2)), instance = static_cast<uint32_t>(w.pick(0, 2));
          std::string value = "10.0." + std::to_string(w.pick(0, 255)) + "." + std::to_string(w.pick(1, 254));
          char got[64] = "?";
          int32_t size = 0;
-         r.write = w.lib->setSNMPCommunityIP(w.node, community, instance, value.c_str());
-         r.read = w.lib->getSNMPCommunityIP(w.node, community, instance, got, &size);
-         r.same = value == got;
-         r.wrote = value;
-         r.readBack = got;
-         return r;
+         int32_t write = w.lib->setSNMPCommunityIP(w.node, community, instance, value.c_str());
+         int32_t read = w.lib->getSNMPCommunityIP(w.node, community, instance, got, &size);
+         return texts(write, read, value, text(got));
      }},
     {"snmpCommunity", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
          RoundTripResult r;
@@ -382,7 +386,7 @@ const std::vector<RoundTrip> kRoundTrips = {
          int32_t size = 0, gotAccess = -1;
          r.write = w.lib->setSNMPCommunityConfiguration(w.node, community, value.c_str(), &access);
          r.read = w.lib->getSNMPCommunityConfiguration(w.node, community, got, &size, &gotAccess);
-         r.same = value == got && gotAccess == access;
+         r.same = value == text(got) && gotAccess == access;
          r.wrote = value + "/" + std::to_string(access);
          r.readBack = text(got) + "/" + std::to_string(gotAccess);
          return r;
@@ -394,39 +398,31 @@ const std::vector<RoundTrip> kRoundTrips = {
          int32_t sizeA = 0, sizeB = 0, available = 0, set = 0;
          r.write = w.lib->setSNMPConfiguration(w.node, a.c_str(), b.c_str(), nullptr, nullptr);
          r.read = w.lib->getSNMPConfiguration(w.node, gotA, &sizeA, gotB, &sizeB, &available, &set);
-         r.same = a == gotA && b == gotB;
+         r.same = a == text(gotA) && b == text(gotB);
          r.wrote = a + "/" + b;
-         r.readBack = text(gotA) + "/" + gotB;
+         r.readBack = text(gotA) + "/" + text(gotB);
          return r;
      }},
     {"alertRecipient", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
-         RoundTripResult r;
          auto recipient = static_cast<uint32_t>(w.pick(0, 11));
          std::string description = "ops" + std::to_string(w.pick(0, 99999));
          char got[64] = "?", destination[49], host[63], user[63];
          int32_t type = -1, dSize = 0, destSize = 0, hSize = 0, uSize = 0, pSize = 0, available = 0, set = 0;
-         r.write = w.lib->setOOBAlertConfiguration(w.node, recipient, nullptr, description.c_str(), nullptr, nullptr,
-                                                  nullptr, nullptr, nullptr, nullptr);
-         r.read = w.lib->getOOBAlertConfiguration(w.node, recipient, &type, got, &dSize, destination, &destSize, host,
-                                                 &hSize, user, &uSize, &pSize, &available, &set);
-         r.same = description == got;
-         r.wrote = description;
-         r.readBack = got;
-         return r;
+         int32_t write = w.lib->setOOBAlertConfiguration(w.node, recipient, nullptr, description.c_str(), nullptr,
+                                                         nullptr, nullptr, nullptr, nullptr, nullptr);
+         int32_t read = w.lib->getOOBAlertConfiguration(w.node, recipient, &type, got, &dSize, destination, &destSize,
+                                                        host, &hSize, user, &uSize, &pSize, &available, &set);
+         return texts(write, read, description, text(got));
      }},
     {"userId", 2, {0, 12, T}, {0, 2, T}, [](Worker& w) {
-         RoundTripResult r;
          auto account = static_cast<uint32_t>(w.pick(1, 11));
          std::string value = "user" + std::to_string(w.pick(0, 99999));
          char got[16] = "?", description[14];
          int32_t status = 0, authority = 0, dSize = 0, bitmap = 0, bSize = 0, uSize = 0, pSize = 0;
-         r.write = w.lib->setUserAccount(w.node, account, nullptr, nullptr, nullptr, value.c_str(), nullptr);
-         r.read = w.lib->getUserAccount(w.node, account, &status, &authority, description, &dSize, &bitmap, &bSize, got,
-                                        &uSize, &pSize);
-         r.same = value == got;
-         r.wrote = value;
-         r.readBack = got;
-         return r;
+         int32_t write = w.lib->setUserAccount(w.node, account, nullptr, nullptr, nullptr, value.c_str(), nullptr);
+         int32_t read = w.lib->getUserAccount(w.node, account, &status, &authority, description, &dSize, &bitmap,
+                                              &bSize, got, &uSize, &pSize);
+         return texts(write, read, value, text(got));
      }},
     {"passwordPolicy", 2, withStatuses({0, T}), withStatuses({0, 2, T}), [](Worker& w) {
          RoundTripResult r;
