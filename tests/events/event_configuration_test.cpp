@@ -110,8 +110,9 @@ TEST_F(EventConfig, BuildsSortedListsPerNode) {
     EXPECT_EQ(lib->getEventConfiguration(0, 24, &type, nullptr, nullptr, nullptr), ERR_INVALID_INDEX);
     EXPECT_TRUE(log.has("cLibYAT::getEventConfiguration", "invalid event instance"));
 
-    // Node 1 supports nothing, so no list exists for it.
-    EXPECT_EQ(lib->getEventConfiguration(1, 0, &type, nullptr, nullptr, nullptr), ERR_NO_DEVICE);
+    // Node 1 supports nothing: its list is empty. No node 2 was walked.
+    EXPECT_EQ(lib->getEventConfiguration(1, 0, &type, nullptr, nullptr, nullptr), ERR_INVALID_INDEX);
+    EXPECT_EQ(lib->getEventConfiguration(2, 0, &type, nullptr, nullptr, nullptr), ERR_NO_DEVICE);
     EXPECT_TRUE(log.has("cLibYAT::getEventConfiguration", "invalid node"));
 }
 
