@@ -150,7 +150,9 @@ std::chrono::steady_clock::duration monitorStopLimit() {
 EventMonitor::EventMonitor(cBusComm* commDevice, const SensorModel& sensors)
     : commDevice_(commDevice), sensors_(sensors), pfaStack_(std::make_shared<PfaStack>()) {}
 
-EventMonitor::~EventMonitor() { close(); }
+EventMonitor::~EventMonitor() {
+    if (monitoring()) close();
+}
 
 bool EventMonitor::monitoring() const {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -160,7 +162,6 @@ bool EventMonitor::monitoring() const {
 void EventMonitor::close() {
     {
         std::lock_guard<std::mutex> guard(mutex_);
-        if (closed_ && current_.session == nullptr && stopping_ == nullptr) return;
         closed_ = true;
     }
     deRegisterForAsynchEvents();
@@ -185,8 +186,12 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
         return ERR_NOTHING_TO_MONITOR;
     }
     // The stops of a deregistration still under way must meet its own threads' waits, not new ones.
-    if (previous != nullptr && !previous->waitForThreads(std::chrono::steady_clock::now() + monitorStopLimit())) {
-        yatLog(tag, "threads of the previous registration are still running; starting anyway");
+    if (previous != nullptr) {
+        if (!previous->waitForThreads(std::chrono::steady_clock::now() + monitorStopLimit())) {
+            yatLog(tag, "threads of the previous registration are still running; starting anyway");
+        }
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (stopping_ == previous) stopping_.reset();  // waited for once: a thread left behind is not waited for again
     }
     Registration registration;
     uint32_t count = 0;

@@ -166,6 +166,14 @@ void FakeComm::pushEvent(uint32_t node, const Bytes& buffer) {
     eventsChanged_.notify_all();
 }
 
+void FakeComm::clearEvents() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (auto& [n, q] : queues_) {
+        q.events.clear();
+        q.pendingStop = false;
+    }
+}
+
 bool FakeComm::registered(uint32_t node) const {
     std::lock_guard<std::mutex> guard(mutex_);
     for (const auto& [n, q] : queues_) {

@@ -106,6 +106,7 @@ public:
 
     // Events.
     void pushEvent(uint32_t node, const Bytes& buffer);
+    void clearEvents();  // drops every queued event and pending stop
     bool registered(uint32_t node) const;  // a registerForEvents is blocked on node
     bool stopPending(uint32_t node) const;  // a stop waits for the next registerForEvents on node
 
