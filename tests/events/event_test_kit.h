@@ -16,6 +16,7 @@
 #include "kit/fake_comm.h"
 #include "platform/runtime.h"
 #include "sensors/sensor_classes.h"
+#include "sensors/sensor_sp.h"
 
 namespace eventtest {
 
@@ -80,6 +81,15 @@ inline void returnsWithin(std::chrono::milliseconds limit, const char* what, con
         std::_Exit(1);
     }
     runner.join();
+}
+
+// Scripts node of comm as an SP with one temperature and one fan.
+inline void scriptNode(yattest::FakeComm& comm, int32_t node) {
+    sensortest::ScriptedSp sp(comm, node);
+    sp.supported(sensortest::join({sensortest::entry({2, 1, 5, 1})}));
+    sp.temp(5, 1, 40, 60, 50);
+    sp.fan(1, 30);
+    sp.power(0x00, 0x00);
 }
 
 // One use of each of the four shared class objects, for tests that build records by hand.

@@ -33,6 +33,7 @@ using eventtest::codes;
 using eventtest::event;
 using eventtest::eventually;
 using eventtest::returnsWithin;
+using eventtest::scriptNode;
 using sensortest::entry;
 using sensortest::join;
 using sensortest::ScriptedSp;
@@ -44,15 +45,6 @@ using yattest::RecordingSink;
 // Far beyond the bound of a close or a deregistration: only a failing run waits this long.
 constexpr std::chrono::milliseconds kHang{10000};
 constexpr int32_t kDasdCode = 37;
-
-// A node with one temperature and one fan.
-void scriptNode(FakeComm& comm, int32_t node) {
-    ScriptedSp sp(comm, node);
-    sp.supported(join({entry({2, 1, 5, 1})}));
-    sp.temp(5, 1, 40, 60, 50);
-    sp.fan(1, 30);
-    sp.power(0x00, 0x00);
-}
 
 void scriptNodes(FakeComm& comm) {
     for (uint32_t node = 0; node < comm.getNodeCount(); ++node) scriptNode(comm, static_cast<int32_t>(node));

@@ -21,6 +21,7 @@ using eventtest::Bytes;
 using eventtest::codes;
 using eventtest::event;
 using eventtest::eventually;
+using eventtest::scriptNode;
 using sensortest::entry;
 using sensortest::join;
 using sensortest::ScriptedSp;
@@ -48,15 +49,6 @@ private:
     mutable std::mutex mutex_;
     std::vector<uint32_t> deregistered_;
 };
-
-// A node with one temperature and one fan.
-void scriptNode(FakeComm& comm, int32_t node) {
-    ScriptedSp sp(comm, node);
-    sp.supported(join({entry({2, 1, 5, 1})}));
-    sp.temp(5, 1, 40, 60, 50);
-    sp.fan(1, 30);
-    sp.power(0x00, 0x00);
-}
 
 class Monitor : public ::testing::Test {
 protected:
