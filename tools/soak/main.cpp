@@ -226,12 +226,13 @@ void addFaultPlan(yatsim::SimBusComm& comm, const Options& options) {
     }
 }
 
-// Every kind of event the simulator delivers, with state changes that make the library re-read.
+// Every kind of event the simulator delivers, with state changes that make the library re-read. The
+// power-down event, which ends a node's event thread until the next registration, is left to the
+// monitoring thread (Soak::powerDown), which knows when it was taken.
 yatsim::SimEvent randomEvent(Worker& w) {
     using yatsim::EventEffect;
-    // Power-down events end a node's event thread until the next registration: keep them rarer.
     int kind = w.pick(0, 8);
-    if (kind == 1 && !w.chance(0.1)) kind = 2;
+    if (kind == 1) kind = 2;
     switch (kind) {
         case 0: {
             yatsim::SimEvent event = yatsim::makeEvent(0x02);
@@ -285,10 +286,6 @@ yatsim::SimEvent pfaRecord(Worker& w) {
     return yatsim::makeComprehensiveEvent(fields);
 }
 
-bool isPowerDown(const yatsim::SimEvent& event) {
-    return event.deliver && event.command.size() == 3 && event.command[2] == 0x04;
-}
-
 class Soak {
 public:
     explicit Soak(const Options& options) : options_(options) {}
@@ -314,6 +311,8 @@ private:
     void logThread(Worker& w);
     void monitorThread(Worker& w);
     void probe(Worker& w);
+    void powerDown(Worker& w, uint32_t node);
+    bool queueDrains(uint32_t node);
     void injectorThread(Worker& w);
     Clock::duration stopBound() const;
     void checkStop(Worker& w, const char* operation, Clock::duration took, std::atomic<int64_t>& slowest);
@@ -331,8 +330,8 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> injectorStop_{false};  // the injector outlives the other threads of a round
     std::atomic<bool> storm_{false};         // the injector at full rate, PFA records among its events
-    std::array<std::atomic<uint64_t>, 2> powerDowns_{};  // injected per node, counted before injecting
-    std::array<uint64_t, 2> cleanPowerDowns_{};          // powerDowns_ when the node's last probe arrived
+    std::array<std::atomic<bool>, 2> quiet_{};  // the injector leaves the node alone
+    std::array<bool, 2> uncertain_{};           // a power-down of the node may still wait in the simulator
     uint64_t probeSequence_ = 0;
     std::atomic<uint64_t> probesLost_{0};
     std::atomic<int64_t> slowestCloseMicros_{0};
@@ -408,7 +407,12 @@ void Soak::monitorThread(Worker& w) {
         // 1: the sink registered again after it deregistered.
         int32_t code = w.lib->registerForAsynchEvents(&sink_);
         w.result("monitoring", "registerForAsynchEvents", code, {0, 1, 5});
-        if (code == 0) probe(w);
+        if (code == 0) {
+            probe(w);
+            // Now and then a node powers down: its thread ends, and the next registration must hear
+            // it again although the stop sent to it finds no thread.
+            if (w.chance(0.3)) powerDown(w, static_cast<uint32_t>(w.pick(0, 1)));
+        }
         pause(w, 20000);
         Clock::time_point start = Clock::now();
         w.lib->deRegisterForAsynchEvents();
@@ -418,16 +422,37 @@ void Soak::monitorThread(Worker& w) {
     }
 }
 
+// True once every event queued for node has been taken (at most 2 s).
+bool Soak::queueDrains(uint32_t node) {
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(2);
+    while (comm_->pendingEvents(node) != 0) {
+        if (stop_.load() || Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Sends node a power-down once its queue is empty and waits until the event thread has taken it.
+// Should that not be seen, the node's next probe is excused.
+void Soak::powerDown(Worker& w, uint32_t node) {
+    quiet_[node].store(true);
+    bool taken = queueDrains(node);
+    if (taken) {
+        comm_->injectEvent(node, yatsim::makeEvent(0x04));
+        ++w.counts.perKind["power-downs"];
+        taken = queueDrains(node);
+    }
+    if (!taken) uncertain_[node] = true;
+    quiet_[node].store(false);
+}
+
 // After a registration one probe event (a DASD alert on a drive no other event names) per node must
-// reach the sink: a node left deaf by registering again loses it. A node that a power-down may have
-// ended since its last probe arrived, or a registration the sink ended meanwhile, excuses a probe
-// that does not come.
+// reach the sink: a node left deaf by registering again loses it. A registration the sink ended
+// meanwhile, or a power-down that may still wait for the node, excuses a probe that does not come.
 void Soak::probe(Worker& w) {
     const uint64_t deregistrations = sink_.deregistrations.load();
     std::array<int32_t, 2> expected{};
-    std::array<uint64_t, 2> powerDowns{};
     for (uint32_t node = 0; node < 2; ++node) {
-        powerDowns[node] = powerDowns_[node].load();
         expected[node] = kProbeFirst + static_cast<int32_t>(probeSequence_++ % kProbeCount);
         comm_->injectEvent(node, yatsim::makeEvent(0x0B, {0, static_cast<uint8_t>(expected[node])}));
         ++w.counts.perKind["probes sent"];
@@ -439,9 +464,8 @@ void Soak::probe(Worker& w) {
     }
     for (uint32_t node = 0; node < 2; ++node) {
         if (arrived(node)) {
-            cleanPowerDowns_[node] = powerDowns[node];
-        } else if (stop_.load() || sink_.deregistrations.load() != deregistrations ||
-                   powerDowns[node] != cleanPowerDowns_[node]) {
+            uncertain_[node] = false;
+        } else if (stop_.load() || sink_.deregistrations.load() != deregistrations || uncertain_[node]) {
             ++w.counts.perKind["probes excused"];
         } else {
             ++probesLost_;
@@ -455,9 +479,8 @@ void Soak::injectorThread(Worker& w) {
         const bool storm = storm_.load();
         auto node = static_cast<uint32_t>(w.pick(0, 1));
         // Events wait in the simulator while nobody listens; keep that queue short.
-        if (comm_->pendingEvents(node) < (storm ? 64u : 8u)) {
+        if (!quiet_[node].load() && comm_->pendingEvents(node) < (storm ? 64u : 8u)) {
             yatsim::SimEvent event = storm && w.chance(0.5) ? pfaRecord(w) : randomEvent(w);
-            if (isPowerDown(event)) powerDowns_[node].fetch_add(1);
             comm_->injectEvent(node, event);
             ++w.counts.perKind[storm ? "events injected (storm)" : "events injected"];
         }
