@@ -186,12 +186,8 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
         return ERR_NOTHING_TO_MONITOR;
     }
     // The stops of a deregistration still under way must meet its own threads' waits, not new ones.
-    if (previous != nullptr) {
-        if (!previous->waitForThreads(std::chrono::steady_clock::now() + monitorStopLimit())) {
-            yatLog(tag, "threads of the previous registration are still running; starting anyway");
-        }
-        std::lock_guard<std::mutex> guard(mutex_);
-        if (stopping_ == previous) stopping_.reset();  // waited for once: a thread left behind is not waited for again
+    if (previous != nullptr && !previous->waitForThreads(std::chrono::steady_clock::now() + monitorStopLimit())) {
+        yatLog(tag, "threads of the previous registration are still running; starting anyway");
     }
     Registration registration;
     uint32_t count = 0;
@@ -265,7 +261,7 @@ void EventMonitor::stop(Registration registration, cBusComm* comm) {
     session.stop();
     for (uint32_t node = 0; node < pollingSlot; ++node) comm->deRegisterForEvents(node);
     const auto deadline = std::chrono::steady_clock::now() + monitorStopLimit();
-    session.waitForThreads(deadline);
+    if (!session.waitForThreads(deadline)) session.giveUp();
     const int32_t own = session.callerSlot();
     for (uint32_t slot = 0; slot <= pollingSlot; ++slot) {
         cThreadLib& thread = *registration.threads[slot];

@@ -29,7 +29,7 @@ void take(T*& held, T* published) {
 }
 
 template <class T>
-void giveUp(T*& held) {
+void letGo(T*& held) {
     if (held != nullptr) T::releaseInstance();
     held = nullptr;
 }
@@ -44,10 +44,10 @@ MonitorSession::MonitorSession(cBusComm* comm, cSensorSink* sink, const SensorMo
 }
 
 MonitorSession::~MonitorSession() {
-    giveUp(classes_.fans);
-    giveUp(classes_.temps);
-    giveUp(classes_.volts);
-    giveUp(classes_.power);
+    letGo(classes_.fans);
+    letGo(classes_.temps);
+    letGo(classes_.volts);
+    letGo(classes_.power);
 }
 
 void MonitorSession::takeClasses() {
@@ -109,7 +109,13 @@ bool MonitorSession::waitForThreads(std::chrono::steady_clock::time_point deadli
         return true;
     };
     std::unique_lock<std::mutex> lock(mutex_);
+    if (givenUp_) return othersEnded();
     return threadEnded_.wait_until(lock, deadline, othersEnded);
+}
+
+void MonitorSession::giveUp() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    givenUp_ = true;
 }
 
 const char* MonitorSession::place(uint32_t slot) const {

@@ -68,9 +68,11 @@ public:
     bool ended(uint32_t slot) const;
     // The calling thread's slot in this session, or -1 when it is none of the session's threads.
     int32_t callerSlot() const;
-    // Waits until every thread of the session other than the caller has ended, or until deadline.
-    // True when they all had.
+    // Waits until every thread of the session other than the caller has ended, or until deadline (at
+    // once after giveUp). True when they all had.
     bool waitForThreads(std::chrono::steady_clock::time_point deadline);
+    // The stop has left threads behind: later waits for them return at once.
+    void giveUp();
     // Where slot's thread is, for a log line: "in the comm device", "in the host's sink", "in the
     // library".
     const char* place(uint32_t slot) const;
@@ -129,5 +131,6 @@ private:
 
     mutable std::mutex mutex_;  // guards classes_ and the reads of the model; held only briefly
     std::condition_variable threadEnded_;
+    bool givenUp_ = false;
     PolledClasses classes_;  // the class objects the session holds one use of each
 };

@@ -10,7 +10,8 @@
 // library holds no lock of its own while it calls the sink from those threads. Once
 // deRegisterForAsynchEvents (or the last closeLibrary) has returned, no call into the sink begins for
 // that registration; a call still under way then is one that deregistration left behind after its
-// bound (the log says so): it is the last, and the sink must stay usable until it returns.
+// bound (the log says so): it is the last, the sink must stay usable until it returns, and after the
+// last closeLibrary such a callback must not call into the library any more (the object is gone).
 //
 // Calling back into the library from a callback on a library thread:
 //   - every query, configuration, event log, LED and discovery operation works as on a host thread
