@@ -172,57 +172,70 @@ int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t*
     if (account >= kAccounts) return ERR_INVALID_INDEX;
     yatLog(kSetTag, "device is not null");
     Account entry(comm_, node, account);
+    // The first failure is the result; a value refused before anything is sent for it ends it there.
+    configio::Outcome outcome(ERR_SUCCESS);
+    auto refuse = [&] {
+        outcome.take(ERR_INVALID_PARAMETER);
+        return outcome.value();
+    };
+    // A set: 12 for any failure of it (transport or SP status).
+    auto changed = [](int32_t result) { return result == ERR_SUCCESS ? ERR_SUCCESS : ERR_INVALID_PARAMETER; };
 
     if (status != nullptr) {
         yatLog(kSetTag, "setting status option");
         if (*status == kStatusInUse) {
             int32_t sent = entry.get(kUserIdCommand);
-            if (sent != ERR_SUCCESS) return sent;
-            // A refused read tells nothing about the account: refused, like an empty user ID.
-            if (!entry.answered() || entry.text().empty()) return ERR_INVALID_PARAMETER;
+            if (sent != ERR_SUCCESS) {
+                outcome.take(sent);  // the check cannot be made; the other items go on
+            } else if (!entry.answered()) {
+                return refuse();  // a refused read tells nothing about the account
+            } else if (entry.text().empty()) {
+                outcome.take(ERR_INVALID_PARAMETER);
+            }
         } else if (*status == kStatusFree) {
             const uint8_t empty = 0;
-            if (entry.set(kUserIdCommand, &empty, 1) != ERR_SUCCESS) return ERR_INVALID_PARAMETER;
+            outcome.take(changed(entry.set(kUserIdCommand, &empty, 1)));
         } else {
-            return ERR_INVALID_PARAMETER;
+            return refuse();
         }
     }
     if (authority != nullptr) {
         yatLog(kSetTag, "setting authority option");
         if (*authority == kAdministrator || *authority == kReadOnly) {
             int32_t sent = entry.get(kDialinFlagsCommand);
-            if (sent != ERR_SUCCESS) return sent;
-            uint8_t flags = 0;
-            if (*authority == kReadOnly) {
-                // The other DIALIN_FLAGS bits are kept: no write built on data that were not read.
-                if (!entry.answered() || !entry.data().has(0, 1)) return ERR_INVALID_PARAMETER;
-                flags = static_cast<uint8_t>(entry.data().u8(0) | kFlagsReadOnly);
+            if (sent != ERR_SUCCESS) {
+                outcome.take(sent);  // no write without the read
+            } else {
+                uint8_t flags = 0;
+                if (*authority == kReadOnly) {
+                    // The other DIALIN_FLAGS bits are kept: no write built on data that were not read.
+                    if (!entry.answered() || !entry.data().has(0, 1)) return refuse();
+                    flags = static_cast<uint8_t>(entry.data().u8(0) | kFlagsReadOnly);
+                }
+                outcome.take(changed(entry.set(kDialinFlagsCommand, &flags, 1)));
             }
-            if (entry.set(kDialinFlagsCommand, &flags, 1) != ERR_SUCCESS) return ERR_INVALID_PARAMETER;
         } else if (*authority == kCustom) {
             yatLog(kSetTag, "setting customAuthorityBitmap option");
-            if (customBitmap == nullptr) return ERR_INVALID_PARAMETER;
+            if (customBitmap == nullptr) return refuse();
             uint32_t bitmap = static_cast<uint32_t>(*customBitmap);
             const uint8_t bytes[4] = {static_cast<uint8_t>(bitmap), static_cast<uint8_t>(bitmap >> 8),
                                       static_cast<uint8_t>(bitmap >> 16), static_cast<uint8_t>(bitmap >> 24)};
-            if (entry.set(kDialinFlagsCommand, bytes, 4) != ERR_SUCCESS) return ERR_INVALID_PARAMETER;
+            outcome.take(changed(entry.set(kDialinFlagsCommand, bytes, 4)));
         } else {
-            return ERR_INVALID_PARAMETER;
+            return refuse();
         }
     }
-    int32_t result = ERR_SUCCESS;
     if (userId != nullptr) {
         size_t length = 0;
-        if (configio::tooLong(userId, kUserIdMax, &length)) return ERR_INVALID_PARAMETER;
+        if (configio::tooLong(userId, kUserIdMax, &length)) return refuse();
         yatLog(kSetTag, "setting userID option");
-        result = entry.set(kUserIdCommand, textBytes(userId), static_cast<int32_t>(length + 1));
-        if (result != ERR_SUCCESS) return result;
+        outcome.take(entry.set(kUserIdCommand, textBytes(userId), static_cast<int32_t>(length + 1)));
     }
     if (userPassword != nullptr) {
         size_t length = 0;
-        if (configio::tooLong(userPassword, kPasswordMax, &length)) return ERR_INVALID_PARAMETER;
+        if (configio::tooLong(userPassword, kPasswordMax, &length)) return refuse();
         yatLog(kSetTag, "setting userPW option");
-        result = entry.set(kPasswordCommand, textBytes(userPassword), static_cast<int32_t>(length + 1), true);
+        outcome.take(entry.set(kPasswordCommand, textBytes(userPassword), static_cast<int32_t>(length + 1), true));
     }
-    return result;
+    return outcome.value();
 }

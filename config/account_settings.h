@@ -25,10 +25,15 @@ public:
                            char* authorityDescription, int32_t* descriptionSize, int32_t* customBitmap,
                            int32_t* bitmapSize, char* userId, int32_t* userIdSize, int32_t* passwordSize);
     // Items in order: status (1 requires a non-empty user ID on the SP, 3 frees the account), authority
-    // (1, 3 through DIALIN_FLAGS, 4 writes the custom bitmap), user ID, password. The first failing
-    // item ends the operation. Results: 0 (also without a comm device); 7 account > 11; 12 a bad
-    // value, a text over 15 characters, a refused change, or a read the SP refused before a write that
-    // needs its data (nothing is written then); transport failures of the reads.
+    // (1, 3 through DIALIN_FLAGS, 4 writes the custom bitmap), user ID, password. Every given item is
+    // handled whatever the outcome of the one before, and the first failure is the result (the rule of
+    // config/config_io.h): a status-1 read or DIALIN_FLAGS read that fails in transport goes on (no
+    // write is built on it). A bad value, a text over 15 characters or a read the SP refused (the
+    // status-1 check, or the DIALIN_FLAGS byte read-only is built on) ends the operation there, with
+    // nothing more written. Results: 0 (also without a comm device); 7 account > 11; 12 a bad value, a
+    // text over 15 characters, a refused change (SP status or transport failure of a status or
+    // authority write), or such a refused read; transport failures of the reads and of the user ID
+    // and password writes.
     int32_t setUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority, int32_t* customBitmap,
                            const char* userId, const char* userPassword);
 

@@ -24,10 +24,15 @@ int32_t writeText(cSPCmd& command, cBusComm* comm, int32_t node, const char* dot
 int32_t writeByte(cSPCmd& command, cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* params,
                   int32_t paramCount, uint8_t value);
 
-// The result of a get operation that reads several items: it starts at 1 (nothing read); each item's
-// outcome replaces it until one fails, and the first failure stays.
+// The result of an operation that reads or writes several items: it starts at initial (1, nothing
+// done, unless the operation states another); each item's outcome replaces it until one fails, and
+// the first failure stays. This is the one rule for writes of several items: every item is still
+// written, in order, whatever the outcome of the one before, and the first failure is the result.
+// Only a value refused before anything is sent for it (out of range, a text over its limit, a refused
+// read the write would be built from) ends the operation there, with the first failure so far.
 class Outcome {
 public:
+    explicit Outcome(int32_t initial = 1) : value_(initial) {}
     void take(int32_t result) {
         if (failed_) return;
         value_ = result;
@@ -37,7 +42,7 @@ public:
     bool failed() const { return failed_; }
 
 private:
-    int32_t value_ = 1;
+    int32_t value_;
     bool failed_ = false;
 };
 

@@ -167,36 +167,40 @@ int32_t SnmpSettings::setOOBAlertConfiguration(int32_t node, uint32_t recipient,
         yatLog(kTag, "FLAG MAPS.....flagsChanged = [%x], flagsSet = [%x]", static_cast<unsigned>(*flagsChanged),
                static_cast<unsigned>(*flagsSet));
     }
-    if (recipient >= kRecipients) return ERR_INVALID_INDEX;
+    Outcome outcome;
+    // Every way out logs the closing line.
+    auto exit = [&](int32_t result) {
+        yatLog(kTag, "setOOBAlertConfiguration....EXIT");
+        return result;
+    };
+    if (recipient >= kRecipients) return exit(ERR_INVALID_INDEX);
 
-    int32_t result = ERR_FAILED;
     int32_t type = 0;
     Recipient entry(comm_, node, recipient);
-    auto done = [&](int32_t outcome) {
-        result = outcome;
-        return outcome != ERR_SUCCESS;
-    };
     if (alertType != nullptr) {
         type = *alertType;
-        if (type != kAlertTypeUnused && comm_ != nullptr &&
-            done(entry.setByte(kConnectionType, static_cast<uint8_t>(type - kConnectionTypeOffset)))) {
-            return result;
+        if (type != kAlertTypeUnused && comm_ != nullptr) {
+            outcome.take(entry.setByte(kConnectionType, static_cast<uint8_t>(type - kConnectionTypeOffset)));
         }
     } else if (comm_ != nullptr) {
-        int32_t connection = kUnreadMarker;
-        if (done(entry.getByte(kConnectionType, &connection))) return result;
-        type = connection + kConnectionTypeOffset;
+        int32_t result = entry.get(kConnectionType);
+        if (result == ERR_SUCCESS) {
+            int32_t connection = kUnreadMarker;
+            result = entry.command().getAnswerByte(&connection);
+            type = connection + kConnectionTypeOffset;
+        }
+        outcome.take(result);
     }
     if (flagsChanged != nullptr && flagsSet != nullptr && comm_ != nullptr) {
         if ((*flagsChanged & kRecipientFlagEnabled) != 0) {
             uint8_t status = (*flagsSet & kRecipientFlagEnabled) != 0 ? kStatusEnabled : kStatusDisabled;
             yatLog(kTag, "calling setEntryStatus: Data = [%x]", status);
-            if (done(entry.setByte(kEntryStatus, status))) return result;
+            outcome.take(entry.setByte(kEntryStatus, status));
         }
         if ((*flagsChanged & kRecipientFlagSelective) != 0) {
             uint8_t off = (*flagsSet & kRecipientFlagSelective) == 0 ? 1 : 0;
             yatLog(kTag, "calling setSelectiveAlertNotification: Data = [%x]", off);
-            if (done(entry.setByte(kSelectiveAlert, off))) return result;
+            outcome.take(entry.setByte(kSelectiveAlert, off));
         }
     }
     struct Text {
@@ -214,17 +218,19 @@ int32_t SnmpSettings::setOOBAlertConfiguration(int32_t node, uint32_t recipient,
     for (const Text& text : texts) {
         if (text.text == nullptr) continue;
         size_t length = 0;
-        if (configio::tooLong(text.text, text.max, &length)) return ERR_INVALID_PARAMETER;
+        if (configio::tooLong(text.text, text.max, &length)) {
+            outcome.take(ERR_INVALID_PARAMETER);
+            return exit(outcome.value());
+        }
         if (comm_ == nullptr || text.item == 0) continue;
-        if (done(entry.setText(text.item, text.text, length))) return result;
+        outcome.take(entry.setText(text.item, text.text, length));
     }
     if (type == kAlertTypeUnused && comm_ != nullptr) {
-        if (done(entry.setByte(kEntryStatus, kStatusCleared))) return result;
+        outcome.take(entry.setByte(kEntryStatus, kStatusCleared));
         for (uint8_t item : {kDescription, kDestination79, kAddress, kUserId89, kUserIdType4, kPassword89,
                              kPasswordType4, kPasswordType3}) {
-            if (done(entry.setText(item, "", 0))) return result;
+            outcome.take(entry.setText(item, "", 0));
         }
     }
-    yatLog(kTag, "setOOBAlertConfiguration....EXIT");
-    return result;
+    return exit(outcome.value());
 }

@@ -66,20 +66,18 @@ int32_t SnmpSettings::getSNMPConfiguration(int32_t node, char* textA, int32_t* s
 
 int32_t SnmpSettings::setSNMPConfiguration(int32_t node, const char* textA, const char* textB,
                                            const uint8_t* flagsChanged, const uint8_t* flagsSet) {
-    int32_t result = ERR_FAILED;
+    Outcome outcome;
     cSNMPConfig command;
     if (flagsChanged != nullptr && flagsSet != nullptr && comm_ != nullptr) {
         if ((*flagsChanged & snmpwire::kSnmpFlagTrapsEnabled) != 0) {
             uint8_t disable = (*flagsSet & snmpwire::kSnmpFlagTrapsEnabled) == 0 ? 1 : 0;
             yatLog(kTag, "calling setTrapsDisable: bData = [%x]", disable);
-            result = configio::writeByte(command, comm_, node, snmpwire::kTrapsDisableCommand, nullptr, 0, disable);
-            if (result != ERR_SUCCESS) return result;
+            outcome.take(configio::writeByte(command, comm_, node, snmpwire::kTrapsDisableCommand, nullptr, 0, disable));
         }
         if ((*flagsChanged & snmpwire::kSnmpFlagV1Enabled) != 0) {
             uint8_t enable = (*flagsSet & snmpwire::kSnmpFlagV1Enabled) != 0 ? 1 : 0;
             yatLog(kTag, "calling setSNMP_V1_Enable: bData = [%x]", enable);
-            result = configio::writeByte(command, comm_, node, snmpwire::kV1EnableCommand, nullptr, 0, enable);
-            if (result != ERR_SUCCESS) return result;
+            outcome.take(configio::writeByte(command, comm_, node, snmpwire::kV1EnableCommand, nullptr, 0, enable));
         }
         // Bit 1 (the third switch): the SP has no write form for it; nothing is written.
     }
@@ -90,12 +88,14 @@ int32_t SnmpSettings::setSNMPConfiguration(int32_t node, const char* textA, cons
     for (Text item : {Text{textA, snmpwire::kTextACommand}, Text{textB, snmpwire::kTextBCommand}}) {
         if (item.text == nullptr) continue;
         size_t length = 0;
-        if (configio::tooLong(item.text, snmpwire::kTextMax, &length)) return ERR_INVALID_PARAMETER;
+        if (configio::tooLong(item.text, snmpwire::kTextMax, &length)) {
+            outcome.take(ERR_INVALID_PARAMETER);
+            return outcome.value();
+        }
         if (comm_ == nullptr) continue;
-        result = configio::writeText(command, comm_, node, item.command, nullptr, 0, item.text, length);
-        if (result != ERR_SUCCESS) return result;
+        outcome.take(configio::writeText(command, comm_, node, item.command, nullptr, 0, item.text, length));
     }
-    return result;
+    return outcome.value();
 }
 
 int32_t SnmpSettings::getSNMPCommunityConfiguration(int32_t node, uint32_t community, char* communityString,
@@ -138,7 +138,7 @@ int32_t SnmpSettings::setSNMPCommunityConfiguration(int32_t node, uint32_t commu
     yatLog(kTag, "setSNMPCommunityConfiguration....");
     yatLog(kTag, "communityInstance = [%x] -- ADDRcommunityString = [%x] --  ", community, addr(communityString));
     if (community >= snmpwire::kCommunities) return ERR_INVALID_INDEX;
-    int32_t result = ERR_FAILED;
+    Outcome outcome;
     cSNMPCommConfig command;
     command.withholdData();
     if (communityString != nullptr) {
@@ -146,16 +146,15 @@ int32_t SnmpSettings::setSNMPCommunityConfiguration(int32_t node, uint32_t commu
         if (configio::tooLong(communityString, snmpwire::kCommunityNameMax, &length)) return ERR_INVALID_PARAMETER;
         if (comm_ != nullptr) {
             const uint8_t params[2] = {static_cast<uint8_t>(community + 1), snmpwire::kCommunityName};
-            result = configio::writeText(command, comm_, node, snmpwire::kCommunityCommand, params, 2, communityString,
-                                         length);
-            if (result != ERR_SUCCESS) return result;
+            outcome.take(configio::writeText(command, comm_, node, snmpwire::kCommunityCommand, params, 2,
+                                             communityString, length));
         }
     }
     if (typeOfAccess != nullptr && comm_ != nullptr) {
         const uint8_t params[2] = {static_cast<uint8_t>(community + 1), snmpwire::kCommunityAccess};
-        result = configio::writeByte(command, comm_, node, snmpwire::kCommunityCommand, params, 2, *typeOfAccess);
+        outcome.take(configio::writeByte(command, comm_, node, snmpwire::kCommunityCommand, params, 2, *typeOfAccess));
     }
-    return result;
+    return outcome.value();
 }
 
 int32_t SnmpSettings::getSNMPCommunityIP(int32_t node, uint32_t community, uint32_t ipInstance, char* address,

@@ -7,12 +7,13 @@
 //
 // Common rules: host instances are 0-based (the SP's 1-based number goes into the command); texts
 // handed in are measured only up to their limit + 1, so an unterminated or huge text is safe; a text
-// longer than its limit gives 12 before its own command is built (items handled before it stay
-// done). Each write's result is the comm device's failure, or 2 when the SP refuses it with a
-// non-zero status; the first failing write ends a set operation. Each read's result is the comm
-// device's failure, or 2 when the answer check fails (its output then stays untouched, except where a
-// 238 marker or an empty text is stored as said). Get operations read every item they were asked
-// for; their result is the first failing item's, else the last item's.
+// longer than its limit ends the operation before its own command is built (items handled before it
+// stay done; the result is the first failure so far, 12 when there was none). Each write's result is
+// the comm device's failure, or 2 when the SP refuses it with a non-zero status. Each read's result
+// is the comm device's failure, or 2 when the answer check fails (its output then stays untouched,
+// except where a 238 marker or an empty text is stored as said). Get and set operations alike handle
+// every item they were given, in order, whatever the outcome of the one before; the result is the
+// first failing item's, else the last item's (config/config_io.h).
 //
 // Host buffers: text A/B 48 bytes, community name 16, community address 64, description 64,
 // destination 49, host 63, user ID 63.
@@ -61,8 +62,10 @@ public:
                                      char* host, int32_t* hostSize, char* userId, int32_t* userIdSize,
                                      int32_t* passwordSize, int32_t* flagsAvailable, int32_t* flagsSet);
     // Alert type 1 clears the entry (status 0, every text item emptied); other types write their
-    // connection type and the texts their type uses. Without an alert type the SP's is read first.
-    // Results: 1 nothing written; 0; 7; 12 a text over its limit; 2; transport failures.
+    // connection type and the texts their type uses. Without an alert type the SP's is read first (a
+    // failed read leaves no type: only the description and the flags are written). Logs
+    // "setOOBAlertConfiguration....EXIT" on every way out. Results: 1 nothing written; 0; 7; 12 a text
+    // over its limit; 2; transport failures.
     int32_t setOOBAlertConfiguration(int32_t node, uint32_t recipient, int32_t* alertType, const char* description,
                                      const char* destination, const char* host, const char* userId,
                                      const char* userPassword, const int32_t* flagsChanged, const int32_t* flagsSet);

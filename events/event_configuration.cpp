@@ -80,7 +80,7 @@ int32_t EventConfiguration::initEvents() {
         }
         ByteReader data = supported.answerReader();
         std::vector<int32_t> rows = supportedEventRows(data.data(), data.size());
-        if (rows.empty()) continue;
+        // Every node walked gets its list, empty when none of its elements names a table row.
         if (lists.size() < node + 1) lists.resize(node + 1);
         std::sort(rows.begin(), rows.end());
         for (int32_t row : rows) lists[node].emplace_back(row);

@@ -9,8 +9,8 @@
 // the end, and the enable-state operations work on a copy of the entry.
 //
 // Lists: one per node, ordered by alert table position; an entry's position in its node's list is its
-// event instance number. The list vector grows to node + 1 lists when an entry is first added for a
-// node, so a node without supported rows may have no list.
+// event instance number. Every node initEvents walks gets a list, empty when the node supports no
+// row, so its queries answer 7 ("invalid event instance") and only nodes beyond the walk answer 9.
 
 #include <cstddef>
 #include <cstdint>

@@ -11,6 +11,7 @@
 #include "events/pfa_stack.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
+#include "platform/stop_signal.h"
 #include "sensors/sensor_classes.h"
 
 namespace {
@@ -47,7 +48,12 @@ void handleComprehensive(const ByteReader& data, const EventTargets& targets, co
 }
 
 void handleFan(const EventTargets& targets, EventThreadState& state) {
-    yatSleep(state.slowFan ? kSlowFanWaitMs : kFanWaitMs);
+    const uint32_t delay = state.slowFan ? kSlowFanWaitMs : kFanWaitMs;
+    if (targets.stop == nullptr) {
+        yatSleep(delay);
+    } else if (targets.stop->sleep(delay)) {
+        return;  // monitoring stopped during the wait
+    }
     yatLog("cSP::SPAsnycEvents", "there are some fan instances");
     if (targets.fans == nullptr) return;
     for (const SensorRecord& record : targets.fans->instances().snapshot()) {

@@ -6,7 +6,8 @@
 // Runs on the event thread of one node (one call at a time per EventThreadState). Records are read
 // and rewritten through their class object's map, one whole record at a time; no lock is held while
 // an SP command (a fan read) is in flight. A fan event waits 2 s (10 s with the slow-fan flag)
-// through the library's sleep function before it reads the fans.
+// through the library's sleep function before it reads the fans; with a stop signal given, the wait
+// ends as soon as it is raised, and the event is then dropped.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,7 @@ class cFanInst;
 class cVoltInstance;
 class cPowerInstance;
 class PfaStack;
+class StopSignal;
 
 // What the dispatch works on; any pointer may be null (that event kind then does nothing beyond
 // its first log line; without a sink nothing is reported).
@@ -27,6 +29,7 @@ struct EventTargets {
     cVoltInstance* volts = nullptr;
     cPowerInstance* power = nullptr;
     PfaStack* pfa = nullptr;
+    StopSignal* stop = nullptr;  // raised when monitoring stops
 };
 
 // Kept per event thread between events.

@@ -11,8 +11,9 @@
 #include "events/event_commands.h"
 #include "events/event_dispatch.h"
 #include "events/event_wire.h"
+#include "events/monitor_session.h"
+#include "events/pfa_stack.h"
 #include "events/polling_update.h"
-#include "events/stop_flag.h"
 #include "platform/library_mutex.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
@@ -24,7 +25,6 @@ namespace {
 
 constexpr uint32_t kDeregistered = 10;
 constexpr int32_t kPollingIntervalSeconds = 20;
-constexpr uint32_t kDeregisterWaitMs = 2000;
 constexpr uint32_t kPfaEmptyWaitMs = 30000;
 // Pause after a failed wait for events, so a failing comm device cannot make a thread spin.
 constexpr uint32_t kFailedWaitPauseMs = 1000;
@@ -46,101 +46,21 @@ constexpr std::array<EventKind, 7> kEnabledEvents{{
     {eventwire::kEnableComprehensive, "about to register for Zentro Comprehensive"},
 }};
 
-}  // namespace
-
-EventMonitor::EventMonitor(cBusComm* commDevice, const SensorModel& sensors)
-    : commDevice_(commDevice), sensors_(sensors) {}
-
-EventMonitor::~EventMonitor() {
-    if (monitoring()) deRegisterForAsynchEvents();
-}
-
-int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
-    constexpr const char* tag = "cLibYAT::registerForAsynchEvents";
-    if (commDevice_ == nullptr || commDevice_->getNodeCount() == 0) return ERR_NO_DEVICE;
-    yatLog(tag, "register called");
-    if (monitoring()) return ERR_FAILED;
-    if (sink == nullptr || (sensors_.temperatureObject() == nullptr && sensors_.voltageObject() == nullptr &&
-                            sensors_.fanObject() == nullptr && sensors_.powerObject() == nullptr)) {
-        return ERR_NOTHING_TO_MONITOR;
-    }
-    std::vector<std::unique_ptr<cThreadLib>> threads;
-    std::unique_ptr<cThreadLib> polling;
-    try {
-        uint32_t count = commDevice_->getNodeCount();
-        threads.reserve(count);
-        for (uint32_t i = 0; i < count; ++i) threads.push_back(std::make_unique<cThreadLib>());
-        polling = std::make_unique<cThreadLib>();
-    } catch (const std::bad_alloc&) {
-        return ERR_NO_RESOURCE;
-    }
-    // A new round of monitoring polls again, even after an earlier deregistration set the flag.
-    eventStopFlag.store(false);
-    eventThreads_ = std::move(threads);
-    pollingThread_ = std::move(polling);
-
-    for (uint32_t i = 0; i < eventThreads_.size() && i < commDevice_->getNodeCount(); ++i) {
-        auto start = std::make_unique<ThreadStart>(ThreadStart{i, this, sink});
-        int32_t started = eventThreads_[i]->threadStart(&EventMonitor::eventThreadEntry, start.get());
-        if (started != 0) {
-            yatLog(tag, "failure in the thread routines");
-            return started;
-        }
-        start.release();  // the thread owns its start record now
-    }
-    auto start = std::make_unique<ThreadStart>(ThreadStart{0, this, sink});
-    yatLog(tag, "success in the thread routines with node [%d]", static_cast<int32_t>(eventThreads_.size()));
-    int32_t started = pollingThread_->threadStart(&EventMonitor::pollingThreadEntry, start.get());
-    if (started == 0) start.release();
-    return started;
-}
-
-void EventMonitor::deRegisterForAsynchEvents() {
-    yatLog("cLibYAT::deRegisterForAsynchEvents", "called");
-    if (commDevice_ == nullptr || !monitoring() || pollingThread_ == nullptr) return;
-    eventStopFlag.store(true);
-    pollingThread_->sendEvent();  // a polling wait in progress ends at once
-    for (uint32_t i = 0; i < eventThreads_.size(); ++i) {
-        commDevice_->deRegisterForEvents(i);
-        eventThreads_[i]->threadClose();
-    }
-    pollingThread_->threadClose();
-    yatSleep(kDeregisterWaitMs);
-    eventThreads_.clear();
-    pollingThread_.reset();
-}
-
-uint32_t EventMonitor::eventThreadEntry(void* argument) {
-    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
-    start->monitor->runEventThread(start->node, start->sink);
-    return 0;
-}
-
-uint32_t EventMonitor::pollingThreadEntry(void* argument) {
-    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
-    start->monitor->runPolling(start->sink);
-    return 0;
-}
-
-void EventMonitor::runPolling(cSensorSink* sink) {
-    while (!eventStopFlag.load()) {
-        updateNonAsynchReadings(commDevice_, sensors_, sink, eventStopFlag);
-        pollingThread_->wait(&eventStopFlag, kPollingIntervalSeconds);
-    }
-}
-
-void EventMonitor::runEventThread(uint32_t node, cSensorSink* sink) {
+// The body of node's event thread; slot node of the session.
+void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t node) {
     constexpr const char* tag = "cSP::SPAsyncEvents";
     constexpr const char* registerTag = "MonitorAsnycEvents";
+    session->enter(node);
     const int32_t nodeIndex = static_cast<int32_t>(node);
     yatLog(tag, "in the routine");
     yatLog(tag, "in the method for node [%d]", nodeIndex);
+    cBusComm* comm = session->comm();
 
     EventThreadState state;
     state.nodeIndex = nodeIndex;
     {
         cFirmware firmware(kFirmwareIdKind, 0);
-        if (firmware.buildCommand() == nullptr || firmware.send(commDevice_, nodeIndex) != 0) {
+        if (firmware.buildCommand() == nullptr || firmware.send(comm, nodeIndex) != 0) {
             yatLog(registerTag, "could not get the firmware info");
         } else {
             yatLog(tag, "got the firmware info");
@@ -148,37 +68,216 @@ void EventMonitor::runEventThread(uint32_t node, cSensorSink* sink) {
         }
     }
     for (const EventKind& kind : kEnabledEvents) {
+        if (session->stopped()) break;
         yatLog(registerTag, "%s", kind.logText);
         cEnableSpEvent enable;
-        if (enable.buildCommand(kind.number) != nullptr) enable.send(commDevice_, nodeIndex);
+        if (enable.buildCommand(kind.number) != nullptr) enable.send(comm, nodeIndex);
     }
 
-    EventTargets targets;
-    targets.comm = commDevice_;
-    targets.sink = sink;
-    targets.fans = sensors_.fanObject();
-    targets.volts = sensors_.voltageObject();
-    targets.power = sensors_.powerObject();
-    targets.pfa = &pfaStack_;
-
+    const EventTargets targets = session->eventTargets();
     std::array<uint8_t, wire::kBufferSize> buffer{};
-    for (;;) {
+    bool staleStop = false;  // the last wait ended with a stop this registration did not ask for
+    while (!session->stopped()) {
         yatLog(tag, "about to register for events");
         // A wait that fails leaves no stale event behind to be handled twice.
         buffer.fill(0);
-        uint32_t result = commDevice_->registerForEvents(node, buffer.data());
-        if (result == kDeregistered) break;
+        uint32_t result = comm->registerForEvents(node, buffer.data());
+        if (session->stopped()) break;  // an event that came with the stop is not handled
+        if (result == kDeregistered) {
+            // A stop sent while no wait was blocked on the node (its thread had ended, or had not
+            // begun waiting yet) stays with the comm device and ends the next wait: waiting again
+            // keeps the node heard. A device that answers every wait so pauses between them.
+            if (!staleStop) {
+                yatLog(tag, "the wait on node [%d] ended with a stop left from an earlier registration; waiting again",
+                       nodeIndex);
+            } else if (session->stopSignal().sleep(kFailedWaitPauseMs)) {
+                break;
+            }
+            staleStop = true;
+            continue;
+        }
+        staleStop = false;
         EventOutcome outcome = handleEventBuffer(buffer.data(), buffer.size(), targets, state);
         if (outcome == EventOutcome::kPowerDown) {
             yatLog(tag, "power down event for node [%d]; the event thread ends", nodeIndex);
-            return;
+            break;
         }
         if (result != 0) {
             yatLog(tag, "waiting for events on node [%d] failed with [%d]", nodeIndex, static_cast<int32_t>(result));
-            yatSleep(kFailedWaitPauseMs);
+            if (session->stopSignal().sleep(kFailedWaitPauseMs)) break;
         }
     }
-    eventThreads_[node]->sendEvent();
+    session->leave(node);
+}
+
+// The body of the polling thread; the session's last slot.
+void runPolling(const std::shared_ptr<MonitorSession>& session, uint32_t slot) {
+    session->enter(slot);
+    while (!session->stopped()) {
+        updateNonAsynchReadings(session->comm(), session->pollingClasses(), session->sink(),
+                                session->stopSignal().flag());
+        session->stopSignal().wait(kPollingIntervalSeconds * 1000u);
+    }
+    session->leave(slot);
+}
+
+// What a thread is started with: its session (one share of it) and its slot.
+struct ThreadStart {
+    std::shared_ptr<MonitorSession> session;
+    uint32_t slot = 0;
+};
+
+uint32_t eventThreadEntry(void* argument) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
+    runEventThread(start->session, start->slot);
+    return 0;
+}
+
+uint32_t pollingThreadEntry(void* argument) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
+    runPolling(start->session, start->slot);
+    return 0;
+}
+
+}  // namespace
+
+std::chrono::steady_clock::duration monitorStopLimit() {
+    std::chrono::steady_clock::duration scaled = scaledWait(kStopLimitMs);
+    std::chrono::steady_clock::duration floor = std::chrono::milliseconds(runtimeSettings().minimumStopLimitMs);
+    return scaled > floor ? scaled : floor;
+}
+
+EventMonitor::EventMonitor(cBusComm* commDevice, const SensorModel& sensors)
+    : commDevice_(commDevice), sensors_(sensors), pfaStack_(std::make_shared<PfaStack>()) {}
+
+EventMonitor::~EventMonitor() {
+    if (monitoring()) close();
+}
+
+bool EventMonitor::monitoring() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return current_.session != nullptr;
+}
+
+void EventMonitor::close() {
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        closed_ = true;
+    }
+    deRegisterForAsynchEvents();
+}
+
+int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
+    constexpr const char* tag = "cLibYAT::registerForAsynchEvents";
+    if (commDevice_ == nullptr || commDevice_->getNodeCount() == 0) return ERR_NO_DEVICE;
+    yatLog(tag, "register called");
+    std::shared_ptr<MonitorSession> previous;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (closed_) {
+            yatLog(tag, "the library is closing; monitoring is not started");
+            return ERR_FAILED;
+        }
+        if (current_.session != nullptr) return ERR_FAILED;
+        previous = stopping_;
+    }
+    if (sink == nullptr || (sensors_.temperatureObject() == nullptr && sensors_.voltageObject() == nullptr &&
+                            sensors_.fanObject() == nullptr && sensors_.powerObject() == nullptr)) {
+        return ERR_NOTHING_TO_MONITOR;
+    }
+    // The stops of a deregistration still under way must meet its own threads' waits, not new ones.
+    if (previous != nullptr && !previous->waitForThreads(std::chrono::steady_clock::now() + monitorStopLimit())) {
+        yatLog(tag, "threads of the previous registration are still running; starting anyway");
+    }
+    Registration registration;
+    uint32_t count = 0;
+    try {
+        count = commDevice_->getNodeCount();
+        registration.threads.reserve(count + 1);
+        for (uint32_t i = 0; i <= count; ++i) registration.threads.push_back(std::make_unique<cThreadLib>());
+        registration.session = std::make_shared<MonitorSession>(commDevice_, sink, sensors_, pfaStack_, count + 1);
+    } catch (const std::bad_alloc&) {
+        return ERR_NO_RESOURCE;
+    }
+    MonitorSession& session = *registration.session;
+
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (closed_ || current_.session != nullptr) return ERR_FAILED;  // a concurrent registration or close won
+    current_ = std::move(registration);
+    int32_t result = ERR_SUCCESS;
+    uint32_t slot = 0;
+    for (; slot < count && slot < commDevice_->getNodeCount(); ++slot) {
+        auto start = std::make_unique<ThreadStart>(ThreadStart{current_.session, slot});
+        result = current_.threads[slot]->threadStart(&eventThreadEntry, start.get());
+        if (result != 0) {
+            yatLog(tag, "failure in the thread routines");
+            break;
+        }
+        start.release();  // the thread owns its start record now
+    }
+    if (result == ERR_SUCCESS) {
+        yatLog(tag, "success in the thread routines with node [%d]", static_cast<int32_t>(count));
+        auto start = std::make_unique<ThreadStart>(ThreadStart{current_.session, count});
+        result = current_.threads[count]->threadStart(&pollingThreadEntry, start.get());
+        if (result == 0) start.release();
+    }
+    // Slots whose thread never started count as ended.
+    for (uint32_t i = 0; i <= count; ++i) {
+        if (!current_.threads[i]->running()) session.leave(i);
+    }
+    return result;
+}
+
+void EventMonitor::deRegisterForAsynchEvents() {
+    yatLog("cLibYAT::deRegisterForAsynchEvents", "called");
+    if (commDevice_ == nullptr) return;
+    Registration taken;
+    std::shared_ptr<MonitorSession> other;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (current_.session != nullptr) {
+            taken = std::move(current_);
+            current_ = Registration{};
+            stopping_ = taken.session;
+        } else {
+            other = stopping_;
+        }
+    }
+    if (taken.session != nullptr) {
+        stop(std::move(taken), commDevice_);
+    } else if (other != nullptr) {
+        // Another thread is stopping the registration (or has): its threads end within its bound.
+        auto limit = monitorStopLimit() + scaledWait(kDeregisterWaitMs);
+        if (!other->waitForThreads(std::chrono::steady_clock::now() + limit)) {
+            yatLog("cLibYAT::deRegisterForAsynchEvents", "threads stopped by another deregistration are still running");
+        }
+    }
+}
+
+void EventMonitor::stop(Registration registration, cBusComm* comm) {
+    constexpr const char* tag = "cLibYAT::deRegisterForAsynchEvents";
+    MonitorSession& session = *registration.session;
+    const uint32_t pollingSlot = static_cast<uint32_t>(registration.threads.size() - 1);
+    session.stop();
+    for (uint32_t node = 0; node < pollingSlot; ++node) comm->deRegisterForEvents(node);
+    const auto deadline = std::chrono::steady_clock::now() + monitorStopLimit();
+    if (!session.waitForThreads(deadline)) session.giveUp();
+    const int32_t own = session.callerSlot();
+    for (uint32_t slot = 0; slot <= pollingSlot; ++slot) {
+        cThreadLib& thread = *registration.threads[slot];
+        if (static_cast<int32_t>(slot) != own && !session.ended(slot)) {
+            if (slot == pollingSlot) {
+                yatLog(tag, "the polling thread is left behind: it did not end within the limit (it is %s)",
+                       session.place(slot));
+            } else {
+                yatLog(tag, "the event thread of node [%d] is left behind: it did not end within the limit (it is %s)",
+                       static_cast<int32_t>(slot), session.place(slot));
+            }
+        }
+        // Joins a thread that ended; lets go of the caller's own thread and of one left behind.
+        thread.threadClose(session.ended(slot) ? std::chrono::steady_clock::time_point::max() : deadline);
+    }
+    yatSleep(kDeregisterWaitMs);
 }
 
 bool EventMonitor::readPfaSupport() {
@@ -222,9 +321,10 @@ int32_t EventMonitor::monitorPFAEvents(PFAEventInfo* event) {
     if (!pfaSupported_.load()) return ERR_FAILED;
     if (event == nullptr) return ERR_INVALID_PARAMETER;
     PFAEventInfo taken;
-    if (pfaStack_.pop(&taken) != ERR_SUCCESS) {
+    if (pfaStack_->pop(&taken) != ERR_SUCCESS) {
         yatLog(tag, "getPFAStackElement failed");
-        yatSleep(kPfaEmptyWaitMs);
+        // The wait paces a host that polls in a loop; a sink callback must not hold up its thread.
+        if (!cThreadLib::onLibraryThread()) yatSleep(kPfaEmptyWaitMs);
         return ERR_EMPTY;
     }
     yatLog(tag, "getPFAStackElement succeeded");

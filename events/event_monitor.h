@@ -3,46 +3,74 @@
 // polling thread, the PFA event stack and the PFA support flag.
 //
 // Owned by cLibYAT, which forwards registerForAsynchEvents, deRegisterForAsynchEvents,
-// getMonitorPFAEventSupport and monitorPFAEvents here. It reads the sensor records through the
-// SensorModel's class objects (which outlive it: the library object stops monitoring before it
-// releases them). Threads are cThreadLib objects owned here; deregistration (and the destructor)
-// joins every thread, so nothing a thread uses is destroyed while it runs.
+// getMonitorPFAEventSupport and monitorPFAEvents here and calls close() first in its destructor. Each
+// registration's threads share a MonitorSession (events/monitor_session.h): they reach the comm
+// device and the host's sink only through its gates, and hold everything they use (the session, the
+// class objects they read, the PFA stack) in shared ownership, never this object.
 //
-// Threads: registration and deregistration come from the host and must not run concurrently with
-// each other; monitorPFAEvents and getMonitorPFAEventSupport may be called from any host thread at
-// any time. No lock is held while an SP command is in flight.
+// Stopping, and its bound. Deregistration stops the session (from then on no thread begins a call
+// into the comm device or the sink), asks the comm device to end every node's wait
+// (deRegisterForEvents, node 0 first), and then gives the threads, all together, kStopLimitMs of
+// scaled time (but at least RuntimeSettings::minimumStopLimitMs of real time, 1 s by default) to end.
+// Every wait of a thread ends at once when the session stops (the fan event's delay, the pause after
+// a failed wait, the polling interval), so threads end within that limit unless one is still inside
+// a call of the comm device or the sink. Such a thread is abandoned: deregistration logs it ("the
+// event thread of node [%d] is left behind ...") and goes on without it; the thread ends when that
+// call returns, touches only what it holds itself, and calls neither the comm device nor the sink
+// again. Then deregistration waits 2000 ms (scaled) and returns. So deregistration, and with it the
+// last closeLibrary, returns within the time the comm device takes for its deRegisterForEvents calls
+// + max(5 s scaled, 1 s) + 2 s scaled: 7 s at the default scale. No lock is held meanwhile.
+//
+// Threads: registration and deregistration may come from any thread, the host's or a library thread
+// inside a sink callback (that thread is not waited for: it ends when its callback returns), and may
+// even overlap: a deregistration that finds another one stopping the same registration waits for
+// that registration's threads (bounded the same way, plus the 2000 ms) and returns. A registration
+// while an earlier one is still being stopped waits (bounded) for its threads to end first, so that
+// its stop requests meet the old waits, not the new ones. monitorPFAEvents and
+// getMonitorPFAEventSupport may be called from any thread at any time. No lock is held while an SP
+// command is in flight or a thread is waited for.
 //
 // Results, per operation:
-// - registerForAsynchEvents: 0 when the threads run (or the polling thread could not be given its
-//   start record); 9 without a comm device or with no nodes; 1 when monitoring is already on; 5 when
-//   discovery found no sensor class at all or sink is null; 3 when the thread objects could not be
-//   created; the start result (1) of a thread that failed to start (threads already started keep
-//   running until deregistration).
-// - deRegisterForAsynchEvents: sets the stop flag, stops event delivery on every node, joins every
-//   thread, waits 2000 ms (scaled) and forgets the threads. Nothing happens while monitoring is off.
+// - registerForAsynchEvents: 0 when the threads run; 9 without a comm device or with no nodes; 1 when
+//   monitoring is already on, or the library object is closing; 5 when discovery found no sensor
+//   class at all or sink is null; 3 when the thread objects could not be created; the start result (1)
+//   of a thread that failed to start (threads already started keep running until deregistration).
+// - deRegisterForAsynchEvents: as above. Nothing happens while monitoring is off.
 // - getMonitorPFAEventSupport: *level 2 when the SP lists the memory PFA code 0x05200001 in any
 //   group of "2.7.3" (the support flag is then set for good), else 0; untouched without a comm
 //   device or with a null level. At most 256 groups are read.
 // - monitorPFAEvents: 0 with the newest PFA event (valid 1); 1 when PFA support was not found; 11
-//   after a 30000 ms wait (scaled) when no event is held; 12 for a null event (nothing taken).
+//   when no event is held, after a 30000 ms wait (scaled) on a host thread and at once on a library
+//   thread (a sink callback must not hold up its event thread); 12 for a null event (nothing taken).
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
-#include "events/pfa_stack.h"
 #include "platform/thread_lib.h"
 
 class cBusComm;
 class cSensorSink;
+class MonitorSession;
+class PfaStack;
 class SensorModel;
 struct PFAEventInfo;
+
+// What deregistration gives the threads, all together, to end once stopped (scaled).
+inline constexpr uint32_t kStopLimitMs = 5000;
+// The fixed wait after the threads were closed (scaled).
+inline constexpr uint32_t kDeregisterWaitMs = 2000;
+
+// The time deregistration gives the threads to end under the settings in force.
+std::chrono::steady_clock::duration monitorStopLimit();
 
 class EventMonitor {
 public:
     EventMonitor(cBusComm* commDevice, const SensorModel& sensors);  // commDevice may be null
-    ~EventMonitor();  // stops monitoring still on
+    ~EventMonitor();  // close()
     EventMonitor(const EventMonitor&) = delete;
     EventMonitor& operator=(const EventMonitor&) = delete;
 
@@ -51,28 +79,33 @@ public:
     void getMonitorPFAEventSupport(uint32_t* level);
     int32_t monitorPFAEvents(PFAEventInfo* event);
 
-    // True while event threads are registered (between a successful registration and deregistration).
-    bool monitoring() const { return !eventThreads_.empty(); }
+    // The library object is closing: refuses every later registration, then stops monitoring (as
+    // deRegisterForAsynchEvents, log lines included).
+    void close();
+
+    // True while a registration's threads run (between a successful registration and deregistration).
+    bool monitoring() const;
     // True once getMonitorPFAEventSupport found the memory PFA code.
     bool pfaSupported() const { return pfaSupported_.load(); }
 
 private:
-    struct ThreadStart {
-        uint32_t node = 0;
-        EventMonitor* monitor = nullptr;
-        cSensorSink* sink = nullptr;
+    struct Registration {
+        std::shared_ptr<MonitorSession> session;
+        std::vector<std::unique_ptr<cThreadLib>> threads;  // one per node, then the polling thread
     };
-    static uint32_t eventThreadEntry(void* argument);
-    static uint32_t pollingThreadEntry(void* argument);
-    void runEventThread(uint32_t node, cSensorSink* sink);
-    void runPolling(cSensorSink* sink);
+
+    // Stops a registration taken out of current_ (see the class comment). Touches no member.
+    static void stop(Registration registration, cBusComm* comm);
     // Reads "2.7.3" group by group; true when the memory PFA code is listed.
     bool readPfaSupport();
 
     cBusComm* const commDevice_;  // not owned
     const SensorModel& sensors_;
-    std::vector<std::unique_ptr<cThreadLib>> eventThreads_;  // one per node while monitoring is on
-    std::unique_ptr<cThreadLib> pollingThread_;
-    PfaStack pfaStack_;
+    const std::shared_ptr<PfaStack> pfaStack_;
     std::atomic<bool> pfaSupported_{false};
+
+    mutable std::mutex mutex_;  // guards the three below; never held while waiting or calling out
+    Registration current_;
+    std::shared_ptr<MonitorSession> stopping_;  // the registration last taken out by a deregistration
+    bool closed_ = false;
 };

@@ -1,14 +1,13 @@
-// The PFA event stack, under the library mutex.
+// The PFA event stack, under its own lock.
 
 #include "events/pfa_stack.h"
 
 #include "yat/pfa_records.h"
 #include "yat/result_codes.h"
-#include "platform/library_mutex.h"
 #include "platform/log.h"
 
 int32_t PfaStack::push(int32_t memoryCard, int32_t dimm, int32_t condition, int32_t nodeIndex) {
-    QV::MutexLock lock(libraryMutex);
+    std::lock_guard<std::mutex> lock(mutex_);
     yatLog("cLibYAT::addPFAStackElement", "in routine with stackPos [%d]", position_);
     if (position_ + 1 >= kCapacity) return ERR_EMPTY;
     ++position_;
@@ -18,7 +17,7 @@ int32_t PfaStack::push(int32_t memoryCard, int32_t dimm, int32_t condition, int3
 
 int32_t PfaStack::pop(PFAEventInfo* out) {
     constexpr const char* tag = "cLibYAT::getPFAStackElement";
-    QV::MutexLock lock(libraryMutex);
+    std::lock_guard<std::mutex> lock(mutex_);
     yatLog(tag, "in routine with stackPos [%d]", position_);
     int32_t result = ERR_EMPTY;
     if (position_ >= 0 && out != nullptr) {
@@ -36,6 +35,6 @@ int32_t PfaStack::pop(PFAEventInfo* out) {
 }
 
 int32_t PfaStack::size() const {
-    QV::MutexLock lock(libraryMutex);
+    std::lock_guard<std::mutex> lock(mutex_);
     return position_ + 1;
 }

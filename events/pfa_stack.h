@@ -2,11 +2,14 @@
 // PfaStack: the memory PFA events received and not yet taken by the host. Twenty entries, newest
 // taken first; an event that arrives while all twenty are held is dropped.
 //
-// Owned by EventMonitor for the life of the library object. Pushed by the event threads, popped by
-// host threads: both hold the library mutex for their short work (no SP command under it).
+// Shared by EventMonitor and the monitoring threads it starts (a thread left behind at deregistration
+// keeps it alive). Pushed by the event threads, popped by host threads. The stack has a lock of its
+// own, held only for the copy of one entry: an event thread never waits for the library mutex, which
+// a host may hold across SP commands (discovery) or while it stops monitoring.
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 
 struct PFAEventInfo;
 
@@ -28,6 +31,7 @@ private:
         int32_t condition = 0;
         int32_t nodeIndex = 0;
     };
+    mutable std::mutex mutex_;  // guards entries_ and position_
     std::array<Entry, kCapacity> entries_{};
     int32_t position_ = -1;  // index of the newest entry, -1 when empty
 };

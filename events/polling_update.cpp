@@ -16,7 +16,6 @@
 #include "platform/log.h"
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_commands.h"
-#include "sensors/sensor_model.h"
 #include "sensors/sensor_wire.h"
 
 namespace {
@@ -255,11 +254,4 @@ void updateNonAsynchReadings(cBusComm* comm, const PolledClasses& classes, cSens
     if (classes.temps != nullptr && !stop.load()) pollTemperatures(*classes.temps, comm, sink);
     if (classes.volts != nullptr && !stop.load()) pollVoltages(*classes.volts, comm, sink);
     if (classes.power != nullptr && !stop.load()) pollPowerSupplies(*classes.power, comm, sink);
-}
-
-void updateNonAsynchReadings(cBusComm* comm, const SensorModel& sensors, cSensorSink* sink,
-                             const std::atomic<bool>& stop) {
-    PolledClasses classes{sensors.fanObject(), sensors.temperatureObject(), sensors.voltageObject(),
-                          sensors.powerObject()};
-    updateNonAsynchReadings(comm, classes, sink, stop);
 }

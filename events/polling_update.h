@@ -16,7 +16,6 @@
 
 class cBusComm;
 class cSensorSink;
-class SensorModel;
 class cFanInst;
 class cTempInstance;
 class cVoltInstance;
@@ -31,7 +30,4 @@ struct PolledClasses {
 };
 
 void updateNonAsynchReadings(cBusComm* comm, const PolledClasses& classes, cSensorSink* sink,
-                             const std::atomic<bool>& stop);
-// The same over the model's class objects as they are at the start of the round.
-void updateNonAsynchReadings(cBusComm* comm, const SensorModel& sensors, cSensorSink* sink,
                              const std::atomic<bool>& stop);

@@ -1,6 +1,8 @@
 // Library entry, the shared library object and its use count.
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include "config/account_settings.h"
@@ -12,6 +14,7 @@
 #include "leds/led_panel.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
+#include "platform/thread_lib.h"
 #include "events/event_monitor.h"
 #include "sensors/sensor_model.h"
 #include "sysinfo/system_info.h"
@@ -24,6 +27,36 @@ namespace {
 // under libraryMutex.
 int32_t instancecounter = 0;
 std::unique_ptr<cLibYAT> sharedInstance;
+
+// The last close destroys the object without the library mutex (its threads may need that mutex
+// while they are being stopped); an open meanwhile waits until it is gone. Guarded by closingMutex;
+// set with libraryMutex held as well, so that an open holding libraryMutex sees it.
+bool closing = false;
+std::mutex closingMutex;
+std::condition_variable closingEnded;
+
+bool closeUnderWay() {
+    std::lock_guard<std::mutex> guard(closingMutex);
+    return closing;
+}
+
+// Takes libraryMutex for an open, after waiting while a last close destroys the object. A caller that
+// must not wait (a library thread, which that close may be waiting for; a thread that already holds
+// the mutex) gets false while the close runs, with the mutex held all the same.
+bool lockForOpen() {
+    for (;;) {
+        libraryMutex.lock(-1);
+        if (!closeUnderWay()) return true;
+        if (cThreadLib::onLibraryThread()) return false;
+        libraryMutex.unlock();
+        if (libraryMutex.heldByCaller()) {
+            libraryMutex.lock(-1);
+            return false;
+        }
+        std::unique_lock<std::mutex> lock(closingMutex);
+        closingEnded.wait(lock, [] { return !closing; });
+    }
+}
 
 // Ends the log writer thread when no library is open any more.
 void stopWriterWhenClosed() {
@@ -60,7 +93,15 @@ int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
         yatLog(tag, "called without a place for the library pointer; nothing opened");
         return ERR_INVALID_PARAMETER;
     }
-    QV::MutexLock lock(libraryMutex);
+    const bool open = lockForOpen();
+    struct Unlock {
+        ~Unlock() { libraryMutex.unlock(); }
+    } unlock;
+    if (!open) {
+        yatLog(tag, "the library is being closed; no object for a caller inside a library callback");
+        *out = nullptr;
+        return ERR_NO_RESOURCE;
+    }
     int32_t result = ERR_SUCCESS;
     yatLog(tag, "got mutex and now about to check instancecounter");
     if (instancecounter != 0) {
@@ -100,13 +141,31 @@ int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
 }
 
 int32_t cSPDev::Release() {
-    QV::MutexLock lock(libraryMutex);
-    yatLog("cSPDev::Release", "cSPDev::Release() being called with a counter value of [%d]\n", instancecounter);
-    --instancecounter;
-    if (instancecounter > 0) return instancecounter;
-    yatLog("cSPDev::Release()", "called and releasing pointer");
-    sharedInstance.reset();
-    instancecounter = 0;
+    std::unique_ptr<cLibYAT> doomed;
+    {
+        // Held further out on this thread means a library operation on this thread is under way (a
+        // sink callback during discovery): the object must outlive it.
+        const bool inOperation = libraryMutex.heldByCaller();
+        QV::MutexLock lock(libraryMutex);
+        yatLog("cSPDev::Release", "cSPDev::Release() being called with a counter value of [%d]\n", instancecounter);
+        if (inOperation && instancecounter == 1) {
+            yatLog("cSPDev::Release", "the last close came from inside a library operation on this thread; refused");
+            return kCloseRefused;
+        }
+        --instancecounter;
+        if (instancecounter > 0) return instancecounter;
+        yatLog("cSPDev::Release()", "called and releasing pointer");
+        doomed = std::move(sharedInstance);
+        instancecounter = 0;
+        if (doomed == nullptr) return 0;
+        std::lock_guard<std::mutex> guard(closingMutex);
+        closing = true;
+    }
+    // The destructor stops monitoring first: nothing its threads may wait for is held here.
+    doomed.reset();
+    std::lock_guard<std::mutex> guard(closingMutex);
+    closing = false;
+    closingEnded.notify_all();
     return 0;
 }
 
@@ -131,7 +190,6 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
     }
     if (systemInfo == nullptr) systemInfo = std::make_unique<SystemInfo>(nullptr, spType);
     if (sensorModel == nullptr) sensorModel = std::make_unique<SensorModel>(nullptr);
-    eventStopFlag.store(false);
     // monitoring: EventMonitor
     eventMonitor = std::make_unique<EventMonitor>(commDevice, *sensorModel);
 
@@ -157,7 +215,7 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
 
 cLibYAT::~cLibYAT() {
     yatLog("cLibYAT::~cLibYAT", "destructor called");
-    deRegisterForAsynchEvents();
+    eventMonitor->close();
     sensorModel->releaseObjects();
     systemInfo->freeSystemSummary();
     // LED panel: LedPanel

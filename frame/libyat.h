@@ -4,14 +4,15 @@
 
 #include <cstdint>
 
-#include "events/stop_flag.h"
 #include "platform/library_mutex.h"
 #include "yat/libyat.h"
 
 // The release step of closeLibrary.
 class cSPDev {
 public:
-    // Under the library mutex counts one user less; destroys the object when none is left. Returns the
-    // number of users left, or 0 when the object was destroyed or none existed.
+    // Under the library mutex counts one user less; when none is left, destroys the object after
+    // letting go of the mutex (an open meanwhile waits for it). Returns the number of users left, 0
+    // when the object was destroyed or none existed, or kCloseRefused (nothing changed) for a last
+    // close from inside a library operation on the same thread (a sink callback during discovery).
     static int32_t Release();
 };

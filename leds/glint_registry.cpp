@@ -158,29 +158,37 @@ bool appendNode(TreeReader& reader, uint32_t commandCount, int32_t node, GlintLE
 
 cGLSuppRegistry::~cGLSuppRegistry() { CloseRegData(); }
 
-int32_t cGLSuppRegistry::acquire(cGLSuppRegistry** out) {
+GlintRegistrySource cGLSuppRegistry::readSource() {
+    GlintRegistrySource source;
+    if (rootFilePath(glintreg::kFileBelowRoot, source.path)) {
+        source.outcome = cRegistry::readSource(source.path.c_str(), source.content);
+    }
+    return source;
+}
+
+int32_t cGLSuppRegistry::acquire(cGLSuppRegistry** out) { return acquire(out, readSource()); }
+
+int32_t cGLSuppRegistry::acquire(cGLSuppRegistry** out, const GlintRegistrySource& source) {
     if (out == nullptr) return ERR_NO_RESOURCE;
     *out = nullptr;
     std::lock_guard<std::mutex> guard(sharedMutex);
     if (sharedUsers <= 0 || sharedRegistry == nullptr) {
-        std::string path;
-        if (!rootFilePath(glintreg::kFileBelowRoot, path)) {
+        sharedRegistry.reset();
+        sharedUsers = 0;
+        if (source.path.empty()) {
             yatLog(kTag, "the path of the LED panel registry file does not fit [%d] characters", kMaxFilePath - 1);
             return ERR_NOT_OPENED;
         }
+        if (source.outcome != yat::FileRead::kRead && source.outcome != yat::FileRead::kTooLarge) {
+            yatLog(kTag, "the LED panel registry file [%s] %s", source.path.c_str(), yat::fileReadText(source.outcome));
+            return ERR_NOT_OPENED;
+        }
         try {
-            sharedRegistry = std::make_unique<cGLSuppRegistry>(path.c_str());
+            sharedRegistry = std::make_unique<cGLSuppRegistry>(source.path.c_str(), source.content);
         } catch (const std::bad_alloc&) {
             sharedRegistry.reset();
             return ERR_NO_RESOURCE;
         }
-        if (!sharedRegistry->isOpen()) {
-            yatLog(kTag, "the LED panel registry file [%s] could not be opened", path.c_str());
-            sharedRegistry.reset();
-            sharedUsers = 0;
-            return ERR_NOT_OPENED;
-        }
-        sharedUsers = 0;
     }
     ++sharedUsers;
     *out = sharedRegistry.get();

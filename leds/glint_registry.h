@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/registry.h"
 #include "yat/led_records.h"
@@ -34,20 +35,36 @@ inline constexpr size_t kMaxLedRecords = 4096;
 
 }  // namespace glintreg
 
+// The LED panel registry file as read into memory (cGLSuppRegistry::readSource).
+struct GlintRegistrySource {
+    std::string path;  // empty when the path does not fit kMaxFilePath
+    yat::FileRead outcome = yat::FileRead::kMissing;
+    std::string content;  // what was read (kRead, or the first 4 MiB with kTooLarge)
+};
+
 // The LED panel registry data, shared process-wide and counted.
 //
-// acquire: the first user creates the instance over getRootDirectory() + kFileBelowRoot; later users
-// share it. release: the last user destroys it. Both are thread-safe; a user keeps the instance only
-// between its acquire and its release.
+// acquire: the first user creates the instance over the file getRootDirectory() + kFileBelowRoot;
+// later users share it. release: the last user destroys it. Both are thread-safe; a user keeps the
+// instance only between its acquire and its release.
 class cGLSuppRegistry final : public cRegistry {
 public:
     // Opens the registry data file at path (tests and tools may name any file).
     explicit cGLSuppRegistry(const char* path) : cRegistry(path) {}
+    // Takes the content read from path.
+    cGLSuppRegistry(const char* path, const std::string& content) : cRegistry(path, content) {}
     ~cGLSuppRegistry() override;
 
-    // Hands out the shared instance in *out and counts one user. Returns 0; 4 (ERR_NOT_OPENED, *out
-    // null) when the file is missing or unreadable or its path does not fit; 3 (ERR_NO_RESOURCE) when
-    // the instance could not be created or out is null.
+    // Reads the LED panel registry file below the product root (a regular file only, never waited
+    // on; at most 4 MiB). Takes no lock.
+    static GlintRegistrySource readSource();
+
+    // Hands out the shared instance in *out and counts one user; the first user's instance is made
+    // from source. Returns 0; 4 (ERR_NOT_OPENED, *out null) when the file is missing, unreadable or
+    // not a regular file, or its path does not fit (logged); 3 (ERR_NO_RESOURCE) when the instance
+    // could not be created or out is null.
+    static int32_t acquire(cGLSuppRegistry** out, const GlintRegistrySource& source);
+    // The same, reading the file first.
     static int32_t acquire(cGLSuppRegistry** out);
     // Counts one user less; the last one destroys the instance.
     static void release();

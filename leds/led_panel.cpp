@@ -11,20 +11,25 @@
 
 LedPanel::LedPanel(cBusComm* comm, QV::Mutex& libraryMutex) : comm_(comm), libraryMutex_(libraryMutex) {}
 
+bool LedPanel::built() const {
+    std::lock_guard<std::mutex> guard(listMutex_);
+    return !leds_.empty();
+}
+
 int32_t LedPanel::initGlint() {
     constexpr const char* tag = "cLibYAT::initGlint";
-    QV::MutexLock lock(libraryMutex_);
     if (comm_ == nullptr) {
         yatLog(tag, "no comm device");
         return ERR_NO_DEVICE;
     }
-    {
-        std::lock_guard<std::mutex> guard(listMutex_);
-        if (!leds_.empty()) return ERR_SUCCESS;
-    }
+    if (built()) return ERR_SUCCESS;
+    // The file is read before the library mutex is taken: no file I/O ever happens under it.
+    const GlintRegistrySource source = cGLSuppRegistry::readSource();
+    QV::MutexLock lock(libraryMutex_);
+    if (built()) return ERR_SUCCESS;  // another caller built the list meanwhile
     GlintLEDList built;
     cGLSuppRegistry* registry = nullptr;
-    int32_t acquired = cGLSuppRegistry::acquire(&registry);
+    int32_t acquired = cGLSuppRegistry::acquire(&registry, source);
     if (acquired != ERR_SUCCESS) {
         yatLog(tag, "the LED panel registry is not available (result [%d])", acquired);
     } else {

@@ -7,9 +7,10 @@
 // (which frees the LED list). The comm device is not owned; it may be null, and then every operation
 // answers its "no comm device" result.
 //
-// Threads: any host thread. initGlint holds the library mutex for its whole run. The LED list has a
-// lock of its own that is never held across an SP command: getGlintStatus reads the states into a
-// copy and puts them back, so concurrent calls never see a torn list.
+// Threads: any host thread. initGlint reads the registry file first, without any lock, and then
+// holds the library mutex while it builds the list (no file I/O under it). The LED list has a lock
+// of its own that is never held across an SP command: getGlintStatus reads the states into a copy and
+// puts them back, so concurrent calls never see a torn list.
 
 #include <cstdint>
 #include <mutex>
@@ -28,8 +29,9 @@ public:
 
     // Builds the LED list from the registry tree, once: one record per configured LED for every node.
     // Returns 0 when the list holds records afterwards (at once, without reading the registry, when it
-    // already did); 9 without comm device, or when the registry file is missing or unreadable, lacks
-    // the base key or "numberofcmds", or describes no LED (a later call tries again).
+    // already did); 9 without comm device, or when the registry file is missing, unreadable or not a
+    // regular file (a FIFO or device in its place is refused without waiting on it), lacks the base
+    // key or "numberofcmds", or describes no LED (a later call tries again).
     int32_t initGlint();
 
     // Reads every LED's state with the class of the first LED's bus type and copies the list, with
@@ -53,6 +55,8 @@ public:
     GlintLEDList leds() const;
 
 private:
+    bool built() const;  // the list holds records
+
     cBusComm* comm_;
     QV::Mutex& libraryMutex_;
     mutable std::mutex listMutex_;  // guards leds_

@@ -31,4 +31,9 @@ void Mutex::unlock() {
     }
 }
 
+bool Mutex::heldByCaller() {
+    std::lock_guard<std::mutex> guard(state_);
+    return depth_ > 0 && owner_ == std::this_thread::get_id();
+}
+
 }  // namespace QV

@@ -22,6 +22,8 @@ public:
     bool lock(int32_t timeoutMs = -1);
     // Releases one level of the calling thread's hold; a thread that does not hold it changes nothing.
     void unlock();
+    // True when the calling thread holds it (at any depth).
+    bool heldByCaller();
 
 private:
     // Built on a plain mutex and a condition variable rather than a timed pthread mutex, so that

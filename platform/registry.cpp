@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "platform/text.h"
 
 namespace {
-
-// Most bytes read from a registry data file; the LED panel description needs a few kilobytes.
-constexpr size_t kMaxFileBytes = 4u * 1024 * 1024;
 
 std::string lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -69,21 +65,30 @@ std::string plainText(const std::string& raw) {
 
 }  // namespace
 
+yat::FileRead cRegistry::readSource(const char* path, std::string& content) {
+    content.clear();
+    if (path == nullptr) return yat::FileRead::kMissing;
+    char bounded[sizeof(cRegistry::sourcePath)];
+    copyText(bounded, sizeof bounded, path);
+    return yat::readRegularFile(bounded, kMaxSourceBytes, content);
+}
+
 cRegistry::cRegistry(const char* path) : sections_(std::make_unique<std::map<std::string, Section>>()) {
     copyText(sourcePath, sizeof sourcePath, path);
-    std::ifstream in(sourcePath, std::ios::binary);
-    if (!in) return;
-    opened = 1;
-    // Read what the file holds, up to the limit: a buffer of the limit's size for every read would
-    // cost megabytes per call for a file of a few kilobytes, and leave the heap fragmented.
     std::string content;
-    char chunk[16384];
-    while (content.size() < kMaxFileBytes) {
-        in.read(chunk, static_cast<std::streamsize>(std::min(sizeof chunk, kMaxFileBytes - content.size())));
-        std::streamsize got = in.gcount();
-        if (got <= 0) break;
-        content.append(chunk, static_cast<size_t>(got));
-    }
+    yat::FileRead outcome = readSource(path, content);
+    if (outcome == yat::FileRead::kRead || outcome == yat::FileRead::kTooLarge) parse(content);
+}
+
+cRegistry::cRegistry(const char* path, const std::string& content)
+    : sections_(std::make_unique<std::map<std::string, Section>>()) {
+    copyText(sourcePath, sizeof sourcePath, path);
+    parse(content);
+}
+
+void cRegistry::parse(const std::string& raw) {
+    opened = 1;
+    std::string content = raw.size() > kMaxSourceBytes ? raw.substr(0, kMaxSourceBytes) : raw;
     content = plainText(content);
     std::istringstream lines(content);
     std::string line;

@@ -8,12 +8,18 @@
 // Keys and value names match without regard to case. A key exists when it has a section of its own
 // or one beneath it. Lines that fit none of these forms are skipped. The file may be 8-bit text (a
 // UTF-8 byte order mark is skipped) or UTF-16LE with its byte order mark, as registry exports are.
-// The file is read once, by the constructor, up to its first 4 MiB; it is never written.
+// Only a regular file is read (a FIFO, device or folder in its place counts as not opened, without
+// waiting on it), once, up to its first 4 MiB; it is never written. A caller that must not do file
+// I/O where it constructs the object reads the file beforehand with readSource and hands the content
+// in.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+
+#include "platform/regular_file.h"
 
 class cRegistry {
 public:
@@ -38,9 +44,17 @@ public:
     // True when the source file was opened and read.
     bool isOpen() const { return opened != 0; }
 
+    // Most bytes of a registry data file that are read.
+    static constexpr size_t kMaxSourceBytes = 4u * 1024 * 1024;
+    // Reads the registry data file at path into content, as the path constructor does: kRead, or
+    // kTooLarge with the first kMaxSourceBytes; any other outcome leaves content empty.
+    static yat::FileRead readSource(const char* path, std::string& content);
+
 protected:
     // Reads the registry data file at path (cut to 255 characters).
     explicit cRegistry(const char* path);
+    // Takes content as what the file at path holds (read with readSource): opened.
+    cRegistry(const char* path, const std::string& content);
     // Forgets the data read.
     void CloseRegData();
 
@@ -53,6 +67,8 @@ private:
     using Section = std::map<std::string, Value>;
 
     const Value* findValue(const char* key, const char* valueName) const;
+    // Fills the sections from the file's bytes and marks the source opened.
+    void parse(const std::string& raw);
 
     char sourcePath[256] = {};
     uint32_t valueCount = 0;

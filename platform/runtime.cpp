@@ -104,12 +104,15 @@ std::chrono::microseconds scaledWait(uint64_t ms) {
 }
 
 void yatSleep(uint32_t ms) {
-    SleepHook hook = sleepHook.load();
-    if (hook != nullptr) {
-        hook(ms);
-        return;
-    }
+    if (callSleepHook(ms)) return;
     std::this_thread::sleep_for(scaledWait(ms));
 }
 
 void setSleepHook(SleepHook hook) { sleepHook.store(hook); }
+
+bool callSleepHook(uint32_t ms) {
+    SleepHook hook = sleepHook.load();
+    if (hook == nullptr) return false;
+    hook(ms);
+    return true;
+}

@@ -23,6 +23,11 @@ struct RuntimeSettings {
     bool logEnabled = true;                  // YAT_LOG: "off" writes no log file at all
     bool logSync = false;                    // YAT_LOG: "sync" writes each entry on the caller's thread
     StdoutMode stdoutMode = StdoutMode::On;  // YAT_STDOUT: on, off or log
+    // Shortest real time, whatever the sleep scale, that stopping monitoring gives a library thread
+    // to end before leaving it behind (events/event_monitor.h). Not read from the environment: a
+    // scaled-down run must not take a thread that is merely slow to be scheduled for a stuck one.
+    // Tests of that abandonment set 0.
+    uint32_t minimumStopLimitMs = 1000;
 };
 
 // Reads the environment into the settings. Bad values keep the defaults.
@@ -59,3 +64,6 @@ void yatSleep(uint32_t ms);
 // Replaces yatSleep with hook (which receives the unscaled milliseconds); null restores real sleeping.
 using SleepHook = void (*)(uint32_t ms);
 void setSleepHook(SleepHook hook);
+// Hands ms to the hook and returns true when one is in place; false (nothing done) otherwise. For
+// waits that stand for the same Sleep but can end early (platform/stop_signal.h).
+bool callSleepHook(uint32_t ms);

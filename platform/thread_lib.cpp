@@ -2,6 +2,17 @@
 
 #include "platform/runtime.h"
 
+namespace {
+
+std::atomic<int32_t> startedAndRunning{0};
+thread_local bool libraryThread = false;
+
+}  // namespace
+
+bool cThreadLib::onLibraryThread() { return libraryThread; }
+
+int32_t cThreadLib::runningThreads() { return startedAndRunning.load(); }
+
 cThreadLib::cThreadLib() : state_(std::make_shared<State>()) {}
 
 cThreadLib::~cThreadLib() {
@@ -13,13 +24,17 @@ int32_t cThreadLib::threadStart(Entry entry, void* argument) {
     state_ = std::make_shared<State>();
     try {
         std::shared_ptr<State> state = state_;
+        startedAndRunning.fetch_add(1);
         thread_ = std::thread([state, entry, argument] {
+            libraryThread = true;
             entry(argument);
+            startedAndRunning.fetch_sub(1);
             std::lock_guard<std::mutex> guard(state->mutex);
             state->finished = true;
             state->done.notify_all();
         });
     } catch (...) {
+        startedAndRunning.fetch_sub(1);
         return 1;
     }
     return 0;
@@ -44,6 +59,11 @@ void cThreadLib::sendEvent() {
 }
 
 int32_t cThreadLib::threadClose(int32_t limitMs) {
+    if (limitMs < 0) return threadClose(std::chrono::steady_clock::time_point::max());
+    return threadClose(std::chrono::steady_clock::now() + scaledWait(static_cast<uint64_t>(limitMs)));
+}
+
+int32_t cThreadLib::threadClose(std::chrono::steady_clock::time_point deadline) {
     if (!thread_.joinable()) return 1;
     if (thread_.get_id() == std::this_thread::get_id()) {
         thread_.detach();  // a thread cannot wait for itself
@@ -51,9 +71,9 @@ int32_t cThreadLib::threadClose(int32_t limitMs) {
     }
     std::shared_ptr<State> state = state_;
     bool ended = true;
-    if (limitMs >= 0) {
+    if (deadline != std::chrono::steady_clock::time_point::max()) {
         std::unique_lock<std::mutex> lock(state->mutex);
-        ended = state->done.wait_for(lock, scaledWait(static_cast<uint64_t>(limitMs)), [&] { return state->finished; });
+        ended = state->done.wait_until(lock, deadline, [&] { return state->finished; });
     }
     if (ended) {
         thread_.join();

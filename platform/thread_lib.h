@@ -4,9 +4,12 @@
 // setting the flag and ends the thread with threadClose().
 //
 // Threads: threadStart, sendEvent and threadClose are called by the owner; wait only by the thread
-// itself. The object must outlive the thread unless threadClose abandoned it.
+// itself. The object must outlive the thread unless threadClose abandoned it. A thread that owners
+// may abandon must keep whatever it uses alive itself (shared ownership): once abandoned, nothing
+// waits for it.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -33,15 +36,22 @@ public:
     void sendEvent();
 
     // Waits for the thread to end, at most limitMs (scaled; negative = without limit). A thread that
-    // has not ended by then is abandoned (detached). Returns 0 when it ended, 1 when abandoned or
-    // there was no thread.
+    // has not ended by then is abandoned (detached), and so is the calling thread when it closes
+    // itself. Returns 0 when it ended, 1 when abandoned or there was no thread.
     int32_t threadClose(int32_t limitMs = -1);
+    // The same with a deadline: waits until the thread ends or the deadline passes.
+    int32_t threadClose(std::chrono::steady_clock::time_point deadline);
 
     // Lets go of a thread that has ended (or was never started) without waiting.
     void releaseHandle();
 
     // True while the thread's entry function has not returned.
     bool running() const;
+
+    // True on a thread started by any cThreadLib (the library's own threads), false on the host's.
+    static bool onLibraryThread();
+    // Number of threads started by any cThreadLib whose entry function has not returned yet.
+    static int32_t runningThreads();
 
 private:
     struct State {

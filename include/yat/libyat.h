@@ -7,8 +7,19 @@
 // log, configuration, LED panel). Each subsystem keeps its own state, locks and lifetimes; the
 // result codes of each operation are listed in the owner's header.
 //
-// Lifetime: created and destroyed only by openLibrary/closeLibrary, under the library mutex. Threads:
-// any number of host threads may call operations; the event and polling threads call some too.
+// Lifetime: created only by openLibrary and destroyed only by the last closeLibrary. Threads: any
+// number of host threads may call operations; the library's own threads (one event thread per node
+// and a polling thread while monitoring runs) call the host's sensor sink, and the sink may call back
+// in (yat/sensor_sink.h says which calls are allowed there).
+//
+// Closing. The last closeLibrary stops monitoring before anything else and returns within a bound:
+// the time the comm device takes for its deRegisterForEvents calls + max(5 s scaled, 1 s) + 2 s
+// scaled (7 s at the default scale), whatever the comm device, the events in flight or the sink's
+// callbacks do. A library thread still inside a call of the comm device or of the sink by then is left
+// behind (the log says so): it ends when that call returns and calls neither again. No library thread
+// begins a call into the comm device or the sink after closeLibrary returned, so the host may destroy
+// both then, except that one a left-behind thread is still inside must stay usable until the call
+// returns.
 
 #include <cstdint>
 #include <memory>
@@ -186,10 +197,18 @@ private:
 #define YAT_EXPORT __attribute__((visibility("default")))
 #endif
 
+// closeLibrary's answer to a last close it refused: one made from inside a library operation on the
+// same thread (a sink callback during initSensors), which still uses the object. Nothing changed.
+constexpr int32_t kCloseRefused = -1;
+
 extern "C" {
-// Opens (or shares) the library object over commDevice; see cLibYAT::OpenLib for the results.
+// Opens (or shares) the library object over commDevice; see cLibYAT::OpenLib for the results. While
+// a last close is destroying the object, an open waits for it to finish, except on a library thread
+// (a sink callback), where it answers 3 at once.
 YAT_EXPORT int32_t openLibrary(cLibYAT** out, cBusComm* commDevice);
-// Counts one user less; the last close stops monitoring and destroys the object. Returns the users
-// left, or 0.
+// Counts one user less; the last close stops monitoring and destroys the object (see Closing above),
+// also when a sink callback on a library thread makes it: that thread ends when its callback
+// returns, and the object must not be used afterwards. Returns the users left, 0 when the object was
+// destroyed or none existed, or kCloseRefused.
 YAT_EXPORT int32_t closeLibrary();
 }

@@ -3,6 +3,32 @@
 // positions in the table: reportSensor (24), addRegistryText (26) and findRegistryText (27). The
 // other positions belong to the host and are never called here. There is deliberately no virtual
 // destructor: it would shift the positions. The library never deletes a sink.
+//
+// Threads. initSensors calls the sink on the host's calling thread, with the library mutex held.
+// While monitoring runs (registerForAsynchEvents), each node's event thread and the polling thread
+// call the sink of that registration, possibly at the same time: the sink must be thread-safe. The
+// library holds no lock of its own while it calls the sink from those threads. Once
+// deRegisterForAsynchEvents (or the last closeLibrary) has returned, no call into the sink begins for
+// that registration; a call still under way then is one that deregistration left behind after its
+// bound (the log says so): it is the last, the sink must stay usable until it returns, and after the
+// last closeLibrary such a callback must not call into the library any more (the object is gone).
+//
+// Calling back into the library from a callback on a library thread:
+//   - every query, configuration, event log, LED and discovery operation works as on a host thread
+//     (the calling event thread receives no events meanwhile, so keep such calls short);
+//   - monitorPFAEvents answers 11 at once when no event is held, without the 30 s wait it makes on a
+//     host thread;
+//   - registerForAsynchEvents answers 1 while monitoring is on (and while the library closes);
+//   - deRegisterForAsynchEvents stops monitoring and returns once the other threads have ended
+//     (bounded, see yat/libyat.h); the calling thread ends when its callback returns, and no later
+//     event reaches the sink;
+//   - openLibrary shares the object (3 while the last close is destroying it); closeLibrary counts
+//     one user less, and the last one destroys the object as from a host thread: the calling thread
+//     ends when its callback returns, and the object must not be used any more.
+// From a callback during initSensors (the host's own thread, inside that operation), the last
+// closeLibrary is refused with kCloseRefused (yat/libyat.h); everything else works as above, but a
+// deRegisterForAsynchEvents there may wait out its bound for an event thread whose own callback waits
+// for the library mutex this thread holds.
 
 #include <cstdint>
 

@@ -244,6 +244,12 @@ TEST_F(AccountTest, PasswordPolicyWritesInOrderWithTheStatedBytes) {
     EXPECT_EQ(requests[3].data, Bytes{0});
     EXPECT_TRUE(log.has("setPwdAging", "setting [0] to [1] and [2] to [2c]"));
     EXPECT_TRUE(log.has("setPasswordInformation", "commandstatus succeeded for forcechange"));
+    // Any non-zero userPwdReq is written as 1.
+    comm.clearRequests();
+    required = 0x80;
+    EXPECT_EQ(accounts.setPasswordInformation(0, nullptr, nullptr, nullptr, &required), ERR_SUCCESS);
+    ASSERT_EQ(comm.requests().size(), 1u);
+    EXPECT_EQ(comm.requests()[0].data, Bytes{1});
 }
 
 TEST_F(AccountTest, LoginSettingReadsAndWritesOneByte) {

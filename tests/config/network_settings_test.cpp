@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,42 @@ TEST_F(Network, IpConfigInfoReadsTheLeaseAndLeavesFailedTextsUntouched) {
     comm.fail("4.9.1.2.8", 8);
     EXPECT_EQ(settings.getIPConfigInfo(1, 2, address, nullptr, nullptr, &source), 8);
 }
+
+// The first read (the DHCP-assigned address) decides where the texts come from. Refused or short, it
+// counts as no lease and the static items are read; failing in transport, no text is read. Either
+// way the IP source and the result come from the DHCP switch, read last.
+struct FirstReadCase {
+    const char* name;
+    std::function<void(FakeComm&)> script;
+    std::vector<std::string> commands;
+    const char* address;
+};
+
+class IpConfigFirstRead : public Network, public ::testing::WithParamInterface<FirstReadCase> {};
+
+TEST_P(IpConfigFirstRead, DecidesWhereTheTextsComeFrom) {
+    const FirstReadCase& c = GetParam();
+    c.script(comm);
+    comm.answer("4.9.1.1.4", {192, 168, 70, 125});
+    comm.answer("4.9.1.1.8", {1});
+    char address[16] = "x";
+    int32_t source = -1;
+    EXPECT_EQ(settings.getIPConfigInfo(0, 1, address, nullptr, nullptr, &source), ERR_SUCCESS);
+    EXPECT_EQ(comm.commands(), c.commands);
+    EXPECT_STREQ(address, c.address);
+    EXPECT_EQ(source, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, IpConfigFirstRead,
+    ::testing::Values(
+        FirstReadCase{"Refused", [](FakeComm& c) { c.status("4.9.1.1.10.2", 7, {10, 1, 1, 1}); },
+                      {"4.9.1.1.10.2", "4.9.1.1.4", "4.9.1.1.8"}, "192.168.70.125"},
+        FirstReadCase{"Short", [](FakeComm& c) { c.answer("4.9.1.1.10.2", {10, 1}); },
+                      {"4.9.1.1.10.2", "4.9.1.1.4", "4.9.1.1.8"}, "192.168.70.125"},
+        FirstReadCase{"Transport", [](FakeComm& c) { c.fail("4.9.1.1.10.2", 6); }, {"4.9.1.1.10.2", "4.9.1.1.8"},
+                      "x"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Network, ArgumentChecksSendNothing) {
     char text[16];

@@ -1,6 +1,7 @@
 // Out-of-band alert recipients: the per-type item rules, the flag map and the type-1 clear.
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "config/snmp_settings.h"
@@ -109,6 +110,62 @@ TEST_F(RecipientTest, AFailedConnectionTypeReadShows240AndIsReported) {
     EXPECT_EQ(type, 240);
 }
 
+// A description read the SP refuses tells nothing about the entry: the alert type stays the
+// connection type + 2 and the host's description is left as it was.
+TEST_F(RecipientTest, ARefusedDescriptionReadKeepsTheTypeAndTheText) {
+    comm.status("4.1.3.5.3", 1, text("ignored"));
+    script(5);
+    std::strcpy(description, "keep");
+    EXPECT_EQ(read(), ERR_BAD_ANSWER);
+    EXPECT_EQ(type, 5);
+    EXPECT_STREQ(description, "keep");
+}
+
+// Host and user ID come into buffers of 63 bytes: at most 62 characters and the zero byte, whatever
+// the SP sends (one more would write past a host's buffer).
+TEST_F(RecipientTest, HostAndUserIdFitBuffersOf63Bytes) {
+    script(9);
+    comm.clearRules();
+    comm.answer("4.1.3.5.4", {7});
+    comm.answer("4.1.3.5.3", text("relay"));
+    comm.answer("4.1.3.5.2", text(std::string(100, 'h')));
+    comm.answer("4.1.3.5.9", text(std::string(100, 'u')));
+    auto hostBuffer = std::make_unique<char[]>(63);
+    auto userBuffer = std::make_unique<char[]>(63);
+    EXPECT_EQ(snmp.getOOBAlertConfiguration(0, 4, &type, nullptr, nullptr, nullptr, nullptr, hostBuffer.get(),
+                                            nullptr, userBuffer.get(), nullptr, nullptr, nullptr, nullptr),
+              ERR_SUCCESS);
+    EXPECT_EQ(type, 9);
+    EXPECT_EQ(std::string(hostBuffer.get()), std::string(62, 'h'));
+    EXPECT_EQ(std::string(userBuffer.get()), std::string(62, 'u'));
+}
+
+// The flag map counts only what was read: an entry status or selective-notification byte whose read
+// fails stays at the 238 marker, which sets neither bit.
+struct FlagReadCase {
+    const char* name;
+    bool statusFails, selectiveFails;
+    int32_t flags;
+};
+
+class RecipientFlagReads : public RecipientTest, public ::testing::WithParamInterface<FlagReadCase> {};
+
+TEST_P(RecipientFlagReads, AFailedItemSetsNoBit) {
+    const FlagReadCase& c = GetParam();
+    if (c.statusFails) comm.status("4.1.3.5.1", 1, {2});
+    if (c.selectiveFails) comm.fail("4.1.3.5.c", 6);
+    script(5);
+    EXPECT_EQ(read(), c.statusFails ? ERR_BAD_ANSWER : 6);
+    EXPECT_EQ(available, 3);
+    EXPECT_EQ(flags, c.flags);
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, RecipientFlagReads,
+                         ::testing::Values(FlagReadCase{"EntryStatus", true, false, 2},
+                                           FlagReadCase{"SelectiveNotification", false, true, 1},
+                                           FlagReadCase{"Both", true, true, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(RecipientTest, InstancePastElevenGives7) {
     for (uint32_t instance : {12u, 0xFFFFFFFFu}) {
         EXPECT_EQ(snmp.getOOBAlertConfiguration(0, instance, &type, description, nullptr, nullptr, nullptr, nullptr,
@@ -189,16 +246,6 @@ TEST_F(RecipientTest, OverlongTextsGive12BeforeTheirOwnWrite) {
                                             std::string(16, 'p').c_str(), nullptr, nullptr),
               ERR_INVALID_PARAMETER);
     EXPECT_EQ(setLog(), (std::vector<std::string>{"4.1.3.1.4=#"}));
-}
-
-TEST_F(RecipientTest, ARefusedWriteEndsTheOperationWithItsResult) {
-    comm.answer("4.1.3.1.4", {});
-    comm.status("4.1.3.1.3", 1);
-    int32_t alertType = 5;
-    EXPECT_EQ(snmp.setOOBAlertConfiguration(0, 0, &alertType, "d", "mail@x", nullptr, nullptr, nullptr, nullptr,
-                                            nullptr),
-              ERR_BAD_ANSWER);
-    EXPECT_EQ(comm.count("4.1.3.1.2"), 0u);
 }
 
 }  // namespace

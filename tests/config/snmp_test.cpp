@@ -109,16 +109,6 @@ TEST_F(SnmpTest, TextLimitIs47AndAnOverlongTextSendsNothing) {
     EXPECT_TRUE(comm.requests().empty());
 }
 
-TEST_F(SnmpTest, ARefusedWriteIsReportedAndEndsTheOperation) {
-    comm.status("4.9.3.1.2", 1);
-    comm.answer("4.9.3.1.1", {});
-    EXPECT_EQ(snmp.setSNMPConfiguration(0, "a", "b", nullptr, nullptr), ERR_BAD_ANSWER);
-    EXPECT_EQ(comm.count("4.9.3.1.1"), 0u);
-    comm.clearRules();
-    comm.fail("4.9.3.1.1", 6);
-    EXPECT_EQ(snmp.setSNMPConfiguration(0, nullptr, "b", nullptr, nullptr), 6);
-}
-
 struct InstanceCase {
     uint32_t community, ip;
 };

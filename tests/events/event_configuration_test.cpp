@@ -110,9 +110,29 @@ TEST_F(EventConfig, BuildsSortedListsPerNode) {
     EXPECT_EQ(lib->getEventConfiguration(0, 24, &type, nullptr, nullptr, nullptr), ERR_INVALID_INDEX);
     EXPECT_TRUE(log.has("cLibYAT::getEventConfiguration", "invalid event instance"));
 
-    // Node 1 supports nothing, so no list exists for it.
-    EXPECT_EQ(lib->getEventConfiguration(1, 0, &type, nullptr, nullptr, nullptr), ERR_NO_DEVICE);
+    // Node 1 supports nothing: its list is empty. No node 2 was walked.
+    EXPECT_EQ(lib->getEventConfiguration(1, 0, &type, nullptr, nullptr, nullptr), ERR_INVALID_INDEX);
+    EXPECT_EQ(lib->getEventConfiguration(2, 0, &type, nullptr, nullptr, nullptr), ERR_NO_DEVICE);
     EXPECT_TRUE(log.has("cLibYAT::getEventConfiguration", "invalid node"));
+}
+
+// Every node the walk reaches gets a list, empty when none of its elements names a table row: its
+// queries answer "invalid event instance" (7) rather than "invalid node" (9), and a second initEvents
+// leaves the lists alone instead of asking every node again.
+TEST_F(EventConfig, NodesWithoutMatchingRowsGetEmptyLists) {
+    comm->answer("1.1", {0x04, 4, 2, 2, 5}).node(0);  // group 2 has no number 5
+    comm->answer("1.1", {0x84, 2, 1, 1, 4}).node(1);  // no alert element at all
+    ASSERT_EQ(lib->initEvents(), ERR_SUCCESS);
+    int32_t type = 0;
+    for (uint32_t node = 0; node < 2; ++node) {
+        EXPECT_EQ(lib->getEventConfiguration(node, 0, &type, nullptr, nullptr, nullptr), ERR_INVALID_INDEX) << node;
+    }
+    EXPECT_EQ(log.countText("invalid event instance"), 2u);
+    EXPECT_EQ(lib->getEventConfiguration(2, 0, &type, nullptr, nullptr, nullptr), ERR_NO_DEVICE);
+    comm->clearRequests();
+    EXPECT_EQ(lib->initEvents(), ERR_SUCCESS);
+    EXPECT_EQ(comm->count("1.1"), 0u);
+    EXPECT_TRUE(log.has("cLibYAT::initEvents", "already initialized"));
 }
 
 TEST_F(EventConfig, SecondInitLeavesTheListsAlone) {

@@ -4,7 +4,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -12,6 +16,7 @@
 #include "kit/fake_comm.h"
 #include "platform/runtime.h"
 #include "sensors/sensor_classes.h"
+#include "sensors/sensor_sp.h"
 
 namespace eventtest {
 
@@ -56,6 +61,35 @@ inline bool eventually(const std::function<bool()>& done) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+// Runs work on a thread of its own and waits for it at most limit of real time (which only a failing
+// run uses up). A test of a hang must not hang itself: when work has not returned by then, the
+// failure is printed and the test program ends at once, since the stuck thread can be neither joined
+// nor left behind with the objects of this test's stack.
+inline void returnsWithin(std::chrono::milliseconds limit, const char* what, const std::function<void()>& work) {
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    std::thread runner([done, &work] {
+        work();
+        done->set_value();
+    });
+    if (finished.wait_for(limit) != std::future_status::ready) {
+        std::fprintf(stderr, "FAILED: %s did not return within %lld ms; the test program ends here\n", what,
+                     static_cast<long long>(limit.count()));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    runner.join();
+}
+
+// Scripts node of comm as an SP with one temperature and one fan.
+inline void scriptNode(yattest::FakeComm& comm, int32_t node) {
+    sensortest::ScriptedSp sp(comm, node);
+    sp.supported(sensortest::join({sensortest::entry({2, 1, 5, 1})}));
+    sp.temp(5, 1, 40, 60, 50);
+    sp.fan(1, 30);
+    sp.power(0x00, 0x00);
 }
 
 // One use of each of the four shared class objects, for tests that build records by hand.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <optional>
+#include <set>
 
 #include "event_test_kit.h"
 #include "frame/libyat.h"
@@ -19,6 +21,7 @@ using eventtest::Bytes;
 using eventtest::codes;
 using eventtest::event;
 using eventtest::eventually;
+using eventtest::scriptNode;
 using sensortest::entry;
 using sensortest::join;
 using sensortest::ScriptedSp;
@@ -46,15 +49,6 @@ private:
     mutable std::mutex mutex_;
     std::vector<uint32_t> deregistered_;
 };
-
-// A node with one temperature and one fan.
-void scriptNode(FakeComm& comm, int32_t node) {
-    ScriptedSp sp(comm, node);
-    sp.supported(join({entry({2, 1, 5, 1})}));
-    sp.temp(5, 1, 40, 60, 50);
-    sp.fan(1, 30);
-    sp.power(0x00, 0x00);
-}
 
 class Monitor : public ::testing::Test {
 protected:
@@ -223,6 +217,74 @@ TEST(MonitorFailingDevice, FailedWaitsPauseInsteadOfSpinning) {
     for (uint32_t ms : sleeps.taken()) pauses += ms == 1000 ? 1 : 0;
     EXPECT_GE(pauses + 1, static_cast<size_t>(comm.calls_.load()));
     EXPECT_TRUE(log.has("cSP::SPAsyncEvents", "could not compare events"));
+}
+
+// The firmware check each event thread makes first picks the wait before a fan event is examined:
+// 10 s for the firmware families listed, 2 s for any other, and 10 s when the query fails.
+struct FirmwareCase {
+    const char* name;
+    std::function<void(FakeComm&)> script;
+    uint32_t delay;
+};
+
+class FanDelay : public Monitor, public ::testing::WithParamInterface<FirmwareCase> {};
+
+TEST_P(FanDelay, ChosenByTheFirmwareCheck) {
+    GetParam().script(comm);
+    discover();
+    ASSERT_EQ(lib.registerForAsynchEvents(&sink), 0);
+    ASSERT_TRUE(eventually([&] { return allWaiting(); }));
+    comm.pushEvent(1, event(0x09));
+    ASSERT_TRUE(eventually([&] { return log.has("cSP::SPAsnycEvents", "there are some fan instances"); }));
+    std::vector<uint32_t> delays;
+    for (uint32_t ms : sleeps.taken()) {
+        if (ms == 2000 || ms == 10000) delays.push_back(ms);
+    }
+    EXPECT_EQ(delays, std::vector<uint32_t>{GetParam().delay});
+    lib.deRegisterForAsynchEvents();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Firmware, FanDelay,
+    ::testing::Values(
+        FirmwareCase{"ListedFamily", [](FakeComm& c) { c.answer("4.3.5.6.1", {'G', 'R', 'E', 'T', '2', '1'}); }, 10000},
+        FirmwareCase{"OtherFamily", [](FakeComm& c) { c.answer("4.3.5.6.1", {'Z', 'Q', 'E', 'T', '2', '1'}); }, 2000},
+        FirmwareCase{"QueryFails", [](FakeComm& c) { c.fail("4.3.5.6.1"); }, 10000}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// With more than two nodes the node numbers come from the multi-node IDs, so node index and node
+// number differ: events are taken from each node by its index, node-level reports carry the index + 1
+// and sensor reports the record's node number.
+TEST(MonitorThreeNodes, NodeIndexAndNodeNumberStayApart) {
+    LogCapture log;
+    eventtest::RecordedSleeps sleeps;
+    FakeComm comm(3);
+    for (int32_t node = 0; node < 3; ++node) {
+        ScriptedSp sp(comm, node);
+        sp.multiNodeId(static_cast<uint8_t>(10 * (node + 1)));  // node numbers 11, 21, 31
+        sp.supported(join({entry({2, 1, 5, 1})}));
+        sp.temp(5, 1, 40, 60, 50);
+        sp.power(0x03, 0x00);
+        sp.powerVpd(1, "PS1");
+        sp.powerVpd(2, "PS2");
+    }
+    RecordingSink sink;
+    cLibYAT lib(&comm);
+    ASSERT_EQ(lib.initSensors(&sink), 0);
+    ASSERT_EQ(lib.registerForAsynchEvents(&sink), 0);
+    ASSERT_TRUE(eventually([&] { return comm.registered(0) && comm.registered(1) && comm.registered(2); }));
+    comm.pushEvent(2, event(0x0A, {2}));     // supply 2 of node index 2 fails
+    comm.pushEvent(1, event(0x0B, {0, 4}));  // a DASD alert on node index 1
+    auto find = [&](int32_t sensorClass, int32_t code) -> std::optional<yattest::Report> {
+        for (const auto& r : sink.reports()) {
+            if (r.sensorClass == sensorClass && r.code == code) return r;
+        }
+        return std::nullopt;
+    };
+    ASSERT_TRUE(eventually([&] { return find(4, 3).has_value() && find(5, 37).has_value(); }));
+    EXPECT_EQ(std::make_pair(find(4, 3)->node, find(4, 3)->sensor), std::make_pair(31, 2));
+    EXPECT_EQ(std::make_pair(find(5, 37)->node, find(5, 37)->sensor), std::make_pair(2, 4));
+    lib.deRegisterForAsynchEvents();
 }
 
 struct SupportCase {

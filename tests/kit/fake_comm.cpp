@@ -166,6 +166,14 @@ void FakeComm::pushEvent(uint32_t node, const Bytes& buffer) {
     eventsChanged_.notify_all();
 }
 
+void FakeComm::clearEvents() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (auto& [n, q] : queues_) {
+        q.events.clear();
+        q.pendingStop = false;
+    }
+}
+
 bool FakeComm::registered(uint32_t node) const {
     std::lock_guard<std::mutex> guard(mutex_);
     for (const auto& [n, q] : queues_) {
@@ -177,14 +185,19 @@ bool FakeComm::registered(uint32_t node) const {
 uint32_t FakeComm::registerForEvents(uint32_t node, uint8_t* buffer) {
     std::unique_lock<std::mutex> lock(mutex_);
     EventQueue* q = &queue(node);
+    if (q->pendingStop) {
+        q->pendingStop = false;
+        return 10;
+    }
+    uint64_t generation = q->stopGeneration;
     ++q->waiting;
     eventsChanged_.notify_all();
     eventsChanged_.wait(lock, [&] {
         q = &queue(node);
-        return q->stopped || !q->events.empty();
+        return q->stopGeneration != generation || !q->events.empty();
     });
     --q->waiting;
-    if (q->stopped) return 10;
+    if (q->stopGeneration != generation) return 10;
     Bytes event = std::move(q->events.front());
     q->events.pop_front();
     size_t size = event.size() < wire::kBufferSize ? event.size() : wire::kBufferSize;
@@ -195,9 +208,19 @@ uint32_t FakeComm::registerForEvents(uint32_t node, uint8_t* buffer) {
 
 uint32_t FakeComm::deRegisterForEvents(uint32_t node) {
     std::lock_guard<std::mutex> guard(mutex_);
-    queue(node).stopped = true;
+    EventQueue& q = queue(node);
+    ++q.stopGeneration;
+    if (q.waiting == 0) q.pendingStop = true;
     eventsChanged_.notify_all();
     return 0;
+}
+
+bool FakeComm::stopPending(uint32_t node) const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (const auto& [n, q] : queues_) {
+        if (n == node) return q.pendingStop;
+    }
+    return false;
 }
 
 }  // namespace yattest

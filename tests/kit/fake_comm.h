@@ -14,7 +14,8 @@
 // not used up answers. An unmatched request answers with status 0xFF and no data, as an SP answers a
 // command it does not know. Every request is recorded (node, a copy of the request bytes) before it
 // is answered. Event queues: pushEvent(node, bytes) wakes a registerForEvents blocked on that node;
-// deRegisterForEvents(node) makes it (and later calls) return 10.
+// deRegisterForEvents(node) makes every call blocked on that node return 10 or, when none is blocked,
+// the next one (as the simulator and a real SP driver do); events stay queued across it.
 //
 // Thread-safe: sendCommand and registerForEvents may be called from several threads.
 
@@ -105,7 +106,9 @@ public:
 
     // Events.
     void pushEvent(uint32_t node, const Bytes& buffer);
+    void clearEvents();  // drops every queued event and pending stop
     bool registered(uint32_t node) const;  // a registerForEvents is blocked on node
+    bool stopPending(uint32_t node) const;  // a stop waits for the next registerForEvents on node
 
     uint32_t sendCommand(int32_t node, uint8_t* buffer) override;
     uint32_t registerForEvents(uint32_t node, uint8_t* buffer) override;
@@ -115,7 +118,8 @@ public:
 private:
     struct EventQueue {
         std::deque<Bytes> events;
-        bool stopped = false;
+        uint64_t stopGeneration = 0;  // raised by each deRegisterForEvents
+        bool pendingStop = false;     // a stop that found no call blocked
         int waiting = 0;
     };
     EventQueue& queue(uint32_t node);

@@ -2,8 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "leds/glint_registry.h"
 #include "led_test_util.h"
@@ -89,6 +99,37 @@ TEST_F(PanelTest, AbsentFileGives9AndALaterCallReadsItOnceItExists) {
     EXPECT_EQ(panel_.initGlint(), ERR_SUCCESS);
     EXPECT_EQ(panel_.leds().size(), 2u);
 }
+
+#ifndef _WIN32
+// A FIFO in the registry file's place used to be opened and waited on for ever, with the library
+// mutex held: it is refused at once, as a missing file is, and a later call reads the file once it
+// is a regular one again.
+TEST_F(PanelTest, FifoInPlaceOfTheRegistryFileIsRefused) {
+    std::filesystem::path folder = std::filesystem::path(root_.path()) / "proddata" / "hwsupp";
+    std::filesystem::create_directories(folder);
+    const std::string fifo = (folder / "kdxreg.ini").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<int32_t> result{-1};
+    std::thread call([&] { result = panel_.initGlint(); });
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (result.load() == -1 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    bool returned = result.load() != -1;
+    if (!returned) {
+        // Let the stuck open finish: a writer that comes and goes gives the reader an empty file.
+        int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) ::close(writer);
+    }
+    call.join();
+    ASSERT_TRUE(returned) << "initGlint waited on the FIFO";
+    EXPECT_EQ(result.load(), ERR_NO_DEVICE);
+    EXPECT_EQ(log_.countText("the LED panel registry file [" + fifo + "] is not a regular file"), 1u);
+    std::filesystem::remove(fifo);
+    writePanel(ledtest::panel({ledtest::group(kGlintBusI2C, 1)}));
+    EXPECT_EQ(panel_.initGlint(), ERR_SUCCESS);
+}
+#endif
 
 TEST_F(PanelTest, NoCommDeviceGives9) {
     writePanel(ledtest::panel({ledtest::group(kGlintBusI2C, 1)}));

@@ -11,6 +11,8 @@
 
 #include "kit/scoped_settings.h"
 #include "platform/qv.h"
+#include "platform/runtime.h"
+#include "platform/stop_signal.h"
 #include "platform/thread_lib.h"
 
 namespace {
@@ -165,6 +167,64 @@ TEST_F(ThreadLib, ReleaseHandleJoinsAnEndedThread) {
     EXPECT_EQ(thread.threadClose(), 0);
 }
 
+// The library's own threads know themselves as such, are counted while they run, and a thread that
+// closes itself (after its owner started it, as a deregistration from a sink callback does) is let
+// go rather than waited for.
+TEST_F(ThreadLib, LibraryThreadsAreMarkedCountedAndMayCloseThemselves) {
+    EXPECT_FALSE(cThreadLib::onLibraryThread());
+    struct Self {
+        cThreadLib* thread;
+        std::shared_ptr<Gate> gate;
+        std::atomic<bool> marked{false};
+        std::atomic<int32_t> closed{-1};
+        static uint32_t run(void* argument) {
+            auto* self = static_cast<Self*>(argument);
+            self->marked = cThreadLib::onLibraryThread();
+            self->gate->pass();  // until the owner has its handle
+            self->closed = self->thread->threadClose(Clock::now() + 1h);
+            return 0;
+        }
+    };
+    auto gate = std::make_shared<Gate>();
+    Self self{&thread, gate};
+    const int32_t before = cThreadLib::runningThreads();
+    ASSERT_EQ(thread.threadStart(&Self::run, &self), 0);
+    gate->awaitReached();
+    EXPECT_TRUE(self.marked.load());
+    EXPECT_EQ(cThreadLib::runningThreads(), before + 1);
+    gate->release();
+    while (cThreadLib::runningThreads() != before) std::this_thread::yield();
+    EXPECT_EQ(self.closed.load(), 1);  // let go of itself at once
+    EXPECT_EQ(thread.threadClose(), 1);  // nothing left to close
+}
+
+// A raised signal ends every wait on it at once, also a Sleep handed to a test's sleep hook; the
+// scale is 1 here, so an unraised wait would last an hour.
+TEST_F(ThreadLib, StopSignalEndsSleepsAndWaits) {
+    StopSignal signal;
+    std::atomic<int> ended{0};
+    std::thread sleeper([&] {
+        EXPECT_TRUE(signal.sleep(3600 * 1000));
+        ++ended;
+    });
+    std::thread waiter([&] {
+        EXPECT_TRUE(signal.wait(3600 * 1000));
+        ++ended;
+    });
+    signal.raise();
+    sleeper.join();
+    waiter.join();
+    EXPECT_EQ(ended.load(), 2);
+    EXPECT_TRUE(signal.sleep(3600 * 1000));  // raised: at once
+
+    StopSignal hooked;
+    static std::atomic<uint32_t> requested{0};
+    setSleepHook([](uint32_t ms) { requested = ms; });
+    EXPECT_FALSE(hooked.sleep(10000));  // the hook records the wait; nothing raised it
+    setSleepHook(nullptr);
+    EXPECT_EQ(requested.load(), 10000u);
+}
+
 TEST(QVMutex, OwnerLocksAgainOthersTimeOut) {
     QV::Mutex mutex;
     ASSERT_TRUE(mutex.lock(-1));
@@ -189,6 +249,13 @@ TEST(QVMutex, OwnerLocksAgainOthersTimeOut) {
     EXPECT_TRUE(otherTries(0));
     mutex.unlock();  // not held: nothing happens
     EXPECT_TRUE(otherTries(0));
+    EXPECT_FALSE(mutex.heldByCaller());
+    ASSERT_TRUE(mutex.lock(-1));
+    EXPECT_TRUE(mutex.heldByCaller());
+    bool heldThere = true;
+    std::thread([&] { heldThere = mutex.heldByCaller(); }).join();
+    EXPECT_FALSE(heldThere);
+    mutex.unlock();
 }
 
 TEST(QVMutex, WaiterGetsTheLockWhenTheOwnerLetsGo) {

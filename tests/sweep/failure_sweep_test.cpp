@@ -358,11 +358,15 @@ const std::vector<Operation>& operations() {
         t.push_back(sending(62, "setSNMPConfiguration", [](cDeviceLib& l) {
             const uint8_t changed = 5, set = 0;
             return l.setSNMPConfiguration(0, "Rack 15, row C", "dc2-r15-node0", &changed, &set);
-        }, {2, S}).writing(Partial::kEarlierItems, "two texts and two switches, separate items of the SP"));
+        }, {2, S}).writing(Partial::kEveryItem,
+                           "two switches and two texts, separate items of the SP, each written whatever the outcome "
+                           "of the one before"));
         t.push_back(sending(63, "setSNMPCommunityConfiguration", [](cDeviceLib& l) {
             const uint8_t access = 3;
             return l.setSNMPCommunityConfiguration(0, 1, "ops-write2", &access);
-        }, {2, S}).writing(Partial::kEarlierItems, "the community name and its access type are separate items"));
+        }, {2, S}).writing(Partial::kEveryItem,
+                           "the community name and its access type are separate items, each written whatever the "
+                           "outcome of the other"));
         t.push_back(sending(64, "setSNMPCommunityIP", [](cDeviceLib& l) {
             return l.setSNMPCommunityIP(0, 1, 1, "10.20.0.41");
         }, {2, S}).writing());
@@ -378,8 +382,9 @@ const std::vector<Operation>& operations() {
             const int32_t changed = 1, set = 1;
             return l.setOOBAlertConfiguration(0, 2, &type, "Dial-up backup", "5550188", "relay", "spdial2", "dl5593",
                                               &changed, &set);
-        }, {2, S}).writing(Partial::kEarlierItems,
-                           "the recipient's connection type and texts are separate items of the SP"));
+        }, {2, S}).writing(Partial::kEveryItem,
+                           "the recipient's connection type, flags and texts are separate items of the SP, each "
+                           "written whatever the outcome of the one before"));
         // Once built, the lists stay: each run starts from a new open.
         t.push_back(sending(67, "initEvents", [](cDeviceLib& l) { return l.initEvents(); }, {2, S}).freshOpen());
         auto events = [](cDeviceLib& l) { return l.initEvents(); };
@@ -403,8 +408,9 @@ const std::vector<Operation>& operations() {
         t.push_back(sending(71, "setUserAccount", [](cDeviceLib& l) {
             int32_t status = 1, authority = 3;
             return l.setUserAccount(0, 1, &status, &authority, nullptr, "operator2", "op-3302");
-        }, {12, S}).writing(Partial::kEarlierItems,
-                            "authority, user ID and password are separate items of the SP, written in that order"));
+        }, {12, S}).writing(Partial::kEveryItem,
+                            "authority, user ID and password are separate items of the SP, each written whatever "
+                            "the outcome of the one before; a refused read the authority is built from ends it"));
         return t;
     }();
     return table;

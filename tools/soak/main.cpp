@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,7 @@
 #include "sim/led_registry.h"
 #include "sim/sections/event_log.h"
 #include "soak.h"
+#include "yat/codes.h"
 #include "yat/event_log_records.h"
 #include "yat/result_codes.h"
 #include "yat/sensor_sink.h"
@@ -83,17 +85,113 @@ struct Options {
     bool keepLog = false;
 };
 
-// A host sink that counts what it is told; registry texts are found nowhere.
+// Drive numbers of the probe events (DASD alerts) the monitoring thread sends after registering;
+// the injector's own DASD alerts use drives 0 to 7.
+constexpr int32_t kProbeFirst = 200;
+constexpr int32_t kProbeCount = 50;
+
+// Set on the soak's own threads: the sink calls back into the library only from library threads.
+thread_local bool soakThread = false;
+
+// A host sink: counts what it is told, notes the probe events, and from the library's threads calls
+// back into the library now and then, as a host agent's sink may: a query or read of any kind, a
+// shared open and close, and rarely a deregistration or a registration. Registry texts are found
+// nowhere.
 class CountingSink final : public cSensorSink {
 public:
-    int32_t reportSensor(int32_t, int32_t, int32_t, void*, void*, void*, int32_t, const char*) override {
+    int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void*, void*, void*, int32_t code,
+                         const char*) override {
         reports.fetch_add(1, std::memory_order_relaxed);
+        if (sensorClass == yat::kClassNodeEvent && code == 37 && sensor >= kProbeFirst && node >= 1 &&
+            node <= static_cast<int32_t>(probeSeen.size())) {
+            probeSeen[static_cast<size_t>(node - 1)].store(sensor);
+        }
+        if (!soakThread && depth == 0) {
+            ++depth;
+            callBack();
+            --depth;
+        }
         return 0;
     }
     int32_t addRegistryText(const char*, const char*) override { return 0; }
     int32_t findRegistryText(const char*) override { return 0; }
+
+    // Opens and closes from the sink are kept out of the round's last close: it waits for those under
+    // way, and none begins once it has started.
+    void closing(bool value) {
+        closing_.store(value);
+        while (value && pairs_.load() != 0) std::this_thread::yield();
+    }
+
+    std::atomic<cLibYAT*> lib{nullptr};
+    yatsim::SimBusComm* comm = nullptr;
+    Failures* failures = nullptr;
+    uint64_t seed = 1;
     std::atomic<uint64_t> reports{0};
+    std::atomic<uint64_t> callbacks{0};
+    std::atomic<uint64_t> deregistrations{0};  // made from the sink
+    std::array<std::atomic<int32_t>, 2> probeSeen{};
+    std::atomic<int64_t> slowestDeregistrationMicros{0};
+
+private:
+    void callBack();
+
+    static thread_local int depth;
+    std::atomic<bool> closing_{false};
+    std::atomic<int> pairs_{0};
 };
+
+thread_local int CountingSink::depth = 0;
+
+void noteSlowest(std::atomic<int64_t>& slowest, Clock::duration took) {
+    int64_t micros = std::chrono::duration_cast<std::chrono::microseconds>(took).count();
+    int64_t seen = slowest.load();
+    while (micros > seen && !slowest.compare_exchange_weak(seen, micros)) {
+    }
+}
+
+void CountingSink::callBack() {
+    cLibYAT* library = lib.load();
+    if (library == nullptr) return;
+    thread_local Worker w;
+    thread_local bool seeded = false;
+    if (!seeded) {
+        w.rng.seed(seed ^ std::hash<std::thread::id>()(std::this_thread::get_id()));
+        seeded = true;
+    }
+    w.lib = library;
+    w.comm = comm;
+    w.sink = this;
+    w.failures = failures;
+    if (!w.chance(0.05)) return;
+    callbacks.fetch_add(1, std::memory_order_relaxed);
+    int choice = w.pick(0, 199);
+    if (choice == 0) {
+        deregistrations.fetch_add(1);
+        Clock::time_point start = Clock::now();
+        library->deRegisterForAsynchEvents();
+        noteSlowest(slowestDeregistrationMicros, Clock::now() - start);
+    } else if (choice == 1) {
+        w.result("callback", "registerForAsynchEvents from the sink", library->registerForAsynchEvents(this), {0, 1, 5});
+    } else if (choice < 10) {
+        pairs_.fetch_add(1);
+        if (!closing_.load()) {
+            cLibYAT* other = nullptr;
+            int32_t code = openLibrary(&other, comm);
+            w.result("callback", "openLibrary from the sink", code, {0});
+            if (code == 0) {
+                if (other != library) w.broken("openLibrary from the sink handed out a second object");
+                int32_t left = closeLibrary();
+                w.result("callback", "closeLibrary from the sink", left >= 1 ? 0 : left, {0});
+            }
+        }
+        pairs_.fetch_sub(1);
+    } else {
+        w.node = w.pick(0, 1);
+        const Operation& operation = pickWeighted(w, readOperations());
+        w.result("callback", operation.name, operation.run(w), operation.allowed);
+    }
+}
 
 size_t threadCount() {
     size_t n = 0;
@@ -128,12 +226,13 @@ void addFaultPlan(yatsim::SimBusComm& comm, const Options& options) {
     }
 }
 
-// Every kind of event the simulator delivers, with state changes that make the library re-read.
+// Every kind of event the simulator delivers, with state changes that make the library re-read. The
+// power-down event, which ends a node's event thread until the next registration, is left to the
+// monitoring thread (Soak::powerDown), which knows when it was taken.
 yatsim::SimEvent randomEvent(Worker& w) {
     using yatsim::EventEffect;
-    // Power-down events end a node's event thread until the next registration: keep them rarer.
     int kind = w.pick(0, 8);
-    if (kind == 1 && !w.chance(0.1)) kind = 2;
+    if (kind == 1) kind = 2;
     switch (kind) {
         case 0: {
             yatsim::SimEvent event = yatsim::makeEvent(0x02);
@@ -176,6 +275,17 @@ yatsim::SimEvent randomEvent(Worker& w) {
     }
 }
 
+// A memory PFA record, the kind the library keeps on its PFA stack.
+yatsim::SimEvent pfaRecord(Worker& w) {
+    yatsim::ComprehensiveEvent fields;
+    fields.condition = 1;
+    fields.errorCode = 0x05200001u;
+    fields.sequence = static_cast<uint32_t>(w.pick(0, 1 << 20));
+    fields.memcard = static_cast<uint8_t>(w.pick(0, 9));
+    fields.dimm = static_cast<uint8_t>(w.pick(0, 9));
+    return yatsim::makeComprehensiveEvent(fields);
+}
+
 class Soak {
 public:
     explicit Soak(const Options& options) : options_(options) {}
@@ -200,7 +310,12 @@ private:
     void configThread(Worker& w);
     void logThread(Worker& w);
     void monitorThread(Worker& w);
+    void probe(Worker& w);
+    void powerDown(Worker& w, uint32_t node);
+    bool queueDrains(uint32_t node);
     void injectorThread(Worker& w);
+    Clock::duration stopBound() const;
+    void checkStop(Worker& w, const char* operation, Clock::duration took, std::atomic<int64_t>& slowest);
     void lifecycleThread(Worker& w);
     void checkLogFiles();
     void report(double elapsed);
@@ -213,6 +328,15 @@ private:
     Counts total_;
     std::mutex totalMutex_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> injectorStop_{false};  // the injector outlives the other threads of a round
+    std::atomic<bool> storm_{false};         // the injector at full rate, PFA records among its events
+    std::array<std::atomic<bool>, 2> quiet_{};  // the injector leaves the node alone
+    std::array<bool, 2> uncertain_{};           // a power-down of the node may still wait in the simulator
+    uint64_t probeSequence_ = 0;
+    std::atomic<uint64_t> probesLost_{0};
+    std::atomic<int64_t> slowestCloseMicros_{0};
+    std::atomic<int64_t> slowestDeregistrationMicros_{0};
+    uint64_t leftBehind_ = 0;  // log lines of threads left behind at a stop
     std::string dir_;
     uint64_t rssStart_ = 0, rssWarm_ = 0, rssEnd_ = 0, heapEnd_ = 0;
     uint64_t rounds_ = 0, logLines_ = 0;
@@ -260,25 +384,107 @@ void Soak::logThread(Worker& w) {
     }
 }
 
+// The longest a close or deregistration may take: the library's bound (events/event_monitor.h:
+// max(5 s scaled, 1 s) for the threads to end, then 2 s scaled), plus 1 s for the simulator's
+// deRegisterForEvents calls and for scheduling under a sanitizer.
+Clock::duration Soak::stopBound() const {
+    auto scaled = [&](double ms) { return std::chrono::microseconds(static_cast<int64_t>(ms * 1000 * options_.sleepScale)); };
+    Clock::duration threads = std::max<Clock::duration>(scaled(5000), std::chrono::seconds(1));
+    return threads + scaled(2000) + std::chrono::seconds(1);
+}
+
+void Soak::checkStop(Worker& w, const char* operation, Clock::duration took, std::atomic<int64_t>& slowest) {
+    noteSlowest(slowest, took);
+    if (took > stopBound()) {
+        w.broken(std::string(operation) + " took " +
+                 std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()) +
+                 " ms, beyond its bound");
+    }
+}
+
 void Soak::monitorThread(Worker& w) {
     while (!stop_.load()) {
-        w.result("monitoring", "registerForAsynchEvents", w.lib->registerForAsynchEvents(&sink_), {0, 5});
+        // 1: the sink registered again after it deregistered.
+        int32_t code = w.lib->registerForAsynchEvents(&sink_);
+        w.result("monitoring", "registerForAsynchEvents", code, {0, 1, 5});
+        if (code == 0) {
+            probe(w);
+            // Now and then a node powers down: its thread ends, and the next registration must hear
+            // it again although the stop sent to it finds no thread.
+            if (w.chance(0.3)) powerDown(w, static_cast<uint32_t>(w.pick(0, 1)));
+        }
         pause(w, 20000);
+        Clock::time_point start = Clock::now();
         w.lib->deRegisterForAsynchEvents();
+        checkStop(w, "deRegisterForAsynchEvents", Clock::now() - start, slowestDeregistrationMicros_);
         w.result("monitoring", "deRegisterForAsynchEvents", 0, {0});
         pause(w, 2000);
     }
 }
 
+// True once every event queued for node has been taken (at most 2 s).
+bool Soak::queueDrains(uint32_t node) {
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(2);
+    while (comm_->pendingEvents(node) != 0) {
+        if (stop_.load() || Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Sends node a power-down once its queue is empty and waits until the event thread has taken it.
+// Should that not be seen, the node's next probe is excused.
+void Soak::powerDown(Worker& w, uint32_t node) {
+    quiet_[node].store(true);
+    bool taken = queueDrains(node);
+    if (taken) {
+        comm_->injectEvent(node, yatsim::makeEvent(0x04));
+        ++w.counts.perKind["power-downs"];
+        taken = queueDrains(node);
+    }
+    if (!taken) uncertain_[node] = true;
+    quiet_[node].store(false);
+}
+
+// After a registration one probe event (a DASD alert on a drive no other event names) per node must
+// reach the sink: a node left deaf by registering again loses it. A registration the sink ended
+// meanwhile, or a power-down that may still wait for the node, excuses a probe that does not come.
+void Soak::probe(Worker& w) {
+    const uint64_t deregistrations = sink_.deregistrations.load();
+    std::array<int32_t, 2> expected{};
+    for (uint32_t node = 0; node < 2; ++node) {
+        expected[node] = kProbeFirst + static_cast<int32_t>(probeSequence_++ % kProbeCount);
+        comm_->injectEvent(node, yatsim::makeEvent(0x0B, {0, static_cast<uint8_t>(expected[node])}));
+        ++w.counts.perKind["probes sent"];
+    }
+    auto arrived = [&](uint32_t node) { return sink_.probeSeen[node].load() == expected[node]; };
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
+    while (!(arrived(0) && arrived(1)) && !stop_.load() && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    for (uint32_t node = 0; node < 2; ++node) {
+        if (arrived(node)) {
+            uncertain_[node] = false;
+        } else if (stop_.load() || sink_.deregistrations.load() != deregistrations || uncertain_[node]) {
+            ++w.counts.perKind["probes excused"];
+        } else {
+            ++probesLost_;
+            w.broken("a probe event for node " + std::to_string(node) + " was lost after registering");
+        }
+    }
+}
+
 void Soak::injectorThread(Worker& w) {
-    while (!stop_.load()) {
+    while (!injectorStop_.load()) {
+        const bool storm = storm_.load();
         auto node = static_cast<uint32_t>(w.pick(0, 1));
         // Events wait in the simulator while nobody listens; keep that queue short.
-        if (comm_->pendingEvents(node) < 8) {
-            comm_->injectEvent(node, randomEvent(w));
-            ++w.counts.perKind["events injected"];
+        if (!quiet_[node].load() && comm_->pendingEvents(node) < (storm ? 64u : 8u)) {
+            yatsim::SimEvent event = storm && w.chance(0.5) ? pfaRecord(w) : randomEvent(w);
+            comm_->injectEvent(node, event);
+            ++w.counts.perKind[storm ? "events injected (storm)" : "events injected"];
         }
-        pause(w, 400);
+        if (!storm) pause(w, 400);
     }
 }
 
@@ -327,19 +533,47 @@ void Soak::runRound(uint64_t round, Clock::time_point end) {
                            &Soak::monitorThread, &Soak::injectorThread, &Soak::lifecycleThread};
     std::vector<Worker> workers;
     for (size_t i = 0; i < std::size(bodies); ++i) workers.push_back(makeWorker(round * 16 + i));
+    sink_.lib.store(lib_);
     stop_.store(false);
+    injectorStop_.store(false);
     std::vector<std::thread> threads;
-    for (size_t i = 0; i < std::size(bodies); ++i) threads.emplace_back(bodies[i], this, std::ref(workers[i]));
+    std::thread injector;
+    for (size_t i = 0; i < std::size(bodies); ++i) {
+        std::thread thread([this, body = bodies[i], &w = workers[i]] {
+            soakThread = true;
+            (this->*body)(w);
+        });
+        if (bodies[i] == &Soak::injectorThread) {
+            injector = std::move(thread);
+        } else {
+            threads.push_back(std::move(thread));
+        }
+    }
     Clock::time_point roundEnd =
         std::min(end, Clock::now() + std::chrono::milliseconds(static_cast<int64_t>(options_.roundSeconds * 1000)));
     while (Clock::now() < roundEnd) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     stop_.store(true);
     for (std::thread& thread : threads) thread.join();
-    for (Worker& w : workers) total_.merge(w.counts);
 
+    // The last close meets monitoring on and events arriving as fast as they are taken, memory PFA
+    // records among them, with the sink calling back in.
+    Worker closer = makeWorker(round * 16 + 14);
+    closer.result("monitoring", "registerForAsynchEvents", lib_->registerForAsynchEvents(&sink_), {0, 1, 5});
+    storm_.store(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    sink_.closing(true);
+    Clock::time_point closeStart = Clock::now();
     int32_t left = closeLibrary();
+    checkStop(closer, "closeLibrary", Clock::now() - closeStart, slowestCloseMicros_);
     if (left != 0) failures_.add("the last closeLibrary left " + std::to_string(left) + " users");
     lib_ = nullptr;
+    sink_.lib.store(nullptr);
+    sink_.closing(false);
+    injectorStop_.store(true);
+    injector.join();
+    storm_.store(false);
+    for (Worker& w : workers) total_.merge(w.counts);
+    total_.merge(closer.counts);
     size_t threadsAfter = threadCount();
     if (threadsAfter != threadsBefore) {
         failures_.add("round " + std::to_string(round) + ": " + std::to_string(threadsAfter) + " threads after close, " +
@@ -376,6 +610,7 @@ void Soak::checkLogFiles() {
         while (std::getline(in, line)) {
             ++number;
             ++logLines_;
+            if (line.find(" is left behind: ") != std::string::npos) ++leftBehind_;
             if (!wellFormed(line)) {
                 failures_.add(std::string("malformed log line ") + std::to_string(number) + " of libyat.log" + suffix +
                               ": " + line.substr(0, 120));
@@ -400,6 +635,14 @@ void Soak::report(double elapsed) {
             for (const auto& [code, n] : codes) doc["results"][operation][std::to_string(code)] = n;
         }
         doc["checkedRoundTrips"] = total_.checkedRoundTrips;
+        doc["stops"] = {{"boundMs", std::chrono::duration<double, std::milli>(stopBound()).count()},
+                        {"slowestCloseMs", slowestCloseMicros_.load() / 1000.0},
+                        {"slowestDeregistrationMs", slowestDeregistrationMicros_.load() / 1000.0},
+                        {"slowestSinkDeregistrationMs", sink_.slowestDeregistrationMicros.load() / 1000.0},
+                        {"threadsLeftBehind", leftBehind_}};
+        doc["sinkCallbacks"] = sink_.callbacks.load();
+        doc["sinkDeregistrations"] = sink_.deregistrations.load();
+        doc["probesLost"] = probesLost_.load();
         doc["sensorReports"] = sink_.reports.load();
         doc["logLines"] = logLines_;
         doc["rssKiB"] = {{"start", rssStart_}, {"afterWarmUp", rssWarm_}, {"end", rssEnd_}};
@@ -428,6 +671,16 @@ void Soak::report(double elapsed) {
     std::printf("\nread-backs compared %llu, sensor reports %llu, log lines %llu\n",
                 static_cast<unsigned long long>(total_.checkedRoundTrips),
                 static_cast<unsigned long long>(sink_.reports.load()), static_cast<unsigned long long>(logLines_));
+    std::printf("stops: slowest closeLibrary %.1f ms, deRegisterForAsynchEvents %.1f ms (from the sink %.1f ms); "
+                "bound %.1f ms; threads left behind %llu\n",
+                slowestCloseMicros_.load() / 1000.0, slowestDeregistrationMicros_.load() / 1000.0,
+                sink_.slowestDeregistrationMicros.load() / 1000.0,
+                std::chrono::duration<double, std::milli>(stopBound()).count(),
+                static_cast<unsigned long long>(leftBehind_));
+    std::printf("sink callbacks into the library %llu (deregistrations %llu); probe events lost %llu\n",
+                static_cast<unsigned long long>(sink_.callbacks.load()),
+                static_cast<unsigned long long>(sink_.deregistrations.load()),
+                static_cast<unsigned long long>(probesLost_.load()));
     std::printf("RSS KiB: start %llu, after warm-up %llu, end %llu\n", static_cast<unsigned long long>(rssStart_),
                 static_cast<unsigned long long>(rssWarm_), static_cast<unsigned long long>(rssEnd_));
     std::printf("heap in use after the last close: %llu KiB\n", static_cast<unsigned long long>(heapEnd_));
@@ -450,6 +703,10 @@ int Soak::run() {
     setenv("YAT_SLEEP_SCALE", scale.c_str(), 1);
     setenv("YAT_STDOUT", "off", 1);
     comm_ = std::make_unique<yatsim::SimBusComm>();
+    soakThread = true;
+    sink_.comm = comm_.get();
+    sink_.failures = &failures_;
+    sink_.seed = options_.seed;
     yatsim::writeLedRegistry(comm_->scenario(), dir_);
     addFaultPlan(*comm_, options_);
 
@@ -474,6 +731,7 @@ int Soak::run() {
     faults_ = comm_->faultCounts();
     comm_.reset();
     checkLogFiles();
+    if (leftBehind_ != 0) failures_.add(std::to_string(leftBehind_) + " library threads were left behind at a stop");
     report(elapsed);
     if (!options_.keepLog) {
         std::error_code ignored;

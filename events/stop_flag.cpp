@@ -1,3 +1,0 @@
-#include "events/stop_flag.h"
-
-std::atomic<bool> eventStopFlag{false};
