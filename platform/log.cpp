@@ -461,9 +461,13 @@ void initLog(const char* fileName) {
         std::lock_guard<std::mutex> guard(log.mutex);
         openLocked(log, path);
     }
-    LogQueue& queue = logQueue();
-    std::lock_guard<std::mutex> guard(queue.mutex);
-    if (!queue.forked) queue.armed = true;
+    {
+        LogQueue& queue = logQueue();
+        std::lock_guard<std::mutex> guard(queue.mutex);
+        if (!queue.forked) queue.armed = true;
+    }
+    // Settings the environment gave out of range: said once, by the first open after they were read.
+    for (const std::string& warning : takeSettingWarnings()) addLogItemToFile(kLogFileName, "settings", warning.c_str());
 }
 
 void stopLogWriter() {
