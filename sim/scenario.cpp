@@ -1,11 +1,10 @@
 #include "sim/scenario.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
+
+#include "platform/regular_file.h"
 
 #include "sim/sections/sections.h"
 
@@ -86,21 +85,114 @@ Scenario parseDocument(const nlohmann::json& document, const std::string& source
     return scenario;
 }
 
+// Builds the document from the JSON library's event parser, as its own document parser does, and
+// refuses while parsing what a scenario never holds: containers nested deeper than kMaxNesting
+// (everything after the parser — copies, merges, messages — may then walk the document recursively)
+// and an object with the same key twice (which would otherwise silently keep the last). Time and
+// memory are linear in the size of the text.
+class DocumentBuilder {
+public:
+    using json = nlohmann::json;
+
+    explicit DocumentBuilder(json& root) : root_(root) {}
+
+    bool null() { return put(nullptr); }
+    bool boolean(bool value) { return put(value); }
+    bool number_integer(json::number_integer_t value) { return put(value); }
+    bool number_unsigned(json::number_unsigned_t value) { return put(value); }
+    bool number_float(json::number_float_t value, const json::string_t&) { return put(value); }
+    bool string(json::string_t& value) { return put(std::move(value)); }
+    bool binary(json::binary_t& value) { return put(json::binary(std::move(value))); }
+    bool start_object(std::size_t) { return open(json::value_t::object); }
+    bool start_array(std::size_t) { return open(json::value_t::array); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+
+    bool key(json::string_t& name) {
+        Open& object = open_.back();
+        if (object.value->contains(name)) throw ScenarioError("", path(), "duplicate key \"" + printableExcerpt(name, 40) + "\"");
+        object.member = &(*object.value)[name];
+        object.key = std::move(name);
+        return true;
+    }
+
+    // A syntax error: the library's own exception, with its message.
+    [[noreturn]] bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) {
+        throw error;
+    }
+
+private:
+    // An array or object being filled, and (objects) the member whose value comes next.
+    struct Open {
+        json* value;
+        json* member = nullptr;
+        std::string key;
+    };
+
+    // Where the next value goes: the root, the end of the open array, or the open object's member.
+    json* slot() {
+        if (open_.empty()) return &root_;
+        Open& top = open_.back();
+        if (top.value->is_array()) {
+            top.value->emplace_back();
+            return &top.value->back();
+        }
+        return top.member;
+    }
+
+    template <class Value>
+    bool put(Value&& value) {
+        *slot() = json(std::forward<Value>(value));
+        return true;
+    }
+
+    bool open(json::value_t type) {
+        if (open_.size() >= kMaxNesting) {
+            throw ScenarioError("", "", "not JSON: nested deeper than " + std::to_string(kMaxNesting) + " levels");
+        }
+        json* made = slot();
+        *made = json(type);
+        // Elements and members stay where they are while this container is open: its parent grows
+        // only after it is closed.
+        open_.push_back(Open{made, nullptr, {}});
+        return true;
+    }
+
+    bool close() {
+        open_.pop_back();
+        return true;
+    }
+
+    // The path of the innermost open container, as Field names it ("nodes[1].system").
+    std::string path() const {
+        std::string text;
+        for (size_t i = 0; i + 1 < open_.size(); ++i) {
+            const Open& level = open_[i];
+            if (level.value->is_array()) {
+                text += "[" + std::to_string(level.value->size() - 1) + "]";
+            } else {
+                text += (text.empty() ? "" : ".") + printableExcerpt(level.key, 40);
+            }
+        }
+        return text.empty() ? "(document)" : text;
+    }
+
+    json& root_;
+    std::vector<Open> open_;
+};
+
 }  // namespace
 
 Scenario parseScenario(std::string_view text, const std::string& source) {
+    // The JSON parser would take a NUL byte for the end of the text and ignore what follows.
+    size_t nul = text.find('\0');
+    if (nul != std::string_view::npos) {
+        throw ScenarioError(source, "", "not JSON: a NUL byte at offset " + std::to_string(nul));
+    }
     nlohmann::json document;
     try {
-        // Containers deeper than kMaxNesting are refused while parsing: everything after the parser
-        // (copies, merges, messages) may then walk the document recursively.
-        document = nlohmann::json::parse(text, [](int depth, nlohmann::json::parse_event_t event, nlohmann::json&) {
-            bool opens = event == nlohmann::json::parse_event_t::object_start ||
-                         event == nlohmann::json::parse_event_t::array_start;
-            if (opens && static_cast<size_t>(depth) >= kMaxNesting) {
-                throw ScenarioError("", "", "not JSON: nested deeper than " + std::to_string(kMaxNesting) + " levels");
-            }
-            return true;
-        });
+        DocumentBuilder builder(document);
+        nlohmann::json::sax_parse(text, &builder);
     } catch (const nlohmann::json::exception& error) {
         // A syntax error or a number too large for a double: "[json.exception.parse_error.101] parse
         // error at line 1, column 2: ...", "[json.exception.out_of_range.406] number overflow parsing
@@ -123,17 +215,16 @@ Scenario parseScenario(std::string_view text, const std::string& source) {
 Scenario loadScenarioFile(const std::string& path) {
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) throw ScenarioError(path, "", "is a folder, not a scenario file");
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw ScenarioError(path, "", std::string("cannot open: ") + std::strerror(errno));
-    // Read in pieces up to one byte past the cap, so that an endless source (a device, a pipe) ends too.
+    // Only a regular file, read without blocking and up to one byte past the cap: a FIFO or a device
+    // is refused at once, never waited on or read for ever.
     std::string text;
-    char piece[65536];
-    while (text.size() <= kMaxScenarioBytes && file.read(piece, sizeof piece).gcount() > 0) {
-        text.append(piece, static_cast<size_t>(file.gcount()));
-    }
-    if (file.bad()) throw ScenarioError(path, "", "cannot read");
-    if (text.size() > kMaxScenarioBytes) {
-        throw ScenarioError(path, "", "larger than " + std::to_string(kMaxScenarioBytes >> 20) + " MiB; not a scenario");
+    yat::FileRead outcome = yat::readRegularFile(path, kMaxScenarioBytes, text);
+    switch (outcome) {
+        case yat::FileRead::kRead: break;
+        case yat::FileRead::kTooLarge:
+            throw ScenarioError(path, "", "larger than " + std::to_string(kMaxScenarioBytes >> 20) + " MiB; not a scenario");
+        case yat::FileRead::kMissing: throw ScenarioError(path, "", "cannot open: No such file or directory");
+        default: throw ScenarioError(path, "", std::string(yat::fileReadText(outcome)) + "; not a scenario file");
     }
     return parseScenario(text, path);
 }

@@ -28,11 +28,13 @@ struct Scenario {
     FaultPlan faults;
 };
 
-// Parses a scenario document. Throws ScenarioError naming source, the field and what was expected;
-// arrays and objects nested deeper than kMaxNesting are an error.
+// Parses a scenario document in time linear in its size. Throws ScenarioError naming source, the field
+// and what was expected; a NUL byte, an object with a key twice, and arrays and objects nested deeper
+// than kMaxNesting are errors.
 Scenario parseScenario(std::string_view text, const std::string& source);
-// Reads and parses a scenario file. Throws ScenarioError when the file is missing, unreadable, a
-// folder or larger than kMaxScenarioBytes, is not JSON, or has a wrong field.
+// Reads and parses a scenario file. Throws ScenarioError when the file is missing, unreadable, not a
+// regular file (a folder, FIFO or device) or larger than kMaxScenarioBytes, is not JSON, or has a
+// wrong field.
 Scenario loadScenarioFile(const std::string& path);
 
 // The compiled-in default scenario, as text and parsed.
