@@ -30,6 +30,34 @@ namespace fs = std::filesystem;
 using yattest::LogCapture;
 using yattest::SettingsScope;
 
+// Reopens the log of capture with what is in its folder now, with limit as the rotation size.
+void reopen(SettingsScope& settings, uint64_t limit) {
+    settings.change([limit](RuntimeSettings& s) { s.logMaxBytes = limit; });
+    closeLog();
+    initLog(kLogFileName);
+}
+
+// When the name cannot be moved and no rotation file can be made in its place (here folders that
+// cannot be removed or replaced hold the rotation names), the log says so once and keeps every line in
+// the one file.
+TEST(LogFileSafety, RotationThatCannotBeMadeIsLoggedOnceAndLosesNothing) {
+    SettingsScope settings;
+    LogCapture log;
+    closeLog();
+    const std::string base = log.dir() + "/" + kLogFileName;
+    for (const char* rotation : {".1", ".2", ".3"}) fs::create_directories(base + rotation + "/inside");
+    reopen(settings, 1024);
+    for (int i = 0; i < 100; ++i) yatLog("rotate", "entry %03d with some padding to fill the file", i);
+    flushLog();
+    EXPECT_EQ(log.texts("rotate").size(), 100u);
+    std::vector<std::string> said = log.texts("log");
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("cannot rotate"), std::string::npos) << said[0];
+    EXPECT_TRUE(fs::is_directory(base + ".1/inside"));
+}
+
+#ifndef _WIN32
+
 std::string contentOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -38,15 +66,6 @@ std::string contentOf(const std::string& path) {
 void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
-
-// Reopens the log of capture with what is in its folder now, with limit as the rotation size.
-void reopen(SettingsScope& settings, uint64_t limit) {
-    settings.change([limit](RuntimeSettings& s) { s.logMaxBytes = limit; });
-    closeLog();
-    initLog(kLogFileName);
-}
-
-#ifndef _WIN32
 
 // What is put in place of libyat.log before the library opens it.
 enum class Planted { kLinkToAFile, kLinkToNothing, kFifoWithAReader };
@@ -159,25 +178,6 @@ TEST(LogFileSafety, RotationNeverFollowsLinkedRotations) {
         EXPECT_FALSE(fs::is_symlink(base + "." + std::to_string(i))) << i;
     }
     EXPECT_TRUE(log.has("rotate", "entry 099 with some padding to fill the file"));
-}
-
-// When the name cannot be moved and no rotation file can be made in its place (here folders that
-// cannot be removed or replaced hold the rotation names), the log says so once and keeps every line in
-// the one file.
-TEST(LogFileSafety, RotationThatCannotBeMadeIsLoggedOnceAndLosesNothing) {
-    SettingsScope settings;
-    LogCapture log;
-    closeLog();
-    const std::string base = log.dir() + "/" + kLogFileName;
-    for (const char* rotation : {".1", ".2", ".3"}) fs::create_directories(base + rotation + "/inside");
-    reopen(settings, 1024);
-    for (int i = 0; i < 100; ++i) yatLog("rotate", "entry %03d with some padding to fill the file", i);
-    flushLog();
-    EXPECT_EQ(log.texts("rotate").size(), 100u);
-    std::vector<std::string> said = log.texts("log");
-    ASSERT_EQ(said.size(), 1u);
-    EXPECT_NE(said[0].find("cannot rotate"), std::string::npos) << said[0];
-    EXPECT_TRUE(fs::is_directory(base + ".1/inside"));
 }
 
 // A full disk (here a file size limit) ends the file with the last whole line: the next line after
