@@ -99,6 +99,8 @@ FileOpen AppendFile::open(const std::string& path, int mode) {
     if (fd < 0 && errno == EEXIST) {
         created = false;
         fd = openFile(path, kAppendFlags, mode);
+        // A file of the caller's that it may write but not read: appending still works (copyTo not).
+        if (fd < 0 && errno == EACCES) fd = openFile(path, (kAppendFlags & ~O_RDWR) | O_WRONLY, mode);
     }
     if (fd < 0) {
         // ELOOP: a link; ENXIO: a FIFO without a reader; EISDIR: a folder.
