@@ -1,13 +1,17 @@
 // The exporter's scrape over loopback: starts `yatctl exporter` on the default two-node scenario (a
 // free port, sleep scale 1, logging off) and times one GET /metrics per iteration, each on a new
 // connection as a scraper that does not keep connections alive would. The goal is a median under
-// 5 ms; a scrape reads the exporter's snapshot and sends no SP command.
+// 5 ms; a scrape reads the exporter's snapshot and sends no SP command. The second benchmark does the
+// same while ten slow clients hold connections open (five never finish their request, five send
+// nothing): every scrape must still be answered within 1 s.
 //
-// Counters: bytes = size of one answer.
+// Counters: bytes = size of one answer; max_ms = the slowest scrape of the run.
 
 #include <benchmark/benchmark.h>
 
 #include <arpa/inet.h>
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +23,7 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -68,8 +73,8 @@ private:
     uint16_t port_ = 0;
 };
 
-// One HTTP/1.0 GET /metrics; returns the size of the answer (headers and body).
-size_t scrape(uint16_t port) {
+// A socket connected to the exporter.
+int connectTo(uint16_t port) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) throw std::runtime_error("socket");
     sockaddr_in address{};
@@ -80,6 +85,12 @@ size_t scrape(uint16_t port) {
         close(fd);
         throw std::runtime_error("connect");
     }
+    return fd;
+}
+
+// One HTTP/1.0 GET /metrics; returns the size of the answer (headers and body).
+size_t scrape(uint16_t port) {
+    int fd = connectTo(port);
     static const char request[] = "GET /metrics HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
     if (send(fd, request, sizeof request - 1, 0) != static_cast<ssize_t>(sizeof request - 1)) {
         close(fd);
@@ -102,5 +113,24 @@ void BM_ExporterScrape(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_ExporterScrape)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+
+void BM_ExporterScrapeWithSlowClients(benchmark::State& state) {
+    Exporter exporter;
+    std::vector<int> slow;
+    for (int i = 0; i < 10; ++i) {
+        int fd = connectTo(exporter.port());
+        if (i % 2 == 0 && send(fd, "GET /metr", 9, MSG_NOSIGNAL) != 9) throw std::runtime_error("send");
+        slow.push_back(fd);
+    }
+    double slowest = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(scrape(exporter.port()));
+        slowest = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    state.counters["max_ms"] = slowest;
+    for (int fd : slow) close(fd);
+}
+BENCHMARK(BM_ExporterScrapeWithSlowClients)->Unit(benchmark::kMillisecond)->Iterations(100)->UseRealTime();
 
 }  // namespace

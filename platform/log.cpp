@@ -8,19 +8,17 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/append_file.h"
 #include "platform/runtime.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <pthread.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -38,12 +36,13 @@ constexpr auto kReopenInterval = std::chrono::seconds(1);
 // synchronous writers for one line, never together with the queue lock.
 struct LogFile {
     std::mutex mutex;
-    std::FILE* file = nullptr;
+    yat::AppendFile file;
     std::string path;
     uint64_t size = 0;
     uint64_t maxBytes = 0;
     Clock::time_point lastTry{};
     bool tried = false;
+    bool rotationRefusalSaid = false;  // "cannot rotate" is logged once until the log is closed
     uint64_t waitsReported = 0;
 };
 
@@ -128,73 +127,81 @@ std::string pathFor(const char* fileName) {
     return dir + (fileName != nullptr ? fileName : kLogFileName);
 }
 
-std::FILE* openAppend(const std::string& path) {
-#ifdef _WIN32
-    return std::fopen(path.c_str(), "ab");
-#else
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0640);
-    if (fd < 0) return nullptr;
-    std::FILE* file = ::fdopen(fd, "ab");
-    if (file == nullptr) ::close(fd);
-    return file;
-#endif
-}
+// Permissions of the log and its rotations: readable by owner and group only.
+constexpr int kLogFileMode = 0640;
 
-// Opens (or reopens) the file; the caller holds the mutex.
+// Opens (or reopens) the file; the caller holds the mutex. Only a regular file of the caller's is
+// written (yat::AppendFile): a link, a FIFO or another user's file under the name drops the entries,
+// and the open is tried again at most once a second.
 void openLocked(LogFile& log, const std::string& path) {
-    if (log.file != nullptr && log.path == path) return;
-    if (log.file != nullptr) std::fclose(log.file);
+    if (log.file.isOpen() && log.path == path) return;
     log.path = path;
-    log.file = openAppend(path);
     log.tried = true;
     log.lastTry = Clock::now();
     log.size = 0;
     log.maxBytes = runtimeSettings().logMaxBytes;
-    if (log.file != nullptr) {
-        std::fseek(log.file, 0, SEEK_END);
-        long position = std::ftell(log.file);
-        log.size = position > 0 ? static_cast<uint64_t>(position) : 0;
-    }
+    if (yat::opened(log.file.open(path, kLogFileMode))) log.size = log.file.size();
 }
 
 // Makes sure a file is open when one can be: a file that could not be opened (a missing or full
 // folder) is tried again at most once a second.
 bool ensureOpenLocked(LogFile& log) {
-    if (log.file != nullptr) return true;
+    if (log.file.isOpen()) return true;
     if (log.tried && Clock::now() - log.lastTry < kReopenInterval) return false;
     openLocked(log, log.path.empty() ? pathFor(kLogFileName) : log.path);
-    return log.file != nullptr;
+    return log.file.isOpen();
 }
 
-// Turns name into name.1 (name.1 into name.2, name.2 into name.3; the oldest goes) and opens a new,
-// empty name. On Windows a file that another handle holds open without delete sharing (a log viewer,
-// a reader, the library in another process) cannot be renamed: then name is copied to name.1 and
-// emptied instead, which such handles allow. When even that fails the file keeps growing, and the
-// next attempt comes only after another maxBytes: writing never spins on a rotation that cannot be
-// made.
+bool appendLinesLocked(LogFile& log, const char* data, size_t length);
+size_t formatLine(char* line, const char* tag, const char* text);
+
+// Turns name into name.1 (name.1 into name.2, name.2 into name.3; the oldest goes) and opens a new
+// name, made exclusively. A rename moves a name: a link planted under a rotation name is moved or
+// removed, never followed. On Windows a file that another handle holds open without delete sharing
+// (a log viewer, a reader, the library in another process) cannot be renamed: then the open file is
+// copied into a new name.1 and emptied through its own descriptor, which such handles allow; a file
+// other than the one the log holds open is never emptied. When neither works (a name that cannot be
+// replaced), the log says so once and keeps growing, and the next attempt comes only after another
+// maxBytes: writing never spins on a rotation that cannot be made.
 void rotateLocked(LogFile& log) {
-    std::fclose(log.file);
-    log.file = nullptr;
-    for (int i = 3; i >= 1; --i) {
-        std::string from = i == 1 ? log.path : log.path + "." + std::to_string(i - 1);
-        std::string to = log.path + "." + std::to_string(i);
+    const std::string path = log.path;
+    for (int i = 3; i >= 2; --i) {
+        std::string to = path + "." + std::to_string(i);
         std::remove(to.c_str());  // rename does not replace on every platform
-        std::rename(from.c_str(), to.c_str());
+        std::rename((path + "." + std::to_string(i - 1)).c_str(), to.c_str());
     }
-    std::string path = log.path;
-    log.path.clear();
-    std::error_code error;
-    if (std::filesystem::exists(path, error) &&
-        std::filesystem::copy_file(path, path + ".1", std::filesystem::copy_options::overwrite_existing, error)) {
-        std::FILE* emptied = std::fopen(path.c_str(), "wb");
-        if (emptied != nullptr) {
-            std::fclose(emptied);
-        } else {
-            std::remove((path + ".1").c_str());  // not emptied: the copy would repeat every line
+    const std::string first = path + ".1";
+    std::remove(first.c_str());
+#ifdef _WIN32
+    log.file.close();  // Windows renames no file this process holds open
+    bool moved = std::rename(path.c_str(), first.c_str()) == 0;
+    if (!moved) log.file.open(path, kLogFileMode);
+#else
+    bool moved = std::rename(path.c_str(), first.c_str()) == 0;
+#endif
+    if (moved) {
+        log.file.close();
+        openLocked(log, path);
+        if (log.size >= log.maxBytes) log.maxBytes = log.size + log.maxBytes;
+        return;
+    }
+    if (log.file.isOpen() && log.file.isAt(path) && log.file.copyTo(first, kLogFileMode)) {
+        if (log.file.truncate(0)) {
+            log.size = 0;
+            return;
         }
+        std::remove(first.c_str());  // not emptied: the copy would repeat every line
     }
-    openLocked(log, path);
-    if (log.size >= log.maxBytes) log.maxBytes = log.size + log.maxBytes;
+    log.maxBytes = log.size + log.maxBytes;
+    if (log.file.isOpen() && !log.rotationRefusalSaid) {
+        log.rotationRefusalSaid = true;
+        char text[kLogTextSize];
+        std::snprintf(text, sizeof text, "cannot rotate %s: neither renamed nor copied to %s.1; it grows past %llu bytes",
+                      kLogFileName, kLogFileName, static_cast<unsigned long long>(log.maxBytes - log.size));
+        char line[kLineSize];
+        size_t n = formatLine(line, "log", text);
+        appendLinesLocked(log, line, n);
+    }
 }
 
 int threadNumber() {
@@ -332,6 +339,28 @@ size_t formatLine(char* line, const char* tag, const char* text) {
     return pos;
 }
 
+// Appends whole lines to the open file. When the disk is full (a short write), the start of a line
+// that was cut short is taken back, so the file ends with a whole line and the next append starts a
+// line of its own; the rest of the batch is dropped, the file closed and opened again at the next
+// check. False when something was dropped.
+bool appendLinesLocked(LogFile& log, const char* data, size_t length) {
+    size_t wrote = log.file.append(data, length);
+    if (wrote == length) {
+        log.size += length;
+        return true;
+    }
+    size_t whole = wrote;
+    while (whole > 0 && data[whole - 1] != '\n') --whole;
+    if (whole < wrote) {
+        uint64_t now = log.file.size();
+        if (now >= wrote - whole) log.file.truncate(now - (wrote - whole));
+    }
+    log.size += whole;
+    log.file.close();
+    log.lastTry = Clock::now();
+    return false;
+}
+
 // Writes whole lines to the file, rotating before a line that would pass the limit. At each rotation
 // the number of waits for queue space since the last rotation is logged once.
 void writeLinesLocked(LogFile& log, const char* data, size_t length) {
@@ -349,7 +378,7 @@ void writeLinesLocked(LogFile& log, const char* data, size_t length) {
         }
         if (end == start) {
             rotateLocked(log);
-            if (log.file == nullptr) return;
+            if (!log.file.isOpen()) return;
             uint64_t waits = queueWaits.load();
             if (waits != log.waitsReported) {
                 char text[kLogTextSize];
@@ -358,23 +387,13 @@ void writeLinesLocked(LogFile& log, const char* data, size_t length) {
                 log.waitsReported = waits;
                 char line[kLineSize];
                 size_t n = formatLine(line, "log", text);
-                std::fwrite(line, 1, n, log.file);
-                log.size += n;
+                if (!appendLinesLocked(log, line, n)) return;
             }
             continue;
         }
-        size_t wrote = std::fwrite(data + start, 1, end - start, log.file);
-        log.size += end - start;
-        if (wrote != end - start) {
-            // A full or vanished disk: drop this batch and reopen at the next check.
-            std::fclose(log.file);
-            log.file = nullptr;
-            log.lastTry = Clock::now();
-            return;
-        }
+        if (!appendLinesLocked(log, data + start, end - start)) return;
         start = end;
     }
-    std::fflush(log.file);
 }
 
 void writeSync(const char* line, size_t length) {
@@ -461,9 +480,13 @@ void initLog(const char* fileName) {
         std::lock_guard<std::mutex> guard(log.mutex);
         openLocked(log, path);
     }
-    LogQueue& queue = logQueue();
-    std::lock_guard<std::mutex> guard(queue.mutex);
-    if (!queue.forked) queue.armed = true;
+    {
+        LogQueue& queue = logQueue();
+        std::lock_guard<std::mutex> guard(queue.mutex);
+        if (!queue.forked) queue.armed = true;
+    }
+    // Settings the environment gave out of range: said once, by the first open after they were read.
+    for (const std::string& warning : takeSettingWarnings()) addLogItemToFile(kLogFileName, "settings", warning.c_str());
 }
 
 void stopLogWriter() {
@@ -505,10 +528,10 @@ void closeLog() {
     stopLogWriter();
     LogFile& log = logFile();
     std::lock_guard<std::mutex> guard(log.mutex);
-    if (log.file != nullptr) std::fclose(log.file);
-    log.file = nullptr;
+    log.file.close();
     log.path.clear();
     log.tried = false;
+    log.rotationRefusalSaid = false;
 }
 
 void setLogQueueBytes(size_t bytes) {

@@ -5,6 +5,13 @@
 // is tried again at most once a second. The file and its rotations are created readable by owner and
 // group only (0640 on POSIX; on Windows the folder's inherited permissions).
 //
+// The folder may be shared with other users: only a regular file owned by the caller is written
+// (platform/append_file.h), so a symbolic link, a FIFO or another user's file under the name drops the
+// entries instead of being written through or waited on. Rotation renames names and never follows a
+// link; the copy-and-empty fallback (Windows) empties only the file the log holds open; a rotation
+// that cannot be made is logged once. A full disk drops whole lines: the file always ends with a
+// complete line.
+//
 // Writing. The caller formats its whole line on its own stack (the date and time up to the second
 // are built once per second per thread) and copies it into a bounded in-memory byte queue; one writer
 // thread appends what the queue holds to the file in batches. The queue is guarded by one mutex held

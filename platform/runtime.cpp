@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -15,6 +16,7 @@ std::atomic<bool> logEnabled{true};
 std::atomic<bool> logSync{false};
 std::atomic<StdoutMode> stdoutSetting{StdoutMode::On};
 bool settingsInPlace = false;  // loaded from the environment or set; guarded by settingsMutex
+std::vector<std::string> warnings;  // refused settings not yet logged; guarded by settingsMutex
 
 // Longest wait the library will make (about a year): keeps the time arithmetic far from overflow.
 constexpr double kMaxWaitMicros = 365.0 * 24 * 3600 * 1e6;
@@ -24,31 +26,70 @@ std::string envText(const char* name) {
     return value != nullptr ? std::string(value) : std::string();
 }
 
+// The warning for a refused setting, with its text cut short and kept printable.
+std::string refusal(const char* name, const std::string& text, const char* range, const std::string& fallback) {
+    std::string shown;
+    for (char c : text.substr(0, 40)) shown += c >= 0x20 && c < 0x7F ? c : '?';
+    if (text.size() > 40) shown += "...";
+    return std::string(name) + " \"" + shown + "\" is not a number from " + range + "; using " + fallback;
+}
+
 }  // namespace
 
 void loadRuntimeSettings() {
     RuntimeSettings loaded;
+    std::vector<std::string> refused;
     loaded.logDir = envText("YAT_LOG_DIR");
     loaded.rootDir = envText("YAT_ROOT_DIR");
-    std::string maxBytes = envText("YAT_LOG_MAX_BYTES");
-    if (!maxBytes.empty()) {
-        char* end = nullptr;
-        unsigned long long value = std::strtoull(maxBytes.c_str(), &end, 10);
-        if (end != nullptr && *end == '\0' && value >= 1024) loaded.logMaxBytes = value;
+    const char* maxBytes = std::getenv("YAT_LOG_MAX_BYTES");
+    if (maxBytes != nullptr && *maxBytes != '\0') {
+        uint64_t value = logMaxBytesFromText(maxBytes, 0);
+        if (value != 0) {
+            loaded.logMaxBytes = value;
+        } else {
+            refused.push_back(refusal("YAT_LOG_MAX_BYTES", maxBytes, "1024 to 1073741824",
+                                      std::to_string(loaded.logMaxBytes)));
+        }
     }
-    loaded.sleepScale = sleepScaleFromText(envText("YAT_SLEEP_SCALE").c_str(), loaded.sleepScale);
+    const char* scale = std::getenv("YAT_SLEEP_SCALE");
+    if (scale != nullptr && *scale != '\0') {
+        loaded.sleepScale = sleepScaleFromText(scale, -1.0);
+        if (loaded.sleepScale < 0) {
+            loaded.sleepScale = RuntimeSettings{}.sleepScale;
+            refused.push_back(refusal("YAT_SLEEP_SCALE", scale, "0.0001 to 10", "1"));
+        }
+    }
     std::string log = envText("YAT_LOG");
     if (log == "off" || log == "0") loaded.logEnabled = false;
     if (log == "sync") loaded.logSync = true;
     loaded.stdoutMode = stdoutModeFromText(envText("YAT_STDOUT").c_str(), loaded.stdoutMode);
     setRuntimeSettings(loaded);
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    warnings = std::move(refused);
 }
 
 double sleepScaleFromText(const char* text, double fallback) {
     if (text == nullptr || *text == '\0') return fallback;
     char* end = nullptr;
     double value = std::strtod(text, &end);
-    return end != text && *end == '\0' && value >= 0.0 && value <= 1000.0 ? value : fallback;
+    // The comparisons are false for NaN, so NaN falls back as well.
+    return end != text && *end == '\0' && value >= kMinSleepScale && value <= kMaxSleepScale ? value : fallback;
+}
+
+uint64_t logMaxBytesFromText(const char* text, uint64_t fallback) {
+    if (text == nullptr || *text == '\0') return fallback;
+    uint64_t value = 0;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9') return fallback;
+        value = value * 10 + static_cast<uint64_t>(*c - '0');
+        if (value > kMaxLogMaxBytes) return fallback;  // also stops long texts before they overflow
+    }
+    return value >= kMinLogMaxBytes ? value : fallback;
+}
+
+std::vector<std::string> takeSettingWarnings() {
+    std::lock_guard<std::mutex> guard(settingsMutex);
+    return std::exchange(warnings, {});
 }
 
 void ensureRuntimeSettings() {

@@ -8,12 +8,20 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Where the library's progress lines go (YAT_STDOUT).
 enum class StdoutMode { On, Off, Log };
 
 // The mode a YAT_STDOUT text gives ("on", "off", "log"); anything else gives fallback.
 StdoutMode stdoutModeFromText(const char* text, StdoutMode fallback);
+
+// The ranges a setting from the environment must lie in; a value outside its range (or not a number)
+// keeps the default, and the log says so once when it opens.
+inline constexpr double kMinSleepScale = 0.0001;  // polling every 2 ms at the least
+inline constexpr double kMaxSleepScale = 10.0;    // closing waits 20 s at the most
+inline constexpr uint64_t kMinLogMaxBytes = 1024;
+inline constexpr uint64_t kMaxLogMaxBytes = uint64_t{1} << 30;
 
 struct RuntimeSettings {
     std::string logDir;                      // YAT_LOG_DIR; empty = current directory
@@ -30,12 +38,19 @@ struct RuntimeSettings {
     uint32_t minimumStopLimitMs = 1000;
 };
 
-// Reads the environment into the settings. Bad values keep the defaults.
+// Reads the environment into the settings. Bad values keep the defaults; each one is kept as a warning
+// for the log (takeSettingWarnings).
 void loadRuntimeSettings();
 
-// The time scale a YAT_SLEEP_SCALE text gives: a number from 0 to 1000, the whole text. Anything else
-// (null, empty, negative, trailing characters) gives fallback.
+// The time scale a YAT_SLEEP_SCALE text gives: a number from kMinSleepScale to kMaxSleepScale, the
+// whole text. Anything else (null, empty, zero, negative, NaN, trailing characters) gives fallback.
 double sleepScaleFromText(const char* text, double fallback);
+// The log limit a YAT_LOG_MAX_BYTES text gives: decimal digits only, from kMinLogMaxBytes to
+// kMaxLogMaxBytes. Anything else (a sign, blanks, a number that does not fit) gives fallback.
+uint64_t logMaxBytesFromText(const char* text, uint64_t fallback);
+// The warnings about refused settings since the last call, each one line ("YAT_SLEEP_SCALE \"0\" is
+// outside 0.0001 to 10; using 1"); the log writes them when it opens.
+std::vector<std::string> takeSettingWarnings();
 // Reads the environment once: the first call loads it, later calls (and any call after
 // setRuntimeSettings) change nothing. openLibrary calls this, so settings a host process or a test
 // put in place are not undone by a later open.

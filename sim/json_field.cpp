@@ -1,5 +1,6 @@
 #include "sim/json_field.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 namespace yatsim {
@@ -68,20 +69,36 @@ ScenarioError::ScenarioError(std::string source, std::string field, std::string 
       field_(std::move(field)),
       expected_(std::move(expected)) {}
 
+Field::Field(const nlohmann::json* value, std::string path)
+    : value_(value), path_(std::make_shared<const std::string>(std::move(path))) {}
+
+Field::Field(const nlohmann::json* value, Path base, std::string tail)
+    : value_(value), base_(std::move(base)), tail_(std::move(tail)) {}
+
+const Field::Path& Field::sharedPath() const {
+    if (path_ == nullptr) path_ = std::make_shared<const std::string>(*base_ + tail_);
+    return path_;
+}
+
+const std::string& Field::path() const { return *sharedPath(); }
+
 bool Field::present() const { return value_ != nullptr && !value_->is_null(); }
 
 void Field::fail(const std::string& expected) const {
     std::string message = expected;
     if (present()) message += ", " + shown(*value_);
-    throw ScenarioError("", path_.empty() ? std::string("(document)") : path_, message);
+    throw ScenarioError("", path().empty() ? std::string("(document)") : path(), message);
 }
 
 Field Field::operator[](std::string_view key) const {
-    std::string path = path_.empty() ? std::string(key) : path_ + "." + std::string(key);
-    if (!present()) return Field(nullptr, path);
+    const Path& base = sharedPath();
+    std::string path;
+    path.reserve(1 + key.size());
+    path.append(base->empty() ? "" : ".").append(key);
+    if (!present()) return Field(nullptr, base, std::move(path));
     if (!value_->is_object()) fail("expected an object");
     auto it = value_->find(key);
-    return Field(it == value_->end() ? nullptr : &*it, path);
+    return Field(it == value_->end() ? nullptr : &*it, base, std::move(path));
 }
 
 size_t Field::size() const {
@@ -91,20 +108,22 @@ size_t Field::size() const {
 }
 
 Field Field::at(size_t index) const {
-    std::string path = path_ + "[" + std::to_string(index) + "]";
-    if (index >= size()) return Field(nullptr, path);
-    return Field(&(*value_)[index], path);
+    const Path& base = sharedPath();
+    std::string path = "[" + std::to_string(index) + "]";
+    if (index >= size()) return Field(nullptr, base, std::move(path));
+    return Field(&(*value_)[index], base, std::move(path));
 }
 
 void Field::expectObject(std::initializer_list<std::string_view> allowed) const {
-    for (const std::string& key : keys()) {
-        bool known = false;
-        for (std::string_view name : allowed) known = known || name == key;
-        if (known) continue;
+    if (!present()) return;
+    if (!value_->is_object()) fail("expected an object");
+    for (auto it = value_->begin(); it != value_->end(); ++it) {
+        const std::string& key = it.key();
+        if (std::find(allowed.begin(), allowed.end(), key) != allowed.end()) continue;
         std::string list;
         for (std::string_view name : allowed) list += (list.empty() ? "" : ", ") + std::string(name);
         std::string shownKey = printableExcerpt(key, 40);
-        throw ScenarioError("", path_.empty() ? shownKey : path_ + "." + shownKey, "unknown field; expected one of: " + list);
+        throw ScenarioError("", path().empty() ? shownKey : path() + "." + shownKey, "unknown field; expected one of: " + list);
     }
 }
 

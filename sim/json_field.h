@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <nlohmann/json_fwd.hpp>
 #include <stdexcept>
 #include <string>
@@ -35,14 +36,16 @@ private:
 };
 
 // A view of one value of a parsed document (or of a value that is absent) and its path. The document
-// must outlive the view. Accessors throw ScenarioError.
+// must outlive the view. Accessors throw ScenarioError. The path text is made only when it is asked
+// for (a message, or a member's or element's path): a large document asks for millions of fields
+// and names almost none of them.
 class Field {
 public:
-    Field(const nlohmann::json* value, std::string path) : value_(value), path_(std::move(path)) {}
+    Field(const nlohmann::json* value, std::string path);
 
     // True when the value exists and is not null.
     bool present() const;
-    const std::string& path() const { return path_; }
+    const std::string& path() const;
     const nlohmann::json* json() const { return value_; }
 
     // A member of an object; absent when this value is absent. The value must be an object if present.
@@ -76,8 +79,15 @@ public:
     [[noreturn]] void fail(const std::string& expected) const;
 
 private:
+    using Path = std::shared_ptr<const std::string>;
+    // A member or element of the value whose path is base: its path is base followed by tail.
+    Field(const nlohmann::json* value, Path base, std::string tail);
+    const Path& sharedPath() const;
+
     const nlohmann::json* value_;
-    std::string path_;
+    Path base_;
+    std::string tail_;   // ".key" or "[index]": short enough to need no allocation mostly
+    mutable Path path_;  // base_ and tail_ joined, made on first use
 };
 
 }  // namespace yatsim

@@ -14,8 +14,9 @@
 // - getSPType: 0 with the type code in *type (null: not written); the probe's code when probing failed.
 // - getSystemState: 1 without a comm device; 12 for a null record; 2 when the SP refused "6.1";
 //   otherwise the result of the last item sent.
-// - getWatchogTimers: 0 without a comm device (nothing to read); 12 for a null record; 2 when every
-//   item failed; otherwise 0, with failed items at -1.
+// - getWatchogTimers: 0 without a comm device (nothing to read); 12 for a null record; when every
+//   item failed, the comm device's code when the last item (the power-off delay) could not be sent,
+//   2 when it was sent but refused or not decodable; otherwise 0, with failed items at -1.
 // - getFirmwareData: 1 without a comm device, for a kind without a command, or when the send failed
 //   (the comm device's code is not passed on); 12 for a null record; 2 when the answer fails its
 //   check.

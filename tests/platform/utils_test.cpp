@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "kit/log_reader.h"
 #include "kit/scoped_settings.h"
+#include "platform/log.h"
 #include "platform/byte_reader.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
@@ -188,6 +191,67 @@ TEST(RuntimeSettings, EnvironmentIsReadWithBadValuesKeepingDefaults) {
         EXPECT_EQ(runtimeSettings().logMaxBytes, 8u * 1024 * 1024);
         EXPECT_DOUBLE_EQ(runtimeSettings().sleepScale, 1.0);
     }
+}
+
+struct SettingText {
+    const char* variable;
+    const char* text;
+    double expected;  // the value in force afterwards (the default when the text is refused)
+};
+
+class SettingRange : public ::testing::TestWithParam<SettingText> {};
+
+// Values outside the documented ranges keep the default: a zero scale would make the polling spin, a
+// huge one would make closing take hours, and a log limit that wraps to 2^64-1 would never rotate.
+TEST_P(SettingRange, ValueOutsideTheRangeKeepsTheDefault) {
+    SettingsScope settings;
+    Environment env;
+    env.set(GetParam().variable, GetParam().text);
+    loadRuntimeSettings();
+    RuntimeSettings loaded = runtimeSettings();
+    double value = std::string(GetParam().variable) == "YAT_SLEEP_SCALE" ? loaded.sleepScale
+                                                                         : static_cast<double>(loaded.logMaxBytes);
+    EXPECT_DOUBLE_EQ(value, GetParam().expected);
+}
+
+constexpr double kDefaultLogBytes = 8.0 * 1024 * 1024;
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SettingRange,
+    ::testing::Values(SettingText{"YAT_SLEEP_SCALE", "0", 1.0}, SettingText{"YAT_SLEEP_SCALE", "-0", 1.0},
+                      SettingText{"YAT_SLEEP_SCALE", "0.00001", 1.0}, SettingText{"YAT_SLEEP_SCALE", "0.0001", 0.0001},
+                      SettingText{"YAT_SLEEP_SCALE", "10", 10.0}, SettingText{"YAT_SLEEP_SCALE", "1000", 1.0},
+                      SettingText{"YAT_SLEEP_SCALE", "nan", 1.0}, SettingText{"YAT_SLEEP_SCALE", "inf", 1.0},
+                      SettingText{"YAT_SLEEP_SCALE", "1e-3", 0.001}, SettingText{"YAT_LOG_MAX_BYTES", "-1", kDefaultLogBytes},
+                      SettingText{"YAT_LOG_MAX_BYTES", "18446744073709551615", kDefaultLogBytes},
+                      SettingText{"YAT_LOG_MAX_BYTES", "99999999999999999999", kDefaultLogBytes},
+                      SettingText{"YAT_LOG_MAX_BYTES", "+4096", kDefaultLogBytes},
+                      SettingText{"YAT_LOG_MAX_BYTES", " 4096", kDefaultLogBytes},
+                      SettingText{"YAT_LOG_MAX_BYTES", "1023", kDefaultLogBytes},
+                      SettingText{"YAT_LOG_MAX_BYTES", "1024", 1024.0},
+                      SettingText{"YAT_LOG_MAX_BYTES", "1073741824", 1073741824.0},
+                      SettingText{"YAT_LOG_MAX_BYTES", "1073741825", kDefaultLogBytes}),
+    [](const ::testing::TestParamInfo<SettingText>& info) {
+        std::string name = std::string(info.param.variable).substr(4) + "_" + std::to_string(info.index) + "_";
+        for (const char* c = info.param.text; *c != '\0'; ++c) {
+            if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+        }
+        return name;
+    });
+
+TEST(RuntimeSettings, RefusedValueIsLoggedOnceWhenTheLogOpens) {
+    SettingsScope settings;
+    {
+        Environment env;
+        env.set("YAT_SLEEP_SCALE", "0");
+        env.set("YAT_LOG_MAX_BYTES", "-1");
+        loadRuntimeSettings();
+    }
+    yattest::LogCapture log;  // opens the log
+    initLog(kLogFileName);     // a later open says nothing more
+    EXPECT_EQ(log.texts("settings"),
+              (std::vector<std::string>{"YAT_LOG_MAX_BYTES \"-1\" is not a number from 1024 to 1073741824; using 8388608",
+                                        "YAT_SLEEP_SCALE \"0\" is not a number from 0.0001 to 10; using 1"}));
 }
 
 TEST(RuntimeSettings, SettingsInPlaceAreNotUndoneByALaterOpen) {

@@ -125,6 +125,33 @@ TEST(SimScenario, HostileInputsGiveAPrintableError) {
         {"number overflow", [&] { yatsim::parseScenario(R"({"nodes": [{"sp": {"type": 1e660}}]})", "s"); },
          "s: not JSON: number overflow parsing '1e660'"},
         {"binary", [&] { yatsim::parseScenario(std::string("\xff\x80\x01{\n\x1b[31m"), "s"); }, "not JSON: parse error"},
+        // Everything after a NUL byte would be ignored, and a repeated key would silently win.
+        {"NUL byte", [&] { yatsim::parseScenario(std::string("{\"nodes\": [{}]}\0{\"x\": 1}", 25), "s"); },
+         "s: not JSON: a NUL byte at offset 15"},
+        {"duplicate key", [&] { yatsim::parseScenario(R"({"nodes": [{}], "nodes": [{}, {}]})", "s"); },
+         "s: (document): duplicate key \"nodes\""},
+        {"nested duplicate key",
+         [&] { yatsim::parseScenario(R"({"nodes": [{}, {"system": {"state": 1, "state": 2}}]})", "s"); },
+         "s: nodes[1].system: duplicate key \"state\""},
+        {"duplicate key in a timeline entry",
+         [&] {
+             yatsim::parseScenario(R"({"nodes": [{}], "timeline": [{"at": 1, "node": 0, "event": "login"},
+                                   {"at": 2, "at": 3, "node": 0, "event": "login"}]})", "s");
+         },
+         "s: timeline[1]: duplicate key \"at\""},
+        {"timeline node checked once the nodes are known",
+         [&] {
+             yatsim::parseScenario(R"({"timeline": [{"at": 1, "node": 0, "event": "login"},
+                                   {"at": 2, "node": 1, "event": "login"}], "nodes": [{}]})", "s");
+         },
+         "s: timeline[1].node: expected an integer from 0 to 0, got 1"},
+        {"too many values",
+         [&] {
+             std::string many = R"({"nodes": [{}], "description": [)";
+             for (size_t i = 0; i < yatsim::kMaxDocumentValues; ++i) many += "0,";
+             yatsim::parseScenario(many + "0]}", "s");
+         },
+         "s: more than 1048576 values besides the timelines; not a scenario"},
         {"folder", [&] { yatsim::loadScenarioFile(folder); }, "is a folder"},
         {"at the cap", [&] { yatsim::loadScenarioFile(fileOf("cap.json", cap)); }, "unexpected end of input"},
         {"past the cap", [&] { yatsim::loadScenarioFile(fileOf("big.json", cap + 1)); }, "larger than 16 MiB"},

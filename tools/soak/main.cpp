@@ -27,6 +27,7 @@
 #include <iostream>
 #include <thread>
 
+#include "platform/runtime.h"
 #include "sim/led_registry.h"
 #include "sim/sections/event_log.h"
 #include "soak.h"
@@ -754,7 +755,7 @@ int main(int argc, char** argv) {
     app.add_option("--fault-rate", options.faultRate, "Share of requests that meet a fault, spread over the seven kinds")
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--sleep-scale", options.sleepScale, "YAT_SLEEP_SCALE for the library and the simulator")
-        ->check(CLI::Range(0.0, 1000.0));
+        ->check(CLI::Range(kMinSleepScale, kMaxSleepScale));
     app.add_option("--round-seconds", options.roundSeconds, "Length of one open-to-close round")
         ->check(CLI::PositiveNumber);
     app.add_flag("--json", options.json, "Print one JSON document instead of tables");

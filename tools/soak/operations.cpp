@@ -153,7 +153,7 @@ const std::vector<Operation> kReadOperations = {
          SystemStateInfo info{};
          return w.lib->getSystemState(w.node, &info);
      }},
-    {"getWatchogTimers", "sysinfo", 2, {0, 2}, [](Worker& w) {
+    {"getWatchogTimers", "sysinfo", 2, {0, 2, T}, [](Worker& w) {
          WatchdogTimersInfo info{};
          return w.lib->getWatchogTimers(w.node, &info);
      }},

@@ -104,7 +104,7 @@ private:
     void runSet(Session& session, Document& doc) {
         uint32_t node = target_.value(session);
         std::optional<std::string> password;
-        if (passwordStdin_) password = readSecretLine("New password");
+        if (passwordStdin_) password = readSecretLine("New password", kPasswordCapacity);
         int32_t status = 3;
         int32_t authority = 0;
         if (authority_) authority = *authority_ == "admin" ? 1 : *authority_ == "readonly" ? 3 : 4;

@@ -125,7 +125,7 @@ private:
             throw UsageError("alerts set: nothing to change");
         }
         std::optional<std::string> password;
-        if (passwordStdin_) password = readSecretLine("Alert password");
+        if (passwordStdin_) password = readSecretLine("Alert password", kPasswordCapacity);
         int32_t type = type_.value_or(0);
         auto text = [](const std::optional<std::string>& value) { return value ? value->c_str() : nullptr; };
         int32_t result = session.check(session.library().setOOBAlertConfiguration(

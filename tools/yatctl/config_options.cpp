@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstring>
+#include <istream>
 #include <iostream>
 
 #include "yatctl/session.h"
@@ -28,7 +29,26 @@ std::optional<bool> onOff(const std::string& option, const std::optional<std::st
     throw UsageError(option + " \"" + *value + "\": expected on or off");
 }
 
-std::string readSecretLine(const std::string& prompt) {
+std::string readSecretFrom(std::istream& in, const std::string& what, size_t capacity) {
+    const std::string tooLong = what + ": longer than " + std::to_string(capacity) + " characters; refused";
+    std::string secret;
+    bool anything = false;
+    for (int c; (c = in.get()) != std::char_traits<char>::eof();) {
+        anything = true;
+        if (c == '\n') break;
+        if (c == '\0') throw UsageError(what + ": holds a NUL byte; refused");
+        secret += static_cast<char>(c);
+        // The longest secret and a \r of its line end: anything more is refused at once, without
+        // reading the rest, so an endless source ends here too.
+        if (secret.size() > capacity + 1) throw UsageError(tooLong);
+    }
+    if (!anything) throw UsageError(what + ": nothing on standard input");
+    if (!secret.empty() && secret.back() == '\r') secret.pop_back();
+    if (secret.size() > capacity) throw UsageError(tooLong);
+    return secret;
+}
+
+std::string readSecretLine(const std::string& prompt, size_t capacity) {
     bool terminal = isatty(STDIN_FILENO) != 0;
     termios saved{};
     if (terminal) {
@@ -41,15 +61,17 @@ std::string readSecretLine(const std::string& prompt) {
             terminal = false;
         }
     }
-    std::string line;
-    bool got = static_cast<bool>(std::getline(std::cin, line));
-    if (terminal) {
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-        std::cerr << "\n";
-    }
-    if (!got) throw UsageError(prompt + ": nothing on standard input");
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+    // Echo comes back however the read ends.
+    struct Restore {
+        bool terminal;
+        const termios& saved;
+        ~Restore() {
+            if (!terminal) return;
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+            std::cerr << "\n";
+        }
+    } restore{terminal, saved};
+    return readSecretFrom(std::cin, prompt, capacity);
 }
 
 Document& accessRow(Document& doc, uint32_t node) {

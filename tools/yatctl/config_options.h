@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 
@@ -31,10 +32,18 @@ private:
 // "on"/"off" (also "1"/"0", "yes"/"no") into a flag; UsageError otherwise. Nothing for an absent option.
 std::optional<bool> onOff(const std::string& option, const std::optional<std::string>& value);
 
-// Reads one line from standard input (without its line end) for a secret. When standard input is a
-// terminal, prompts on standard error and turns echo off while reading. UsageError on end of input.
-// The secret never goes into the argument list, the output or any message.
-std::string readSecretLine(const std::string& prompt);
+// The capacities of the secrets the library takes (the sizes it reports for them).
+inline constexpr size_t kPasswordCapacity = 15;       // account and alert recipient passwords
+inline constexpr size_t kCommunityNameCapacity = 15;  // SNMP community names
+
+// Reads one line from standard input (without its line end) for a secret of at most capacity
+// characters. When standard input is a terminal, prompts on standard error and turns echo off while
+// reading. UsageError on end of input, a NUL byte, or a line longer than capacity — refused as soon
+// as the capacity is passed, without reading further. The secret never goes into the argument list,
+// the output or any message.
+std::string readSecretLine(const std::string& prompt, size_t capacity);
+// The reading part of readSecretLine, from in; what names the secret in messages.
+std::string readSecretFrom(std::istream& in, const std::string& what, size_t capacity);
 
 // The report's one-line-per-node "access" table that the configuration subcommands share: the row of
 // node (created on first use), to which each adds its own few columns.

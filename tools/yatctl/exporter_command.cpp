@@ -1,9 +1,10 @@
 // yatctl exporter: opens the library, runs discovery, turns monitoring on and serves /metrics in the
-// Prometheus text format. A refresh thread reads the sensors and node facts through the library's
-// operations every --refresh-interval seconds (the system event log every --sel-interval) into a
-// snapshot; a scrape only turns that snapshot into text and never sends an SP command. Events the
-// library reports to the sink are counted as they come. SIGTERM or SIGINT: stop serving, deregister,
-// close; exit 0. A bad --listen address or a port in use: a message on stderr, exit 2.
+// Prometheus text format (MetricsServer: one thread, slow clients cannot hold up a scrape). A refresh
+// thread reads the sensors and node facts through the library's operations every --refresh-interval
+// seconds (the system event log every --sel-interval) into a snapshot; a scrape only turns that
+// snapshot into text and never sends an SP command. Events the library reports to the sink are
+// counted as they come. SIGTERM or SIGINT: stop serving, deregister, close; exit 0. A bad --listen
+// address or a port in use: a message on stderr, exit 2.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -19,8 +20,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <prometheus/collectable.h>
-#include <prometheus/exposer.h>
+#include <prometheus/text_serializer.h>
 #include <set>
 #include <thread>
 
@@ -32,6 +32,7 @@
 #include "yat/system_info_records.h"
 #include "yat/vpd_records.h"
 #include "yatctl/exporter_model.h"
+#include "yatctl/metrics_server.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -248,34 +249,12 @@ private:
     std::vector<NodeFacts> nodeFacts_;
 };
 
-// The scrape: the snapshot as metric families, timed.
-class Collector final : public prometheus::Collectable {
-public:
-    Collector(Model& model, std::string prefix) : model_(model), prefix_(std::move(prefix)) {}
-    std::vector<prometheus::MetricFamily> Collect() const override {
-        auto start = std::chrono::steady_clock::now();
-        std::vector<prometheus::MetricFamily> families = exporter::buildFamilies(model_.snapshot(), prefix_);
-        model_.setScrapeSeconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        return families;
-    }
-
-private:
-    Model& model_;
-    std::string prefix_;
-};
-
-// Splits ADDRESS:PORT (the address may be [v6]); throws UsageError.
-std::pair<std::string, int> parseListen(const std::string& listen) {
-    size_t colon = listen.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == listen.size()) {
-        throw UsageError("--listen wants ADDRESS:PORT, got \"" + listen + "\"");
-    }
-    std::string port = listen.substr(colon + 1);
-    if (port.size() > 5 || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
-        std::stoi(port) > 65535) {
-        throw UsageError("--listen: bad port \"" + port + "\"");
-    }
-    return {listen.substr(0, colon), std::stoi(port)};
+// The scrape: the snapshot as text, timed.
+std::string scrapePage(Model& model, const std::string& prefix) {
+    auto start = std::chrono::steady_clock::now();
+    std::string page = prometheus::TextSerializer().Serialize(exporter::buildFamilies(model.snapshot(), prefix));
+    model.setScrapeSeconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    return page;
 }
 
 class ExporterCommand final : public Subcommand {
@@ -295,7 +274,7 @@ public:
             ->capture_default_str();
     }
     void validate(Session&) override {
-        parseListen(listen_);
+        parseListenAddress(listen_);
         bool valid = !prefix_.empty() && !(prefix_[0] >= '0' && prefix_[0] <= '9') &&
                      std::all_of(prefix_.begin(), prefix_.end(), [](char c) {
                          return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
@@ -349,24 +328,18 @@ public:
             }
         });
 
-        auto [address, port] = parseListen(listen_);
-        auto collector = std::make_shared<Collector>(model, prefix_);
-        std::unique_ptr<prometheus::Exposer> exposer;
+        ListenAddress address = parseListenAddress(listen_);
+        MetricsServer server([&] { return scrapePage(model, prefix_); });
         std::string failure;
         try {
-            exposer = std::make_unique<prometheus::Exposer>(listen_, 2);
-            exposer->RegisterCollectable(collector);
+            server.listen(address);
         } catch (const std::exception& error) {
             failure = error.what();
         }
-        if (exposer != nullptr) {
-            std::vector<int> ports = exposer->GetListeningPorts();
-            std::cerr << "yatctl exporter: serving http://" << address << ":" << (ports.empty() ? port : ports.front())
-                      << "/metrics" << std::endl;
-            char byte;
-            while (read(fds[0], &byte, 1) < 0 && errno == EINTR) {
-            }
-            exposer.reset();
+        if (failure.empty()) {
+            std::string host = address.v6 ? "[" + address.host + "]" : address.host;
+            std::cerr << "yatctl exporter: serving http://" << host << ":" << server.port() << "/metrics" << std::endl;
+            server.serve(fds[0]);  // until a stop signal writes to the pipe
         }
 
         {

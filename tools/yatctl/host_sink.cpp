@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+
+#include "platform/append_file.h"
+#include "platform/regular_file.h"
 
 namespace yatctl {
 
@@ -39,11 +41,13 @@ std::string lower(std::string text) {
 
 HostSink::HostSink(std::string registryFile) : file_(std::move(registryFile)) {
     if (file_.empty()) return;
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) return;
-    contents_.resize(kMaxFile);
-    in.read(contents_.data(), static_cast<std::streamsize>(kMaxFile));
-    contents_.resize(static_cast<size_t>(in.gcount()));
+    // The state folder may be shared: a link or a FIFO in place of the file is neither followed nor
+    // waited on, and nothing is written to it later.
+    yat::FileRead outcome = yat::readRegularFile(file_, kMaxFile, contents_, yat::Links::kRefuse);
+    if (outcome == yat::FileRead::kNotRegular || outcome == yat::FileRead::kUnreadable) {
+        error_ = file_ + " " + yat::fileReadText(outcome);
+        refused_ = true;
+    }
 }
 
 int32_t HostSink::reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first, void* second, void*,
@@ -65,14 +69,17 @@ int32_t HostSink::addRegistryText(const char* keyPath, const char* text) {
     std::optional<std::string> kept = boundedText(text, kMaxText);
     if (!kept || kept->empty() || contents_.size() + kept->size() > kMaxFile) return 1;
     contents_ += *kept;
-    if (file_.empty()) return 0;
+    if (file_.empty() || refused_) return file_.empty() ? 0 : 1;
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(file_).parent_path(), ignored);
-    std::ofstream out(file_, std::ios::binary | std::ios::app);
-    out << *kept;
-    out.flush();
-    if (!out && error_.empty()) error_ = "cannot write " + file_;
-    return out ? 0 : 1;
+    // Appended only to a regular file of this user's, never through a link (platform/append_file.h).
+    yat::AppendFile out;
+    yat::FileOpen opened = out.open(file_, kFileMode);
+    bool written = yat::opened(opened) && out.append(kept->data(), kept->size()) == kept->size();
+    if (!written && error_.empty()) {
+        error_ = "cannot write " + file_ + (yat::opened(opened) ? "" : std::string(": it ") + yat::fileOpenText(opened));
+    }
+    return written ? 0 : 1;
 }
 
 int32_t HostSink::findRegistryText(const char* text) {

@@ -7,7 +7,9 @@
 // The file holds the texts as the library gave them, one after the other. findRegistryText answers
 // 1 when the file holds the text, or when the text is a key path whose section line
 // ("[HKEY_LOCAL_MACHINE\<path>]") it holds (keys compared without regard to case). Texts and the file
-// are bounded (kMaxText, kMaxFile); a text past the bounds is not kept.
+// are bounded (kMaxText, kMaxFile); a text past the bounds is not kept. The file is read and written
+// only when it is a regular file of this user's: a symbolic link or a FIFO under its name is neither
+// followed nor waited on (registryError says so, and the texts live in memory only).
 
 #include <cstdint>
 #include <optional>
@@ -26,6 +28,7 @@ class HostSink final : public cSensorSink {
 public:
     static constexpr size_t kMaxText = 1024;
     static constexpr size_t kMaxFile = 1024 * 1024;
+    static constexpr int kFileMode = 0600;
 
     // One reportSensor call, with the values its pointers referred to at the time.
     struct Announcement {
@@ -55,6 +58,7 @@ private:
     std::string file_;
     std::string contents_;
     std::string error_;
+    bool refused_ = false;  // the name holds something other than a regular file: never written
     std::vector<Announcement> announcements_;
 };
 

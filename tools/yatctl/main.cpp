@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "sim/json_field.h"
+#include "yatctl/option_checks.h"
 #include "yatctl/render.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
         command->addOptions(*sub);
         apps.emplace_back(sub, command.get());
     }
+    checkNumberOptions(app);
 
     try {
         app.parse(argc, argv);

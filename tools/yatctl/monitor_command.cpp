@@ -167,8 +167,8 @@ public:
     bool streams() const override { return true; }
     void addOptions(CLI::App& app) override {
         app.add_flag("--pfa", pfa_, "Also take the memory PFA events the library keeps");
-        app.add_option("--for", seconds_, "Stop after SECONDS (default: until Ctrl-C or SIGTERM)")
-            ->check(CLI::Range(0.0, 31.0 * 24 * 3600));
+        app.add_option("--for", seconds_, "Stop after SECONDS, more than 0 (default: until Ctrl-C or SIGTERM)")
+            ->check(CLI::Range(0.001, 31.0 * 24 * 3600));
         app.add_flag("--demo", demo_, "Play the scenario's demo timeline of events");
     }
     void validate(Session&) override {

@@ -1,6 +1,6 @@
 // yatctl snmp: the SNMP agent (switches and texts) and the three communities; `snmp set` changes the
 // agent settings, `snmp community C` a community. Community names are read from standard input
-// (--name-stdin), never from the command line.
+// (--name-stdin), never from the command line, and shown only as set or not, with their length.
 
 #include <CLI/CLI.hpp>
 
@@ -41,7 +41,10 @@ Document community(Session& session, uint32_t node, uint32_t instance) {
         session.check(library.getSNMPCommunityConfiguration(static_cast<int32_t>(node), instance, name, nullptr, &access));
     Document row{{"community", instance}, {"result", result}};
     if (result != 0) return row;
-    row["name"] = bufferText(name, sizeof name);
+    // A community name is a secret: shown as set or not and its length, never as text.
+    size_t length = bufferText(name, sizeof name).size();
+    row["name"] = length != 0 ? "(set)" : "(none)";
+    row["nameLength"] = length;
     row["access"] = access;
     for (uint32_t ip = 0; ip < 3; ++ip) {
         char address[80] = {};
@@ -123,7 +126,7 @@ private:
         bool anyAddress = addresses_[0] || addresses_[1] || addresses_[2];
         if (!nameStdin_ && !access_ && !anyAddress) throw UsageError("snmp community: nothing to change");
         std::optional<std::string> name;
-        if (nameStdin_) name = readSecretLine("Community name");
+        if (nameStdin_) name = readSecretLine("Community name", kCommunityNameCapacity);
         cDeviceLib& library = session.library();
         doc["node"] = node;
         doc["community"] = instance_;
