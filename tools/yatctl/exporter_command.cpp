@@ -32,6 +32,7 @@
 #include "yat/system_info_records.h"
 #include "yat/vpd_records.h"
 #include "yatctl/exporter_model.h"
+#include "yatctl/service_notify.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -336,7 +337,7 @@ public:
         std::condition_variable wake;
         bool stop = false;
         std::thread refreshThread([&] {
-            auto interval = std::chrono::duration<double>(refreshSeconds_);
+            auto interval = service::withinWatchdog(std::chrono::duration<double>(refreshSeconds_));
             auto selInterval = std::chrono::duration<double>(selSeconds_);
             auto lastCount = std::chrono::steady_clock::now();
             std::unique_lock lock(mutex);
@@ -345,6 +346,7 @@ public:
                 bool countLog = std::chrono::steady_clock::now() - lastCount >= selInterval;
                 if (countLog) lastCount = std::chrono::steady_clock::now();
                 refresher.refresh(countLog);
+                service::alive();
                 lock.lock();
             }
         });
@@ -361,11 +363,14 @@ public:
         }
         if (exposer != nullptr) {
             std::vector<int> ports = exposer->GetListeningPorts();
-            std::cerr << "yatctl exporter: serving http://" << address << ":" << (ports.empty() ? port : ports.front())
-                      << "/metrics" << std::endl;
+            std::string url =
+                "http://" + address + ":" + std::to_string(ports.empty() ? port : ports.front()) + "/metrics";
+            std::cerr << "yatctl exporter: serving " << url << std::endl;
+            service::ready("serving " + url);
             char byte;
             while (read(fds[0], &byte, 1) < 0 && errno == EINTR) {
             }
+            service::stopping();
             exposer.reset();
         }
 
