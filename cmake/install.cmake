@@ -1,7 +1,7 @@
-# Install and packaging: libyat.so (with SONAME), the public host headers, yatctl and its man page, and
-# for host agents built against the installed tree a CMake package (find_package(yat CONFIG) giving
-# yat::yat, and yat::simcomm for the simulator's comm device) and a pkg-config file (yat.pc).
-# `cpack` turns the same install into a .deb (scripts/package).
+# Install: libyat.so (with SONAME), the public host headers, yatctl and its man page, and for host
+# agents built against the installed tree a CMake package (find_package(yat CONFIG) giving yat::yat,
+# and yat::simcomm for the simulator's comm device) and pkg-config files (yat.pc, yat-simcomm.pc).
+# debian/ splits the same install into the Debian packages (scripts/package).
 
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -41,27 +41,13 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/packaging/yatConfigVersion.
 install(FILES ${CMAKE_BINARY_DIR}/packaging/yatConfig.cmake ${CMAKE_BINARY_DIR}/packaging/yatConfigVersion.cmake
         DESTINATION ${YAT_CMAKE_DIR})
 
-# yat.pc finds its prefix relative to itself, so the installed tree may be moved (or installed with
-# `cmake --install --prefix`).
+# yat.pc and yat-simcomm.pc find their prefix relative to themselves, so the installed tree may be
+# moved (or installed with `cmake --install --prefix`).
 file(RELATIVE_PATH YAT_PC_TO_PREFIX ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 string(REGEX REPLACE "/$" "" YAT_PC_TO_PREFIX "${YAT_PC_TO_PREFIX}")
 configure_file(${CMAKE_SOURCE_DIR}/packaging/yat.pc.in ${CMAKE_BINARY_DIR}/packaging/yat.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/yat.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
-
-# One .deb with the library, headers, CMake package and yatctl; dependencies come from dpkg-shlibdeps.
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME libyat)
-set(CPACK_PACKAGE_VENDOR "libyat")
-set(CPACK_PACKAGE_CONTACT "libyat maintainers <libyat@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Service processor device library, simulator comm device and yatctl")
-set(CPACK_PACKAGE_DESCRIPTION "libyat is the device library a systems-management host agent loads to talk to
-a server's service processor. The package holds the shared library, its host headers with a CMake
-package and pkg-config file, the simulator's comm device library and the yatctl host program.")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
-set(CPACK_STRIP_FILES ON)
-include(CPack)
+if(TARGET yat_simcomm)
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/yat-simcomm.pc.in ${CMAKE_BINARY_DIR}/packaging/yat-simcomm.pc @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/yat-simcomm.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()

@@ -20,7 +20,9 @@
 #include "yat/codes.h"
 #include "yat/libyat.h"
 #include "yat/result_codes.h"
+#include "yat/result_names.h"
 #include "yat/sensor_sink.h"
+#include "yat/version.h"
 #include "yatsim/sim_comm.h"
 
 namespace {
@@ -113,7 +115,7 @@ void printSensors(cDeviceLib& library, AgentSink& sink) {
         int32_t result = library.getSensorStatus(sensorClass, node, sensor, &status, &reading, &lower, &upper);
         std::printf("sensor: node %d, %s %d: ", node, className(sensorClass), sensor);
         if (result != ERR_SUCCESS) {
-            std::printf("not readable (result %d)\n", result);
+            std::printf("not readable (result %d %s)\n", result, yat::resultName(result));
         } else if (sensorClass == yat::kClassPowerSupply) {
             std::printf("status %d\n", status);
         } else {
@@ -144,7 +146,7 @@ int main(int argc, char** argv) {
     cLibYAT* library = nullptr;
     int32_t result = openLibrary(&library, comm);
     if (result != ERR_SUCCESS || library == nullptr) {
-        std::fprintf(stderr, "openLibrary failed with result %d\n", result);
+        std::fprintf(stderr, "openLibrary failed with result %d %s\n", result, yat::resultName(result));
         if (library != nullptr) closeLibrary();
         yatSimCommClose(comm);
         return 1;
@@ -154,7 +156,9 @@ int main(int argc, char** argv) {
     cDeviceLib& device = *library;
     int32_t spType = 0;
     device.getSPType(&spType);
-    std::printf("opened libyat: %u node(s), SP type %d\n", device.getNodeCount(), spType);
+    // The version is the host headers' (yat/version.h); any libyat.so of the same major number runs it.
+    std::printf("opened libyat (built against %s): %u node(s), SP type %d\n", yat::kVersionText, device.getNodeCount(),
+                spType);
 
     AgentSink sink;
     result = device.initSensors(&sink);

@@ -530,12 +530,12 @@ def case_config_usage():
     check("nothing on standard input" in done.stderr, done.stderr)
 
 
-def start_exporter(*args):
+def start_exporter(*args, env=None):
     """Starts yatctl exporter on a free loopback port; returns the process and the metrics URL."""
     import re
     import time
     process = subprocess.Popen([YATCTL, "--log-dir", WORK, "exporter", "--listen", "127.0.0.1:0", *args],
-                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
     deadline = time.monotonic() + 30
     while time.monotonic() < deadline:
         line = process.stderr.readline()
@@ -583,6 +583,40 @@ def case_exporter_serves_every_sensor():
         complaints = [line for line in (done.stdout + done.stderr).splitlines()
                       if line.strip() and "sel_entries_count" not in line]
         check(not complaints, complaints)
+
+
+def case_exporter_service_notifications():
+    """Started by a service manager (NOTIFY_SOCKET, WATCHDOG_USEC), the exporter says it is ready only
+    once it serves, feeds the watchdog from its refresh loop within half the interval however long
+    --refresh-interval is, and says when a signal stops it."""
+    import socket
+    import time
+    if os.environ.get("YATCTL_NOTIFIES") != "ON":
+        print("yatctl was built without libsystemd")
+        sys.exit(77)
+    manager = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+    manager.bind(os.path.join(WORK, "notify"))
+    manager.settimeout(30)
+
+    def next_message():
+        return manager.recv(4096).decode()
+
+    environment = dict(os.environ, NOTIFY_SOCKET=os.path.join(WORK, "notify"), WATCHDOG_USEC="400000")
+    process, url = start_exporter("--refresh-interval", "3600", env=environment)
+    first = next_message()
+    check(first.splitlines() == ["READY=1", f"STATUS=serving {url}"], f"first notification {first!r}")
+    check("yat_up" in scrape(url), "not serving when it said it was ready")
+    started = time.monotonic()
+    for _ in range(3):
+        message = next_message()
+        check(message == "WATCHDOG=1", f"expected WATCHDOG=1, got {message!r}")
+    # Three rounds 0.2 s apart, not one an hour.
+    check(time.monotonic() - started < 10, "the watchdog was fed too slowly")
+    stop_exporter(process)
+    message = next_message()  # the datagrams wait in the socket
+    while message == "WATCHDOG=1":
+        message = next_message()
+    check(message.splitlines()[0] == "STOPPING=1", f"expected STOPPING=1, got {message!r}")
 
 
 def case_exporter_usage():

@@ -33,6 +33,7 @@
 #include "yat/vpd_records.h"
 #include "yatctl/exporter_model.h"
 #include "yatctl/metrics_server.h"
+#include "yatctl/service_notify.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -315,7 +316,7 @@ public:
         std::condition_variable wake;
         bool stop = false;
         std::thread refreshThread([&] {
-            auto interval = std::chrono::duration<double>(refreshSeconds_);
+            auto interval = service::withinWatchdog(std::chrono::duration<double>(refreshSeconds_));
             auto selInterval = std::chrono::duration<double>(selSeconds_);
             auto lastCount = std::chrono::steady_clock::now();
             std::unique_lock lock(mutex);
@@ -324,6 +325,7 @@ public:
                 bool countLog = std::chrono::steady_clock::now() - lastCount >= selInterval;
                 if (countLog) lastCount = std::chrono::steady_clock::now();
                 refresher.refresh(countLog);
+                service::alive();
                 lock.lock();
             }
         });
@@ -338,8 +340,11 @@ public:
         }
         if (failure.empty()) {
             std::string host = address.v6 ? "[" + address.host + "]" : address.host;
-            std::cerr << "yatctl exporter: serving http://" << host << ":" << server.port() << "/metrics" << std::endl;
+            std::string url = "http://" + host + ":" + std::to_string(server.port()) + "/metrics";
+            std::cerr << "yatctl exporter: serving " << url << std::endl;
+            service::ready("serving " + url);
             server.serve(fds[0]);  // until a stop signal writes to the pipe
+            service::stopping();
         }
 
         {

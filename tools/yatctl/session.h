@@ -9,6 +9,7 @@
 #include <string>
 
 #include "yat/device_lib.h"
+#include "yat/result_names.h"
 #include "sim/sim_bus_comm.h"
 
 namespace yatctl {
@@ -83,6 +84,6 @@ private:
 };
 
 // The name of a result code ("ERR_BAD_ANSWER"), or "" for an unknown code.
-const char* resultName(int32_t result);
+using yat::resultName;
 
 }  // namespace yatctl
