@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "events/event_wire.h"
+
 namespace eventwire {
 
 // Alert groups: 1 remote critical, 2 remote non-critical, 3 remote system, 4 local events.
@@ -31,28 +33,19 @@ inline constexpr uint8_t kRemoteAlertLength = 4;
 inline constexpr uint8_t kLocalEventLength = 3;
 inline constexpr size_t kElementGroupOffset = 3;  // remote alert elements only
 
-// Event-code lists: a get answers the first group of codes, each get next the next group, until the
-// SP answers a non-zero status. Codes are 32-bit, most significant byte first, from the first answer
-// data byte; the answer's data length says how many bytes of codes the group holds.
-inline constexpr const char* kAvailableCodesCommand = "2.7.3";
-inline constexpr const char* kActiveCodesCommand = "2.7.4";
-inline constexpr size_t kCodeSize = 4;
+// Event-code lists (the commands, code size and end status are in events/event_wire.h): a get
+// answers the first group of codes, each get next the next group, until the SP answers a non-zero
+// status. Codes are 32-bit, most significant byte first, from the first answer data byte; the
+// answer's data length says how many bytes of codes the group holds.
 // Appends one code in wire order (the simulator and tests build answers with it).
 inline void appendCode(std::vector<uint8_t>& out, uint32_t code) {
     out.insert(out.end(), {static_cast<uint8_t>(code >> 24), static_cast<uint8_t>(code >> 16),
                            static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code)});
 }
-// Status that ends the active-code list normally.
-inline constexpr uint8_t kEndOfCodes = 7;
-// Most groups one list read takes before it gives up on an SP that never ends the list.
-inline constexpr int32_t kMaxCodeGroups = 256;
 
-// Active codes the library interprets: the two system-health codes, and the processor-hot code of
-// processor I (1-based), kProcessorHotBase + I.
+// Active codes the library interprets: the two system-health codes (and the processor-hot code of
+// processor I, 1-based: kCpuHotCodeBase + I; the memory PFA code is kMemoryPfaCode).
 inline constexpr uint32_t kHealthCode113 = 113;
 inline constexpr uint32_t kHealthCode107 = 107;
-inline constexpr uint32_t kProcessorHotBase = 0x0421C700;
-// The memory PFA code among the available codes.
-inline constexpr uint32_t kMemoryPfaCode = 0x05200001;
 
 }  // namespace eventwire

@@ -66,7 +66,7 @@ int32_t cSystemHealth::getEvents(cBusComm* comm, int32_t node, const char* dotCo
         }
         status = answerStatus();
     }
-    int32_t result = status == eventwire::kEndOfCodes ? ERR_SUCCESS : ERR_BAD_ANSWER;
+    int32_t result = status == eventwire::kCodesEndStatus ? ERR_SUCCESS : ERR_BAD_ANSWER;
     yatLog(tag, "returning retVal = %d", result);
     return result;
 }

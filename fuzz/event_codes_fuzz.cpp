@@ -29,7 +29,7 @@ public:
             buffer[wire::kTypeOffset] = wire::kAnswer;
             buffer[wire::kDataLengthOffset] = 0;
             buffer[wire::kDataLengthOffset + 1] = 0;
-            buffer[wire::kStatusOffset] = eventwire::kEndOfCodes;
+            buffer[wire::kStatusOffset] = eventwire::kCodesEndStatus;
             return 0;
         }
         size_t length = data_[position_] | (data_[position_ + 1] << 8);

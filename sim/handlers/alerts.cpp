@@ -17,7 +17,7 @@ Bytes codeData(std::vector<uint32_t>::const_iterator first, std::vector<uint32_t
     return data;
 }
 
-Answer endOfCodes() { return Answer::failure(eventwire::kEndOfCodes); }
+Answer endOfCodes() { return Answer::failure(eventwire::kCodesEndStatus); }
 
 // The enable state of (group, number): a get answers one byte, a set of one byte stores it. Numbers
 // no element covers answer "not present", except that local-event sets are kept for any number.

@@ -45,8 +45,8 @@ void loadElements(const Field& list, AlertsSection& alerts) {
 
 std::vector<std::vector<uint32_t>> defaultAvailableCodeGroups() {
     return {
-        {eventwire::kProcessorHotBase + 1, eventwire::kProcessorHotBase + 2, eventwire::kProcessorHotBase + 3,
-         eventwire::kProcessorHotBase + 4, eventwire::kHealthCode113, eventwire::kHealthCode107},
+        {eventwire::kCpuHotCodeBase + 1, eventwire::kCpuHotCodeBase + 2, eventwire::kCpuHotCodeBase + 3,
+         eventwire::kCpuHotCodeBase + 4, eventwire::kHealthCode113, eventwire::kHealthCode107},
         {0x05100001, eventwire::kMemoryPfaCode, 0x06014000},
     };
 }

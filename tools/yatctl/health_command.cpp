@@ -38,8 +38,8 @@ std::string hexCode(uint32_t code) {
 }
 
 std::string codeMeaning(uint32_t code) {
-    if (code > eventwire::kProcessorHotBase && code <= eventwire::kProcessorHotBase + 0xFF) {
-        return "processor " + std::to_string(code - eventwire::kProcessorHotBase) + " hot";
+    if (code > eventwire::kCpuHotCodeBase && code <= eventwire::kCpuHotCodeBase + 0xFF) {
+        return "processor " + std::to_string(code - eventwire::kCpuHotCodeBase) + " hot";
     }
     if (code == eventwire::kHealthCode113 || code == eventwire::kHealthCode107) return "system health";
     if (code == eventwire::kMemoryPfaCode) return "memory PFA";
@@ -64,7 +64,7 @@ ActiveCodes readActiveCodes(Session& session, uint32_t node) {
             return active;
         }
         if (command.answerStatus() != 0) {
-            active.result = command.answerStatus() == eventwire::kEndOfCodes ? 0 : 2;
+            active.result = command.answerStatus() == eventwire::kCodesEndStatus ? 0 : 2;
             return active;
         }
         ByteReader data = command.answerReader();
