@@ -1,5 +1,6 @@
 // Library entry, the shared library object and its use count.
 
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -58,12 +59,20 @@ bool lockForOpen() {
     }
 }
 
-// Ends the log writer thread when no library is open any more.
+// How long the last close waits for threads that closed themselves (or were left behind at a stop)
+// to exit: such a thread has finished its work and only returns, unless it is still in a callback
+// of the host's, which the stop already waited for up to its bound.
+constexpr std::chrono::milliseconds kAbandonedExitWait{1000};
+
+// When no library is open any more: joins the library threads that have ended, so that none still
+// runs when the last close returns, then ends the log writer thread.
 void stopWriterWhenClosed() {
     {
         QV::MutexLock lock(libraryMutex);
         if (instancecounter != 0) return;
     }
+    size_t remaining = cThreadLib::joinAbandoned(std::chrono::steady_clock::now() + kAbandonedExitWait);
+    if (remaining != 0) yatLog("openlibrary", "%d library threads are still in host callbacks", static_cast<int32_t>(remaining));
     stopLogWriter();
 }
 

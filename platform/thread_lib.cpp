@@ -1,5 +1,8 @@
 #include "platform/thread_lib.h"
 
+#include <utility>
+#include <vector>
+
 #include "platform/runtime.h"
 
 namespace {
@@ -8,6 +11,17 @@ std::atomic<int32_t> startedAndRunning{0};
 thread_local bool libraryThread = false;
 
 }  // namespace
+
+// Abandoned threads with their states. Never destroyed: a thread still listed when the process ends
+// must not meet a joinable std::thread's destructor.
+struct AbandonedThreads {
+    std::mutex mutex;
+    std::vector<std::pair<std::thread, std::shared_ptr<void>>> threads;
+};
+static AbandonedThreads& abandonedThreads() {
+    static AbandonedThreads* list = new AbandonedThreads;
+    return *list;
+}
 
 bool cThreadLib::onLibraryThread() { return libraryThread; }
 
@@ -66,7 +80,7 @@ int32_t cThreadLib::threadClose(int32_t limitMs) {
 int32_t cThreadLib::threadClose(std::chrono::steady_clock::time_point deadline) {
     if (!thread_.joinable()) return 1;
     if (thread_.get_id() == std::this_thread::get_id()) {
-        thread_.detach();  // a thread cannot wait for itself
+        abandon();  // a thread cannot wait for itself
         return 1;
     }
     std::shared_ptr<State> state = state_;
@@ -79,8 +93,49 @@ int32_t cThreadLib::threadClose(std::chrono::steady_clock::time_point deadline) 
         thread_.join();
         return 0;
     }
-    thread_.detach();
+    abandon();
     return 1;
+}
+
+void cThreadLib::abandon() {
+    AbandonedThreads& list = abandonedThreads();
+    {
+        std::lock_guard<std::mutex> guard(list.mutex);
+        try {
+            list.threads.emplace_back(std::move(thread_), state_);
+        } catch (...) {
+            thread_.detach();  // no memory for the list: the thread cannot be joined later
+        }
+    }
+    // Threads abandoned earlier that have ended since are joined now, so that a process that keeps
+    // the library open for months does not keep their stacks.
+    joinAbandoned(std::chrono::steady_clock::now());
+}
+
+size_t cThreadLib::joinAbandoned(std::chrono::steady_clock::time_point deadline) {
+    AbandonedThreads& list = abandonedThreads();
+    std::vector<std::pair<std::thread, std::shared_ptr<void>>> threads;
+    {
+        std::lock_guard<std::mutex> guard(list.mutex);
+        threads.swap(list.threads);
+    }
+    std::vector<std::pair<std::thread, std::shared_ptr<void>>> remaining;
+    for (auto& [thread, opaque] : threads) {
+        auto state = std::static_pointer_cast<State>(opaque);
+        bool ended = false;
+        if (thread.get_id() != std::this_thread::get_id()) {
+            std::unique_lock<std::mutex> lock(state->mutex);
+            ended = state->done.wait_until(lock, deadline, [&] { return state->finished; });
+        }
+        if (ended) {
+            thread.join();
+        } else {
+            remaining.emplace_back(std::move(thread), std::move(opaque));
+        }
+    }
+    std::lock_guard<std::mutex> guard(list.mutex);
+    for (auto& entry : remaining) list.threads.push_back(std::move(entry));
+    return list.threads.size();
 }
 
 void cThreadLib::releaseHandle() {

@@ -36,8 +36,9 @@ public:
     void sendEvent();
 
     // Waits for the thread to end, at most limitMs (scaled; negative = without limit). A thread that
-    // has not ended by then is abandoned (detached), and so is the calling thread when it closes
-    // itself. Returns 0 when it ended, 1 when abandoned or there was no thread.
+    // has not ended by then is abandoned, and so is the calling thread when it closes itself: its
+    // handle moves to a process-wide list that joinAbandoned() empties. Returns 0 when it ended, 1
+    // when abandoned or there was no thread.
     int32_t threadClose(int32_t limitMs = -1);
     // The same with a deadline: waits until the thread ends or the deadline passes.
     int32_t threadClose(std::chrono::steady_clock::time_point deadline);
@@ -52,6 +53,11 @@ public:
     static bool onLibraryThread();
     // Number of threads started by any cThreadLib whose entry function has not returned yet.
     static int32_t runningThreads();
+    // Joins every abandoned thread whose entry function returns before the deadline, so that none of
+    // them still runs (even its last instructions) once the caller goes on; the others stay listed.
+    // Returns how many stay. The last closeLibrary calls it: a thread that closed itself has left its
+    // work but may not have exited yet.
+    static size_t joinAbandoned(std::chrono::steady_clock::time_point deadline);
 
 private:
     struct State {
@@ -61,6 +67,9 @@ private:
         bool event = false;
         bool finished = false;
     };
+
+    // Moves the handle to the list of abandoned threads.
+    void abandon();
 
     std::shared_ptr<State> state_;
     std::thread thread_;

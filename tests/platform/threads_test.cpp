@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -19,6 +20,16 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+
+// Threads of this process as the system counts them; 0 where it cannot tell.
+size_t processThreads() {
+    size_t n = 0;
+#ifndef _WIN32
+    std::error_code error;
+    for (std::filesystem::directory_iterator it("/proc/self/task", error), end; !error && it != end; it.increment(error)) ++n;
+#endif
+    return n;
+}
 
 // A gate a test thread blocks on until the test opens it.
 struct Gate {
@@ -196,6 +207,29 @@ TEST_F(ThreadLib, LibraryThreadsAreMarkedCountedAndMayCloseThemselves) {
     while (cThreadLib::runningThreads() != before) std::this_thread::yield();
     EXPECT_EQ(self.closed.load(), 1);  // let go of itself at once
     EXPECT_EQ(thread.threadClose(), 1);  // nothing left to close
+}
+
+// Threads let go of (one that closed itself, one a limited close gave up on) are joined once they end:
+// after joinAbandoned none of them still exists in the process, even for its last instructions.
+TEST_F(ThreadLib, AbandonedThreadsAreJoinedOnceTheyEnd) {
+    ASSERT_EQ(cThreadLib::joinAbandoned(Clock::now() + 1h), 0u);  // those of earlier tests
+    const size_t before = processThreads();
+    auto gate = std::make_shared<Gate>();
+    auto* owned = new std::shared_ptr<Gate>(gate);
+    auto entry = [](void* a) -> uint32_t {
+        std::unique_ptr<std::shared_ptr<Gate>> mine(static_cast<std::shared_ptr<Gate>*>(a));
+        (*mine)->pass();
+        return 0;
+    };
+    ASSERT_EQ(thread.threadStart(entry, owned), 0);
+    gate->awaitReached();
+    ASSERT_EQ(thread.threadClose(Clock::now()), 1);  // given up at once
+    EXPECT_EQ(cThreadLib::joinAbandoned(Clock::now()), 1u);  // not ended yet: stays listed
+    gate->release();
+    EXPECT_EQ(cThreadLib::joinAbandoned(Clock::now() + 1h), 0u);
+    if (before != 0) {
+        EXPECT_EQ(processThreads(), before);
+    }
 }
 
 // A raised signal ends every wait on it at once, also a Sleep handed to a test's sleep hook; the
