@@ -11,7 +11,7 @@ namespace {
 constexpr size_t kMaxCommands = 16;
 constexpr size_t kMaxGroups = 16;
 constexpr size_t kMaxLeds = 64;
-constexpr size_t kMaxSensors = 16;
+constexpr size_t kMaxPanelSensors = 16;
 constexpr uint8_t kLedFamily = 0x0D;  // passthru commands share the first byte of "d.7"
 
 uint32_t u32(const Field& field) { return static_cast<uint32_t>(field.integer(0, UINT32_MAX, 0)); }
@@ -38,7 +38,7 @@ SimLed loadLed(const Field& entry) {
     led.index = u32(entry["index"]);
     led.lit = entry["lit"].flag(false);
     Field sensors = entry["sensors"];
-    if (sensors.size() > kMaxSensors) sensors.fail("expected at most 16 sensors");
+    if (sensors.size() > kMaxPanelSensors) sensors.fail("expected at most 16 sensors");
     for (size_t s = 0; s < sensors.size(); ++s) {
         Field sensor = sensors.at(s);
         sensor.expectObject({"index", "mask", "location"});

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -46,5 +47,9 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::file(const std::string& name) const { return (fs::path(path_) / name).string(); }
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
 
 }  // namespace yattest

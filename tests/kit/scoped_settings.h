@@ -35,6 +35,9 @@ std::string makeTempDir(const std::string& prefix);
 // Sets an environment variable of this process, or removes it when value is null.
 void setEnvironment(const char* name, const char* value);
 
+// Replaces the file at path with content (bytes as given).
+void writeFile(const std::string& path, const std::string& content);
+
 class TempDir {
 public:
     TempDir();

@@ -29,6 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 using yattest::LogCapture;
 using yattest::SettingsScope;
+using yattest::writeFile;
 
 // Reopens the log of capture with what is in its folder now, with limit as the rotation size.
 void reopen(SettingsScope& settings, uint64_t limit) {
@@ -61,10 +62,6 @@ TEST(LogFileSafety, RotationThatCannotBeMadeIsLoggedOnceAndLosesNothing) {
 std::string contentOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
 }
 
 // What is put in place of libyat.log before the library opens it.

@@ -18,10 +18,7 @@ namespace {
 using yat::FileRead;
 using yat::Links;
 using yattest::TempDir;
-
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
+using yattest::writeFile;
 
 TEST(RegularFile, ReadsUpToTheLimitAndTellsALargerFile) {
     TempDir dir;
