@@ -130,6 +130,8 @@ yattest::RecordingSink& sink() {
 int32_t discover(cDeviceLib& l) { return l.initSensors(&sink()); }
 
 // Every operation of cDeviceLib, in slot order.
+// The operations, one per entry: kept as laid out by hand.
+// clang-format off
 const std::vector<Operation>& operations() {
     static const std::vector<Operation> table = [] {
         const int32_t S = kSend;
@@ -417,6 +419,7 @@ const std::vector<Operation>& operations() {
     }();
     return table;
 }
+// clang-format on
 
 // The simulator's settings: what the write operations change.
 struct Settings {

@@ -87,6 +87,8 @@ void checkSensor(Worker& w, int32_t sensorClass, int32_t sensor, int32_t status,
 int32_t anyClass(Worker& w) { return w.chance(0.05) ? w.pick(0, 6) : w.pick(1, 4); }
 int32_t anySensor(Worker& w) { return w.pick(w.chance(0.05) ? -1 : 1, 14); }
 
+// The read operations, one per entry: kept as laid out by hand.
+// clang-format off
 const std::vector<Operation> kReadOperations = {
     // frame
     {"getNodeCount", "frame", 2, {0}, [](Worker& w) {
@@ -302,6 +304,7 @@ const std::vector<Operation> kReadOperations = {
          return w.lib->getBluelightStatus(w.node, &state);
      }},
 };
+// clang-format on
 
 // A text the library returned into a buffer of size bytes; without a terminator inside the buffer
 // it reads as "(unterminated)", which never equals a written value.
@@ -333,6 +336,8 @@ RoundTripResult texts(int32_t write, int32_t read, const std::string& value, con
 }
 
 // The settings written and read back. Each entry writes a fresh value and reads it again.
+// The round trips, one per entry: kept as laid out by hand.
+// clang-format off
 const std::vector<RoundTrip> kRoundTrips = {
     {"loginPolicy", 2, withStatuses({0, T}), withStatuses({0, 2, T}), [](Worker& w) {
          int32_t value = w.pick(0, 3), got = -1;
@@ -473,6 +478,7 @@ const std::vector<RoundTrip> kRoundTrips = {
          return r;
      }},
 };
+// clang-format on
 
 }  // namespace
 
