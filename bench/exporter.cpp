@@ -126,7 +126,8 @@ void BM_ExporterScrapeWithSlowClients(benchmark::State& state) {
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(scrape(exporter.port()));
-        slowest = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        slowest = std::max(slowest,
+                           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     state.counters["max_ms"] = slowest;
     for (int fd : slow) close(fd);

@@ -22,6 +22,14 @@ void logAppend(benchmark::State& state) {
     int32_t n = 0;
     for (auto _ : state) yatLog("cLibYAT::getSensorReading", "sensor [%d] reading [%d] status [%d]", 3, ++n, 0);
 }
-BENCHMARK(logAppend)->ArgName("log")->Arg(1)->Arg(2)->Setup(openLog)->Teardown(closeLogSetup)->Threads(1)->Threads(2)->UseRealTime();
+BENCHMARK(logAppend)
+    ->ArgName("log")
+    ->Arg(1)
+    ->Arg(2)
+    ->Setup(openLog)
+    ->Teardown(closeLogSetup)
+    ->Threads(1)
+    ->Threads(2)
+    ->UseRealTime();
 
 }  // namespace

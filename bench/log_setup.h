@@ -14,8 +14,8 @@ namespace yatbench {
 class LogSetup {
 public:
     explicit LogSetup(int mode) : saved_(runtimeSettings()) {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("yat-bench-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+        dir_ =
+            std::filesystem::temp_directory_path() / ("yat-bench-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
         std::filesystem::create_directories(dir_);
         RuntimeSettings settings = saved_;
         settings.logDir = dir_.string();

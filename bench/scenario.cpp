@@ -30,8 +30,8 @@ std::string emptyObjectsDocument(size_t count) {
 
 void report(benchmark::State& state, size_t bytes) {
     state.counters["bytes"] = static_cast<double>(bytes);
-    state.counters["MiB/s"] = benchmark::Counter(static_cast<double>(bytes) / (1 << 20),
-                                                 benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MiB/s"] =
+        benchmark::Counter(static_cast<double>(bytes) / (1 << 20), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_ScenarioTimeline16MiB(benchmark::State& state) {

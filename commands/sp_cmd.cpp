@@ -41,8 +41,8 @@ uint8_t* cSPCmd::refuse() {
     return nullptr;
 }
 
-uint8_t* cSPCmd::buildSPCommand(const char* dotCommand, int32_t commandType, const uint8_t* params,
-                                const uint8_t* data, int32_t paramCount, int32_t dataSize) {
+uint8_t* cSPCmd::buildSPCommand(const char* dotCommand, int32_t commandType, const uint8_t* params, const uint8_t* data,
+                                int32_t paramCount, int32_t dataSize) {
     yatLog(kBuildTag, "The spcmd paramsize [%d] datasize [%d] and command [%s]", paramCount, dataSize,
            dotCommand != nullptr ? dotCommand : "(null)");
     origCmdSize = 0;
@@ -62,7 +62,8 @@ uint8_t* cSPCmd::buildSPCommand(const char* dotCommand, int32_t commandType, con
             yatLog(kBuildTag, "command [%s] has more than %d tokens; refused", dotCommand, wire::kMaxCommandBytes);
             return refuse();
         }
-        if (last) yatLog(kBuildTag, "Reached the last character in the string and it is [%c]", *token != '\0' ? *token : ' ');
+        if (last)
+            yatLog(kBuildTag, "Reached the last character in the string and it is [%c]", *token != '\0' ? *token : ' ');
         bool placeholder = *token == 'x' || *token == 'X';
         if (placeholder && end - token != 1) placeholder = false;  // "xa" is no placeholder and no number
         if (placeholder) {
@@ -110,7 +111,8 @@ int32_t cSPCmd::BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandT
     // Both bytes of the length: a request of more than 255 data bytes must not claim fewer.
     cmdBuffer[wire::kDataLengthOffset] = static_cast<uint8_t>(dataSize & 0xFF);
     cmdBuffer[wire::kDataLengthOffset + 1] = static_cast<uint8_t>(dataSize >> 8);
-    if (commandByteCount > 0) std::memcpy(cmdBuffer + wire::kHeaderSize, commandBytes, static_cast<size_t>(commandByteCount));
+    if (commandByteCount > 0)
+        std::memcpy(cmdBuffer + wire::kHeaderSize, commandBytes, static_cast<size_t>(commandByteCount));
     if (data != nullptr) {
         yatLog(kBufferTag, "There is data so copying it");
         if (withheld_) yatLog(kBufferTag, "<%d bytes withheld>", dataSize);

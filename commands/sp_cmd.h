@@ -111,6 +111,6 @@ protected:
 
     int32_t origCmdSize = 0;
     uint8_t cmdBuffer[wire::kBufferSize];
-    bool built_ = false;  // a request is in the buffer and may be sent
+    bool built_ = false;     // a request is in the buffer and may be sent
     bool withheld_ = false;  // data bytes never reach the log (withholdData)
 };

@@ -29,7 +29,9 @@ public:
     }
 
     // Sends the get; the transport result.
-    int32_t get(const char* dotCommand) { return command_.sendRequest(comm_, node_, wire::kGet, dotCommand, &number_, 1); }
+    int32_t get(const char* dotCommand) {
+        return command_.sendRequest(comm_, node_, wire::kGet, dotCommand, &number_, 1);
+    }
     // The answer data of the last get when the SP's status is 0, else nothing.
     bool answered() const { return command_.answerStatus() == 0; }
     ByteReader data() const { return command_.answerReader(); }

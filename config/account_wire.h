@@ -37,8 +37,8 @@ inline constexpr int32_t kDescriptionMax = 13;  // "Administrator"
 inline constexpr int32_t kBitmapSize = 4;
 inline constexpr int32_t kAgeLimitMax = 365;
 
-inline constexpr uint8_t kFlagsReadOnly = 0x01;     // DIALIN_FLAGS A[0]
-inline constexpr uint8_t kAuthorityAdmin = 0x02;    // DIALIN_AUTHORITY A[3]
+inline constexpr uint8_t kFlagsReadOnly = 0x01;      // DIALIN_FLAGS A[0]
+inline constexpr uint8_t kAuthorityAdmin = 0x02;     // DIALIN_AUTHORITY A[3]
 inline constexpr uint8_t kAuthorityReadOnly = 0x04;  // DIALIN_AUTHORITY A[3]
 
 // Account status and authority as the host sees them.

@@ -112,6 +112,7 @@ int32_t NetworkSettings::setRemoteAlertConfiguration(int32_t node, int32_t* valu
         int32_t result = command.writeData(comm_, node, kByteItems[i], nullptr, 0, &bytes[i], 1);
         if (result != ERR_SUCCESS) return result;
     }
-    if (flag49332 != nullptr) return command.writeValue32(comm_, node, netwire::kSmtpSwitchCommand, *flag49332 != 0 ? 1 : 0);
+    if (flag49332 != nullptr)
+        return command.writeValue32(comm_, node, netwire::kSmtpSwitchCommand, *flag49332 != 0 ? 1 : 0);
     return ERR_SUCCESS;
 }

@@ -39,8 +39,8 @@ int32_t NetworkSettings::getDHCPEnable(int32_t node, int32_t iface, int32_t* ena
     return command.answerByte(enable);
 }
 
-int32_t NetworkSettings::getIPConfigInfo(int32_t node, int32_t iface, char* address, char* subnetMask,
-                                         char* gateway, int32_t* ipSource) {
+int32_t NetworkSettings::getIPConfigInfo(int32_t node, int32_t iface, char* address, char* subnetMask, char* gateway,
+                                         int32_t* ipSource) {
     constexpr const char* tag = "cLibYAT::getIPConfigInfo";
     if (address == nullptr && subnetMask == nullptr && gateway == nullptr) {
         yatLog(tag, "returning back bad paramenter");
@@ -208,7 +208,8 @@ int32_t NetworkSettings::setNetworkPort(int32_t node, int32_t port, int32_t newP
         return ERR_INVALID_PARAMETER;
     }
     cSvcProcCfg command;
-    int32_t result = setTCPNetworkPort(command, comm_, node, static_cast<uint8_t>(port), static_cast<uint16_t>(newPort));
+    int32_t result =
+        setTCPNetworkPort(command, comm_, node, static_cast<uint8_t>(port), static_cast<uint16_t>(newPort));
     if (result != ERR_SUCCESS) return result;
     library_.resetServiceProcessor(node);
     return ERR_SUCCESS;

@@ -26,7 +26,9 @@ public:
         : comm_(comm), node_(node), number_(static_cast<uint8_t>(recipient + 1)) {}
 
     // Sends the get of item; the transport result.
-    int32_t get(uint8_t item) { return command_.sendRequest(comm_, node_, wire::kGet, kRecipientCommand[item], &number_, 1); }
+    int32_t get(uint8_t item) {
+        return command_.sendRequest(comm_, node_, wire::kGet, kRecipientCommand[item], &number_, 1);
+    }
     // Reads a byte item into *value (which keeps its start value when the check fails).
     int32_t getByte(uint8_t item, int32_t* value) {
         int32_t result = get(item);
@@ -47,9 +49,7 @@ public:
 
 private:
     // Password items go out through a command object whose data never reach the log.
-    cSPCmd& secretFor(uint8_t item) {
-        return isPasswordItem(item) ? secret_ : command_;
-    }
+    cSPCmd& secretFor(uint8_t item) { return isPasswordItem(item) ? secret_ : command_; }
 
     cBusComm* comm_;
     int32_t node_;
@@ -122,8 +122,8 @@ int32_t SnmpSettings::getOOBAlertConfiguration(int32_t node, uint32_t recipient,
         outcome.take(result);
         yatLog(kTag, "getSelectiveAlertNotification....retVal = [%x], Data = [%x]", static_cast<unsigned>(result),
                static_cast<unsigned>(selective));
-        int32_t map = (status == kStatusEnabled ? kRecipientFlagEnabled : 0) |
-                      (selective == 0 ? kRecipientFlagSelective : 0);
+        int32_t map =
+            (status == kStatusEnabled ? kRecipientFlagEnabled : 0) | (selective == 0 ? kRecipientFlagSelective : 0);
         yatLog(kTag, "flagsSet = [%x]", map);
         *flagsSet = map;
     }

@@ -72,7 +72,8 @@ int32_t SnmpSettings::setSNMPConfiguration(int32_t node, const char* textA, cons
         if ((*flagsChanged & snmpwire::kSnmpFlagTrapsEnabled) != 0) {
             uint8_t disable = (*flagsSet & snmpwire::kSnmpFlagTrapsEnabled) == 0 ? 1 : 0;
             yatLog(kTag, "calling setTrapsDisable: bData = [%x]", disable);
-            outcome.take(configio::writeByte(command, comm_, node, snmpwire::kTrapsDisableCommand, nullptr, 0, disable));
+            outcome.take(
+                configio::writeByte(command, comm_, node, snmpwire::kTrapsDisableCommand, nullptr, 0, disable));
         }
         if ((*flagsChanged & snmpwire::kSnmpFlagV1Enabled) != 0) {
             uint8_t enable = (*flagsSet & snmpwire::kSnmpFlagV1Enabled) != 0 ? 1 : 0;
@@ -101,7 +102,8 @@ int32_t SnmpSettings::setSNMPConfiguration(int32_t node, const char* textA, cons
 int32_t SnmpSettings::getSNMPCommunityConfiguration(int32_t node, uint32_t community, char* communityString,
                                                     int32_t* stringSize, int32_t* typeOfAccess) {
     yatLog(kTag, "getSNMPCommunityConfiguration....");
-    yatLog(kTag, "communityInstance = [%x] -- ADDRstringSize= [%x] -- ADDRcommunityString = [%x] --  ADDRtypeOfAccess = [%x]",
+    yatLog(kTag,
+           "communityInstance = [%x] -- ADDRstringSize= [%x] -- ADDRcommunityString = [%x] --  ADDRtypeOfAccess = [%x]",
            community, addr(stringSize), addr(communityString), addr(typeOfAccess));
     if (community >= snmpwire::kCommunities) return ERR_INVALID_INDEX;
     if (stringSize != nullptr) *stringSize = snmpwire::kCommunityNameMax;

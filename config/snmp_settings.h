@@ -58,9 +58,9 @@ public:
     // selective alert notification on. Destination, host and user ID come from the items of the
     // entry's type (empty where the type has none). Results: 1 nothing read; 0; 2; 7; transport.
     int32_t getOOBAlertConfiguration(int32_t node, uint32_t recipient, int32_t* alertType, char* description,
-                                     int32_t* descriptionSize, char* destination, int32_t* destinationSize,
-                                     char* host, int32_t* hostSize, char* userId, int32_t* userIdSize,
-                                     int32_t* passwordSize, int32_t* flagsAvailable, int32_t* flagsSet);
+                                     int32_t* descriptionSize, char* destination, int32_t* destinationSize, char* host,
+                                     int32_t* hostSize, char* userId, int32_t* userIdSize, int32_t* passwordSize,
+                                     int32_t* flagsAvailable, int32_t* flagsSet);
     // Alert type 1 clears the entry (status 0, every text item emptied); other types write their
     // connection type and the texts their type uses. Without an alert type the SP's is read first (a
     // failed read leaves no type: only the description and the flags are written). Logs

@@ -21,9 +21,9 @@ inline constexpr const char* kTrapsDisableCommand = "4.9.3.1.3";
 inline constexpr const char* kV1EnableCommand = "4.9.3.1.5";
 inline constexpr const char* kThirdSwitchCommand = "4.9.3.1.6";
 inline constexpr const char* kCommunityCommand = "4.9.3.1.4.x.x";
-inline constexpr const char* kRecipientCommand[] = {
-    nullptr,      "4.1.3.x.1", "4.1.3.x.2", "4.1.3.x.3", "4.1.3.x.4", "4.1.3.x.5", "4.1.3.x.6",
-    "4.1.3.x.7",  "4.1.3.x.8", "4.1.3.x.9", "4.1.3.x.0A", nullptr,  "4.1.3.x.0C"};
+inline constexpr const char* kRecipientCommand[] = {nullptr,      "4.1.3.x.1", "4.1.3.x.2", "4.1.3.x.3", "4.1.3.x.4",
+                                                    "4.1.3.x.5",  "4.1.3.x.6", "4.1.3.x.7", "4.1.3.x.8", "4.1.3.x.9",
+                                                    "4.1.3.x.0A", nullptr,     "4.1.3.x.0C"};
 
 // Texts: most characters without the terminator.
 inline constexpr int32_t kTextMax = 47;
@@ -36,9 +36,9 @@ inline constexpr int32_t kUserIdMax = 63;
 inline constexpr int32_t kPasswordMax = 15;
 
 // Instances.
-inline constexpr uint32_t kCommunities = 3;       // host 0-2, SP 1-3
+inline constexpr uint32_t kCommunities = 3;  // host 0-2, SP 1-3
 inline constexpr uint32_t kCommunityAddresses = 3;
-inline constexpr uint32_t kRecipients = 12;       // host 0-11, SP 1-12
+inline constexpr uint32_t kRecipients = 12;  // host 0-11, SP 1-12
 
 // Community items.
 inline constexpr uint8_t kCommunityName = 1;
@@ -47,14 +47,14 @@ inline constexpr uint8_t kCommunityAccess = 5;
 
 // Recipient items.
 enum RecipientItem : uint8_t {
-    kEntryStatus = 1,        // 2 enabled, 1 disabled, 0 cleared
-    kAddress = 2,            // destination (types 2-6, 10) or host (types 8, 9)
+    kEntryStatus = 1,  // 2 enabled, 1 disabled, 0 cleared
+    kAddress = 2,      // destination (types 2-6, 10) or host (types 8, 9)
     kDescription = 3,
-    kConnectionType = 4,     // alert type - 2
+    kConnectionType = 4,  // alert type - 2
     kUserIdType4 = 5,
-    kPasswordType4 = 6,      // write only
-    kPasswordType3 = 7,      // write only
-    kDestination79 = 8,      // destination of types 7 and 9
+    kPasswordType4 = 6,  // write only
+    kPasswordType3 = 7,  // write only
+    kDestination79 = 8,  // destination of types 7 and 9
     kUserId89 = 9,
     kPassword89 = 0x0A,      // write only
     kSelectiveAlert = 0x0C,  // 0 means on

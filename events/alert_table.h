@@ -7,10 +7,10 @@
 #include <optional>
 
 struct AlertRow {
-    int32_t type;             // the type number the host sees
-    int32_t group;            // 1 to 4 (eventwire::kFirstGroup .. kLocalGroup)
-    uint8_t number;           // number within the group: the x of the group's enable command
-    char description[67];     // zero-terminated
+    int32_t type;          // the type number the host sees
+    int32_t group;         // 1 to 4 (eventwire::kFirstGroup .. kLocalGroup)
+    uint8_t number;        // number within the group: the x of the group's enable command
+    char description[67];  // zero-terminated
 };
 
 inline constexpr size_t kAlertRowCount = 43;

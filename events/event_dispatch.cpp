@@ -129,8 +129,7 @@ void handlePowerSupply(const ByteReader& data, const EventTargets& targets, cons
         yatLog(tag,
                "checking power supply element [%d] against error number [%d] validSensor [%d] normalsSupported [%d] "
                "node [%d] readNode [%d]",
-               record.instanceNumber, supply, record.valid, record.normalsSupported, state.nodeIndex,
-               record.nodeIndex);
+               record.instanceNumber, supply, record.valid, record.normalsSupported, state.nodeIndex, record.nodeIndex);
         if (record.valid == 0 || record.instanceNumber != supply - 1 || record.nodeIndex != state.nodeIndex) continue;
         int32_t status = yat::kStatusCritical;
         if (record.normalsSupported != 0) {

@@ -297,7 +297,8 @@ bool EventMonitor::readPfaSupport() {
             yatLog(tag, "stopped after [%d] groups of available event codes", groupsRead);
             return false;
         }
-        uint32_t sent = codes.buildCommand(true) == nullptr ? static_cast<uint32_t>(ERR_INVALID_PARAMETER) : codes.send(commDevice_, 0);
+        uint32_t sent = codes.buildCommand(true) == nullptr ? static_cast<uint32_t>(ERR_INVALID_PARAMETER)
+                                                            : codes.send(commDevice_, 0);
         yatLog(tag, "The return codes for command are retVal [%d] commandStatus [%d]", static_cast<int32_t>(sent),
                codes.answerStatus());
         if (sent != 0) return false;

@@ -70,7 +70,7 @@ std::chrono::steady_clock::duration monitorStopLimit();
 class EventMonitor {
 public:
     EventMonitor(cBusComm* commDevice, const SensorModel& sensors);  // commDevice may be null
-    ~EventMonitor();  // close()
+    ~EventMonitor();                                                 // close()
     EventMonitor(const EventMonitor&) = delete;
     EventMonitor& operator=(const EventMonitor&) = delete;
 

@@ -96,9 +96,7 @@ void MonitorSession::leave(uint32_t slot) {
 
 bool MonitorSession::ended(uint32_t slot) const { return slot >= slots_.size() || slots_[slot].ended.load(); }
 
-int32_t MonitorSession::callerSlot() const {
-    return currentSession == this ? static_cast<int32_t>(currentSlot) : -1;
-}
+int32_t MonitorSession::callerSlot() const { return currentSession == this ? static_cast<int32_t>(currentSlot) : -1; }
 
 bool MonitorSession::waitForThreads(std::chrono::steady_clock::time_point deadline) {
     const int32_t own = callerSlot();

@@ -39,14 +39,14 @@ void writeIntValues(cSensorInst& object, const SensorRecord& fresh) {
 
 // Reads the status of a valid temperature or fan record; on success writes it back and reports it.
 void pollIntRecord(cSensorInst& object, SensorRecord record, cBusComm* comm, cSensorSink* sink) {
-    int32_t result = object.getSPSensorStatus(record.nodeIndex, object.sensorClass(), record.location,
-                                              record.instanceNumber, &record.status, &record.reading,
-                                              &record.upperLimit, &record.lowerLimit, comm);
+    int32_t result =
+        object.getSPSensorStatus(record.nodeIndex, object.sensorClass(), record.location, record.instanceNumber,
+                                 &record.status, &record.reading, &record.upperLimit, &record.lowerLimit, comm);
     if (result != ERR_SUCCESS) return;
     writeIntValues(object, record);
     if (sink != nullptr) {
-        sink->reportSensor(object.sensorClass(), record.node, record.sensorNumber, &record.reading,
-                           &record.upperLimit, &record.lowerLimit, record.status, nullptr);
+        sink->reportSensor(object.sensorClass(), record.node, record.sensorNumber, &record.reading, &record.upperLimit,
+                           &record.lowerLimit, record.status, nullptr);
     }
 }
 
@@ -140,7 +140,8 @@ void pollCpuPlaceholder(cTempInstance& temps, const SensorRecord& record, Active
         yatLog(kTag, "Setting CPU temp status = PROC_HOT");
     }
     yatLog(kTag, "processing CPU event");
-    temps.instances().update(record.node, record.sensorNumber, [status](SensorRecord& current) { current.status = status; });
+    temps.instances().update(record.node, record.sensorNumber,
+                             [status](SensorRecord& current) { current.status = status; });
     if (sink != nullptr) {
         int32_t zero[3] = {0, 0, 0};
         sink->reportSensor(yat::kClassNodeEvent, record.node, record.instanceNumber, &zero[0], &zero[1], &zero[2],
@@ -154,8 +155,8 @@ void pollTemperatures(cTempInstance& temps, cBusComm* comm, cSensorSink* sink) {
         yatLog(kTag,
                "sensor: type = %d, readNode = %d, location = %d, instanceNum = %d, currentStatus = %d, validSensor = "
                "%d, ilowerlim = %d, iupperlim = %d",
-               record.sensorType, record.nodeIndex, record.location, record.instanceNumber, record.status,
-               record.valid, record.lowerLimit, record.upperLimit);
+               record.sensorType, record.nodeIndex, record.location, record.instanceNumber, record.status, record.valid,
+               record.lowerLimit, record.upperLimit);
         if (record.valid != 0) {
             pollIntRecord(temps, record, comm, sink);
         } else if (record.location == kCpuLocation && record.upperLimit == 0 && record.lowerLimit == 0) {
@@ -168,11 +169,12 @@ void pollVoltages(cVoltInstance& volts, cBusComm* comm, cSensorSink* sink) {
     for (SensorRecord record : volts.instances().snapshot()) {
         if (record.valid == 0) continue;
         if (volts.getSPSensorStatus(record.nodeIndex, yat::kClassVoltage, record.location, record.instanceNumber,
-                                    &record.status, &record.voltReading, &record.voltUpperLimit,
-                                    &record.voltLowerLimit, comm) != ERR_SUCCESS) {
+                                    &record.status, &record.voltReading, &record.voltUpperLimit, &record.voltLowerLimit,
+                                    comm) != ERR_SUCCESS) {
             continue;
         }
-        yatLog("cSPMonitorCmd::getCommandData", "The voltage data is [%f.2], upperlimit [%f.2] lowerlim [%f.2] for sensor [%d]",
+        yatLog("cSPMonitorCmd::getCommandData",
+               "The voltage data is [%f.2], upperlimit [%f.2] lowerlim [%f.2] for sensor [%d]",
                static_cast<double>(record.voltReading), static_cast<double>(record.voltUpperLimit),
                static_cast<double>(record.voltLowerLimit), record.instanceNumber);
         volts.instances().update(record.node, record.sensorNumber, [&record](SensorRecord& current) {

@@ -78,7 +78,9 @@ int32_t cDeviceLib::getSNMPCommunityConfiguration(int32_t, uint32_t, char*, int3
 int32_t cDeviceLib::getSNMPCommunityIP(int32_t, uint32_t, uint32_t, char*, int32_t*) { return 1; }
 int32_t cDeviceLib::setRemoteAlertConfiguration(int32_t, int32_t*, int32_t*, int32_t*, uint8_t*, uint8_t*) { return 1; }
 int32_t cDeviceLib::setSMTPConfiguration(int32_t, int32_t, const char*) { return 1; }
-int32_t cDeviceLib::setSNMPConfiguration(int32_t, const char*, const char*, const uint8_t*, const uint8_t*) { return 1; }
+int32_t cDeviceLib::setSNMPConfiguration(int32_t, const char*, const char*, const uint8_t*, const uint8_t*) {
+    return 1;
+}
 int32_t cDeviceLib::setSNMPCommunityConfiguration(int32_t, uint32_t, const char*, const uint8_t*) { return 1; }
 int32_t cDeviceLib::setSNMPCommunityIP(int32_t, uint32_t, uint32_t, const char*) { return 1; }
 int32_t cDeviceLib::getOOBAlertConfiguration(int32_t, uint32_t, int32_t*, char*, int32_t*, char*, int32_t*, char*,

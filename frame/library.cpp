@@ -21,7 +21,6 @@
 #include "sysinfo/system_info.h"
 #include "yat/result_codes.h"
 
-
 namespace {
 
 // Number of successful opens not yet closed; 0 exactly when sharedInstance is null. Written only
@@ -72,7 +71,8 @@ void stopWriterWhenClosed() {
         if (instancecounter != 0) return;
     }
     size_t remaining = cThreadLib::joinAbandoned(std::chrono::steady_clock::now() + kAbandonedExitWait);
-    if (remaining != 0) yatLog("openlibrary", "%d library threads are still in host callbacks", static_cast<int32_t>(remaining));
+    if (remaining != 0)
+        yatLog("openlibrary", "%d library threads are still in host callbacks", static_cast<int32_t>(remaining));
     stopLogWriter();
 }
 
@@ -219,7 +219,6 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
 
     // LED panel: LedPanel
     ledPanel = std::make_unique<LedPanel>(commDevice, libraryMutex);
-
 }
 
 cLibYAT::~cLibYAT() {
@@ -232,7 +231,6 @@ cLibYAT::~cLibYAT() {
 
     // event configuration and system health: EventConfiguration
     eventConfiguration->freeLists();
-
 }
 
 uint32_t cLibYAT::getNodeCount() { return commDevice != nullptr ? commDevice->getNodeCount() : 0; }

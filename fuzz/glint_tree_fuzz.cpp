@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzsupport::quietLibraryLog();
     cGLSuppRegistry registry(fuzzsupport::inputAsFile(data, size));
     GlintLEDList leds;
-    readGlintTree(registry, [] { return 2u; }, leds);
+    readGlintTree(
+        registry, [] { return 2u; }, leds);
     if (leds.size() > glintreg::kMaxLedRecords) std::abort();
     for (const cGlintLED& led : leds) {
         if (std::memchr(led.dotCommand, '\0', sizeof led.dotCommand) == nullptr) std::abort();

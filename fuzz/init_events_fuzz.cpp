@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             int32_t descriptionSize = 0;
             char description[64];
             uint8_t enabled = 0;
-            int32_t result = configuration.getEventConfiguration(node, instance, &type, description, &descriptionSize, &enabled);
+            int32_t result =
+                configuration.getEventConfiguration(node, instance, &type, description, &descriptionSize, &enabled);
             if (result == 9 || result == 7) break;
             if (std::memchr(description, 0, sizeof description) == nullptr) std::abort();
         }

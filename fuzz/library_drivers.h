@@ -172,19 +172,21 @@ struct Driver {
     void (*drive)(cBusComm*);
 };
 inline constexpr Driver kDrivers[] = {
-    {"system_info", driveSystemInfo},   {"sensor_discovery", driveSensorDiscovery},
-    {"network_settings", driveNetworkSettings}, {"event_log", driveEventLog},
+    {"system_info", driveSystemInfo},
+    {"sensor_discovery", driveSensorDiscovery},
+    {"network_settings", driveNetworkSettings},
+    {"event_log", driveEventLog},
     {"passthru", drivePassthru},
 };
 
 }  // namespace fuzzsupport
 
 // The whole of a comm-driven fuzz target: the driver over a ScriptedComm answering from the input.
-#define YAT_COMM_DRIVER_FUZZ_TARGET(driver)                                            \
-    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {         \
-        fuzzsupport::quietLibraryLog();                                                \
-        std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);          \
-        fuzzsupport::ScriptedComm comm(copy.get(), size);                              \
-        fuzzsupport::driver(&comm);                                                    \
-        return 0;                                                                      \
+#define YAT_COMM_DRIVER_FUZZ_TARGET(driver)                                   \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { \
+        fuzzsupport::quietLibraryLog();                                       \
+        std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size); \
+        fuzzsupport::ScriptedComm comm(copy.get(), size);                     \
+        fuzzsupport::driver(&comm);                                           \
+        return 0;                                                             \
     }

@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int32_t capacity : {1, 16, 64, 256}) {
         char text[257];
         std::memset(text, 0x5A, sizeof text);
-        if (command.getAnswerText(text, capacity) == 0 && std::memchr(text, 0, static_cast<size_t>(capacity)) == nullptr) {
+        if (command.getAnswerText(text, capacity) == 0 &&
+            std::memchr(text, 0, static_cast<size_t>(capacity)) == nullptr) {
             std::abort();
         }
         if (text[capacity] != 0x5A) std::abort();

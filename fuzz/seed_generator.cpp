@@ -31,8 +31,9 @@ public:
         size_t start = framed ? wire::kHeaderSize + commandBytes : 0;
         size_t length = framed ? wire::boundedDataLength(buffer, commandBytes)
                                : wire::kHeaderSize + commandBytes + wire::boundedDataLength(buffer, commandBytes);
-        script.insert(script.end(), {static_cast<uint8_t>(framed ? 0 : 1), framed ? buffer[wire::kStatusOffset] : uint8_t{0},
-                                     static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)});
+        script.insert(script.end(),
+                      {static_cast<uint8_t>(framed ? 0 : 1), framed ? buffer[wire::kStatusOffset] : uint8_t{0},
+                       static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)});
         script.insert(script.end(), buffer + start, buffer + start + length);
         return 0;
     }
@@ -48,8 +49,8 @@ private:
 
 void write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     std::printf("%s: %lu bytes\n", path.string().c_str(), static_cast<unsigned long>(bytes.size()));
 }
 
@@ -75,7 +76,8 @@ int main(int argc, char** argv) {
     command.buildSPCommand("4.3.6", wire::kGet, nullptr, nullptr, 0, 0);
     command.send(&sim, 1);
     std::vector<uint8_t> answer{2};
-    answer.insert(answer.end(), command.buffer(), command.buffer() + wire::kHeaderSize + 3 + command.answerDataLength());
+    answer.insert(answer.end(), command.buffer(),
+                  command.buffer() + wire::kHeaderSize + 3 + command.answerDataLength());
     write(corpus / "answer_extractors" / "sim_state", answer);
 
     std::filesystem::path root = std::filesystem::temp_directory_path() / "yat-seed-registry";

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool first = true;
     size_t covered = 0;
     while (walk.next(&entry)) {
-        if (!first && entry.offset <= previous) std::abort();  // the walk always moves on
+        if (!first && entry.offset <= previous) std::abort();   // the walk always moves on
         if (entry.offset + entry.length >= size) std::abort();  // the entry lies inside the data
         first = false;
         previous = entry.offset;

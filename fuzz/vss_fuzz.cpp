@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     VectoredSystemSummary summary;
     summary.init(data, size);
     (void)spTypeFromSummary(summary);
-    for (uint16_t id : {vsswire::kFlag17, vsswire::kFlag20, vsswire::kFlagSSL, vsswire::kFlagOptionCard,
-                        uint16_t{197}, uint16_t{198}, uint16_t{0xFFFF}}) {
+    for (uint16_t id : {vsswire::kFlag17, vsswire::kFlag20, vsswire::kFlagSSL, vsswire::kFlagOptionCard, uint16_t{197},
+                        uint16_t{198}, uint16_t{0xFFFF}}) {
         (void)summary.hasVector(id);
     }
 

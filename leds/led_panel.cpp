@@ -33,7 +33,8 @@ int32_t LedPanel::initGlint() {
     if (acquired != ERR_SUCCESS) {
         yatLog(tag, "the LED panel registry is not available (result [%d])", acquired);
     } else {
-        readGlintTree(*registry, [this] { return comm_->getNodeCount(); }, built);
+        readGlintTree(
+            *registry, [this] { return comm_->getNodeCount(); }, built);
         cGLSuppRegistry::release();
     }
     yatLog(tag, "built [%d] LED records", static_cast<int32_t>(built.size()));
@@ -66,7 +67,8 @@ int32_t LedPanel::getGlintStatus(GlintLEDList* host) {
             // The list is built once and never changes afterwards, so same size means same records.
             if (leds_.size() == work.size()) leds_ = work;
         }
-        yatLog(tag, "read [%d] LEDs with bus type [%u]: result [%d]", static_cast<int32_t>(work.size()), busType, result);
+        yatLog(tag, "read [%d] LEDs with bus type [%u]: result [%d]", static_cast<int32_t>(work.size()), busType,
+               result);
     } else {
         yatLog(tag, "the LED list is empty");
     }

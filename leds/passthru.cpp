@@ -25,7 +25,8 @@ uint8_t* cSPPassthru::getGlintInfo(int32_t commandType, const cGlintLED& led, co
     char dotCommand[kGlintDotCommandSize];
     std::memcpy(dotCommand, led.dotCommand, sizeof dotCommand);
     dotCommand[sizeof dotCommand - 1] = '\0';
-    yatProgress("getGlintInfo -- Building passthru data with [%x,%x] and LEDCommand [%s]\n", data[0], data[1], dotCommand);
+    yatProgress("getGlintInfo -- Building passthru data with [%x,%x] and LEDCommand [%s]\n", data[0], data[1],
+                dotCommand);
     return buildSPCommand(dotCommand, commandType, nullptr, data, 0, length);
 }
 
@@ -92,21 +93,27 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
     const cGlintSensor noSensor{};
     for (cGlintLED& led : leds) {
         if (print) {
-            yatProgress("cIPMIPassThru::setGlintStatus - currNode [%d] (*ledIterator).getNodeNumber() [%d]\n", currentNode,
-                     led.getNodeNumber());
+            yatProgress("cIPMIPassThru::setGlintStatus - currNode [%d] (*ledIterator).getNodeNumber() [%d]\n",
+                        currentNode, led.getNodeNumber());
         }
         if (led.node != currentNode) {
             getGlintInfo(wire::kSet, led, noSensor);
-            if (print) yatProgress("cIPMIPassThru::setGlintStatus - about to call sendcommand with node number [%d]\n", led.node);
+            if (print)
+                yatProgress("cIPMIPassThru::setGlintStatus - about to call sendcommand with node number [%d]\n",
+                            led.node);
             uint32_t sent = send(comm, led.node);
             if (sent != 0) {
-                if (print) yatProgress("cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n", sent);
+                if (print)
+                    yatProgress("cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n",
+                                sent);
                 yatLog(tag, "send to node [%d] failed with [%u]; LEDs not yet read keep their state", led.node, sent);
                 return static_cast<int32_t>(sent);
             }
             if (print) yatProgress("cIPMIPassThru::setGlintStatus - command succeeded\n");
             if (!answerGood()) {
-                if (print) yatProgress("cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n", answerStatus());
+                if (print)
+                    yatProgress("cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n",
+                                answerStatus());
                 yatLog(tag, "node [%d] refused the LED read (status [%d]); LED [%d] keeps its state", led.node,
                        answerStatus(), led.index);
                 // The buffer now holds the refusal, not the answer of the node asked before: the next
@@ -114,7 +121,10 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
                 currentNode = kNoNode;
                 continue;
             }
-            if (print) yatProgress("cIPMIPassThru::setGlintStatus - sendcommand succeeded currentStatus [%d], IPMI status [%d]\n", 0, 0);
+            if (print)
+                yatProgress(
+                    "cIPMIPassThru::setGlintStatus - sendcommand succeeded currentStatus [%d], IPMI status [%d]\n", 0,
+                    0);
             currentNode = led.node;
         }
         ByteReader answer = answerReader();

@@ -196,8 +196,9 @@ void rotateLocked(LogFile& log) {
     if (log.file.isOpen() && !log.rotationRefusalSaid) {
         log.rotationRefusalSaid = true;
         char text[kLogTextSize];
-        std::snprintf(text, sizeof text, "cannot rotate %s: neither renamed nor copied to %s.1; it grows past %llu bytes",
-                      kLogFileName, kLogFileName, static_cast<unsigned long long>(log.maxBytes - log.size));
+        std::snprintf(text, sizeof text,
+                      "cannot rotate %s: neither renamed nor copied to %s.1; it grows past %llu bytes", kLogFileName,
+                      kLogFileName, static_cast<unsigned long long>(log.maxBytes - log.size));
         char line[kLineSize];
         size_t n = formatLine(line, "log", text);
         appendLinesLocked(log, line, n);
@@ -486,7 +487,8 @@ void initLog(const char* fileName) {
         if (!queue.forked) queue.armed = true;
     }
     // Settings the environment gave out of range: said once, by the first open after they were read.
-    for (const std::string& warning : takeSettingWarnings()) addLogItemToFile(kLogFileName, "settings", warning.c_str());
+    for (const std::string& warning : takeSettingWarnings())
+        addLogItemToFile(kLogFileName, "settings", warning.c_str());
 }
 
 void stopLogWriter() {

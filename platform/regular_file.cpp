@@ -22,7 +22,7 @@ constexpr int kOpenFlags = O_RDONLY | O_BINARY;
 int closeFile(int fd) { return ::_close(fd); }
 int readFile(int fd, char* into, size_t size) { return ::_read(fd, into, static_cast<unsigned>(size)); }
 bool isRegular(int fd) {
-    struct _stat64 info{};
+    struct _stat64 info {};
     return ::_fstat64(fd, &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG;
 }
 #else
@@ -30,7 +30,7 @@ constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
 int closeFile(int fd) { return ::close(fd); }
 ssize_t readFile(int fd, char* into, size_t size) { return ::read(fd, into, size); }
 bool isRegular(int fd) {
-    struct stat info{};
+    struct stat info {};
     return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 #endif

@@ -23,8 +23,7 @@ enum class FileRead {
 enum class Links { kFollow, kRefuse };
 
 // Reads path into content (replaced). Returns what happened; content is empty unless kRead or kTooLarge.
-FileRead readRegularFile(const std::string& path, size_t limit, std::string& content,
-                         Links links = Links::kFollow);
+FileRead readRegularFile(const std::string& path, size_t limit, std::string& content, Links links = Links::kFollow);
 
 // A few words for a log line or a message: "not a regular file", "cannot be read", ...
 const char* fileReadText(FileRead outcome);

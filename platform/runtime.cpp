@@ -15,7 +15,7 @@ std::atomic<SleepHook> sleepHook{nullptr};
 std::atomic<bool> logEnabled{true};
 std::atomic<bool> logSync{false};
 std::atomic<StdoutMode> stdoutSetting{StdoutMode::On};
-bool settingsInPlace = false;  // loaded from the environment or set; guarded by settingsMutex
+bool settingsInPlace = false;       // loaded from the environment or set; guarded by settingsMutex
 std::vector<std::string> warnings;  // refused settings not yet logged; guarded by settingsMutex
 
 // Longest wait the library will make (about a year): keeps the time arithmetic far from overflow.
@@ -47,8 +47,8 @@ void loadRuntimeSettings() {
         if (value != 0) {
             loaded.logMaxBytes = value;
         } else {
-            refused.push_back(refusal("YAT_LOG_MAX_BYTES", maxBytes, "1024 to 1073741824",
-                                      std::to_string(loaded.logMaxBytes)));
+            refused.push_back(
+                refusal("YAT_LOG_MAX_BYTES", maxBytes, "1024 to 1073741824", std::to_string(loaded.logMaxBytes)));
         }
     }
     const char* scale = std::getenv("YAT_SLEEP_SCALE");

@@ -59,9 +59,7 @@ void cThreadLib::wait(const std::atomic<bool>* stopFlag, int32_t intervalSeconds
     std::unique_lock<std::mutex> lock(state->mutex);
     uint64_t intervalMs = intervalSeconds > 0 ? static_cast<uint64_t>(intervalSeconds) * 1000u : 0;
     auto deadline = std::chrono::steady_clock::now() + scaledWait(intervalMs);
-    state->wake.wait_until(lock, deadline, [&] {
-        return state->event || (stopFlag != nullptr && stopFlag->load());
-    });
+    state->wake.wait_until(lock, deadline, [&] { return state->event || (stopFlag != nullptr && stopFlag->load()); });
     state->event = false;
 }
 

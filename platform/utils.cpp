@@ -43,13 +43,9 @@ uint16_t getUShortFromBufferLSBFirst(const uint8_t* buffer, int32_t offset) {
     return endian::loadLE16(buffer + offset);
 }
 
-uint32_t getULongFromBufferLSBFirst(const uint8_t* buffer, int32_t offset) {
-    return endian::loadLE32(buffer + offset);
-}
+uint32_t getULongFromBufferLSBFirst(const uint8_t* buffer, int32_t offset) { return endian::loadLE32(buffer + offset); }
 
-uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset) {
-    return endian::loadBE32(buffer + offset);
-}
+uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset) { return endian::loadBE32(buffer + offset); }
 
 int32_t getRootDirectory(char* buffer256) {
     if (buffer256 == nullptr) return 1;

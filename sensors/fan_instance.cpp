@@ -41,7 +41,8 @@ int32_t cFanInst::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int3
     if (slot::loadInt(lower) == 0) slot::storeInt(lower, sensorwire::kFanLimit);
     int32_t low = slot::loadInt(lower);
     *status = value < low ? 3 : 1;
-    yatLog(tag, "fan reading succeeded for sensor [%d] with reading of [%d] lowerlim [%d] upperlim [%d] and status of [%d]",
+    yatLog(tag,
+           "fan reading succeeded for sensor [%d] with reading of [%d] lowerlim [%d] upperlim [%d] and status of [%d]",
            instance, value, low, slot::loadInt(upper), *status);
     return ERR_SUCCESS;
 }

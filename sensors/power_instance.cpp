@@ -22,8 +22,8 @@ constexpr int32_t kDiscoveryCode = yat::kReportDiscovered;
 
 }  // namespace
 
-int32_t cPowerInstance::getSPSensorStatus(int32_t nodeIndex, int32_t, int32_t, int32_t instance, int32_t* status,
-                                          void*, void*, void*, cBusComm* comm) {
+int32_t cPowerInstance::getSPSensorStatus(int32_t nodeIndex, int32_t, int32_t, int32_t instance, int32_t* status, void*,
+                                          void*, void*, cBusComm* comm) {
     constexpr const char* tag = "cPowerInstance::getSPSensorStatus";
     if (comm == nullptr) return ERR_NO_DEVICE;
     if (status == nullptr) return ERR_INVALID_PARAMETER;

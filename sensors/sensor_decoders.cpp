@@ -33,8 +33,7 @@ int32_t decodeSensorValue(int32_t sensorClass, const uint8_t* data, size_t lengt
             std::memcpy(out, &value, sizeof value);
             return ERR_SUCCESS;
         }
-        default:
-            return ERR_BAD_ANSWER;
+        default: return ERR_BAD_ANSWER;
     }
 }
 

@@ -45,8 +45,8 @@ constexpr int32_t kCpuPlaceholders = 2;
 // Voltages: only the motherboard location is scanned, instances 0-20.
 constexpr int32_t kVoltageLocation = 1;
 constexpr int32_t kVoltageInstances = 21;
-constexpr int32_t kVoltageTypes[kVoltageInstances] = {0, 4, 3, 5, 6, 7, 1, 12, 14, 4, 4,
-                                                      3, 3, 11, 0, 0, 27, 5, 5, 24, 25};
+constexpr int32_t kVoltageTypes[kVoltageInstances] = {0, 4, 3,  5, 6, 7,  1, 12, 14, 4, 4,
+                                                      3, 3, 11, 0, 0, 27, 5, 5,  24, 25};
 
 // Fans are probed by instance number 1-31 and remembered in the host's registry texts.
 constexpr int32_t kFanInstances = 31;
@@ -91,8 +91,8 @@ private:
 };
 
 // The source record of a temperature or fan sensor (integer reading and limits).
-SensorSource integerSource(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                               int32_t reading, int32_t upper, int32_t lower, int32_t status, int32_t type) {
+SensorSource integerSource(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, int32_t reading,
+                           int32_t upper, int32_t lower, int32_t status, int32_t type) {
     SensorSource source;
     source.nodeIndex = nodeIndex;
     source.sensorClass = sensorClass;
@@ -168,8 +168,8 @@ struct Discovery {
 void Discovery::temperatures(const SensorReadingEntry& entry) {
     yatLog(kRunTag, "looking at temperatures");
     bool dasd = entry.location == kDasdLocation;
-    bool scanned = entry.location == 1 || entry.location == kCpuLocation || entry.location == 3 ||
-                   entry.location == 5 || dasd;
+    bool scanned =
+        entry.location == 1 || entry.location == kCpuLocation || entry.location == 3 || entry.location == 5 || dasd;
     if (!scanned) return;
     yatLog(kRunTag, "first [%d] last [%d]", entry.first, entry.last);
     for (int32_t instance = entry.first; instance <= entry.last; ++instance) temperature(entry, instance, dasd);
@@ -189,10 +189,11 @@ void Discovery::temperature(const SensorReadingEntry& entry, int32_t instance, b
         ++tempSensor;
         return;
     }
-    yatLog(kChipTag,
-           "The temp reading succeeded for [%d] and is [%d], buffer +3 [%x] buffer +4 [%x] upperlim [%d] and lowerlim [%d]",
-           tempSensor, reading, static_cast<unsigned>(entry.location), static_cast<unsigned>(entry.instanceByte), upper,
-           lower);
+    yatLog(
+        kChipTag,
+        "The temp reading succeeded for [%d] and is [%d], buffer +3 [%x] buffer +4 [%x] upperlim [%d] and lowerlim [%d]",
+        tempSensor, reading, static_cast<unsigned>(entry.location), static_cast<unsigned>(entry.instanceByte), upper,
+        lower);
     if (status == 0 && location == kDasdLocation) {
         status = reading = upper = lower = 0;
         result = temp->getSPSensorStatus(nodeIndex, sensorwire::kClassTemperature, kDasdRetryLocation, instance,
@@ -208,8 +209,8 @@ void Discovery::temperature(const SensorReadingEntry& entry, int32_t instance, b
         return;
     }
 
-    SensorSource source = integerSource(nodeIndex, sensorwire::kClassTemperature, location, instance, reading,
-                                            upper, lower, status, instance);
+    SensorSource source = integerSource(nodeIndex, sensorwire::kClassTemperature, location, instance, reading, upper,
+                                        lower, status, instance);
     temp->insertInstance(nodeBase + 1, tempSensor, &source, true);
     if (location == kCpuLocation) {
         yatLog(kChipTag, "Found CPU temperature");
@@ -250,10 +251,11 @@ void Discovery::voltages(const SensorReadingEntry& entry) {
                                                  &status, &reading, &upper, &lower, comm);
         int32_t flag = result == ERR_SUCCESS ? 1 : 0;
         if (result == ERR_SUCCESS) {
-            yatLog(kChipTag,
-                   "The voltage reading succeeded for [%d] and is [%f], buffer +3 [%x] buffer +4 [%x] upperlim [%f.2] lowerlim [%f.2]",
-                   voltSensor, static_cast<double>(reading), static_cast<unsigned>(entry.location),
-                   static_cast<unsigned>(entry.instanceByte), static_cast<double>(upper), static_cast<double>(lower));
+            yatLog(
+                kChipTag,
+                "The voltage reading succeeded for [%d] and is [%f], buffer +3 [%x] buffer +4 [%x] upperlim [%f.2] lowerlim [%f.2]",
+                voltSensor, static_cast<double>(reading), static_cast<unsigned>(entry.location),
+                static_cast<unsigned>(entry.instanceByte), static_cast<double>(upper), static_cast<double>(lower));
             SensorSource source;
             source.nodeIndex = nodeIndex;
             source.sensorClass = sensorwire::kClassVoltage;
@@ -279,8 +281,8 @@ void Discovery::voltages(const SensorReadingEntry& entry) {
 void Discovery::cpuPlaceholders() {
     yatLog(kChipTag, "Real CPU temperatures not found");
     for (int32_t instance = 1; instance <= kCpuPlaceholders; ++instance) {
-        SensorSource source = integerSource(nodeIndex, sensorwire::kClassTemperature, kCpuLocation, instance, 0, 0,
-                                                0, kCpuPlaceholderStatus, kCpuPlaceholderType);
+        SensorSource source = integerSource(nodeIndex, sensorwire::kClassTemperature, kCpuLocation, instance, 0, 0, 0,
+                                            kCpuPlaceholderStatus, kCpuPlaceholderType);
         temp->insertInstance(nodeBase + 1, tempSensor, &source, false);
         ++tempSensor;
     }
@@ -304,8 +306,8 @@ void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst*
             int32_t reading = 0;
             int32_t upper = 0;
             int32_t lower = 0;
-            int32_t result = fan->getSPSensorStatus(i, sensorwire::kClassFan, 0, instance, &status, &reading, &upper,
-                                                    &lower, comm);
+            int32_t result =
+                fan->getSPSensorStatus(i, sensorwire::kClassFan, 0, instance, &status, &reading, &upper, &lower, comm);
             bool store = false;
             bool valid = false;
             if (result == ERR_SUCCESS) {
@@ -313,12 +315,15 @@ void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst*
                 bool inRegistry = known(text);
                 if (inRegistry || reading > 0) {
                     if (!inRegistry) {
-                        yatLog(kRunTag, "The current fan node [%d], instance [%d] could not get reg info with status [%d]",
-                               i, instance, status);
+                        yatLog(kRunTag,
+                               "The current fan node [%d], instance [%d] could not get reg info with status [%d]", i,
+                               instance, status);
                         if (sink != nullptr) sink->addRegistryText(kFanKey, text);
                     }
-                    yatLog(kRunTag, "got the voltage reading for node [%d] index [%d] reading [%d] upperlim [%d] and lowerlim [%d]",
-                           i, instance, reading, upper, lower);
+                    yatLog(
+                        kRunTag,
+                        "got the voltage reading for node [%d] index [%d] reading [%d] upperlim [%d] and lowerlim [%d]",
+                        i, instance, reading, upper, lower);
                     store = valid = true;
                 } else {
                     yatLog(kRunTag, "The current <= fan node [%d], instance [%d]", i, instance);
@@ -350,7 +355,7 @@ void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst*
 // gives one, and from the supplies' VPD otherwise.
 void discoverPowerSupplies(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cPowerInstance* power) {
     yatLog(kVpdTag, "doing powersupply stuff");
-    int32_t normals = 0;          // supplies counted from the present byte, over the whole run
+    int32_t normals = 0;           // supplies counted from the present byte, over the whole run
     bool secondPowerFlag = false;  // more than one normal supply
     for (int32_t i = 0; static_cast<uint32_t>(i) < comm->getNodeCount(); ++i) {
         int32_t nodeBase = bases.of(i, comm->getNodeCount());

@@ -33,8 +33,7 @@ int32_t cSensorInst::getSPSensorLimits(int32_t, int32_t, int32_t, int32_t, void*
     return ERR_FAILED;
 }
 
-int32_t cSensorInst::getSPSensorStatus(int32_t, int32_t, int32_t, int32_t, int32_t*, void*, void*, void*,
-                                       cBusComm*) {
+int32_t cSensorInst::getSPSensorStatus(int32_t, int32_t, int32_t, int32_t, int32_t*, void*, void*, void*, cBusComm*) {
     return ERR_FAILED;
 }
 
@@ -68,8 +67,7 @@ int32_t cSensorInst::insertInstance(int32_t node, int32_t sensor, const SensorSo
             record.normalsSupported = source->normalsSupported;
             record.secondPowerFlag = source->secondPowerFlag;
             break;
-        default:
-            break;
+        default: break;
     }
     instanceMap_.Add(node, sensor, record);
     int32_t count = elementCount_.fetch_add(1, std::memory_order_relaxed) + 1;

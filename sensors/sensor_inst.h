@@ -44,7 +44,7 @@ public:
 
     // Model queries: 0, or 7 (nothing written) when the record is missing or not valid. A null
     // output pointer skips its item.
-    int32_t getSensorReading(int32_t node, int32_t sensor, void* reading);  // 7 for class 4
+    int32_t getSensorReading(int32_t node, int32_t sensor, void* reading);            // 7 for class 4
     int32_t getSensorLimits(int32_t node, int32_t sensor, void* upper, void* lower);  // 7 for class 4
     // Status and, except for power supplies, reading, lower and upper limit.
     int32_t getSensorStatus(int32_t node, int32_t sensor, int32_t* status, void* reading, void* lower, void* upper);

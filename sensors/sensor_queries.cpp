@@ -71,8 +71,7 @@ int32_t SensorModel::getNumberSensors(int32_t sensorClass, int32_t) {
             yatLog(tag, "POWER is NULL");
             return 0;
         }
-        default:
-            return 0;
+        default: return 0;
     }
 }
 
@@ -113,11 +112,9 @@ int32_t SensorModel::getSensorReading(int32_t sensorClass, int32_t node, int32_t
             }
             return result;
         }
-        default:
-            return ERR_FAILED;
+        default: return ERR_FAILED;
     }
 }
-
 
 int32_t SensorModel::getSensorLimits(int32_t sensorClass, int32_t node, int32_t sensor, void* upper, void* lower) {
     if (sensorClass == sensorwire::kClassPower) return ERR_FAILED;  // supplies have no limits
@@ -127,7 +124,7 @@ int32_t SensorModel::getSensorLimits(int32_t sensorClass, int32_t node, int32_t 
 }
 
 int32_t SensorModel::getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status, void* reading,
-                                 void* lower, void* upper) {
+                                     void* lower, void* upper) {
     constexpr const char* tag = "cLibYAT::getSensorStatus";
     yatLog(tag, "getting sensor status");
     if (commDevice == nullptr) return ERR_INVALID_INDEX;

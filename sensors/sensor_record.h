@@ -6,20 +6,20 @@
 
 // One sensor. Copied whole in and out of its map. Numeric fields a class does not use stay 0.
 struct SensorRecord {
-    int32_t reading = 0;      // temperature (whole degrees) or fan (RPM) reading
-    int32_t upperLimit = 0;   // temperatures and fans
-    int32_t lowerLimit = 0;   // temperatures and fans
-    float voltReading = 0.0f;     // volts
+    int32_t reading = 0;       // temperature (whole degrees) or fan (RPM) reading
+    int32_t upperLimit = 0;    // temperatures and fans
+    int32_t lowerLimit = 0;    // temperatures and fans
+    float voltReading = 0.0f;  // volts
     float voltUpperLimit = 0.0f;
     float voltLowerLimit = 0.0f;
-    int32_t sensorNumber = 0;  // the sensor part of the key
-    int32_t node = 0;          // the node part of the key (node base + 1)
-    int32_t nodeIndex = 0;     // the node the SP commands for this sensor go to
-    int32_t instanceNumber = 0;  // the SP's instance number (used in its commands)
-    uint8_t valid = 0;           // the record holds a usable sensor
-    int32_t sensorType = 0;      // type code handed to the host
-    int32_t location = 0;        // the SP's location code (used in its commands)
-    int32_t status = 0;          // last status (values per class)
+    int32_t sensorNumber = 0;      // the sensor part of the key
+    int32_t node = 0;              // the node part of the key (node base + 1)
+    int32_t nodeIndex = 0;         // the node the SP commands for this sensor go to
+    int32_t instanceNumber = 0;    // the SP's instance number (used in its commands)
+    uint8_t valid = 0;             // the record holds a usable sensor
+    int32_t sensorType = 0;        // type code handed to the host
+    int32_t location = 0;          // the SP's location code (used in its commands)
+    int32_t status = 0;            // last status (values per class)
     uint8_t normalsSupported = 1;  // power supplies only
     uint8_t secondPowerFlag = 1;   // power supplies only
 };

@@ -8,9 +8,9 @@
 class cBusComm;
 
 struct SensorVpdRead {
-    uint32_t sent = 0;     // the comm device's result (12 when nothing could be sent)
-    uint8_t status = 0;    // the answer's status byte (when sent is 0)
-    bool hasFru = false;   // the answer parsed into a valid record with a FRU number text
+    uint32_t sent = 0;    // the comm device's result (12 when nothing could be sent)
+    uint8_t status = 0;   // the answer's status byte (when sent is 0)
+    bool hasFru = false;  // the answer parsed into a valid record with a FRU number text
     std::string fru;
 
     bool sentOk() const { return sent == 0; }

@@ -14,9 +14,9 @@ class cSPCmd;
 
 // One entry of the list, viewed in place.
 struct SupportedCommandEntry {
-    size_t offset = 0;             // position of the length byte within the data
-    uint8_t length = 0;            // L: number of command bytes
-    bool range = false;            // bit 7 of the length byte
+    size_t offset = 0;               // position of the length byte within the data
+    uint8_t length = 0;              // L: number of command bytes
+    bool range = false;              // bit 7 of the length byte
     const uint8_t* bytes = nullptr;  // bytes[0] is the length byte, bytes[1..L] the command bytes
 
     // Byte k of the entry (0 = the length byte); 0 for k past the entry.
@@ -49,7 +49,7 @@ private:
 // A sensor reading entry of the list (command bytes 2.class.location.instance).
 struct SensorReadingEntry {
     int32_t sensorClass = 0;
-    int32_t location = 0;    // entry byte 3 (0 when the entry is shorter)
+    int32_t location = 0;      // entry byte 3 (0 when the entry is shorter)
     int32_t instanceByte = 0;  // entry byte 4 (0 when the entry is shorter)
     int32_t first = 0;
     int32_t last = 0;

@@ -55,7 +55,9 @@ int32_t cTempInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass,
     } else {
         *status = 1;
     }
-    yatLog(tag, "got the reading and limits for sensor [%d] reading [%d] upperlim [%d] lowerlim [%d] status [%d] retVal [%d]",
-           instance, value, high, low, *status, result);
+    yatLog(
+        tag,
+        "got the reading and limits for sensor [%d] reading [%d] upperlim [%d] lowerlim [%d] status [%d] retVal [%d]",
+        instance, value, high, low, *status, result);
     return result;
 }

@@ -16,7 +16,8 @@ std::optional<Bytes> parseDotted(std::string_view text) {
     size_t start = 0;
     for (;;) {
         size_t dot = text.find('.', start);
-        std::string_view token = text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
+        std::string_view token =
+            text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
         if (token.empty() || token.size() > 2) return std::nullopt;
         int value = 0;
         for (char c : token) {

@@ -26,8 +26,8 @@ struct NamedEvent {
 };
 
 constexpr NamedEvent kNamedEvents[] = {
-    {"voltage", kEventVoltage}, {"powerDown", kEventPowerDown}, {"login", kEventLogin},
-    {"fan", kEventFan},         {"powerSupply", kEventPowerSupply}, {"dasd", kEventDasd},
+    {"voltage", kEventVoltage}, {"powerDown", kEventPowerDown},         {"login", kEventLogin},
+    {"fan", kEventFan},         {"powerSupply", kEventPowerSupply},     {"dasd", kEventDasd},
     {"pfa", kEventPfa},         {"comprehensive", kEventComprehensive},
 };
 
@@ -60,8 +60,8 @@ void loadEffects(const Field& field, bool supplyEvent, SimEvent& event) {
                                  static_cast<int32_t>(field["centivolts"].integer(0, 32767))});
     }
     if (field["cpu"].present()) {
-        event.effects.push_back({Kind::kCpuHot, static_cast<uint8_t>(field["cpu"].integer(0, 255)),
-                                 field["hot"].flag(true) ? 1 : 0});
+        event.effects.push_back(
+            {Kind::kCpuHot, static_cast<uint8_t>(field["cpu"].integer(0, 255)), field["hot"].flag(true) ? 1 : 0});
     }
 }
 
@@ -114,8 +114,9 @@ SimEvent loadEvent(const Field& field) {
     } else {
         std::optional<Bytes> command = parseDotted(name);
         if (!command) {
-            kind.fail("expected an event name (voltage, powerDown, login, fan, powerSupply, dasd, pfa, comprehensive, "
-                      "change) or a dotted command such as \"5.2.9\"");
+            kind.fail(
+                "expected an event name (voltage, powerDown, login, fan, powerSupply, dasd, pfa, comprehensive, "
+                "change) or a dotted command such as \"5.2.9\"");
         }
         event.command = *command;
     }
@@ -170,12 +171,10 @@ void applyEffects(NodeState& node, const SimEvent& event) {
             case EventEffect::Kind::kSupplyState: {
                 if (effect.instance >= 8) break;
                 auto bit = static_cast<uint8_t>(1u << effect.instance);
-                sensors.presentSupplies = static_cast<uint8_t>(effect.value == kSupplyRemoved
-                                                                   ? sensors.presentSupplies & ~bit
-                                                                   : sensors.presentSupplies | bit);
-                sensors.failedSupplies = static_cast<uint8_t>(effect.value == kSupplyFailed
-                                                                  ? sensors.failedSupplies | bit
-                                                                  : sensors.failedSupplies & ~bit);
+                sensors.presentSupplies = static_cast<uint8_t>(
+                    effect.value == kSupplyRemoved ? sensors.presentSupplies & ~bit : sensors.presentSupplies | bit);
+                sensors.failedSupplies = static_cast<uint8_t>(
+                    effect.value == kSupplyFailed ? sensors.failedSupplies | bit : sensors.failedSupplies & ~bit);
                 break;
             }
             case EventEffect::Kind::kVoltage:
@@ -183,9 +182,7 @@ void applyEffects(NodeState& node, const SimEvent& event) {
                     if (volt.instance == effect.instance) volt.reading = static_cast<int16_t>(effect.value);
                 }
                 break;
-            case EventEffect::Kind::kCpuHot:
-                applyCpuHot(node, effect.instance, effect.value != 0);
-                break;
+            case EventEffect::Kind::kCpuHot: applyCpuHot(node, effect.instance, effect.value != 0); break;
         }
     }
 }

@@ -22,9 +22,9 @@ struct KindName {
 };
 
 constexpr KindName kKinds[] = {
-    {"transport", FaultKind::kTransport},   {"status", FaultKind::kStatus},
-    {"wrongType", FaultKind::kWrongType},   {"wrongEcho", FaultKind::kWrongEcho},
-    {"truncated", FaultKind::kTruncated},   {"oversizedLength", FaultKind::kOversizedLength},
+    {"transport", FaultKind::kTransport}, {"status", FaultKind::kStatus},
+    {"wrongType", FaultKind::kWrongType}, {"wrongEcho", FaultKind::kWrongEcho},
+    {"truncated", FaultKind::kTruncated}, {"oversizedLength", FaultKind::kOversizedLength},
     {"latency", FaultKind::kLatency},
 };
 
@@ -51,7 +51,8 @@ FaultRule loadRule(const Field& field) {
         }
     }
     if (!known) {
-        field["fault"].fail("expected one of transport, status, wrongType, wrongEcho, truncated, oversizedLength, latency");
+        field["fault"].fail(
+            "expected one of transport, status, wrongType, wrongEcho, truncated, oversizedLength, latency");
     }
     switch (rule.kind) {
         case FaultKind::kTransport: rule.value = static_cast<uint32_t>(field["value"].integer(1, UINT32_MAX, 1)); break;
@@ -72,17 +73,22 @@ FaultRule loadRule(const Field& field) {
         if (text != "*") {
             rule.prefix = text.size() > 2 && text.compare(text.size() - 2, 2, ".*") == 0;
             std::optional<Bytes> bytes = parseDotted(rule.prefix ? text.substr(0, text.size() - 2) : text);
-            if (!bytes) field["command"].fail("expected \"*\", a dotted command, or a dotted command followed by \".*\"");
+            if (!bytes)
+                field["command"].fail("expected \"*\", a dotted command, or a dotted command followed by \".*\"");
             rule.command = *bytes;
         }
     }
     if (field["node"].present()) rule.node = static_cast<int32_t>(field["node"].integer(0, 255));
     if (field["type"].present()) {
         std::string type = field["type"].text(8);
-        if (type == "set") rule.type = wire::kSet;
-        else if (type == "get") rule.type = wire::kGet;
-        else if (type == "next") rule.type = wire::kGetNext;
-        else field["type"].fail("expected set, get or next");
+        if (type == "set")
+            rule.type = wire::kSet;
+        else if (type == "get")
+            rule.type = wire::kGet;
+        else if (type == "next")
+            rule.type = wire::kGetNext;
+        else
+            field["type"].fail("expected set, get or next");
     }
     Field nth = field["nth"];
     for (size_t i = 0; i < nth.size(); ++i) rule.nth.push_back(nth.at(i).integer(1, UINT32_MAX));
@@ -114,9 +120,7 @@ uint64_t FaultInjector::ruleSeed(uint64_t seed, size_t index) {
     return nextRandom(state);
 }
 
-void FaultInjector::add(const FaultRule& rule) {
-    rules_.push_back(Active{rule, 0, 0, ruleSeed(seed_, rules_.size())});
-}
+void FaultInjector::add(const FaultRule& rule) { rules_.push_back(Active{rule, 0, 0, ruleSeed(seed_, rules_.size())}); }
 
 void FaultInjector::clear() { rules_.clear(); }
 
@@ -173,8 +177,7 @@ void applyMalformation(uint8_t* buffer, const FaultRule& rule) {
             buffer[wire::kDataLengthOffset + 1] = static_cast<uint8_t>(claimed >> 8);
             break;
         }
-        default:
-            break;
+        default: break;
     }
 }
 

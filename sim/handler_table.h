@@ -24,10 +24,10 @@ namespace yatsim {
 // Status bytes of the simulated SP.
 namespace spstatus {
 inline constexpr uint8_t kOk = 0;
-inline constexpr uint8_t kInvalidRequest = 1;   // wrong command type or request data for the command
-inline constexpr uint8_t kNotPresent = 2;       // the addressed device is not installed
+inline constexpr uint8_t kInvalidRequest = 1;                      // wrong command type or request data for the command
+inline constexpr uint8_t kNotPresent = 2;                          // the addressed device is not installed
 inline constexpr uint8_t kUnavailable = wire::kStatusUnavailable;  // 7: refused (read too long, device unavailable)
-inline constexpr uint8_t kUnknownCommand = 0xFF;  // the SP does not know the command
+inline constexpr uint8_t kUnknownCommand = 0xFF;                   // the SP does not know the command
 }  // namespace spstatus
 
 struct Request {

@@ -123,7 +123,8 @@ void Field::expectObject(std::initializer_list<std::string_view> allowed) const 
         std::string list;
         for (std::string_view name : allowed) list += (list.empty() ? "" : ", ") + std::string(name);
         std::string shownKey = printableExcerpt(key, 40);
-        throw ScenarioError("", path().empty() ? shownKey : path() + "." + shownKey, "unknown field; expected one of: " + list);
+        throw ScenarioError("", path().empty() ? shownKey : path() + "." + shownKey,
+                            "unknown field; expected one of: " + list);
     }
 }
 

@@ -21,12 +21,12 @@ namespace yatsim::layout {
 // Image sizes the simulator renders. The field offsets are those the library reads
 // (sysinfo/firmware_command.h, sysinfo/vpd_command.h, sysinfo/eeprom_parser.h,
 // sysinfo/firmware_parser.h).
-inline constexpr size_t kBiosImageSize = 80;          // "4.3.5.1", "4.3.5.1.1"
-inline constexpr size_t kFirmwareIdImageSize = 48;    // "4.3.5.6.1" as the SP firmware identifier
-inline constexpr size_t kDescriptorImageSize = 128;   // firmware image descriptor
-inline constexpr size_t kEepromImageSize = 128;       // EEPROM of a VPD device
-inline constexpr size_t kPlanarImageSize = 128;       // planar EEPROM "4.3.5.2.1"
-inline constexpr size_t kChassisImageSize = 128;      // chassis record "4.3.5.2.4.1"
+inline constexpr size_t kBiosImageSize = 80;         // "4.3.5.1", "4.3.5.1.1"
+inline constexpr size_t kFirmwareIdImageSize = 48;   // "4.3.5.6.1" as the SP firmware identifier
+inline constexpr size_t kDescriptorImageSize = 128;  // firmware image descriptor
+inline constexpr size_t kEepromImageSize = 128;      // EEPROM of a VPD device
+inline constexpr size_t kPlanarImageSize = 128;      // planar EEPROM "4.3.5.2.1"
+inline constexpr size_t kChassisImageSize = 128;     // chassis record "4.3.5.2.4.1"
 
 // VPD read request data: EEPROM offset and read length, 16 bits each, least significant byte first.
 inline constexpr size_t kVpdRequestOffset = 0;

@@ -28,24 +28,31 @@ std::string ledRegistryText(const LedsSection& panel) {
     for (size_t c = 0; c < panel.commands.size(); ++c) {
         const SimLedCommand& command = panel.commands[c];
         out << "\"ledGrp" << c << "DotCmd\"=\"" << command.dotCommand << "\"\n";
-        out << dword(("numberofcmd" + std::to_string(c) + "groups").c_str(), static_cast<uint32_t>(command.groups.size()));
+        out << dword(("numberofcmd" + std::to_string(c) + "groups").c_str(),
+                     static_cast<uint32_t>(command.groups.size()));
     }
     for (size_t c = 0; c < panel.commands.size(); ++c) {
         const SimLedCommand& command = panel.commands[c];
         for (size_t g = 0; g < command.groups.size(); ++g) {
             const SimLedGroup& group = command.groups[g];
             const std::string groupKey = base + "\\cmd" + std::to_string(c) + "\\grp" + std::to_string(g);
-            out << '\n' << groupKey << "]\n" << dword("ledbus", group.bus) << dword("ledbustype", group.busType)
+            out << '\n'
+                << groupKey << "]\n"
+                << dword("ledbus", group.bus) << dword("ledbustype", group.busType)
                 << dword("leddevicetype", group.deviceType) << dword("ledregister", group.reg);
             for (size_t l = 0; l < group.leds.size(); ++l) {
                 const SimLed& led = group.leds[l];
                 const std::string ledKey = groupKey + "\\led" + std::to_string(l);
-                out << '\n' << ledKey << "]\n" << dword("type", led.type) << dword("regaddr", led.regaddr)
-                    << dword("location", led.location) << dword("index", led.index);
+                out << '\n'
+                    << ledKey << "]\n"
+                    << dword("type", led.type) << dword("regaddr", led.regaddr) << dword("location", led.location)
+                    << dword("index", led.index);
                 for (size_t s = 0; s < led.sensors.size(); ++s) {
                     const SimLedSensor& sensor = led.sensors[s];
-                    out << '\n' << ledKey << "\\sensor" << s << "]\n" << dword("index", sensor.index)
-                        << dword("mask", sensor.mask) << dword("location", sensor.location);
+                    out << '\n'
+                        << ledKey << "\\sensor" << s << "]\n"
+                        << dword("index", sensor.index) << dword("mask", sensor.mask)
+                        << dword("location", sensor.location);
                 }
             }
         }

@@ -21,16 +21,18 @@ void loadNode(const Field& field, NodeState& node) {
         if (std::find(names.begin(), names.end(), key) != names.end()) continue;
         std::string list;
         for (std::string_view name : names) list += (list.empty() ? "" : ", ") + std::string(name);
-        throw ScenarioError("", field.path() + "." + printableExcerpt(key, 40), "unknown section; expected one of: " + list);
+        throw ScenarioError("", field.path() + "." + printableExcerpt(key, 40),
+                            "unknown section; expected one of: " + list);
     }
     for (const SectionLoader& section : nodeSections()) section.load(field[section.name], node);
 }
 
 // One timeline entry. Its node is checked against the scenario's nodes once they are known.
 TimelineEntry loadTimelineEntry(const Field& entry) {
-    entry.expectObject({"at", "node", "event", "data", "supply", "backplane", "drive", "version", "condition",
-                        "timeStamp", "sequence", "errorCode", "chassis", "memcard", "dimm", "fan", "rpm",
-                        "supplyState", "voltage", "centivolts", "cpu", "hot"});
+    entry.expectObject({"at",      "node",       "event",     "data",      "supply",   "backplane",
+                        "drive",   "version",    "condition", "timeStamp", "sequence", "errorCode",
+                        "chassis", "memcard",    "dimm",      "fan",       "rpm",      "supplyState",
+                        "voltage", "centivolts", "cpu",       "hot"});
     TimelineEntry item;
     item.atMs = entry["at"].integer(0, 24ull * 3600 * 1000);
     item.node = static_cast<uint32_t>(entry["node"].integer(0, kMaxNodes - 1));
@@ -54,7 +56,8 @@ std::vector<TimelineEntry> finishTimeline(std::vector<TimelineEntry> entries, co
         }
     }
     auto earlier = [](const TimelineEntry& a, const TimelineEntry& b) { return a.atMs < b.atMs; };
-    if (!std::is_sorted(entries.begin(), entries.end(), earlier)) std::stable_sort(entries.begin(), entries.end(), earlier);
+    if (!std::is_sorted(entries.begin(), entries.end(), earlier))
+        std::stable_sort(entries.begin(), entries.end(), earlier);
     return entries;
 }
 
@@ -166,8 +169,9 @@ private:
     // Where the next value goes: the root, the end of the open array, or the open object's member.
     json* slot() {
         if (++values_ > kMaxDocumentValues) {
-            throw ScenarioError("", "", "more than " + std::to_string(kMaxDocumentValues) +
-                                            " values besides the timelines; not a scenario");
+            throw ScenarioError(
+                "", "",
+                "more than " + std::to_string(kMaxDocumentValues) + " values besides the timelines; not a scenario");
         }
         if (open_.empty()) return &root_;
         Open& top = open_.back();
@@ -287,7 +291,8 @@ Scenario loadScenarioFile(const std::string& path) {
     switch (outcome) {
         case yat::FileRead::kRead: break;
         case yat::FileRead::kTooLarge:
-            throw ScenarioError(path, "", "larger than " + std::to_string(kMaxScenarioBytes >> 20) + " MiB; not a scenario");
+            throw ScenarioError(path, "",
+                                "larger than " + std::to_string(kMaxScenarioBytes >> 20) + " MiB; not a scenario");
         case yat::FileRead::kMissing: throw ScenarioError(path, "", "cannot open: No such file or directory");
         default: throw ScenarioError(path, "", std::string(yat::fileReadText(outcome)) + "; not a scenario file");
     }

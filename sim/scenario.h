@@ -22,7 +22,7 @@ inline constexpr size_t kMaxNesting = 64;
 inline constexpr size_t kMaxDocumentValues = size_t{1} << 20;
 
 struct Scenario {
-    std::string source;       // the file name, or "(default scenario)"
+    std::string source;  // the file name, or "(default scenario)"
     std::string description;
     std::vector<NodeState> nodes;
     std::vector<TimelineEntry> timeline;  // in time order

@@ -77,8 +77,8 @@ uint32_t SimBusComm::sendCommand(int32_t node, uint8_t* buffer) {
                     reply = Answer::failure(spstatus::kUnknownCommand);
                 }
                 if (fault && fault->kind == FaultKind::kTruncated) {
-                    reply.data.resize(std::min<size_t>(reply.data.size(), fault->value.value_or(
-                                                                              static_cast<uint32_t>(reply.data.size() / 2))));
+                    reply.data.resize(std::min<size_t>(
+                        reply.data.size(), fault->value.value_or(static_cast<uint32_t>(reply.data.size() / 2))));
                 }
                 encodeAnswer(answer, request->command, reply);
                 if (fault) applyMalformation(answer, *fault);

@@ -29,8 +29,7 @@ bool parseEEPromAnswer(const uint8_t* buffer, size_t bufferSize, int32_t length,
     bool wellFormed = length >= eeprom::kLengthBias && answer.has(0, wire::kHeaderSize);
     size_t commandBytes = wellFormed ? static_cast<size_t>(length - eeprom::kLengthBias) : 0;
     wellFormed = wellFormed && answer.u8(wire::kTypeOffset) == wire::kAnswer &&
-                 answer.u8(wire::kCommandLengthOffset) == commandBytes &&
-                 answer.has(wire::kHeaderSize, commandBytes);
+                 answer.u8(wire::kCommandLengthOffset) == commandBytes && answer.has(wire::kHeaderSize, commandBytes);
     if (!wellFormed) {
         vpd->setIsVPDValid(false);
         return false;

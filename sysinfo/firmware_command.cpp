@@ -51,9 +51,9 @@ int32_t decodeIPMIDeviceId(const uint8_t* data, size_t size, FirmwareInfo* info)
     char text[16];
     std::snprintf(text, sizeof text, "%u.%02u", major, minor);
     info->revision = text;
-    info->manufacturerId = static_cast<int32_t>(answer.u8(kIPMIManufacturerId) |
-                                                (answer.u8(kIPMIManufacturerId + 1) << 8) |
-                                                ((answer.u8(kIPMIManufacturerId + 2) & 0x0F) << 16));
+    info->manufacturerId =
+        static_cast<int32_t>(answer.u8(kIPMIManufacturerId) | (answer.u8(kIPMIManufacturerId + 1) << 8) |
+                             ((answer.u8(kIPMIManufacturerId + 2) & 0x0F) << 16));
     info->productId = answer.u16le(kIPMIProductId);
     return ERR_SUCCESS;
 }

@@ -6,9 +6,9 @@
 //    0    "4.3.5.1", get, no data                   getSPData (long)     buildId, serialNumber, buildDate, revision
 //    1    "4.3.5.1.1", get, no data                 getSPData (long)     as kind 0
 //    2    "ff.12.5", set, data 06 01                getIPMIData          revision, manufacturerId, productId
-//    3    "ff.12.5", set, data 3a 6b e              getRevisionData      productId = extra, revision = A[1] as two digits
-//    4    "4.3.5.6.1", get, no data                 getSPData (short)    buildId, buildDate, revision
-//    6    "ff.12.5", set, data 3a 6b e              getRevisionData      productId = extra, revision = A[1].A[2].A[3].A[4]
+//    3    "ff.12.5", set, data 3a 6b e              getRevisionData      productId = extra, revision = A[1] as two
+//    digits 4    "4.3.5.6.1", get, no data                 getSPData (short)    buildId, buildDate, revision 6
+//    "ff.12.5", set, data 3a 6b e              getRevisionData      productId = extra, revision = A[1].A[2].A[3].A[4]
 //   other none: buildCommand returns null
 //
 // e is the low byte of the extra value. "ff.12.5" carries an IPMI request (network function, command,

@@ -13,9 +13,7 @@
 namespace {
 
 // The pointer as a log value (its low 32 bits; 0 for none).
-unsigned pointerValue(const void* pointer) {
-    return static_cast<unsigned>(reinterpret_cast<uintptr_t>(pointer));
-}
+unsigned pointerValue(const void* pointer) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(pointer)); }
 
 // Sends dotCommand as a plain get request to node 0. Returns the send result, or the answer's
 // status byte when the send succeeded (0: the SP answered the probe).

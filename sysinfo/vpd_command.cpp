@@ -73,8 +73,7 @@ uint8_t* cSPVPDCmd::buildCommand(int32_t kind, int32_t instance, int32_t part, i
         }
     }
     const uint8_t data[kWindowBytes] = {static_cast<uint8_t>(offset & 0xFF), static_cast<uint8_t>(offset >> 8),
-                                        static_cast<uint8_t>(readLength & 0xFF),
-                                        static_cast<uint8_t>(readLength >> 8)};
+                                        static_cast<uint8_t>(readLength & 0xFF), static_cast<uint8_t>(readLength >> 8)};
     yatLog("cSPVPDCmd::buildCommand", "about to process a vpd command");
     const bool window = hasWindow(kind);
     return buildSPCommand(kVPDCommand, wire::kGet, params, window ? data : nullptr, paramCount,

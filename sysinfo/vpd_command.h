@@ -52,9 +52,9 @@ struct PlanarWindow {
     uint16_t offset;
     uint16_t length;
 };
-inline constexpr PlanarWindow kPlanarPart1{16, 16};  // serial number (two swapped 6-byte halves), manufacturer ID
-inline constexpr PlanarWindow kPlanarPart2{36, 12};  // part number
-inline constexpr PlanarWindow kPlanarPart3{100, 12}; // FRU number
+inline constexpr PlanarWindow kPlanarPart1{16, 16};   // serial number (two swapped 6-byte halves), manufacturer ID
+inline constexpr PlanarWindow kPlanarPart2{36, 12};   // part number
+inline constexpr PlanarWindow kPlanarPart3{100, 12};  // FRU number
 
 // Inside the part 1 window (answer data offsets): the serial number is stored as its second half
 // first; the host sees bytes 6-11 followed by bytes 0-5.
@@ -78,11 +78,11 @@ struct ChassisLayout {
 inline constexpr size_t kMachineTypeSize = 4;
 inline constexpr size_t kModelSize = 3;
 inline constexpr size_t kChassisSerialSize = 7;
-inline constexpr const char* kChassisTarnCobalt = "4.3.5.1";      // no request data
+inline constexpr const char* kChassisTarnCobalt = "4.3.5.1";  // no request data
 inline constexpr ChassisLayout kChassisTarnCobaltLayout{40, 44, 22};
-inline constexpr const char* kChassisBerylGarnet = "4.3.5.2.1";   // offset 0, length 128
+inline constexpr const char* kChassisBerylGarnet = "4.3.5.2.1";  // offset 0, length 128
 inline constexpr ChassisLayout kChassisBerylGarnetLayout{82, 86, 89};
-inline constexpr const char* kChassisOpal = "4.3.5.2.4.1";        // offset 0, length 128
+inline constexpr const char* kChassisOpal = "4.3.5.2.4.1";  // offset 0, length 128
 inline constexpr ChassisLayout kChassisOpalLayout{14, 18, 21};
 inline constexpr uint16_t kChassisReadLength = 128;
 

@@ -97,8 +97,8 @@ int32_t searchDASDLength(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32
         sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, length);
         if (sent != 0) {
             if (++failuresInRow >= kMaxSearchRetries) {
-                yatLog(kTag, "DASD read of length [%d] failed [%d] times in a row:  retval=[%d]", length,
-                       failuresInRow, static_cast<int32_t>(sent));
+                yatLog(kTag, "DASD read of length [%d] failed [%d] times in a row:  retval=[%d]", length, failuresInRow,
+                       static_cast<int32_t>(sent));
                 return ERR_BAD_ANSWER;
             }
             continue;  // the same length again

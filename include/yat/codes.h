@@ -8,17 +8,17 @@ namespace yat {
 
 // SP type codes (getSPType). The families say which commands the SP answers.
 enum SpType : int32_t {
-    kSpTypeUnknown = 0,            // not determined
-    kSpTypeCobaltFallback = 1,     // summary type 2, or no probe answered
-    kSpTypeOptionCard = 2,         // summary type 1, option card
-    kSpTypeCobalt = 3,             // summary type 1, or the Cobalt probe answered
-    kSpTypeBeryl = 4,              // summary type 3 without vectors 17 and 99, or the Beryl probe answered
-    kSpTypeBerylOptionCard = 5,    // summary type 3, option card
-    kSpTypeOpal = 6,               // summary type 5, or the Opal probe answered
-    kSpTypeGarnet = 7,             // summary type 3 with vector 17
-    kSpTypeGarnetOptionCard = 8,   // summary type 3 with vectors 17 and 20
-    kSpTypeOpalSsl = 9,            // summary type 5, SSL command mode
-    kSpTypeGarnetSsl = 10,         // summary type 3 with vectors 17 and 26, SSL command mode
+    kSpTypeUnknown = 0,           // not determined
+    kSpTypeCobaltFallback = 1,    // summary type 2, or no probe answered
+    kSpTypeOptionCard = 2,        // summary type 1, option card
+    kSpTypeCobalt = 3,            // summary type 1, or the Cobalt probe answered
+    kSpTypeBeryl = 4,             // summary type 3 without vectors 17 and 99, or the Beryl probe answered
+    kSpTypeBerylOptionCard = 5,   // summary type 3, option card
+    kSpTypeOpal = 6,              // summary type 5, or the Opal probe answered
+    kSpTypeGarnet = 7,            // summary type 3 with vector 17
+    kSpTypeGarnetOptionCard = 8,  // summary type 3 with vectors 17 and 20
+    kSpTypeOpalSsl = 9,           // summary type 5, SSL command mode
+    kSpTypeGarnetSsl = 10,        // summary type 3 with vectors 17 and 26, SSL command mode
 };
 
 // Sensor classes: the first argument of the sensor queries and of reportSensor.
@@ -32,25 +32,25 @@ enum SensorClass : int32_t {
 
 // Codes passed to reportSensor.
 enum ReportCode : int32_t {
-    kReportDasdEvent = 37,      // a drive of the node reported a problem; sensor number = drive number
-    kReportPfaEvent = 41,       // predictive failure alert on the node
-    kReportVoltageEvent = 42,   // voltage event on the node
-    kReportFanEvent = 43,       // fan event on the node with every fan turning
-    kReportDiscovered = 46,     // a sensor announced by discovery (or brought back by polling)
+    kReportDasdEvent = 37,     // a drive of the node reported a problem; sensor number = drive number
+    kReportPfaEvent = 41,      // predictive failure alert on the node
+    kReportVoltageEvent = 42,  // voltage event on the node
+    kReportFanEvent = 43,      // fan event on the node with every fan turning
+    kReportDiscovered = 46,    // a sensor announced by discovery (or brought back by polling)
 };
 
 // Sensor status words of the records and of getSensorStatus.
 enum SensorStatus : int32_t {
-    kStatusUnknown = 0,         // not read, or the read failed
+    kStatusUnknown = 0,  // not read, or the read failed
     kStatusNormal = 1,
-    kStatusWarning = 2,         // temperature above its lower (warning) limit
-    kStatusCritical = 3,        // temperature above its upper limit, fan too slow, supply failed
+    kStatusWarning = 2,   // temperature above its lower (warning) limit
+    kStatusCritical = 3,  // temperature above its upper limit, fan too slow, supply failed
     kStatusVoltageLow = 6,
     kStatusVoltageHigh = 9,
-    kStatusSupplyFailed = 44,   // a power supply reported failing by an SP event
-    kStatusNotPresent = 47,     // power status answered "not present"
-    kStatusNoNormals = 49,      // supply without normal readings
-    kStatusProcessorHot = 50,   // CPU placeholder: the SP holds the processor-hot event
+    kStatusSupplyFailed = 44,     // a power supply reported failing by an SP event
+    kStatusNotPresent = 47,       // power status answered "not present"
+    kStatusNoNormals = 49,        // supply without normal readings
+    kStatusProcessorHot = 50,     // CPU placeholder: the SP holds the processor-hot event
     kStatusProcessorNormal = 51,  // CPU placeholder: no processor-hot event
 };
 
@@ -105,8 +105,7 @@ inline const char* sensorStatusWord(int32_t sensorClass, int32_t status) {
                 default: break;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     return status == kStatusUnknown ? "unknown" : nullptr;
 }

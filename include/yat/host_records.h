@@ -14,4 +14,4 @@ struct LogEntryInfo;        // events: one system event log entry
 struct PFAEventInfo;        // events: one memory PFA event
 struct cGlintLED;           // leds: one diagnostic LED record
 using GlintLEDList = std::vector<cGlintLED>;
-class cSensorSink;          // frame/sensor_sink.h
+class cSensorSink;  // frame/sensor_sink.h

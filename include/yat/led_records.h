@@ -42,15 +42,15 @@ inline constexpr size_t kGlintDotCommandSize = 64;
 // One LED of one node.
 struct cGlintLED {
     char dotCommand[kGlintDotCommandSize] = {};  // "ledGrp%dDotCmd" of its command, zero-terminated
-    uint32_t ledbus = 0;         // group values: passthru parameters
+    uint32_t ledbus = 0;                         // group values: passthru parameters
     uint32_t ledregister = 0;
-    uint32_t ledbustype = 0;     // GlintBusType
+    uint32_t ledbustype = 0;  // GlintBusType
     uint32_t leddevicetype = 0;
-    int32_t state = 0;           // 0 when built; after a read 1 = lit, 0 = dark
-    int32_t location = 0;        // LED values, passed through from the registry
+    int32_t state = 0;     // 0 when built; after a read 1 = lit, 0 = dark
+    int32_t location = 0;  // LED values, passed through from the registry
     int32_t type = 0;
     int32_t index = 0;
-    int32_t node = 0;            // node index the record belongs to
+    int32_t node = 0;                   // node index the record belongs to
     std::vector<cGlintSensor> sensors;  // in registry order
 
     int32_t getNodeNumber() const { return node; }

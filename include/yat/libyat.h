@@ -123,17 +123,17 @@ public:
                                  int32_t* flagsAvailable, int32_t* flagsSet) override;
     int32_t setSNMPConfiguration(int32_t node, const char* textA, const char* textB, const uint8_t* flagsChanged,
                                  const uint8_t* flagsSet) override;
-    int32_t getSNMPCommunityConfiguration(int32_t node, uint32_t community, char* communityString,
-                                          int32_t* stringSize, int32_t* typeOfAccess) override;
+    int32_t getSNMPCommunityConfiguration(int32_t node, uint32_t community, char* communityString, int32_t* stringSize,
+                                          int32_t* typeOfAccess) override;
     int32_t setSNMPCommunityConfiguration(int32_t node, uint32_t community, const char* communityString,
                                           const uint8_t* typeOfAccess) override;
     int32_t getSNMPCommunityIP(int32_t node, uint32_t community, uint32_t ipInstance, char* address,
                                int32_t* addressSize) override;
     int32_t setSNMPCommunityIP(int32_t node, uint32_t community, uint32_t ipInstance, const char* address) override;
     int32_t getOOBAlertConfiguration(int32_t node, uint32_t recipient, int32_t* alertType, char* description,
-                                     int32_t* descriptionSize, char* destination, int32_t* destinationSize,
-                                     char* host, int32_t* hostSize, char* userId, int32_t* userIdSize,
-                                     int32_t* passwordSize, int32_t* flagsAvailable, int32_t* flagsSet) override;
+                                     int32_t* descriptionSize, char* destination, int32_t* destinationSize, char* host,
+                                     int32_t* hostSize, char* userId, int32_t* userIdSize, int32_t* passwordSize,
+                                     int32_t* flagsAvailable, int32_t* flagsSet) override;
     int32_t setOOBAlertConfiguration(int32_t node, uint32_t recipient, int32_t* alertType, const char* description,
                                      const char* destination, const char* host, const char* userId,
                                      const char* userPassword, const int32_t* flagsChanged,

@@ -64,8 +64,8 @@ public:
     // number, three pointers to the library's local values (any may be null), a code (46 at
     // discovery) and a text (a FRU number, or null). The pointers are valid only during the call.
     // The result is not used by the library.
-    virtual int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first,
-                                 void* second, void* third, int32_t code, const char* text) = 0;
+    virtual int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first, void* second,
+                                 void* third, int32_t code, const char* text) = 0;
 
     // Position 25: host operation the library does not use.
     virtual void hostSlot25() {}

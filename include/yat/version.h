@@ -10,7 +10,7 @@
 #define YAT_VERSION_PATCH 0
 
 // One number for preprocessor tests: #if YAT_VERSION >= YAT_MAKE_VERSION(0, 2, 0).
-#define YAT_MAKE_VERSION(major, minor, patch) ((major) * 10000 + (minor) * 100 + (patch))
+#define YAT_MAKE_VERSION(major, minor, patch) ((major)*10000 + (minor)*100 + (patch))
 #define YAT_VERSION YAT_MAKE_VERSION(YAT_VERSION_MAJOR, YAT_VERSION_MINOR, YAT_VERSION_PATCH)
 
 #define YAT_VERSION_TEXT_(major, minor, patch) #major "." #minor "." #patch

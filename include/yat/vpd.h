@@ -19,13 +19,34 @@ public:
     VPD& operator=(const VPD&) = default;
 
     // Setters take the text by value and return 0.
-    int32_t set_EEPROM_PART_NUMBER(std::string text) { eepromPartNumber = std::move(text); return 0; }
-    int32_t set_EEPROM_FRU_NUMBER(std::string text) { eepromFruNumber = std::move(text); return 0; }
-    int32_t set_EEPROM_SERIAL_NUMBER(std::string text) { eepromSerialNumber = std::move(text); return 0; }
-    int32_t set_EEPROM_MANUFACTURER_ID(std::string text) { eepromManufacturerId = std::move(text); return 0; }
-    int32_t set_FIRMWARE_IMAGE_VERSION(std::string text) { firmwareImageVersion = std::move(text); return 0; }
-    int32_t set_FIRMWARE_IMAGE_BUILD_ID(std::string text) { firmwareImageBuildId = std::move(text); return 0; }
-    int32_t set_FIRMWARE_IMAGE_FILENAME(std::string text) { firmwareImageFileName = std::move(text); return 0; }
+    int32_t set_EEPROM_PART_NUMBER(std::string text) {
+        eepromPartNumber = std::move(text);
+        return 0;
+    }
+    int32_t set_EEPROM_FRU_NUMBER(std::string text) {
+        eepromFruNumber = std::move(text);
+        return 0;
+    }
+    int32_t set_EEPROM_SERIAL_NUMBER(std::string text) {
+        eepromSerialNumber = std::move(text);
+        return 0;
+    }
+    int32_t set_EEPROM_MANUFACTURER_ID(std::string text) {
+        eepromManufacturerId = std::move(text);
+        return 0;
+    }
+    int32_t set_FIRMWARE_IMAGE_VERSION(std::string text) {
+        firmwareImageVersion = std::move(text);
+        return 0;
+    }
+    int32_t set_FIRMWARE_IMAGE_BUILD_ID(std::string text) {
+        firmwareImageBuildId = std::move(text);
+        return 0;
+    }
+    int32_t set_FIRMWARE_IMAGE_FILENAME(std::string text) {
+        firmwareImageFileName = std::move(text);
+        return 0;
+    }
 
     const std::string& get_EEPROM_PART_NUMBER() const { return eepromPartNumber; }
     const std::string& get_EEPROM_FRU_NUMBER() const { return eepromFruNumber; }

@@ -23,11 +23,11 @@ static_assert(offsetof(MachineVPDInfo, serialNumber) == 42);
 
 // getPostBiosVPD (interface slot 43). Every text is zero-terminated by the library.
 struct PostBiosVPDInfo {
-    char buildId[10];           // 9 characters
-    char serialNumber[8];       // 7 characters
-    char machineTypeModel[8];   // 7 characters
-    char buildDate[9];          // 8 characters
-    char alignment;             // not written
+    char buildId[10];          // 9 characters
+    char serialNumber[8];      // 7 characters
+    char machineTypeModel[8];  // 7 characters
+    char buildDate[9];         // 8 characters
+    char alignment;            // not written
     int32_t revision;
 };
 static_assert(std::is_standard_layout_v<PostBiosVPDInfo>);

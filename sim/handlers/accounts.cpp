@@ -39,15 +39,14 @@ Answer account(NodeState& node, const Request& request) {
                 return Answer::ok();
             }
             if (request.type == wire::kSet && request.data.size() == 4) {
-                entry.authority = static_cast<uint32_t>(request.data[0]) | (static_cast<uint32_t>(request.data[1]) << 8) |
-                                  (static_cast<uint32_t>(request.data[2]) << 16) |
-                                  (static_cast<uint32_t>(request.data[3]) << 24);
+                entry.authority =
+                    static_cast<uint32_t>(request.data[0]) | (static_cast<uint32_t>(request.data[1]) << 8) |
+                    (static_cast<uint32_t>(request.data[2]) << 16) | (static_cast<uint32_t>(request.data[3]) << 24);
                 entry.flags = static_cast<uint8_t>(entry.flags & ~kFlagsReadOnly);
                 return Answer::ok();
             }
             return Answer::failure(spstatus::kInvalidRequest);
-        case 9:
-            return answers::readWrite(request, [&] { return Answer::ok(answers::le32(entry.authority)); });
+        case 9: return answers::readWrite(request, [&] { return Answer::ok(answers::le32(entry.authority)); });
         default: return Answer::failure(spstatus::kInvalidRequest);
     }
 }
@@ -73,8 +72,12 @@ void registerAccountHandlers(HandlerTable& table) {
         AccountsSection& section = node.section<AccountsSection>();
         return answers::readWrite(
             request,
-            [&] { return Answer::ok({static_cast<uint8_t>(section.ageLimit >> 8), static_cast<uint8_t>(section.ageLimit)}); },
-            2, [&](const Bytes& data) {
+            [&] {
+                return Answer::ok(
+                    {static_cast<uint8_t>(section.ageLimit >> 8), static_cast<uint8_t>(section.ageLimit)});
+            },
+            2,
+            [&](const Bytes& data) {
                 uint16_t days = static_cast<uint16_t>((data[0] << 8) | data[1]);
                 if (days > kAgeLimitMax) return Answer::failure(spstatus::kInvalidRequest);
                 section.ageLimit = days;
@@ -82,10 +85,12 @@ void registerAccountHandlers(HandlerTable& table) {
             });
     });
     table.add(kReusePeriodCommand, [](NodeState& node, const Request& request) {
-        return answers::byteItem(request, &node.section<AccountsSection>().reusePeriod, AccountsSection::kReusePeriodMax);
+        return answers::byteItem(request, &node.section<AccountsSection>().reusePeriod,
+                                 AccountsSection::kReusePeriodMax);
     });
     table.add(kLoginSettingCommand, [](NodeState& node, const Request& request) {
-        return answers::byteItem(request, &node.section<AccountsSection>().loginSetting, AccountsSection::kLoginSettingMax);
+        return answers::byteItem(request, &node.section<AccountsSection>().loginSetting,
+                                 AccountsSection::kLoginSettingMax);
     });
 }
 

@@ -27,7 +27,10 @@ Answer enableState(AlertsSection& alerts, const Request& request, uint8_t group,
     bool anySet = group == eventwire::kLocalGroup;
     return answers::readWrite(
         request,
-        [&] { return known ? Answer::ok({static_cast<uint8_t>(alerts.enabled[key] ? 1 : 0)}) : Answer::failure(spstatus::kNotPresent); },
+        [&] {
+            return known ? Answer::ok({static_cast<uint8_t>(alerts.enabled[key] ? 1 : 0)})
+                         : Answer::failure(spstatus::kNotPresent);
+        },
         1,
         [&](const Bytes& data) {
             if (!known && !anySet) return Answer::failure(spstatus::kNotPresent);

@@ -90,16 +90,11 @@ Answer interfaceCommand(NodeState& node, const Request& request) {
                     item.dhcp = data[0];
                     return Answer::ok();
                 });
-        case kItemAddress:
-            return addressItem(request, item.address);
-        case kItemMask:
-            return addressItem(request, item.mask, &contiguousMask);
-        case kItemGateway:
-            return addressItem(request, item.gateway);
-        case kItemText:
-            return textItem(request, item.text);
-        default:
-            return Answer::failure(spstatus::kUnknownCommand);
+        case kItemAddress: return addressItem(request, item.address);
+        case kItemMask: return addressItem(request, item.mask, &contiguousMask);
+        case kItemGateway: return addressItem(request, item.gateway);
+        case kItemText: return textItem(request, item.text);
+        default: return Answer::failure(spstatus::kUnknownCommand);
     }
 }
 
@@ -110,8 +105,12 @@ Answer portCommand(NodeState& node, const Request& request) {
     if (port == network.ports.end()) return Answer::failure(spstatus::kNotPresent);
     return answers::readWrite(
         request,
-        [&] { return Answer::ok({static_cast<uint8_t>(port->second.value >> 8), static_cast<uint8_t>(port->second.value)}); },
-        netwire::kPortBytes, [&](const Bytes& data) {
+        [&] {
+            return Answer::ok(
+                {static_cast<uint8_t>(port->second.value >> 8), static_cast<uint8_t>(port->second.value)});
+        },
+        netwire::kPortBytes,
+        [&](const Bytes& data) {
             uint16_t value = static_cast<uint16_t>((data[0] << 8) | data[1]);
             if (value == 0) return Answer::failure(kRefused);
             port->second.pending = value;
@@ -139,7 +138,11 @@ void registerNetworkHandlers(HandlerTable& table) {
     table.add(netwire::kSmtpSwitchCommand, [](NodeState& node, const Request& request) {
         NetworkSection& network = node.section<NetworkSection>();
         return answers::readWrite(
-            request, [&] { return Answer::ok({0, 0, 0, static_cast<uint8_t>(network.smtpEnabled ? 1 : 0)}); }, 4,
+            request,
+            [&] {
+                return Answer::ok({0, 0, 0, static_cast<uint8_t>(network.smtpEnabled ? 1 : 0)});
+            },
+            4,
             [&](const Bytes& data) {
                 if (data[0] != 0 || data[1] != 0 || data[2] != 0 || data[3] > 1) return Answer::failure(kRefused);
                 network.smtpEnabled = data[3] != 0;

@@ -77,7 +77,10 @@ Answer limit(NodeState& node, const Request& request) {
     if (c[3] == 1) {
         for (const SimTemperature& temp : sensors.temperatures) {
             if (limitChannel(sensorwire::kClassTemperature, temp.location, temp.instance) != channel) continue;
-            int16_t value = selector == 3 ? temp.lower : selector == 2 ? temp.upper : selector == 1 ? temp.upperAlternate : 0;
+            int16_t value = selector == 3   ? temp.lower
+                            : selector == 2 ? temp.upper
+                            : selector == 1 ? temp.upperAlternate
+                                            : 0;
             return Answer::ok(hundredthsData(value));
         }
     } else if (c[3] == 2 && channel.size() == 1) {
@@ -112,7 +115,9 @@ void registerSensorHandlers(HandlerTable& table) {
     table.add("f.5.1", [](NodeState& node, const Request& request) {
         const SensorsSection& sensors = node.section<SensorsSection>();
         if (!sensors.fuelGauge) return Answer::failure(spstatus::kUnknownCommand);
-        return answers::readWrite(request, [&] { return Answer::ok({sensors.presentSupplies, sensors.failedSupplies}); });
+        return answers::readWrite(request, [&] {
+            return Answer::ok({sensors.presentSupplies, sensors.failedSupplies});
+        });
     });
     // The multi-node ID read carries three request data bytes.
     table.add("14.1.3.2", [](NodeState& node, const Request& request) {

@@ -10,12 +10,12 @@ void registerSystemStateHandlers(HandlerTable& table) {
         return answers::readWrite(request, [&] { return Answer::ok({node.section<SystemSection>().state}); });
     });
     table.add("4.3.3.1", [](NodeState& node, const Request& request) {
-        return answers::readWrite(request,
-                                  [&] { return Answer::ok(answers::le32(node.section<SystemSection>().powerOnSeconds)); });
+        return answers::readWrite(
+            request, [&] { return Answer::ok(answers::le32(node.section<SystemSection>().powerOnSeconds)); });
     });
     table.add("4.3.3.2", [](NodeState& node, const Request& request) {
-        return answers::readWrite(request,
-                                  [&] { return Answer::ok(answers::le16(node.section<SystemSection>().restartCount)); });
+        return answers::readWrite(
+            request, [&] { return Answer::ok(answers::le16(node.section<SystemSection>().restartCount)); });
     });
     // Power status: a set with one byte powers the system on (non-zero) or off.
     table.add("6.1", [](NodeState& node, const Request& request) {

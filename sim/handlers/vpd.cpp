@@ -58,9 +58,8 @@ void registerVpdHandlers(HandlerTable& table) {
     table.addFamily("4.3.5", vpdCommand);
     table.add("4.3.a", [](NodeState& node, const Request& request) {
         const VpdSection& vpd = node.section<VpdSection>();
-        return answers::readWrite(request, [&] {
-            return vpd.uuid ? Answer::ok(*vpd.uuid) : Answer::failure(spstatus::kNotPresent);
-        });
+        return answers::readWrite(
+            request, [&] { return vpd.uuid ? Answer::ok(*vpd.uuid) : Answer::failure(spstatus::kNotPresent); });
     });
 }
 

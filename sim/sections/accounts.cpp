@@ -28,7 +28,8 @@ void AccountsSection::load(const Field& field, NodeState& node) {
         } else if (authority != "none") {
             entry["authority"].fail("expected admin, readonly, custom or none");
         }
-        if (authority != "custom" && entry["bitmap"].present()) entry["bitmap"].fail("expected a bitmap only with custom");
+        if (authority != "custom" && entry["bitmap"].present())
+            entry["bitmap"].fail("expected a bitmap only with custom");
     }
     Field policy = field["passwordPolicy"];
     policy.expectObject({"forceChange", "ageLimit", "reusePeriod", "userPwdReq"});

@@ -22,11 +22,11 @@ struct LoginAccount {
 
 struct AccountsSection {
     std::array<LoginAccount, 12> accounts;
-    bool forceChange = false;   // "4.1.1.a"
-    uint16_t ageLimit = 0;      // "4.1.1.9", days, 0-365
-    uint8_t reusePeriod = 0;    // "4.1.1.b", 0-kReusePeriodMax
-    bool userPwdReq = false;    // "4.1.1.1a"
-    uint8_t loginSetting = 0;   // "4.1.1.14", 0-kLoginSettingMax
+    bool forceChange = false;  // "4.1.1.a"
+    uint16_t ageLimit = 0;     // "4.1.1.9", days, 0-365
+    uint8_t reusePeriod = 0;   // "4.1.1.b", 0-kReusePeriodMax
+    bool userPwdReq = false;   // "4.1.1.1a"
+    uint8_t loginSetting = 0;  // "4.1.1.14", 0-kLoginSettingMax
 
     bool operator==(const AccountsSection&) const = default;
 

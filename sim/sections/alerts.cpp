@@ -32,7 +32,8 @@ void loadElements(const Field& list, AlertsSection& alerts) {
         element.group = static_cast<uint8_t>(entry["group"].integer(1, 4));
         if (entry["upTo"].present() == entry["number"].present()) entry.fail("expected either upTo or number");
         element.range = entry["upTo"].present();
-        element.last = static_cast<uint8_t>(element.range ? entry["upTo"].integer(0, 255) : entry["number"].integer(0, 255));
+        element.last =
+            static_cast<uint8_t>(element.range ? entry["upTo"].integer(0, 255) : entry["number"].integer(0, 255));
         alerts.elements.push_back(element);
         int first = element.range ? 1 : element.last;
         for (int number = first; number <= element.last; ++number) {
@@ -59,9 +60,9 @@ Bytes AlertsSection::supportedElements() const {
             list.insert(list.end(), {static_cast<uint8_t>(eventwire::kLocalEventLength | flag),
                                      eventwire::kLocalEventPrefix[0], eventwire::kLocalEventPrefix[1], element.last});
         } else {
-            list.insert(list.end(), {static_cast<uint8_t>(eventwire::kRemoteAlertLength | flag),
-                                     eventwire::kRemoteAlertPrefix[0], eventwire::kRemoteAlertPrefix[1], element.group,
-                                     element.last});
+            list.insert(list.end(),
+                        {static_cast<uint8_t>(eventwire::kRemoteAlertLength | flag), eventwire::kRemoteAlertPrefix[0],
+                         eventwire::kRemoteAlertPrefix[1], element.group, element.last});
         }
     }
     return list;
@@ -91,7 +92,8 @@ void AlertsSection::load(const Field& field, NodeState& node) {
     Field groups = field["availableCodes"];
     if (groups.present()) {
         if (groups.size() > kMaxCodeGroups) groups.fail("expected at most 64 groups of codes");
-        for (size_t i = 0; i < groups.size(); ++i) alerts.availableGroups.push_back(codeList(groups.at(i), kMaxCodesPerGroup));
+        for (size_t i = 0; i < groups.size(); ++i)
+            alerts.availableGroups.push_back(codeList(groups.at(i), kMaxCodesPerGroup));
     } else {
         alerts.availableGroups = defaultAvailableCodeGroups();
     }

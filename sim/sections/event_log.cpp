@@ -31,10 +31,11 @@ DateTime parseTime(const Field& field) {
 
 }  // namespace
 
-Bytes makeLogEntry(const std::string& label, uint8_t entryByte, uint32_t year, uint8_t month, uint8_t day,
-                   uint8_t hour, uint8_t minute, uint8_t second, const std::string& message) {
+Bytes makeLogEntry(const std::string& label, uint8_t entryByte, uint32_t year, uint8_t month, uint8_t day, uint8_t hour,
+                   uint8_t minute, uint8_t second, const std::string& message) {
     Bytes entry(selwire::kMessageOffset, 0);
-    for (size_t i = 0; i < selwire::kLabelLength; ++i) entry[i] = i < label.size() ? static_cast<uint8_t>(label[i]) : ' ';
+    for (size_t i = 0; i < selwire::kLabelLength; ++i)
+        entry[i] = i < label.size() ? static_cast<uint8_t>(label[i]) : ' ';
     entry[selwire::kEntryByteOffset] = entryByte;
     entry[selwire::kYearOffset] = static_cast<uint8_t>(year % 100);
     entry[selwire::kMonthOffset] = month;
@@ -61,11 +62,11 @@ void EventLogSection::load(const Field& field, NodeState& node) {
             continue;
         }
         DateTime time = parseTime(entry["time"]);
-        log.entries.push_back(makeLogEntry(entry["label"].text(selwire::kLabelLength, "SP"),
-                                           static_cast<uint8_t>(entry["entryByte"].integer(0, 255, 0)), time.year,
-                                           static_cast<uint8_t>(time.month), static_cast<uint8_t>(time.day),
-                                           static_cast<uint8_t>(time.hour), static_cast<uint8_t>(time.minute),
-                                           static_cast<uint8_t>(time.second), entry["message"].text(kMaxMessageLength)));
+        log.entries.push_back(makeLogEntry(
+            entry["label"].text(selwire::kLabelLength, "SP"),
+            static_cast<uint8_t>(entry["entryByte"].integer(0, 255, 0)), time.year, static_cast<uint8_t>(time.month),
+            static_cast<uint8_t>(time.day), static_cast<uint8_t>(time.hour), static_cast<uint8_t>(time.minute),
+            static_cast<uint8_t>(time.second), entry["message"].text(kMaxMessageLength)));
     }
     node.install(std::move(log));
 }

@@ -21,7 +21,7 @@ struct EventLogSection {
 
 // The entry bytes of a log entry from its parts: an 8-character label (blank-padded), the byte the
 // host receives unchanged, the date and time (year 1960 to 2059, stored as two digits) and the message.
-Bytes makeLogEntry(const std::string& label, uint8_t entryByte, uint32_t year, uint8_t month, uint8_t day,
-                   uint8_t hour, uint8_t minute, uint8_t second, const std::string& message);
+Bytes makeLogEntry(const std::string& label, uint8_t entryByte, uint32_t year, uint8_t month, uint8_t day, uint8_t hour,
+                   uint8_t minute, uint8_t second, const std::string& message);
 
 }  // namespace yatsim

@@ -67,15 +67,23 @@ IpmiDeviceId loadIpmi(const Field& field) {
 void FirmwareSection::load(const Field& field, NodeState& node) {
     field.expectObject({"bios", "biosBackup", "sp", "spBoot", "spBackup", "driverRevision", "ipmi", "revisions"});
     auto& devices = node.vpdDevices();
-    struct BiosSlot { const char* name; const char* command; };
+    struct BiosSlot {
+        const char* name;
+        const char* command;
+    };
     for (BiosSlot slot : {BiosSlot{"bios", "4.3.5.1"}, BiosSlot{"biosBackup", "4.3.5.1.1"}}) {
         Field image = field[slot.name];
         if (image.present()) devices[slot.command] = imageDevice(image, [&] { return renderBios(loadBios(image)); });
     }
     // "4.3.5.6.1" is read both as the SP firmware identifier and as a firmware image; one layout serves.
-    struct FirmwareSlot { const char* name; const char* command; const char* layout; };
-    for (FirmwareSlot slot : {FirmwareSlot{"sp", "4.3.5.6.1", "identifier"}, FirmwareSlot{"spBoot", "4.3.5.6.2", "descriptor"},
-                              FirmwareSlot{"spBackup", "4.3.5.6.3", "descriptor"}}) {
+    struct FirmwareSlot {
+        const char* name;
+        const char* command;
+        const char* layout;
+    };
+    for (FirmwareSlot slot :
+         {FirmwareSlot{"sp", "4.3.5.6.1", "identifier"}, FirmwareSlot{"spBoot", "4.3.5.6.2", "descriptor"},
+          FirmwareSlot{"spBackup", "4.3.5.6.3", "descriptor"}}) {
         Field image = field[slot.name];
         if (image.present()) {
             devices[slot.command] = imageDevice(image, [&] { return renderFirmwareImage(image, slot.layout); });

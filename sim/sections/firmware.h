@@ -16,18 +16,18 @@ namespace yatsim {
 struct IpmiDeviceId {
     uint8_t deviceId = 0;
     uint8_t deviceRevision = 0;
-    uint8_t major = 0;          // 0 to 127
-    uint8_t minor = 0;          // 0 to 99, sent as two BCD digits
+    uint8_t major = 0;           // 0 to 127
+    uint8_t minor = 0;           // 0 to 99, sent as two BCD digits
     uint8_t ipmiVersion = 0x02;  // BCD, low nibble major: 0x02 is 2.0
     uint8_t additionalSupport = 0;
     uint32_t manufacturerId = 0;  // 20 bits
     uint16_t productId = 0;
-    Bytes auxiliary;              // 4 bytes
+    Bytes auxiliary;  // 4 bytes
 };
 
 struct FirmwareSection {
-    std::optional<IpmiDeviceId> ipmi;      // absent: Get Device ID answers "invalid command"
-    std::map<uint8_t, Bytes> revisions;    // component -> four revision bytes
+    std::optional<IpmiDeviceId> ipmi;    // absent: Get Device ID answers "invalid command"
+    std::map<uint8_t, Bytes> revisions;  // component -> four revision bytes
 
     static void load(const Field& field, NodeState& node);
 };

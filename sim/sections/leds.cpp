@@ -42,8 +42,8 @@ SimLed loadLed(const Field& entry) {
     for (size_t s = 0; s < sensors.size(); ++s) {
         Field sensor = sensors.at(s);
         sensor.expectObject({"index", "mask", "location"});
-        led.sensors.push_back({u32(sensor["index"]), static_cast<uint32_t>(sensor["mask"].integer(0, 255, 0)),
-                               u32(sensor["location"])});
+        led.sensors.push_back(
+            {u32(sensor["index"]), static_cast<uint32_t>(sensor["mask"].integer(0, 255, 0)), u32(sensor["location"])});
     }
     return led;
 }

@@ -53,7 +53,7 @@ struct NetworkSection {
 
 // Limits of the simulated SP; writes beyond them are refused with status 3.
 namespace netlimits {
-inline constexpr size_t kMaxText = 63;       // interface text, SMTP server
+inline constexpr size_t kMaxText = 63;         // interface text, SMTP server
 inline constexpr uint8_t kMaxAlertValue = 15;  // each of the three remote-alert settings
 }  // namespace netlimits
 

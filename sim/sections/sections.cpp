@@ -17,17 +17,10 @@ namespace yatsim {
 
 const std::vector<SectionLoader>& nodeSections() {
     static const std::vector<SectionLoader> loaders{
-        {"sp", &SpSection::load},
-        {"system", &SystemSection::load},
-        {"firmware", &FirmwareSection::load},
-        {"vpd", &VpdSection::load},
-        {"sensors", &SensorsSection::load},
-        {"alerts", &AlertsSection::load},
-        {"leds", &LedsSection::load},
-        {"eventLog", &EventLogSection::load},
-        {"network", &NetworkSection::load},
-        {"snmp", &SnmpSection::load},
-        {"accounts", &AccountsSection::load},
+        {"sp", &SpSection::load},     {"system", &SystemSection::load},     {"firmware", &FirmwareSection::load},
+        {"vpd", &VpdSection::load},   {"sensors", &SensorsSection::load},   {"alerts", &AlertsSection::load},
+        {"leds", &LedsSection::load}, {"eventLog", &EventLogSection::load}, {"network", &NetworkSection::load},
+        {"snmp", &SnmpSection::load}, {"accounts", &AccountsSection::load},
     };
     return loaders;
 }

@@ -108,15 +108,16 @@ Bytes SensorsSection::supportedCommands() const {
                                      instances.back()});
             continue;
         }
-        for (uint8_t instance : instances) list.insert(list.end(), {4, kReadingCommand, key.first, key.second, instance});
+        for (uint8_t instance : instances)
+            list.insert(list.end(), {4, kReadingCommand, key.first, key.second, instance});
     }
     for (const Bytes& entry : supportedExtra) list.insert(list.end(), entry.begin(), entry.end());
     return list;
 }
 
 void SensorsSection::load(const Field& field, NodeState& node) {
-    field.expectObject({"temperatures", "voltages", "fans", "fuelGauge", "powerSupplies", "multiNodeId",
-                        "supportedExtra"});
+    field.expectObject(
+        {"temperatures", "voltages", "fans", "fuelGauge", "powerSupplies", "multiNodeId", "supportedExtra"});
     SensorsSection sensors;
     loadTemperatures(field["temperatures"], sensors);
     loadVoltages(field["voltages"], sensors);

@@ -43,9 +43,9 @@ struct SensorsSection {
     std::vector<SimTemperature> temperatures;
     std::vector<SimVoltage> voltages;
     std::vector<SimFan> fans;
-    bool fuelGauge = true;  // the SP answers the power status command "f.5.1"
-    uint8_t presentSupplies = 0;  // bit s: supply s installed
-    uint8_t failedSupplies = 0;   // bit s: supply s failed
+    bool fuelGauge = true;               // the SP answers the power status command "f.5.1"
+    uint8_t presentSupplies = 0;         // bit s: supply s installed
+    uint8_t failedSupplies = 0;          // bit s: supply s failed
     std::optional<uint8_t> multiNodeId;  // "14.1.3.2"; absent: the SP does not know the command
     std::vector<Bytes> supportedExtra;   // further "1.1" entries, as they go on the wire
 

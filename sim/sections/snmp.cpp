@@ -48,12 +48,13 @@ void SnmpSection::load(const Field& field, NodeState& node) {
     if (recipients.size() > kRecipients) recipients.fail("expected at most 12 recipients");
     for (size_t i = 0; i < recipients.size(); ++i) {
         Field entry = recipients.at(i);
-        entry.expectObject({"type", "enabled", "selectiveAlerts", "description", "destination", "host", "userId",
-                            "password"});
+        entry.expectObject(
+            {"type", "enabled", "selectiveAlerts", "description", "destination", "host", "userId", "password"});
         AlertRecipient& recipient = snmp.recipients[i];
         int32_t type = static_cast<int32_t>(entry["type"].integer(kAlertTypeUnused, kAlertTypeMax, kAlertTypeUnused));
         if (type == kAlertTypeUnused) {
-            if (entry["description"].present()) entry["description"].fail("expected no description for an unused entry");
+            if (entry["description"].present())
+                entry["description"].fail("expected no description for an unused entry");
             continue;
         }
         recipient.connectionType = static_cast<uint8_t>(type - kConnectionTypeOffset);
@@ -71,7 +72,8 @@ void SnmpSection::load(const Field& field, NodeState& node) {
                               Placed{"password", passwordItem(type), static_cast<size_t>(kPasswordMax)}}) {
             Field text = entry[placed.key];
             if (!text.present()) continue;
-            if (placed.item == 0) text.fail("expected no " + std::string(placed.key) + " for alert type " + std::to_string(type));
+            if (placed.item == 0)
+                text.fail("expected no " + std::string(placed.key) + " for alert type " + std::to_string(type));
             recipient.texts[placed.item] = text.text(placed.max);
         }
     }

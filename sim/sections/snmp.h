@@ -22,17 +22,17 @@ struct SnmpCommunity {
 };
 
 struct AlertRecipient {
-    uint8_t status = 0;          // item 1: 2 enabled, 1 disabled, 0 cleared
-    uint8_t connectionType = 0;  // item 4: alert type - 2 (0-8)
-    uint8_t selective = 1;       // item 0C: 0 means selective alert notification on
+    uint8_t status = 0;                    // item 1: 2 enabled, 1 disabled, 0 cleared
+    uint8_t connectionType = 0;            // item 4: alert type - 2 (0-8)
+    uint8_t selective = 1;                 // item 0C: 0 means selective alert notification on
     std::map<uint8_t, std::string> texts;  // text items 2, 3, 5-0A by item number
 
     bool operator==(const AlertRecipient&) const = default;
 };
 
 struct SnmpSection {
-    std::string textA;   // "4.9.3.1.2"
-    std::string textB;   // "4.9.3.1.1"
+    std::string textA;  // "4.9.3.1.2"
+    std::string textB;  // "4.9.3.1.1"
     bool trapsDisabled = false;
     bool v1Enabled = false;
     bool thirdSwitch = false;

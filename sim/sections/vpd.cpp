@@ -18,8 +18,10 @@ struct Machine {
 
 // An EEPROM device from its fields (or "hex"); "command" is allowed where the caller names the device.
 VpdDevice loadEeprom(const Field& field, bool withCommand) {
-    field.expectObject({"command", "partNumber", "fruNumber", "serialNumber", "manufacturerId", "hex", "maxReadLength"});
-    if (!withCommand && field["command"].present()) field["command"].fail("unknown field here; the slot names the device");
+    field.expectObject(
+        {"command", "partNumber", "fruNumber", "serialNumber", "manufacturerId", "hex", "maxReadLength"});
+    if (!withCommand && field["command"].present())
+        field["command"].fail("unknown field here; the slot names the device");
     return imageDevice(field, [&] {
         EepromFields eeprom;
         eeprom.partNumber = field["partNumber"].text(eeprom::kPartNumberSize, "");
@@ -74,7 +76,8 @@ void VpdSection::load(const Field& field, NodeState& node) {
     machine.model = machineField["model"].text(vpdwire::kModelSize, "");
     machine.serial = machineField["serialNumber"].text(vpdwire::kChassisSerialSize, "");
     auto& devices = node.vpdDevices();
-    if (machineField.present()) devices["4.3.5.2.4.1"] = VpdDevice{renderChassis(machine.type, machine.model, machine.serial), 0};
+    if (machineField.present())
+        devices["4.3.5.2.4.1"] = VpdDevice{renderChassis(machine.type, machine.model, machine.serial), 0};
 
     if (field["planar"].present()) devices["4.3.5.2.1"] = loadPlanar(field["planar"], machine);
     if (field["sp"].present()) devices["4.3.5.3.1"] = loadEeprom(field["sp"], false);

@@ -166,17 +166,16 @@ TEST_F(Encoding, BufferBuilderRefusesWhatDoesNotFit) {
 TEST_F(Encoding, BuilderLogsEveryStep) {
     const uint8_t param = 7;
     cmd.buildSPCommand("4.1.4.x.1", 2, &param, nullptr, 1, 0);
-    EXPECT_EQ(log.texts("cSPCmd::buildSPCommand"),
-              (std::vector<std::string>{
-                  "The spcmd paramsize [1] datasize [0] and command [4.1.4.x.1]",
-                  "2 increasing counter value [0] to [1]",
-                  "2 increasing counter value [1] to [2]",
-                  "2 increasing counter value [2] to [3]",
-                  "setting cmd element to [7] counter [3]",
-                  "1 increasing counter value [3] to [4]",
-                  "Reached the last character in the string and it is [1]",
-                  "4 increasing counter value [4] to [5]",
-              }));
+    EXPECT_EQ(log.texts("cSPCmd::buildSPCommand"), (std::vector<std::string>{
+                                                       "The spcmd paramsize [1] datasize [0] and command [4.1.4.x.1]",
+                                                       "2 increasing counter value [0] to [1]",
+                                                       "2 increasing counter value [1] to [2]",
+                                                       "2 increasing counter value [2] to [3]",
+                                                       "setting cmd element to [7] counter [3]",
+                                                       "1 increasing counter value [3] to [4]",
+                                                       "Reached the last character in the string and it is [1]",
+                                                       "4 increasing counter value [4] to [5]",
+                                                   }));
     EXPECT_EQ(log.texts("cSPCmd::BuildCommandBuffer"), (std::vector<std::string>{"There is no data so nothing to do"}));
 }
 
@@ -197,13 +196,12 @@ TEST_F(Encoding, BuilderLogsALastPlaceholderWithTheParameterIndex) {
 
 TEST_F(Encoding, DroppedPlaceholderLogsNothingAndNullCommandLogsItsCall) {
     cmd.buildSPCommand("4.x.1", 2, nullptr, nullptr, 0, 0);
-    EXPECT_EQ(log.texts("cSPCmd::buildSPCommand"),
-              (std::vector<std::string>{
-                  "The spcmd paramsize [0] datasize [0] and command [4.x.1]",
-                  "2 increasing counter value [0] to [1]",
-                  "Reached the last character in the string and it is [1]",
-                  "4 increasing counter value [1] to [2]",
-              }));
+    EXPECT_EQ(log.texts("cSPCmd::buildSPCommand"), (std::vector<std::string>{
+                                                       "The spcmd paramsize [0] datasize [0] and command [4.x.1]",
+                                                       "2 increasing counter value [0] to [1]",
+                                                       "Reached the last character in the string and it is [1]",
+                                                       "4 increasing counter value [1] to [2]",
+                                                   }));
     log.clear();
     cmd.buildSPCommand(nullptr, 2, nullptr, nullptr, 0, 0);
     EXPECT_EQ(log.texts("cSPCmd::buildSPCommand"),

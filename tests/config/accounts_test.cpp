@@ -43,9 +43,9 @@ TEST_P(AuthorityRule, Byte3DecidesAuthorityAndDescription) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Bits, AuthorityRule,
-                         ::testing::Values(AuthorityCase{0x02, 1, "Administrator"}, AuthorityCase{0x06, 1, "Administrator"},
-                                           AuthorityCase{0x04, 3, "ReadOnly"}, AuthorityCase{0x00, 4, "Custom"},
-                                           AuthorityCase{0x81, 4, "Custom"}));
+                         ::testing::Values(AuthorityCase{0x02, 1, "Administrator"},
+                                           AuthorityCase{0x06, 1, "Administrator"}, AuthorityCase{0x04, 3, "ReadOnly"},
+                                           AuthorityCase{0x00, 4, "Custom"}, AuthorityCase{0x81, 4, "Custom"}));
 
 TEST_F(AccountTest, AuthorityFallsBackToDialinFlagsAndReadsNothingMore) {
     for (auto [flags, expected] : {std::pair<uint8_t, int32_t>{0x01, 3}, {0x00, 1}}) {
@@ -55,8 +55,8 @@ TEST_F(AccountTest, AuthorityFallsBackToDialinFlagsAndReadsNothingMore) {
         comm.answer("4.1.4.1.4", {flags});
         int32_t authority = 0, bitmap = 77;
         char userId[16] = "keep";
-        EXPECT_EQ(accounts.getUserAccount(0, 0, nullptr, &authority, nullptr, nullptr, &bitmap, nullptr, userId, nullptr,
-                                          nullptr),
+        EXPECT_EQ(accounts.getUserAccount(0, 0, nullptr, &authority, nullptr, nullptr, &bitmap, nullptr, userId,
+                                          nullptr, nullptr),
                   ERR_SUCCESS);
         EXPECT_EQ(authority, expected);
         EXPECT_EQ(comm.commands(), (std::vector<std::string>{"4.1.4.1.9", "4.1.4.1.4"}));
@@ -69,14 +69,14 @@ TEST_F(AccountTest, AuthorityFallsBackToDialinFlagsAndReadsNothingMore) {
 TEST_F(AccountTest, StatusFreeForAnEmptyUserIdAndZeroOnTransportFailure) {
     comm.answer("4.1.4.1.1", {0});
     int32_t status = -1;
-    EXPECT_EQ(accounts.getUserAccount(0, 0, &status, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                      nullptr),
-              ERR_SUCCESS);
+    EXPECT_EQ(
+        accounts.getUserAccount(0, 0, &status, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+        ERR_SUCCESS);
     EXPECT_EQ(status, 3);
     comm.fail("4.1.4.2.1", 9);
-    EXPECT_EQ(accounts.getUserAccount(0, 1, &status, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                      nullptr),
-              9);
+    EXPECT_EQ(
+        accounts.getUserAccount(0, 1, &status, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+        9);
     EXPECT_EQ(status, 0);
 }
 
@@ -96,9 +96,9 @@ TEST_F(AccountTest, RefusedOrShortAnswersKeepTheOutputsAndGive2) {
 TEST_F(AccountTest, AnOverlongUserIdFromTheSPIsNotCopied) {
     comm.answer("4.1.4.1.1", text(std::string(40, 'u')));
     char userId[16] = "keep";
-    EXPECT_EQ(accounts.getUserAccount(0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, userId, nullptr,
-                                      nullptr),
-              ERR_BAD_ANSWER);
+    EXPECT_EQ(
+        accounts.getUserAccount(0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, userId, nullptr, nullptr),
+        ERR_BAD_ANSWER);
     EXPECT_STREQ(userId, "keep");
 }
 
@@ -130,8 +130,8 @@ TEST_F(AccountTest, FreeingThenNamingWritesTheEmptyUserIdFirst) {
 
 struct SetCase {
     const char* name;
-    int32_t status;      // 0: not given
-    int32_t authority;   // 0: not given
+    int32_t status;     // 0: not given
+    int32_t authority;  // 0: not given
     std::function<void(yattest::FakeComm&)> script;
     int32_t result;
     std::vector<std::string> writes;
@@ -154,19 +154,31 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SetCase{"InUseNeedsAUserId", 1, 0, [](auto& c) { c.answer("4.1.4.1.1", {0}); }, ERR_INVALID_PARAMETER, {}},
         SetCase{"InUseWithUserId", 1, 0, [](auto& c) { c.answer("4.1.4.1.1", text("dave")); }, ERR_SUCCESS, {}},
-        SetCase{"InUseReadRefused", 1, 0, [](auto& c) { c.status("4.1.4.1.1", 3, text("dave")); },
-                ERR_INVALID_PARAMETER, {}},
+        SetCase{"InUseReadRefused",
+                1,
+                0,
+                [](auto& c) { c.status("4.1.4.1.1", 3, text("dave")); },
+                ERR_INVALID_PARAMETER,
+                {}},
         SetCase{"InUseReadTransport", 1, 0, [](auto& c) { c.fail("4.1.4.1.1", 6); }, 6, {}},
         SetCase{"BadStatus", 2, 0, [](auto&) {}, ERR_INVALID_PARAMETER, {}},
         SetCase{"FreeRefused", 3, 0, [](auto& c) { c.status("4.1.4.1.1", 1); }, ERR_INVALID_PARAMETER, {"4.1.4.1.1=#"}},
         SetCase{"Admin", 0, 1, [](auto& c) { c.answer("4.1.4.1.4", {0x81}); }, ERR_SUCCESS, {"4.1.4.1.4=#"}},
-        SetCase{"ReadOnlyKeepsOtherBits", 0, 3, [](auto& c) { c.answer("4.1.4.1.4", {0x40}); }, ERR_SUCCESS,
+        SetCase{"ReadOnlyKeepsOtherBits",
+                0,
+                3,
+                [](auto& c) { c.answer("4.1.4.1.4", {0x40}); },
+                ERR_SUCCESS,
                 {"4.1.4.1.4=A"}},
-        SetCase{"ReadOnlyReadRefused", 0, 3, [](auto& c) { c.status("4.1.4.1.4", 2, {0x40}); },
-                ERR_INVALID_PARAMETER, {}},
+        SetCase{
+            "ReadOnlyReadRefused", 0, 3, [](auto& c) { c.status("4.1.4.1.4", 2, {0x40}); }, ERR_INVALID_PARAMETER, {}},
         SetCase{"ReadOnlyReadTransport", 0, 3, [](auto& c) { c.fail("4.1.4.1.4", 8); }, 8, {}},
         SetCase{"Custom", 0, 4, [](auto& c) { c.answer("4.1.4.1.4", {}); }, ERR_SUCCESS, {"4.1.4.1.4=D3\"#"}},
-        SetCase{"BadAuthorityAfterStatus", 3, 2, [](auto& c) { c.answer("4.1.4.1.1", {}); }, ERR_INVALID_PARAMETER,
+        SetCase{"BadAuthorityAfterStatus",
+                3,
+                2,
+                [](auto& c) { c.answer("4.1.4.1.1", {}); },
+                ERR_INVALID_PARAMETER,
                 {"4.1.4.1.1=#"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -224,12 +236,13 @@ TEST_P(PolicyOrder, EveryItemIsWrittenAndTheFirstFailureIsTheResult) {
     EXPECT_EQ(comm.commands(), c.commands);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PolicyOrder,
-                         ::testing::Values(PolicyCase{"AgeOutOfRangeThenReuse", 400, true, ERR_INVALID_PARAMETER, {"4.1.1.b"}},
-                                           PolicyCase{"AgeOutOfRangeLast", 400, false, ERR_INVALID_PARAMETER, {}},
-                                           PolicyCase{"NegativeAge", -1, false, ERR_INVALID_PARAMETER, {}},
-                                           PolicyCase{"AgeAtLimit", 365, false, ERR_SUCCESS, {"4.1.1.9"}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PolicyOrder,
+    ::testing::Values(PolicyCase{"AgeOutOfRangeThenReuse", 400, true, ERR_INVALID_PARAMETER, {"4.1.1.b"}},
+                      PolicyCase{"AgeOutOfRangeLast", 400, false, ERR_INVALID_PARAMETER, {}},
+                      PolicyCase{"NegativeAge", -1, false, ERR_INVALID_PARAMETER, {}},
+                      PolicyCase{"AgeAtLimit", 365, false, ERR_SUCCESS, {"4.1.1.9"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AccountTest, PasswordPolicyWritesInOrderWithTheStatedBytes) {
     for (const char* id : {"4.1.1.a", "4.1.1.9", "4.1.1.b", "4.1.1.1a"}) comm.answer(id, {});

@@ -82,9 +82,10 @@ TEST_F(Network, IpConfigInfoFallsBackToStaticItemsWithoutALease) {
     EXPECT_STREQ(mask, "255.255.255.0");
     EXPECT_STREQ(gateway, "192.168.70.1");
     EXPECT_EQ(source, 1);  // from the DHCP switch, read last
-    EXPECT_EQ(comm.commands(), (std::vector<std::string>{"4.9.1.1.10.2", "4.9.1.1.4", "4.9.1.1.e", "4.9.1.1.9",
-                                                          "4.9.1.1.8"}));
-    EXPECT_TRUE(log.has("cLibYAT::getIPConfigInfo", "cLibYAT::getIPConfigInfo -- sourcetype is [0], port [1] node [0]"));
+    EXPECT_EQ(comm.commands(),
+              (std::vector<std::string>{"4.9.1.1.10.2", "4.9.1.1.4", "4.9.1.1.e", "4.9.1.1.9", "4.9.1.1.8"}));
+    EXPECT_TRUE(
+        log.has("cLibYAT::getIPConfigInfo", "cLibYAT::getIPConfigInfo -- sourcetype is [0], port [1] node [0]"));
 }
 
 TEST_F(Network, IpConfigInfoReadsTheLeaseAndLeavesFailedTextsUntouched) {
@@ -135,16 +136,24 @@ TEST_P(IpConfigFirstRead, DecidesWhereTheTextsComeFrom) {
     EXPECT_EQ(source, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, IpConfigFirstRead,
-    ::testing::Values(
-        FirstReadCase{"Refused", [](FakeComm& c) { c.status("4.9.1.1.10.2", 7, {10, 1, 1, 1}); },
-                      {"4.9.1.1.10.2", "4.9.1.1.4", "4.9.1.1.8"}, "192.168.70.125"},
-        FirstReadCase{"Short", [](FakeComm& c) { c.answer("4.9.1.1.10.2", {10, 1}); },
-                      {"4.9.1.1.10.2", "4.9.1.1.4", "4.9.1.1.8"}, "192.168.70.125"},
-        FirstReadCase{"Transport", [](FakeComm& c) { c.fail("4.9.1.1.10.2", 6); }, {"4.9.1.1.10.2", "4.9.1.1.8"},
-                      "x"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Failures, IpConfigFirstRead,
+                         ::testing::Values(FirstReadCase{"Refused",
+                                                         [](FakeComm& c) {
+                                                             c.status("4.9.1.1.10.2", 7, {10, 1, 1, 1});
+                                                         },
+                                                         {"4.9.1.1.10.2", "4.9.1.1.4", "4.9.1.1.8"},
+                                                         "192.168.70.125"},
+                                           FirstReadCase{"Short",
+                                                         [](FakeComm& c) {
+                                                             c.answer("4.9.1.1.10.2", {10, 1});
+                                                         },
+                                                         {"4.9.1.1.10.2", "4.9.1.1.4", "4.9.1.1.8"},
+                                                         "192.168.70.125"},
+                                           FirstReadCase{"Transport",
+                                                         [](FakeComm& c) { c.fail("4.9.1.1.10.2", 6); },
+                                                         {"4.9.1.1.10.2", "4.9.1.1.8"},
+                                                         "x"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Network, ArgumentChecksSendNothing) {
     char text[16];
@@ -232,7 +241,8 @@ TEST_F(Network, StaticWriteStopsAtTheFirstRefusalOrSendFailure) {
     comm.status("4.9.1.1.4", 4).times(1);
     EXPECT_EQ(settings.setIPConfigInfo(0, 1, "10.0.0.9", "255.0.0.0", "10.0.0.1"), 4);
     EXPECT_EQ(comm.count("4.9.1.1.9"), 0u);
-    EXPECT_TRUE(log.has("cLibYAT::setIPConfigInfo", "setting ipaddr the deviceDriver retval is [4] and the status field is [4]"));
+    EXPECT_TRUE(log.has("cLibYAT::setIPConfigInfo",
+                        "setting ipaddr the deviceDriver retval is [4] and the status field is [4]"));
     comm.fail("4.9.1.1.4", 17);
     EXPECT_EQ(settings.setIPConfigInfo(0, 1, "10.0.0.9", "255.0.0.0", "10.0.0.1"), 17);
     EXPECT_EQ(comm.count("4.9.1.1.9"), 0u);

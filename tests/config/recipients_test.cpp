@@ -132,8 +132,8 @@ TEST_F(RecipientTest, HostAndUserIdFitBuffersOf63Bytes) {
     comm.answer("4.1.3.5.9", text(std::string(100, 'u')));
     auto hostBuffer = std::make_unique<char[]>(63);
     auto userBuffer = std::make_unique<char[]>(63);
-    EXPECT_EQ(snmp.getOOBAlertConfiguration(0, 4, &type, nullptr, nullptr, nullptr, nullptr, hostBuffer.get(),
-                                            nullptr, userBuffer.get(), nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(snmp.getOOBAlertConfiguration(0, 4, &type, nullptr, nullptr, nullptr, nullptr, hostBuffer.get(), nullptr,
+                                            userBuffer.get(), nullptr, nullptr, nullptr, nullptr),
               ERR_SUCCESS);
     EXPECT_EQ(type, 9);
     EXPECT_EQ(std::string(hostBuffer.get()), std::string(62, 'h'));
@@ -210,14 +210,15 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{10, {"4.1.3.5.4=#", "4.1.3.5.3=desc#", "4.1.3.5.2=dest#"}}));
 
 TEST_F(RecipientTest, Type1WritesNoConnectionTypeAndClearsTheEntry) {
-    for (const char* item : {"1", "2", "3", "5", "6", "7", "8", "9", "a"}) comm.answer(std::string("4.1.3.1.") + item, {});
+    for (const char* item : {"1", "2", "3", "5", "6", "7", "8", "9", "a"})
+        comm.answer(std::string("4.1.3.1.") + item, {});
     int32_t alertType = 1;
-    EXPECT_EQ(snmp.setOOBAlertConfiguration(0, 0, &alertType, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                            nullptr),
-              ERR_SUCCESS);
-    EXPECT_EQ(setLog(), (std::vector<std::string>{"4.1.3.1.1=#", "4.1.3.1.3=#", "4.1.3.1.8=#", "4.1.3.1.2=#",
-                                                  "4.1.3.1.9=#", "4.1.3.1.5=#", "4.1.3.1.a=#", "4.1.3.1.6=#",
-                                                  "4.1.3.1.7=#"}));
+    EXPECT_EQ(
+        snmp.setOOBAlertConfiguration(0, 0, &alertType, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+        ERR_SUCCESS);
+    EXPECT_EQ(setLog(),
+              (std::vector<std::string>{"4.1.3.1.1=#", "4.1.3.1.3=#", "4.1.3.1.8=#", "4.1.3.1.2=#", "4.1.3.1.9=#",
+                                        "4.1.3.1.5=#", "4.1.3.1.a=#", "4.1.3.1.6=#", "4.1.3.1.7=#"}));
     for (const auto& request : sets()) EXPECT_EQ(request.data, Bytes{0}) << request.command;
 }
 
@@ -225,9 +226,9 @@ TEST_F(RecipientTest, WithoutATypeTheSPsTypeDecidesAndFlagsMapToStatusAndSelecti
     for (const char* item : {"1", "8", "c"}) comm.answer(std::string("4.1.3.2.") + item, {});
     comm.answer("4.1.3.2.4", {5});  // type 7
     int32_t changed = 3, set = 1;
-    EXPECT_EQ(snmp.setOOBAlertConfiguration(0, 1, nullptr, nullptr, "10.1.1.1", nullptr, nullptr, nullptr, &changed,
-                                            &set),
-              ERR_SUCCESS);
+    EXPECT_EQ(
+        snmp.setOOBAlertConfiguration(0, 1, nullptr, nullptr, "10.1.1.1", nullptr, nullptr, nullptr, &changed, &set),
+        ERR_SUCCESS);
     EXPECT_EQ(setLog(), (std::vector<std::string>{"4.1.3.2.1=#", "4.1.3.2.c=#", "4.1.3.2.8=10.1.1.1#"}));
     EXPECT_EQ(sets()[0].data, Bytes{2});
     EXPECT_EQ(sets()[1].data, Bytes{1});
@@ -237,8 +238,8 @@ TEST_F(RecipientTest, WithoutATypeTheSPsTypeDecidesAndFlagsMapToStatusAndSelecti
 TEST_F(RecipientTest, OverlongTextsGive12BeforeTheirOwnWrite) {
     for (const char* item : {"2", "3", "4", "7"}) comm.answer(std::string("4.1.3.1.") + item, {});
     int32_t alertType = 3;
-    EXPECT_EQ(snmp.setOOBAlertConfiguration(0, 0, &alertType, "d", std::string(50, 'x').c_str(), nullptr, nullptr,
-                                            "pw", nullptr, nullptr),
+    EXPECT_EQ(snmp.setOOBAlertConfiguration(0, 0, &alertType, "d", std::string(50, 'x').c_str(), nullptr, nullptr, "pw",
+                                            nullptr, nullptr),
               ERR_INVALID_PARAMETER);
     EXPECT_EQ(setLog(), (std::vector<std::string>{"4.1.3.1.4=#", "4.1.3.1.3=d#"}));
     comm.clearRequests();

@@ -80,12 +80,12 @@ TEST_P(SnmpFlagWrites, WritesOnlyTheChangedSwitches) {
     EXPECT_EQ(setLog(), c.writes);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FlagMaps, SnmpFlagWrites,
-    ::testing::Values(FlagWriteCase{4, 0, {"4.9.3.1.3=#"}}, FlagWriteCase{4, 4, {"4.9.3.1.3=#"}},
-                      FlagWriteCase{1, 1, {"4.9.3.1.5=#"}}, FlagWriteCase{5, 5, {"4.9.3.1.3=#", "4.9.3.1.5=#"}},
-                      FlagWriteCase{2, 2, {}},  // the third switch has no write form
-                      FlagWriteCase{0, 7, {}}));
+INSTANTIATE_TEST_SUITE_P(FlagMaps, SnmpFlagWrites,
+                         ::testing::Values(FlagWriteCase{4, 0, {"4.9.3.1.3=#"}}, FlagWriteCase{4, 4, {"4.9.3.1.3=#"}},
+                                           FlagWriteCase{1, 1, {"4.9.3.1.5=#"}},
+                                           FlagWriteCase{5, 5, {"4.9.3.1.3=#", "4.9.3.1.5=#"}},
+                                           FlagWriteCase{2, 2, {}},  // the third switch has no write form
+                                           FlagWriteCase{0, 7, {}}));
 
 TEST_F(SnmpTest, TrapsSwitchWritesTheInverseOfTrapsEnabled) {
     comm.answer("4.9.3.1.3", {});

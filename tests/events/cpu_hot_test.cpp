@@ -80,17 +80,16 @@ TEST_P(CpuHot, Transitions) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, CpuHot,
-    ::testing::Values(CpuCase{"GoesHot", 51, {0x0421C700, 0x0421C701}, false, 50},
-                      CpuCase{"ComesBack", 50, {0x0421C702}, false, 51},
-                      CpuCase{"StaysNormal", 51, {0x0421C702}, false, 51},
-                      CpuCase{"StaysHot", 50, {0x0421C701}, false, 50},
-                      // No code active at all: the processor has cooled down too.
-                      CpuCase{"NoActiveCodeCools", 50, {}, false, 51},
-                      CpuCase{"NoActiveCodeStaysNormal", 51, {}, false, 51},
-                      CpuCase{"FailedReadKeepsHot", 50, {0x0421C701}, true, 50}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Codes, CpuHot,
+                         ::testing::Values(CpuCase{"GoesHot", 51, {0x0421C700, 0x0421C701}, false, 50},
+                                           CpuCase{"ComesBack", 50, {0x0421C702}, false, 51},
+                                           CpuCase{"StaysNormal", 51, {0x0421C702}, false, 51},
+                                           CpuCase{"StaysHot", 50, {0x0421C701}, false, 50},
+                                           // No code active at all: the processor has cooled down too.
+                                           CpuCase{"NoActiveCodeCools", 50, {}, false, 51},
+                                           CpuCase{"NoActiveCodeStaysNormal", 51, {}, false, 51},
+                                           CpuCase{"FailedReadKeepsHot", 50, {0x0421C701}, true, 50}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CpuHot, EachNodeReadsItsOwnCodesOncePerRound) {
     put(objects.temps, 0, 7, cpu(1, 51), false);

@@ -35,7 +35,9 @@ protected:
         state.slowFan = false;
     }
 
-    EventOutcome deliver(const Bytes& buffer) { return handleEventBuffer(buffer.data(), buffer.size(), targets, state); }
+    EventOutcome deliver(const Bytes& buffer) {
+        return handleEventBuffer(buffer.data(), buffer.size(), targets, state);
+    }
 
     std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>> reported() const {
         std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>> out;
@@ -141,9 +143,10 @@ TEST_F(Dispatch, MemoryPfaRecordIsKept) {
     EXPECT_EQ(info.condition, 1);
     EXPECT_EQ(info.node, 0);
     EXPECT_EQ(info.valid, 1);
-    EXPECT_TRUE(log.has("cSP::SPAsyncEvents::Halyard Comprehensive event",
-                        " version [0]  condition [1]  time_stamp [0]  sequence [0]  error_code [85983233]  chassis [1]  "
-                        "memcard [2]  dimm [5] "));
+    EXPECT_TRUE(
+        log.has("cSP::SPAsyncEvents::Halyard Comprehensive event",
+                " version [0]  condition [1]  time_stamp [0]  sequence [0]  error_code [85983233]  chassis [1]  "
+                "memcard [2]  dimm [5] "));
 }
 
 struct RecordCase {
@@ -176,7 +179,8 @@ TEST_F(Dispatch, TooShortRecordIsLogged) {
 
 TEST_F(Dispatch, PfaStackKeepsTheFirstTwentyNewestFirst) {
     for (char card = 0; card < 21; ++card) {
-        deliver(eventtest::comprehensive(0x05200001, 1, static_cast<char>('0' + card % 10), static_cast<char>('0' + card / 10)));
+        deliver(eventtest::comprehensive(0x05200001, 1, static_cast<char>('0' + card % 10),
+                                         static_cast<char>('0' + card / 10)));
     }
     EXPECT_EQ(stack.size(), 20);
     PFAEventInfo info;
@@ -223,8 +227,8 @@ TEST_F(Dispatch, FanEventReportsTheFirstStoppedFanOnly) {
     deliver(event(0x09));
     deliver(event(0x09));
     deliver(event(0x09));
-    EXPECT_EQ(reported(), (std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>>{
-                              {3, 1, 1, 3}, {3, 1, 2, 3}, {5, 1, 0, 43}}));
+    EXPECT_EQ(reported(),
+              (std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>>{{3, 1, 1, 3}, {3, 1, 2, 3}, {5, 1, 0, 43}}));
     EXPECT_EQ(sink.reports()[0].first, 0);
     EXPECT_EQ(sink.reports()[0].third, 550);
     SensorRecord record = recordOf(objects.fans, 1, 2);
@@ -246,8 +250,8 @@ SensorSource supplySource(int32_t instance, bool normals) {
 TEST_F(Dispatch, SupplyEventMatchesInstanceAndNode) {
     put(objects.power, 0, 1, supplySource(0, true));
     put(objects.power, 0, 2, supplySource(1, false));
-    put(objects.power, 1, 1, supplySource(0, true));               // other node
-    put(objects.power, 0, 3, supplySource(0, true), false);        // not valid
+    put(objects.power, 1, 1, supplySource(0, true));         // other node
+    put(objects.power, 0, 3, supplySource(0, true), false);  // not valid
     deliver(event(0x0A, {1}));
     deliver(event(0x0A, {2}));
     deliver(event(0x0A, {9}));  // no such supply

@@ -42,20 +42,19 @@ TEST_P(SupportedEventWalk, NamesTheTableRows) {
 
 INSTANTIATE_TEST_SUITE_P(
     Elements, SupportedEventWalk,
-    ::testing::Values(
-        WalkCase{"CriticalRange", {0x84, 4, 2, 1, 9}, range(0, 8)},
-        WalkCase{"LocalRangeSkipsMissingNumbers", {0x83, 5, 2, 16}, range(28, 42)},
-        WalkCase{"SingleWithoutRow", {0x04, 4, 2, 2, 5}, {}},
-        WalkCase{"SingleWithRow", {0x04, 4, 2, 2, 6}, {13}},
-        WalkCase{"SystemRangeTo16", {0x84, 4, 2, 3, 16}, range(15, 27)},
-        WalkCase{"RangeEndingAt255DoesNotWrap", {0x83, 5, 2, 0xFF}, range(28, 42)},
-        WalkCase{"Single255AddsNothing", {0x03, 5, 2, 0xFF}, {}},
-        WalkCase{"RangeEndingAt0AddsNothing", {0x84, 4, 2, 1, 0}, {}},
-        WalkCase{"GroupFourInRemoteFormIgnored", {0x84, 4, 2, 4, 9}, {}},
-        WalkCase{"WrongLengthIgnored", {0x85, 4, 2, 1, 9, 0, 0x03, 5, 2, 1}, {28}},
-        WalkCase{"SensorEntriesSkipped", {0x84, 2, 1, 1, 4, 0x04, 4, 2, 2, 1}, {9}},
-        WalkCase{"ElementRunningPastTheDataStopsTheWalk", {0x04, 4, 2, 2, 1, 0x84, 4, 2, 1}, {9}},
-        WalkCase{"ElementLengthPastTheDataStopsTheWalk", {0x7F, 4, 2, 1, 9}, {}}),
+    ::testing::Values(WalkCase{"CriticalRange", {0x84, 4, 2, 1, 9}, range(0, 8)},
+                      WalkCase{"LocalRangeSkipsMissingNumbers", {0x83, 5, 2, 16}, range(28, 42)},
+                      WalkCase{"SingleWithoutRow", {0x04, 4, 2, 2, 5}, {}},
+                      WalkCase{"SingleWithRow", {0x04, 4, 2, 2, 6}, {13}},
+                      WalkCase{"SystemRangeTo16", {0x84, 4, 2, 3, 16}, range(15, 27)},
+                      WalkCase{"RangeEndingAt255DoesNotWrap", {0x83, 5, 2, 0xFF}, range(28, 42)},
+                      WalkCase{"Single255AddsNothing", {0x03, 5, 2, 0xFF}, {}},
+                      WalkCase{"RangeEndingAt0AddsNothing", {0x84, 4, 2, 1, 0}, {}},
+                      WalkCase{"GroupFourInRemoteFormIgnored", {0x84, 4, 2, 4, 9}, {}},
+                      WalkCase{"WrongLengthIgnored", {0x85, 4, 2, 1, 9, 0, 0x03, 5, 2, 1}, {28}},
+                      WalkCase{"SensorEntriesSkipped", {0x84, 2, 1, 1, 4, 0x04, 4, 2, 2, 1}, {9}},
+                      WalkCase{"ElementRunningPastTheDataStopsTheWalk", {0x04, 4, 2, 2, 1, 0x84, 4, 2, 1}, {9}},
+                      WalkCase{"ElementLengthPastTheDataStopsTheWalk", {0x7F, 4, 2, 1, 9}, {}}),
     [](const ::testing::TestParamInfo<WalkCase>& info) { return info.param.name; });
 
 TEST(AlertTable, LookupStopsAtTheFirstLargerRow) {
@@ -229,9 +228,9 @@ TEST_F(EventConfig, HostThreadsInitAndReadAtOnce) {
 
 struct SetCase {
     const char* name;
-    uint32_t instance;    // in node 0's list of scriptDefault
+    uint32_t instance;  // in node 0's list of scriptDefault
     uint8_t value;
-    uint8_t status;       // the SP's answer status
+    uint8_t status;  // the SP's answer status
     int32_t result;
     const char* command;  // the set sent, or null for none
     uint8_t sent;
@@ -258,13 +257,12 @@ TEST_P(EventConfigSet, WritesTheEnableState) {
     EXPECT_EQ(requests[0].data, Bytes{c.sent});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, EventConfigSet,
-    ::testing::Values(SetCase{"NonZeroSendsOne", 1, 0x40, 0, ERR_SUCCESS, "4.2.1.2", 1},
-                      SetCase{"ZeroSendsZero", 1, 0, 0, ERR_SUCCESS, "4.2.1.2", 0},
-                      SetCase{"SpRefusal", 1, 1, 2, ERR_BAD_ANSWER, "4.2.1.2", 1},
-                      SetCase{"LocalEventSendsNothing", 12, 1, 0, ERR_SUCCESS, nullptr, 0}),
-    [](const ::testing::TestParamInfo<SetCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, EventConfigSet,
+                         ::testing::Values(SetCase{"NonZeroSendsOne", 1, 0x40, 0, ERR_SUCCESS, "4.2.1.2", 1},
+                                           SetCase{"ZeroSendsZero", 1, 0, 0, ERR_SUCCESS, "4.2.1.2", 0},
+                                           SetCase{"SpRefusal", 1, 1, 2, ERR_BAD_ANSWER, "4.2.1.2", 1},
+                                           SetCase{"LocalEventSendsNothing", 12, 1, 0, ERR_SUCCESS, nullptr, 0}),
+                         [](const ::testing::TestParamInfo<SetCase>& info) { return info.param.name; });
 
 TEST_F(EventConfig, NullEnableDoesNothing) {
     scriptDefault();

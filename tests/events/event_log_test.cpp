@@ -153,27 +153,27 @@ Bytes goodEntry() { return entryBytes(EntryFields{}); }
 
 const MalformedCase kMalformed[] = {
     {"status", ERR_BAD_ANSWER, [] { return answerBuffer(answerData(goodEntry()), 7); }},
-    {"length0", ERR_EMPTY, [] { return answerBuffer({0, 0}); }},
+    {"length0", ERR_EMPTY,
+     [] {
+         return answerBuffer({0, 0});
+     }},
     {"statusOnly", ERR_EMPTY, [] { return answerBuffer({}); }},
     {"oneByte", ERR_EMPTY, [] { return answerBuffer({0x20}); }},
     {"length19", ERR_BAD_ANSWER, [] { return answerBuffer(answerData(Bytes(19, 'a'))); }},
-    {"pastDataLength",
-     ERR_BAD_ANSWER,
+    {"pastDataLength", ERR_BAD_ANSWER,
      [] {
          Bytes data = answerData(goodEntry());
          data.pop_back();  // the claimed entry is one byte longer than the answer holds
          return answerBuffer(data);
      }},
-    {"pastBuffer",
-     ERR_BAD_ANSWER,
+    {"pastBuffer", ERR_BAD_ANSWER,
      [] {
          Bytes buffer = answerBuffer(Bytes(4085, 'a'));
          buffer[9] = 0xF6;  // 4086
          buffer[10] = 0x0F;
          return buffer;
      }},
-    {"claimedLengthPastBuffer",
-     ERR_BAD_ANSWER,
+    {"claimedLengthPastBuffer", ERR_BAD_ANSWER,
      [] {
          Bytes buffer = answerBuffer(answerData(goodEntry()));
          buffer[9] = 0xFF;

@@ -184,9 +184,8 @@ TEST_F(Lifecycle, RegistrationAfterAPowerDownHearsTheNodeAgain) {
     cLibYAT lib(&comm);
     start(lib);
     comm.pushEvent(0, event(0x04));
-    ASSERT_TRUE(eventually([&] {
-        return log.has("cSP::SPAsyncEvents", "power down event for node [0]; the event thread ends");
-    }));
+    ASSERT_TRUE(eventually(
+        [&] { return log.has("cSP::SPAsyncEvents", "power down event for node [0]; the event thread ends"); }));
     lib.deRegisterForAsynchEvents();
     ASSERT_EQ(lib.registerForAsynchEvents(&sink), 0);
     comm.pushEvent(0, event(0x0B, {1, 5}));
@@ -537,7 +536,8 @@ TEST_F(Lifecycle, LastCloseFromADiscoveryCallbackIsRefused) {
     } closing;
     EXPECT_EQ(lib->initSensors(&closing), 0);
     EXPECT_EQ(closing.results, (std::vector<int32_t>{1, kCloseRefused}));
-    EXPECT_TRUE(log.has("cSPDev::Release", "the last close came from inside a library operation on this thread; refused"));
+    EXPECT_TRUE(
+        log.has("cSPDev::Release", "the last close came from inside a library operation on this thread; refused"));
     EXPECT_EQ(log.countText("destructor called"), 0u);
     EXPECT_EQ(closeLibrary(), 0);
     EXPECT_EQ(log.countText("destructor called"), 1u);

@@ -131,7 +131,8 @@ TEST_F(Monitor, PowerDownEndsOneThreadOnly) {
     ASSERT_EQ(lib.registerForAsynchEvents(&sink), 0);
     ASSERT_TRUE(eventually([&] { return allWaiting(); }));
     comm.pushEvent(0, event(0x04));
-    ASSERT_TRUE(eventually([&] { return log.has("cSP::SPAsyncEvents", "power down event for node [0]; the event thread ends"); }));
+    ASSERT_TRUE(eventually(
+        [&] { return log.has("cSP::SPAsyncEvents", "power down event for node [0]; the event thread ends"); }));
     comm.pushEvent(0, event(0x0D));
     comm.pushEvent(1, event(0x0D));
     ASSERT_TRUE(eventually([&] { return reportsWithCode(41) == 1; }));
@@ -244,13 +245,19 @@ TEST_P(FanDelay, ChosenByTheFirmwareCheck) {
     lib.deRegisterForAsynchEvents();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Firmware, FanDelay,
-    ::testing::Values(
-        FirmwareCase{"ListedFamily", [](FakeComm& c) { c.answer("4.3.5.6.1", {'G', 'R', 'E', 'T', '2', '1'}); }, 10000},
-        FirmwareCase{"OtherFamily", [](FakeComm& c) { c.answer("4.3.5.6.1", {'Z', 'Q', 'E', 'T', '2', '1'}); }, 2000},
-        FirmwareCase{"QueryFails", [](FakeComm& c) { c.fail("4.3.5.6.1"); }, 10000}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Firmware, FanDelay,
+                         ::testing::Values(FirmwareCase{"ListedFamily",
+                                                        [](FakeComm& c) {
+                                                            c.answer("4.3.5.6.1", {'G', 'R', 'E', 'T', '2', '1'});
+                                                        },
+                                                        10000},
+                                           FirmwareCase{"OtherFamily",
+                                                        [](FakeComm& c) {
+                                                            c.answer("4.3.5.6.1", {'Z', 'Q', 'E', 'T', '2', '1'});
+                                                        },
+                                                        2000},
+                                           FirmwareCase{"QueryFails", [](FakeComm& c) { c.fail("4.3.5.6.1"); }, 10000}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // With more than two nodes the node numbers come from the multi-node IDs, so node index and node
 // number differ: events are taken from each node by its index, node-level reports carry the index + 1
@@ -308,55 +315,58 @@ TEST_P(PfaSupport, Level) {
 
 INSTANTIATE_TEST_SUITE_P(
     Groups, PfaSupport,
-    ::testing::Values(
-        SupportCase{"FirstGroup", [](FakeComm& c) { c.answer("2.7.3", codes({0x01000001, 0x05200001})).type(2); }, 2, 1},
-        SupportCase{"LaterGroup",
-                    [](FakeComm& c) {
-                        c.answer("2.7.3", codes({0x01000001})).type(2);
-                        c.answer("2.7.3", codes({0x02000001})).type(3).times(1);
-                        c.answer("2.7.3", codes({0x03000001, 0x05200001})).type(3).times(1);
-                    },
-                    2, 3},
-        SupportCase{"ListEnds",
-                    [](FakeComm& c) {
-                        c.answer("2.7.3", codes({0x01000001})).type(2);
-                        c.answer("2.7.3", codes({0x02000001})).type(3).times(1);
-                        c.status("2.7.3", 7).type(3);
-                    },
-                    0, 3},
-        SupportCase{"ZeroEndsGroup",
-                    [](FakeComm& c) {
-                        c.answer("2.7.3", codes({0, 0x05200001})).type(2);
-                        c.status("2.7.3", 7).type(3);
-                    },
-                    0, 2},
-        SupportCase{"OddLength",
-                    [](FakeComm& c) {
-                        c.answer("2.7.3", {0x05, 0x20, 0x00}).type(2);
-                        c.status("2.7.3", 7).type(3);
-                    },
-                    0, 2},
-        SupportCase{"ClaimedPastAnswer",
-                    [](FakeComm& c) {
-                        c.answer("2.7.3", codes({0x01000001})).type(2).claimLength(0xFFFF);
-                        c.status("2.7.3", 7).type(3);
-                    },
-                    0, 2},
-        SupportCase{"EmptyGroup",
-                    [](FakeComm& c) {
-                        c.answer("2.7.3", {}).type(2);
-                        c.status("2.7.3", 7).type(3);
-                    },
-                    0, 2},
-        SupportCase{"FirstSendFails", [](FakeComm& c) { c.fail("2.7.3"); }, 0, 1},
-        SupportCase{"NextSendFails",
-                    [](FakeComm& c) {
-                        c.answer("2.7.3", codes({0x01000001})).type(2);
-                        c.answer("2.7.3", codes({0x02000001})).type(3).times(1);
-                        c.fail("2.7.3").type(3);
-                    },
-                    0, 3},
-        SupportCase{"EndlessList", [](FakeComm& c) { c.answer("2.7.3", codes({0x01000001})); }, 0, 256}),
+    ::testing::Values(SupportCase{"FirstGroup",
+                                  [](FakeComm& c) {
+                                      c.answer("2.7.3", codes({0x01000001, 0x05200001})).type(2);
+                                  },
+                                  2, 1},
+                      SupportCase{"LaterGroup",
+                                  [](FakeComm& c) {
+                                      c.answer("2.7.3", codes({0x01000001})).type(2);
+                                      c.answer("2.7.3", codes({0x02000001})).type(3).times(1);
+                                      c.answer("2.7.3", codes({0x03000001, 0x05200001})).type(3).times(1);
+                                  },
+                                  2, 3},
+                      SupportCase{"ListEnds",
+                                  [](FakeComm& c) {
+                                      c.answer("2.7.3", codes({0x01000001})).type(2);
+                                      c.answer("2.7.3", codes({0x02000001})).type(3).times(1);
+                                      c.status("2.7.3", 7).type(3);
+                                  },
+                                  0, 3},
+                      SupportCase{"ZeroEndsGroup",
+                                  [](FakeComm& c) {
+                                      c.answer("2.7.3", codes({0, 0x05200001})).type(2);
+                                      c.status("2.7.3", 7).type(3);
+                                  },
+                                  0, 2},
+                      SupportCase{"OddLength",
+                                  [](FakeComm& c) {
+                                      c.answer("2.7.3", {0x05, 0x20, 0x00}).type(2);
+                                      c.status("2.7.3", 7).type(3);
+                                  },
+                                  0, 2},
+                      SupportCase{"ClaimedPastAnswer",
+                                  [](FakeComm& c) {
+                                      c.answer("2.7.3", codes({0x01000001})).type(2).claimLength(0xFFFF);
+                                      c.status("2.7.3", 7).type(3);
+                                  },
+                                  0, 2},
+                      SupportCase{"EmptyGroup",
+                                  [](FakeComm& c) {
+                                      c.answer("2.7.3", {}).type(2);
+                                      c.status("2.7.3", 7).type(3);
+                                  },
+                                  0, 2},
+                      SupportCase{"FirstSendFails", [](FakeComm& c) { c.fail("2.7.3"); }, 0, 1},
+                      SupportCase{"NextSendFails",
+                                  [](FakeComm& c) {
+                                      c.answer("2.7.3", codes({0x01000001})).type(2);
+                                      c.answer("2.7.3", codes({0x02000001})).type(3).times(1);
+                                      c.fail("2.7.3").type(3);
+                                  },
+                                  0, 3},
+                      SupportCase{"EndlessList", [](FakeComm& c) { c.answer("2.7.3", codes({0x01000001})); }, 0, 256}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Monitor, PfaEventsReachTheHostNewestFirst) {

@@ -56,7 +56,8 @@ TEST_F(Polling, FailedFanReadKeepsTheRecordUntilItReadsAgain) {
     round();
     ASSERT_EQ(sink.reports().size(), 1u);
     Report report = sink.reports()[0];
-    EXPECT_EQ(std::make_tuple(report.sensorClass, report.node, report.sensor, report.code), std::make_tuple(3, 1, 1, 3));
+    EXPECT_EQ(std::make_tuple(report.sensorClass, report.node, report.sensor, report.code),
+              std::make_tuple(3, 1, 1, 3));
     EXPECT_EQ(report.first, 400);
     EXPECT_EQ(report.second, 550);
     EXPECT_EQ(report.third, 550);

@@ -77,29 +77,43 @@ TEST_P(ActiveCodeFailures, EndAsStated) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, ActiveCodeFailures,
-    ::testing::Values(
-        ListCase{"FirstAnswerStatus7IsEmpty", [](FakeComm& c) { c.status("2.7.4", 7); }, ERR_SUCCESS, {}},
-        ListCase{"OtherFinalStatus", [](FakeComm& c) {
-                     c.answer("2.7.4", codeBytes({1})).type(kGet);
-                     c.status("2.7.4", 3).type(kGetNext);
-                 }, ERR_BAD_ANSWER, {1}},
-        ListCase{"FirstSendFails", [](FakeComm& c) { c.fail("2.7.4", 5); }, ERR_BAD_ANSWER, {}},
-        ListCase{"GetNextFails", [](FakeComm& c) {
-                     c.answer("2.7.4", codeBytes({1})).type(kGet);
-                     c.fail("2.7.4", 5).type(kGetNext);
-                 }, ERR_BAD_ANSWER, {1}},
-        ListCase{"OddLengthDropsThePartialCode", [](FakeComm& c) {
-                     c.answer("2.7.4", {0, 0, 0, 9, 0xFF, 0xFF}).type(kGet);
-                     c.status("2.7.4", 7).type(kGetNext);
-                 }, ERR_SUCCESS, {9}},
-        ListCase{"ClaimedLengthPastTheBufferIsCut", [](FakeComm& c) {
-                     c.answer("2.7.4", {}).type(kGet).claimLength(0xFFFF);
-                     c.status("2.7.4", 7).type(kGetNext);
-                 }, ERR_SUCCESS, std::vector<uint32_t>(1021, 0)},
-        ListCase{"WrongAnswerType", [](FakeComm& c) { c.answer("2.7.4", codeBytes({1})).answerType(5); },
-                 ERR_BAD_ANSWER, {}},
-        ListCase{"WrongEcho", [](FakeComm& c) { c.answer("2.7.4", codeBytes({1})).echoLength(2); },
-                 ERR_BAD_ANSWER, {}}),
+    ::testing::Values(ListCase{"FirstAnswerStatus7IsEmpty", [](FakeComm& c) { c.status("2.7.4", 7); }, ERR_SUCCESS, {}},
+                      ListCase{"OtherFinalStatus",
+                               [](FakeComm& c) {
+                                   c.answer("2.7.4", codeBytes({1})).type(kGet);
+                                   c.status("2.7.4", 3).type(kGetNext);
+                               },
+                               ERR_BAD_ANSWER,
+                               {1}},
+                      ListCase{"FirstSendFails", [](FakeComm& c) { c.fail("2.7.4", 5); }, ERR_BAD_ANSWER, {}},
+                      ListCase{"GetNextFails",
+                               [](FakeComm& c) {
+                                   c.answer("2.7.4", codeBytes({1})).type(kGet);
+                                   c.fail("2.7.4", 5).type(kGetNext);
+                               },
+                               ERR_BAD_ANSWER,
+                               {1}},
+                      ListCase{"OddLengthDropsThePartialCode",
+                               [](FakeComm& c) {
+                                   c.answer("2.7.4", {0, 0, 0, 9, 0xFF, 0xFF}).type(kGet);
+                                   c.status("2.7.4", 7).type(kGetNext);
+                               },
+                               ERR_SUCCESS,
+                               {9}},
+                      ListCase{"ClaimedLengthPastTheBufferIsCut",
+                               [](FakeComm& c) {
+                                   c.answer("2.7.4", {}).type(kGet).claimLength(0xFFFF);
+                                   c.status("2.7.4", 7).type(kGetNext);
+                               },
+                               ERR_SUCCESS, std::vector<uint32_t>(1021, 0)},
+                      ListCase{"WrongAnswerType",
+                               [](FakeComm& c) { c.answer("2.7.4", codeBytes({1})).answerType(5); },
+                               ERR_BAD_ANSWER,
+                               {}},
+                      ListCase{"WrongEcho",
+                               [](FakeComm& c) { c.answer("2.7.4", codeBytes({1})).echoLength(2); },
+                               ERR_BAD_ANSWER,
+                               {}}),
     [](const ::testing::TestParamInfo<ListCase>& info) { return info.param.name; });
 
 TEST_F(ActiveCodes, EndlessListIsBounded) {

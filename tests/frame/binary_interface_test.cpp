@@ -186,5 +186,4 @@ struct DeviceLibLayout : cDeviceLib {
 
 TEST(BinaryInterface, DeviceLibFieldsFollowTheTablePointer) { DeviceLibLayout().check(); }
 
-
 }  // namespace

@@ -153,7 +153,8 @@ public:
     void fill(uint32_t seed) {
         this->hostWord0 = seed;
         this->setDeviceID(static_cast<int32_t>(seed + 1));
-        for (size_t i = 0; i < sizeof this->libFileName; ++i) this->libFileName[i] = static_cast<char>('A' + (seed + i) % 26);
+        for (size_t i = 0; i < sizeof this->libFileName; ++i)
+            this->libFileName[i] = static_cast<char>('A' + (seed + i) % 26);
         this->hostWord1 = seed + 2;
         for (size_t i = 0; i < ValueCount; ++i) values()[i] = seed + 10 + static_cast<uint32_t>(i);
     }
@@ -171,9 +172,13 @@ private:
 };
 
 template <>
-uint32_t* KindProbe<cLM78Bus, 6>::values() { return lm78Values; }
+uint32_t* KindProbe<cLM78Bus, 6>::values() {
+    return lm78Values;
+}
 template <>
-uint32_t* KindProbe<cH8Dev, 4>::values() { return h8Values; }
+uint32_t* KindProbe<cH8Dev, 4>::values() {
+    return h8Values;
+}
 
 template <class Probe, class Kind>
 void expectMemberwiseCopies() {

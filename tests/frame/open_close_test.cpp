@@ -44,9 +44,9 @@ protected:
         if (next == expected.size()) return ::testing::AssertionSuccess();
         std::string dump;
         for (const LogEntry& entry : entries) dump += "  " + entry.tag + " | " + entry.text + "\n";
-        return ::testing::AssertionFailure() << "missing [" << expected[next].first << " | " << expected[next].second
-                                             << "] in:\n"
-                                             << dump;
+        return ::testing::AssertionFailure()
+               << "missing [" << expected[next].first << " | " << expected[next].second << "] in:\n"
+               << dump;
     }
     size_t destructions() const { return log.countText("destructor called"); }
 

@@ -44,24 +44,42 @@ struct Request {
     uint8_t type = 0;
     std::string command;  // dotted command bytes
     Bytes commandBytes;
-    Bytes data;           // request data (length from offset 2)
-    Bytes buffer;         // the whole request buffer as sent
+    Bytes data;    // request data (length from offset 2)
+    Bytes buffer;  // the whole request buffer as sent
 };
 
 class FakeComm : public cBusComm {
 public:
     class Rule {
     public:
-        Rule& node(int32_t n) { node_ = n; return *this; }
-        Rule& type(uint8_t t) { type_ = t; return *this; }
+        Rule& node(int32_t n) {
+            node_ = n;
+            return *this;
+        }
+        Rule& type(uint8_t t) {
+            type_ = t;
+            return *this;
+        }
         // The rule answers this many requests, then lets later rules answer.
-        Rule& times(int n) { remaining_ = n; return *this; }
+        Rule& times(int n) {
+            remaining_ = n;
+            return *this;
+        }
         // Claims this data length at offset 2..3 instead of the real size.
-        Rule& claimLength(uint16_t length) { claimedLength_ = length; return *this; }
+        Rule& claimLength(uint16_t length) {
+            claimedLength_ = length;
+            return *this;
+        }
         // Echoes this command length instead of the request's.
-        Rule& echoLength(uint8_t length) { echoLength_ = length; return *this; }
+        Rule& echoLength(uint8_t length) {
+            echoLength_ = length;
+            return *this;
+        }
         // Answers with this type byte instead of 4.
-        Rule& answerType(uint8_t type) { answerType_ = type; return *this; }
+        Rule& answerType(uint8_t type) {
+            answerType_ = type;
+            return *this;
+        }
 
     private:
         friend class FakeComm;
@@ -106,8 +124,8 @@ public:
 
     // Events.
     void pushEvent(uint32_t node, const Bytes& buffer);
-    void clearEvents();  // drops every queued event and pending stop
-    bool registered(uint32_t node) const;  // a registerForEvents is blocked on node
+    void clearEvents();                     // drops every queued event and pending stop
+    bool registered(uint32_t node) const;   // a registerForEvents is blocked on node
     bool stopPending(uint32_t node) const;  // a stop waits for the next registerForEvents on node
 
     uint32_t sendCommand(int32_t node, uint8_t* buffer) override;
@@ -134,7 +152,8 @@ private:
 };
 
 // Builds a whole answer buffer (type 4, echoed command bytes, status, data) as an SP would.
-void writeAnswer(uint8_t* buffer, const uint8_t* commandBytes, uint8_t commandLength, uint8_t status, const Bytes& data);
+void writeAnswer(uint8_t* buffer, const uint8_t* commandBytes, uint8_t commandLength, uint8_t status,
+                 const Bytes& data);
 
 // An event buffer (command type 5) with the given command bytes and data.
 Bytes eventBuffer(std::initializer_list<uint8_t> commandBytes, const Bytes& data);

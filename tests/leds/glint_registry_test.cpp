@@ -33,13 +33,16 @@ std::string oneGroupTree(const std::string& extra, const std::string& dotCommand
     return kHeader + kBase + "]\n\"numberofcmds\"=dword:00000001\n\"ledGrp0DotCmd\"=\"" + dotCommand +
            "\"\n\"numberofcmd0groups\"=dword:00000001\n" + kBase +
            "\\cmd0\\grp0]\n\"ledbus\"=dword:00000003\n\"ledbustype\"=dword:00000002\n"
-           "\"leddevicetype\"=dword:00001234\n\"ledregister\"=dword:00000007\n" + extra;
+           "\"leddevicetype\"=dword:00001234\n\"ledregister\"=dword:00000007\n" +
+           extra;
 }
 
 TEST_F(PanelTest, TwoNodesWithTwoLedsGiveFourRecordsInNodeOrder) {
-    writeRegistry(oneGroupTree(kBase + "\\cmd0\\grp0\\led0]\n\"type\"=dword:00000002\n\"regaddr\"=dword:00000050\n"
+    writeRegistry(oneGroupTree(kBase +
+                               "\\cmd0\\grp0\\led0]\n\"type\"=dword:00000002\n\"regaddr\"=dword:00000050\n"
                                "\"location\"=dword:00000009\n\"index\"=dword:00000004\n" +
-                               kBase + "\\cmd0\\grp0\\led0\\sensor0]\n\"index\"=dword:00000001\n"
+                               kBase +
+                               "\\cmd0\\grp0\\led0\\sensor0]\n\"index\"=dword:00000001\n"
                                "\"mask\"=dword:00000006\n\"location\"=dword:00000008\n" +
                                kBase + "\\cmd0\\grp0\\led1]\n\"index\"=dword:00000005\n"));
     ASSERT_EQ(panel_.initGlint(), ERR_SUCCESS);
@@ -173,32 +176,40 @@ INSTANTIATE_TEST_SUITE_P(
         TreeCase{"NumberOfCommandsAsText", kHeader + kBase + "]\n\"numberofcmds\"=\"1\"\n", ERR_NO_DEVICE, 0, ""},
         TreeCase{"TooManyCommands", kHeader + kBase + "]\n\"numberofcmds\"=dword:00000101\n", ERR_NO_DEVICE, 0,
                  "the LED panel claims [257] commands, more than [256]; the registry file is wrong"},
-        TreeCase{"TooManyGroupsSkipsThatCommandOnly",
-                 kHeader + kBase + "]\n\"numberofcmds\"=dword:00000002\n\"ledGrp0DotCmd\"=\"d.1\"\n"
-                 "\"numberofcmd0groups\"=dword:ffffffff\n" + kCommand1 + kLed0,
-                 ERR_SUCCESS, 1,
-                 "command [0] claims [4294967295] groups, more than [256]; the registry file is wrong, command skipped"},
+        TreeCase{
+            "TooManyGroupsSkipsThatCommandOnly",
+            kHeader + kBase +
+                "]\n\"numberofcmds\"=dword:00000002\n\"ledGrp0DotCmd\"=\"d.1\"\n"
+                "\"numberofcmd0groups\"=dword:ffffffff\n" +
+                kCommand1 + kLed0,
+            ERR_SUCCESS, 1,
+            "command [0] claims [4294967295] groups, more than [256]; the registry file is wrong, command skipped"},
         TreeCase{"DotCommandOf64CharactersIsSkipped", oneGroupTree(kLed0, std::string(64, '1')), ERR_NO_DEVICE, 0,
                  "the dot command of command [0] is longer than [63] characters; command skipped"},
         TreeCase{"DotCommandOf63CharactersIsKept", oneGroupTree(kLed0, std::string(63, '1')), ERR_SUCCESS, 1, ""},
         TreeCase{"DotCommandAsNumberIsMissing",
-                 kHeader + kBase + "]\n\"numberofcmds\"=dword:1\n\"ledGrp0DotCmd\"=dword:1\n"
-                 "\"numberofcmd0groups\"=dword:1\n" + kLed0,
+                 kHeader + kBase +
+                     "]\n\"numberofcmds\"=dword:1\n\"ledGrp0DotCmd\"=dword:1\n"
+                     "\"numberofcmd0groups\"=dword:1\n" +
+                     kLed0,
                  ERR_NO_DEVICE, 0, "command [0] has no dot command; command skipped"},
         TreeCase{"MissingGroupCountSkipsTheCommand",
                  kHeader + kBase + "]\n\"numberofcmds\"=dword:2\n\"ledGrp0DotCmd\"=\"d.1\"\n" + kCommand1 + kLed0,
                  ERR_SUCCESS, 1, "command [0] has no group count; command skipped"},
         TreeCase{"MissingGroupKeyIsSkipped",
-                 kHeader + kBase + "]\n\"numberofcmds\"=dword:1\n\"ledGrp0DotCmd\"=\"d.1\"\n"
-                 "\"numberofcmd0groups\"=dword:2\n" + kBase + "\\cmd0\\grp1\\led0]\n" + kBase + "\\cmd0\\grp1\\led1]\n",
+                 kHeader + kBase +
+                     "]\n\"numberofcmds\"=dword:1\n\"ledGrp0DotCmd\"=\"d.1\"\n"
+                     "\"numberofcmd0groups\"=dword:2\n" +
+                     kBase + "\\cmd0\\grp1\\led0]\n" + kBase + "\\cmd0\\grp1\\led1]\n",
                  ERR_SUCCESS, 2, ""},
-        TreeCase{"ValuesOfTheWrongKindCountAs0",
-                 oneGroupTree(kLed0 + "\"index\"=\"7\"\n\"type\"=dword:zz\n"), ERR_SUCCESS, 1,
-                 "node [0]: [1] registry values of the wrong kind were taken as missing"},
-        TreeCase{"KeysAndNamesInOtherCase",
-                 kHeader + "[hkey_local_machine\\software\\ZENTRO\\vigilor\\GLINT]\n\"NUMBEROFCMDS\"=dword:1\n"
-                 "\"ledgrp0dotcmd\"=\"d.1\"\n\"NumberOfCmd0Groups\"=dword:1\n[SOFTWARE\\zentro\\vigilor\\glint\\CMD0\\GRP0\\LED0]\n",
-                 ERR_SUCCESS, 1, ""},
+        TreeCase{"ValuesOfTheWrongKindCountAs0", oneGroupTree(kLed0 + "\"index\"=\"7\"\n\"type\"=dword:zz\n"),
+                 ERR_SUCCESS, 1, "node [0]: [1] registry values of the wrong kind were taken as missing"},
+        TreeCase{
+            "KeysAndNamesInOtherCase",
+            kHeader +
+                "[hkey_local_machine\\software\\ZENTRO\\vigilor\\GLINT]\n\"NUMBEROFCMDS\"=dword:1\n"
+                "\"ledgrp0dotcmd\"=\"d.1\"\n\"NumberOfCmd0Groups\"=dword:1\n[SOFTWARE\\zentro\\vigilor\\glint\\CMD0\\GRP0\\LED0]\n",
+            ERR_SUCCESS, 1, ""},
         TreeCase{"DeepTreeBelowAnLed", oneGroupTree(kBase + "\\cmd0\\grp0\\led0\\sensor0\\a\\b\\c\\d\\e\\f]\n"),
                  ERR_SUCCESS, 1, ""},
         TreeCase{"TreeWithoutLeds", oneGroupTree(""), ERR_NO_DEVICE, 0, "built [0] LED records"}),
@@ -227,7 +238,8 @@ TEST_F(PanelTest, TheListStopsAtItsLargestSize) {
     GlintLEDList leds = panel_.leds();
     EXPECT_EQ(leds.size(), glintreg::kMaxLedRecords);
     EXPECT_EQ(leds.back().node, 1);
-    EXPECT_TRUE(log_.has("cLibYAT::initGlint", "the LED list holds [4096] records, the most it keeps; further LEDs left out"));
+    EXPECT_TRUE(
+        log_.has("cLibYAT::initGlint", "the LED list holds [4096] records, the most it keeps; further LEDs left out"));
 }
 
 TEST_F(PanelTest, SharedRegistryIsCountedAndFreedByItsLastUser) {

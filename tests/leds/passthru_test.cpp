@@ -44,7 +44,8 @@ TEST(Passthru, MaskRuleLogsTheByteAndTheDecision) {
     cGlintSensor sensor;
     sensor.mask = 6;
     cSPPassthru::setPassthruLEDStatus(sensor, 7, nullptr);
-    EXPECT_EQ(log.texts("setPassthruLEDStatus"), (std::vector<std::string>{"The data is [7], mask is [6]", "The LED is on"}));
+    EXPECT_EQ(log.texts("setPassthruLEDStatus"),
+              (std::vector<std::string>{"The data is [7], mask is [6]", "The LED is on"}));
 }
 
 struct DataCase {
@@ -76,9 +77,10 @@ TEST_P(DataBytes, BuilderWritesTheBusTypesLayout) {
     ASSERT_EQ(buffer[2], c.data.size());
     EXPECT_EQ(Bytes(buffer + 8, buffer + 8 + c.data.size()), c.data);
     char line[160];
-    std::snprintf(line, sizeof line,
-                  "getGlintInfo -- in routine\ngetGlintInfo -- Building passthru data with [%x,%x] and LEDCommand [d.1]\n",
-                  c.data[0], c.data[1]);
+    std::snprintf(
+        line, sizeof line,
+        "getGlintInfo -- in routine\ngetGlintInfo -- Building passthru data with [%x,%x] and LEDCommand [d.1]\n",
+        c.data[0], c.data[1]);
     EXPECT_EQ(out, line);
 }
 
@@ -320,16 +322,20 @@ TEST_P(BlueLight, GetAnswersTheStateByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Leds, BlueLight,
-    ::testing::Values(
-        LightCase{"On", [](yattest::FakeComm& comm) { comm.answer("d.7", {0x01}); }, ERR_SUCCESS, 1},
-        LightCase{"Byte", [](yattest::FakeComm& comm) { comm.answer("d.7", {0xA5, 0x00}); }, ERR_SUCCESS, 0xA5},
-        LightCase{"Refused", [](yattest::FakeComm& comm) { comm.status("d.7", 3, {0x01}); }, ERR_FAILED, -1},
-        LightCase{"SendFails", [](yattest::FakeComm& comm) { comm.fail("d.7", 4); }, 4, -1},
-        LightCase{"WrongEcho", [](yattest::FakeComm& comm) { comm.answer("d.7", {0x01}).echoLength(3); },
-                  ERR_BAD_ANSWER, -1},
-        LightCase{"WrongType", [](yattest::FakeComm& comm) { comm.answer("d.7", {0x01}).answerType(2); },
-                  ERR_BAD_ANSWER, -1},
-        LightCase{"NoData", [](yattest::FakeComm& comm) { comm.answer("d.7", {}); }, ERR_BAD_ANSWER, -1}),
+    ::testing::Values(LightCase{"On", [](yattest::FakeComm& comm) { comm.answer("d.7", {0x01}); }, ERR_SUCCESS, 1},
+                      LightCase{"Byte",
+                                [](yattest::FakeComm& comm) {
+                                    comm.answer("d.7", {0xA5, 0x00});
+                                },
+                                ERR_SUCCESS, 0xA5},
+                      LightCase{"Refused", [](yattest::FakeComm& comm) { comm.status("d.7", 3, {0x01}); }, ERR_FAILED,
+                                -1},
+                      LightCase{"SendFails", [](yattest::FakeComm& comm) { comm.fail("d.7", 4); }, 4, -1},
+                      LightCase{"WrongEcho", [](yattest::FakeComm& comm) { comm.answer("d.7", {0x01}).echoLength(3); },
+                                ERR_BAD_ANSWER, -1},
+                      LightCase{"WrongType", [](yattest::FakeComm& comm) { comm.answer("d.7", {0x01}).answerType(2); },
+                                ERR_BAD_ANSWER, -1},
+                      LightCase{"NoData", [](yattest::FakeComm& comm) { comm.answer("d.7", {}); }, ERR_BAD_ANSWER, -1}),
     [](const ::testing::TestParamInfo<LightCase>& info) { return std::string(info.param.name); });
 
 TEST(BlueLightSteps, GetLogsItsStepsAndRefusesMissingPieces) {

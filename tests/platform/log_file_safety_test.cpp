@@ -83,9 +83,7 @@ TEST_P(PlantedLog, IsNeverWrittenThrough) {
             writeFile(victim, "someone's data\n");
             ASSERT_EQ(::symlink(victim.c_str(), path.c_str()), 0);
             break;
-        case Planted::kLinkToNothing:
-            ASSERT_EQ(::symlink(victim.c_str(), path.c_str()), 0);
-            break;
+        case Planted::kLinkToNothing: ASSERT_EQ(::symlink(victim.c_str(), path.c_str()), 0); break;
         case Planted::kFifoWithAReader:
             // With a reader an open for writing would not block: it would stream the log to the reader.
             ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
@@ -102,9 +100,7 @@ TEST_P(PlantedLog, IsNeverWrittenThrough) {
             EXPECT_EQ(contentOf(victim), "someone's data\n");
             EXPECT_TRUE(fs::is_symlink(path));
             break;
-        case Planted::kLinkToNothing:
-            EXPECT_FALSE(fs::exists(victim)) << "created through the link";
-            break;
+        case Planted::kLinkToNothing: EXPECT_FALSE(fs::exists(victim)) << "created through the link"; break;
         case Planted::kFifoWithAReader: {
             char buffer[256];
             EXPECT_LE(::read(reader, buffer, sizeof buffer), 0) << "log lines went into the FIFO";

@@ -50,7 +50,7 @@ TEST(Log, LineHoldsUtcTimeThreadTagAndText) {
     utc.tm_hour = std::stoi(m[4]);
     utc.tm_min = std::stoi(m[5]);
     utc.tm_sec = std::stoi(m[6]);
-    #ifdef _WIN32
+#ifdef _WIN32
     std::time_t stamped = _mkgmtime(&utc);
 #else
     std::time_t stamped = timegm(&utc);

@@ -246,17 +246,23 @@ TEST_P(LogCleaning, TextIsValidUtf8WithoutControls) {
     EXPECT_EQ(log.texts("clean"), std::vector<std::string>{GetParam().written});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bytes, LogCleaning,
-    ::testing::Values(CleanCase{"Ascii", "plain [1]", "plain [1]"},
-                      CleanCase{"LoneHighBytes", "a\x9b[2Jb\xff", "a\\x9B[2Jb\\xFF"},
-                      CleanCase{"ValidUtf8Kept", "44 \xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x94\xa5", "44 \xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x94\xa5"},
-                      CleanCase{"C1ControlIsABlank", "a\xc2\x9b" "b", "a b"},
-                      CleanCase{"OverlongSlash", "\xc0\xaf", "\\xC0\\xAF"},
-                      CleanCase{"Surrogate", "\xed\xa0\x80", "\\xED\\xA0\\x80"},
-                      CleanCase{"CutSequence", "x\xe2\x82", "x\\xE2\\x82"},
-                      CleanCase{"ControlsAreBlanks", "a\x1b[31mb\x7f", "a [31mb "}),
-    [](const ::testing::TestParamInfo<CleanCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Bytes, LogCleaning,
+                         ::testing::Values(CleanCase{"Ascii", "plain [1]", "plain [1]"},
+                                           CleanCase{"LoneHighBytes", "a\x9b[2Jb\xff", "a\\x9B[2Jb\\xFF"},
+                                           CleanCase{"ValidUtf8Kept",
+                                                     "44 \xc2\xb0"
+                                                     "C \xe2\x82\xac \xf0\x9f\x94\xa5",
+                                                     "44 \xc2\xb0"
+                                                     "C \xe2\x82\xac \xf0\x9f\x94\xa5"},
+                                           CleanCase{"C1ControlIsABlank",
+                                                     "a\xc2\x9b"
+                                                     "b",
+                                                     "a b"},
+                                           CleanCase{"OverlongSlash", "\xc0\xaf", "\\xC0\\xAF"},
+                                           CleanCase{"Surrogate", "\xed\xa0\x80", "\\xED\\xA0\\x80"},
+                                           CleanCase{"CutSequence", "x\xe2\x82", "x\\xE2\\x82"},
+                                           CleanCase{"ControlsAreBlanks", "a\x1b[31mb\x7f", "a [31mb "}),
+                         [](const ::testing::TestParamInfo<CleanCase>& info) { return std::string(info.param.name); });
 
 struct StdoutCase {
     StdoutMode mode;

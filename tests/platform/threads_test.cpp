@@ -26,7 +26,9 @@ size_t processThreads() {
     size_t n = 0;
 #ifndef _WIN32
     std::error_code error;
-    for (std::filesystem::directory_iterator it("/proc/self/task", error), end; !error && it != end; it.increment(error)) ++n;
+    for (std::filesystem::directory_iterator it("/proc/self/task", error), end; !error && it != end;
+         it.increment(error))
+        ++n;
 #endif
     return n;
 }
@@ -173,7 +175,7 @@ TEST_F(ThreadLib, ReleaseHandleJoinsAnEndedThread) {
     EXPECT_TRUE(thread.running());
     gate->release();
     EXPECT_EQ(thread.threadClose(), 0);
-    thread.releaseHandle();  // nothing to do
+    thread.releaseHandle();                         // nothing to do
     EXPECT_EQ(thread.threadStart(entry, &arg), 0);  // the object can start a new thread
     EXPECT_EQ(thread.threadClose(), 0);
 }
@@ -205,7 +207,7 @@ TEST_F(ThreadLib, LibraryThreadsAreMarkedCountedAndMayCloseThemselves) {
     EXPECT_EQ(cThreadLib::runningThreads(), before + 1);
     gate->release();
     while (cThreadLib::runningThreads() != before) std::this_thread::yield();
-    EXPECT_EQ(self.closed.load(), 1);  // let go of itself at once
+    EXPECT_EQ(self.closed.load(), 1);    // let go of itself at once
     EXPECT_EQ(thread.threadClose(), 1);  // nothing left to close
 }
 
@@ -223,7 +225,7 @@ TEST_F(ThreadLib, AbandonedThreadsAreJoinedOnceTheyEnd) {
     };
     ASSERT_EQ(thread.threadStart(entry, owned), 0);
     gate->awaitReached();
-    ASSERT_EQ(thread.threadClose(Clock::now()), 1);  // given up at once
+    ASSERT_EQ(thread.threadClose(Clock::now()), 1);          // given up at once
     EXPECT_EQ(cThreadLib::joinAbandoned(Clock::now()), 1u);  // not ended yet: stays listed
     gate->release();
     EXPECT_EQ(cThreadLib::joinAbandoned(Clock::now() + 1h), 0u);
@@ -276,7 +278,7 @@ TEST(QVMutex, OwnerLocksAgainOthersTimeOut) {
     EXPECT_FALSE(otherTries(5));
     mutex.unlock();
     mutex.unlock();
-    EXPECT_FALSE(otherTries(0));  // still held once
+    EXPECT_FALSE(otherTries(0));                  // still held once
     std::thread([&] { mutex.unlock(); }).join();  // a thread that does not hold it cannot release it
     EXPECT_FALSE(otherTries(0));
     mutex.unlock();

@@ -222,7 +222,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SettingText{"YAT_SLEEP_SCALE", "0.00001", 1.0}, SettingText{"YAT_SLEEP_SCALE", "0.0001", 0.0001},
                       SettingText{"YAT_SLEEP_SCALE", "10", 10.0}, SettingText{"YAT_SLEEP_SCALE", "1000", 1.0},
                       SettingText{"YAT_SLEEP_SCALE", "nan", 1.0}, SettingText{"YAT_SLEEP_SCALE", "inf", 1.0},
-                      SettingText{"YAT_SLEEP_SCALE", "1e-3", 0.001}, SettingText{"YAT_LOG_MAX_BYTES", "-1", kDefaultLogBytes},
+                      SettingText{"YAT_SLEEP_SCALE", "1e-3", 0.001},
+                      SettingText{"YAT_LOG_MAX_BYTES", "-1", kDefaultLogBytes},
                       SettingText{"YAT_LOG_MAX_BYTES", "18446744073709551615", kDefaultLogBytes},
                       SettingText{"YAT_LOG_MAX_BYTES", "99999999999999999999", kDefaultLogBytes},
                       SettingText{"YAT_LOG_MAX_BYTES", "+4096", kDefaultLogBytes},
@@ -248,10 +249,11 @@ TEST(RuntimeSettings, RefusedValueIsLoggedOnceWhenTheLogOpens) {
         loadRuntimeSettings();
     }
     yattest::LogCapture log;  // opens the log
-    initLog(kLogFileName);     // a later open says nothing more
-    EXPECT_EQ(log.texts("settings"),
-              (std::vector<std::string>{"YAT_LOG_MAX_BYTES \"-1\" is not a number from 1024 to 1073741824; using 8388608",
-                                        "YAT_SLEEP_SCALE \"0\" is not a number from 0.0001 to 10; using 1"}));
+    initLog(kLogFileName);    // a later open says nothing more
+    EXPECT_EQ(
+        log.texts("settings"),
+        (std::vector<std::string>{"YAT_LOG_MAX_BYTES \"-1\" is not a number from 1024 to 1073741824; using 8388608",
+                                  "YAT_SLEEP_SCALE \"0\" is not a number from 0.0001 to 10; using 1"}));
 }
 
 TEST(RuntimeSettings, SettingsInPlaceAreNotUndoneByALaterOpen) {

@@ -115,8 +115,9 @@ TEST_F(Discovery, TemperaturesFromRangeAndSingleEntries) {
 
     EXPECT_TRUE(log.has("cSP::initChip", "Found CPU temperature"));
     EXPECT_TRUE(log.has("cSP::initChip", "The temp reading failed for [1]"));
-    EXPECT_TRUE(log.has("cSP::initChip",
-                        "The temp reading succeeded for [2] and is [40], buffer +3 [1] buffer +4 [4] upperlim [70] and lowerlim [60]"));
+    EXPECT_TRUE(log.has(
+        "cSP::initChip",
+        "The temp reading succeeded for [2] and is [40], buffer +3 [1] buffer +4 [4] upperlim [70] and lowerlim [60]"));
     EXPECT_TRUE(log.has("cLibYAT::initSensors", "first [1] last [4]"));
     EXPECT_FALSE(log.has("cSP::initChip", "Real CPU temperatures not found"));
 }
@@ -183,7 +184,7 @@ TEST_F(Discovery, EmptyListStillKeepsTheTemperatureObject) {
 
 TEST_F(Discovery, DasdSensorWithoutLimitsIsTriedAtLocationSix) {
     sp->supported(entry({2, 1, 4, 1}));
-    sp->temp(4, 1, 30);              // no limits at location 4
+    sp->temp(4, 1, 30);  // no limits at location 4
     sp->temp(6, 1, 31, 55, 45);
     sp->dasdVpd("DASDFRU77");
     EXPECT_EQ(lib->initSensors(&sink), 0);
@@ -221,11 +222,11 @@ TEST_F(Discovery, DasdSensorWithoutLimitsAnywhereIsDropped) {
 
 TEST_F(Discovery, FansAreRememberedThroughTheRegistryTexts) {
     sp->supported({});
-    sp->fan(1, 11);        // unknown, 550 RPM: added to the registry, valid
-    sp->fan(2, 255);       // unknown, stopped: stored invalid, not reported
-    sp->fanUnavailable(3); // known: valid, reading 0, status 3
+    sp->fan(1, 11);         // unknown, 550 RPM: added to the registry, valid
+    sp->fan(2, 255);        // unknown, stopped: stored invalid, not reported
+    sp->fanUnavailable(3);  // known: valid, reading 0, status 3
     sink.remember("node[0] sensor3\n\n");
-    sp->fanUnavailable(5); // unknown and unavailable: skipped
+    sp->fanUnavailable(5);  // unknown and unavailable: skipped
     sp->fan(6, 20);
     EXPECT_EQ(lib->initSensors(&sink), 0);
 
@@ -470,8 +471,8 @@ TEST_F(Discovery, RunMessages) {
     EXPECT_EQ(lib->initSensors(&sink), 0);
     std::vector<std::string> run = log.texts("cLibYAT::initSensors");
     std::vector<std::string> head(run.begin(), run.begin() + 5);
-    EXPECT_EQ(head, (std::vector<std::string>{"in initSensors", "about to go into for loop", "getting supportedcommands",
-                                              "getting the buffer for supportedcommands",
+    EXPECT_EQ(head, (std::vector<std::string>{"in initSensors", "about to go into for loop",
+                                              "getting supportedcommands", "getting the buffer for supportedcommands",
                                               "got the buffer for supportedcommands"}));
     EXPECT_EQ(run.back(), "about to return");
     EXPECT_TRUE(log.has("cLibYAT::initSensors", "doing fanstuff"));

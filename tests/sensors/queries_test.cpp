@@ -42,12 +42,11 @@ TEST(SensorQueries, AbsentObjects) {
     }
     EXPECT_EQ(value, -1);
     EXPECT_EQ(log.texts("cLibYAT::getNumberSensors"),
-              (std::vector<std::string>{"getting number of sensorsers", "getting number TEMP of sensors", "TEMP is NULL",
-                                        "getting number TEMP of sensors", "getting number of sensorsers",
-                                        "getting number VOLTAGE of sensors", "VOLTAGE is NULL",
-                                        "getting number of sensorsers", "getting number FAN of sensors", "FAN is NULL",
-                                        "getting number of sensorsers", "getting number PS of sensors",
-                                        "POWER is NULL"}));
+              (std::vector<std::string>{
+                  "getting number of sensorsers", "getting number TEMP of sensors", "TEMP is NULL",
+                  "getting number TEMP of sensors", "getting number of sensorsers", "getting number VOLTAGE of sensors",
+                  "VOLTAGE is NULL", "getting number of sensorsers", "getting number FAN of sensors", "FAN is NULL",
+                  "getting number of sensorsers", "getting number PS of sensors", "POWER is NULL"}));
     EXPECT_EQ(log.texts("cLibYAT::getSensorStatus"),
               (std::vector<std::string>{"getting sensor status", "about to return from getSensorStatus",
                                         "getting sensor status", "about to return from getSensorStatus",

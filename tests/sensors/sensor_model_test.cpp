@@ -302,16 +302,15 @@ TEST_F(SensorCommands, RefusedBuildsLeaveNoEarlierAnswer) {
 
 TEST_F(SensorCommands, TemperatureLimitCommandsPerLocation) {
     int32_t upper = 0, lower = 0;
-    temps.getSPSensorLimits(0, 1, 1, 3, &upper, &lower, &comm);   // location 1, instance 3 -> target 9
-    temps.getSPSensorLimits(0, 1, 2, 4, &upper, &lower, &comm);   // CPU 4
-    temps.getSPSensorLimits(0, 1, 4, 9, &upper, &lower, &comm);   // DASD backplane
+    temps.getSPSensorLimits(0, 1, 1, 3, &upper, &lower, &comm);  // location 1, instance 3 -> target 9
+    temps.getSPSensorLimits(0, 1, 2, 4, &upper, &lower, &comm);  // CPU 4
+    temps.getSPSensorLimits(0, 1, 4, 9, &upper, &lower, &comm);  // DASD backplane
     temps.getSPSensorLimits(0, 1, 5, 2, &upper, &lower, &comm);
     temps.getSPSensorLimits(0, 1, 6, 2, &upper, &lower, &comm);
-    EXPECT_EQ(comm.commands(),
-              (std::vector<std::string>{"4.3.2.1.9.3", "4.3.2.1.9.2", "4.3.2.1.9.1", "4.3.2.1.5.4.3", "4.3.2.1.5.4.2",
-                                        "4.3.2.1.5.4.1", "4.3.2.1.6.1.3", "4.3.2.1.6.1.2", "4.3.2.1.6.1.1",
-                                        "4.3.2.1.7.3", "4.3.2.1.7.2", "4.3.2.1.7.1", "4.3.2.1.2.3", "4.3.2.1.2.2",
-                                        "4.3.2.1.2.1"}));
+    EXPECT_EQ(comm.commands(), (std::vector<std::string>{"4.3.2.1.9.3", "4.3.2.1.9.2", "4.3.2.1.9.1", "4.3.2.1.5.4.3",
+                                                         "4.3.2.1.5.4.2", "4.3.2.1.5.4.1", "4.3.2.1.6.1.3",
+                                                         "4.3.2.1.6.1.2", "4.3.2.1.6.1.1", "4.3.2.1.7.3", "4.3.2.1.7.2",
+                                                         "4.3.2.1.7.1", "4.3.2.1.2.3", "4.3.2.1.2.2", "4.3.2.1.2.1"}));
     comm.clearRequests();
     upper = 5;
     lower = 6;
@@ -353,8 +352,9 @@ TEST_F(SensorCommands, TemperatureStatus) {
         EXPECT_EQ(upper, 65);
         EXPECT_EQ(lower, 60);
     }
-    EXPECT_TRUE(log.has("cTempInstance::getSPSensorStatus",
-                        "got the reading and limits for sensor [1] reading [70] upperlim [65] lowerlim [60] status [3] retVal [0]"));
+    EXPECT_TRUE(log.has(
+        "cTempInstance::getSPSensorStatus",
+        "got the reading and limits for sensor [1] reading [70] upperlim [65] lowerlim [60] status [3] retVal [0]"));
 
     // Known limits are not fetched again.
     comm.clearRequests();
@@ -386,9 +386,8 @@ TEST_F(SensorCommands, StatusAtEveryLimit) {
         int32_t expected;
     };
     const Case cases[] = {
-        {1, 59, 1},   {1, 60, 1},   {1, 61, 2},   {1, 64, 2},   {1, 65, 2},   {1, 66, 3},
-        {2, 1149, 6}, {2, 1150, 1}, {2, 1151, 1}, {2, 1259, 1}, {2, 1260, 1}, {2, 1261, 9},
-        {3, 10, 3},   {3, 11, 1},   {3, 12, 1},
+        {1, 59, 1},   {1, 60, 1},   {1, 61, 2},   {1, 64, 2},   {1, 65, 2}, {1, 66, 3}, {2, 1149, 6}, {2, 1150, 1},
+        {2, 1151, 1}, {2, 1259, 1}, {2, 1260, 1}, {2, 1261, 9}, {3, 10, 3}, {3, 11, 1}, {3, 12, 1},
     };
     for (const Case& c : cases) {
         comm.clearRules();
@@ -480,8 +479,9 @@ TEST_F(SensorCommands, FanStatus) {
             EXPECT_EQ(lower, 550);
         }
     }
-    EXPECT_TRUE(log.has("cFanInstance::getSPSensorStatus",
-                        "fan reading succeeded for sensor [1] with reading of [550] lowerlim [550] upperlim [550] and status of [1]"));
+    EXPECT_TRUE(log.has(
+        "cFanInstance::getSPSensorStatus",
+        "fan reading succeeded for sensor [1] with reading of [550] lowerlim [550] upperlim [550] and status of [1]"));
     EXPECT_TRUE(log.has("cFanInstance::getSPSensorStatus", "fan reading failed for sensor [4]"));
     int32_t upper = 0, lower = 0;
     EXPECT_EQ(fans.getSPSensorLimits(0, 3, 0, 1, &upper, &lower, &comm), 0);
@@ -509,7 +509,8 @@ TEST_F(SensorCommands, PowerStatusFailures) {
     EXPECT_EQ(supplies.getSPSensorStatus(0, 4, 0, 0, &status, nullptr, nullptr, nullptr, &comm), 0);
     EXPECT_EQ(status, 47);
     EXPECT_EQ(comm.count("f.5.1"), 3u);
-    EXPECT_TRUE(log.has("cPowerInstance::getSPSensorStatus", "the power supply check returned retVal [0] and status [7]"));
+    EXPECT_TRUE(
+        log.has("cPowerInstance::getSPSensorStatus", "the power supply check returned retVal [0] and status [7]"));
 
     // A non-zero status is asked three times, then fails.
     comm.clearRequests();

@@ -64,7 +64,8 @@ public:
 
     // The temperature limit command for a selector, as the SP knows it.
     static std::string tempLimit(int32_t location, int32_t instance, int32_t selector) {
-        const sensorwire::LimitChannel channel = sensorwire::limitChannel(sensorwire::kClassTemperature, location, instance);
+        const sensorwire::LimitChannel channel =
+            sensorwire::limitChannel(sensorwire::kClassTemperature, location, instance);
         std::string text = "4.3.2.1.";
         for (uint8_t i = 0; i < channel.count; ++i) text += hex(channel.bytes[i]) + ".";
         return text + hex(selector);
@@ -92,7 +93,9 @@ public:
     void power(uint8_t present, uint8_t failed) { scope(comm_.answer("f.5.1", {present, failed})); }
 
     // VPD of power supply `supply` (1-based VPD instance): an image, or status 2 (no such supply).
-    void powerVpd(int32_t supply, const std::string& fru) { scope(comm_.answer("4.3.5.c." + hex(supply), vpdImage(fru))); }
+    void powerVpd(int32_t supply, const std::string& fru) {
+        scope(comm_.answer("4.3.5.c." + hex(supply), vpdImage(fru)));
+    }
     void noPowerVpd(int32_t supply) { scope(comm_.status("4.3.5.c." + hex(supply), 2)); }
     void dasdVpd(const std::string& fru) { scope(comm_.answer("4.3.5.e.1", vpdImage(fru))); }
 

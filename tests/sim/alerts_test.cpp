@@ -33,7 +33,7 @@ TEST(SimAlerts, EnableStatesAreKeptPerNode) {
     EXPECT_EQ(send(comm, "4.2.1.1", wire::kGet, {}, 1).data(), Bytes{1});
     EXPECT_EQ(send(comm, "4.2.3.a").data(), Bytes{0});   // number 10, disabled
     EXPECT_EQ(send(comm, "4.2.3.10").data(), Bytes{0});  // number 16, disabled
-    EXPECT_EQ(send(comm, "4.2.2.14").status(), 2);                  // not supported
+    EXPECT_EQ(send(comm, "4.2.2.14").status(), 2);       // not supported
     EXPECT_EQ(send(comm, "4.2.2.14", wire::kSet, {1}).status(), 2);
     EXPECT_EQ(send(comm, "4.2.1.1", wire::kSet, {1, 1}).status(), 1);  // one byte only
     // Local events: the event registrations set any number, and the state reads back.
@@ -77,10 +77,11 @@ TEST(SimAlerts, ScenarioErrors) {
                  yatsim::ScenarioError);
     EXPECT_THROW(yatsim::parseScenario(R"({"nodes": [{"alerts": {"supported": [{"group": 5, "upTo": 2}]}}]})", "t"),
                  yatsim::ScenarioError);
-    EXPECT_THROW(yatsim::parseScenario(
-                     R"({"nodes": [{"alerts": {"supported": [{"group": 1, "upTo": 2}], "disabled": [{"group": 1, "number": 3}]}}]})",
-                     "t"),
-                 yatsim::ScenarioError);
+    EXPECT_THROW(
+        yatsim::parseScenario(
+            R"({"nodes": [{"alerts": {"supported": [{"group": 1, "upTo": 2}], "disabled": [{"group": 1, "number": 3}]}}]})",
+            "t"),
+        yatsim::ScenarioError);
     // Without the section: no elements, the standard available codes, nothing active.
     SimBusComm comm(yatsim::parseScenario(R"({"nodes": [{}]})", "t"));
     EXPECT_EQ(send(comm, "2.7.3").data(), be32({0x0421C701, 0x0421C702, 0x0421C703, 0x0421C704, 113, 107}));

@@ -29,9 +29,9 @@ TEST_F(SimConfig, DefaultScenarioHasTwelveRecipientsAndAccounts) {
     EXPECT_EQ(send(comm, "4.1.3.1.3").data(), text("NOC SNMP trap"));
     EXPECT_EQ(send(comm, "4.1.3.7.4").data(), Bytes{6});  // type 8
     EXPECT_EQ(send(comm, "4.1.3.7.2").data(), text("relay1.dc2.example"));
-    EXPECT_EQ(send(comm, "4.1.3.a.3").data(), Bytes{});   // unused entry
+    EXPECT_EQ(send(comm, "4.1.3.a.3").data(), Bytes{});  // unused entry
     EXPECT_EQ(send(comm, "4.1.3.c.1").status(), 0);
-    EXPECT_EQ(send(comm, "4.1.3.d.1").status(), 1);       // only twelve
+    EXPECT_EQ(send(comm, "4.1.3.d.1").status(), 1);  // only twelve
     EXPECT_EQ(send(comm, "4.1.4.1.1").data(), text("USERID"));
     EXPECT_EQ(send(comm, "4.1.4.1.9").data(), (Bytes{0, 0, 0, 2}));
     EXPECT_EQ(send(comm, "4.9.3.1.4.3.1").data(), text("traps"));

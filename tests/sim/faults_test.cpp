@@ -119,9 +119,9 @@ TEST(SimFaults, LatencyGoesThroughTheSleepFunction) {
     send(comm, "6.1");
     comm.setTimeScale(0.5);
     send(comm, "4.3.6");
-    EXPECT_EQ(waits, (std::vector<std::chrono::microseconds>{std::chrono::microseconds(25000),
-                                                              std::chrono::microseconds(5000),
-                                                              std::chrono::microseconds(12500)}));
+    EXPECT_EQ(waits,
+              (std::vector<std::chrono::microseconds>{std::chrono::microseconds(25000), std::chrono::microseconds(5000),
+                                                      std::chrono::microseconds(12500)}));
 }
 
 // Each of the four sends of getSystemState fails in turn: the first three only leave their field

@@ -54,8 +54,8 @@ TEST(SimHandlers, IpmiDeviceIdAndRevisions) {
     EXPECT_EQ(id.data(), (Bytes{0x00, 32, 1, 2, 0x41, 0x02, 0xBF, 0xA1, 0xF0, 0x0F, 0x23, 0x01, 0, 0, 0, 0}));
     EXPECT_EQ(send(comm, "ff.12.5", wire::kSet, {0x3A, 0x6B, 2}).data(), (Bytes{0x00, 3, 0, 12, 5}));
     EXPECT_EQ(send(comm, "ff.12.5", wire::kSet, {0x3A, 0x6B, 7}).data(), (Bytes{0xC9}));  // unknown component
-    EXPECT_EQ(send(comm, "ff.12.5", wire::kSet, {0x0A, 0x40}).data(), (Bytes{0xC1}));    // unknown IPMI command
-    EXPECT_EQ(send(comm, "ff.12.5", wire::kSet, {0x06}).status(), 1);                    // no IPMI command byte
+    EXPECT_EQ(send(comm, "ff.12.5", wire::kSet, {0x0A, 0x40}).data(), (Bytes{0xC1}));     // unknown IPMI command
+    EXPECT_EQ(send(comm, "ff.12.5", wire::kSet, {0x06}).status(), 1);                     // no IPMI command byte
 }
 
 TEST(SimHandlers, VpdReadsWindowsAndRefusesLongReads) {
@@ -128,7 +128,8 @@ TEST(SimHandlers, UnknownAndMalformedRequests) {
 TEST(SimHandlers, AnswerNeverExceedsTheBuffer) {
     std::string image(2 * 4000, 'a');
     SimBusComm comm(yatsim::parseScenario(R"({"nodes": [{"vpd": {"devices": [
-        {"command": "4.3.5.2.7.3.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1", "hex": ")" + image + R"("}]}}]})",
+        {"command": "4.3.5.2.7.3.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1", "hex": ")" +
+                                              image + R"("}]}}]})",
                                           "test"));
     simtest::Reply reply = send(comm, "4.3.5.2.7.3.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1");
     ASSERT_EQ(reply.status(), 0);

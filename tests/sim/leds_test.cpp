@@ -22,14 +22,18 @@ using yatsim::SimBusComm;
 // mask 0x01) and 3 (dark, mask 0).
 std::string scenarioText(const std::string& busType, const std::string& extra = "") {
     return R"({"nodes": [{"leds": {"locator": 3, "commands": [{"dotCommand": "d.1", "groups": [
-        {"busType": ")" + busType + R"(", "bus": 3, "register": 5, "deviceType": "0x1234", "leds": [
+        {"busType": ")" +
+           busType + R"(", "bus": 3, "register": 5, "deviceType": "0x1234", "leds": [
           {"index": 0, "regaddr": 1, "lit": true, "sensors": [{"index": 0, "mask": 6}]},
           {"index": 1, "regaddr": 2, "sensors": [{"index": 0, "mask": 1}]},
-          {"index": 2, "regaddr": 3, "sensors": [{"index": 0, "mask": 0}]})" + extra + R"(
+          {"index": 2, "regaddr": 3, "sensors": [{"index": 0, "mask": 0}]})" +
+           extra + R"(
         ]}]}]}}]})";
 }
 
-SimBusComm simulator(const std::string& busType) { return SimBusComm(yatsim::parseScenario(scenarioText(busType), "t")); }
+SimBusComm simulator(const std::string& busType) {
+    return SimBusComm(yatsim::parseScenario(scenarioText(busType), "t"));
+}
 
 struct AnswerCase {
     const char* busType;

@@ -122,10 +122,9 @@ TEST_F(SimLibraryTest, VpdOfEveryDeviceKind) {
     EXPECT_EQ(boot.get_FIRMWARE_IMAGE_FILENAME(), "ykbt11a.bin");
 
     // Every other kind of the table reads its own device.
-    const std::pair<int32_t, const char*> kinds[] = {{2, "YM30CB118201"}, {3, "YC31PB220417"}, {4, "YC31PB220455"},
-                                                     {6, "YF12BP093311"}, {11, "YL05MD120032"}, {13, "YR22DB004190"},
-                                                     {14, "YE07MP001276"}, {15, "YR22IO004202"},
-                                                     {16, "YB20SP08814A"}};
+    const std::pair<int32_t, const char*> kinds[] = {{2, "YM30CB118201"},  {3, "YC31PB220417"},  {4, "YC31PB220455"},
+                                                     {6, "YF12BP093311"},  {11, "YL05MD120032"}, {13, "YR22DB004190"},
+                                                     {14, "YE07MP001276"}, {15, "YR22IO004202"}, {16, "YB20SP08814A"}};
     for (const auto& [kind, serial] : kinds) {
         VPD device;
         ASSERT_EQ(host->getVPDData(kind == 16 ? 1 : 0, kind, 1, &device), ERR_SUCCESS) << kind;

@@ -14,7 +14,9 @@ using simtest::Bytes;
 using simtest::send;
 using yatsim::SimBusComm;
 
-uint8_t fanUnits(SimBusComm& comm, int32_t node, const char* fan) { return send(comm, fan, wire::kGet, {}, node).data()[0]; }
+uint8_t fanUnits(SimBusComm& comm, int32_t node, const char* fan) {
+    return send(comm, fan, wire::kGet, {}, node).data()[0];
+}
 
 TEST(SimMonitoring, EventEnablesAreAccepted) {
     SimBusComm comm;

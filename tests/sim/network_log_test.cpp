@@ -68,11 +68,11 @@ TEST_P(SimNetworkRefusals, OutOfRangeWritesAreRefusedWithStatus3) {
     EXPECT_EQ(send(comm, GetParam().command).data(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, SimNetworkRefusals,
-    ::testing::Values(Refusal{"4.9.1.1.8", {2}}, Refusal{"4.9.1.1.e", {255, 0, 255, 0}},
-                      Refusal{"4.9.1.1.3", Bytes(64, 'a')}, Refusal{"4.9.3.3.1", Bytes(64, 'a')},
-                      Refusal{"4.9.3.3.2", {0, 0, 0, 2}}, Refusal{"4.1.1.5", {16}}, Refusal{"4.5.8", {2}}));
+INSTANTIATE_TEST_SUITE_P(Values, SimNetworkRefusals,
+                         ::testing::Values(Refusal{"4.9.1.1.8", {2}}, Refusal{"4.9.1.1.e", {255, 0, 255, 0}},
+                                           Refusal{"4.9.1.1.3", Bytes(64, 'a')}, Refusal{"4.9.3.3.1", Bytes(64, 'a')},
+                                           Refusal{"4.9.3.3.2", {0, 0, 0, 2}}, Refusal{"4.1.1.5", {16}},
+                                           Refusal{"4.5.8", {2}}));
 
 // The library over the default scenario: what a host sees.
 class SimLibraryNetwork : public ::testing::Test {

@@ -70,8 +70,7 @@ TEST(SimScenario, ErrorsNameTheFieldAndWhatWasExpected) {
               "timeline[0].node");
     EXPECT_EQ(errorOf(R"({"nodes": [{}], "timeline": [{"at": 1, "node": 0, "event": "smoke"}]})").field(),
               "timeline[0].event");
-    EXPECT_EQ(errorOf(R"({"nodes": [{}], "faults": {"rules": [{"fault": "fire"}]}})").field(),
-              "faults.rules[0].fault");
+    EXPECT_EQ(errorOf(R"({"nodes": [{}], "faults": {"rules": [{"fault": "fire"}]}})").field(), "faults.rules[0].fault");
     EXPECT_EQ(errorOf(R"({"nodes": [{}], "faults": {"rules": [{"fault": "status", "rate": 2}]}})").field(),
               "faults.rules[0].rate");
     EXPECT_EQ(errorOf(R"({"nodes": [{"system": {"state": "4"}}]})").expected(),
@@ -117,14 +116,18 @@ TEST(SimScenario, HostileInputsGiveAPrintableError) {
         const char* expected;
     };
     const std::vector<Case> cases = {
-        {"64 levels", [&] { yatsim::parseScenario(nested(64, true), "s"); }, "(document): expected a JSON object, got [[[["},
-        {"65 levels", [&] { yatsim::parseScenario(nested(65, true), "s"); }, "s: not JSON: nested deeper than 64 levels"},
+        {"64 levels", [&] { yatsim::parseScenario(nested(64, true), "s"); },
+         "(document): expected a JSON object, got [[[["},
+        {"65 levels", [&] { yatsim::parseScenario(nested(65, true), "s"); },
+         "s: not JSON: nested deeper than 64 levels"},
         {"100000 levels", [&] { yatsim::parseScenario(nested(100000, false), "s"); }, "nested deeper than 64 levels"},
-        {"deep value", [&] { yatsim::parseScenario(R"({"nodes": [{"sp": {"type": )" + nested(60, true) + "}}]}", "s"); },
+        {"deep value",
+         [&] { yatsim::parseScenario(R"({"nodes": [{"sp": {"type": )" + nested(60, true) + "}}]}", "s"); },
          "nodes[0].sp.type: expected an integer from 0 to 255, got [[[["},
         {"number overflow", [&] { yatsim::parseScenario(R"({"nodes": [{"sp": {"type": 1e660}}]})", "s"); },
          "s: not JSON: number overflow parsing '1e660'"},
-        {"binary", [&] { yatsim::parseScenario(std::string("\xff\x80\x01{\n\x1b[31m"), "s"); }, "not JSON: parse error"},
+        {"binary", [&] { yatsim::parseScenario(std::string("\xff\x80\x01{\n\x1b[31m"), "s"); },
+         "not JSON: parse error"},
         // Everything after a NUL byte would be ignored, and a repeated key would silently win.
         {"NUL byte", [&] { yatsim::parseScenario(std::string("{\"nodes\": [{}]}\0{\"x\": 1}", 25), "s"); },
          "s: not JSON: a NUL byte at offset 15"},
@@ -136,13 +139,15 @@ TEST(SimScenario, HostileInputsGiveAPrintableError) {
         {"duplicate key in a timeline entry",
          [&] {
              yatsim::parseScenario(R"({"nodes": [{}], "timeline": [{"at": 1, "node": 0, "event": "login"},
-                                   {"at": 2, "at": 3, "node": 0, "event": "login"}]})", "s");
+                                   {"at": 2, "at": 3, "node": 0, "event": "login"}]})",
+                                   "s");
          },
          "s: timeline[1]: duplicate key \"at\""},
         {"timeline node checked once the nodes are known",
          [&] {
              yatsim::parseScenario(R"({"timeline": [{"at": 1, "node": 0, "event": "login"},
-                                   {"at": 2, "node": 1, "event": "login"}], "nodes": [{}]})", "s");
+                                   {"at": 2, "node": 1, "event": "login"}], "nodes": [{}]})",
+                                   "s");
          },
          "s: timeline[1].node: expected an integer from 0 to 0, got 1"},
         {"too many values",

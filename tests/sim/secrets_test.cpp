@@ -58,8 +58,8 @@ TEST(Secrets, NoPasswordOrCommunityStringReachesTheLog) {
 
     std::string text = fileText(log.path());
     ASSERT_FALSE(text.empty());
-    for (const char* secret : {userPassword, community, alertPasswords[0], alertPasswords[1], alertPasswords[2],
-                               alertPasswords[3]}) {
+    for (const char* secret :
+         {userPassword, community, alertPasswords[0], alertPasswords[1], alertPasswords[2], alertPasswords[3]}) {
         EXPECT_EQ(text.find(secret), std::string::npos) << secret;
     }
     // The requests were built; only their data were withheld.

@@ -27,16 +27,16 @@ TEST(SimSensors, SupportedCommandsOfTheDefaultScenario) {
     simtest::Reply reply = send(comm, "1.1");
     EXPECT_EQ(reply.status(), 0);
     EXPECT_EQ(reply.echo(), 2);
-    EXPECT_EQ(reply.data(), (Bytes{0x84, 2, 1, 1, 2,     // board temperatures 1-2
-                                   0x84, 2, 1, 2, 2,     // CPU 1-2
-                                   0x04, 2, 1, 4, 1,     // DASD backplane
-                                   0x04, 2, 1, 5, 1,     // location 5
-                                   0x84, 2, 2, 1, 10,    // voltages 1-10
-                                   0x84, 4, 2, 1, 9,     // remote critical alerts 1-9
-                                   0x84, 4, 2, 2, 7,     // remote non-critical alerts 1-7
-                                   0x84, 4, 2, 3, 12,    // remote system alerts 1-12
-                                   0x04, 4, 2, 3, 16,    // remote informational alert
-                                   0x83, 5, 2, 16}));    // local events 1-16
+    EXPECT_EQ(reply.data(), (Bytes{0x84, 2, 1, 1, 2,   // board temperatures 1-2
+                                   0x84, 2, 1, 2, 2,   // CPU 1-2
+                                   0x04, 2, 1, 4, 1,   // DASD backplane
+                                   0x04, 2, 1, 5, 1,   // location 5
+                                   0x84, 2, 2, 1, 10,  // voltages 1-10
+                                   0x84, 4, 2, 1, 9,   // remote critical alerts 1-9
+                                   0x84, 4, 2, 2, 7,   // remote non-critical alerts 1-7
+                                   0x84, 4, 2, 3, 12,  // remote system alerts 1-12
+                                   0x04, 4, 2, 3, 16,  // remote informational alert
+                                   0x83, 5, 2, 16}));  // local events 1-16
     EXPECT_EQ(send(comm, "1.1", wire::kSet, {1}).status(), 1);
 }
 
@@ -44,15 +44,15 @@ TEST(SimSensors, ReadingsAndLimits) {
     SimBusComm comm;
     EXPECT_EQ(send(comm, "2.1.2.1").data(), le16(4400));
     EXPECT_EQ(send(comm, "2.2.1.4").data(), le16(-1194));
-    EXPECT_EQ(send(comm, "2.3.1").data(), (Bytes{87}));        // 4350 RPM
+    EXPECT_EQ(send(comm, "2.3.1").data(), (Bytes{87}));                     // 4350 RPM
     EXPECT_EQ(send(comm, "2.3.1", wire::kGet, {}, 1).data(), (Bytes{86}));  // node 1: 4300 RPM
-    EXPECT_EQ(send(comm, "2.3.7").status(), 2);                // no such fan
-    EXPECT_EQ(send(comm, "2.1.3.1").status(), 2);              // no such temperature
-    EXPECT_EQ(send(comm, "4.3.2.1.5.1.3").data(), le16(8000));   // CPU 1 lower
-    EXPECT_EQ(send(comm, "4.3.2.1.5.1.2").data(), le16(8500));   // CPU 1 upper
-    EXPECT_EQ(send(comm, "4.3.2.1.1.2").data(), le16(4000));     // board 1 upper
-    EXPECT_EQ(send(comm, "4.3.2.1.6.1.3").data(), le16(4500));   // DASD lower
-    EXPECT_EQ(send(comm, "4.3.2.1.7.1").data(), le16(0));        // no alternate upper
+    EXPECT_EQ(send(comm, "2.3.7").status(), 2);                             // no such fan
+    EXPECT_EQ(send(comm, "2.1.3.1").status(), 2);                           // no such temperature
+    EXPECT_EQ(send(comm, "4.3.2.1.5.1.3").data(), le16(8000));              // CPU 1 lower
+    EXPECT_EQ(send(comm, "4.3.2.1.5.1.2").data(), le16(8500));              // CPU 1 upper
+    EXPECT_EQ(send(comm, "4.3.2.1.1.2").data(), le16(4000));                // board 1 upper
+    EXPECT_EQ(send(comm, "4.3.2.1.6.1.3").data(), le16(4500));              // DASD lower
+    EXPECT_EQ(send(comm, "4.3.2.1.7.1").data(), le16(0));                   // no alternate upper
     EXPECT_EQ(send(comm, "4.3.2.2.3.6").data(), le16(1140));
     EXPECT_EQ(send(comm, "4.3.2.2.3.2").data(), le16(1260));
     EXPECT_EQ(send(comm, "4.3.2.2.3.7").data(), le16(0));
@@ -96,8 +96,9 @@ TEST(SimSensors, BadScenarioFieldsAreNamed) {
         }
         return std::string("no error");
     };
-    EXPECT_NE(error(R"({"nodes": [{"sensors": {"supportedExtra": ["05 02"]}}]})").find("nodes[0].sensors.supportedExtra[0]"),
-              std::string::npos);
+    EXPECT_NE(
+        error(R"({"nodes": [{"sensors": {"supportedExtra": ["05 02"]}}]})").find("nodes[0].sensors.supportedExtra[0]"),
+        std::string::npos);
     EXPECT_NE(error(R"({"nodes": [{"sensors": {"fans": [{"speed": 3}]}}]})").find("nodes[0].sensors.fans[0]"),
               std::string::npos);
     EXPECT_NE(error(R"({"nodes": [{"sensors": {"temperatures": [{"reading": 400}]}}]})").find("reading"),
@@ -136,7 +137,7 @@ TEST(SimSensors, DiscoveryOfTheDefaultScenario) {
         EXPECT_EQ(status, 1) << sensor;
     }
     EXPECT_EQ(lib->getSensorStatus(4, 2, 2, &status, nullptr, nullptr, nullptr), ERR_SUCCESS);
-    EXPECT_EQ(status, 0);  // supply with normals, not checked yet
+    EXPECT_EQ(status, 0);                    // supply with normals, not checked yet
     EXPECT_EQ(comm.history().size(), 192u);  // 96 commands per node
     closeLibrary();
 }

@@ -74,11 +74,11 @@ struct Operation {
     std::vector<int32_t> allowed;  // results a faulted run may give (0 only where listed)
     Sends sends = Sends::kCommands;
     Partial partial = Partial::kNone;
-    std::string why;           // why the partial state is allowed
-    int32_t cleanResult = 0;   // the result of a run without faults
-    bool writes = false;       // a clean run changes the simulator's settings
-    bool fresh = false;        // the library keeps what a success found: each run gets a new open
-    Call prepare;              // after each open, without faults (results ignored)
+    std::string why;          // why the partial state is allowed
+    int32_t cleanResult = 0;  // the result of a run without faults
+    bool writes = false;      // a clean run changes the simulator's settings
+    bool fresh = false;       // the library keeps what a success found: each run gets a new open
+    Call prepare;             // after each open, without faults (results ignored)
 
     Operation&& writing(Partial p = Partial::kNone, std::string reason = {}) && {
         writes = true;
@@ -647,8 +647,7 @@ void FailureSweep::checkFaultedRun(const Outcome& clean, const Settings& cleanAf
                 EXPECT_FALSE(writeAfterFault) << "wrote on after the failure";
             }
             break;
-        case Partial::kEveryItem:
-            break;
+        case Partial::kEveryItem: break;
     }
 }
 

@@ -39,8 +39,13 @@ TEST(VectoredSystemSummaryTest, FixedAndVariableVectorLengths) {
     system[1] = 0x00;
     // 0x1203 with byte 3 = 5 spans 8 bytes; the type vector after it must be found.
     Bytes variable = {0x12, 0x03, 0x00, 0x05, 0x10, 0x01, 0x00, 0x09};
-    Bytes data = concat({system, {0x11, 0x02, 0, 0}, {0x12, 0x01, 0, 0, 0, 0, 0}, {0x12, 0x05, 0, 0, 0, 0, 0},
-                         variable, capability(26), typeVector(5)});
+    Bytes data = concat({system,
+                         {0x11, 0x02, 0, 0},
+                         {0x12, 0x01, 0, 0, 0, 0, 0},
+                         {0x12, 0x05, 0, 0, 0, 0, 0},
+                         variable,
+                         capability(26),
+                         typeVector(5)});
     summary.init(data.data(), data.size());
     EXPECT_EQ(summary.vssType(), 5);
     EXPECT_TRUE(summary.hasVector(26));
@@ -66,11 +71,11 @@ TEST(VectoredSystemSummaryTest, VectorsRunningPastTheEndAreNotRead) {
         int32_t type;
     };
     const Case cases[] = {
-        {concat({typeVector(2), {0x10, 0x01, 0x00}}), 2},         // type vector cut short
-        {concat({typeVector(2), {0x12, 0x03, 0x00, 0xC8}}), 2},   // variable length past the end
-        {concat({typeVector(2), {0x12, 0x03, 0x00}}), 2},         // variable length byte missing
-        {concat({typeVector(2), {0x10}}), 2},                     // half an ID
-        {concat({{0x10, 0x00, 0, 0}, typeVector(5)}), 0},         // 36-byte vector in 8 bytes
+        {concat({typeVector(2), {0x10, 0x01, 0x00}}), 2},        // type vector cut short
+        {concat({typeVector(2), {0x12, 0x03, 0x00, 0xC8}}), 2},  // variable length past the end
+        {concat({typeVector(2), {0x12, 0x03, 0x00}}), 2},        // variable length byte missing
+        {concat({typeVector(2), {0x10}}), 2},                    // half an ID
+        {concat({{0x10, 0x00, 0, 0}, typeVector(5)}), 0},        // 36-byte vector in 8 bytes
     };
     for (const Case& c : cases) {
         VectoredSystemSummary summary;
@@ -152,8 +157,7 @@ TEST_F(SPTypeTest, TypeFourLeavesZeroAndNeverProbes) {
 TEST_F(SPTypeTest, ProbesInOrderAfterSummaryFailsTwice) {
     comm.status("4.9.1.1.1", 7);
     lib = std::make_unique<cLibYAT>(&comm);
-    EXPECT_EQ(comm.commands(),
-              (std::vector<std::string>{"1.2", "1.2", "4.3.5.19.1", "4.9.1.1.16.2", "4.9.1.1.1"}));
+    EXPECT_EQ(comm.commands(), (std::vector<std::string>{"1.2", "1.2", "4.3.5.19.1", "4.9.1.1.16.2", "4.9.1.1.1"}));
     for (const auto& request : comm.requests()) {
         EXPECT_EQ(request.node, 0);
         EXPECT_EQ(request.type, 2);

@@ -45,14 +45,12 @@ TEST(VPDCommandTest, KindTable) {
         Bytes data;
     };
     const Case cases[] = {
-        {2, 3, {4, 3, 5, 2, 6, 3}, window},  {3, 4, {4, 3, 5, 2, 5, 4}, window},
-        {4, 1, {4, 3, 5, 2, 5, 10}, window}, {6, 1, {4, 3, 5, 2, 2}, window},
-        {7, 2, {4, 3, 5, 14, 2}, window},    {9, 7, {4, 3, 5, 12, 7}, window},
-        {11, 1, {4, 3, 5, 13}, window},      {13, 1, {4, 3, 5, 2, 7, 3}, window},
-        {14, 9, {4, 3, 5, 15, 1}, window},   {15, 1, {4, 3, 5, 2, 7, 2}, window},
-        {16, 1, {4, 3, 5, 3, 1}, window},    {17, 1, {4, 3, 5, 2, 1}, window},
-        {18, 1, {4, 3, 5, 6, 1}, {}},        {19, 1, {4, 3, 5, 6, 2}, {}},
-        {20, 1, {4, 3, 5, 6, 3}, {}},        {21, 1, {4, 3, 5, 10}, {}},
+        {2, 3, {4, 3, 5, 2, 6, 3}, window},  {3, 4, {4, 3, 5, 2, 5, 4}, window},  {4, 1, {4, 3, 5, 2, 5, 10}, window},
+        {6, 1, {4, 3, 5, 2, 2}, window},     {7, 2, {4, 3, 5, 14, 2}, window},    {9, 7, {4, 3, 5, 12, 7}, window},
+        {11, 1, {4, 3, 5, 13}, window},      {13, 1, {4, 3, 5, 2, 7, 3}, window}, {14, 9, {4, 3, 5, 15, 1}, window},
+        {15, 1, {4, 3, 5, 2, 7, 2}, window}, {16, 1, {4, 3, 5, 3, 1}, window},    {17, 1, {4, 3, 5, 2, 1}, window},
+        {18, 1, {4, 3, 5, 6, 1}, {}},        {19, 1, {4, 3, 5, 6, 2}, {}},        {20, 1, {4, 3, 5, 6, 3}, {}},
+        {21, 1, {4, 3, 5, 10}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
@@ -508,8 +506,8 @@ TEST_F(MachineVPDTest, PostBiosFields) {
     EXPECT_EQ(info.revision, 0x21);
     EXPECT_TRUE(comm.requests().at(0).data.empty());
     EXPECT_TRUE(log.has("clibyat.getPostBiosVPD", "Entered"));
-    EXPECT_TRUE(log.has(kMachineTag,
-                        "buildID=[BIOSBLD01]  serialNum=[SN12345]  mtm=[8677-4R]  buildDate=[20240315]  revision=[33]"));
+    EXPECT_TRUE(log.has(
+        kMachineTag, "buildID=[BIOSBLD01]  serialNum=[SN12345]  mtm=[8677-4R]  buildDate=[20240315]  revision=[33]"));
 
     // Refused, or a transport failure: the record stays as it was.
     comm.clearRules();

@@ -32,14 +32,14 @@ TEST_P(ExporterState, MapsTheLibraryStatus) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Statuses, ExporterState,
-    ::testing::Values(StateCase{yat::kStatusNormal, 0}, StateCase{yat::kStatusProcessorNormal, 0},
-                      StateCase{yat::kStatusWarning, 1}, StateCase{yat::kStatusCritical, 2},
-                      StateCase{yat::kStatusVoltageLow, 2}, StateCase{yat::kStatusVoltageHigh, 2},
-                      StateCase{yat::kStatusSupplyFailed, 2}, StateCase{yat::kStatusProcessorHot, 2},
-                      StateCase{yat::kStatusUnknown, kNaN}, StateCase{yat::kStatusNotPresent, kNaN},
-                      StateCase{yat::kStatusNoNormals, kNaN}, StateCase{12345, kNaN}));
+INSTANTIATE_TEST_SUITE_P(Statuses, ExporterState,
+                         ::testing::Values(StateCase{yat::kStatusNormal, 0}, StateCase{yat::kStatusProcessorNormal, 0},
+                                           StateCase{yat::kStatusWarning, 1}, StateCase{yat::kStatusCritical, 2},
+                                           StateCase{yat::kStatusVoltageLow, 2}, StateCase{yat::kStatusVoltageHigh, 2},
+                                           StateCase{yat::kStatusSupplyFailed, 2},
+                                           StateCase{yat::kStatusProcessorHot, 2}, StateCase{yat::kStatusUnknown, kNaN},
+                                           StateCase{yat::kStatusNotPresent, kNaN},
+                                           StateCase{yat::kStatusNoNormals, kNaN}, StateCase{12345, kNaN}));
 
 std::string exposition(const Snapshot& snapshot, const std::string& prefix) {
     return prometheus::TextSerializer().Serialize(buildFamilies(snapshot, prefix));
@@ -57,7 +57,8 @@ Snapshot oneNode() {
 TEST(ExporterFamilies, EverySensorHasItsValueAndStateEvenWhenUnknown) {
     std::string text = exposition(oneNode(), "yat");
     EXPECT_NE(text.find("yat_temperature_celsius{id=\"3\",name=\"Temperature 2\",node=\"0\",type=\"1\"} 41"),
-              std::string::npos) << text;
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("yat_fan_speed_rpm{id=\"7\",name=\"Fan 1\",node=\"0\",type=\"4\"} Nan"), std::string::npos);
     EXPECT_NE(text.find("yat_fan_speed_state{id=\"7\",name=\"Fan 1\",node=\"0\",type=\"4\"} Nan"), std::string::npos);
     EXPECT_NE(text.find("yat_power_supply_state{id=\"1\",name=\"Power Supply 1\",node=\"0\",type=\"37\"} 2"),

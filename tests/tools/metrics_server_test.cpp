@@ -27,11 +27,12 @@ constexpr const char* kPage = "yat_up{node=\"0\"} 1\n";
 class RunningServer {
 public:
     explicit RunningServer(MetricsServer::Limits limits = {})
-        : server_([this] {
-              ++pages_;
-              return std::string(kPage);
-          },
-                  limits) {
+        : server_(
+              [this] {
+                  ++pages_;
+                  return std::string(kPage);
+              },
+              limits) {
         server_.listen(yatctl::parseListenAddress("127.0.0.1:0"));
         if (pipe(stop_) != 0) throw std::runtime_error("pipe");
         thread_ = std::thread([this] { server_.serve(stop_[0]); });
@@ -201,16 +202,13 @@ TEST_P(ListenAddresses, ParseOrAreRefused) {
     EXPECT_EQ(address.v6, c.v6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ListenAddresses,
-                         ::testing::Values(ListenCase{"127.0.0.1:9464", "127.0.0.1", 9464, false},
-                                           ListenCase{"0.0.0.0:0", "0.0.0.0", 0, false},
-                                           ListenCase{"[::1]:65535", "::1", 65535, true},
-                                           ListenCase{"999.1.1.1:19488", nullptr, 0, false},
-                                           ListenCase{"localhost:80", nullptr, 0, false},
-                                           ListenCase{"127.0.0.1", nullptr, 0, false},
-                                           ListenCase{"127.0.0.1:65536", nullptr, 0, false},
-                                           ListenCase{"127.0.0.1:-1", nullptr, 0, false},
-                                           ListenCase{"::1:80", nullptr, 0, false},
-                                           ListenCase{"[]:80", nullptr, 0, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ListenAddresses,
+    ::testing::Values(ListenCase{"127.0.0.1:9464", "127.0.0.1", 9464, false},
+                      ListenCase{"0.0.0.0:0", "0.0.0.0", 0, false}, ListenCase{"[::1]:65535", "::1", 65535, true},
+                      ListenCase{"999.1.1.1:19488", nullptr, 0, false}, ListenCase{"localhost:80", nullptr, 0, false},
+                      ListenCase{"127.0.0.1", nullptr, 0, false}, ListenCase{"127.0.0.1:65536", nullptr, 0, false},
+                      ListenCase{"127.0.0.1:-1", nullptr, 0, false}, ListenCase{"::1:80", nullptr, 0, false},
+                      ListenCase{"[]:80", nullptr, 0, false}));
 
 }  // namespace

@@ -41,11 +41,14 @@ TEST(YatctlRender, AlignedRowsTablesAndNodeBlocks) {
 // Texts from the SP may hold any bytes: neither form may fail on them or pass terminal controls on.
 TEST(YatctlRender, ReceivedBytesStayPrintable) {
     Document doc{{"fruNumber", std::string("FRU\xff\x1b[31m\r\xc2\x9b\xe2\x80")},
-                 {"unit", "\xc2\xb0""C"},
+                 {"unit",
+                  "\xc2\xb0"
+                  "C"},
                  {"devices", Document::array({Document{{"partNumber", std::string("P\x07\xc0\xaf")}}})}};
     EXPECT_EQ(yatctl::renderText(doc),
               "FRU number  FRU??[31m?????\n"
-              "Unit        \xc2\xb0""C\n"
+              "Unit        \xc2\xb0"
+              "C\n"
               "\n"
               "Devices\n"
               "  Part number\n"
@@ -53,7 +56,8 @@ TEST(YatctlRender, ReceivedBytesStayPrintable) {
     EXPECT_EQ(yatctl::renderJson(doc),
               "{\n"
               "  \"fruNumber\": \"FRU\xef\xbf\xbd\\u001b[31m\\r\xc2\x9b\xef\xbf\xbd\",\n"
-              "  \"unit\": \"\xc2\xb0""C\",\n"
+              "  \"unit\": \"\xc2\xb0"
+              "C\",\n"
               "  \"devices\": [\n"
               "    {\n"
               "      \"partNumber\": \"P\\u0007\xef\xbf\xbd\xef\xbf\xbd\"\n"

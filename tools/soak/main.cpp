@@ -54,7 +54,8 @@ size_t Failures::count() const {
 
 std::vector<std::string> Failures::first(size_t n) const {
     std::lock_guard<std::mutex> guard(mutex_);
-    return std::vector<std::string>(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(std::min(n, kept_.size())));
+    return std::vector<std::string>(kept_.begin(),
+                                    kept_.begin() + static_cast<std::ptrdiff_t>(std::min(n, kept_.size())));
 }
 
 void Counts::merge(const Counts& other) {
@@ -173,7 +174,8 @@ void CountingSink::callBack() {
         library->deRegisterForAsynchEvents();
         noteSlowest(slowestDeregistrationMicros, Clock::now() - start);
     } else if (choice == 1) {
-        w.result("callback", "registerForAsynchEvents from the sink", library->registerForAsynchEvents(this), {0, 1, 5});
+        w.result("callback", "registerForAsynchEvents from the sink", library->registerForAsynchEvents(this),
+                 {0, 1, 5});
     } else if (choice < 10) {
         pairs_.fetch_add(1);
         if (!closing_.load()) {
@@ -237,7 +239,8 @@ yatsim::SimEvent randomEvent(Worker& w) {
     switch (kind) {
         case 0: {
             yatsim::SimEvent event = yatsim::makeEvent(0x02);
-            event.effects.push_back({EventEffect::Kind::kVoltage, static_cast<uint8_t>(w.pick(1, 10)), w.pick(-1300, 1300)});
+            event.effects.push_back(
+                {EventEffect::Kind::kVoltage, static_cast<uint8_t>(w.pick(1, 10)), w.pick(-1300, 1300)});
             return event;
         }
         case 1: return yatsim::makeEvent(0x04);  // power down: the node's event thread ends
@@ -254,7 +257,8 @@ yatsim::SimEvent randomEvent(Worker& w) {
             event.effects.push_back({EventEffect::Kind::kSupplyState, supply, w.pick(0, 2)});
             return event;
         }
-        case 5: return yatsim::makeEvent(0x0B, {static_cast<uint8_t>(w.pick(0, 3)), static_cast<uint8_t>(w.pick(0, 7))});
+        case 5:
+            return yatsim::makeEvent(0x0B, {static_cast<uint8_t>(w.pick(0, 3)), static_cast<uint8_t>(w.pick(0, 7))});
         case 6: return yatsim::makeEvent(0x0D);
         case 7: {
             yatsim::ComprehensiveEvent fields;
@@ -329,8 +333,8 @@ private:
     Counts total_;
     std::mutex totalMutex_;
     std::atomic<bool> stop_{false};
-    std::atomic<bool> injectorStop_{false};  // the injector outlives the other threads of a round
-    std::atomic<bool> storm_{false};         // the injector at full rate, PFA records among its events
+    std::atomic<bool> injectorStop_{false};     // the injector outlives the other threads of a round
+    std::atomic<bool> storm_{false};            // the injector at full rate, PFA records among its events
     std::array<std::atomic<bool>, 2> quiet_{};  // the injector leaves the node alone
     std::array<bool, 2> uncertain_{};           // a power-down of the node may still wait in the simulator
     uint64_t probeSequence_ = 0;
@@ -377,7 +381,8 @@ void Soak::logThread(Worker& w) {
         int32_t code = w.lib->getFirstLogEntry(w.node, &entry);
         w.result("log", "walk getFirstLogEntry", code, {0, 2, 11, kTransportCode});
         for (int i = 0; code == 0 && i < 256 && !stop_.load(); ++i) {
-            if (std::memchr(entry.message, 0, sizeof entry.message) == nullptr) w.broken("log entry without terminator");
+            if (std::memchr(entry.message, 0, sizeof entry.message) == nullptr)
+                w.broken("log entry without terminator");
             code = w.lib->getNextLogEntry(w.node, &entry);
             w.result("log", "walk getNextLogEntry", code, {0, 2, 11, kTransportCode});
         }
@@ -389,7 +394,9 @@ void Soak::logThread(Worker& w) {
 // max(5 s scaled, 1 s) for the threads to end, then 2 s scaled), plus 1 s for the simulator's
 // deRegisterForEvents calls and for scheduling under a sanitizer.
 Clock::duration Soak::stopBound() const {
-    auto scaled = [&](double ms) { return std::chrono::microseconds(static_cast<int64_t>(ms * 1000 * options_.sleepScale)); };
+    auto scaled = [&](double ms) {
+        return std::chrono::microseconds(static_cast<int64_t>(ms * 1000 * options_.sleepScale));
+    };
     Clock::duration threads = std::max<Clock::duration>(scaled(5000), std::chrono::seconds(1));
     return threads + scaled(2000) + std::chrono::seconds(1);
 }
@@ -492,15 +499,9 @@ void Soak::injectorThread(Worker& w) {
 void Soak::lifecycleThread(Worker& w) {
     while (!stop_.load()) {
         switch (w.pick(0, 4)) {
-            case 0:
-                w.result("discovery", "initSensors", w.lib->initSensors(&sink_), {0, 2, kTransportCode});
-                break;
-            case 1:
-                w.result("discovery", "initEvents", w.lib->initEvents(), {0, 2, kTransportCode});
-                break;
-            case 2:
-                w.result("discovery", "initGlint", w.lib->initGlint(), {0, 9});
-                break;
+            case 0: w.result("discovery", "initSensors", w.lib->initSensors(&sink_), {0, 2, kTransportCode}); break;
+            case 1: w.result("discovery", "initEvents", w.lib->initEvents(), {0, 2, kTransportCode}); break;
+            case 2: w.result("discovery", "initGlint", w.lib->initGlint(), {0, 9}); break;
             default: {
                 // Another user of the same object: open shares it, close counts one user less.
                 cLibYAT* other = nullptr;
@@ -577,8 +578,8 @@ void Soak::runRound(uint64_t round, Clock::time_point end) {
     total_.merge(closer.counts);
     size_t threadsAfter = threadCount();
     if (threadsAfter != threadsBefore) {
-        failures_.add("round " + std::to_string(round) + ": " + std::to_string(threadsAfter) + " threads after close, " +
-                      std::to_string(threadsBefore) + " before open");
+        failures_.add("round " + std::to_string(round) + ": " + std::to_string(threadsAfter) +
+                      " threads after close, " + std::to_string(threadsBefore) + " before open");
     }
 }
 
@@ -628,7 +629,8 @@ void Soak::report(double elapsed) {
         doc["seed"] = options_.seed;
         doc["faultRate"] = options_.faultRate;
         doc["rounds"] = rounds_;
-        for (const auto& [kind, n] : total_.perKind) doc["operationsPerSecond"][kind] = static_cast<double>(n) / elapsed;
+        for (const auto& [kind, n] : total_.perKind)
+            doc["operationsPerSecond"][kind] = static_cast<double>(n) / elapsed;
         for (size_t i = 0; i < faults.size(); ++i) {
             doc["faults"][yatsim::faultKindName(static_cast<yatsim::FaultKind>(i))] = faults[i];
         }
@@ -657,7 +659,8 @@ void Soak::report(double elapsed) {
                 static_cast<unsigned long long>(options_.seed), options_.faultRate,
                 static_cast<unsigned long long>(rounds_));
     std::printf("\noperations per second\n");
-    for (const auto& [kind, n] : total_.perKind) std::printf("  %-20s %12.1f\n", kind.c_str(), static_cast<double>(n) / elapsed);
+    for (const auto& [kind, n] : total_.perKind)
+        std::printf("  %-20s %12.1f\n", kind.c_str(), static_cast<double>(n) / elapsed);
     std::printf("\nfaults injected\n");
     for (size_t i = 0; i < faults.size(); ++i) {
         std::printf("  %-20s %12llu\n", yatsim::faultKindName(static_cast<yatsim::FaultKind>(i)),
@@ -672,12 +675,12 @@ void Soak::report(double elapsed) {
     std::printf("\nread-backs compared %llu, sensor reports %llu, log lines %llu\n",
                 static_cast<unsigned long long>(total_.checkedRoundTrips),
                 static_cast<unsigned long long>(sink_.reports.load()), static_cast<unsigned long long>(logLines_));
-    std::printf("stops: slowest closeLibrary %.1f ms, deRegisterForAsynchEvents %.1f ms (from the sink %.1f ms); "
-                "bound %.1f ms; threads left behind %llu\n",
-                slowestCloseMicros_.load() / 1000.0, slowestDeregistrationMicros_.load() / 1000.0,
-                sink_.slowestDeregistrationMicros.load() / 1000.0,
-                std::chrono::duration<double, std::milli>(stopBound()).count(),
-                static_cast<unsigned long long>(leftBehind_));
+    std::printf(
+        "stops: slowest closeLibrary %.1f ms, deRegisterForAsynchEvents %.1f ms (from the sink %.1f ms); "
+        "bound %.1f ms; threads left behind %llu\n",
+        slowestCloseMicros_.load() / 1000.0, slowestDeregistrationMicros_.load() / 1000.0,
+        sink_.slowestDeregistrationMicros.load() / 1000.0,
+        std::chrono::duration<double, std::milli>(stopBound()).count(), static_cast<unsigned long long>(leftBehind_));
     std::printf("sink callbacks into the library %llu (deregistrations %llu); probe events lost %llu\n",
                 static_cast<unsigned long long>(sink_.callbacks.load()),
                 static_cast<unsigned long long>(sink_.deregistrations.load()),
@@ -752,7 +755,8 @@ int main(int argc, char** argv) {
     CLI::App app{"yat-soak: the library over the simulator under load and injected faults"};
     app.add_option("--seconds", options.seconds, "How long to run")->check(CLI::PositiveNumber);
     app.add_option("--seed", options.seed, "Seed of the fault plan and of every random choice");
-    app.add_option("--fault-rate", options.faultRate, "Share of requests that meet a fault, spread over the seven kinds")
+    app.add_option("--fault-rate", options.faultRate,
+                   "Share of requests that meet a fault, spread over the seven kinds")
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--sleep-scale", options.sleepScale, "YAT_SLEEP_SCALE for the library and the simulator")
         ->check(CLI::Range(kMinSleepScale, kMaxSleepScale));

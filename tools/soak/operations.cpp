@@ -38,8 +38,8 @@ void checkText(Worker& w, const char* operation, const char* text, size_t size) 
 
 // Reading, limits and status of one record must fit its class and belong together: a record copied
 // while it is rewritten would mix an old reading with a new status.
-void checkSensor(Worker& w, int32_t sensorClass, int32_t sensor, int32_t status, const void* reading,
-                 const void* lower, const void* upper) {
+void checkSensor(Worker& w, int32_t sensorClass, int32_t sensor, int32_t status, const void* reading, const void* lower,
+                 const void* upper) {
     auto fail = [&](const std::string& what) {
         w.broken("sensor class " + std::to_string(sensorClass) + " node " + std::to_string(w.node) + " sensor " +
                  std::to_string(sensor) + ": " + what);
@@ -79,8 +79,7 @@ void checkSensor(Worker& w, int32_t sensorClass, int32_t sensor, int32_t status,
         case yat::kClassPowerSupply:
             if (Codes{0, 1, 3, 44, 47, 49}.count(status) == 0) fail("supply status " + std::to_string(status));
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

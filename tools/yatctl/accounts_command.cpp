@@ -77,7 +77,8 @@ public:
         Document nodes = Document::array();
         for (uint32_t node : node_.nodes(session)) {
             Document rows = Document::array();
-            for (uint32_t instance = 0; instance < kAccounts; ++instance) rows.push_back(account(session, node, instance));
+            for (uint32_t instance = 0; instance < kAccounts; ++instance)
+                rows.push_back(account(session, node, instance));
             nodes.push_back(Document{{"node", node}, {"accounts", rows}});
         }
         doc["nodes"] = nodes;

@@ -86,7 +86,8 @@ public:
             Document entry{{"node", node}};
             entry["remoteAlerts"] = remoteAlerts(session, node);
             Document rows = Document::array();
-            for (uint32_t instance = 0; instance < kRecipients; ++instance) rows.push_back(recipient(session, node, instance));
+            for (uint32_t instance = 0; instance < kRecipients; ++instance)
+                rows.push_back(recipient(session, node, instance));
             entry["recipients"] = rows;
             nodes.push_back(entry);
         }
@@ -115,7 +116,8 @@ public:
 
 private:
     void runSet(Session& session, Document& doc) {
-        if (recipient_ >= kRecipients) throw UsageError("recipient " + std::to_string(recipient_) + ": expected 0 to 11");
+        if (recipient_ >= kRecipients)
+            throw UsageError("recipient " + std::to_string(recipient_) + ": expected 0 to 11");
         uint32_t node = target_.value(session);
         std::optional<bool> enabled = onOff("--enabled", enabled_);
         std::optional<bool> selective = onOff("--selective", selective_);

@@ -30,7 +30,8 @@ std::optional<Document> entryRow(cDeviceLib& library, uint32_t node, uint32_t in
     if (result == ERR_INVALID_INDEX || result == ERR_NO_DEVICE) return std::nullopt;
     description[kDescriptionSize] = '\0';
     uint8_t enabled = 0;
-    if (result == ERR_SUCCESS) result = library.getEventConfiguration(node, instance, nullptr, nullptr, nullptr, &enabled);
+    if (result == ERR_SUCCESS)
+        result = library.getEventConfiguration(node, instance, nullptr, nullptr, nullptr, &enabled);
     Document row{{"node", node}, {"instance", instance}, {"type", type}, {"description", description}};
     if (human) {
         row["enabled"] = result == ERR_SUCCESS ? (enabled != 0 ? "yes" : "no") : "unknown";
@@ -51,8 +52,8 @@ public:
     void addOptions(CLI::App& app) override {
         node_.add(app);
         for (auto& [action, value] : {std::pair{"enable", &enable_}, std::pair{"disable", &disable_}}) {
-            CLI::App* sub = app.add_subcommand(action, std::string(action) == "enable" ? "Enables one event instance"
-                                                                                         : "Disables one event instance");
+            CLI::App* sub = app.add_subcommand(
+                action, std::string(action) == "enable" ? "Enables one event instance" : "Disables one event instance");
             sub->add_option("node", value->node, "Node (0-based)")->required();
             sub->add_option("instance", value->instance, "Event instance (0-based, as listed)")->required();
             value->app = sub;

@@ -153,7 +153,8 @@ public:
         for (const SensorFacts& f : sensors_) {
             SensorSample s{f.libraryNode - 1, f.sensorClass, f.sensor, f.type, f.instance, kNaN, kNaN};
             int32_t status = 0, reading = 0, lower = 0, upper = 0;
-            if (ok(library_.getSensorStatus(f.sensorClass, f.libraryNode, f.sensor, &status, &reading, &lower, &upper))) {
+            if (ok(library_.getSensorStatus(f.sensorClass, f.libraryNode, f.sensor, &status, &reading, &lower,
+                                            &upper))) {
                 s.state = exporter::sensorState(status);
                 if (f.sensorClass == yat::kClassVoltage) {
                     float volts;

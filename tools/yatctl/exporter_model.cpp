@@ -55,18 +55,14 @@ MetricFamily family(const std::string& prefix, const std::string& name, const st
 double sensorState(int32_t status) {
     switch (status) {
         case yat::kStatusNormal:
-        case yat::kStatusProcessorNormal:
-            return 0;
-        case yat::kStatusWarning:
-            return 1;
+        case yat::kStatusProcessorNormal: return 0;
+        case yat::kStatusWarning: return 1;
         case yat::kStatusCritical:
         case yat::kStatusVoltageLow:
         case yat::kStatusVoltageHigh:
         case yat::kStatusSupplyFailed:
-        case yat::kStatusProcessorHot:
-            return 2;
-        default:
-            return kNaN;  // unknown, not present, no normal readings, or a code this mapping lacks
+        case yat::kStatusProcessorHot: return 2;
+        default: return kNaN;  // unknown, not present, no normal readings, or a code this mapping lacks
     }
 }
 
@@ -76,7 +72,8 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
     for (const ClassFamilies& cls : kClassFamilies) {
         MetricFamily values;
         if (cls.value != nullptr) values = family(prefix, cls.value, cls.valueHelp, MetricType::Gauge);
-        MetricFamily states = family(prefix, cls.state, std::string(cls.word) + " sensor" + stateHelp, MetricType::Gauge);
+        MetricFamily states =
+            family(prefix, cls.state, std::string(cls.word) + " sensor" + stateHelp, MetricType::Gauge);
         for (const SensorSample& s : snapshot.sensors) {
             if (s.sensorClass != cls.sensorClass) continue;
             std::vector<ClientMetric::Label> labels{{"id", std::to_string(s.sensor)},
@@ -91,11 +88,11 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
     }
 
     MetricFamily up = family(prefix, "up", "1 when the last refresh could read the node's SP", MetricType::Gauge);
-    MetricFamily info = family(prefix, "bmc_info", "Constant 1, labelled with the SP's firmware and machine",
-                               MetricType::Gauge);
+    MetricFamily info =
+        family(prefix, "bmc_info", "Constant 1, labelled with the SP's firmware and machine", MetricType::Gauge);
     MetricFamily power = family(prefix, "chassis_power_state", "1 when the node is powered on", MetricType::Gauge);
-    MetricFamily watchdog = family(prefix, "watchdog_timeout_seconds", "Watchdog timeouts of the SP in seconds",
-                                   MetricType::Gauge);
+    MetricFamily watchdog =
+        family(prefix, "watchdog_timeout_seconds", "Watchdog timeouts of the SP in seconds", MetricType::Gauge);
     MetricFamily sel = family(prefix, "sel_entries_count", "Entries in the SP's system event log", MetricType::Gauge);
     constexpr const char* kWatchdogs[] = {"post", "loader", "os", "power_off_delay"};
     for (const NodeSample& n : snapshot.nodes) {
@@ -109,14 +106,15 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
                                      1, MetricType::Gauge));
         power.metric.push_back(metric({{"node", node}}, n.powerOn, MetricType::Gauge));
         for (size_t i = 0; i < std::size(kWatchdogs); ++i) {
-            watchdog.metric.push_back(metric({{"node", node}, {"timer", kWatchdogs[i]}}, n.watchdogs[i], MetricType::Gauge));
+            watchdog.metric.push_back(
+                metric({{"node", node}, {"timer", kWatchdogs[i]}}, n.watchdogs[i], MetricType::Gauge));
         }
         sel.metric.push_back(metric({{"node", node}}, n.selEntries, MetricType::Gauge));
     }
     for (MetricFamily* f : {&up, &info, &power, &watchdog, &sel}) families.push_back(std::move(*f));
 
-    MetricFamily events = family(prefix, "events_total", "SP events reported to the exporter's sink",
-                                 MetricType::Counter);
+    MetricFamily events =
+        family(prefix, "events_total", "SP events reported to the exporter's sink", MetricType::Counter);
     for (const auto& [key, count] : snapshot.events) {
         events.metric.push_back(metric({{"kind", std::get<1>(key)}, {"node", std::to_string(std::get<0>(key))}},
                                        static_cast<double>(count), MetricType::Counter));
@@ -125,15 +123,15 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
     for (const auto& [node, count] : snapshot.pfaEvents) {
         pfa.metric.push_back(metric({{"node", std::to_string(node)}}, static_cast<double>(count), MetricType::Counter));
     }
-    MetricFamily failures = family(prefix, "sp_command_failures_total", "Library operations that failed, by result",
-                                   MetricType::Counter);
+    MetricFamily failures =
+        family(prefix, "sp_command_failures_total", "Library operations that failed, by result", MetricType::Counter);
     for (const auto& [result, count] : snapshot.commandFailures) {
         failures.metric.push_back(metric({{"result", result}}, static_cast<double>(count), MetricType::Counter));
     }
     MetricFamily rounds = family(prefix, "polling_rounds_total", "Refresh rounds over every node", MetricType::Counter);
     rounds.metric.push_back(metric({}, static_cast<double>(snapshot.pollingRounds), MetricType::Counter));
-    MetricFamily last = family(prefix, "last_poll_timestamp_seconds", "Unix time of the last finished refresh",
-                               MetricType::Gauge);
+    MetricFamily last =
+        family(prefix, "last_poll_timestamp_seconds", "Unix time of the last finished refresh", MetricType::Gauge);
     last.metric.push_back(metric({}, snapshot.lastPollSeconds, MetricType::Gauge));
     MetricFamily scrape = family(prefix, "scrape_duration_seconds", "Time the previous scrape took", MetricType::Gauge);
     scrape.metric.push_back(metric({}, snapshot.lastScrapeSeconds, MetricType::Gauge));

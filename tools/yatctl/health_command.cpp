@@ -77,8 +77,8 @@ ActiveCodes readActiveCodes(Session& session, uint32_t node) {
 
 Document nodeHealth(Session& session, uint32_t node, bool human, bool brief) {
     int32_t value = 0;
-    int32_t result = session.check(
-        session.library().checkSystemHealth(static_cast<int32_t>(node), &value, kValue113, kValue107));
+    int32_t result =
+        session.check(session.library().checkSystemHealth(static_cast<int32_t>(node), &value, kValue113, kValue107));
     ActiveCodes active = readActiveCodes(session, node);
     Document doc{{"node", node}};
     doc["health"] = result == 0 ? healthWord(value) : "not readable";
@@ -122,7 +122,8 @@ public:
 
     void run(Session& session, Document& doc) override {
         Document nodes = Document::array();
-        for (uint32_t node : node_.nodes(session)) nodes.push_back(nodeHealth(session, node, !session.options().json, false));
+        for (uint32_t node : node_.nodes(session))
+            nodes.push_back(nodeHealth(session, node, !session.options().json, false));
         doc["nodes"] = nodes;
     }
 

@@ -77,7 +77,8 @@ int32_t HostSink::addRegistryText(const char* keyPath, const char* text) {
     yat::FileOpen opened = out.open(file_, kFileMode);
     bool written = yat::opened(opened) && out.append(kept->data(), kept->size()) == kept->size();
     if (!written && error_.empty()) {
-        error_ = "cannot write " + file_ + (yat::opened(opened) ? "" : std::string(": it ") + yat::fileOpenText(opened));
+        error_ =
+            "cannot write " + file_ + (yat::opened(opened) ? "" : std::string(": it ") + yat::fileOpenText(opened));
     }
     return written ? 0 : 1;
 }

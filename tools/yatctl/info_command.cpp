@@ -19,7 +19,10 @@ struct FirmwareItem {
 
 // The firmware items the library reads without an extra value.
 constexpr FirmwareItem kFirmwareItems[] = {
-    {0, "BIOS"}, {1, "BIOS backup"}, {2, "IPMI controller"}, {4, "SP firmware"},
+    {0, "BIOS"},
+    {1, "BIOS backup"},
+    {2, "IPMI controller"},
+    {4, "SP firmware"},
 };
 
 Document systemState(Session& session, uint32_t node) {
@@ -104,10 +107,13 @@ public:
             Document state = systemState(session, node);
             Document timers = watchdogs(session, node);
             // Short column names: the report fits one screen.
-            struct Column { const char* from; const char* to; };
+            struct Column {
+                const char* from;
+                const char* to;
+            };
             if (state["result"] != 0) row["stateResult"] = state["result"];
-            for (Column column : {Column{"state", "state"}, Column{"powerOn", "powerOn"}, Column{"powerOnHours", "hours"},
-                                  Column{"restartCount", "restarts"}}) {
+            for (Column column : {Column{"state", "state"}, Column{"powerOn", "powerOn"},
+                                  Column{"powerOnHours", "hours"}, Column{"restartCount", "restarts"}}) {
                 if (state.contains(column.from)) row[column.to] = state[column.from];
             }
             if (timers["result"] != 0) row["watchdogResult"] = timers["result"];

@@ -37,13 +37,17 @@ Panel readPanel(Session& session) {
 Document ledRows(const GlintLEDList& leds, bool human) {
     Document rows = Document::array();
     for (const cGlintLED& led : leds) {
-        Document row{{"node", led.node}, {"location", led.location}, {"type", led.type}, {"index", led.index},
+        Document row{{"node", led.node},
+                     {"location", led.location},
+                     {"type", led.type},
+                     {"index", led.index},
                      {"state", led.state == 1 ? "lit" : "dark"}};
         if (human) {
             std::string text;
             for (const cGlintSensor& sensor : led.sensors) {
                 if (!text.empty()) text += ", ";
-                text += std::to_string(sensor.index) + " " + hexByte(sensor.mask) + (sensor.status == 1 ? " on" : " off");
+                text +=
+                    std::to_string(sensor.index) + " " + hexByte(sensor.mask) + (sensor.status == 1 ? " on" : " off");
             }
             row["sensors"] = text.empty() ? "none" : text;
         } else {

@@ -97,7 +97,8 @@ ListenAddress parseListenAddress(const std::string& text) {
     }
     unsigned char probe[sizeof(in6_addr)];
     if (inet_pton(address.v6 ? AF_INET6 : AF_INET, address.host.c_str(), probe) != 1) {
-        throw UsageError("--listen: \"" + text.substr(0, colon) + "\" is not a numeric IPv4 address or a [bracketed] "
+        throw UsageError("--listen: \"" + text.substr(0, colon) +
+                         "\" is not a numeric IPv4 address or a [bracketed] "
                          "IPv6 address");
     }
     return address;
@@ -142,7 +143,7 @@ uint16_t MetricsServer::port() const {
     socklen_t length = sizeof bound;
     if (listenFd_ < 0 || getsockname(listenFd_, reinterpret_cast<sockaddr*>(&bound), &length) != 0) return 0;
     return ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(bound).sin6_port
-                                              : reinterpret_cast<sockaddr_in&>(bound).sin_port);
+                                             : reinterpret_cast<sockaddr_in&>(bound).sin_port);
 }
 
 void MetricsServer::serve(int stopFd) {
@@ -174,7 +175,8 @@ void MetricsServer::serve(int stopFd) {
         }
         std::string_view method = line.substr(0, first);
         std::string_view target = line.substr(first + 1, second - first - 1);
-        if (target.substr(0, target.find('?')) != kPath) return startAnswer(c, plain(404, "Not Found", method != "HEAD"));
+        if (target.substr(0, target.find('?')) != kPath)
+            return startAnswer(c, plain(404, "Not Found", method != "HEAD"));
         if (method != "GET" && method != "HEAD") {
             return startAnswer(c, plain(405, "Method Not Allowed", true, "Allow: GET, HEAD"));
         }
@@ -242,7 +244,8 @@ void MetricsServer::serve(int stopFd) {
     std::vector<pollfd> polled;
     for (;;) {
         Clock::time_point now = Clock::now();
-        for (auto it = connections.begin(); it != connections.end();) it = now >= it->deadline ? drop(it) : std::next(it);
+        for (auto it = connections.begin(); it != connections.end();)
+            it = now >= it->deadline ? drop(it) : std::next(it);
         Clock::time_point wake = now + std::chrono::seconds(60);
         for (const Connection& c : connections) wake = std::min(wake, c.deadline);
         bool accepting = now >= acceptPausedUntil;
@@ -251,7 +254,8 @@ void MetricsServer::serve(int stopFd) {
         polled.clear();
         polled.push_back({stopFd, POLLIN, 0});
         polled.push_back({accepting ? listenFd_ : -1, POLLIN, 0});
-        for (const Connection& c : connections) polled.push_back({c.fd, static_cast<short>(c.writing ? POLLOUT : POLLIN), 0});
+        for (const Connection& c : connections)
+            polled.push_back({c.fd, static_cast<short>(c.writing ? POLLOUT : POLLIN), 0});
         auto waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now).count() + 1;
         int ready = poll(polled.data(), polled.size(), static_cast<int>(waitMs));
         if (ready < 0 && errno != EINTR) break;

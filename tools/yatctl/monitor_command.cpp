@@ -83,8 +83,12 @@ public:
     }
 
     void printPfa(const PFAEventInfo& event) {
-        Document line{{"time", utcNow()},         {"node", event.node + 1},   {"class", "memory"},
-                      {"event", "PFA event"},     {"memoryCard", event.memoryCard}, {"dimm", event.dimm},
+        Document line{{"time", utcNow()},
+                      {"node", event.node + 1},
+                      {"class", "memory"},
+                      {"event", "PFA event"},
+                      {"memoryCard", event.memoryCard},
+                      {"dimm", event.dimm},
                       {"condition", event.condition}};
         print(line, false);
     }
@@ -229,10 +233,9 @@ public:
     void addToReport(Session& session, Document& doc) override {
         uint32_t level = 0;
         session.library().getMonitorPFAEventSupport(&level);
-        doc["monitoring"] = Document{
-            {"nodes", session.library().getNodeCount()},
-            {"pfaEvents", level == 2 ? "supported" : "not supported"},
-            {"eventKinds", "power supply, fan, login, DASD, PFA, power down, comprehensive"}};
+        doc["monitoring"] = Document{{"nodes", session.library().getNodeCount()},
+                                     {"pfaEvents", level == 2 ? "supported" : "not supported"},
+                                     {"eventKinds", "power supply, fan, login, DASD, PFA, power down, comprehensive"}};
     }
 
 private:

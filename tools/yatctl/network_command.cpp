@@ -92,9 +92,9 @@ public:
             for (Document& row : interfaces(session, node)) {
                 if (!summary.empty()) summary += ", ";
                 summary += std::to_string(row["interface"].get<int32_t>()) + ": ";
-                summary += row.contains("address") ? row["address"].get<std::string>() + " dhcp " +
-                                                         row["dhcp"].get<std::string>()
-                                                   : "result " + std::to_string(row["result"].get<int32_t>());
+                summary += row.contains("address")
+                               ? row["address"].get<std::string>() + " dhcp " + row["dhcp"].get<std::string>()
+                               : "result " + std::to_string(row["result"].get<int32_t>());
             }
             rows.push_back(Document{{"node", node}, {"interfaces", summary}});
         }
@@ -122,11 +122,12 @@ private:
         const int32_t node = static_cast<int32_t>(set_.node());
         doc["node"] = set_.node();
         doc["interface"] = setInterface_;
-        if (dhcp_) doc["dhcpResult"] = session.check(library.setDHCPEnable(node, setInterface_, *dhcp_ == "on" ? 1 : 0));
+        if (dhcp_)
+            doc["dhcpResult"] = session.check(library.setDHCPEnable(node, setInterface_, *dhcp_ == "on" ? 1 : 0));
         if (address_ || mask_ || gateway_) {
             auto given = [](const std::optional<std::string>& value) { return value ? value->c_str() : nullptr; };
-            doc["addressResult"] =
-                session.check(library.setIPConfigInfo(node, setInterface_, given(address_), given(mask_), given(gateway_)));
+            doc["addressResult"] = session.check(
+                library.setIPConfigInfo(node, setInterface_, given(address_), given(mask_), given(gateway_)));
         }
         doc["now"] = readInterface(session, set_.node(), setInterface_);
     }

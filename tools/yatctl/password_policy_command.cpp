@@ -50,7 +50,8 @@ public:
             uint32_t node = target_.value(session);
             std::optional<bool> force = onOff("--force-change", forceChange_);
             std::optional<bool> required = onOff("--password-required", userPwdReq_);
-            if (!force && !required && !ageLimit_ && !reusePeriod_) throw UsageError("password-policy set: nothing to change");
+            if (!force && !required && !ageLimit_ && !reusePeriod_)
+                throw UsageError("password-policy set: nothing to change");
             uint8_t forceByte = force.value_or(false) ? 1 : 0;
             uint8_t requiredByte = required.value_or(false) ? 1 : 0;
             int32_t age = ageLimit_.value_or(0);
@@ -63,10 +64,15 @@ public:
             auto item = [&](const char* name, int32_t result) {
                 items.push_back(Document{{"item", name}, {"result", session.check(result)}});
             };
-            if (force) item("forceChange", library.setPasswordInformation(target, &forceByte, nullptr, nullptr, nullptr));
-            if (ageLimit_) item("ageLimitDays", library.setPasswordInformation(target, nullptr, &age, nullptr, nullptr));
-            if (reusePeriod_) item("reusePeriod", library.setPasswordInformation(target, nullptr, nullptr, &reuse, nullptr));
-            if (required) item("passwordRequired", library.setPasswordInformation(target, nullptr, nullptr, nullptr, &requiredByte));
+            if (force)
+                item("forceChange", library.setPasswordInformation(target, &forceByte, nullptr, nullptr, nullptr));
+            if (ageLimit_)
+                item("ageLimitDays", library.setPasswordInformation(target, nullptr, &age, nullptr, nullptr));
+            if (reusePeriod_)
+                item("reusePeriod", library.setPasswordInformation(target, nullptr, nullptr, &reuse, nullptr));
+            if (required)
+                item("passwordRequired",
+                     library.setPasswordInformation(target, nullptr, nullptr, nullptr, &requiredByte));
             doc["node"] = node;
             doc["items"] = items;
             doc["policy"] = policy(session, node);

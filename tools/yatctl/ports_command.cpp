@@ -59,7 +59,8 @@ public:
             return;
         }
         Document nodes = Document::array();
-        for (uint32_t node : node_.nodes(session)) nodes.push_back(Document{{"node", node}, {"ports", readPorts(session, node)}});
+        for (uint32_t node : node_.nodes(session))
+            nodes.push_back(Document{{"node", node}, {"ports", readPorts(session, node)}});
         doc["nodes"] = nodes;
     }
 

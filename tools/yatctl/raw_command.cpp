@@ -22,8 +22,7 @@ public:
     }
     void addOptions(CLI::App& app) override {
         app.add_option("command", dotted_, "Dot command of hexadecimal bytes, such as 4.3.6")->required();
-        app.add_option("--type", type_, "Request type: get, set or next")
-            ->check(CLI::IsMember({"get", "set", "next"}));
+        app.add_option("--type", type_, "Request type: get, set or next")->check(CLI::IsMember({"get", "set", "next"}));
         app.add_option("--data", data_, "Request data in hexadecimal, two digits per byte");
         app.add_option("--node", node_, "Node to send to (0-based)");
     }
@@ -74,12 +73,13 @@ public:
         size_t echoed = std::min<size_t>(buffer[wire::kCommandLengthOffset], wire::kBufferSize - wire::kHeaderSize);
         size_t length = wire::boundedDataLength(buffer, echoed);
         const uint8_t* data = buffer + wire::kHeaderSize + echoed;
-        doc["answer"] = Document{{"type", buffer[wire::kTypeOffset]},
-                                 {"commandLength", buffer[wire::kCommandLengthOffset]},
-                                 {"dataLength", wire::dataLength(buffer)},
-                                 {"status", buffer[wire::kStatusOffset]},
-                                 {"command", yatsim::dottedText(buffer + wire::kHeaderSize, std::min<size_t>(echoed, 32))},
-                                 {"data", yatsim::hexText(data, length, true)}};
+        doc["answer"] =
+            Document{{"type", buffer[wire::kTypeOffset]},
+                     {"commandLength", buffer[wire::kCommandLengthOffset]},
+                     {"dataLength", wire::dataLength(buffer)},
+                     {"status", buffer[wire::kStatusOffset]},
+                     {"command", yatsim::dottedText(buffer + wire::kHeaderSize, std::min<size_t>(echoed, 32))},
+                     {"data", yatsim::hexText(data, length, true)}};
         if (buffer[wire::kStatusOffset] != 0) session.markFailed();
     }
 

@@ -32,7 +32,10 @@ size_t printableSequence(const std::string& text, size_t i) {
     auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     unsigned char lead = byte(i);
     if (lead >= 0x20 && lead < 0x7F) return 1;
-    size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                    : lead >= 0xE0 && lead <= 0xEF ? 3
+                    : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                   : 0;
     if (length == 0 || i + length > text.size()) return 0;
     uint32_t code = lead & (0xFFu >> (length + 1));
     for (size_t k = 1; k < length; ++k) {
@@ -91,9 +94,8 @@ void renderRows(std::ostream& out, std::vector<std::pair<std::string, std::strin
 
 // Columns a text takes on a terminal: its UTF-8 characters, not its bytes ("°C" is two, not three).
 size_t displayWidth(const std::string& text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 void renderTable(std::ostream& out, const Document& array, size_t indent) {
@@ -171,7 +173,7 @@ void renderObject(std::ostream& out, const Document& object, size_t indent, cons
 
 std::string labelFor(const std::string& key) {
     static const std::pair<const char*, const char*> kAcronyms[] = {
-        {"id", "ID"},     {"sp", "SP"},     {"vpd", "VPD"}, {"uuid", "UUID"}, {"fru", "FRU"},
+        {"id", "ID"},     {"sp", "SP"},     {"vpd", "VPD"},   {"uuid", "UUID"}, {"fru", "FRU"},
         {"ipmi", "IPMI"}, {"os", "OS"},     {"post", "POST"}, {"bios", "BIOS"}, {"dasd", "DASD"},
         {"ip", "IP"},     {"smtp", "SMTP"}, {"snmp", "SNMP"}, {"led", "LED"},
     };

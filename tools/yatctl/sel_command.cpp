@@ -55,7 +55,9 @@ LogRead readLog(Session& session, uint32_t node) {
 class SelCommand final : public Subcommand {
 public:
     std::string name() const override { return "sel"; }
-    std::string description() const override { return "The SP's system event log (newest last); --erase --yes clears it"; }
+    std::string description() const override {
+        return "The SP's system event log (newest last); --erase --yes clears it";
+    }
     void addOptions(CLI::App& app) override {
         node_.add(app);
         app.add_flag("--erase", erase_, "Clear the log of the node (or of every node)");

@@ -54,7 +54,9 @@ Discovery discover(Session& session, HostSink& sink, bool human) {
     discovery.result = session.check(library.initSensors(&sink));
     std::set<std::tuple<int32_t, int32_t, int32_t>> sensors;  // node, class, sensor number
     for (const HostSink::Announcement& a : sink.announcements()) {
-        if (a.code != kDiscoveryCode || a.sensorClass < yat::kClassTemperature || a.sensorClass > yat::kClassPowerSupply || !a.first) continue;
+        if (a.code != kDiscoveryCode || a.sensorClass < yat::kClassTemperature ||
+            a.sensorClass > yat::kClassPowerSupply || !a.first)
+            continue;
         sensors.emplace(a.node, a.sensorClass, *a.first);  // the first value is the sensor number
     }
     for (const auto& [node, sensorClass, sensor] : sensors) {
@@ -62,10 +64,10 @@ Discovery discover(Session& session, HostSink& sink, bool human) {
         Document row{{"node", node}, {"class", info.name}, {"sensor", sensor}};
         int32_t type = 0, location = 0, instance = 0;
         row["type"] = library.getSensorType(sensorClass, node, sensor, &type) == 0 ? Document(type) : Document(nullptr);
-        row["location"] =
-            library.getSensorLocation(sensorClass, node, sensor, &location) == 0 ? Document(location) : Document(nullptr);
-        row["instance"] =
-            library.getSensorInstance(sensorClass, node, sensor, &instance) == 0 ? Document(instance) : Document(nullptr);
+        row["location"] = library.getSensorLocation(sensorClass, node, sensor, &location) == 0 ? Document(location)
+                                                                                               : Document(nullptr);
+        row["instance"] = library.getSensorInstance(sensorClass, node, sensor, &instance) == 0 ? Document(instance)
+                                                                                               : Document(nullptr);
         int32_t status = 0, reading = 0, lower = 0, upper = 0;
         int32_t result = library.getSensorStatus(sensorClass, node, sensor, &status, &reading, &lower, &upper);
         bool values = result == 0 && sensorClass != 4;
@@ -119,8 +121,12 @@ public:
         Document nodes = Document::array();
         for (const Document& row : discovery.rows) {
             if (nodes.empty() || nodes.back()["node"] != row["node"]) {
-                nodes.push_back(Document{{"node", row["node"]}, {"temperature", 0}, {"voltage", 0}, {"fan", 0},
-                                         {"power", 0}, {"attention", 0}});
+                nodes.push_back(Document{{"node", row["node"]},
+                                         {"temperature", 0},
+                                         {"voltage", 0},
+                                         {"fan", 0},
+                                         {"power", 0},
+                                         {"attention", 0}});
             }
             Document& counts = nodes.back();
             counts[row["class"].get<std::string>()] = counts[row["class"].get<std::string>()].get<int>() + 1;

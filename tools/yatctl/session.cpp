@@ -32,8 +32,8 @@ F symbol(void* handle, const char* name) {
 }  // namespace
 
 Session::Session(const GlobalOptions& options) : options_(options) {
-    yatsim::Scenario scenario = options.scenarioFile.empty() ? yatsim::defaultScenario()
-                                                             : yatsim::loadScenarioFile(options.scenarioFile);
+    yatsim::Scenario scenario =
+        options.scenarioFile.empty() ? yatsim::defaultScenario() : yatsim::loadScenarioFile(options.scenarioFile);
     comm_ = std::make_unique<yatsim::SimBusComm>(std::move(scenario));
 }
 

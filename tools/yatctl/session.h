@@ -36,7 +36,7 @@ struct GlobalOptions {
     std::string libraryPath;   // empty: libyat.so beside the program (or one folder up)
     std::string logDir;        // empty: the library's default
     bool json = false;
-    bool verbose = false;      // let the library's progress lines through (YAT_STDOUT stays as it is)
+    bool verbose = false;  // let the library's progress lines through (YAT_STDOUT stays as it is)
 };
 
 // Why libyat.log cannot be written in dir ("no such folder", "not a folder", "not writable"), or empty.

@@ -26,8 +26,8 @@ Document readSmtp(Session& session, uint32_t node) {
     row["server"] = std::string(server, strnlen(server, sizeof server));
     row["maxLength"] = maxSize;
     uint8_t enabled = 0;
-    int32_t flag = session.check(library.getRemoteAlertConfiguration(static_cast<int32_t>(node), nullptr, nullptr,
-                                                                     nullptr, nullptr, &enabled));
+    int32_t flag = session.check(
+        library.getRemoteAlertConfiguration(static_cast<int32_t>(node), nullptr, nullptr, nullptr, nullptr, &enabled));
     if (flag == 0) {
         row["enabled"] = enabled != 0;
     } else {

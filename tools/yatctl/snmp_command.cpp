@@ -37,8 +37,8 @@ Document community(Session& session, uint32_t node, uint32_t instance) {
     cDeviceLib& library = session.library();
     char name[32] = {};
     int32_t access = 0;
-    int32_t result =
-        session.check(library.getSNMPCommunityConfiguration(static_cast<int32_t>(node), instance, name, nullptr, &access));
+    int32_t result = session.check(
+        library.getSNMPCommunityConfiguration(static_cast<int32_t>(node), instance, name, nullptr, &access));
     Document row{{"community", instance}, {"result", result}};
     if (result != 0) return row;
     // A community name is a secret: shown as set or not and its length, never as text.
@@ -48,8 +48,10 @@ Document community(Session& session, uint32_t node, uint32_t instance) {
     row["access"] = access;
     for (uint32_t ip = 0; ip < 3; ++ip) {
         char address[80] = {};
-        int32_t read = session.check(library.getSNMPCommunityIP(static_cast<int32_t>(node), instance, ip, address, nullptr));
-        row["address" + std::to_string(ip + 1)] = read == 0 ? Document(bufferText(address, sizeof address)) : Document(read);
+        int32_t read =
+            session.check(library.getSNMPCommunityIP(static_cast<int32_t>(node), instance, ip, address, nullptr));
+        row["address" + std::to_string(ip + 1)] =
+            read == 0 ? Document(bufferText(address, sizeof address)) : Document(read);
     }
     return row;
 }
@@ -88,7 +90,8 @@ public:
             Document entry{{"node", node}};
             entry["agent"] = agent(session, node);
             Document rows = Document::array();
-            for (uint32_t instance = 0; instance < kCommunities; ++instance) rows.push_back(community(session, node, instance));
+            for (uint32_t instance = 0; instance < kCommunities; ++instance)
+                rows.push_back(community(session, node, instance));
             entry["communities"] = rows;
             nodes.push_back(entry);
         }
@@ -138,7 +141,8 @@ private:
         }
         for (uint32_t ip = 0; ip < 3 && result == 0; ++ip) {
             if (!addresses_[ip]) continue;
-            result = session.check(library.setSNMPCommunityIP(static_cast<int32_t>(node), instance_, ip, addresses_[ip]->c_str()));
+            result = session.check(
+                library.setSNMPCommunityIP(static_cast<int32_t>(node), instance_, ip, addresses_[ip]->c_str()));
         }
         doc["result"] = result;
         if (result == 0) doc["settings"] = community(session, node, instance_);

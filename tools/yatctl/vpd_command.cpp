@@ -21,10 +21,16 @@ struct DeviceKind {
 
 // The devices the survey reads: EEPROM records first, firmware image records after.
 constexpr DeviceKind kDevices[] = {
-    {17, "planar", 1}, {16, "SP", 1}, {9, "power supply", 8}, {7, "drive", 8},
+    {17, "planar", 1},
+    {16, "SP", 1},
+    {9, "power supply", 8},
+    {7, "drive", 8},
 };
 constexpr DeviceKind kFirmwareImages[] = {
-    {18, "SP firmware image", 1}, {19, "SP boot image", 1}, {20, "SP backup image", 1}, {21, "device driver", 1},
+    {18, "SP firmware image", 1},
+    {19, "SP boot image", 1},
+    {20, "SP backup image", 1},
+    {21, "device driver", 1},
 };
 
 // Fixed-width texts of the host records: up to the first zero byte, at most size characters.
@@ -62,8 +68,7 @@ Document postBiosVpd(Session& session, uint32_t node) {
 }
 
 // One getVPDData read as a row; its result is returned through *result.
-Document deviceVpd(Session& session, uint32_t node, int32_t kind, int32_t instance, const char* name,
-                   int32_t* result) {
+Document deviceVpd(Session& session, uint32_t node, int32_t kind, int32_t instance, const char* name, int32_t* result) {
     VPD vpd;
     *result = session.library().getVPDData(static_cast<int32_t>(node), kind, instance, &vpd);
     Document row{{"kind", kind}, {"instance", instance}, {"device", name}, {"result", *result}};
@@ -146,8 +151,9 @@ public:
             Document rows = Document::array();
             survey(session, node, std::begin(kDevices), std::end(kDevices), rows);
             for (Document& row : rows) {
-                Document compact{{"node", node}, {"device", row["device"].get<std::string>() + " " +
-                                                              std::to_string(row["instance"].get<int>())}};
+                Document compact{
+                    {"node", node},
+                    {"device", row["device"].get<std::string>() + " " + std::to_string(row["instance"].get<int>())}};
                 for (const char* key : {"result", "partNumber", "fruNumber", "serialNumber"}) {
                     if (row.contains(key)) compact[key] = row[key];
                 }

@@ -104,8 +104,7 @@ void session(HMODULE module, cBusComm* comm) {
     Sleep(20);
     lib->deRegisterForAsynchEvents();
     check(close() == 0, "the last closeLibrary returns 0");
-    std::printf("opened libyat.dll: SP type %d, %u sensors discovered\n", type,
-                static_cast<unsigned>(sensors.size()));
+    std::printf("opened libyat.dll: SP type %d, %u sensors discovered\n", type, static_cast<unsigned>(sensors.size()));
 }
 
 }  // namespace
