@@ -213,13 +213,13 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
             yatLog(tag, "failure in the thread routines");
             break;
         }
-        start.release();  // the thread owns its start record now
+        (void)start.release();  // the thread owns its start record now
     }
     if (result == ERR_SUCCESS) {
         yatLog(tag, "success in the thread routines with node [%d]", static_cast<int32_t>(count));
         auto start = std::make_unique<ThreadStart>(ThreadStart{current_.session, count});
         result = current_.threads[count]->threadStart(&pollingThreadEntry, start.get());
-        if (result == 0) start.release();
+        if (result == 0) (void)start.release();  // owned by the thread
     }
     // Slots whose thread never started count as ended.
     for (uint32_t i = 0; i <= count; ++i) {

@@ -76,7 +76,7 @@ void flushLog();
 
 // Capacity of the entry queue in bytes, used from the next writer start (tests use a tiny queue to
 // exercise back-pressure). At least one longest line always fits. Default kLogQueueBytes.
-inline constexpr size_t kLogQueueBytes = 256 * 1024;
+inline constexpr size_t kLogQueueBytes = size_t{256} * 1024;
 void setLogQueueBytes(size_t bytes);
 
 // Number of times a caller waited for queue space since the process started.

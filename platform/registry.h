@@ -45,7 +45,7 @@ public:
     bool isOpen() const { return opened != 0; }
 
     // Most bytes of a registry data file that are read.
-    static constexpr size_t kMaxSourceBytes = 4u * 1024 * 1024;
+    static constexpr size_t kMaxSourceBytes = size_t{4} * 1024 * 1024;
     // Reads the registry data file at path into content, as the path constructor does: kRead, or
     // kTooLarge with the first kMaxSourceBytes; any other outcome leaves content empty.
     static yat::FileRead readSource(const char* path, std::string& content);

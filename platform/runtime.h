@@ -24,13 +24,13 @@ inline constexpr uint64_t kMinLogMaxBytes = 1024;
 inline constexpr uint64_t kMaxLogMaxBytes = uint64_t{1} << 30;
 
 struct RuntimeSettings {
-    std::string logDir;                       // YAT_LOG_DIR; empty = current directory
-    uint64_t logMaxBytes = 8u * 1024 * 1024;  // YAT_LOG_MAX_BYTES
-    std::string rootDir;                      // YAT_ROOT_DIR; empty = current directory
-    double sleepScale = 1.0;                  // YAT_SLEEP_SCALE, applied to every wait
-    bool logEnabled = true;                   // YAT_LOG: "off" writes no log file at all
-    bool logSync = false;                     // YAT_LOG: "sync" writes each entry on the caller's thread
-    StdoutMode stdoutMode = StdoutMode::On;   // YAT_STDOUT: on, off or log
+    std::string logDir;                                // YAT_LOG_DIR; empty = current directory
+    uint64_t logMaxBytes = uint64_t{8} * 1024 * 1024;  // YAT_LOG_MAX_BYTES
+    std::string rootDir;                               // YAT_ROOT_DIR; empty = current directory
+    double sleepScale = 1.0;                           // YAT_SLEEP_SCALE, applied to every wait
+    bool logEnabled = true;                            // YAT_LOG: "off" writes no log file at all
+    bool logSync = false;                              // YAT_LOG: "sync" writes each entry on the caller's thread
+    StdoutMode stdoutMode = StdoutMode::On;            // YAT_STDOUT: on, off or log
     // Shortest real time, whatever the sleep scale, that stopping monitoring gives a library thread
     // to end before leaving it behind (events/event_monitor.h). Not read from the environment: a
     // scaled-down run must not take a thread that is merely slow to be scheduled for a stuck one.

@@ -15,7 +15,8 @@ int32_t hexDigitValue(char c);
 
 // Value of the first count hexadecimal digits of text (either case). Reading stops early at the first
 // character that is not a hexadecimal digit, including the terminator; a null text gives 0.
-uint32_t _httoi(const char* text, int32_t count);
+// The name is the utility library's own, which hosts and the device code know it by.
+uint32_t _httoi(const char* text, int32_t count);  // NOLINT(bugprone-reserved-identifier)
 
 uint16_t getUShortFromBufferLSBFirst(const uint8_t* buffer, int32_t offset);
 uint32_t getULongFromBufferLSBFirst(const uint8_t* buffer, int32_t offset);
