@@ -66,16 +66,9 @@ void bringBackFan(cFanInst& fans, const SensorRecord& record, cBusComm* comm, cS
     }
     char text[64];
     std::snprintf(text, sizeof text, "node[%d] sensor%d\n\n", record.nodeIndex, record.instanceNumber);
-    SensorSource source;
-    source.nodeIndex = record.nodeIndex;
-    source.sensorClass = yat::kClassFan;
-    source.location = record.location;
-    source.instanceNumber = record.instanceNumber;
-    source.sensorType = record.sensorType;
-    source.reading = fresh.reading;
-    source.upperLimit = fresh.upperLimit;
-    source.lowerLimit = fresh.lowerLimit;
-    source.status = fresh.status;
+    SensorSource source =
+        sensorSource({record.nodeIndex, yat::kClassFan, record.location, record.instanceNumber, record.sensorType},
+                     fresh.status, fresh.reading, fresh.upperLimit, fresh.lowerLimit);
     fans.insertInstance(record.node, record.sensorNumber, &source, true);
     yatLog(kTag, "fan node [%d] instance [%d] reads [%d] again and is monitored from now on", record.nodeIndex,
            record.instanceNumber, fresh.reading);
@@ -237,11 +230,13 @@ bool pollPowerSupplies(cPowerInstance& power, cBusComm* comm, cSensorSink* sink)
                 yatLog(kTag, "checking to update element orig node [%d] temp node [%d] validsensor [%d]",
                        record.nodeIndex, other.nodeIndex, other.valid);
                 if (other.valid == 0 || other.nodeIndex != record.nodeIndex) continue;
-                power.addPowerSupply(other.node - 1, other.instanceNumber, true, comm, sink, true, true,
-                                     other.nodeIndex);
+                power.addPowerSupply(
+                    other.node - 1, other.instanceNumber,
+                    {.nodeIndex = other.nodeIndex, .secondPowerFlag = true, .comm = comm, .sink = sink});
             }
         }
-        power.addPowerSupply(record.node - 1, record.instanceNumber, true, comm, sink, true, true, record.nodeIndex);
+        power.addPowerSupply(record.node - 1, record.instanceNumber,
+                             {.nodeIndex = record.nodeIndex, .secondPowerFlag = true, .comm = comm, .sink = sink});
         return true;
     }
     return false;

@@ -52,27 +52,22 @@ int32_t cPowerInstance::getSPSensorStatus(int32_t nodeIndex, int32_t, int32_t, i
     return ERR_SUCCESS;
 }
 
-int32_t cPowerInstance::addPowerSupply(int32_t nodeBase, int32_t supplyIndex, bool normalsSupported, cBusComm* comm,
-                                       cSensorSink* sink, bool valid, bool secondPowerFlag, int32_t nodeIndex) {
-    if (nodeIndex < 0) nodeIndex = nodeBase;
+int32_t cPowerInstance::addPowerSupply(int32_t nodeBase, int32_t supplyIndex, const PowerSupplyOptions& options) {
+    int32_t nodeIndex = options.nodeIndex < 0 ? nodeBase : options.nodeIndex;
     int32_t node = nodeBase + 1;
     int32_t sensor = supplyIndex + 1;
-    SensorSource source;
-    source.nodeIndex = nodeIndex;
-    source.sensorClass = sensorwire::kClassPower;
-    source.location = kPowerLocation;
-    source.instanceNumber = supplyIndex;
-    source.sensorType = kPowerSensorType;
-    source.status = normalsSupported ? 0 : kStatusNoNormals;
-    source.normalsSupported = normalsSupported ? 1 : 0;
-    source.secondPowerFlag = secondPowerFlag ? 1 : 0;
-    insertInstance(node, sensor, &source, valid);
-    if (comm != nullptr && sink != nullptr) {
-        SensorVpdRead vpd = readSensorVpd(comm, nodeIndex, kVPDKindPowerSupply, supplyIndex + 1);
+    SensorSource source =
+        sensorSource({nodeIndex, sensorwire::kClassPower, kPowerLocation, supplyIndex, kPowerSensorType},
+                     options.normalsSupported ? 0 : kStatusNoNormals);
+    source.normalsSupported = options.normalsSupported ? 1 : 0;
+    source.secondPowerFlag = options.secondPowerFlag ? 1 : 0;
+    insertInstance(node, sensor, &source, options.valid);
+    if (options.comm != nullptr && options.sink != nullptr) {
+        SensorVpdRead vpd = readSensorVpd(options.comm, nodeIndex, kVPDKindPowerSupply, supplyIndex + 1);
         int32_t sensorNumber = sensor;
-        int32_t flag = secondPowerFlag ? 1 : 0;
-        sink->reportSensor(sensorwire::kClassPower, node, sensor, &sensorNumber, &flag, nullptr, kDiscoveryCode,
-                           vpd.hasFru ? vpd.fru.c_str() : nullptr);
+        int32_t flag = options.secondPowerFlag ? 1 : 0;
+        options.sink->reportSensor(sensorwire::kClassPower, node, sensor, &sensorNumber, &flag, nullptr, kDiscoveryCode,
+                                   vpd.hasFru ? vpd.fru.c_str() : nullptr);
     }
     return ERR_SUCCESS;
 }

@@ -102,6 +102,18 @@ public:
                               int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
 };
 
+// How cPowerInstance::addPowerSupply stores and announces one supply.
+struct PowerSupplyOptions {
+    int32_t nodeIndex = -1;  // the node its SP commands go to; -1: the node base
+    // The SP names the present supplies: status 0 until the first check; without, yat::kStatusNoNormals.
+    bool normalsSupported = true;
+    bool secondPowerFlag = true;  // the node has more than one normal supply
+    bool valid = true;            // the record is monitored
+    // With both: the supply's VPD is read for its FRU number and the supply reported to the sink.
+    cBusComm* comm = nullptr;
+    cSensorSink* sink = nullptr;
+};
+
 // Power supplies: no reading or limits; status 1 good, 3 not good, 47 the SP reports the device
 // unavailable (discovery stores 0 or 49 until the first check).
 class cPowerInstance final : public cSensorInst {
@@ -120,9 +132,7 @@ public:
 
     // Stores supply supplyIndex (0-based) under (nodeBase + 1, supplyIndex + 1): location 7, type 37,
     // instance supplyIndex, status 0 with normals supported and 49 without, the two flags and valid
-    // as passed. With both comm and sink it also reads the supply's VPD for its FRU number and
-    // reports the supply to the sink (class 4, code 46). SP commands go to nodeIndex, which is
-    // nodeBase when not given (-1). Returns 0.
-    int32_t addPowerSupply(int32_t nodeBase, int32_t supplyIndex, bool normalsSupported, cBusComm* comm,
-                           cSensorSink* sink, bool valid, bool secondPowerFlag, int32_t nodeIndex = -1);
+    // as the options say. With both comm and sink it also reads the supply's VPD for its FRU number
+    // and reports the supply to the sink (class 4, code 46). Returns 0.
+    int32_t addPowerSupply(int32_t nodeBase, int32_t supplyIndex, const PowerSupplyOptions& options);
 };

@@ -41,3 +41,41 @@ struct SensorSource {
     int32_t status = 0;
     uint8_t secondPowerFlag = 0;
 };
+
+// Which sensor a source describes: the node its SP commands go to, its class, the SP's location and
+// instance numbers, and the type code handed to the host.
+struct SensorPlace {
+    int32_t nodeIndex = 0;
+    int32_t sensorClass = 0;
+    int32_t location = 0;
+    int32_t instanceNumber = 0;
+    int32_t sensorType = 0;
+};
+
+// The source of the sensor at place with the given status: without readings (power supplies, which
+// add their two flags), with an integer reading and limits (temperatures, fans) or with volts.
+inline SensorSource sensorSource(const SensorPlace& place, int32_t status) {
+    SensorSource source;
+    source.nodeIndex = place.nodeIndex;
+    source.sensorClass = place.sensorClass;
+    source.location = place.location;
+    source.instanceNumber = place.instanceNumber;
+    source.sensorType = place.sensorType;
+    source.status = status;
+    return source;
+}
+inline SensorSource sensorSource(const SensorPlace& place, int32_t status, int32_t reading, int32_t upper,
+                                 int32_t lower) {
+    SensorSource source = sensorSource(place, status);
+    source.reading = reading;
+    source.upperLimit = upper;
+    source.lowerLimit = lower;
+    return source;
+}
+inline SensorSource sensorSource(const SensorPlace& place, int32_t status, float reading, float upper, float lower) {
+    SensorSource source = sensorSource(place, status);
+    source.voltReading = reading;
+    source.voltUpperLimit = upper;
+    source.voltLowerLimit = lower;
+    return source;
+}

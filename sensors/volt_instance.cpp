@@ -7,9 +7,30 @@
 #include "sensors/sensor_wire.h"
 #include "sensors/value_slot.h"
 
+namespace {
+
+constexpr const char* kLimitsTag = "cVoltInstance::getSPSensorLimts";
+constexpr int32_t kLimitTries = 3;
+
+// Reads one limit through its selectors in turn until it reads non-zero; tryLimit(selector, limit)
+// makes one try and returns its result. Each try is logged: loopText first, then say(found, value,
+// result, try).
+template <class TryLimit, class Say>
+void fetchLimit(const uint8_t (&selectors)[kLimitTries], void* limit, const char* loopText, TryLimit tryLimit,
+                Say say) {
+    for (int32_t i = 0; i < kLimitTries; ++i) {
+        yatLog(kLimitsTag, "%s", loopText);
+        int32_t result = tryLimit(selectors[i], limit);
+        float value = slot::loadFloat(limit);
+        say(value != 0.0f, value, result, i);
+        if (value != 0.0f) break;
+    }
+}
+
+}  // namespace
+
 int32_t cVoltInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
                                          void* upper, void* lower, cBusComm* comm) {
-    constexpr const char* tag = "cVoltInstance::getSPSensorLimts";
     if (comm == nullptr) return ERR_NO_DEVICE;
     if (!cSPSensorLimitCmd::hasLimitCommand(sensorClass, location, instance)) return ERR_INVALID_INDEX;
     cSPSensorLimitCmd command;
@@ -20,30 +41,26 @@ int32_t cVoltInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass,
         if (sent != 0) return static_cast<int32_t>(sent);
         return command.getCommandData(sensorClass, limit);
     };
-    for (int32_t i = 0; i < 3; ++i) {
-        yatLog(tag, "in lowlimt loop");
-        int32_t result = tryLimit(sensorwire::kVoltLowerSelectors[i], lower);
-        float value = slot::loadFloat(lower);
-        if (value != 0.0f) {
-            yatLog(tag, "got volt lowerlimits for sensor [%d]  lowerlim [%d] retVal=%d i=%d", instance,
-                   static_cast<int32_t>(value), result, i);
-            break;
-        }
-        yatLog(tag, "failed to get volt limits for sensor [%d] lowerlim [%.f2] retVal=%d i=%d", instance,
-               static_cast<double>(value), result, i);
-    }
-    for (int32_t i = 0; i < 3; ++i) {
-        yatLog(tag, "in upperlimit loop");
-        int32_t result = tryLimit(sensorwire::kVoltUpperSelectors[i], upper);
-        float value = slot::loadFloat(upper);
-        if (value != 0.0f) {
-            yatLog(tag, "got volt upper limits - 1 for sensor [%d] upperlim [%.f2] retVal=%d i=%d", instance,
-                   static_cast<double>(value), result, i);
-            break;
-        }
-        yatLog(tag, "failed to get volt limits for sensor [%d] upperlim [%d] retVal=%d i=%d", instance,
-               static_cast<int32_t>(value), result, i);
-    }
+    fetchLimit(sensorwire::kVoltLowerSelectors, lower, "in lowlimt loop", tryLimit,
+               [instance](bool found, float value, int32_t result, int32_t i) {
+                   if (found) {
+                       yatLog(kLimitsTag, "got volt lowerlimits for sensor [%d]  lowerlim [%d] retVal=%d i=%d",
+                              instance, static_cast<int32_t>(value), result, i);
+                   } else {
+                       yatLog(kLimitsTag, "failed to get volt limits for sensor [%d] lowerlim [%.f2] retVal=%d i=%d",
+                              instance, static_cast<double>(value), result, i);
+                   }
+               });
+    fetchLimit(sensorwire::kVoltUpperSelectors, upper, "in upperlimit loop", tryLimit,
+               [instance](bool found, float value, int32_t result, int32_t i) {
+                   if (found) {
+                       yatLog(kLimitsTag, "got volt upper limits - 1 for sensor [%d] upperlim [%.f2] retVal=%d i=%d",
+                              instance, static_cast<double>(value), result, i);
+                   } else {
+                       yatLog(kLimitsTag, "failed to get volt limits for sensor [%d] upperlim [%d] retVal=%d i=%d",
+                              instance, static_cast<int32_t>(value), result, i);
+                   }
+               });
     return slot::loadFloat(lower) != 0.0f || slot::loadFloat(upper) != 0.0f ? ERR_SUCCESS : ERR_INVALID_INDEX;
 }
 

@@ -1,7 +1,10 @@
 #include "yatctl/exporter_model.h"
 
+#include <chrono>
 #include <cmath>
 #include <limits>
+
+#include <prometheus/text_serializer.h>
 
 #include "yat/codes.h"
 
@@ -182,6 +185,13 @@ void Model::countFailure(const std::string& result) {
 void Model::setScrapeSeconds(double seconds) {
     std::lock_guard lock(mutex_);
     snapshot_.lastScrapeSeconds = seconds;
+}
+
+std::string scrapePage(Model& model, const std::string& prefix) {
+    auto start = std::chrono::steady_clock::now();
+    std::string page = prometheus::TextSerializer().Serialize(buildFamilies(model.snapshot(), prefix));
+    model.setScrapeSeconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    return page;
 }
 
 }  // namespace yatctl::exporter

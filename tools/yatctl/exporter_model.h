@@ -72,4 +72,8 @@ private:
     std::map<int32_t, double> selEntries_;
 };
 
+// A scrape: the snapshot's metric families in the Prometheus text format, every name starting with
+// prefix + "_". The time it took is recorded in the model for the next page.
+std::string scrapePage(Model& model, const std::string& prefix);
+
 }  // namespace yatctl::exporter

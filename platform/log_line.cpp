@@ -1,0 +1,152 @@
+// The log's line format: time and thread head, cleaned tag and text.
+
+#include "platform/log_line.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace yat {
+
+namespace {
+
+int threadNumber() {
+    static std::atomic<int> next{1};
+    thread_local int number = next.fetch_add(1);
+    return number;
+}
+
+void utcTime(std::time_t seconds, std::tm* out) {
+#ifdef _WIN32
+    gmtime_s(out, &seconds);
+#else
+    gmtime_r(&seconds, out);
+#endif
+}
+
+// Writes value as exactly width decimal digits.
+char* putDigits(char* out, uint64_t value, int width) {
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return out + width;
+}
+
+// Writes "<date> <time>.<micros>Z [T<n>] " into line (at least 64 bytes) and returns its length. The
+// text up to the second is kept per thread and rebuilt only when the second changes.
+size_t formatHead(char* line) {
+    struct Cached {
+        int64_t second = -1;
+        char text[32] = {};
+        size_t length = 0;
+        char thread[24] = {};
+        size_t threadLength = 0;
+    };
+    thread_local Cached cached;
+    auto now = std::chrono::system_clock::now();
+    auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count();
+    int64_t second = micros / 1000000;
+    if (second != cached.second) {
+        std::tm utc{};
+        utcTime(static_cast<std::time_t>(second), &utc);
+        int n = std::snprintf(cached.text, sizeof cached.text, "%04d-%02d-%02d %02d:%02d:%02d.", utc.tm_year + 1900,
+                              utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
+        cached.length = n > 0 && static_cast<size_t>(n) < sizeof cached.text ? static_cast<size_t>(n) : 0;
+        cached.second = second;
+        if (cached.threadLength == 0) {
+            int t = std::snprintf(cached.thread, sizeof cached.thread, "Z [T%d] ", threadNumber());
+            cached.threadLength = t > 0 && static_cast<size_t>(t) < sizeof cached.thread ? static_cast<size_t>(t) : 0;
+        }
+    }
+    char* out = line;
+    std::memcpy(out, cached.text, cached.length);
+    out += cached.length;
+    out = putDigits(out, static_cast<uint64_t>(micros % 1000000), 6);
+    std::memcpy(out, cached.thread, cached.threadLength);
+    out += cached.threadLength;
+    return static_cast<size_t>(out - line);
+}
+
+// Length of the valid UTF-8 sequence at s (end bounds it), or 0 when the byte there does not start
+// one. Overlong forms, surrogates and values above U+10FFFF are not valid.
+size_t utf8Length(const unsigned char* s, const unsigned char* end) {
+    unsigned char c = s[0];
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0) low = 0xA0;
+        if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0) low = 0x90;
+        if (c == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (static_cast<size_t>(end - s) < length) return 0;
+    if (s[1] < low || s[1] > high) return 0;
+    for (size_t i = 2; i < length; ++i) {
+        if (s[i] < 0x80 || s[i] > 0xBF) return 0;
+    }
+    return length;
+}
+
+// Appends src to line at *pos (capacity cap) without its trailing line breaks. Control characters
+// (C0, DEL and the C1 range U+0080..U+009F) become blanks; bytes outside valid UTF-8 become \xNN.
+void appendClean(char* line, size_t* pos, size_t cap, const char* src) {
+    if (src == nullptr) return;
+    size_t length = std::strlen(src);
+    while (length > 0 && (src[length - 1] == '\n' || src[length - 1] == '\r')) --length;
+    const auto* s = reinterpret_cast<const unsigned char*>(src);
+    const unsigned char* end = s + length;
+    static const char digits[] = "0123456789ABCDEF";
+    size_t p = *pos;
+    while (s != end && p < cap) {
+        unsigned char c = *s;
+        if (c < 0x80) {
+            line[p++] = c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c);
+            ++s;
+            continue;
+        }
+        size_t n = utf8Length(s, end);
+        if (n == 2 && c == 0xC2 && s[1] < 0xA0) {
+            line[p++] = ' ';  // a C1 control character
+            s += n;
+        } else if (n > 0) {
+            if (cap - p < n) break;  // never cut a character in half
+            std::memcpy(line + p, s, n);
+            p += n;
+            s += n;
+        } else {
+            if (cap - p < 4) break;
+            line[p++] = '\\';
+            line[p++] = 'x';
+            line[p++] = digits[c >> 4];
+            line[p++] = digits[c & 0x0F];
+            ++s;
+        }
+    }
+    *pos = p;
+}
+
+}  // namespace
+
+size_t formatLogLine(char* line, const char* tag, const char* text) {
+    size_t pos = formatHead(line);
+    const size_t cap = kLogLineSize - 1;
+    appendClean(line, &pos, cap - kLogTextSize - 2, tag);
+    line[pos++] = '\t';  // tags may hold ": ", so a tab (never inside tag or text) separates them
+    appendClean(line, &pos, cap, text);
+    line[pos++] = '\n';
+    return pos;
+}
+
+}  // namespace yat

@@ -1,0 +1,24 @@
+#pragma once
+// One line of the library's log: "<date> <time>.<micros>Z [T<n>] <tag>\t<text>\n", the time in UTC,
+// <n> a small number per thread (1 for the first thread that logs). Tag and text are cleaned so that
+// the line is valid UTF-8 and cannot forge another entry: line breaks and other control characters
+// (C0, DEL, C1) become blanks, trailing line breaks are dropped, bytes outside valid UTF-8 are written
+// as \xNN, and a cut never splits a character. The tab separates tag and text (tags may hold ": ").
+//
+// Formatting uses only the caller's buffer and per-thread state: any thread may call it, no lock is
+// taken and nothing is allocated.
+
+#include <cstddef>
+
+#include "platform/log.h"
+
+namespace yat {
+
+// Longest line: time and thread head, tag, tab, text, line break.
+inline constexpr size_t kLogLineSize = 64 + 2 * kLogTextSize + 8;
+
+// Builds the whole line (ending in a line break) for tag and text into line, which holds
+// kLogLineSize bytes, and returns its length. A null tag or text counts as empty.
+size_t formatLogLine(char* line, const char* tag, const char* text);
+
+}  // namespace yat

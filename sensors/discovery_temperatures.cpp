@@ -1,0 +1,111 @@
+// Discovery of a node's temperatures: the scanned locations of each supported-commands entry, the
+// DASD backplane with its VPD, and placeholders for CPUs the SP does not list.
+
+#include "sensors/discovery_steps.h"
+#include "yat/result_codes.h"
+#include "platform/log.h"
+#include "sensors/sensor_classes.h"
+#include "sensors/sensor_vpd.h"
+#include "sensors/sensor_wire.h"
+#include "sensors/supported_commands.h"
+#include "sysinfo/vpd_command.h"
+
+namespace yat::discovery {
+
+namespace {
+
+// Temperature locations: the CPUs, the DASD backplane (read with its VPD) and the place a DASD
+// sensor without limits is tried again.
+constexpr int32_t kCpuLocation = 2;
+constexpr int32_t kDasdLocation = 4;
+constexpr int32_t kDasdRetryLocation = 6;
+constexpr int32_t kCpuPlaceholderType = 39;
+constexpr int32_t kCpuPlaceholderStatus = yat::kStatusProcessorNormal;
+constexpr int32_t kCpuPlaceholders = 2;
+
+}  // namespace
+
+void NodeSensors::temperatures(const SensorReadingEntry& entry) {
+    yatLog(kRunTag, "looking at temperatures");
+    bool dasd = entry.location == kDasdLocation;
+    bool scanned =
+        entry.location == 1 || entry.location == kCpuLocation || entry.location == 3 || entry.location == 5 || dasd;
+    if (!scanned) return;
+    yatLog(kRunTag, "first [%d] last [%d]", entry.first, entry.last);
+    for (int32_t instance = entry.first; instance <= entry.last; ++instance) temperature(entry, instance, dasd);
+}
+
+void NodeSensors::temperature(const SensorReadingEntry& entry, int32_t instance, bool dasd) {
+    int32_t location = entry.location;
+    int32_t status = 0;
+    int32_t reading = 0;
+    int32_t upper = 0;
+    int32_t lower = 0;
+    int32_t result = temp->getSPSensorStatus(nodeIndex, sensorwire::kClassTemperature, location, instance, &status,
+                                             &reading, &upper, &lower, comm);
+    // Success means the reading itself worked; a sensor without limits comes back with status 0.
+    if (result == ERR_BAD_ANSWER) {
+        yatLog(kChipTag, "The temp reading failed for [%d]", tempSensor);
+        ++tempSensor;
+        return;
+    }
+    yatLog(
+        kChipTag,
+        "The temp reading succeeded for [%d] and is [%d], buffer +3 [%x] buffer +4 [%x] upperlim [%d] and lowerlim [%d]",
+        tempSensor, reading, static_cast<unsigned>(entry.location), static_cast<unsigned>(entry.instanceByte), upper,
+        lower);
+    if (status == 0 && location == kDasdLocation) {
+        status = reading = upper = lower = 0;
+        result = temp->getSPSensorStatus(nodeIndex, sensorwire::kClassTemperature, kDasdRetryLocation, instance,
+                                         &status, &reading, &upper, &lower, comm);
+        if (result != ERR_BAD_ANSWER && status != 0) {
+            location = kDasdRetryLocation;
+        } else {
+            status = 0;
+        }
+    }
+    if (status == 0) {
+        ++tempSensor;
+        return;
+    }
+
+    SensorSource source = sensorSource({nodeIndex, sensorwire::kClassTemperature, location, instance, instance}, status,
+                                       reading, upper, lower);
+    temp->insertInstance(nodeBase + 1, tempSensor, &source, true);
+    if (location == kCpuLocation) {
+        yatLog(kChipTag, "Found CPU temperature");
+        cpuFound = true;
+    }
+
+    SensorVpdRead vpd;
+    if (dasd) {
+        yatLog(kChipTag, "Getting the DASD VPD Information");
+        vpd = readSensorVpd(comm, nodeIndex, kVPDKindDASD, 1);
+        if (vpd.sentOk()) {
+            yatLog(kVpdTag, "The command succeeded for [%d] and has a status of [%d]", instance, vpd.status);
+            if (vpd.present()) {
+                yatLog(kVpdTag, "The command succeeded for [%d] and has a FRU number of [%s]", instance,
+                       vpd.fru.c_str());
+            }
+        }
+    } else {
+        yatLog(kChipTag, "Not getting the DASD VPD information");
+    }
+    report(sensorwire::kClassTemperature, nodeBase + 1, tempReport, &tempSensor, &upper, &lower,
+           vpd.hasFru ? vpd.fru.c_str() : nullptr);
+    ++tempReport;
+    ++tempSensor;
+}
+
+void NodeSensors::cpuPlaceholders() {
+    yatLog(kChipTag, "Real CPU temperatures not found");
+    for (int32_t instance = 1; instance <= kCpuPlaceholders; ++instance) {
+        SensorSource source =
+            sensorSource({nodeIndex, sensorwire::kClassTemperature, kCpuLocation, instance, kCpuPlaceholderType},
+                         kCpuPlaceholderStatus, 0, 0, 0);
+        temp->insertInstance(nodeBase + 1, tempSensor, &source, false);
+        ++tempSensor;
+    }
+}
+
+}  // namespace yat::discovery

@@ -1,0 +1,154 @@
+#include "yatctl/exporter_refresh.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "yat/codes.h"
+#include "yat/event_log_records.h"
+#include "yat/result_codes.h"
+#include "yat/result_names.h"
+#include "yat/system_info_records.h"
+#include "yat/vpd_records.h"
+
+namespace yatctl::exporter {
+
+namespace {
+
+// A value not read (yet): NaN, which the metrics show as unknown.
+constexpr double kUnread = std::numeric_limits<double>::quiet_NaN();
+constexpr int kMaxSelEntries = 100000;  // bound of one count, whatever the SP keeps answering
+
+std::string boundedText(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
+
+}  // namespace
+
+std::string resultText(int32_t result) {
+    const char* name = yat::resultName(result);
+    return *name != '\0' ? name : std::to_string(result);
+}
+
+std::vector<SensorFacts> readSensorFacts(cDeviceLib& library, ExporterSink& sink) {
+    std::vector<SensorFacts> facts;
+    for (const auto& [node, sensorClass, sensor] : sink.sensors()) {
+        int32_t type = 0, instance = 0;
+        library.getSensorType(sensorClass, node, sensor, &type);
+        library.getSensorInstance(sensorClass, node, sensor, &instance);
+        facts.push_back({node, sensorClass, sensor, type, instance});
+    }
+    return facts;
+}
+
+void Refresher::refresh(bool countLog) {
+    std::vector<SensorSample> samples;
+    for (const SensorFacts& f : sensors_) {
+        SensorSample s{f.libraryNode - 1, f.sensorClass, f.sensor, f.type, f.instance, kUnread, kUnread};
+        int32_t status = 0, reading = 0, lower = 0, upper = 0;
+        if (ok(library_.getSensorStatus(f.sensorClass, f.libraryNode, f.sensor, &status, &reading, &lower, &upper))) {
+            s.state = sensorState(status);
+            if (f.sensorClass == yat::kClassVoltage) {
+                float volts;
+                std::memcpy(&volts, &reading, sizeof volts);
+                s.value = static_cast<double>(volts);
+            } else if (f.sensorClass != yat::kClassPowerSupply) {
+                s.value = reading;
+            }
+        }
+        samples.push_back(s);
+    }
+    uint32_t count = std::min<uint32_t>(library_.getNodeCount(), 64);
+    nodeFacts_.resize(count);
+    std::vector<NodeSample> nodes;
+    for (uint32_t i = 0; i < count; ++i) {
+        int32_t node = static_cast<int32_t>(i);
+        NodeSample n{node, false, kUnread, {kUnread, kUnread, kUnread, kUnread}, kUnread, {}, {}, {}, {}};
+        SystemStateInfo state{};
+        if (ok(library_.getSystemState(node, &state))) {
+            n.up = true;
+            n.powerOn = state.powerStatusOn != 0 ? 1 : 0;
+        }
+        WatchdogTimersInfo timers{};
+        if (ok(library_.getWatchogTimers(node, &timers))) {
+            n.watchdogs[0] = timers.postWatchdog;
+            n.watchdogs[1] = timers.loaderWatchdog;
+            n.watchdogs[2] = timers.osWatchdog;
+            n.watchdogs[3] = timers.powerOffDelay;
+        }
+        readNodeFacts(node, nodeFacts_[i]);
+        n.firmwareRevision = nodeFacts_[i].firmwareRevision;
+        n.systemFirmwareVersion = nodeFacts_[i].systemFirmwareVersion;
+        n.machineType = nodeFacts_[i].machineType;
+        n.serial = nodeFacts_[i].serial;
+        nodes.push_back(std::move(n));
+    }
+    double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    model_.replaceReadings(std::move(samples), std::move(nodes), now);
+    if (countLog) {
+        for (uint32_t i = 0; i < count; ++i) countLogEntries(static_cast<int32_t>(i));
+    }
+}
+
+bool Refresher::ok(int32_t result) {
+    if (result == ERR_SUCCESS) return true;
+    model_.countFailure(resultText(result));
+    return false;
+}
+
+// Firmware levels and machine VPD change only with a flash: read until read once.
+void Refresher::readNodeFacts(int32_t node, NodeFacts& facts) {
+    if (!facts.firmwareRead) {
+        FirmwareInfo sp, bios;
+        if (ok(library_.getFirmwareData(node, 4, &sp, 0)) && ok(library_.getFirmwareData(node, 0, &bios, 0))) {
+            facts.firmwareRevision = sp.revision.empty() ? sp.buildId : sp.revision;
+            facts.systemFirmwareVersion = bios.revision.empty() ? bios.buildId : bios.revision;
+            facts.firmwareRead = true;
+        }
+    }
+    if (!facts.vpdRead) {
+        MachineVPDInfo vpd{};
+        if (ok(library_.getMachineVPD(node, &vpd))) {
+            facts.machineType = boundedText(vpd.machineType, sizeof vpd.machineType);
+            facts.serial = boundedText(vpd.serialNumber, sizeof vpd.serialNumber);
+            facts.vpdRead = true;
+        }
+    }
+}
+
+void Refresher::countLogEntries(int32_t node) {
+    auto entry = std::make_unique<LogEntryInfo>();
+    int32_t result = library_.getFirstLogEntry(node, entry.get());
+    int entries = 0;
+    while (result == ERR_SUCCESS && entries < kMaxSelEntries) {
+        ++entries;
+        result = library_.getNextLogEntry(node, entry.get());
+    }
+    if (result == ERR_SUCCESS || result == ERR_EMPTY) {
+        model_.setSelEntries(node, entries);  // ERR_EMPTY marks the end of the log (or an empty one)
+    } else {
+        ok(result);
+    }
+}
+
+RefreshThread::RefreshThread(std::chrono::duration<double> interval, std::function<void()> round)
+    : interval_(interval), round_(std::move(round)), thread_([this] { loop(); }) {}
+
+RefreshThread::~RefreshThread() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void RefreshThread::loop() {
+    std::unique_lock lock(mutex_);
+    while (!wake_.wait_for(lock, interval_, [this] { return stop_; })) {
+        lock.unlock();
+        round_();
+        lock.lock();
+    }
+}
+
+}  // namespace yatctl::exporter

@@ -1,0 +1,81 @@
+#pragma once
+// The exporter's refresh: reading the sensors and node facts through the library's operations into
+// the model's snapshot (Refresher), and the thread that does so at an interval (RefreshThread). A
+// scrape only reads the snapshot, so only the refresh sends SP commands.
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "yat/device_lib.h"
+#include "yatctl/exporter_model.h"
+#include "yatctl/exporter_sink.h"
+
+namespace yatctl::exporter {
+
+// A result's name ("ERR_BAD_ANSWER"), or its number when it has none: the label of a failure count.
+std::string resultText(int32_t result);
+
+// The sensor facts that do not change: read once after discovery.
+struct SensorFacts {
+    int32_t libraryNode, sensorClass, sensor, type, instance;
+};
+
+// The facts of every sensor the sink noted during discovery (type and instance through the library).
+std::vector<SensorFacts> readSensorFacts(cDeviceLib& library, ExporterSink& sink);
+
+// Reads through the library into the model; one thread at a time calls refresh. A failed operation
+// is counted in the model under its result's name.
+class Refresher {
+public:
+    Refresher(cDeviceLib& library, Model& model, std::vector<SensorFacts> sensors)
+        : library_(library), model_(model), sensors_(std::move(sensors)) {}
+
+    // Reads every sensor's status and each node's state, watchdogs, firmware levels and machine VPD
+    // (the last two until read once) into the model; with countLog also counts each node's system
+    // event log entries.
+    void refresh(bool countLog);
+
+private:
+    struct NodeFacts {
+        bool firmwareRead = false, vpdRead = false;
+        std::string firmwareRevision, systemFirmwareVersion, machineType, serial;
+    };
+
+    bool ok(int32_t result);
+    void readNodeFacts(int32_t node, NodeFacts& facts);
+    void countLogEntries(int32_t node);
+
+    cDeviceLib& library_;
+    Model& model_;
+    std::vector<SensorFacts> sensors_;
+    std::vector<NodeFacts> nodeFacts_;
+};
+
+// A thread that calls round() every interval until the object is destroyed. The destructor wakes
+// the thread at once, lets a round in progress end, and joins it, so no thread outlives the object.
+// The constructor throws std::system_error when no thread can be started; nothing runs then.
+class RefreshThread {
+public:
+    RefreshThread(std::chrono::duration<double> interval, std::function<void()> round);
+    ~RefreshThread();
+    RefreshThread(const RefreshThread&) = delete;
+    RefreshThread& operator=(const RefreshThread&) = delete;
+
+private:
+    void loop();
+
+    const std::chrono::duration<double> interval_;
+    const std::function<void()> round_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_ = false;
+    std::thread thread_;  // last: starts once everything it uses is in place
+};
+
+}  // namespace yatctl::exporter
