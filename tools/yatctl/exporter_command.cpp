@@ -37,6 +37,9 @@ using exporter::Model;
 using exporter::Refresher;
 using exporter::RefreshThread;
 
+// A node not refreshed successfully for this many refresh intervals has its sensor series dropped.
+constexpr double kStaleIntervals = 3;
+
 // The sink's registration for the library's events: deregistered when this ends, so that no library
 // thread calls the sink after it is gone, however run() ends.
 class EventRegistration {
@@ -85,20 +88,22 @@ public:
         StopSignalPipe stopSignals;
 
         cDeviceLib& library = session.library();
-        Model model;
+        auto refreshInterval = service::withinWatchdog(std::chrono::duration<double>(refreshSeconds_));
+        Model model(kStaleIntervals * refreshInterval.count());
         ExporterSink sink(model);
         int32_t discovery = library.initSensors(&sink);
         if (discovery != ERR_SUCCESS) model.countFailure(exporter::resultText(discovery));
-        Refresher refresher(library, model, exporter::readSensorFacts(library, sink));
+        Refresher refresher(library, model, exporter::readSensorFacts(library, sink), discovery == ERR_SUCCESS);
         refresher.refresh(true);
 
         sink.startMonitoring();
         EventRegistration monitoring(library, sink);
+        model.setCollectorUp("monitoring", monitoring.result() == ERR_SUCCESS);
         std::cerr << "yatctl exporter: monitoring: registerForAsynchEvents result " << monitoring.result() << "\n";
 
         auto selInterval = std::chrono::duration<double>(selSeconds_);
         auto lastCount = std::chrono::steady_clock::now();
-        RefreshThread refreshing(service::withinWatchdog(std::chrono::duration<double>(refreshSeconds_)), [&] {
+        RefreshThread refreshing(refreshInterval, [&] {
             bool countLog = std::chrono::steady_clock::now() - lastCount >= selInterval;
             if (countLog) lastCount = std::chrono::steady_clock::now();
             refresher.refresh(countLog);

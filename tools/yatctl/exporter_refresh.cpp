@@ -42,6 +42,7 @@ std::vector<SensorFacts> readSensorFacts(cDeviceLib& library, ExporterSink& sink
 
 void Refresher::refresh(bool countLog) {
     std::vector<SensorSample> samples;
+    bool sensorsRead = discovered_;
     for (const SensorFacts& f : sensors_) {
         SensorSample s{f.libraryNode - 1, f.sensorClass, f.sensor, f.type, f.instance, kUnread, kUnread};
         int32_t status = 0, reading = 0, lower = 0, upper = 0;
@@ -54,12 +55,15 @@ void Refresher::refresh(bool countLog) {
             } else if (f.sensorClass != yat::kClassPowerSupply) {
                 s.value = reading;
             }
+        } else {
+            sensorsRead = false;
         }
         samples.push_back(s);
     }
     uint32_t count = std::min<uint32_t>(library_.getNodeCount(), 64);
     nodeFacts_.resize(count);
     std::vector<NodeSample> nodes;
+    bool systemRead = count > 0;
     for (uint32_t i = 0; i < count; ++i) {
         int32_t node = static_cast<int32_t>(i);
         NodeSample n{node, false, kUnread, {kUnread, kUnread, kUnread, kUnread}, kUnread, {}, {}, {}, {}};
@@ -67,6 +71,8 @@ void Refresher::refresh(bool countLog) {
         if (ok(library_.getSystemState(node, &state))) {
             n.up = true;
             n.powerOn = state.powerStatusOn != 0 ? 1 : 0;
+        } else {
+            systemRead = false;
         }
         WatchdogTimersInfo timers{};
         if (ok(library_.getWatchogTimers(node, &timers))) {
@@ -82,10 +88,13 @@ void Refresher::refresh(bool countLog) {
         n.serial = nodeFacts_[i].serial;
         nodes.push_back(std::move(n));
     }
-    double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    model_.replaceReadings(std::move(samples), std::move(nodes), now);
+    model_.replaceReadings(std::move(samples), std::move(nodes), unixSeconds());
+    model_.setCollectorUp("sensors", sensorsRead);
+    model_.setCollectorUp("system", systemRead);
     if (countLog) {
-        for (uint32_t i = 0; i < count; ++i) countLogEntries(static_cast<int32_t>(i));
+        bool counted = count > 0;
+        for (uint32_t i = 0; i < count; ++i) counted = countLogEntries(static_cast<int32_t>(i)) && counted;
+        model_.setCollectorUp("sel", counted);
     }
 }
 
@@ -115,7 +124,7 @@ void Refresher::readNodeFacts(int32_t node, NodeFacts& facts) {
     }
 }
 
-void Refresher::countLogEntries(int32_t node) {
+bool Refresher::countLogEntries(int32_t node) {
     auto entry = std::make_unique<LogEntryInfo>();
     int32_t result = library_.getFirstLogEntry(node, entry.get());
     int entries = 0;
@@ -125,9 +134,9 @@ void Refresher::countLogEntries(int32_t node) {
     }
     if (result == ERR_SUCCESS || result == ERR_EMPTY) {
         model_.setSelEntries(node, entries);  // ERR_EMPTY marks the end of the log (or an empty one)
-    } else {
-        ok(result);
+        return true;
     }
+    return ok(result);
 }
 
 RefreshThread::RefreshThread(std::chrono::duration<double> interval, std::function<void()> round)

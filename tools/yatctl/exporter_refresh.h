@@ -33,8 +33,9 @@ std::vector<SensorFacts> readSensorFacts(cDeviceLib& library, ExporterSink& sink
 // is counted in the model under its result's name.
 class Refresher {
 public:
-    Refresher(cDeviceLib& library, Model& model, std::vector<SensorFacts> sensors)
-        : library_(library), model_(model), sensors_(std::move(sensors)) {}
+    // discovered: discovery succeeded (else the sensors collector stays down).
+    Refresher(cDeviceLib& library, Model& model, std::vector<SensorFacts> sensors, bool discovered = true)
+        : library_(library), model_(model), sensors_(std::move(sensors)), discovered_(discovered) {}
 
     // Reads every sensor's status and each node's state, watchdogs, firmware levels and machine VPD
     // (the last two until read once) into the model; with countLog also counts each node's system
@@ -49,11 +50,12 @@ private:
 
     bool ok(int32_t result);
     void readNodeFacts(int32_t node, NodeFacts& facts);
-    void countLogEntries(int32_t node);
+    bool countLogEntries(int32_t node);
 
     cDeviceLib& library_;
     Model& model_;
     std::vector<SensorFacts> sensors_;
+    bool discovered_;
     std::vector<NodeFacts> nodeFacts_;
 };
 
