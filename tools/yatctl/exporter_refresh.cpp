@@ -1,7 +1,9 @@
 #include "yatctl/exporter_refresh.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <limits>
 #include <memory>
 
@@ -11,6 +13,7 @@
 #include "yat/result_names.h"
 #include "yat/system_info_records.h"
 #include "yat/vpd_records.h"
+#include "platform/runtime.h"
 
 namespace yatctl::exporter {
 
@@ -18,7 +21,9 @@ namespace {
 
 // A value not read (yet): NaN, which the metrics show as unknown.
 constexpr double kUnread = std::numeric_limits<double>::quiet_NaN();
-constexpr int kMaxSelEntries = 100000;  // bound of one count, whatever the SP keeps answering
+constexpr int kMaxSelEntries = 100000;
+constexpr double kMaxRetrySeconds = 60;  // the longest delay between two attempts of a retried step  // bound of one
+                                         // count, whatever the SP keeps answering
 
 std::string boundedText(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
@@ -38,6 +43,11 @@ std::vector<SensorFacts> readSensorFacts(cDeviceLib& library, ExporterSink& sink
         facts.push_back({node, sensorClass, sensor, type, instance});
     }
     return facts;
+}
+
+void Refresher::setSensors(std::vector<SensorFacts> sensors, bool discovered) {
+    sensors_ = std::move(sensors);
+    discovered_ = discovered;
 }
 
 void Refresher::refresh(bool countLog) {
@@ -137,6 +147,28 @@ bool Refresher::countLogEntries(int32_t node) {
         return true;
     }
     return ok(result);
+}
+
+bool Retried::attempt(std::chrono::steady_clock::time_point now) {
+    if (succeeded_ || now < next_) return succeeded_;
+    int32_t result = step_();
+    if (result == ERR_SUCCESS) {
+        succeeded_ = true;
+        if (failures_ > 0)
+            std::cerr << "yatctl exporter: " << what_ << " succeeded after " << failures_ << " retries\n";
+        return true;
+    }
+    ++failures_;
+    if (delaySeconds_ != loggedDelaySeconds_) {  // once per step: at the longest delay, only the first time
+        std::cerr << "yatctl exporter: " << what_ << " failed (" << resultText(result) << "); retrying in "
+                  << delaySeconds_ << " s" << (delaySeconds_ == kMaxRetrySeconds ? " from now on" : "") << std::endl;
+        loggedDelaySeconds_ = delaySeconds_;
+    }
+    double scale = sleepScaleFromText(std::getenv("YAT_SLEEP_SCALE"), 1.0);
+    next_ = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                      std::chrono::duration<double>(delaySeconds_ * scale));
+    delaySeconds_ = std::min(delaySeconds_ * 2, kMaxRetrySeconds);
+    return false;
 }
 
 RefreshThread::RefreshThread(std::chrono::duration<double> interval, std::function<void()> round)
