@@ -140,6 +140,7 @@ TEST(ExporterModel, CountsEventsFailuresAndRoundsAndKeepsTheLogCountAcrossRefres
     std::string text = exposition(model.snapshot(), "yat");
     EXPECT_NE(text.find("yat_events_total{kind=\"fan\",node=\"1\"} 2"), std::string::npos) << text;
     EXPECT_NE(text.find("yat_pfa_events_total{node=\"0\"} 1"), std::string::npos);
+    EXPECT_NE(text.find("yat_pfa_events_total{node=\"1\"} 0"), std::string::npos);  // a node without one
     EXPECT_NE(text.find("yat_sp_command_failures_total{result=\"ERR_FAILED\"} 1"), std::string::npos);
     EXPECT_NE(text.find("yat_polling_rounds_total 2"), std::string::npos);
     EXPECT_NE(text.find("yat_sel_entries_count{node=\"1\"} 4"), std::string::npos);

@@ -141,7 +141,9 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
                                        static_cast<double>(count), MetricType::Counter));
     }
     MetricFamily pfa = family(prefix, "pfa_events_total", "Predictive failure alerts reported", MetricType::Counter);
-    for (const auto& [node, count] : snapshot.pfaEvents) {
+    std::map<int32_t, uint64_t> pfaEvents = snapshot.pfaEvents;
+    for (const NodeSample& n : snapshot.nodes) pfaEvents.emplace(n.node, 0);  // every node's count starts at 0
+    for (const auto& [node, count] : pfaEvents) {
         pfa.metric.push_back(metric({{"node", std::to_string(node)}}, static_cast<double>(count), MetricType::Counter));
     }
     MetricFamily failures =
