@@ -78,6 +78,54 @@ TEST(ExporterFamilies, PrefixStartsEveryFamily) {
     }
 }
 
+struct FreshnessCase {
+    bool lastRefreshRead;       // the node's last refresh read its system state
+    double lastRefreshSeconds;  // its last successful refresh
+    double staleAfterSeconds;
+    bool sensorsShown;  // its sensor series are on the page
+    bool up;            // yat_up
+};
+
+class ExporterFreshness : public ::testing::TestWithParam<FreshnessCase> {};
+
+// Node 1 per the case, node 0 always fresh: only node 1's series leave, and only with a bound.
+TEST_P(ExporterFreshness, StaleNodesLoseTheirSensorSeriesAndAreDown) {
+    const FreshnessCase& c = GetParam();
+    Snapshot s = oneNode();
+    s.nodes[0].lastRefreshSeconds = 1000;
+    s.sensors.push_back({1, yat::kClassTemperature, 3, 1, 2, 44, 0});
+    s.nodes.push_back({1, c.lastRefreshRead, 1, {kNaN, kNaN, kNaN, kNaN}, kNaN, "", "", "", "", c.lastRefreshSeconds});
+    s.nowSeconds = 1000;
+    s.staleAfterSeconds = c.staleAfterSeconds;
+    std::string text = exposition(s, "yat");
+    EXPECT_NE(text.find("yat_temperature_celsius{id=\"3\",name=\"Temperature 2\",node=\"0\",type=\"1\"} 41"),
+              std::string::npos);
+    EXPECT_NE(text.find("yat_up{node=\"0\"} 1"), std::string::npos);
+    bool present = text.find("node=\"1\",type=\"1\"} 44") != std::string::npos;
+    EXPECT_EQ(present, c.sensorsShown) << text;
+    EXPECT_NE(text.find(std::string("yat_up{node=\"1\"} ") + (c.up ? "1" : "0")), std::string::npos) << text;
+    EXPECT_NE(text.find("yat_last_refresh_timestamp_seconds{node=\"1\"} "), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, ExporterFreshness,
+                         ::testing::Values(FreshnessCase{true, 1000, 0.15, true, true},     // just refreshed
+                                           FreshnessCase{true, 999.9, 0.15, true, true},    // within the bound
+                                           FreshnessCase{false, 999.9, 0.15, true, false},  // failed once: down, kept
+                                           FreshnessCase{false, 999, 0.15, false, false},   // stale: dropped
+                                           FreshnessCase{true, 999, 0.15, false, false},    // refresh hung: dropped
+                                           FreshnessCase{false, 0, 0.15, false, false},     // never refreshed
+                                           FreshnessCase{false, 0, 0, true, false}));       // no bound: kept
+
+TEST(ExporterModel, CollectorsStartDownAndFollowTheirLastAttempt) {
+    Model model(1);
+    model.setCollectorUp("sensors", true);
+    std::string text = exposition(model.snapshot(), "yat");
+    for (const char* down : {"system", "sel", "monitoring"}) {
+        EXPECT_NE(text.find(std::string("yat_collector_up{collector=\"") + down + "\"} 0"), std::string::npos) << text;
+    }
+    EXPECT_NE(text.find("yat_collector_up{collector=\"sensors\"} 1"), std::string::npos);
+}
+
 TEST(ExporterModel, CountsEventsFailuresAndRoundsAndKeepsTheLogCountAcrossRefreshes) {
     Model model;
     model.setSelEntries(1, 4);
@@ -92,6 +140,7 @@ TEST(ExporterModel, CountsEventsFailuresAndRoundsAndKeepsTheLogCountAcrossRefres
     std::string text = exposition(model.snapshot(), "yat");
     EXPECT_NE(text.find("yat_events_total{kind=\"fan\",node=\"1\"} 2"), std::string::npos) << text;
     EXPECT_NE(text.find("yat_pfa_events_total{node=\"0\"} 1"), std::string::npos);
+    EXPECT_NE(text.find("yat_pfa_events_total{node=\"1\"} 0"), std::string::npos);  // a node without one
     EXPECT_NE(text.find("yat_sp_command_failures_total{result=\"ERR_FAILED\"} 1"), std::string::npos);
     EXPECT_NE(text.find("yat_polling_rounds_total 2"), std::string::npos);
     EXPECT_NE(text.find("yat_sel_entries_count{node=\"1\"} 4"), std::string::npos);

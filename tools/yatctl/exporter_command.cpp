@@ -16,6 +16,7 @@
 #include <chrono>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "yat/device_lib.h"
 #include "yat/result_codes.h"
@@ -36,6 +37,10 @@ using exporter::ExporterSink;
 using exporter::Model;
 using exporter::Refresher;
 using exporter::RefreshThread;
+using exporter::Retried;
+
+// A node not refreshed successfully for this many refresh intervals has its sensor series dropped.
+constexpr double kStaleIntervals = 3;
 
 // The sink's registration for the library's events: deregistered when this ends, so that no library
 // thread calls the sink after it is gone, however run() ends.
@@ -85,20 +90,39 @@ public:
         StopSignalPipe stopSignals;
 
         cDeviceLib& library = session.library();
-        Model model;
+        auto refreshInterval = service::withinWatchdog(std::chrono::duration<double>(refreshSeconds_));
+        Model model(kStaleIntervals * refreshInterval.count());
         ExporterSink sink(model);
-        int32_t discovery = library.initSensors(&sink);
-        if (discovery != ERR_SUCCESS) model.countFailure(exporter::resultText(discovery));
-        Refresher refresher(library, model, exporter::readSensorFacts(library, sink));
+        Refresher refresher(library, model);
+        // Discovery and the event registration are retried from the refresh thread until they succeed,
+        // so that an SP unreachable at start gets its sensors and events once it answers.
+        Retried discovery("discovery", [&] {
+            sink.setDiscovering(true);
+            int32_t result = library.initSensors(&sink);
+            sink.setDiscovering(false);
+            if (result != ERR_SUCCESS) model.countFailure(exporter::resultText(result));
+            refresher.setSensors(exporter::readSensorFacts(library, sink), result == ERR_SUCCESS);
+            return result;
+        });
+        discovery.attempt();
         refresher.refresh(true);
 
         sink.startMonitoring();
-        EventRegistration monitoring(library, sink);
-        std::cerr << "yatctl exporter: monitoring: registerForAsynchEvents result " << monitoring.result() << "\n";
+        std::optional<EventRegistration> monitoring;
+        Retried registration("monitoring registration", [&] {
+            monitoring.emplace(library, sink);
+            int32_t result = monitoring->result();
+            model.setCollectorUp("monitoring", result == ERR_SUCCESS);
+            if (result != ERR_SUCCESS) monitoring.reset();
+            return result;
+        });
+        registration.attempt();
 
         auto selInterval = std::chrono::duration<double>(selSeconds_);
         auto lastCount = std::chrono::steady_clock::now();
-        RefreshThread refreshing(service::withinWatchdog(std::chrono::duration<double>(refreshSeconds_)), [&] {
+        RefreshThread refreshing(refreshInterval, [&] {
+            discovery.attempt();
+            registration.attempt();
             bool countLog = std::chrono::steady_clock::now() - lastCount >= selInterval;
             if (countLog) lastCount = std::chrono::steady_clock::now();
             refresher.refresh(countLog);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <set>
 
 #include <prometheus/text_serializer.h>
 
@@ -69,8 +70,16 @@ double sensorState(int32_t status) {
     }
 }
 
+bool isStale(const Snapshot& snapshot, const NodeSample& node) {
+    return snapshot.staleAfterSeconds > 0 && snapshot.nowSeconds - node.lastRefreshSeconds > snapshot.staleAfterSeconds;
+}
+
 std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::string& prefix) {
     std::vector<MetricFamily> families;
+    std::set<int32_t> staleNodes;
+    for (const NodeSample& n : snapshot.nodes) {
+        if (isStale(snapshot, n)) staleNodes.insert(n.node);
+    }
     const std::string stateHelp = " state (0 nominal, 1 warning, 2 critical, NaN unknown)";
     for (const ClassFamilies& cls : kClassFamilies) {
         MetricFamily values;
@@ -78,7 +87,7 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
         MetricFamily states =
             family(prefix, cls.state, std::string(cls.word) + " sensor" + stateHelp, MetricType::Gauge);
         for (const SensorSample& s : snapshot.sensors) {
-            if (s.sensorClass != cls.sensorClass) continue;
+            if (s.sensorClass != cls.sensorClass || staleNodes.count(s.node) != 0) continue;
             std::vector<ClientMetric::Label> labels{{"id", std::to_string(s.sensor)},
                                                     {"name", std::string(cls.word) + " " + std::to_string(s.instance)},
                                                     {"node", std::to_string(s.node)},
@@ -97,10 +106,13 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
     MetricFamily watchdog =
         family(prefix, "watchdog_timeout_seconds", "Watchdog timeouts of the SP in seconds", MetricType::Gauge);
     MetricFamily sel = family(prefix, "sel_entries_count", "Entries in the SP's system event log", MetricType::Gauge);
+    MetricFamily refreshed = family(prefix, "last_refresh_timestamp_seconds",
+                                    "Unix time of the node's last successful refresh, 0 before", MetricType::Gauge);
     constexpr const char* kWatchdogs[] = {"post", "loader", "os", "power_off_delay"};
     for (const NodeSample& n : snapshot.nodes) {
         std::string node = std::to_string(n.node);
-        up.metric.push_back(metric({{"node", node}}, n.up ? 1 : 0, MetricType::Gauge));
+        up.metric.push_back(metric({{"node", node}}, n.up && !isStale(snapshot, n) ? 1 : 0, MetricType::Gauge));
+        refreshed.metric.push_back(metric({{"node", node}}, n.lastRefreshSeconds, MetricType::Gauge));
         info.metric.push_back(metric({{"firmware_revision", n.firmwareRevision},
                                       {"machine_type", n.machineType},
                                       {"node", node},
@@ -114,7 +126,13 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
         }
         sel.metric.push_back(metric({{"node", node}}, n.selEntries, MetricType::Gauge));
     }
-    for (MetricFamily* f : {&up, &info, &power, &watchdog, &sel}) families.push_back(std::move(*f));
+    for (MetricFamily* f : {&up, &refreshed, &info, &power, &watchdog, &sel}) families.push_back(std::move(*f));
+    MetricFamily collectors = family(prefix, "collector_up",
+                                     "1 when the collector's last attempt succeeded for every node", MetricType::Gauge);
+    for (const auto& [name, isUp] : snapshot.collectors) {
+        collectors.metric.push_back(metric({{"collector", name}}, isUp ? 1 : 0, MetricType::Gauge));
+    }
+    families.push_back(std::move(collectors));
 
     MetricFamily events =
         family(prefix, "events_total", "SP events reported to the exporter's sink", MetricType::Counter);
@@ -123,7 +141,9 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
                                        static_cast<double>(count), MetricType::Counter));
     }
     MetricFamily pfa = family(prefix, "pfa_events_total", "Predictive failure alerts reported", MetricType::Counter);
-    for (const auto& [node, count] : snapshot.pfaEvents) {
+    std::map<int32_t, uint64_t> pfaEvents = snapshot.pfaEvents;
+    for (const NodeSample& n : snapshot.nodes) pfaEvents.emplace(n.node, 0);  // every node's count starts at 0
+    for (const auto& [node, count] : pfaEvents) {
         pfa.metric.push_back(metric({{"node", std::to_string(node)}}, static_cast<double>(count), MetricType::Counter));
     }
     MetricFamily failures =
@@ -142,6 +162,11 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
     return families;
 }
 
+Model::Model(double staleAfterSeconds) {
+    snapshot_.staleAfterSeconds = staleAfterSeconds;
+    for (const char* collector : kCollectors) snapshot_.collectors[collector] = false;
+}
+
 Snapshot Model::snapshot() const {
     std::lock_guard lock(mutex_);
     return snapshot_;
@@ -152,6 +177,9 @@ void Model::replaceReadings(std::vector<SensorSample> sensors, std::vector<NodeS
     for (NodeSample& n : nodes) {
         auto counted = selEntries_.find(n.node);
         n.selEntries = counted != selEntries_.end() ? counted->second : kNaN;
+        if (n.up) lastRefresh_[n.node] = pollSeconds;
+        auto refreshed = lastRefresh_.find(n.node);
+        n.lastRefreshSeconds = refreshed != lastRefresh_.end() ? refreshed->second : 0;
     }
     snapshot_.sensors = std::move(sensors);
     snapshot_.nodes = std::move(nodes);
@@ -187,9 +215,20 @@ void Model::setScrapeSeconds(double seconds) {
     snapshot_.lastScrapeSeconds = seconds;
 }
 
+void Model::setCollectorUp(const std::string& collector, bool up) {
+    std::lock_guard lock(mutex_);
+    snapshot_.collectors[collector] = up;
+}
+
+double unixSeconds() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 std::string scrapePage(Model& model, const std::string& prefix) {
     auto start = std::chrono::steady_clock::now();
-    std::string page = prometheus::TextSerializer().Serialize(buildFamilies(model.snapshot(), prefix));
+    Snapshot snapshot = model.snapshot();
+    snapshot.nowSeconds = unixSeconds();
+    std::string page = prometheus::TextSerializer().Serialize(buildFamilies(snapshot, prefix));
     model.setScrapeSeconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return page;
 }

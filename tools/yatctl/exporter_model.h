@@ -6,6 +6,10 @@
 // Node labels are node indexes (0-based) everywhere; the library's sensor node numbers (index + 1)
 // are converted when recorded. State values: 0 nominal, 1 warning, 2 critical, NaN unknown (see
 // sensorState). Thread-safe: the refresh thread and the sink write, any number of scrapes read.
+//
+// Freshness: a node whose last successful refresh (its system state read) is older than the model's
+// bound counts as down, and its sensor series are left out of the page rather than shown with their
+// last values; they come back with the node's next successful refresh.
 
 #include <cstdint>
 #include <map>
@@ -39,7 +43,11 @@ struct NodeSample {
     double watchdogs[4];
     double selEntries;  // NaN until first counted
     std::string firmwareRevision, systemFirmwareVersion, machineType, serial;
+    double lastRefreshSeconds = 0;  // Unix time of the node's last successful refresh, 0 before
 };
+
+// The parts of a refresh reported by yat_collector_up, each 1 when its last attempt succeeded.
+inline constexpr const char* kCollectors[] = {"sensors", "system", "sel", "monitoring"};
 
 struct Snapshot {
     std::vector<SensorSample> sensors;
@@ -50,14 +58,26 @@ struct Snapshot {
     uint64_t pollingRounds = 0;
     double lastPollSeconds = 0;  // Unix time of the last finished refresh, 0 before
     double lastScrapeSeconds = 0;
+    std::map<std::string, bool> collectors;  // collector -> its last attempt succeeded
+    double nowSeconds = 0;                   // Unix time of the scrape
+    double staleAfterSeconds = 0;            // 0: never stale
 };
+
+// Whether the node's sensor series are too old to be shown (see Freshness above).
+bool isStale(const Snapshot& snapshot, const NodeSample& node);
 
 // Turns a snapshot into the metric families, every name starting with prefix + "_".
 std::vector<prometheus::MetricFamily> buildFamilies(const Snapshot& snapshot, const std::string& prefix);
 
+// The current Unix time in seconds.
+double unixSeconds();
+
 // The shared snapshot.
 class Model {
 public:
+    // staleAfterSeconds: the freshness bound (0: never stale).
+    explicit Model(double staleAfterSeconds = 0);
+
     Snapshot snapshot() const;
     void replaceReadings(std::vector<SensorSample> sensors, std::vector<NodeSample> nodes, double pollSeconds);
     void setSelEntries(int32_t node, double entries);
@@ -65,11 +85,13 @@ public:
     void countPfa(int32_t node);
     void countFailure(const std::string& result);
     void setScrapeSeconds(double seconds);
+    void setCollectorUp(const std::string& collector, bool up);
 
 private:
     mutable std::mutex mutex_;
     Snapshot snapshot_;
     std::map<int32_t, double> selEntries_;
+    std::map<int32_t, double> lastRefresh_;  // node -> Unix time of its last successful refresh
 };
 
 // A scrape: the snapshot's metric families in the Prometheus text format, every name starting with

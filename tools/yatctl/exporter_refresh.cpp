@@ -1,7 +1,9 @@
 #include "yatctl/exporter_refresh.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <limits>
 #include <memory>
 
@@ -11,6 +13,7 @@
 #include "yat/result_names.h"
 #include "yat/system_info_records.h"
 #include "yat/vpd_records.h"
+#include "platform/runtime.h"
 
 namespace yatctl::exporter {
 
@@ -18,7 +21,9 @@ namespace {
 
 // A value not read (yet): NaN, which the metrics show as unknown.
 constexpr double kUnread = std::numeric_limits<double>::quiet_NaN();
-constexpr int kMaxSelEntries = 100000;  // bound of one count, whatever the SP keeps answering
+constexpr int kMaxSelEntries = 100000;
+constexpr double kMaxRetrySeconds = 60;  // the longest delay between two attempts of a retried step  // bound of one
+                                         // count, whatever the SP keeps answering
 
 std::string boundedText(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
@@ -40,8 +45,14 @@ std::vector<SensorFacts> readSensorFacts(cDeviceLib& library, ExporterSink& sink
     return facts;
 }
 
+void Refresher::setSensors(std::vector<SensorFacts> sensors, bool discovered) {
+    sensors_ = std::move(sensors);
+    discovered_ = discovered;
+}
+
 void Refresher::refresh(bool countLog) {
     std::vector<SensorSample> samples;
+    bool sensorsRead = discovered_;
     for (const SensorFacts& f : sensors_) {
         SensorSample s{f.libraryNode - 1, f.sensorClass, f.sensor, f.type, f.instance, kUnread, kUnread};
         int32_t status = 0, reading = 0, lower = 0, upper = 0;
@@ -54,12 +65,15 @@ void Refresher::refresh(bool countLog) {
             } else if (f.sensorClass != yat::kClassPowerSupply) {
                 s.value = reading;
             }
+        } else {
+            sensorsRead = false;
         }
         samples.push_back(s);
     }
     uint32_t count = std::min<uint32_t>(library_.getNodeCount(), 64);
     nodeFacts_.resize(count);
     std::vector<NodeSample> nodes;
+    bool systemRead = count > 0;
     for (uint32_t i = 0; i < count; ++i) {
         int32_t node = static_cast<int32_t>(i);
         NodeSample n{node, false, kUnread, {kUnread, kUnread, kUnread, kUnread}, kUnread, {}, {}, {}, {}};
@@ -67,6 +81,8 @@ void Refresher::refresh(bool countLog) {
         if (ok(library_.getSystemState(node, &state))) {
             n.up = true;
             n.powerOn = state.powerStatusOn != 0 ? 1 : 0;
+        } else {
+            systemRead = false;
         }
         WatchdogTimersInfo timers{};
         if (ok(library_.getWatchogTimers(node, &timers))) {
@@ -82,10 +98,13 @@ void Refresher::refresh(bool countLog) {
         n.serial = nodeFacts_[i].serial;
         nodes.push_back(std::move(n));
     }
-    double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    model_.replaceReadings(std::move(samples), std::move(nodes), now);
+    model_.replaceReadings(std::move(samples), std::move(nodes), unixSeconds());
+    model_.setCollectorUp("sensors", sensorsRead);
+    model_.setCollectorUp("system", systemRead);
     if (countLog) {
-        for (uint32_t i = 0; i < count; ++i) countLogEntries(static_cast<int32_t>(i));
+        bool counted = count > 0;
+        for (uint32_t i = 0; i < count; ++i) counted = countLogEntries(static_cast<int32_t>(i)) && counted;
+        model_.setCollectorUp("sel", counted);
     }
 }
 
@@ -115,7 +134,7 @@ void Refresher::readNodeFacts(int32_t node, NodeFacts& facts) {
     }
 }
 
-void Refresher::countLogEntries(int32_t node) {
+bool Refresher::countLogEntries(int32_t node) {
     auto entry = std::make_unique<LogEntryInfo>();
     int32_t result = library_.getFirstLogEntry(node, entry.get());
     int entries = 0;
@@ -125,9 +144,31 @@ void Refresher::countLogEntries(int32_t node) {
     }
     if (result == ERR_SUCCESS || result == ERR_EMPTY) {
         model_.setSelEntries(node, entries);  // ERR_EMPTY marks the end of the log (or an empty one)
-    } else {
-        ok(result);
+        return true;
     }
+    return ok(result);
+}
+
+bool Retried::attempt(std::chrono::steady_clock::time_point now) {
+    if (succeeded_ || now < next_) return succeeded_;
+    int32_t result = step_();
+    if (result == ERR_SUCCESS) {
+        succeeded_ = true;
+        if (failures_ > 0)
+            std::cerr << "yatctl exporter: " << what_ << " succeeded after " << failures_ << " retries\n";
+        return true;
+    }
+    ++failures_;
+    if (delaySeconds_ != loggedDelaySeconds_) {  // once per step: at the longest delay, only the first time
+        std::cerr << "yatctl exporter: " << what_ << " failed (" << resultText(result) << "); retrying in "
+                  << delaySeconds_ << " s" << (delaySeconds_ == kMaxRetrySeconds ? " from now on" : "") << std::endl;
+        loggedDelaySeconds_ = delaySeconds_;
+    }
+    double scale = sleepScaleFromText(std::getenv("YAT_SLEEP_SCALE"), 1.0);
+    next_ = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                      std::chrono::duration<double>(delaySeconds_ * scale));
+    delaySeconds_ = std::min(delaySeconds_ * 2, kMaxRetrySeconds);
+    return false;
 }
 
 RefreshThread::RefreshThread(std::chrono::duration<double> interval, std::function<void()> round)

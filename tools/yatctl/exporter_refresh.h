@@ -33,8 +33,11 @@ std::vector<SensorFacts> readSensorFacts(cDeviceLib& library, ExporterSink& sink
 // is counted in the model under its result's name.
 class Refresher {
 public:
-    Refresher(cDeviceLib& library, Model& model, std::vector<SensorFacts> sensors)
-        : library_(library), model_(model), sensors_(std::move(sensors)) {}
+    Refresher(cDeviceLib& library, Model& model) : library_(library), model_(model) {}
+
+    // The sensors to read from now on; discovered: discovery succeeded (else the sensors collector
+    // stays down).
+    void setSensors(std::vector<SensorFacts> sensors, bool discovered);
 
     // Reads every sensor's status and each node's state, watchdogs, firmware levels and machine VPD
     // (the last two until read once) into the model; with countLog also counts each node's system
@@ -49,12 +52,34 @@ private:
 
     bool ok(int32_t result);
     void readNodeFacts(int32_t node, NodeFacts& facts);
-    void countLogEntries(int32_t node);
+    bool countLogEntries(int32_t node);
 
     cDeviceLib& library_;
     Model& model_;
     std::vector<SensorFacts> sensors_;
+    bool discovered_ = false;
     std::vector<NodeFacts> nodeFacts_;
+};
+
+// A step that must succeed (discovery, the event registration), retried after a failure with a
+// delay that doubles from 1 s up to 60 s (scaled by YAT_SLEEP_SCALE). A failure logs one line on
+// stderr with its result and the next delay, once per delay (the 60 s ones once in all), and the
+// success after failures one more. One thread at a time calls attempt.
+class Retried {
+public:
+    Retried(std::string what, std::function<int32_t()> step) : what_(std::move(what)), step_(std::move(step)) {}
+
+    // Runs the step unless it has succeeded or its delay has not passed; true once it has succeeded.
+    bool attempt(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+
+private:
+    const std::string what_;
+    const std::function<int32_t()> step_;
+    bool succeeded_ = false;
+    int failures_ = 0;
+    double delaySeconds_ = 1;  // unscaled
+    double loggedDelaySeconds_ = 0;
+    std::chrono::steady_clock::time_point next_{};
 };
 
 // A thread that calls round() every interval until the object is destroyed. The destructor wakes

@@ -32,15 +32,13 @@ std::string eventKind(int32_t sensorClass, int32_t code) {
 int32_t ExporterSink::reportSensor(int32_t sensorClass, int32_t node, int32_t, void* first, void*, void*, int32_t code,
                                    const char*) {
     std::lock_guard lock(mutex_);
-    if (!monitoring_) {
-        if (code == yat::kReportDiscovered && first != nullptr && sensorClass >= yat::kClassTemperature &&
-            sensorClass <= yat::kClassPowerSupply) {
-            int32_t number;
-            std::memcpy(&number, first, sizeof number);
-            sensors_.emplace(node, sensorClass, number);
-        }
-        return 0;
+    if (code == yat::kReportDiscovered && first != nullptr && sensorClass >= yat::kClassTemperature &&
+        sensorClass <= yat::kClassPowerSupply) {
+        int32_t number;
+        std::memcpy(&number, first, sizeof number);
+        sensors_.emplace(node, sensorClass, number);
     }
+    if (!monitoring_ || discovering_) return 0;
     int32_t index = node - 1;  // the library numbers nodes from 1 here
     model_.countEvent(index, eventKind(sensorClass, code));
     if (code == yat::kReportPfaEvent) model_.countPfa(index);
@@ -63,6 +61,11 @@ int32_t ExporterSink::findRegistryText(const char* text) {
 void ExporterSink::startMonitoring() {
     std::lock_guard lock(mutex_);
     monitoring_ = true;
+}
+
+void ExporterSink::setDiscovering(bool discovering) {
+    std::lock_guard lock(mutex_);
+    discovering_ = discovering;
 }
 
 std::set<std::tuple<int32_t, int32_t, int32_t>> ExporterSink::sensors() {

@@ -1,7 +1,7 @@
 #pragma once
-// ExporterSink: the exporter's sensor sink. During discovery it notes the sensors the library
-// announces; after startMonitoring every report is an event, counted in the model by node and kind
-// (PFA events also on their own). Registry texts are kept in memory only, at most 4096 of them.
+// ExporterSink: the exporter's sensor sink. It notes every sensor the library announces; after
+// startMonitoring every report outside a discovery (setDiscovering) is an event, counted in the model
+// by node and kind (PFA events also on their own). Registry texts are kept in memory only, at most 4096 of them.
 // Thread-safe: the library's threads call it while the exporter reads it.
 
 #include <cstdint>
@@ -26,6 +26,8 @@ public:
 
     // From now on every report is an event.
     void startMonitoring();
+    // While on, reports are discovery's, not events (a discovery retried while monitoring runs).
+    void setDiscovering(bool discovering);
     // The sensors discovery announced: library node number (index + 1), class, sensor number.
     std::set<std::tuple<int32_t, int32_t, int32_t>> sensors();
 
@@ -33,6 +35,7 @@ private:
     Model& model_;
     std::mutex mutex_;
     bool monitoring_ = false;
+    bool discovering_ = false;
     std::set<std::tuple<int32_t, int32_t, int32_t>> sensors_;
     std::set<std::string> registry_;
 };
