@@ -53,7 +53,7 @@ int32_t cSPCmd::getAnswerFlag(bool* value) {
 }
 
 int32_t cSPCmd::getAnswerDword(uint32_t* value) {
-    if (answerStatus() == 0 && value != nullptr) {
+    if (answerStatus() == SpStatus::kOk && value != nullptr) {
         ByteReader answer(answerData(), wire::kBufferSize - wire::kHeaderSize - static_cast<size_t>(origCmdSize));
         *value = answer.u32le(0);
     }
@@ -61,14 +61,14 @@ int32_t cSPCmd::getAnswerDword(uint32_t* value) {
 }
 
 int32_t cSPCmd::copyAnswerData(uint8_t* buffer) {
-    if (answerStatus() == 0 && buffer != nullptr && !isAnswerDataZero()) {
+    if (answerStatus() == SpStatus::kOk && buffer != nullptr && !isAnswerDataZero()) {
         std::memcpy(buffer, answerData(), wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize)));
     }
     return ERR_SUCCESS;
 }
 
 int32_t cSPCmd::copyAnswerText(char* buffer) {
-    if (answerStatus() == 0 && buffer != nullptr) {
+    if (answerStatus() == SpStatus::kOk && buffer != nullptr) {
         size_t length = wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize));
         // The terminator needs one byte of the caller's 4096; a full-length answer loses its last byte.
         if (length > wire::kBufferSize - 1) length = wire::kBufferSize - 1;

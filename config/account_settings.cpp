@@ -33,7 +33,7 @@ public:
         return command_.sendRequest(comm_, node_, wire::kGet, dotCommand, &number_, 1);
     }
     // The answer data of the last get when the SP's status is 0, else nothing.
-    bool answered() const { return command_.answerStatus() == 0; }
+    bool answered() const { return command_.answerStatus() == SpStatus::kOk; }
     ByteReader data() const { return command_.answerReader(); }
     // The user ID text of the last get (bounded; up to the first zero byte).
     std::string text() const { return data().text(0, wire::kBufferSize); }
@@ -45,9 +45,9 @@ public:
         if (command.buildSPCommand(dotCommand, wire::kSet, &number_, bytes, 1, size) == nullptr) {
             return ERR_INVALID_PARAMETER;
         }
-        int32_t result = static_cast<int32_t>(command.send(comm_, node_));
+        int32_t result = command.send(comm_, node_);
         if (result != ERR_SUCCESS) return result;
-        return command.answerStatus() == 0 ? ERR_SUCCESS : ERR_INVALID_PARAMETER;
+        return command.answerStatus() == SpStatus::kOk ? ERR_SUCCESS : ERR_INVALID_PARAMETER;
     }
 
 private:

@@ -21,9 +21,9 @@ public:
     // 3 and nothing more is read), its description, the custom bitmap, the user ID. An item the SP
     // refuses (non-zero status) or answers too short keeps its output and gives 2.
     // Results: 0 (also without a comm device); 7 account > 11; 2; transport failures (the first stays).
-    int32_t getUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority,
-                           char* authorityDescription, int32_t* descriptionSize, int32_t* customBitmap,
-                           int32_t* bitmapSize, char* userId, int32_t* userIdSize, int32_t* passwordSize);
+    [[nodiscard]] int32_t getUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority,
+                                         char* authorityDescription, int32_t* descriptionSize, int32_t* customBitmap,
+                                         int32_t* bitmapSize, char* userId, int32_t* userIdSize, int32_t* passwordSize);
     // Items in order: status (1 requires a non-empty user ID on the SP, 3 frees the account), authority
     // (1, 3 through DIALIN_FLAGS, 4 writes the custom bitmap), user ID, password. Every given item is
     // handled whatever the outcome of the one before, and the first failure is the result (the rule of
@@ -34,26 +34,26 @@ public:
     // text over 15 characters, a refused change (SP status or transport failure of a status or
     // authority write), or such a refused read; transport failures of the reads and of the user ID
     // and password writes.
-    int32_t setUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority, int32_t* customBitmap,
-                           const char* userId, const char* userPassword);
+    [[nodiscard]] int32_t setUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority,
+                                         int32_t* customBitmap, const char* userId, const char* userPassword);
 
     // Each given item in order forcechange, agelimit, reuseperiod, userPwdReq. Results: 0; 13 no comm
     // device; 12 all pointers null; 2 an answer too short; a transport failure or the SP's status
     // ends the operation with that value.
-    int32_t getPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit, int32_t* reusePeriod,
-                                   uint8_t* userPwdReq);
+    [[nodiscard]] int32_t getPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit,
+                                                 int32_t* reusePeriod, uint8_t* userPwdReq);
     // Writes every given item in that order whatever the previous outcome. An item's outcome is a
     // transport failure, else the SP's status byte; 12 for an agelimit outside 0-365, for which no
     // command is built. Results: 0 when every item succeeded, else the first failing item's outcome
     // (a later success does not hide it); 13 no comm device; 12 all pointers null.
-    int32_t setPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit, int32_t* reusePeriod,
-                                   uint8_t* userPwdReq);
+    [[nodiscard]] int32_t setPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit,
+                                                 int32_t* reusePeriod, uint8_t* userPwdReq);
 
     // Results: 0; 13 no comm device; 12 null value; 2 an empty answer; a transport failure or the
     // SP's status byte (value untouched then).
-    int32_t getLoginPolicyValue(int32_t node, int32_t* value);
+    [[nodiscard]] int32_t getLoginPolicyValue(int32_t node, int32_t* value);
     // Writes the low byte. Results: 0; 13 no comm device; a transport failure or the SP's status.
-    int32_t setLoginPolicyValue(int32_t node, int32_t value);
+    [[nodiscard]] int32_t setLoginPolicyValue(int32_t node, int32_t value);
 
 private:
     cBusComm* comm_;

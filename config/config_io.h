@@ -18,11 +18,11 @@ bool tooLong(const char* text, int32_t max, size_t* length);
 // Item writes through cSPCmd::writeData: 0, the comm device's failure, 12 without a comm device, or 2
 // when the SP answers with a non-zero status.
 // The text and its terminator (length + 1 bytes; text[length] must be its terminator).
-int32_t writeText(cSPCmd& command, cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* params,
-                  int32_t paramCount, const char* text, size_t length);
+[[nodiscard]] int32_t writeText(cSPCmd& command, cBusComm* comm, int32_t node, const char* dotCommand,
+                                const uint8_t* params, int32_t paramCount, const char* text, size_t length);
 // One byte.
-int32_t writeByte(cSPCmd& command, cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* params,
-                  int32_t paramCount, uint8_t value);
+[[nodiscard]] int32_t writeByte(cSPCmd& command, cBusComm* comm, int32_t node, const char* dotCommand,
+                                const uint8_t* params, int32_t paramCount, uint8_t value);
 
 // The result of an operation that reads or writes several items: it starts at initial (1, nothing
 // done, unless the operation states another); each item's outcome replaces it until one fails, and

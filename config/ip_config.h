@@ -20,7 +20,7 @@ public:
     // is stored when count + 1 < size. Returns 0 when exactly four parts were stored, else 2 (also
     // for a null text or buffer). So "10.1.2.3.99" gives 10 1 2 3; "10.1.2" and "1.2.3.4.5.6" fail;
     // "300.1.1.1" gives 44 1 1 1. Never writes more than size bytes.
-    static int32_t convertIPStringToData(const char* text, uint8_t* buffer, int32_t size);
+    [[nodiscard]] static int32_t convertIPStringToData(const char* text, uint8_t* buffer, int32_t size);
 
     // Builds a get of the interface command dotCommand ("4.9.1.x...") for interface iface (0-255).
     uint8_t* buildGet(const char* dotCommand, uint8_t iface);
@@ -31,9 +31,9 @@ public:
     bool answerHolds(size_t count) const;
     // The answer as dotted address text into text (16 bytes): 0, or 2 (text untouched) when the
     // answer check fails or the answer holds fewer than four bytes.
-    int32_t answerAddress(char* text);
+    [[nodiscard]] int32_t answerAddress(char* text);
     // Answer byte 0 into value: 0, or 2 (value untouched) as answerAddress.
-    int32_t answerByte(int32_t* value);
+    [[nodiscard]] int32_t answerByte(int32_t* value);
 };
 
 class cSPUtilities final : public cSPCmd {

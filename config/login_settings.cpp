@@ -20,7 +20,7 @@ int32_t readSetting(cBusComm* comm, int32_t node, const char* dotCommand, Take t
     cSvcProcCfg command;
     int32_t result = command.sendRequest(comm, node, wire::kGet, dotCommand, nullptr, 0);
     if (result != ERR_SUCCESS) return result;
-    if (command.answerStatus() != 0) return command.answerStatus();
+    if (command.answerStatus() != SpStatus::kOk) return spStatusResult(command.answerStatus());
     return take(command.answerReader()) ? ERR_SUCCESS : ERR_BAD_ANSWER;
 }
 
@@ -30,10 +30,10 @@ int32_t writeSetting(cBusComm* comm, int32_t node, const char* dotCommand, const
     cSvcProcCfg command;
     *sent = false;
     if (command.buildSPCommand(dotCommand, wire::kSet, nullptr, data, 0, size) == nullptr) return ERR_INVALID_PARAMETER;
-    int32_t result = static_cast<int32_t>(command.send(comm, node));
+    int32_t result = command.send(comm, node);
     if (result != ERR_SUCCESS) return result;
     *sent = true;
-    return command.answerStatus();
+    return spStatusResult(command.answerStatus());
 }
 
 // Takers for readSetting: a flag (1 when A[0] is non-zero) and a byte value.

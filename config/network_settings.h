@@ -22,7 +22,7 @@ public:
 
     // DHCP switch of interface iface ("4.9.1.x.8") into enable. Results: 0; 12 enable null; 1 no comm
     // device; 7 iface outside 0-255; the send result; 2 failed answer check or no data byte.
-    int32_t getDHCPEnable(int32_t node, int32_t iface, int32_t* enable);
+    [[nodiscard]] int32_t getDHCPEnable(int32_t node, int32_t iface, int32_t* enable);
 
     // The address, mask and gateway of iface as dotted texts (16 bytes each; a null one is skipped) and
     // the IP source. The DHCP-assigned address decides where the texts come from: a readable one other
@@ -31,30 +31,30 @@ public:
     // Results: 0; 12 all texts null or ipSource null; 1 no comm device; 7 iface outside 0-255; the send
     // result of the DHCP switch read (also when the first read's send failed); 2 when the DHCP switch
     // answer fails its check.
-    int32_t getIPConfigInfo(int32_t node, int32_t iface, char* address, char* subnetMask, char* gateway,
-                            int32_t* ipSource);
+    [[nodiscard]] int32_t getIPConfigInfo(int32_t node, int32_t iface, char* address, char* subnetMask, char* gateway,
+                                          int32_t* ipSource);
 
     // The further text item of iface ("4.9.1.x.3") into text: at most textSize - 1 bytes and a zero
     // byte. Results: 0; 12 text null or textSize <= 0; 1 no comm device; 7 iface outside 0-255; the
     // send result; 2 failed answer check.
-    int32_t getIPConfigString(int32_t node, int32_t iface, char* text, int32_t textSize);
+    [[nodiscard]] int32_t getIPConfigString(int32_t node, int32_t iface, char* text, int32_t textSize);
 
     // Writes the DHCP switch of iface (one byte, passed through unchanged). Results: 0; 1 no comm
     // device; 7 iface outside 0-255; 12 enable outside 0-255; the send result; else the SP's status.
-    int32_t setDHCPEnable(int32_t node, int32_t iface, int32_t enable);
+    [[nodiscard]] int32_t setDHCPEnable(int32_t node, int32_t iface, int32_t enable);
 
     // Writes the given static items of iface in the order mask, address, gateway (a null text is
     // skipped). Every given text is converted first: if one is not a dotted address of four parts the
     // result is 12 and nothing is sent. Results: 0; 12 all texts null or one does not convert; 1 no
     // comm device; 7 iface outside 0-255; a failed send ends with its result; a non-zero SP status ends
     // with that status (items written before stay written).
-    int32_t setIPConfigInfo(int32_t node, int32_t iface, const char* address, const char* subnetMask,
-                            const char* gateway);
+    [[nodiscard]] int32_t setIPConfigInfo(int32_t node, int32_t iface, const char* address, const char* subnetMask,
+                                          const char* gateway);
 
     // Writes length bytes of data as the further text item of iface. Results: 0; 12 data null, length
     // negative or more than a request holds; 1 no comm device; 7 iface outside 0-255; the send result;
     // 2 when the SP refused the write (non-zero status).
-    int32_t setIPConfigString(int32_t node, int32_t iface, const char* data, int32_t length);
+    [[nodiscard]] int32_t setIPConfigString(int32_t node, int32_t iface, const char* data, int32_t length);
 
     // Sends the "7.4" restart when there is a comm device; the outcome is not examined.
     void resetServiceProcessor(int32_t node);
@@ -62,36 +62,36 @@ public:
     // TCP port number port ("4.d.x") into value. Prints progress lines on standard output. Results: 0;
     // 13 no comm device; 12 value null; 7 port outside 0-255; the send result; the SP's status when
     // not 0; 2 an answer without the two bytes.
-    int32_t getNetworkPort(int32_t node, int32_t port, int32_t* value);
+    [[nodiscard]] int32_t getNetworkPort(int32_t node, int32_t port, int32_t* value);
 
     // Writes newPort as TCP port number port and, when the SP accepted it, restarts the SP through
     // resetServiceProcessor so that it takes effect. Results: 0; 13 no comm device; 7 port outside
     // 0-255; 12 newPort outside 0-65535 (nothing sent); the send result; the SP's status when not 0
     // (no restart then).
-    int32_t setNetworkPort(int32_t node, int32_t port, int32_t newPort);
+    [[nodiscard]] int32_t setNetworkPort(int32_t node, int32_t port, int32_t newPort);
 
     // The SMTP server text into server (64 bytes: at most 63 characters and a terminator) and 63 into
     // maxSize; a null pointer skips its item. Results: 0; 13 no comm device; 7 index not 0 (with a
     // server buffer); the transfer's result (2 failed answer check, the send result).
-    int32_t getSMTPConfiguration(int32_t node, int32_t index, char* server, uint32_t* maxSize);
+    [[nodiscard]] int32_t getSMTPConfiguration(int32_t node, int32_t index, char* server, uint32_t* maxSize);
 
     // Writes the SMTP server text (64 bytes: the text, zero bytes after it). Results: 0 (also for a
     // null server: nothing to do); 13 no comm device; 12 a text longer than 63 characters (nothing
     // sent); 7 index not 0; the transfer's result (2 the SP refused, the send result).
-    int32_t setSMTPConfiguration(int32_t node, int32_t index, const char* server);
+    [[nodiscard]] int32_t setSMTPConfiguration(int32_t node, int32_t index, const char* server);
 
     // Reads the given remote-alert items in argument order: "4.1.1.5", "4.1.1.4", "4.1.1.3", "4.5.8"
     // (one byte each, as int) and the SMTP switch "4.9.3.3.2" (1 when non-zero, else 0; 0 when its
     // read fails). The first failure ends the operation with its result; items before it stay filled.
     // Results: 0; 13 no comm device; the transfer's result (2, 12, the send result).
-    int32_t getRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114, int32_t* value4113,
-                                        int32_t* flag458, uint8_t* flag49332);
+    [[nodiscard]] int32_t getRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114,
+                                                      int32_t* value4113, int32_t* flag458, uint8_t* flag49332);
 
     // Writes the given items in the same order: the low byte of each int; 1 or 0 for the two switches
     // (any non-zero byte is 1). The first failure ends the operation; items before it stay written.
     // Results: 0; 13 no comm device; the transfer's result (2 the SP refused, the send result).
-    int32_t setRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114, int32_t* value4113,
-                                        uint8_t* flag458, uint8_t* flag49332);
+    [[nodiscard]] int32_t setRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114,
+                                                      int32_t* value4113, uint8_t* flag458, uint8_t* flag49332);
 
 private:
     cBusComm* comm_;

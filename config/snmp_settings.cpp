@@ -125,7 +125,9 @@ int32_t SnmpSettings::getSNMPCommunityConfiguration(int32_t node, uint32_t commu
             result = command.sendRequest(comm_, node, wire::kGet, snmpwire::kCommunityCommand, params, 2);
             if (result == ERR_SUCCESS) {
                 int32_t value = snmpwire::kUnreadMarker;
-                command.getAnswerByte(&value);
+                // A failed answer check leaves the marker for the host to see; the item's result stays
+                // the send's, as the header states.
+                (void)command.getAnswerByte(&value);
                 *typeOfAccess = value;
                 yatLog(kTag, "SP Returned typeOfAccess Data = [%x]", static_cast<unsigned>(value));
             }

@@ -35,7 +35,7 @@ int32_t getTCPNetworkPortData(cSvcProcCfg& command, cBusComm* comm, int32_t node
     if (command.buildSPCommand(netwire::kPortCommand, wire::kGet, &port, nullptr, 1, 0) == nullptr) {
         return ERR_INVALID_PARAMETER;
     }
-    int32_t sent = static_cast<int32_t>(command.send(comm, node));
+    int32_t sent = command.send(comm, node);
     if (sent != ERR_SUCCESS) return sent;
     const uint8_t* answer = command.buffer();
     yatProgress("cSvcProcCfg::getTCPNetworkPortData -- int the routine and status == [%d]\n",
@@ -59,7 +59,7 @@ int32_t setTCPNetworkPort(cSvcProcCfg& command, cBusComm* comm, int32_t node, ui
     if (command.buildSPCommand(netwire::kPortCommand, wire::kSet, &port, data, 1, 2) == nullptr) {
         return ERR_INVALID_PARAMETER;
     }
-    int32_t sent = static_cast<int32_t>(command.send(comm, node));
+    int32_t sent = command.send(comm, node);
     if (sent != ERR_SUCCESS) return sent;
-    return command.answerStatus();
+    return spStatusResult(command.answerStatus());
 }

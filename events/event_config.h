@@ -28,14 +28,14 @@ public:
 
     int32_t position() const { return position_; }
 
-    int32_t getType(int32_t* type) const;
+    [[nodiscard]] int32_t getType(int32_t* type) const;
     // Copies the row's description with its terminator into buffer, at most 64 bytes in all.
-    int32_t getDescription(char* buffer) const;
-    int32_t getDescMaxSize(int32_t* size) const;
+    [[nodiscard]] int32_t getDescription(char* buffer) const;
+    [[nodiscard]] int32_t getDescMaxSize(int32_t* size) const;
     // enabled becomes 1 when the SP's enable byte is non-zero, else 0.
-    int32_t getEnabled(cBusComm* comm, int32_t node, uint8_t* enabled);
+    [[nodiscard]] int32_t getEnabled(cBusComm* comm, int32_t node, uint8_t* enabled);
     // Writes 1 for any non-zero value, else 0.
-    int32_t setEnabled(cBusComm* comm, int32_t node, uint8_t value);
+    [[nodiscard]] int32_t setEnabled(cBusComm* comm, int32_t node, uint8_t value);
 
 private:
     int32_t position_;

@@ -69,10 +69,10 @@ int32_t EventConfiguration::initEvents() {
     for (uint32_t node = 0; node < comm_->getNodeCount(); ++node) {
         cSPCmd supported;
         supported.buildSPCommand(sensorwire::kSupportedCommandsCommand, wire::kGet, nullptr, nullptr, 0, 0);
-        uint32_t sent = supported.send(comm_, static_cast<int32_t>(node));
-        if (sent != 0) {
+        int32_t sent = supported.send(comm_, static_cast<int32_t>(node));
+        if (sent != ERR_SUCCESS) {
             yatLog(kInitTag, "reading the supported commands of node [%u] failed with [%u]", node, sent);
-            return static_cast<int32_t>(sent);
+            return sent;
         }
         if (!supportedCommandsAnswerOk(supported)) {
             yatLog(kInitTag, "the supported commands answer of node [%u] is malformed", node);
@@ -143,8 +143,9 @@ int32_t EventConfiguration::checkSystemHealth(int32_t node, int32_t* value, int3
     bool active113 = false;
     bool active107 = false;
     cSystemHealth health;
-    health.getActiveEvents(comm_, node, eventwire::kHealthCode113, &active113);
-    int32_t result = health.getActiveEvents(comm_, node, eventwire::kHealthCode107, &active107);
+    // A list that could not be read says nothing about health: the first failed read is the result.
+    int32_t result = health.getActiveEvents(comm_, node, eventwire::kHealthCode113, &active113);
+    if (result == ERR_SUCCESS) result = health.getActiveEvents(comm_, node, eventwire::kHealthCode107, &active107);
     if (result != ERR_SUCCESS) return result;
     if (active113) *value = value113;
     if (active107) *value = value107;

@@ -24,16 +24,16 @@ public:
     //   12  entry is null (nothing sent)
     //   13  no comm device
     //   the comm device's result when the send failed
-    int32_t getFirstLogEntry(int32_t node, LogEntryInfo* entry);
+    [[nodiscard]] int32_t getFirstLogEntry(int32_t node, LogEntryInfo* entry);
 
     // The entry after the one read last ("3.4.2", get next); results as getFirstLogEntry, 11 marking
     // the end of the log. Logs nothing.
-    int32_t getNextLogEntry(int32_t node, LogEntryInfo* entry);
+    [[nodiscard]] int32_t getNextLogEntry(int32_t node, LogEntryInfo* entry);
 
     // Clears node's log ("3.4.3", set without data). Results: 0; 2 when the SP refused (non-zero
     // status: the log was not cleared); 13 without comm device; the comm device's result when the
     // send failed.
-    int32_t eraseLog(int32_t node);
+    [[nodiscard]] int32_t eraseLog(int32_t node);
 
 private:
     cBusComm* comm_;

@@ -60,7 +60,7 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
     state.nodeIndex = nodeIndex;
     {
         cFirmware firmware(kFirmwareIdKind, 0);
-        if (firmware.buildCommand() == nullptr || firmware.send(comm, nodeIndex) != 0) {
+        if (firmware.buildCommand() == nullptr || firmware.send(comm, nodeIndex) != ERR_SUCCESS) {
             yatLog(registerTag, "could not get the firmware info");
         } else {
             yatLog(tag, "got the firmware info");
@@ -71,7 +71,10 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
         if (session->stopped()) break;
         yatLog(registerTag, "%s", kind.logText);
         cEnableSpEvent enable;
-        if (enable.buildCommand(kind.number) != nullptr) enable.send(comm, nodeIndex);
+        if (enable.buildCommand(kind.number) == nullptr) continue;
+        // Events of a kind the SP was not asked for simply never come; the log says which.
+        int32_t sent = enable.send(comm, nodeIndex);
+        if (sent != ERR_SUCCESS) yatLog(registerTag, "enabling event [%d] failed: [%d]", kind.number, sent);
     }
 
     const EventTargets targets = session->eventTargets();
@@ -275,7 +278,8 @@ void EventMonitor::stop(Registration registration, cBusComm* comm) {
             }
         }
         // Joins a thread that ended; lets go of the caller's own thread and of one left behind.
-        thread.threadClose(session.ended(slot) ? std::chrono::steady_clock::time_point::max() : deadline);
+        // A thread left behind was logged above; closing it only lets go of its handle.
+        (void)thread.threadClose(session.ended(slot) ? std::chrono::steady_clock::time_point::max() : deadline);
     }
     yatSleep(kDeregisterWaitMs);
 }
@@ -284,24 +288,23 @@ bool EventMonitor::readPfaSupport() {
     constexpr const char* tag = "cLibYAT::getMonitorPFAEventSupport";
     cSPGetAvailEventCodes codes;
     yatLog(tag, "about to check routine");
-    if (codes.buildCommand(false) == nullptr || codes.send(commDevice_, 0) != 0) return false;
+    if (codes.buildCommand(false) == nullptr || codes.send(commDevice_, 0) != ERR_SUCCESS) return false;
     if (codes.CheckForEC(eventwire::kMemoryPfaCode)) {
         yatLog(tag, "found item in first group");
         return true;
     }
-    if (codes.buildCommand(true) == nullptr || codes.send(commDevice_, 0) != 0) return false;
-    for (int32_t groupsRead = 2; codes.answerStatus() == 0; ++groupsRead) {
+    if (codes.buildCommand(true) == nullptr || codes.send(commDevice_, 0) != ERR_SUCCESS) return false;
+    for (int32_t groupsRead = 2; codes.answerStatus() == SpStatus::kOk; ++groupsRead) {
         yatLog(tag, "next list group");
         if (codes.CheckForEC(eventwire::kMemoryPfaCode)) return true;
         if (groupsRead >= eventwire::kMaxCodeGroups) {
             yatLog(tag, "stopped after [%d] groups of available event codes", groupsRead);
             return false;
         }
-        uint32_t sent = codes.buildCommand(true) == nullptr ? static_cast<uint32_t>(ERR_INVALID_PARAMETER)
-                                                            : codes.send(commDevice_, 0);
-        yatLog(tag, "The return codes for command are retVal [%d] commandStatus [%d]", static_cast<int32_t>(sent),
-               codes.answerStatus());
-        if (sent != 0) return false;
+        int32_t sent = codes.buildCommand(true) == nullptr ? ERR_INVALID_PARAMETER : codes.send(commDevice_, 0);
+        yatLog(tag, "The return codes for command are retVal [%d] commandStatus [%d]", sent,
+               statusByte(codes.answerStatus()));
+        if (sent != ERR_SUCCESS) return false;
     }
     return false;
 }

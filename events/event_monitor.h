@@ -74,10 +74,10 @@ public:
     EventMonitor(const EventMonitor&) = delete;
     EventMonitor& operator=(const EventMonitor&) = delete;
 
-    int32_t registerForAsynchEvents(cSensorSink* sink);
+    [[nodiscard]] int32_t registerForAsynchEvents(cSensorSink* sink);
     void deRegisterForAsynchEvents();
     void getMonitorPFAEventSupport(uint32_t* level);
-    int32_t monitorPFAEvents(PFAEventInfo* event);
+    [[nodiscard]] int32_t monitorPFAEvents(PFAEventInfo* event);
 
     // The library object is closing: refuses every later registration, then stops monitoring (as
     // deRegisterForAsynchEvents, log lines included).
@@ -97,7 +97,7 @@ private:
     // Stops a registration taken out of current_ (see the class comment). Touches no member.
     static void stop(Registration registration, cBusComm* comm);
     // Reads "2.7.3" group by group; true when the memory PFA code is listed.
-    bool readPfaSupport();
+    [[nodiscard]] bool readPfaSupport();
 
     cBusComm* const commDevice_;  // not owned
     const SensorModel& sensors_;

@@ -70,7 +70,7 @@ public:
     int32_t callerSlot() const;
     // Waits until every thread of the session other than the caller has ended, or until deadline (at
     // once after giveUp). True when they all had.
-    bool waitForThreads(std::chrono::steady_clock::time_point deadline);
+    [[nodiscard]] bool waitForThreads(std::chrono::steady_clock::time_point deadline);
     // The stop has left threads behind: later waits for them return at once.
     void giveUp();
     // Where slot's thread is, for a log line: "in the comm device", "in the host's sink", "in the
@@ -111,7 +111,7 @@ private:
 
     // Marks the calling thread as inside the comm device or the sink; false (nothing marked) once the
     // session is stopped.
-    bool beginCall(Place place);
+    [[nodiscard]] bool beginCall(Place place);
     void endCall();
     // Takes a use of each class object the model has published and the session does not hold yet.
     // Called with mutex_ held.

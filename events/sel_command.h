@@ -20,7 +20,7 @@ struct LogEntryInfo;
 //   12  record is null
 // On any result but 0 the record is left untouched. The message is cut to 383 characters and stops
 // at its first zero byte; nothing past the entry or the buffer is read.
-int32_t decodeLogEntry(const uint8_t* answer, size_t size, LogEntryInfo* record);
+[[nodiscard]] int32_t decodeLogEntry(const uint8_t* answer, size_t size, LogEntryInfo* record);
 
 class cSPSEL final : public cSPCmd {
 public:
@@ -32,5 +32,5 @@ public:
 
     // Slot 1: decodes the last answer into the LogEntryInfo at output (kind is ignored); results as
     // decodeLogEntry.
-    int32_t getCommandData(int32_t kind, void* output) override;
+    [[nodiscard]] int32_t getCommandData(int32_t kind, void* output) override;
 };

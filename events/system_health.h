@@ -32,17 +32,17 @@ public:
     //     request (type or echoed length wrong), a final status other than 7, or an SP that was still
     //     answering after eventwire::kMaxCodeGroups groups (the codes read so far stay in codes)
     // 12  codes is null
-    int32_t getEvents(cBusComm* comm, int32_t node, const char* dotCommand, std::vector<uint32_t>* codes);
+    [[nodiscard]] int32_t getEvents(cBusComm* comm, int32_t node, const char* dotCommand, std::vector<uint32_t>* codes);
 
     // The active event codes of node ("2.7.4") appended to codes; results as getEvents.
-    int32_t getActiveEvents(cBusComm* comm, int32_t node, std::vector<uint32_t>* codes);
+    [[nodiscard]] int32_t getActiveEvents(cBusComm* comm, int32_t node, std::vector<uint32_t>* codes);
 
     // Whether code is among node's active event codes: *active is cleared first and set when the
     // code is listed (also when the list read then failed part-way). Results as getEvents; 12 when
     // active is null.
-    int32_t getActiveEvents(cBusComm* comm, int32_t node, uint32_t code, bool* active);
+    [[nodiscard]] int32_t getActiveEvents(cBusComm* comm, int32_t node, uint32_t code, bool* active);
 
 private:
     // Sends dotCommand with the request type; false when it could not be built or sent.
-    bool sendGroupRequest(cBusComm* comm, int32_t node, const char* dotCommand, uint8_t type);
+    [[nodiscard]] bool sendGroupRequest(cBusComm* comm, int32_t node, const char* dotCommand, uint8_t type);
 };

@@ -43,14 +43,15 @@ bool closeUnderWay() {
 // Takes libraryMutex for an open, after waiting while a last close destroys the object. A caller that
 // must not wait (a library thread, which that close may be waiting for; a thread that already holds
 // the mutex) gets false while the close runs, with the mutex held all the same.
+// (Waits without a limit always end holding the mutex, so their result says nothing.)
 bool lockForOpen() {
     for (;;) {
-        libraryMutex.lock(-1);
+        (void)libraryMutex.lock(-1);
         if (!closeUnderWay()) return true;
         if (cThreadLib::onLibraryThread()) return false;
         libraryMutex.unlock();
         if (libraryMutex.heldByCaller()) {
-            libraryMutex.lock(-1);
+            (void)libraryMutex.lock(-1);
             return false;
         }
         std::unique_lock<std::mutex> lock(closingMutex);
@@ -190,7 +191,8 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
             commDevice = device;
             systemInfo = std::make_unique<SystemInfo>(commDevice, spType);
             sensorModel = std::make_unique<SensorModel>(commDevice);
-            systemInfo->initVectoredSystemSummary();
+            // Without a summary getSPType probes the SP itself, so a failed read is not the end.
+            (void)systemInfo->initVectoredSystemSummary();
             int32_t type = 0;
             getSPType(&type);
         } else {

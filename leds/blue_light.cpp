@@ -13,7 +13,7 @@ uint8_t* cSPBlueLight::buildSet(int32_t value) {
 }
 
 int32_t cSPBlueLight::getStateData(int32_t* state) const {
-    if (answerStatus() != 0) return ERR_FAILED;
+    if (answerStatus() != SpStatus::kOk) return ERR_FAILED;
     ByteReader answer = answerReader();
     if (!answerOk() || !answer.has(0, 1)) return ERR_BAD_ANSWER;
     *state = answer.u8(0);

@@ -13,5 +13,5 @@ public:
     uint8_t* buildSet(int32_t value);
     // Decodes the answer of a get: 1 when its status is not 0; 2 when it fails the answer check or
     // holds no data byte; else stores the state byte (0 to 255) in *state and returns 0.
-    int32_t getStateData(int32_t* state) const;
+    [[nodiscard]] int32_t getStateData(int32_t* state) const;
 };

@@ -61,13 +61,13 @@ int32_t cI2CPassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
         bool lit = false;
         for (cGlintSensor& sensor : led.sensors) {
             getGlintInfo(wire::kGet, led, sensor);
-            uint32_t sent = send(comm, led.node);
-            if (sent != 0) {
+            int32_t sent = send(comm, led.node);
+            if (sent != ERR_SUCCESS) {
                 yatLog(tag, "send to node [%d] failed with [%u]; the other sensors of LED [%d] are not read", led.node,
                        sent, led.index);
                 break;
             }
-            if (answerStatus() != 0) continue;
+            if (answerStatus() != SpStatus::kOk) continue;
             ByteReader answer = answerReader();
             if (!answer.has(0, 1)) {
                 // Nothing to read: the sensor counts as off for this read.
@@ -101,21 +101,21 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
             if (print)
                 yatProgress("cIPMIPassThru::setGlintStatus - about to call sendcommand with node number [%d]\n",
                             led.node);
-            uint32_t sent = send(comm, led.node);
-            if (sent != 0) {
+            int32_t sent = send(comm, led.node);
+            if (sent != ERR_SUCCESS) {
                 if (print)
                     yatProgress("cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n",
                                 sent);
                 yatLog(tag, "send to node [%d] failed with [%u]; LEDs not yet read keep their state", led.node, sent);
-                return static_cast<int32_t>(sent);
+                return sent;
             }
             if (print) yatProgress("cIPMIPassThru::setGlintStatus - command succeeded\n");
             if (!answerGood()) {
                 if (print)
                     yatProgress("cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n",
-                                answerStatus());
+                                statusByte(answerStatus()));
                 yatLog(tag, "node [%d] refused the LED read (status [%d]); LED [%d] keeps its state", led.node,
-                       answerStatus(), led.index);
+                       statusByte(answerStatus()), led.index);
                 // The buffer now holds the refusal, not the answer of the node asked before: the next
                 // LED asks again whatever its node.
                 currentNode = kNoNode;
@@ -168,7 +168,7 @@ int32_t cIPMIPassThru::buildPassthruData(const cGlintLED&, const cGlintSensor&, 
 
 bool cIPMIPassThru::answerGood() const {
     ByteReader answer = answerReader();
-    return answerStatus() == 0 && answer.has(ledwire::kIPMICompletionCode, 1) &&
+    return answerStatus() == SpStatus::kOk && answer.has(ledwire::kIPMICompletionCode, 1) &&
            answer.u8(ledwire::kIPMICompletionCode) == 0;
 }
 

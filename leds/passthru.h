@@ -25,10 +25,11 @@ public:
     // The status routine: reads the states of every LED of leds through comm, whatever each LED's
     // own bus type (the caller chose the class). Returns 9 without comm device or for an empty list;
     // otherwise see each class.
-    virtual int32_t setGlintStatus(GlintLEDList& leds, cBusComm* comm) = 0;
+    [[nodiscard]] virtual int32_t setGlintStatus(GlintLEDList& leds, cBusComm* comm) = 0;
     // The data builder: fills data (kPassthruDataSize bytes, zeroed by the caller) for one request
     // about led (and sensor, for classes that read one sensor per request); returns the length.
-    virtual int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor, uint8_t* data) const = 0;
+    [[nodiscard]] virtual int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor,
+                                                    uint8_t* data) const = 0;
 
     // Builds one passthru request of commandType on led's dot command with the class's data. Returns
     // the buffer, or null (nothing sendable; send() then returns 12) for a malformed dot command.
@@ -45,8 +46,9 @@ public:
 // Returns 0.
 class cI2CPassThru final : public cSPPassthru {
 public:
-    int32_t setGlintStatus(GlintLEDList& leds, cBusComm* comm) override;
-    int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor, uint8_t* data) const override;
+    [[nodiscard]] int32_t setGlintStatus(GlintLEDList& leds, cBusComm* comm) override;
+    [[nodiscard]] int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor,
+                                            uint8_t* data) const override;
 };
 
 // Bus types 2, 3, 4: one set request per change of node serves every LED of that node; each sensor
@@ -56,29 +58,32 @@ public:
 // answer data counts as off for that read. Returns 0 otherwise.
 class cNodePassThru : public cSPPassthru {
 public:
-    int32_t setGlintStatus(GlintLEDList& leds, cBusComm* comm) override;
+    [[nodiscard]] int32_t setGlintStatus(GlintLEDList& leds, cBusComm* comm) override;
 
 protected:
     // Whether the answer just received can be read.
-    virtual bool answerGood() const { return answerStatus() == 0; }
+    virtual bool answerGood() const { return answerStatus() == SpStatus::kOk; }
     // Whether the routine prints its progress lines (the IPMI class does).
     virtual bool printsProgress() const { return false; }
 };
 
 class cDMCPassThru final : public cNodePassThru {
 public:
-    int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor, uint8_t* data) const override;
+    [[nodiscard]] int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor,
+                                            uint8_t* data) const override;
 };
 
 class cH8PassThru final : public cNodePassThru {
 public:
-    int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor, uint8_t* data) const override;
+    [[nodiscard]] int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor,
+                                            uint8_t* data) const override;
 };
 
 // Good answer: status 0 and completion code (A[0]) 0.
 class cIPMIPassThru final : public cNodePassThru {
 public:
-    int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor, uint8_t* data) const override;
+    [[nodiscard]] int32_t buildPassthruData(const cGlintLED& led, const cGlintSensor& sensor,
+                                            uint8_t* data) const override;
 
 protected:
     bool answerGood() const override;

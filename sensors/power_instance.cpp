@@ -30,13 +30,13 @@ int32_t cPowerInstance::getSPSensorStatus(int32_t nodeIndex, int32_t, int32_t, i
     cSPPowerStatusCmd command;
     for (int32_t attempt = 0; attempt < kStatusTries; ++attempt) {
         command.buildCommand();
-        uint32_t sent = command.send(comm, nodeIndex);
-        if (sent != 0) return static_cast<int32_t>(sent);
-        yatLog(tag, "the power supply check returned retVal [%d] and status [%d]", static_cast<int32_t>(sent),
-               command.answerStatus());
-        if (command.answerStatus() == 0) break;
+        int32_t sent = command.send(comm, nodeIndex);
+        if (sent != ERR_SUCCESS) return sent;
+        yatLog(tag, "the power supply check returned retVal [%d] and status [%d]", sent,
+               statusByte(command.answerStatus()));
+        if (command.answerStatus() == SpStatus::kOk) break;
     }
-    if (command.answerStatus() == wire::kStatusUnavailable) {
+    if (command.answerStatus() == SpStatus::kUnavailable) {
         *status = kStatusUnavailable;
         return ERR_SUCCESS;
     }

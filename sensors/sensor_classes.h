@@ -58,11 +58,12 @@ public:
     // Selector 3 into *lower, selector 2 into *upper, and selector 1 into *upper when that read 0.
     // The first failing send ends it with its code; 7 (nothing sent) for a sensor without a limit
     // command (location 3, location-1 instances above 6); 9 without comm device; else 0.
-    int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, void* upper,
-                              void* lower, cBusComm* comm) override;
+    [[nodiscard]] int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            void* upper, void* lower, cBusComm* comm) override;
     // 2 (status 0) when the reading fails; 7 (status 0) when both limits are 0 after fetching; else 0.
-    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+    [[nodiscard]] int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            int32_t* status, void* reading, void* upper, void* lower,
+                                            cBusComm* comm) override;
 };
 
 // Voltages: float volts; limits from the SP; status 1 normal, 6 below the lower limit, 9 above the
@@ -76,12 +77,13 @@ public:
 
     // Up to three selectors for each limit until one reads non-zero. 0 when either limit is known,
     // else 7; 9 without comm device.
-    int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, void* upper,
-                              void* lower, cBusComm* comm) override;
+    [[nodiscard]] int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            void* upper, void* lower, cBusComm* comm) override;
     // 2 (status 0) when the reading fails; 7 (status 0) when missing limits cannot be fetched; else 0
     // with the status from the comparison against the limits.
-    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+    [[nodiscard]] int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            int32_t* status, void* reading, void* upper, void* lower,
+                                            cBusComm* comm) override;
 };
 
 // Fans: integer RPM; both limits the constant 550; status 1 normal, 3 below the lower limit (or
@@ -94,12 +96,13 @@ public:
     static void releaseInstance() { SharedClassObject<cFanInst>::release(); }
 
     // Both limits 550, no SP traffic; 0 (9 without comm device).
-    int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, void* upper,
-                              void* lower, cBusComm* comm) override;
+    [[nodiscard]] int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            void* upper, void* lower, cBusComm* comm) override;
     // A failed reading returns its code: 14 with status 3 and reading 0, otherwise status 0. On
     // success missing limits become 550 and the result is 0.
-    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+    [[nodiscard]] int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            int32_t* status, void* reading, void* upper, void* lower,
+                                            cBusComm* comm) override;
 };
 
 // How cPowerInstance::addPowerSupply stores and announces one supply.
@@ -127,8 +130,9 @@ public:
     // status of supply `instance` into *status; the other pointers are not used. The send code on
     // failure; 0 with status 47 for SP status 7; 2 for another SP status or an answer without the two
     // status bytes; else 0 with status 1 or 3. 9 without comm device.
-    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+    [[nodiscard]] int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            int32_t* status, void* reading, void* upper, void* lower,
+                                            cBusComm* comm) override;
 
     // Stores supply supplyIndex (0-based) under (nodeBase + 1, supplyIndex + 1): location 7, type 37,
     // instance supplyIndex, status 0 with normals supported and 49 without, the two flags and valid

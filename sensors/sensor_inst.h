@@ -27,30 +27,32 @@ public:
 
     // Reads the live value of one sensor into *reading. 9 without comm device, 15 when the command
     // could not be built or sent, else the answer decoder's result (0, 2 or 14).
-    virtual int32_t getSPSensorReading(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                                       void* reading, cBusComm* comm);
+    [[nodiscard]] virtual int32_t getSPSensorReading(int32_t nodeIndex, int32_t sensorClass, int32_t location,
+                                                     int32_t instance, void* reading, cBusComm* comm);
     // Reads the sensor's limits from the SP; the base has none and returns 1.
-    virtual int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                                      void* upper, void* lower, cBusComm* comm);
+    [[nodiscard]] virtual int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location,
+                                                    int32_t instance, void* upper, void* lower, cBusComm* comm);
     // Reads the value and derives a status; a limit of 0 on entry is not known yet and is fetched.
     // The base returns 1.
-    virtual int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                                      int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm);
+    [[nodiscard]] virtual int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location,
+                                                    int32_t instance, int32_t* status, void* reading, void* upper,
+                                                    void* lower, cBusComm* comm);
 
     // Builds a record from source (see the field rules in sensors/sensor_record.h) and stores it
     // under (node, sensor) with the valid flag; raises the element count. A null source stores
-    // nothing. Returns 0.
-    int32_t insertInstance(int32_t node, int32_t sensor, const SensorSource* source, bool valid);
+    // nothing.
+    void insertInstance(int32_t node, int32_t sensor, const SensorSource* source, bool valid);
 
     // Model queries: 0, or 7 (nothing written) when the record is missing or not valid. A null
     // output pointer skips its item.
-    int32_t getSensorReading(int32_t node, int32_t sensor, void* reading);            // 7 for class 4
-    int32_t getSensorLimits(int32_t node, int32_t sensor, void* upper, void* lower);  // 7 for class 4
+    [[nodiscard]] int32_t getSensorReading(int32_t node, int32_t sensor, void* reading);            // 7 for class 4
+    [[nodiscard]] int32_t getSensorLimits(int32_t node, int32_t sensor, void* upper, void* lower);  // 7 for class 4
     // Status and, except for power supplies, reading, lower and upper limit.
-    int32_t getSensorStatus(int32_t node, int32_t sensor, int32_t* status, void* reading, void* lower, void* upper);
-    int32_t getSensorType(int32_t node, int32_t sensor, int32_t* type);
-    int32_t getSensorLocation(int32_t node, int32_t sensor, int32_t* location);
-    int32_t getSensorInstance(int32_t node, int32_t sensor, int32_t* instance);
+    [[nodiscard]] int32_t getSensorStatus(int32_t node, int32_t sensor, int32_t* status, void* reading, void* lower,
+                                          void* upper);
+    [[nodiscard]] int32_t getSensorType(int32_t node, int32_t sensor, int32_t* type);
+    [[nodiscard]] int32_t getSensorLocation(int32_t node, int32_t sensor, int32_t* location);
+    [[nodiscard]] int32_t getSensorInstance(int32_t node, int32_t sensor, int32_t* instance);
 
     // Number of insertInstance calls that stored a record (new or updated alike).
     int32_t elementCount() const { return elementCount_.load(std::memory_order_relaxed); }

@@ -45,15 +45,15 @@ public:
     SensorModel(const SensorModel&) = delete;
     SensorModel& operator=(const SensorModel&) = delete;
 
-    int32_t initSensors(cSensorSink* sink);
+    [[nodiscard]] int32_t initSensors(cSensorSink* sink);
     int32_t getNumberSensors(int32_t sensorClass, int32_t node);
-    int32_t getSensorReading(int32_t sensorClass, int32_t node, int32_t sensor, void* reading);
-    int32_t getSensorLimits(int32_t sensorClass, int32_t node, int32_t sensor, void* upper, void* lower);
-    int32_t getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status, void* reading,
-                            void* lower, void* upper);
-    int32_t getSensorType(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* type);
-    int32_t getSensorLocation(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* location);
-    int32_t getSensorInstance(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* instance);
+    [[nodiscard]] int32_t getSensorReading(int32_t sensorClass, int32_t node, int32_t sensor, void* reading);
+    [[nodiscard]] int32_t getSensorLimits(int32_t sensorClass, int32_t node, int32_t sensor, void* upper, void* lower);
+    [[nodiscard]] int32_t getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status,
+                                          void* reading, void* lower, void* upper);
+    [[nodiscard]] int32_t getSensorType(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* type);
+    [[nodiscard]] int32_t getSensorLocation(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* location);
+    [[nodiscard]] int32_t getSensorInstance(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* instance);
 
     // The class objects; each is null while its class has no sensors.
     cTempInstance* temperatureObject() const { return tempInstance.load(std::memory_order_acquire); }

@@ -37,8 +37,8 @@ int32_t cVoltInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass,
     // One try: a failed send only counts as a try; a rejected answer leaves the limit as it was.
     auto tryLimit = [&](uint8_t selector, void* limit) -> int32_t {
         command.buildLimitCommand(sensorClass, location, instance, selector);
-        uint32_t sent = command.send(comm, nodeIndex);
-        if (sent != 0) return static_cast<int32_t>(sent);
+        int32_t sent = command.send(comm, nodeIndex);
+        if (sent != ERR_SUCCESS) return sent;
         return command.getCommandData(sensorClass, limit);
     };
     fetchLimit(sensorwire::kVoltLowerSelectors, lower, "in lowlimt loop", tryLimit,

@@ -158,8 +158,8 @@ int32_t cFirmware::getRevisionData(FirmwareInfo* info) {
 }
 
 bool cFirmware::checkForOnyx() const {
-    yatLog("cSPGetVPDData::checkForOnyx", "The retval was [%d]", answerStatus());
-    if (answerStatus() != 0) return false;
+    yatLog("cSPGetVPDData::checkForOnyx", "The retval was [%d]", statusByte(answerStatus()));
+    if (answerStatus() != SpStatus::kOk) return false;
     ByteReader answer = answerReader();
     return hasSlowFanFirmwarePrefix(answer.data(), answer.size());
 }

@@ -75,9 +75,10 @@ inline constexpr size_t kFirmwarePrefixSize = 2;
 
 // Decoders over the answer data A (size bytes). Each returns 0 after filling its fields, or 2
 // (fields untouched) when the data are too short for its layout or report an IPMI failure.
-int32_t decodeSPFirmware(const uint8_t* data, size_t size, bool longLayout, FirmwareInfo* info);
-int32_t decodeIPMIDeviceId(const uint8_t* data, size_t size, FirmwareInfo* info);
-int32_t decodeRevisionBytes(const uint8_t* data, size_t size, int32_t kind, int32_t extra, FirmwareInfo* info);
+[[nodiscard]] int32_t decodeSPFirmware(const uint8_t* data, size_t size, bool longLayout, FirmwareInfo* info);
+[[nodiscard]] int32_t decodeIPMIDeviceId(const uint8_t* data, size_t size, FirmwareInfo* info);
+[[nodiscard]] int32_t decodeRevisionBytes(const uint8_t* data, size_t size, int32_t kind, int32_t extra,
+                                          FirmwareInfo* info);
 // True when the data begin with one of the firmware prefixes that need the slow fan handling.
 bool hasSlowFanFirmwarePrefix(const uint8_t* data, size_t size);
 
@@ -100,14 +101,14 @@ public:
     uint8_t* buildCommand();
     // Decodes the answer into info by kind: 0 or 2 as the decoder returns; 1 for a kind without a
     // request; 12 for a null info.
-    int32_t getCommandData(FirmwareInfo* info);
+    [[nodiscard]] int32_t getCommandData(FirmwareInfo* info);
 
     // Answer check, then the long (kinds 0, 1) or short (kind 4) layout: 0, or 2.
-    int32_t getSPData(FirmwareInfo* info);
+    [[nodiscard]] int32_t getSPData(FirmwareInfo* info);
     // Answer check, then the IPMI Get Device ID response: 0, or 2.
-    int32_t getIPMIData(FirmwareInfo* info);
+    [[nodiscard]] int32_t getIPMIData(FirmwareInfo* info);
     // Answer check, then the revision bytes of kinds 3 and 6: 0, or 2.
-    int32_t getRevisionData(FirmwareInfo* info);
+    [[nodiscard]] int32_t getRevisionData(FirmwareInfo* info);
 
     // On the answer to "4.3.5.6.1" (kind 4): true when its status byte is 0 and the firmware
     // identifier starts with one of the prefixes RU, QA, AV, T2, GE, GR, VI.

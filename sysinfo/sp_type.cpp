@@ -20,9 +20,9 @@ unsigned pointerValue(const void* pointer) { return static_cast<unsigned>(reinte
 int32_t probe(cBusComm* comm, const char* dotCommand) {
     cSPCmd command;
     command.buildSPCommand(dotCommand, wire::kGet, nullptr, nullptr, 0, 0);
-    uint32_t sent = command.send(comm, 0);
-    if (sent != 0) return static_cast<int32_t>(sent);
-    return command.answerStatus();
+    int32_t sent = command.send(comm, 0);
+    if (sent != ERR_SUCCESS) return sent;
+    return spStatusResult(command.answerStatus());
 }
 
 }  // namespace
@@ -34,9 +34,9 @@ int32_t SystemInfo::initVectoredSystemSummary() {
         yatLog(tag, "about to send 1.2 command");
         cSPVSS vss;
         vss.buildCommand();
-        uint32_t sent = vss.send(commDevice, 0);
-        if (sent != 0) {
-            result = static_cast<int32_t>(sent);
+        int32_t sent = vss.send(commDevice, 0);
+        if (sent != ERR_SUCCESS) {
+            result = sent;
             yatLog(tag, "sendCommand failed:  retVal=[%d]", result);
         } else {
             yatLog(tag, "about to create VSS object:  retVal=[%d]  data length=[%d]", 0,

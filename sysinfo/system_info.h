@@ -49,14 +49,14 @@ public:
     SystemInfo& operator=(const SystemInfo&) = delete;
 
     // Sends "1.2", parses the summary and sets the SP type code.
-    int32_t initVectoredSystemSummary();
-    int32_t getSPType(int32_t* type);
-    int32_t getSystemState(int32_t node, SystemStateInfo* info);
-    int32_t getWatchogTimers(int32_t node, WatchdogTimersInfo* info);
-    int32_t getFirmwareData(int32_t node, int32_t kind, FirmwareInfo* info, int32_t extra);
-    int32_t getVPDData(int32_t node, int32_t kind, int32_t instance, VPD* vpd);
-    int32_t getMachineVPD(int32_t node, MachineVPDInfo* info);
-    int32_t getPostBiosVPD(int32_t node, PostBiosVPDInfo* info);
+    [[nodiscard]] int32_t initVectoredSystemSummary();
+    [[nodiscard]] int32_t getSPType(int32_t* type);
+    [[nodiscard]] int32_t getSystemState(int32_t node, SystemStateInfo* info);
+    [[nodiscard]] int32_t getWatchogTimers(int32_t node, WatchdogTimersInfo* info);
+    [[nodiscard]] int32_t getFirmwareData(int32_t node, int32_t kind, FirmwareInfo* info, int32_t extra);
+    [[nodiscard]] int32_t getVPDData(int32_t node, int32_t kind, int32_t instance, VPD* vpd);
+    [[nodiscard]] int32_t getMachineVPD(int32_t node, MachineVPDInfo* info);
+    [[nodiscard]] int32_t getPostBiosVPD(int32_t node, PostBiosVPDInfo* info);
 
     // Frees the vectored system summary (a destructor step of the library object).
     void freeSystemSummary();

@@ -14,7 +14,7 @@ uint8_t* buildPlainGet(cSPCmd& command, const char* tag, const char* dotCommand)
 
 // Status 0 and count bytes of data: their value, least significant byte first.
 bool readLittleEndian(const cSPCmd& command, uint32_t count, uint32_t* value) {
-    if (command.answerStatus() != 0 || value == nullptr) return false;
+    if (command.answerStatus() != SpStatus::kOk || value == nullptr) return false;
     ByteReader answer = command.answerReader();
     if (!answer.has(0, count)) return false;
     uint32_t result = 0;
@@ -24,7 +24,7 @@ bool readLittleEndian(const cSPCmd& command, uint32_t count, uint32_t* value) {
 }
 
 int32_t watchdogData(cSPCmd& command, const char* tag, uint32_t count, int32_t* value) {
-    if (command.answerStatus() != 0) return ERR_BAD_ANSWER;
+    if (command.answerStatus() != SpStatus::kOk) return ERR_BAD_ANSWER;
     ByteReader answer = command.answerReader();
     yatLog(tag, "read was sucessful...here's the raw data buffer");
     dumpdata(answer.data(), answer.size());

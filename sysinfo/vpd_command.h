@@ -115,7 +115,7 @@ public:
     // answer data, kind 21 as the driver revision text (version; build ID and file name emptied),
     // every other kind through EEPromParser on the whole buffer. Returns 1 when the answer's status
     // byte is not 0 (vpd untouched), 12 when vpd is null, else 0 (check vpd->isVPDValid()).
-    int32_t getCommandData(int32_t kind, VPD* vpd);
+    [[nodiscard]] int32_t getCommandData(int32_t kind, VPD* vpd);
 };
 
 // Plain get requests of fixed commands (no placeholders); answers are taken with copyAnswerData.

@@ -118,8 +118,8 @@ uint8_t* cSPVSS::buildCommand() { return buildSPCommand(vsswire::kCommand, wire:
 int32_t cSPVSS::getCommandData(VectoredSystemSummary* summary) {
     constexpr const char* tag = "cSPVSS.getCommandData()";
     if (summary == nullptr) return ERR_FAILED;
-    yatLog(tag, "ret code from dot command: [%x] ", answerStatus());
-    if (answerStatus() != 0) return answerStatus();
+    yatLog(tag, "ret code from dot command: [%x] ", statusByte(answerStatus()));
+    if (answerStatus() != SpStatus::kOk) return spStatusResult(answerStatus());
     ByteReader answer = answerReader();
     dumpdata(answer.data(), answer.size());
     summary->init(answer.data(), answer.size());

@@ -76,7 +76,7 @@ private:
 };
 
 // The SP type code the summary gives (0-10), logging the type table's message.
-int32_t spTypeFromSummary(const VectoredSystemSummary& summary);
+[[nodiscard]] int32_t spTypeFromSummary(const VectoredSystemSummary& summary);
 
 class cSPVSS : public cSPCmd {
 public:
@@ -86,5 +86,5 @@ public:
     // Builds "1.2" as a get request without data.
     uint8_t* buildCommand();
     // Decodes the answer into summary: the status byte (0: parsed), or 1 for a null summary.
-    int32_t getCommandData(VectoredSystemSummary* summary);
+    [[nodiscard]] int32_t getCommandData(VectoredSystemSummary* summary);
 };
