@@ -67,14 +67,17 @@ public:
     // The answer data, cut to what the buffer holds.
     ByteReader answerReader() const;
 
-    // Extractors. Full-check ones return 2 and leave outputs untouched when the answer check fails.
+    // Extractors. Full-check ones return ERR_BAD_ANSWER (2) and leave outputs untouched when the
+    // answer check fails, and the fixed-size ones (address, byte, flag) also when the answer holds
+    // fewer data bytes than they read.
     [[nodiscard]] int32_t getAnswerIPAddress(char* text);  // "%d.%d.%d.%d" of A[0..3]; text holds 16 bytes
     [[nodiscard]] int32_t getAnswerText(char* text, int32_t capacity);
     [[nodiscard]] int32_t getAnswerBytes(uint8_t* buffer, int32_t limit);  // buffer holds limit + 1 bytes
     [[nodiscard]] int32_t getAnswerByte(int32_t* value);
     [[nodiscard]] int32_t getAnswerFlag(bool* value);
     // Status-only extractors: they always return ERR_SUCCESS, even when the SP failed, leaving the
-    // output untouched then; the caller checks answerStatus() itself.
+    // output untouched then (getAnswerDword also for fewer than four data bytes); the caller checks
+    // answerStatus() itself.
     int32_t getAnswerDword(uint32_t* value);
     int32_t copyAnswerData(uint8_t* buffer);  // buffer holds 4096 bytes
     int32_t copyAnswerText(char* buffer);     // buffer holds 4096 bytes

@@ -8,9 +8,10 @@ namespace accountwire {
 
 std::optional<DialinAuthority> decodeDialinAuthority(const uint8_t* data, size_t size) {
     ByteReader answer(data, size);
-    if (!answer.has(0, 4)) return std::nullopt;
+    const uint8_t flags = answer.u8(3);
+    const uint32_t bitmap = answer.u32le(0);
+    if (answer.overrun()) return std::nullopt;  // a short answer
     DialinAuthority decoded;
-    uint8_t flags = answer.u8(3);
     if ((flags & kAuthorityAdmin) != 0) {
         decoded.authority = kAdministrator;
         decoded.description = "Administrator";
@@ -18,14 +19,15 @@ std::optional<DialinAuthority> decodeDialinAuthority(const uint8_t* data, size_t
         decoded.authority = kReadOnly;
         decoded.description = "ReadOnly";
     }
-    decoded.bitmap = answer.u32le(0);
+    decoded.bitmap = bitmap;
     return decoded;
 }
 
 std::optional<int32_t> decodeDialinFlags(const uint8_t* data, size_t size) {
     ByteReader answer(data, size);
-    if (!answer.has(0, 1)) return std::nullopt;
-    return (answer.u8(0) & kFlagsReadOnly) != 0 ? kReadOnly : kAdministrator;
+    const uint8_t flags = answer.u8(0);
+    if (answer.overrun()) return std::nullopt;  // no data byte
+    return (flags & kFlagsReadOnly) != 0 ? kReadOnly : kAdministrator;
 }
 
 }  // namespace accountwire

@@ -29,7 +29,7 @@ public:
     }
 
     // Sends the get; the transport result.
-    int32_t get(const char* dotCommand) {
+    [[nodiscard]] int32_t get(const char* dotCommand) {
         return command_.sendRequest(comm_, node_, wire::kGet, dotCommand, &number_, 1);
     }
     // The answer data of the last get when the SP's status is 0, else nothing.
@@ -40,7 +40,7 @@ public:
     int32_t dump() const { return command_.dumpData(kReadOutTag); }
 
     // Sends a set; the transport failure, or 12 when the SP refuses it with a non-zero status.
-    int32_t set(const char* dotCommand, const uint8_t* bytes, int32_t size, bool secret = false) {
+    [[nodiscard]] int32_t set(const char* dotCommand, const uint8_t* bytes, int32_t size, bool secret = false) {
         cSPCmd& command = secret ? secret_ : command_;
         if (command.buildSPCommand(dotCommand, wire::kSet, &number_, bytes, 1, size) == nullptr) {
             return ERR_INVALID_PARAMETER;

@@ -15,8 +15,8 @@ uint32_t cSMTPConfiguration::getIPAddressMaxSize() { return netwire::kSmtpServer
 namespace {
 
 // Reads one byte-wide setting into value (as int).
-int32_t readByteItem(cRemoteAlertConfig& command, cBusComm* comm, int32_t node, const char* dotCommand,
-                     int32_t* value) {
+[[nodiscard]] int32_t readByteItem(cRemoteAlertConfig& command, cBusComm* comm, int32_t node, const char* dotCommand,
+                                   int32_t* value) {
     uint8_t byte = 0;
     int32_t result = command.readData(comm, node, wire::kGet, dotCommand, nullptr, 0, &byte, 1);
     if (result == ERR_SUCCESS) *value = byte;

@@ -20,14 +20,13 @@ constexpr size_t kPortCommandBytes = 3;
 
 int32_t decodePortAnswer(const uint8_t* answer, size_t size, int32_t* value) {
     ByteReader buffer(answer, size);
-    if (!buffer.has(0, wire::kHeaderSize)) return ERR_BAD_ANSWER;
-    uint8_t status = buffer.u8(wire::kStatusOffset);
-    if (status != 0) return status;
-    size_t start = wire::kHeaderSize + kPortCommandBytes;
-    if (wire::dataLength(answer) < netwire::kPortBytes || !buffer.has(start, netwire::kPortBytes)) {
-        return ERR_BAD_ANSWER;
-    }
-    if (value != nullptr) *value = buffer.u16be(start);
+    const auto status = static_cast<SpStatus>(buffer.u8(wire::kStatusOffset));
+    const uint16_t claimed = buffer.u16le(wire::kDataLengthOffset);
+    if (buffer.overrun()) return ERR_BAD_ANSWER;  // not even a header
+    if (status != SpStatus::kOk) return spStatusResult(status);
+    const uint16_t port = buffer.u16be(wire::kHeaderSize + kPortCommandBytes);
+    if (claimed < netwire::kPortBytes || buffer.overrun()) return ERR_BAD_ANSWER;
+    if (value != nullptr) *value = port;
     return ERR_SUCCESS;
 }
 

@@ -10,9 +10,10 @@
 class cBusComm;
 class cSvcProcCfg;
 
-// Decodes a whole "4.d.x" answer buffer of size bytes: status byte non-zero gives that status;
-// an answer whose data hold fewer than two bytes gives 2; else value = A[0] * 256 + A[1] and 0.
-// value is untouched unless the result is 0.
+// Decodes a whole "4.d.x" answer buffer of size bytes: a status byte other than SpStatus::kOk gives
+// that status (spStatusResult); a buffer shorter than its header, or an answer whose data hold fewer
+// than two bytes, gives ERR_BAD_ANSWER; else value = A[0] * 256 + A[1] and ERR_SUCCESS. value is
+// untouched unless the result is ERR_SUCCESS.
 [[nodiscard]] int32_t decodePortAnswer(const uint8_t* answer, size_t size, int32_t* value);
 
 // Reads TCP port number port (0-255) of node into value. Prints its progress lines on standard

@@ -26,7 +26,7 @@ constexpr const char* kFanKey = "SOFTWARE\\Zentro\\Vigilor\\SPfan";
 
 // Writes reading, limits and status of fresh back into the record as it is now; false when the
 // record is gone.
-bool writeIntValues(cSensorInst& object, const SensorRecord& fresh) {
+[[nodiscard]] bool writeIntValues(cSensorInst& object, const SensorRecord& fresh) {
     return object.instances().update(fresh.node, fresh.sensorNumber, [&fresh](SensorRecord& current) {
         current.reading = fresh.reading;
         current.upperLimit = fresh.upperLimit;
@@ -191,8 +191,8 @@ int32_t presentSupplies(cBusComm* comm, int32_t nodeIndex) {
     command.buildCommand();
     if (command.send(comm, nodeIndex) != ERR_SUCCESS || !command.answerOk()) return -1;
     ByteReader data = command.answerReader();
-    if (!data.has(sensorwire::kPowerPresentOffset, 1)) return -1;
-    return data.u8(sensorwire::kPowerPresentOffset);
+    const uint8_t present = data.u8(sensorwire::kPowerPresentOffset);
+    return data.overrun() ? -1 : present;
 }
 
 // Stops at the first supply that appeared: the records read before are stale after its registration,

@@ -12,8 +12,9 @@
 
 // The power status answer ("f.5.1"): supply `instance` (0-based) is good when its bit is set in the
 // present byte and clear in the failed byte. *good receives present AND NOT failed. Instances
-// outside 0..7 have no bit and are never good. Returns 0 with *status 1 (good) or 3 (not good), or 2
-// (outputs untouched) when the answer holds fewer than two data bytes.
+// outside 0..7 have no bit and are never good. Returns ERR_SUCCESS with *status yat::kStatusNormal
+// (good) or yat::kStatusCritical (not good), or ERR_BAD_ANSWER (outputs untouched) when the answer
+// holds fewer than two data bytes.
 [[nodiscard]] int32_t decodePowerStatus(const uint8_t* data, size_t length, int32_t instance, int32_t* status,
                                         uint8_t* good);
 

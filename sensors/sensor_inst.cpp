@@ -143,7 +143,7 @@ namespace {
 
 // Reads one field of a valid record into *out; 0, or 7 when the record is missing or not valid.
 template <class Field>
-int32_t readField(const cInstanceMap& map, int32_t node, int32_t sensor, int32_t* out, Field field) {
+[[nodiscard]] int32_t readField(const cInstanceMap& map, int32_t node, int32_t sensor, int32_t* out, Field field) {
     SensorRecord record;
     if (map.Read(node, sensor, &record) != ERR_SUCCESS) return ERR_INVALID_INDEX;
     if (out != nullptr) *out = field(record);

@@ -31,7 +31,8 @@ void takeAnswer(cSystemUUID& command, AnswerCopy* copy) {
 
 // Sends the read built last and takes its answer. Returns 0 with the answer in copy, the transport
 // result, or 2 when the SP refused the read (reported rather than success with the record untouched).
-int32_t readAnswer(cSystemUUID& command, cBusComm* comm, int32_t node, const char* tag, AnswerCopy* copy) {
+[[nodiscard]] int32_t readAnswer(cSystemUUID& command, cBusComm* comm, int32_t node, const char* tag,
+                                 AnswerCopy* copy) {
     int32_t sent = command.send(comm, node);
     if (sent != ERR_SUCCESS) {
         yatLog(tag, "sendCommand failed!");

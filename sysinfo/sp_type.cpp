@@ -17,7 +17,7 @@ unsigned pointerValue(const void* pointer) { return static_cast<unsigned>(reinte
 
 // Sends dotCommand as a plain get request to node 0. Returns the send result, or the answer's
 // status byte when the send succeeded (0: the SP answered the probe).
-int32_t probe(cBusComm* comm, const char* dotCommand) {
+[[nodiscard]] int32_t probe(cBusComm* comm, const char* dotCommand) {
     cSPCmd command;
     command.buildSPCommand(dotCommand, wire::kGet, nullptr, nullptr, 0, 0);
     int32_t sent = command.send(comm, 0);

@@ -10,7 +10,7 @@
 namespace {
 
 // Sends the request built last; true when it was carried and the SP answered with status 0.
-bool sendAndCheck(cSPCmd& command, cBusComm* comm, int32_t node, int32_t* sent) {
+[[nodiscard]] bool sendAndCheck(cSPCmd& command, cBusComm* comm, int32_t node, int32_t* sent) {
     *sent = command.send(comm, node);
     return *sent == ERR_SUCCESS && command.answerStatus() == SpStatus::kOk;
 }

@@ -23,15 +23,15 @@ constexpr int32_t kMaxSearchReads = 32;
 
 // Builds and sends one VPD read. Returns the send result; 12 when the pair builds no command (and
 // nothing was sent).
-int32_t readVPD(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t kind, int32_t instance, int32_t part,
-                int32_t length) {
+[[nodiscard]] int32_t readVPD(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t kind, int32_t instance,
+                              int32_t part, int32_t length) {
     if (command.buildCommand(kind, instance, part, length) == nullptr) return ERR_INVALID_PARAMETER;
     return command.send(comm, node);
 }
 
 // The three planar windows into vpd. Returns 0, 1 when the instance builds no command, 2 when the SP
 // refused a window, or the transport result.
-int32_t readPlanar(cBusComm* comm, int32_t node, int32_t instance, VPD* vpd) {
+[[nodiscard]] int32_t readPlanar(cBusComm* comm, int32_t node, int32_t instance, VPD* vpd) {
     cSPVPDCmd command;
     static constexpr const char* kDone[] = {"got first block of planar data successfully",
                                             "got second block of planar data successfully",
@@ -74,7 +74,7 @@ int32_t readPlanar(cBusComm* comm, int32_t node, int32_t instance, VPD* vpd) {
 // The DASD read: 96 bytes, or when the SP refuses that length the longest length from 80 up that it
 // accepts (a binary search). On 0 command holds the answer to parse (whatever the last read's
 // status); otherwise the operation's result.
-int32_t searchDASDLength(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t instance) {
+[[nodiscard]] int32_t searchDASDLength(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t instance) {
     int32_t sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, kVPDReadLength);
     if (sent != ERR_SUCCESS) return sent;
     if (command.answerStatus() == SpStatus::kOk) return ERR_SUCCESS;
