@@ -13,10 +13,10 @@ std::optional<DialinAuthority> decodeDialinAuthority(const uint8_t* data, size_t
     if (answer.overrun()) return std::nullopt;  // a short answer
     DialinAuthority decoded;
     if ((flags & kAuthorityAdmin) != 0) {
-        decoded.authority = kAdministrator;
+        decoded.authority = yat::kAccountAdministrator;
         decoded.description = "Administrator";
     } else if ((flags & kAuthorityReadOnly) != 0) {
-        decoded.authority = kReadOnly;
+        decoded.authority = yat::kAccountReadOnly;
         decoded.description = "ReadOnly";
     }
     decoded.bitmap = bitmap;
@@ -27,7 +27,7 @@ std::optional<int32_t> decodeDialinFlags(const uint8_t* data, size_t size) {
     ByteReader answer(data, size);
     const uint8_t flags = answer.u8(0);
     if (answer.overrun()) return std::nullopt;  // no data byte
-    return (flags & kFlagsReadOnly) != 0 ? kReadOnly : kAdministrator;
+    return (flags & kFlagsReadOnly) != 0 ? yat::kAccountReadOnly : yat::kAccountAdministrator;
 }
 
 }  // namespace accountwire

@@ -23,12 +23,10 @@
 
 namespace {
 
-constexpr uint32_t kDeregistered = 10;
 constexpr int32_t kPollingIntervalSeconds = 20;
 constexpr uint32_t kPfaEmptyWaitMs = 30000;
 // Pause after a failed wait for events, so a failing comm device cannot make a thread spin.
 constexpr uint32_t kFailedWaitPauseMs = 1000;
-constexpr int32_t kFirmwareIdKind = 4;
 
 struct EventKind {
     uint8_t number;
@@ -59,7 +57,7 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
     EventThreadState state;
     state.nodeIndex = nodeIndex;
     {
-        cFirmware firmware(kFirmwareIdKind, 0);
+        cFirmware firmware(fwwire::kKindSPFirmwareId, 0);
         if (firmware.buildCommand() == nullptr || firmware.send(comm, nodeIndex) != ERR_SUCCESS) {
             yatLog(registerTag, "could not get the firmware info");
         } else {
@@ -86,7 +84,7 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
         buffer.fill(0);
         uint32_t result = comm->registerForEvents(node, buffer.data());
         if (session->stopped()) break;  // an event that came with the stop is not handled
-        if (result == kDeregistered) {
+        if (result == kCommEventsStopped) {
             // A stop sent while no wait was blocked on the node (its thread had ended, or had not
             // begun waiting yet) stays with the comm device and ends the next wait: waiting again
             // keeps the node heard. A device that answers every wait so pauses between them.
@@ -105,7 +103,7 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
             yatLog(tag, "power down event for node [%d]; the event thread ends", nodeIndex);
             break;
         }
-        if (result != 0) {
+        if (result != kCommSuccess) {
             yatLog(tag, "waiting for events on node [%d] failed with [%d]", nodeIndex, static_cast<int32_t>(result));
             if (session->stopSignal().sleep(kFailedWaitPauseMs)) break;
         }
@@ -212,7 +210,7 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
     for (; slot < count && slot < commDevice_->getNodeCount(); ++slot) {
         auto start = std::make_unique<ThreadStart>(ThreadStart{current_.session, slot});
         result = current_.threads[slot]->threadStart(&eventThreadEntry, start.get());
-        if (result != 0) {
+        if (result != ERR_SUCCESS) {
             yatLog(tag, "failure in the thread routines");
             break;
         }
@@ -222,7 +220,7 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
         yatLog(tag, "success in the thread routines with node [%d]", static_cast<int32_t>(count));
         auto start = std::make_unique<ThreadStart>(ThreadStart{current_.session, count});
         result = current_.threads[count]->threadStart(&pollingThreadEntry, start.get());
-        if (result == 0) (void)start.release();  // owned by the thread
+        if (result == ERR_SUCCESS) (void)start.release();  // owned by the thread
     }
     // Slots whose thread never started count as ended.
     for (uint32_t i = 0; i <= count; ++i) {

@@ -6,6 +6,7 @@
 
 #include "platform/log.h"
 #include "yat/bus_comm.h"
+#include "yat/codes.h"
 #include "yat/result_codes.h"
 
 namespace {
@@ -33,10 +34,10 @@ uint8_t* cSPPassthru::getGlintInfo(int32_t commandType, const cGlintLED& led, co
 int32_t cSPPassthru::setPassthruLEDStatus(const cGlintSensor& sensor, uint8_t data, int32_t* status) {
     constexpr const char* tag = "setPassthruLEDStatus";
     yatLog(tag, "The data is [%x], mask is [%x]", data, sensor.mask);
-    int32_t decided = 1;
+    int32_t decided = yat::kLedOn;
     if (data == ledwire::kAllOff || (data & sensor.mask) != sensor.mask) {
         yatLog(tag, "The LED is off");
-        decided = 0;
+        decided = yat::kLedOff;
     } else {
         yatLog(tag, "The LED is on");
     }
@@ -73,13 +74,13 @@ int32_t cI2CPassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
                 // Nothing to read: the sensor counts as off for this read.
                 yatLog(tag, "the answer for sensor [%d] of LED [%d] holds no data byte; sensor counted as off",
                        sensor.index, led.index);
-                sensor.status = 0;
+                sensor.status = yat::kLedOff;
                 continue;
             }
             setPassthruLEDStatus(sensor, answer.u8(0), &sensor.status);
-            if (sensor.status == 1) lit = true;
+            if (sensor.status == yat::kLedOn) lit = true;
         }
-        led.state = lit ? 1 : 0;
+        led.state = lit ? yat::kLedOn : yat::kLedOff;
     }
     return ERR_SUCCESS;
 }
@@ -134,13 +135,13 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
                 // The register address lies outside the answer: off for this read, nothing read past it.
                 yatLog(tag, "regaddr [%u] of LED [%d] lies beyond the [%u] answer data bytes; sensor counted as off",
                        sensor.regaddr, led.index, static_cast<uint32_t>(answer.size()));
-                sensor.status = 0;
+                sensor.status = yat::kLedOff;
                 continue;
             }
             setPassthruLEDStatus(sensor, answer.u8(sensor.regaddr), &sensor.status);
-            if (sensor.status == 1) lit = true;
+            if (sensor.status == yat::kLedOn) lit = true;
         }
-        led.state = lit ? 1 : 0;
+        led.state = lit ? yat::kLedOn : yat::kLedOff;
     }
     return ERR_SUCCESS;
 }

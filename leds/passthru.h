@@ -35,8 +35,9 @@ public:
     // the buffer, or null (nothing sendable; send() then returns 12) for a malformed dot command.
     uint8_t* getGlintInfo(int32_t commandType, const cGlintLED& led, const cGlintSensor& sensor);
 
-    // Decides one sensor from its data byte: on (1) when the byte is not 0xFF and has every bit of
-    // the sensor's mask set, else off (0). Stores the decision in *status (when not null); returns 0.
+    // Decides one sensor from its data byte: yat::kLedOn when the byte is not 0xFF and has every bit
+    // of the sensor's mask set, else yat::kLedOff. Stores the decision in *status (when not null);
+    // returns ERR_SUCCESS.
     static int32_t setPassthruLEDStatus(const cGlintSensor& sensor, uint8_t data, int32_t* status);
 };
 
