@@ -17,12 +17,12 @@ class cSvcProcCfg;
 [[nodiscard]] int32_t decodePortAnswer(const uint8_t* answer, size_t size, int32_t* value);
 
 // Reads TCP port number port (0-255) of node into value. Prints its progress lines on standard
-// output. Results: 0; the comm device's result when the send failed; the SP's status byte when it is
-// not 0; 2 for an answer without the two bytes.
+// output. Results: ERR_SUCCESS; the transport code when the send failed; the SP's status byte when
+// it is not 0; ERR_BAD_ANSWER (2) for an answer without the two bytes.
 [[nodiscard]] int32_t getTCPNetworkPortData(cSvcProcCfg& command, cBusComm* comm, int32_t node, uint8_t port,
                                             int32_t* value);
 
-// Writes newPort (0-65535) as TCP port number port of node. Results: 0; the comm device's result
-// when the send failed; the SP's status byte when it is not 0.
+// Writes newPort (0-65535) as TCP port number port of node. Results: ERR_SUCCESS; the transport
+// code when the send failed; the SP's status byte when it is not 0.
 [[nodiscard]] int32_t setTCPNetworkPort(cSvcProcCfg& command, cBusComm* comm, int32_t node, uint8_t port,
                                         uint16_t newPort);

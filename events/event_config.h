@@ -7,14 +7,17 @@
 // command; call them with no lock held.
 //
 // Results:
-//   getType, getDescription    7 "invalid index" without a row; 12 "invalid parameter" for a null
-//                              output; else 0.
-//   getDescMaxSize             12 for a null output; else 64 and 0.
-//   getEnabled                 7 without a row; 12 for a null output; else the read of the group's
-//                              enable command: 0, the comm device's code, 2 when the answer fails
-//                              the answer check.
-//   setEnabled                 7 without a row; 0 without sending for a local event (group 4);
-//                              else the comm device's code, 2 for a non-zero answer status, or 0.
+//   getType, getDescription    ERR_INVALID_INDEX (7) "invalid index" without a row;
+//                              ERR_INVALID_PARAMETER (12) "invalid parameter" for a null output; else
+//                              ERR_SUCCESS.
+//   getDescMaxSize             ERR_INVALID_PARAMETER (12) for a null output; else 64 and ERR_SUCCESS.
+//   getEnabled                 ERR_INVALID_INDEX (7) without a row; ERR_INVALID_PARAMETER (12) for a
+//                              null output; else the read of the group's enable command: ERR_SUCCESS,
+//                              the transport code, ERR_BAD_ANSWER (2) when the answer fails the answer
+//                              check.
+//   setEnabled                 ERR_INVALID_INDEX (7) without a row; ERR_SUCCESS without sending for a
+//                              local event (group 4); else the transport code, ERR_BAD_ANSWER (2) for
+//                              a refused write (a status other than SpStatus::kOk), or ERR_SUCCESS.
 
 #include <cstdint>
 

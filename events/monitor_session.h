@@ -7,10 +7,10 @@
 // meanwhile) and the PFA stack (shared with EventMonitor).
 //
 // Gates. The threads reach the host's comm device and sensor sink only through the session's gated
-// stand-ins, which refuse every call once the session is stopped: a refused sendCommand answers 1, a
-// refused registerForEvents 10 (deregistered), a refused sink call 0. After stop() has returned, a
-// thread of the session begins no call into the comm device or the sink; a call it had already begun
-// goes on to its end (and is its last).
+// stand-ins, which refuse every call once the session is stopped: a refused sendCommand answers
+// kCommNotProvided, a refused registerForEvents kCommEventsStopped, a refused sink call 0. After
+// stop() has returned, a thread of the session begins no call into the comm device or the sink; a
+// call it had already begun goes on to its end (and is its last).
 //
 // Threads: stop(), stopped() and the waits for the threads from any thread; enter() and leave() from
 // the session's own threads; the rest from the session's threads or the registering host thread.

@@ -60,9 +60,9 @@ public:
     static GlintRegistrySource readSource();
 
     // Hands out the shared instance in *out and counts one user; the first user's instance is made
-    // from source. Returns 0; 4 (ERR_NOT_OPENED, *out null) when the file is missing, unreadable or
-    // not a regular file, or its path does not fit (logged); 3 (ERR_NO_RESOURCE) when the instance
-    // could not be created or out is null.
+    // from source. Returns ERR_SUCCESS; ERR_NOT_OPENED (4) (*out null) when the
+    // file is missing, unreadable or not a regular file, or its path does not fit (logged);
+    // ERR_NO_RESOURCE (3) when the instance could not be created or out is null.
     [[nodiscard]] static int32_t acquire(cGLSuppRegistry** out, const GlintRegistrySource& source);
     // The same, reading the file first.
     [[nodiscard]] static int32_t acquire(cGLSuppRegistry** out);

@@ -7,7 +7,8 @@
 
 // Decodes a reading or limit answer of sensorClass into *out: class 1 an int32 (hundredths / 100,
 // truncated toward zero), class 2 a float (hundredths / 100.0), class 3 an int32 in RPM (byte x 50,
-// 255 meaning 0). Returns 0, or 2 (out untouched) for a wrong data length or another class.
+// 255 meaning 0). Returns ERR_SUCCESS, or ERR_BAD_ANSWER (2) (out untouched) for a wrong data
+// length or another class.
 [[nodiscard]] int32_t decodeSensorValue(int32_t sensorClass, const uint8_t* data, size_t length, void* out);
 
 // The power status answer ("f.5.1"): supply `instance` (0-based) is good when its bit is set in the

@@ -29,8 +29,9 @@ void takeAnswer(cSystemUUID& command, AnswerCopy* copy) {
     copy->size = copy->copied ? command.answerReader().size() : 0;
 }
 
-// Sends the read built last and takes its answer. Returns 0 with the answer in copy, the transport
-// result, or 2 when the SP refused the read (reported rather than success with the record untouched).
+// Sends the read built last and takes its answer. Returns ERR_SUCCESS with the answer in copy, the
+// transport result, or ERR_BAD_ANSWER (2) when the SP refused the read (reported rather than
+// success with the record untouched).
 [[nodiscard]] int32_t readAnswer(cSystemUUID& command, cBusComm* comm, int32_t node, const char* tag,
                                  AnswerCopy* copy) {
     int32_t sent = command.send(comm, node);

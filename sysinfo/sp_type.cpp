@@ -15,7 +15,7 @@ namespace {
 // The pointer as a log value (its low 32 bits; 0 for none).
 unsigned pointerValue(const void* pointer) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(pointer)); }
 
-// Sends dotCommand as a plain get request to node 0. Returns the send result, or the answer's
+// Sends dotCommand as a plain get request to node 0. Returns the transport code, or the answer's
 // status byte (spStatusResult) when the send succeeded: ERR_SUCCESS when the SP answered the probe.
 [[nodiscard]] int32_t probe(cBusComm* comm, const char* dotCommand) {
     cSPCmd command;

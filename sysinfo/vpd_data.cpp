@@ -21,16 +21,16 @@ constexpr int32_t kMaxSearchRetries = 3;
 // Upper bound on search reads (the search halves a 16-byte range, so it needs far fewer).
 constexpr int32_t kMaxSearchReads = 32;
 
-// Builds and sends one VPD read. Returns the send result; 12 when the pair builds no command (and
-// nothing was sent).
+// Builds and sends one VPD read. Returns the transport code; ERR_INVALID_PARAMETER (12) when the
+// pair builds no command (and nothing was sent).
 [[nodiscard]] int32_t readVPD(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t kind, int32_t instance,
                               int32_t part, int32_t length) {
     if (command.buildCommand(kind, instance, part, length) == nullptr) return ERR_INVALID_PARAMETER;
     return command.send(comm, node);
 }
 
-// The three planar windows into vpd. Returns 0, 1 when the instance builds no command, 2 when the SP
-// refused a window, or the transport result.
+// The three planar windows into vpd. Returns ERR_SUCCESS, ERR_FAILED (1) when the instance builds
+// no command, ERR_BAD_ANSWER (2) when the SP refused a window, or the transport result.
 [[nodiscard]] int32_t readPlanar(cBusComm* comm, int32_t node, int32_t instance, VPD* vpd) {
     cSPVPDCmd command;
     static constexpr const char* kDone[] = {"got first block of planar data successfully",

@@ -92,6 +92,7 @@ public:
 
     // Builds "1.2" as a get request without data.
     uint8_t* buildCommand();
-    // Decodes the answer into summary: the status byte (0: parsed), or 1 for a null summary.
+    // Decodes the answer into summary: ERR_SUCCESS when parsed, the SP's status byte (spStatusResult)
+    // when refused, or ERR_FAILED (1) for a null summary.
     [[nodiscard]] int32_t getCommandData(VectoredSystemSummary* summary);
 };

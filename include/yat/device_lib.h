@@ -1,6 +1,7 @@
 #pragma once
 // cDeviceLib: the 72-operation device-library interface a host calls, in its fixed slot order. Every
-// operation has a base behaviour that answers "not provided" (1, false, 0 or nothing, as noted);
+// operation has a base behaviour that answers "not provided" (ERR_FAILED, false, 0 or nothing, as
+// noted);
 // cLibYAT overrides what it provides. The slot order, the argument types and the absence of a
 // virtual destructor are part of the binary interface: the object is always destroyed through its
 // concrete type. Pointer arguments are the host's; an operation documents which may be null.

@@ -15,11 +15,11 @@
 // Closing. The last closeLibrary stops monitoring before anything else and returns within a bound:
 // the time the comm device takes for its deRegisterForEvents calls + max(5 s scaled, 1 s) + 2 s
 // scaled (7 s at the default scale), whatever the comm device, the events in flight or the sink's
-// callbacks do. A library thread still inside a call of the comm device or of the sink by then is left
-// behind (the log says so): it ends when that call returns and calls neither again. No library thread
-// begins a call into the comm device or the sink after closeLibrary returned, so the host may destroy
-// both then, except that one a left-behind thread is still inside must stay usable until the call
-// returns.
+// callbacks do. A library thread still inside a call of the comm device or of the sink by then is
+// left behind (the log says so): it ends when that call returns and calls neither again. No library
+// thread begins a call into the comm device or the sink after closeLibrary returned, so the host
+// may destroy both then, except that one a left-behind thread is still inside must stay usable
+// until the call returns.
 
 #include <cstdint>
 #include <memory>
@@ -46,8 +46,9 @@ public:
     cLibYAT& operator=(const cLibYAT&) = delete;
 
     // The open step of openLibrary: under the library mutex, creates the object on first use or
-    // counts one more user. Stores the object (or null) in *out; 0 with an object, 3 without, 12 when
-    // out is null (nothing is created then).
+    // counts one more user. Stores the object (or null) in *out; ERR_SUCCESS with an object,
+    // ERR_NO_RESOURCE (3) without, ERR_INVALID_PARAMETER (12) when out is null (nothing is created
+    // then).
     static int32_t OpenLib(cLibYAT** out, cBusComm* commDevice);
 
     bool libOk() const { return lib_ok; }
@@ -204,11 +205,11 @@ constexpr int32_t kCloseRefused = -1;
 extern "C" {
 // Opens (or shares) the library object over commDevice; see cLibYAT::OpenLib for the results. While
 // a last close is destroying the object, an open waits for it to finish, except on a library thread
-// (a sink callback), where it answers 3 at once.
+// (a sink callback), where it answers ERR_NO_RESOURCE (3) at once.
 YAT_EXPORT int32_t openLibrary(cLibYAT** out, cBusComm* commDevice);
-// Counts one user less; the last close stops monitoring and destroys the object (see Closing above),
-// also when a sink callback on a library thread makes it: that thread ends when its callback
-// returns, and the object must not be used afterwards. Returns the users left, 0 when the object was
-// destroyed or none existed, or kCloseRefused.
+// Counts one user less; the last close stops monitoring and destroys the object (see Closing
+// above), also when a sink callback on a library thread makes it: that thread ends when its
+// callback returns, and the object must not be used afterwards. Returns the users left, 0 when
+// the object was destroyed or none existed, or kCloseRefused.
 YAT_EXPORT int32_t closeLibrary();
 }

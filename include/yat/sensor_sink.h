@@ -16,13 +16,13 @@
 // Calling back into the library from a callback on a library thread:
 //   - every query, configuration, event log, LED and discovery operation works as on a host thread
 //     (the calling event thread receives no events meanwhile, so keep such calls short);
-//   - monitorPFAEvents answers 11 at once when no event is held, without the 30 s wait it makes on a
+//   - monitorPFAEvents answers ERR_EMPTY (11) at once when no event is held, without the 30 s wait it makes on a
 //     host thread;
-//   - registerForAsynchEvents answers 1 while monitoring is on (and while the library closes);
+//   - registerForAsynchEvents answers ERR_FAILED (1) while monitoring is on (and while the library closes);
 //   - deRegisterForAsynchEvents stops monitoring and returns once the other threads have ended
 //     (bounded, see yat/libyat.h); the calling thread ends when its callback returns, and no later
 //     event reaches the sink;
-//   - openLibrary shares the object (3 while the last close is destroying it); closeLibrary counts
+//   - openLibrary shares the object (ERR_NO_RESOURCE (3) while the last close is destroying it); closeLibrary counts
 //     one user less, and the last one destroys the object as from a host thread: the calling thread
 //     ends when its callback returns, and the object must not be used any more.
 // From a callback during initSensors (the host's own thread, inside that operation), the last
