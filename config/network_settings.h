@@ -96,15 +96,17 @@ public:
     // read fails). The first failure ends the operation with its result; items before it stay filled.
     // Results: ERR_SUCCESS; ERR_DEVICE_NOT_OPEN (13) no comm device; the transfer's result
     // (ERR_BAD_ANSWER (2), ERR_INVALID_PARAMETER (12), the transport code).
-    [[nodiscard]] int32_t getRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114,
-                                                      int32_t* value4113, int32_t* flag458, uint8_t* flag49332);
+    [[nodiscard]] int32_t getRemoteAlertConfiguration(int32_t node, int32_t* alertSetting5, int32_t* alertSetting4,
+                                                      int32_t* alertSetting3, int32_t* alertSwitch,
+                                                      uint8_t* smtpSwitch);
 
     // Writes the given items in the same order: the low byte of each int; 1 or 0 for the two switches
     // (any non-zero byte is 1). The first failure ends the operation; items before it stay written.
     // Results: ERR_SUCCESS; ERR_DEVICE_NOT_OPEN (13) no comm device; the transfer's result
     // (ERR_BAD_ANSWER (2) the SP refused, the transport code).
-    [[nodiscard]] int32_t setRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114,
-                                                      int32_t* value4113, uint8_t* flag458, uint8_t* flag49332);
+    [[nodiscard]] int32_t setRemoteAlertConfiguration(int32_t node, int32_t* alertSetting5, int32_t* alertSetting4,
+                                                      int32_t* alertSetting3, uint8_t* alertSwitch,
+                                                      uint8_t* smtpSwitch);
 
 private:
     cBusComm* comm_;

@@ -133,22 +133,23 @@ int32_t EventConfiguration::getEventConfiguration(uint32_t node, uint32_t instan
     return entry.setEnabled(comm_, static_cast<int32_t>(node), *enable);
 }
 
-int32_t EventConfiguration::checkSystemHealth(int32_t node, int32_t* value, int32_t value113, int32_t value107) {
+int32_t EventConfiguration::checkSystemHealth(int32_t node, int32_t* health, int32_t healthFor113,
+                                              int32_t healthFor107) {
     if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
-    if (value == nullptr) {
+    if (health == nullptr) {
         yatLog("cLibYAT::checkSystemHealth", "invalid parameter");
         return ERR_INVALID_PARAMETER;
     }
-    *value = 0;
+    *health = 0;
     bool active113 = false;
     bool active107 = false;
-    cSystemHealth health;
+    cSystemHealth codes;
     // A list that could not be read says nothing about health: the first failed read is the result.
-    int32_t result = health.getActiveEvents(comm_, node, eventwire::kHealthCode113, &active113);
-    if (result == ERR_SUCCESS) result = health.getActiveEvents(comm_, node, eventwire::kHealthCode107, &active107);
+    int32_t result = codes.getActiveEvents(comm_, node, eventwire::kHealthCode113, &active113);
+    if (result == ERR_SUCCESS) result = codes.getActiveEvents(comm_, node, eventwire::kHealthCode107, &active107);
     if (result != ERR_SUCCESS) return result;
-    if (active113) *value = value113;
-    if (active107) *value = value107;
+    if (active113) *health = healthFor113;
+    if (active107) *health = healthFor107;
     return ERR_SUCCESS;
 }
 

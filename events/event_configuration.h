@@ -55,11 +55,11 @@ public:
     // (ERR_SUCCESS without sending for a local event).
     [[nodiscard]] int32_t getEventConfiguration(uint32_t node, uint32_t instance, uint8_t* enable);
 
-    // *value becomes 0, then value113 when active code 113 is listed, then value107 when code 107
-    // is (107 wins). Reads the active-code list twice. Results: ERR_DEVICE_NOT_OPEN (13) no comm
-    // device; ERR_INVALID_PARAMETER (12) null value; the result of the first read that failed
-    // (value stays 0 then: the second read is not sent after a failed first); else ERR_SUCCESS.
-    [[nodiscard]] int32_t checkSystemHealth(int32_t node, int32_t* value, int32_t value113, int32_t value107);
+    // *health becomes 0, then healthFor113 when active code 113 is listed, then healthFor107 when
+    // code 107 is (107 wins). Reads the active-code list twice. Results: ERR_DEVICE_NOT_OPEN (13) no
+    // comm device; ERR_INVALID_PARAMETER (12) null health; the result of the first read that failed
+    // (health stays 0 then: the second read is not sent after a failed first); else ERR_SUCCESS.
+    [[nodiscard]] int32_t checkSystemHealth(int32_t node, int32_t* health, int32_t healthFor113, int32_t healthFor107);
 
     // Frees the lists (the library's destructor). Later calls see no lists.
     void freeLists();

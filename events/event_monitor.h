@@ -38,7 +38,7 @@
 //   a thread that failed to start (threads already started keep running until deregistration).
 // - deRegisterForAsynchEvents: as above. Nothing happens while monitoring is off.
 // - getMonitorPFAEventSupport: *level 2 when the SP lists the memory PFA code 0x05200001 in any
-//   group of "2.7.3" (the support flag is then set for good), else ERR_SUCCESS; untouched without a
+//   group of "2.7.3" (the support flag is then set for good), else 0; untouched without a
 //   comm device or with a null level. At most 256 groups are read.
 // - monitorPFAEvents: ERR_SUCCESS with the newest PFA event (valid 1); ERR_FAILED (1)
 //   when PFA support was not found; ERR_EMPTY (11) when no event is held, after a 30000 ms wait

@@ -111,7 +111,7 @@ int32_t cSensorInst::getSensorStatus(int32_t node, int32_t sensor, int32_t* stat
     if (!present) {
         yatLog(tag, "could not find the element for node [%d] sensor [%d]", node, sensor);
         result = ERR_INVALID_INDEX;
-    } else if (found != 0) {
+    } else if (found != ERR_SUCCESS) {
         yatLog(tag, "not a valid element");
         result = ERR_INVALID_INDEX;
     } else {

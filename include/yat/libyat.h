@@ -27,16 +27,6 @@
 #include "yat/bus_comm.h"
 #include "yat/device_lib.h"
 
-class SystemInfo;
-class SensorModel;
-class EventMonitor;
-class EventConfiguration;
-class EventLog;
-class NetworkSettings;
-class SnmpSettings;
-class AccountSettings;
-class LedPanel;
-
 class cLibYAT final : public cDeviceLib {
 public:
     // Accepts commDevice only when its device ID is DEVSP (99); then detects the SP type.
@@ -51,8 +41,9 @@ public:
     // then).
     static int32_t OpenLib(cLibYAT** out, cBusComm* commDevice);
 
-    bool libOk() const { return lib_ok; }
-    cBusComm* comm() const { return commDevice; }
+    // True when the comm device was accepted; the device then (else null).
+    bool libOk() const;
+    cBusComm* comm() const;
     int32_t storedSPType() const { return spType; }
 
     // frame
@@ -93,7 +84,7 @@ public:
     int32_t getEventConfiguration(uint32_t node, uint32_t instance, int32_t* type, char* description,
                                   int32_t* descriptionSize, uint8_t* enabled) override;
     int32_t getEventConfiguration(uint32_t node, uint32_t instance, uint8_t* enable) override;
-    int32_t checkSystemHealth(int32_t node, int32_t* value, int32_t value113, int32_t value107) override;
+    int32_t checkSystemHealth(int32_t node, int32_t* health, int32_t healthFor113, int32_t healthFor107) override;
 
     // system event log (EventLog)
     int32_t getFirstLogEntry(int32_t node, LogEntryInfo* entry) override;
@@ -112,10 +103,10 @@ public:
     void resetServiceProcessor(int32_t node) override;
     int32_t getNetworkPort(int32_t node, int32_t port, int32_t* value) override;
     int32_t setNetworkPort(int32_t node, int32_t port, int32_t newPort) override;
-    int32_t getRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114, int32_t* value4113,
-                                        int32_t* flag458, uint8_t* flag49332) override;
-    int32_t setRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114, int32_t* value4113,
-                                        uint8_t* flag458, uint8_t* flag49332) override;
+    int32_t getRemoteAlertConfiguration(int32_t node, int32_t* alertSetting5, int32_t* alertSetting4,
+                                        int32_t* alertSetting3, int32_t* alertSwitch, uint8_t* smtpSwitch) override;
+    int32_t setRemoteAlertConfiguration(int32_t node, int32_t* alertSetting5, int32_t* alertSetting4,
+                                        int32_t* alertSetting3, uint8_t* alertSwitch, uint8_t* smtpSwitch) override;
     int32_t getSMTPConfiguration(int32_t node, int32_t index, char* server, uint32_t* maxSize) override;
     int32_t setSMTPConfiguration(int32_t node, int32_t index, const char* server) override;
 
@@ -160,32 +151,12 @@ public:
     int32_t setBluelightStatus(int32_t node, int32_t state) override;
 
 private:
-    cBusComm* commDevice = nullptr;  // the accepted device; not owned
-    std::unique_ptr<SystemInfo> systemInfo;
-    std::unique_ptr<SensorModel> sensorModel;
-
-    // monitoring: EventMonitor
-    std::unique_ptr<EventMonitor> eventMonitor;
-
-    // event configuration and system health: EventConfiguration
-    std::unique_ptr<EventConfiguration> eventConfiguration;
-
-    // system event log: EventLog
-    std::unique_ptr<EventLog> eventLog;
-
-    // network, ports, SMTP, remote alerts: NetworkSettings
-    std::unique_ptr<NetworkSettings> networkSettings;
-
-    // SNMP and alert recipients: SnmpSettings
-    std::unique_ptr<SnmpSettings> snmpSettings;
-
-    // accounts and password policy: AccountSettings
-    std::unique_ptr<AccountSettings> accountSettings;
-
-    // LED panel: LedPanel
-    std::unique_ptr<LedPanel> ledPanel;
-
-    bool lib_ok = false;
+    // The library's own state (the accepted comm device and one object per subsystem) lives behind
+    // this one pointer, declared inside the library only. The binary interface fixes cDeviceLib's
+    // fields and slots, not what a cLibYAT adds after them: a host never creates, copies or sizes a
+    // cLibYAT, it only calls the operations of the object openLibrary hands out.
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
 };
 
 // The two exported entry points (C linkage). YAT_STATIC: the program links the library's code
