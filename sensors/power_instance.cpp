@@ -51,9 +51,9 @@ int32_t cPowerInstance::addPowerSupply(int32_t nodeBase, int32_t supplyIndex, co
     int32_t nodeIndex = options.nodeIndex < 0 ? nodeBase : options.nodeIndex;
     int32_t node = nodeBase + 1;
     int32_t sensor = supplyIndex + 1;
-    SensorSource source =
-        sensorSource({nodeIndex, sensorwire::kClassPower, sensorwire::kLocationPowerSupply, supplyIndex, yat::kTypePowerSupply},
-                     options.normalsSupported ? yat::kStatusUnknown : yat::kStatusNoNormals);
+    SensorSource source = sensorSource(
+        {nodeIndex, sensorwire::kClassPower, sensorwire::kLocationPowerSupply, supplyIndex, yat::kTypePowerSupply},
+        options.normalsSupported ? yat::kStatusUnknown : yat::kStatusNoNormals);
     source.normalsSupported = options.normalsSupported ? 1 : 0;
     source.secondPowerFlag = options.secondPowerFlag ? 1 : 0;
     insertInstance(node, sensor, &source, options.valid);
@@ -61,8 +61,8 @@ int32_t cPowerInstance::addPowerSupply(int32_t nodeBase, int32_t supplyIndex, co
         SensorVpdRead vpd = readSensorVpd(options.comm, nodeIndex, kVPDKindPowerSupply, supplyIndex + 1);
         int32_t sensorNumber = sensor;
         int32_t flag = options.secondPowerFlag ? 1 : 0;
-        options.sink->reportSensor(sensorwire::kClassPower, node, sensor, &sensorNumber, &flag, nullptr, yat::kReportDiscovered,
-                                   vpd.hasFru ? vpd.fru.c_str() : nullptr);
+        options.sink->reportSensor(sensorwire::kClassPower, node, sensor, &sensorNumber, &flag, nullptr,
+                                   yat::kReportDiscovered, vpd.hasFru ? vpd.fru.c_str() : nullptr);
     }
     return ERR_SUCCESS;
 }
