@@ -149,7 +149,8 @@ void startWriter(const benchmark::State&) {
         cTempInstance* temps = cTempInstance::acquireInstance();
         int32_t k = 0;
         while (!writerStop.load(std::memory_order_relaxed)) {
-            temps->instances().update(1 + (k & 1), 1 + (k % 6), [k](SensorRecord& record) { record.reading = k; });
+            (void)temps->instances().update(1 + (k & 1), 1 + (k % 6),
+                                            [k](SensorRecord& record) { record.reading = k; });
             ++k;
             rewrites.fetch_add(1, std::memory_order_relaxed);
         }

@@ -9,8 +9,10 @@
 int32_t cSPCmd::getAnswerIPAddress(char* text) {
     if (!answerOk()) return ERR_BAD_ANSWER;
     if (text == nullptr) return ERR_INVALID_PARAMETER;
-    ByteReader answer(answerData(), wire::kBufferSize - wire::kHeaderSize - static_cast<size_t>(origCmdSize));
-    std::snprintf(text, 16, "%u.%u.%u.%u", answer.u8(0), answer.u8(1), answer.u8(2), answer.u8(3));
+    ByteReader answer = answerReader();
+    const unsigned parts[4] = {answer.u8(0), answer.u8(1), answer.u8(2), answer.u8(3)};
+    if (answer.overrun()) return ERR_BAD_ANSWER;  // fewer than four data bytes: a short answer
+    std::snprintf(text, 16, "%u.%u.%u.%u", parts[0], parts[1], parts[2], parts[3]);
     return ERR_SUCCESS;
 }
 
@@ -41,34 +43,41 @@ int32_t cSPCmd::getAnswerBytes(uint8_t* buffer, int32_t limit) {
 int32_t cSPCmd::getAnswerByte(int32_t* value) {
     if (!answerOk()) return ERR_BAD_ANSWER;
     if (value == nullptr) return ERR_INVALID_PARAMETER;
-    *value = answerData()[0];
+    ByteReader answer = answerReader();
+    const uint8_t byte = answer.u8(0);
+    if (answer.overrun()) return ERR_BAD_ANSWER;  // no data byte
+    *value = byte;
     return ERR_SUCCESS;
 }
 
 int32_t cSPCmd::getAnswerFlag(bool* value) {
     if (!answerOk()) return ERR_BAD_ANSWER;
     if (value == nullptr) return ERR_INVALID_PARAMETER;
-    *value = answerData()[0] != 0;
+    ByteReader answer = answerReader();
+    const uint8_t byte = answer.u8(0);
+    if (answer.overrun()) return ERR_BAD_ANSWER;  // no data byte
+    *value = byte != 0;
     return ERR_SUCCESS;
 }
 
 int32_t cSPCmd::getAnswerDword(uint32_t* value) {
-    if (answerStatus() == 0 && value != nullptr) {
-        ByteReader answer(answerData(), wire::kBufferSize - wire::kHeaderSize - static_cast<size_t>(origCmdSize));
-        *value = answer.u32le(0);
+    if (answerStatus() == SpStatus::kOk && value != nullptr) {
+        ByteReader answer = answerReader();
+        const uint32_t dword = answer.u32le(0);
+        if (!answer.overrun()) *value = dword;  // a short answer leaves the value, as a refused one does
     }
     return ERR_SUCCESS;
 }
 
 int32_t cSPCmd::copyAnswerData(uint8_t* buffer) {
-    if (answerStatus() == 0 && buffer != nullptr && !isAnswerDataZero()) {
+    if (answerStatus() == SpStatus::kOk && buffer != nullptr && !isAnswerDataZero()) {
         std::memcpy(buffer, answerData(), wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize)));
     }
     return ERR_SUCCESS;
 }
 
 int32_t cSPCmd::copyAnswerText(char* buffer) {
-    if (answerStatus() == 0 && buffer != nullptr) {
+    if (answerStatus() == SpStatus::kOk && buffer != nullptr) {
         size_t length = wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize));
         // The terminator needs one byte of the caller's 4096; a full-length answer loses its last byte.
         if (length > wire::kBufferSize - 1) length = wire::kBufferSize - 1;

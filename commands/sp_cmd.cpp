@@ -124,9 +124,9 @@ int32_t cSPCmd::BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandT
     return ERR_SUCCESS;
 }
 
-uint32_t cSPCmd::send(cBusComm* comm, int32_t node) {
+int32_t cSPCmd::send(cBusComm* comm, int32_t node) {
     if (comm == nullptr || !built_) return ERR_INVALID_PARAMETER;
-    return comm->sendCommand(node, cmdBuffer);
+    return transportResult(comm->sendCommand(node, cmdBuffer));
 }
 
 bool cSPCmd::answerOk() const {

@@ -4,7 +4,7 @@
 // request, and decodes the answer the comm device writes back into the same buffer.
 //
 // The pattern of every operation: build (buildSPCommand, or a subclass builder), send(comm, node), and
-// on 0 decode with one of the extractors below or a subclass decoder. One object may be rebuilt and
+// on ERR_SUCCESS decode with one of the extractors below or a subclass decoder. One object may be rebuilt and
 // sent again; every build starts from a cleared buffer. A command object is used by one thread at a
 // time and allocates nothing.
 //
@@ -14,8 +14,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "yat/command_buffer.h"
+#include "commands/sp_status.h"
 #include "platform/byte_reader.h"
+#include "yat/command_buffer.h"
 
 class cBusComm;
 
@@ -32,8 +33,8 @@ public:
 
     // Slot 0: builds a request for dotCommand; the base builds nothing and returns null.
     virtual uint8_t* buildCommand(const char* dotCommand);
-    // Slot 1: decodes the answer into output by kind; the base returns 1.
-    virtual int32_t getCommandData(int32_t kind, void* output);
+    // Slot 1: decodes the answer into output by kind; the base returns ERR_FAILED (1).
+    [[nodiscard]] virtual int32_t getCommandData(int32_t kind, void* output);
 
     // Encodes dotCommand with up to paramCount parameter bytes for its x placeholders (surplus
     // placeholders are dropped, surplus parameters ignored) and dataSize data bytes. Returns the
@@ -43,19 +44,20 @@ public:
     uint8_t* buildSPCommand(const char* dotCommand, int32_t commandType, const uint8_t* params, const uint8_t* data,
                             int32_t paramCount, int32_t dataSize);
 
-    // Fills the buffer from ready command bytes; returns 0, or 12 (nothing built, buffer cleared)
-    // when the bytes would not fit or commandBytes is null. The data length goes into offsets 2 and 3
-    // (least significant byte first); null data counts as no data.
-    int32_t BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandType, const uint8_t* data, int32_t dataSize,
-                               int32_t commandByteCount);
+    // Fills the buffer from ready command bytes; returns ERR_SUCCESS, or ERR_INVALID_PARAMETER (12)
+    // (nothing built, buffer cleared) when the bytes would not fit or commandBytes is null. The data
+    // length goes into offsets 2 and 3 (least significant byte first); null data counts as no data.
+    [[nodiscard]] int32_t BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandType, const uint8_t* data,
+                                             int32_t dataSize, int32_t commandByteCount);
 
-    // Sends the request built last to node. Returns the comm device's result, or 12 when there is no
-    // comm device or no request was built.
-    uint32_t send(cBusComm* comm, int32_t node);
+    // Sends the request built last to node. Returns ERR_SUCCESS when an answer came back (it is in the
+    // buffer), the comm device's transport code passed on (transportResult) when none did, or
+    // ERR_INVALID_PARAMETER (12) when there is no comm device or no request was built.
+    [[nodiscard]] int32_t send(cBusComm* comm, int32_t node);
 
     // Answer access (bounded).
     uint8_t answerType() const { return cmdBuffer[wire::kTypeOffset]; }
-    uint8_t answerStatus() const { return cmdBuffer[wire::kStatusOffset]; }
+    SpStatus answerStatus() const { return static_cast<SpStatus>(cmdBuffer[wire::kStatusOffset]); }
     // The 16-bit data length field as the SP wrote it.
     uint16_t answerDataLength() const { return wire::dataLength(cmdBuffer); }
     // The answer check: type 4, command length echoed, status 0.
@@ -65,13 +67,17 @@ public:
     // The answer data, cut to what the buffer holds.
     ByteReader answerReader() const;
 
-    // Extractors. Full-check ones return 2 and leave outputs untouched when the answer check fails.
-    int32_t getAnswerIPAddress(char* text);  // "%d.%d.%d.%d" of A[0..3]; text holds 16 bytes
-    int32_t getAnswerText(char* text, int32_t capacity);
-    int32_t getAnswerBytes(uint8_t* buffer, int32_t limit);  // buffer holds limit + 1 bytes
-    int32_t getAnswerByte(int32_t* value);
-    int32_t getAnswerFlag(bool* value);
-    // Status-only extractors: they report 0 even when the SP failed, leaving the output untouched.
+    // Extractors. Full-check ones return ERR_BAD_ANSWER (2) and leave outputs untouched when the
+    // answer check fails, and the fixed-size ones (address, byte, flag) also when the answer holds
+    // fewer data bytes than they read.
+    [[nodiscard]] int32_t getAnswerIPAddress(char* text);  // "%d.%d.%d.%d" of A[0..3]; text holds 16 bytes
+    [[nodiscard]] int32_t getAnswerText(char* text, int32_t capacity);
+    [[nodiscard]] int32_t getAnswerBytes(uint8_t* buffer, int32_t limit);  // buffer holds limit + 1 bytes
+    [[nodiscard]] int32_t getAnswerByte(int32_t* value);
+    [[nodiscard]] int32_t getAnswerFlag(bool* value);
+    // Status-only extractors: they always return ERR_SUCCESS, even when the SP failed, leaving the
+    // output untouched then (getAnswerDword also for fewer than four data bytes); the caller checks
+    // answerStatus() itself.
     int32_t getAnswerDword(uint32_t* value);
     int32_t copyAnswerData(uint8_t* buffer);  // buffer holds 4096 bytes
     int32_t copyAnswerText(char* buffer);     // buffer holds 4096 bytes
@@ -79,13 +85,13 @@ public:
     AnswerMask getAnswerMask() const;
 
     // Transfers: build, send and check in one step (see each for its results).
-    int32_t sendRequest(cBusComm* comm, int32_t node, int32_t commandType, const char* dotCommand,
-                        const uint8_t* params, int32_t paramCount);
-    int32_t readData(cBusComm* comm, int32_t node, int32_t commandType, const char* dotCommand, const uint8_t* params,
-                     int32_t paramCount, void* destination, int32_t length);
+    [[nodiscard]] int32_t sendRequest(cBusComm* comm, int32_t node, int32_t commandType, const char* dotCommand,
+                                      const uint8_t* params, int32_t paramCount);
+    [[nodiscard]] int32_t readData(cBusComm* comm, int32_t node, int32_t commandType, const char* dotCommand,
+                                   const uint8_t* params, int32_t paramCount, void* destination, int32_t length);
     int32_t readValue32(cBusComm* comm, int32_t node, const char* dotCommand, uint32_t* value);
-    int32_t writeData(cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* params, int32_t paramCount,
-                      const uint8_t* data, int32_t dataSize);
+    [[nodiscard]] int32_t writeData(cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* params,
+                                    int32_t paramCount, const uint8_t* data, int32_t dataSize);
     int32_t writeValue32(cBusComm* comm, int32_t node, const char* dotCommand, uint32_t value);
 
     // Secrets: marks this object's requests as carrying a secret (a user or alert password, a

@@ -12,7 +12,7 @@ int32_t cSPCmd::sendRequest(cBusComm* comm, int32_t node, int32_t commandType, c
         return ERR_INVALID_PARAMETER;
     }
     if (comm == nullptr) return ERR_INVALID_PARAMETER;
-    return static_cast<int32_t>(send(comm, node));
+    return send(comm, node);
 }
 
 int32_t cSPCmd::readData(cBusComm* comm, int32_t node, int32_t commandType, const char* dotCommand,
@@ -48,9 +48,9 @@ int32_t cSPCmd::writeData(cBusComm* comm, int32_t node, const char* dotCommand, 
         return ERR_INVALID_PARAMETER;
     }
     if (comm == nullptr) return ERR_INVALID_PARAMETER;
-    int32_t result = static_cast<int32_t>(send(comm, node));
+    int32_t result = send(comm, node);
     if (result != ERR_SUCCESS) return result;
-    return answerStatus() == 0 ? ERR_SUCCESS : ERR_BAD_ANSWER;
+    return answerStatus() == SpStatus::kOk ? ERR_SUCCESS : ERR_BAD_ANSWER;
 }
 
 int32_t cSPCmd::writeValue32(cBusComm* comm, int32_t node, const char* dotCommand, uint32_t value) {

@@ -8,24 +8,26 @@ namespace accountwire {
 
 std::optional<DialinAuthority> decodeDialinAuthority(const uint8_t* data, size_t size) {
     ByteReader answer(data, size);
-    if (!answer.has(0, 4)) return std::nullopt;
+    const uint8_t flags = answer.u8(3);
+    const uint32_t bitmap = answer.u32le(0);
+    if (answer.overrun()) return std::nullopt;  // a short answer
     DialinAuthority decoded;
-    uint8_t flags = answer.u8(3);
     if ((flags & kAuthorityAdmin) != 0) {
-        decoded.authority = kAdministrator;
+        decoded.authority = yat::kAccountAdministrator;
         decoded.description = "Administrator";
     } else if ((flags & kAuthorityReadOnly) != 0) {
-        decoded.authority = kReadOnly;
+        decoded.authority = yat::kAccountReadOnly;
         decoded.description = "ReadOnly";
     }
-    decoded.bitmap = answer.u32le(0);
+    decoded.bitmap = bitmap;
     return decoded;
 }
 
 std::optional<int32_t> decodeDialinFlags(const uint8_t* data, size_t size) {
     ByteReader answer(data, size);
-    if (!answer.has(0, 1)) return std::nullopt;
-    return (answer.u8(0) & kFlagsReadOnly) != 0 ? kReadOnly : kAdministrator;
+    const uint8_t flags = answer.u8(0);
+    if (answer.overrun()) return std::nullopt;  // no data byte
+    return (flags & kFlagsReadOnly) != 0 ? yat::kAccountReadOnly : yat::kAccountAdministrator;
 }
 
 }  // namespace accountwire

@@ -29,25 +29,25 @@ public:
     }
 
     // Sends the get; the transport result.
-    int32_t get(const char* dotCommand) {
+    [[nodiscard]] int32_t get(const char* dotCommand) {
         return command_.sendRequest(comm_, node_, wire::kGet, dotCommand, &number_, 1);
     }
     // The answer data of the last get when the SP's status is 0, else nothing.
-    bool answered() const { return command_.answerStatus() == 0; }
+    bool answered() const { return command_.answerStatus() == SpStatus::kOk; }
     ByteReader data() const { return command_.answerReader(); }
     // The user ID text of the last get (bounded; up to the first zero byte).
     std::string text() const { return data().text(0, wire::kBufferSize); }
     int32_t dump() const { return command_.dumpData(kReadOutTag); }
 
     // Sends a set; the transport failure, or 12 when the SP refuses it with a non-zero status.
-    int32_t set(const char* dotCommand, const uint8_t* bytes, int32_t size, bool secret = false) {
+    [[nodiscard]] int32_t set(const char* dotCommand, const uint8_t* bytes, int32_t size, bool secret = false) {
         cSPCmd& command = secret ? secret_ : command_;
         if (command.buildSPCommand(dotCommand, wire::kSet, &number_, bytes, 1, size) == nullptr) {
             return ERR_INVALID_PARAMETER;
         }
-        int32_t result = static_cast<int32_t>(command.send(comm_, node_));
+        int32_t result = command.send(comm_, node_);
         if (result != ERR_SUCCESS) return result;
-        return command.answerStatus() == 0 ? ERR_SUCCESS : ERR_INVALID_PARAMETER;
+        return command.answerStatus() == SpStatus::kOk ? ERR_SUCCESS : ERR_INVALID_PARAMETER;
     }
 
 private:
@@ -91,12 +91,12 @@ int32_t AccountSettings::getUserAccount(int32_t node, uint32_t account, int32_t*
         yatLog(kGetTag, "getting status");
         int32_t sent = entry.get(kUserIdCommand);
         if (sent != ERR_SUCCESS) {
-            *status = kStatusReadFailed;
+            *status = yat::kAccountUnread;
             note(sent);
         } else if (!entry.answered()) {
             note(ERR_BAD_ANSWER);
         } else {
-            *status = entry.text().empty() ? kStatusFree : kStatusInUse;
+            *status = entry.text().empty() ? yat::kAccountFree : yat::kAccountInUse;
         }
     }
 
@@ -185,7 +185,7 @@ int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t*
 
     if (status != nullptr) {
         yatLog(kSetTag, "setting status option");
-        if (*status == kStatusInUse) {
+        if (*status == yat::kAccountInUse) {
             int32_t sent = entry.get(kUserIdCommand);
             if (sent != ERR_SUCCESS) {
                 outcome.take(sent);  // the check cannot be made; the other items go on
@@ -194,7 +194,7 @@ int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t*
             } else if (entry.text().empty()) {
                 outcome.take(ERR_INVALID_PARAMETER);
             }
-        } else if (*status == kStatusFree) {
+        } else if (*status == yat::kAccountFree) {
             const uint8_t empty = 0;
             outcome.take(changed(entry.set(kUserIdCommand, &empty, 1)));
         } else {
@@ -203,20 +203,20 @@ int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t*
     }
     if (authority != nullptr) {
         yatLog(kSetTag, "setting authority option");
-        if (*authority == kAdministrator || *authority == kReadOnly) {
+        if (*authority == yat::kAccountAdministrator || *authority == yat::kAccountReadOnly) {
             int32_t sent = entry.get(kDialinFlagsCommand);
             if (sent != ERR_SUCCESS) {
                 outcome.take(sent);  // no write without the read
             } else {
                 uint8_t flags = 0;
-                if (*authority == kReadOnly) {
+                if (*authority == yat::kAccountReadOnly) {
                     // The other DIALIN_FLAGS bits are kept: no write built on data that were not read.
                     if (!entry.answered() || !entry.data().has(0, 1)) return refuse();
                     flags = static_cast<uint8_t>(entry.data().u8(0) | kFlagsReadOnly);
                 }
                 outcome.take(changed(entry.set(kDialinFlagsCommand, &flags, 1)));
             }
-        } else if (*authority == kCustom) {
+        } else if (*authority == yat::kAccountCustom) {
             yatLog(kSetTag, "setting customAuthorityBitmap option");
             if (customBitmap == nullptr) return refuse();
             uint32_t bitmap = static_cast<uint32_t>(*customBitmap);

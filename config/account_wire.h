@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "yat/codes.h"
+
 namespace accountwire {
 
 inline constexpr const char* kUserIdCommand = "4.1.4.x.1";
@@ -41,17 +43,10 @@ inline constexpr uint8_t kFlagsReadOnly = 0x01;      // DIALIN_FLAGS A[0]
 inline constexpr uint8_t kAuthorityAdmin = 0x02;     // DIALIN_AUTHORITY A[3]
 inline constexpr uint8_t kAuthorityReadOnly = 0x04;  // DIALIN_AUTHORITY A[3]
 
-// Account status and authority as the host sees them.
-inline constexpr int32_t kStatusReadFailed = 0;
-inline constexpr int32_t kStatusInUse = 1;
-inline constexpr int32_t kStatusFree = 3;
-inline constexpr int32_t kAdministrator = 1;
-inline constexpr int32_t kReadOnly = 3;
-inline constexpr int32_t kCustom = 4;
-
-// What DIALIN_AUTHORITY says: the authority (1, 3 or 4), its description and the custom bitmap.
+// What DIALIN_AUTHORITY says: the authority (yat::AccountAuthority), its description and the custom
+// bitmap.
 struct DialinAuthority {
-    int32_t authority = kCustom;
+    int32_t authority = yat::kAccountCustom;
     const char* description = "Custom";
     uint32_t bitmap = 0;
 };

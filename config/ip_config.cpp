@@ -73,5 +73,8 @@ int32_t cIPConfig::answerByte(int32_t* value) {
 void cSPUtilities::resetServiceProcessor(cBusComm* comm, int32_t node) {
     if (comm == nullptr) return;
     yatLog("cSPUtilities::.resetServiceProcessor", "entered");
-    if (buildSPCommand(netwire::kRestartCommand, wire::kSet, nullptr, nullptr, 0, 0) != nullptr) send(comm, node);
+    if (buildSPCommand(netwire::kRestartCommand, wire::kSet, nullptr, nullptr, 0, 0) == nullptr) return;
+    // The SP goes away to restart, so its answer says nothing; only a request that never left is worth a line.
+    int32_t sent = send(comm, node);
+    if (sent != ERR_SUCCESS) yatLog("cSPUtilities::.resetServiceProcessor", "the restart was not sent: [%d]", sent);
 }

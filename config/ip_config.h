@@ -17,10 +17,10 @@ public:
     // Converts dotted text into bytes (the callers pass a 5-byte buffer and size 5). Each part up to
     // a dot gives one byte: the low 8 bits of its decimal value (leading blanks and a sign allowed,
     // no digits give 0). While a dot follows and count + 1 <= size a part is stored; then the rest
-    // is stored when count + 1 < size. Returns 0 when exactly four parts were stored, else 2 (also
-    // for a null text or buffer). So "10.1.2.3.99" gives 10 1 2 3; "10.1.2" and "1.2.3.4.5.6" fail;
-    // "300.1.1.1" gives 44 1 1 1. Never writes more than size bytes.
-    static int32_t convertIPStringToData(const char* text, uint8_t* buffer, int32_t size);
+    // is stored when count + 1 < size. Returns ERR_SUCCESS when exactly four parts were stored, else
+    // ERR_BAD_ANSWER (2) (also for a null text or buffer). So "10.1.2.3.99" gives 10 1 2 3; "10.1.2" and "1.2.3.4.5.6"
+    // fail; "300.1.1.1" gives 44 1 1 1. Never writes more than size bytes.
+    [[nodiscard]] static int32_t convertIPStringToData(const char* text, uint8_t* buffer, int32_t size);
 
     // Builds a get of the interface command dotCommand ("4.9.1.x...") for interface iface (0-255).
     uint8_t* buildGet(const char* dotCommand, uint8_t iface);
@@ -29,11 +29,11 @@ public:
 
     // The answer check passed and the answer data hold count bytes.
     bool answerHolds(size_t count) const;
-    // The answer as dotted address text into text (16 bytes): 0, or 2 (text untouched) when the
-    // answer check fails or the answer holds fewer than four bytes.
-    int32_t answerAddress(char* text);
-    // Answer byte 0 into value: 0, or 2 (value untouched) as answerAddress.
-    int32_t answerByte(int32_t* value);
+    // The answer as dotted address text into text (16 bytes): ERR_SUCCESS, or ERR_BAD_ANSWER (2) (text
+    // untouched) when the answer check fails or the answer holds fewer than four bytes.
+    [[nodiscard]] int32_t answerAddress(char* text);
+    // Answer byte 0 into value: ERR_SUCCESS, or ERR_BAD_ANSWER (2) (value untouched) as answerAddress.
+    [[nodiscard]] int32_t answerByte(int32_t* value);
 };
 
 class cSPUtilities final : public cSPCmd {

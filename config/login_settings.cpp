@@ -13,41 +13,46 @@ namespace {
 
 constexpr const char* kPolicyTag = "setPasswordInformation";
 
-// Reads dotCommand and hands its answer data to take when the SP's status is 0. Returns the
-// transport failure, the SP's status byte, 2 when take finds the data too short, or 0.
+// Reads dotCommand and hands its answer data to take when the SP's status is SpStatus::kOk. Returns
+// the transport failure, the SP's status byte (spStatusResult), ERR_BAD_ANSWER when take finds the
+// data too short, or ERR_SUCCESS.
 template <class Take>
-int32_t readSetting(cBusComm* comm, int32_t node, const char* dotCommand, Take take) {
+[[nodiscard]] int32_t readSetting(cBusComm* comm, int32_t node, const char* dotCommand, Take take) {
     cSvcProcCfg command;
     int32_t result = command.sendRequest(comm, node, wire::kGet, dotCommand, nullptr, 0);
     if (result != ERR_SUCCESS) return result;
-    if (command.answerStatus() != 0) return command.answerStatus();
+    if (command.answerStatus() != SpStatus::kOk) return spStatusResult(command.answerStatus());
     return take(command.answerReader()) ? ERR_SUCCESS : ERR_BAD_ANSWER;
 }
 
-// Writes the bytes to dotCommand. Returns the transport failure (*sent false), else the SP's status.
-int32_t writeSetting(cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* data, int32_t size,
-                     bool* sent) {
+// Writes the bytes to dotCommand. Returns the transport failure (*sent false), else the SP's status
+// byte (spStatusResult).
+[[nodiscard]] int32_t writeSetting(cBusComm* comm, int32_t node, const char* dotCommand, const uint8_t* data,
+                                   int32_t size, bool* sent) {
     cSvcProcCfg command;
     *sent = false;
     if (command.buildSPCommand(dotCommand, wire::kSet, nullptr, data, 0, size) == nullptr) return ERR_INVALID_PARAMETER;
-    int32_t result = static_cast<int32_t>(command.send(comm, node));
+    int32_t result = command.send(comm, node);
     if (result != ERR_SUCCESS) return result;
     *sent = true;
-    return command.answerStatus();
+    return spStatusResult(command.answerStatus());
 }
 
 // Takers for readSetting: a flag (1 when A[0] is non-zero) and a byte value.
+// Each reads first and stores only when the answer held what it read.
 auto flagInto(uint8_t* out) {
     return [out](const ByteReader& data) {
-        if (!data.has(0, 1)) return false;
-        *out = data.u8(0) != 0 ? 1 : 0;
+        const uint8_t byte = data.u8(0);
+        if (data.overrun()) return false;
+        *out = byte != 0 ? 1 : 0;
         return true;
     };
 }
 auto byteInto(int32_t* out) {
     return [out](const ByteReader& data) {
-        if (!data.has(0, 1)) return false;
-        *out = data.u8(0);
+        const uint8_t byte = data.u8(0);
+        if (data.overrun()) return false;
+        *out = byte;
         return true;
     };
 }
@@ -70,8 +75,9 @@ int32_t AccountSettings::getPasswordInformation(int32_t node, uint8_t* forceChan
     }
     if (ageLimit != nullptr) {
         result = readSetting(comm_, node, kAgeLimitCommand, [ageLimit](const ByteReader& data) {
-            if (!data.has(0, 2)) return false;
-            *ageLimit = data.u16be(0);
+            const uint16_t days = data.u16be(0);
+            if (data.overrun()) return false;
+            *ageLimit = days;
             return true;
         });
         if (result != ERR_SUCCESS) return result;

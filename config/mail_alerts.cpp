@@ -15,8 +15,8 @@ uint32_t cSMTPConfiguration::getIPAddressMaxSize() { return netwire::kSmtpServer
 namespace {
 
 // Reads one byte-wide setting into value (as int).
-int32_t readByteItem(cRemoteAlertConfig& command, cBusComm* comm, int32_t node, const char* dotCommand,
-                     int32_t* value) {
+[[nodiscard]] int32_t readByteItem(cRemoteAlertConfig& command, cBusComm* comm, int32_t node, const char* dotCommand,
+                                   int32_t* value) {
     uint8_t byte = 0;
     int32_t result = command.readData(comm, node, wire::kGet, dotCommand, nullptr, 0, &byte, 1);
     if (result == ERR_SUCCESS) *value = byte;
@@ -70,30 +70,32 @@ int32_t NetworkSettings::setSMTPConfiguration(int32_t node, int32_t index, const
                              static_cast<int32_t>(sizeof item));
 }
 
-int32_t NetworkSettings::getRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114,
-                                                     int32_t* value4113, int32_t* flag458, uint8_t* flag49332) {
+int32_t NetworkSettings::getRemoteAlertConfiguration(int32_t node, int32_t* alertSetting5, int32_t* alertSetting4,
+                                                     int32_t* alertSetting3, int32_t* alertSwitch,
+                                                     uint8_t* smtpSwitch) {
     if (comm_ == nullptr) {
         yatLog("cLibYAT::getRemoteAlertConfiguration", "device not open");
         return ERR_DEVICE_NOT_OPEN;
     }
     cRemoteAlertConfig command;
-    int32_t* values[] = {value4115, value4114, value4113, flag458};
+    int32_t* values[] = {alertSetting5, alertSetting4, alertSetting3, alertSwitch};
     for (size_t i = 0; i < std::size(values); ++i) {
         if (values[i] == nullptr) continue;
         int32_t result = readByteItem(command, comm_, node, kByteItems[i], values[i]);
         if (result != ERR_SUCCESS) return result;
     }
-    if (flag49332 != nullptr) {
+    if (smtpSwitch != nullptr) {
         uint32_t value = 0;
         int32_t result = command.readValue32(comm_, node, netwire::kSmtpSwitchCommand, &value);
-        *flag49332 = result == ERR_SUCCESS && value != 0 ? 1 : 0;
+        *smtpSwitch = result == ERR_SUCCESS && value != 0 ? 1 : 0;
         if (result != ERR_SUCCESS) return result;
     }
     return ERR_SUCCESS;
 }
 
-int32_t NetworkSettings::setRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114,
-                                                     int32_t* value4113, uint8_t* flag458, uint8_t* flag49332) {
+int32_t NetworkSettings::setRemoteAlertConfiguration(int32_t node, int32_t* alertSetting5, int32_t* alertSetting4,
+                                                     int32_t* alertSetting3, uint8_t* alertSwitch,
+                                                     uint8_t* smtpSwitch) {
     if (comm_ == nullptr) {
         yatLog("cLibYAT::setRemoteAlertConfiguration", "device not open");
         return ERR_DEVICE_NOT_OPEN;
@@ -101,18 +103,19 @@ int32_t NetworkSettings::setRemoteAlertConfiguration(int32_t node, int32_t* valu
     cRemoteAlertConfig command;
     // The three settings go as the low byte of the host's int, the switch as 1 or 0.
     uint8_t bytes[4] = {};
-    bool given[4] = {value4115 != nullptr, value4114 != nullptr, value4113 != nullptr, flag458 != nullptr};
-    const int32_t* settings[] = {value4115, value4114, value4113};
+    bool given[4] = {alertSetting5 != nullptr, alertSetting4 != nullptr, alertSetting3 != nullptr,
+                     alertSwitch != nullptr};
+    const int32_t* settings[] = {alertSetting5, alertSetting4, alertSetting3};
     for (size_t i = 0; i < std::size(settings); ++i) {
         if (settings[i] != nullptr) bytes[i] = static_cast<uint8_t>(*settings[i] & 0xFF);
     }
-    if (flag458 != nullptr) bytes[3] = *flag458 != 0 ? 1 : 0;
+    if (alertSwitch != nullptr) bytes[3] = *alertSwitch != 0 ? 1 : 0;
     for (size_t i = 0; i < std::size(bytes); ++i) {
         if (!given[i]) continue;
         int32_t result = command.writeData(comm_, node, kByteItems[i], nullptr, 0, &bytes[i], 1);
         if (result != ERR_SUCCESS) return result;
     }
-    if (flag49332 != nullptr)
-        return command.writeValue32(comm_, node, netwire::kSmtpSwitchCommand, *flag49332 != 0 ? 1 : 0);
+    if (smtpSwitch != nullptr)
+        return command.writeValue32(comm_, node, netwire::kSmtpSwitchCommand, *smtpSwitch != 0 ? 1 : 0);
     return ERR_SUCCESS;
 }

@@ -34,7 +34,7 @@ int32_t NetworkSettings::getDHCPEnable(int32_t node, int32_t iface, int32_t* ena
     if (!itemNumberFits(iface)) return ERR_INVALID_INDEX;
     cIPConfig command;
     command.buildGet(netwire::kDhcpEnableCommand, static_cast<uint8_t>(iface));
-    int32_t sent = static_cast<int32_t>(command.send(comm_, node));
+    int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) return sent;
     return command.answerByte(enable);
 }
@@ -85,12 +85,12 @@ int32_t NetworkSettings::getIPConfigInfo(int32_t node, int32_t iface, char* addr
             if (item.text == nullptr) continue;
             command.buildGet(dhcp ? item.fromDhcp : item.fromStatic, port);
             // A failed item leaves the caller's text as it was; the result comes from the switch read.
-            if (command.send(comm_, node) == ERR_SUCCESS) command.answerAddress(item.text);
+            if (command.send(comm_, node) == ERR_SUCCESS) (void)command.answerAddress(item.text);
         }
     }
 
     command.buildGet(netwire::kDhcpEnableCommand, port);
-    int32_t sent = static_cast<int32_t>(command.send(comm_, node));
+    int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) return sent;
     return command.answerByte(ipSource);
 }
@@ -101,7 +101,7 @@ int32_t NetworkSettings::getIPConfigString(int32_t node, int32_t iface, char* te
     if (!itemNumberFits(iface)) return ERR_INVALID_INDEX;
     cIPConfig command;
     command.buildGet(netwire::kConfigStringCommand, static_cast<uint8_t>(iface));
-    int32_t sent = static_cast<int32_t>(command.send(comm_, node));
+    int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) return sent;
     return command.getAnswerText(text, textSize);
 }
@@ -121,16 +121,16 @@ int32_t NetworkSettings::setDHCPEnable(int32_t node, int32_t iface, int32_t enab
     const uint8_t value = static_cast<uint8_t>(enable);
     cIPConfig command;
     command.buildSet(netwire::kDhcpEnableCommand, static_cast<uint8_t>(iface), &value, 1);
-    int32_t sent = static_cast<int32_t>(command.send(comm_, node));
+    int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) {
         yatLog(tag, "The device driver call failed and status is [%d] for node [%d] port [%d] enable [%d]", sent, node,
                iface, enable);
         return sent;
     }
-    int32_t status = command.answerStatus();
+    SpStatus status = command.answerStatus();
     yatLog(tag, "The device driver call succeeded and status is [%d] for node [%d] and port [%d] and enable [%d]",
-           status, node, iface, enable);
-    return status;
+           statusByte(status), node, iface, enable);
+    return spStatusResult(status);
 }
 
 int32_t NetworkSettings::setIPConfigInfo(int32_t node, int32_t iface, const char* address, const char* subnetMask,
@@ -155,21 +155,20 @@ int32_t NetworkSettings::setIPConfigInfo(int32_t node, int32_t iface, const char
             return ERR_INVALID_PARAMETER;
         }
     }
-    int32_t status = 0;
     cIPConfig command;
     for (const AddressItem& item : items) {
         if (item.text == nullptr) continue;
         command.buildSet(item.command, static_cast<uint8_t>(iface), item.bytes, netwire::kAddressBytes);
-        int32_t sent = static_cast<int32_t>(command.send(comm_, node));
+        int32_t sent = command.send(comm_, node);
         if (sent != ERR_SUCCESS) return sent;
-        status = command.answerStatus();
-        if (status != 0) {
-            yatLog(tag, "setting %s the deviceDriver retval is [%d] and the status field is [%d]", item.name, status,
-                   status);
-            return status;
+        SpStatus status = command.answerStatus();
+        if (status != SpStatus::kOk) {
+            yatLog(tag, "setting %s the deviceDriver retval is [%d] and the status field is [%d]", item.name,
+                   statusByte(status), statusByte(status));
+            return spStatusResult(status);
         }
     }
-    return status;
+    return ERR_SUCCESS;
 }
 
 int32_t NetworkSettings::setIPConfigString(int32_t node, int32_t iface, const char* data, int32_t length) {
@@ -181,10 +180,10 @@ int32_t NetworkSettings::setIPConfigString(int32_t node, int32_t iface, const ch
                          reinterpret_cast<const uint8_t*>(data), length) == nullptr) {
         return ERR_INVALID_PARAMETER;  // more than a request holds
     }
-    int32_t sent = static_cast<int32_t>(command.send(comm_, node));
+    int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) return sent;
     // A refused write is no success: the host would believe the SP holds the new text.
-    return command.answerStatus() == 0 ? ERR_SUCCESS : ERR_BAD_ANSWER;
+    return command.answerStatus() == SpStatus::kOk ? ERR_SUCCESS : ERR_BAD_ANSWER;
 }
 
 void NetworkSettings::resetServiceProcessor(int32_t node) {

@@ -26,23 +26,23 @@ public:
         : comm_(comm), node_(node), number_(static_cast<uint8_t>(recipient + 1)) {}
 
     // Sends the get of item; the transport result.
-    int32_t get(uint8_t item) {
+    [[nodiscard]] int32_t get(uint8_t item) {
         return command_.sendRequest(comm_, node_, wire::kGet, kRecipientCommand[item], &number_, 1);
     }
     // Reads a byte item into *value (which keeps its start value when the check fails).
-    int32_t getByte(uint8_t item, int32_t* value) {
+    [[nodiscard]] int32_t getByte(uint8_t item, int32_t* value) {
         int32_t result = get(item);
         return result != ERR_SUCCESS ? result : command_.getAnswerByte(value);
     }
     // Reads a text item into text with the given capacity.
-    int32_t getText(uint8_t item, char* text, int32_t capacity) {
+    [[nodiscard]] int32_t getText(uint8_t item, char* text, int32_t capacity) {
         int32_t result = get(item);
         return result != ERR_SUCCESS ? result : command_.getAnswerText(text, capacity);
     }
-    int32_t setByte(uint8_t item, uint8_t value) {
+    [[nodiscard]] int32_t setByte(uint8_t item, uint8_t value) {
         return configio::writeByte(secretFor(item), comm_, node_, kRecipientCommand[item], &number_, 1, value);
     }
-    int32_t setText(uint8_t item, const char* text, size_t length) {
+    [[nodiscard]] int32_t setText(uint8_t item, const char* text, size_t length) {
         return configio::writeText(secretFor(item), comm_, node_, kRecipientCommand[item], &number_, 1, text, length);
     }
     cSPCmd& command() { return command_; }

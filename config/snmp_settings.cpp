@@ -22,7 +22,7 @@ class cSNMPCommConfig final : public cSPCmd {};
 unsigned addr(const void* pointer) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(pointer)); }
 
 // Reads one switch: its flag, or false when the read fails. Returns the read's result.
-int32_t readSwitch(cBusComm* comm, int32_t node, const char* dotCommand, bool* value) {
+[[nodiscard]] int32_t readSwitch(cBusComm* comm, int32_t node, const char* dotCommand, bool* value) {
     cSNMPConfig command;
     *value = false;
     int32_t result = command.sendRequest(comm, node, wire::kGet, dotCommand, nullptr, 0);
@@ -31,7 +31,7 @@ int32_t readSwitch(cBusComm* comm, int32_t node, const char* dotCommand, bool* v
 }
 
 // Reads one SNMP text into text (capacity 47: 46 characters and a terminator).
-int32_t readText(cBusComm* comm, int32_t node, const char* dotCommand, char* text) {
+[[nodiscard]] int32_t readText(cBusComm* comm, int32_t node, const char* dotCommand, char* text) {
     cSNMPConfig command;
     int32_t result = command.sendRequest(comm, node, wire::kGet, dotCommand, nullptr, 0);
     if (result != ERR_SUCCESS) return result;
@@ -125,7 +125,9 @@ int32_t SnmpSettings::getSNMPCommunityConfiguration(int32_t node, uint32_t commu
             result = command.sendRequest(comm_, node, wire::kGet, snmpwire::kCommunityCommand, params, 2);
             if (result == ERR_SUCCESS) {
                 int32_t value = snmpwire::kUnreadMarker;
-                command.getAnswerByte(&value);
+                // A failed answer check leaves the marker for the host to see; the item's result stays
+                // the send's, as the header states.
+                (void)command.getAnswerByte(&value);
                 *typeOfAccess = value;
                 yatLog(kTag, "SP Returned typeOfAccess Data = [%x]", static_cast<unsigned>(value));
             }

@@ -20,14 +20,13 @@ constexpr size_t kPortCommandBytes = 3;
 
 int32_t decodePortAnswer(const uint8_t* answer, size_t size, int32_t* value) {
     ByteReader buffer(answer, size);
-    if (!buffer.has(0, wire::kHeaderSize)) return ERR_BAD_ANSWER;
-    uint8_t status = buffer.u8(wire::kStatusOffset);
-    if (status != 0) return status;
-    size_t start = wire::kHeaderSize + kPortCommandBytes;
-    if (wire::dataLength(answer) < netwire::kPortBytes || !buffer.has(start, netwire::kPortBytes)) {
-        return ERR_BAD_ANSWER;
-    }
-    if (value != nullptr) *value = buffer.u16be(start);
+    const auto status = static_cast<SpStatus>(buffer.u8(wire::kStatusOffset));
+    const uint16_t claimed = buffer.u16le(wire::kDataLengthOffset);
+    if (buffer.overrun()) return ERR_BAD_ANSWER;  // not even a header
+    if (status != SpStatus::kOk) return spStatusResult(status);
+    const uint16_t port = buffer.u16be(wire::kHeaderSize + kPortCommandBytes);
+    if (claimed < netwire::kPortBytes || buffer.overrun()) return ERR_BAD_ANSWER;
+    if (value != nullptr) *value = port;
     return ERR_SUCCESS;
 }
 
@@ -35,7 +34,7 @@ int32_t getTCPNetworkPortData(cSvcProcCfg& command, cBusComm* comm, int32_t node
     if (command.buildSPCommand(netwire::kPortCommand, wire::kGet, &port, nullptr, 1, 0) == nullptr) {
         return ERR_INVALID_PARAMETER;
     }
-    int32_t sent = static_cast<int32_t>(command.send(comm, node));
+    int32_t sent = command.send(comm, node);
     if (sent != ERR_SUCCESS) return sent;
     const uint8_t* answer = command.buffer();
     yatProgress("cSvcProcCfg::getTCPNetworkPortData -- int the routine and status == [%d]\n",
@@ -59,7 +58,7 @@ int32_t setTCPNetworkPort(cSvcProcCfg& command, cBusComm* comm, int32_t node, ui
     if (command.buildSPCommand(netwire::kPortCommand, wire::kSet, &port, data, 1, 2) == nullptr) {
         return ERR_INVALID_PARAMETER;
     }
-    int32_t sent = static_cast<int32_t>(command.send(comm, node));
+    int32_t sent = command.send(comm, node);
     if (sent != ERR_SUCCESS) return sent;
-    return command.answerStatus();
+    return spStatusResult(command.answerStatus());
 }

@@ -10,16 +10,19 @@
 class cBusComm;
 class cSvcProcCfg;
 
-// Decodes a whole "4.d.x" answer buffer of size bytes: status byte non-zero gives that status;
-// an answer whose data hold fewer than two bytes gives 2; else value = A[0] * 256 + A[1] and 0.
-// value is untouched unless the result is 0.
-int32_t decodePortAnswer(const uint8_t* answer, size_t size, int32_t* value);
+// Decodes a whole "4.d.x" answer buffer of size bytes: a status byte other than SpStatus::kOk gives
+// that status (spStatusResult); a buffer shorter than its header, or an answer whose data hold fewer
+// than two bytes, gives ERR_BAD_ANSWER; else value = A[0] * 256 + A[1] and ERR_SUCCESS. value is
+// untouched unless the result is ERR_SUCCESS.
+[[nodiscard]] int32_t decodePortAnswer(const uint8_t* answer, size_t size, int32_t* value);
 
 // Reads TCP port number port (0-255) of node into value. Prints its progress lines on standard
-// output. Results: 0; the comm device's result when the send failed; the SP's status byte when it is
-// not 0; 2 for an answer without the two bytes.
-int32_t getTCPNetworkPortData(cSvcProcCfg& command, cBusComm* comm, int32_t node, uint8_t port, int32_t* value);
+// output. Results: ERR_SUCCESS; the transport code when the send failed; the SP's status byte when
+// it is not 0; ERR_BAD_ANSWER (2) for an answer without the two bytes.
+[[nodiscard]] int32_t getTCPNetworkPortData(cSvcProcCfg& command, cBusComm* comm, int32_t node, uint8_t port,
+                                            int32_t* value);
 
-// Writes newPort (0-65535) as TCP port number port of node. Results: 0; the comm device's result
-// when the send failed; the SP's status byte when it is not 0.
-int32_t setTCPNetworkPort(cSvcProcCfg& command, cBusComm* comm, int32_t node, uint8_t port, uint16_t newPort);
+// Writes newPort (0-65535) as TCP port number port of node. Results: ERR_SUCCESS; the transport
+// code when the send failed; the SP's status byte when it is not 0.
+[[nodiscard]] int32_t setTCPNetworkPort(cSvcProcCfg& command, cBusComm* comm, int32_t node, uint8_t port,
+                                        uint16_t newPort);

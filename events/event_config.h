@@ -7,14 +7,17 @@
 // command; call them with no lock held.
 //
 // Results:
-//   getType, getDescription    7 "invalid index" without a row; 12 "invalid parameter" for a null
-//                              output; else 0.
-//   getDescMaxSize             12 for a null output; else 64 and 0.
-//   getEnabled                 7 without a row; 12 for a null output; else the read of the group's
-//                              enable command: 0, the comm device's code, 2 when the answer fails
-//                              the answer check.
-//   setEnabled                 7 without a row; 0 without sending for a local event (group 4);
-//                              else the comm device's code, 2 for a non-zero answer status, or 0.
+//   getType, getDescription    ERR_INVALID_INDEX (7) "invalid index" without a row;
+//                              ERR_INVALID_PARAMETER (12) "invalid parameter" for a null output; else
+//                              ERR_SUCCESS.
+//   getDescMaxSize             ERR_INVALID_PARAMETER (12) for a null output; else 64 and ERR_SUCCESS.
+//   getEnabled                 ERR_INVALID_INDEX (7) without a row; ERR_INVALID_PARAMETER (12) for a
+//                              null output; else the read of the group's enable command: ERR_SUCCESS,
+//                              the transport code, ERR_BAD_ANSWER (2) when the answer fails the answer
+//                              check.
+//   setEnabled                 ERR_INVALID_INDEX (7) without a row; ERR_SUCCESS without sending for a
+//                              local event (group 4); else the transport code, ERR_BAD_ANSWER (2) for
+//                              a refused write (a status other than SpStatus::kOk), or ERR_SUCCESS.
 
 #include <cstdint>
 
@@ -28,14 +31,14 @@ public:
 
     int32_t position() const { return position_; }
 
-    int32_t getType(int32_t* type) const;
+    [[nodiscard]] int32_t getType(int32_t* type) const;
     // Copies the row's description with its terminator into buffer, at most 64 bytes in all.
-    int32_t getDescription(char* buffer) const;
-    int32_t getDescMaxSize(int32_t* size) const;
+    [[nodiscard]] int32_t getDescription(char* buffer) const;
+    [[nodiscard]] int32_t getDescMaxSize(int32_t* size) const;
     // enabled becomes 1 when the SP's enable byte is non-zero, else 0.
-    int32_t getEnabled(cBusComm* comm, int32_t node, uint8_t* enabled);
+    [[nodiscard]] int32_t getEnabled(cBusComm* comm, int32_t node, uint8_t* enabled);
     // Writes 1 for any non-zero value, else 0.
-    int32_t setEnabled(cBusComm* comm, int32_t node, uint8_t value);
+    [[nodiscard]] int32_t setEnabled(cBusComm* comm, int32_t node, uint8_t value);
 
 private:
     int32_t position_;

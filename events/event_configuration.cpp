@@ -69,10 +69,10 @@ int32_t EventConfiguration::initEvents() {
     for (uint32_t node = 0; node < comm_->getNodeCount(); ++node) {
         cSPCmd supported;
         supported.buildSPCommand(sensorwire::kSupportedCommandsCommand, wire::kGet, nullptr, nullptr, 0, 0);
-        uint32_t sent = supported.send(comm_, static_cast<int32_t>(node));
-        if (sent != 0) {
+        int32_t sent = supported.send(comm_, static_cast<int32_t>(node));
+        if (sent != ERR_SUCCESS) {
             yatLog(kInitTag, "reading the supported commands of node [%u] failed with [%u]", node, sent);
-            return static_cast<int32_t>(sent);
+            return sent;
         }
         if (!supportedCommandsAnswerOk(supported)) {
             yatLog(kInitTag, "the supported commands answer of node [%u] is malformed", node);
@@ -133,21 +133,23 @@ int32_t EventConfiguration::getEventConfiguration(uint32_t node, uint32_t instan
     return entry.setEnabled(comm_, static_cast<int32_t>(node), *enable);
 }
 
-int32_t EventConfiguration::checkSystemHealth(int32_t node, int32_t* value, int32_t value113, int32_t value107) {
+int32_t EventConfiguration::checkSystemHealth(int32_t node, int32_t* health, int32_t healthFor113,
+                                              int32_t healthFor107) {
     if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
-    if (value == nullptr) {
+    if (health == nullptr) {
         yatLog("cLibYAT::checkSystemHealth", "invalid parameter");
         return ERR_INVALID_PARAMETER;
     }
-    *value = 0;
+    *health = 0;
     bool active113 = false;
     bool active107 = false;
-    cSystemHealth health;
-    health.getActiveEvents(comm_, node, eventwire::kHealthCode113, &active113);
-    int32_t result = health.getActiveEvents(comm_, node, eventwire::kHealthCode107, &active107);
+    cSystemHealth codes;
+    // A list that could not be read says nothing about health: the first failed read is the result.
+    int32_t result = codes.getActiveEvents(comm_, node, eventwire::kHealthCode113, &active113);
+    if (result == ERR_SUCCESS) result = codes.getActiveEvents(comm_, node, eventwire::kHealthCode107, &active107);
     if (result != ERR_SUCCESS) return result;
-    if (active113) *value = value113;
-    if (active107) *value = value107;
+    if (active113) *health = healthFor113;
+    if (active107) *health = healthFor107;
     return ERR_SUCCESS;
 }
 

@@ -30,38 +30,44 @@ std::vector<int32_t> supportedEventRows(const uint8_t* data, size_t length);
 
 class EventConfiguration {
 public:
-    // comm may be null (the library was not accepted); every operation then answers 13 or 9 as below.
+    // comm may be null (the library was not accepted); every operation then answers
+    // ERR_DEVICE_NOT_OPEN (13) or ERR_NO_DEVICE (9) as below.
     explicit EventConfiguration(cBusComm* comm) : comm_(comm) {}
 
     // Builds every node's list from its "1.1" answer.
-    // 0   built, or already built ("already initialized": the lists are left alone)
-    // 13  no comm device ("device not open")
-    // 2   a "1.1" answer failed its check (response, command length 2, status 0, ID bytes 1, 1)
-    // the comm device's code when "1.1" could not be sent.
+    // ERR_SUCCESS              built, or already built ("already initialized": the lists are left alone)
+    // ERR_DEVICE_NOT_OPEN (13) no comm device ("device not open")
+    // ERR_BAD_ANSWER (2)       a "1.1" answer failed its check (response, command length 2, status
+    //                          SpStatus::kOk, ID bytes 1, 1)
+    // the transport code when "1.1" could not be sent.
     // A failed run publishes nothing, so a later call walks every node again.
-    int32_t initEvents();
+    [[nodiscard]] int32_t initEvents();
 
-    // Entry instance of node's list: its type, description (buffer of at least 64 bytes), description
-    // size (64) and enable state (read from the SP), each skipped when its output is null, in this
-    // order. 13 no comm device; 9 "invalid node" (no list for node); 7 "invalid event instance"; else
-    // the first non-zero result of the entry operations (event_config.h), or 0.
-    int32_t getEventConfiguration(uint32_t node, uint32_t instance, int32_t* type, char* description,
-                                  int32_t* descriptionSize, uint8_t* enabled);
-    // Writes *enable (non-zero as 1) as the entry's enable state; null does nothing. 13, 9 and 7 as
-    // above; else setEnabled's result (0 without sending for a local event).
-    int32_t getEventConfiguration(uint32_t node, uint32_t instance, uint8_t* enable);
+    // Entry instance of node's list: its type, description (buffer of at least 64 bytes),
+    // description size (64) and enable state (read from the SP), each skipped when its output is
+    // null, in this order. ERR_DEVICE_NOT_OPEN (13) no comm device; ERR_NO_DEVICE (9) "invalid
+    // node" (no list for node); ERR_INVALID_INDEX (7) "invalid event instance"; else the first
+    // failed result of the entry operations (event_config.h), or ERR_SUCCESS.
+    [[nodiscard]] int32_t getEventConfiguration(uint32_t node, uint32_t instance, int32_t* type, char* description,
+                                                int32_t* descriptionSize, uint8_t* enabled);
+    // Writes *enable (non-zero as 1) as the entry's enable state; null does nothing.
+    // ERR_DEVICE_NOT_OPEN, ERR_NO_DEVICE and ERR_INVALID_INDEX as above; else setEnabled's result
+    // (ERR_SUCCESS without sending for a local event).
+    [[nodiscard]] int32_t getEventConfiguration(uint32_t node, uint32_t instance, uint8_t* enable);
 
-    // *value becomes 0, then value113 when active code 113 is listed, then value107 when code 107 is
-    // (107 wins). Reads the active-code list twice. 13 no comm device; 12 null value; the result of
-    // the second read when it failed (value stays 0 then); else 0.
-    int32_t checkSystemHealth(int32_t node, int32_t* value, int32_t value113, int32_t value107);
+    // *health becomes 0, then healthFor113 when active code 113 is listed, then healthFor107 when
+    // code 107 is (107 wins). Reads the active-code list twice. Results: ERR_DEVICE_NOT_OPEN (13) no
+    // comm device; ERR_INVALID_PARAMETER (12) null health; the result of the first read that failed
+    // (health stays 0 then: the second read is not sent after a failed first); else ERR_SUCCESS.
+    [[nodiscard]] int32_t checkSystemHealth(int32_t node, int32_t* health, int32_t healthFor113, int32_t healthFor107);
 
     // Frees the lists (the library's destructor). Later calls see no lists.
     void freeLists();
 
 private:
-    // The table position of node's entry instance, or the result code (13, 9, 7) with its log line.
-    int32_t entryPosition(uint32_t node, uint32_t instance, int32_t* position) const;
+    // The table position of node's entry instance, or the result code (ERR_DEVICE_NOT_OPEN,
+    // ERR_NO_DEVICE, ERR_INVALID_INDEX) with its log line.
+    [[nodiscard]] int32_t entryPosition(uint32_t node, uint32_t instance, int32_t* position) const;
 
     cBusComm* const comm_;
     mutable std::mutex mutex_;

@@ -26,7 +26,6 @@ bool decodeComprehensive(const uint8_t* data, size_t size, ComprehensiveRecord* 
     using namespace eventwire;
     if (out == nullptr) return false;
     ByteReader reader(data, size);
-    if (!reader.has(0, kComprehensiveDecodedSize)) return false;
     ComprehensiveRecord record;
     record.version = reader.u16be(kComprehensiveVersionOffset);
     record.condition = reader.u16be(kComprehensiveConditionOffset);
@@ -36,6 +35,7 @@ bool decodeComprehensive(const uint8_t* data, size_t size, ComprehensiveRecord* 
     record.chassis = static_cast<int32_t>(reader.u8(kComprehensiveChassisOffset)) - '0';
     record.memcard = static_cast<int32_t>(reader.u8(kComprehensiveMemcardOffset)) - '0';
     record.dimm = static_cast<int32_t>(reader.u8(kComprehensiveDimmOffset)) - '0';
+    if (reader.overrun()) return false;  // a short record: nothing of it is used
     *out = record;
     return true;
 }

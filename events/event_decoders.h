@@ -30,7 +30,7 @@ struct ComprehensiveRecord {
 
 // Decodes a comprehensive record from the event data. False (out untouched) when the data are too
 // short to hold every decoded field (eventwire::kComprehensiveDecodedSize bytes).
-bool decodeComprehensive(const uint8_t* data, size_t size, ComprehensiveRecord* out);
+[[nodiscard]] bool decodeComprehensive(const uint8_t* data, size_t size, ComprehensiveRecord* out);
 
 // Matches the dotted command text (hexadecimal elements such as "5.2.a") against the id bytes:
 // true when every element of the text equals the id byte at its position. A text with more

@@ -18,7 +18,6 @@ namespace {
 
 constexpr uint32_t kFanWaitMs = 2000;
 constexpr uint32_t kSlowFanWaitMs = 10000;
-constexpr int32_t kStatusSupplyNoNormals = 44;
 
 void reportNodeEvent(const EventTargets& targets, const EventThreadState& state, int32_t sensor, int32_t code) {
     if (targets.sink == nullptr) return;
@@ -43,7 +42,11 @@ void handleComprehensive(const ByteReader& data, const EventTargets& targets, co
            record.memcard, record.dimm);
     if (record.errorCode == eventwire::kMemoryPfaCode && record.condition == eventwire::kMemoryPfaCondition &&
         targets.pfa != nullptr) {
-        targets.pfa->push(record.memcard, record.dimm, record.condition, state.nodeIndex);
+        if (targets.pfa->push(record.memcard, record.dimm, record.condition, state.nodeIndex) != ERR_SUCCESS) {
+            yatLog("cSP::SPAsyncEvents::Halyard Comprehensive event",
+                   "the PFA stack is full (%d events the host has not taken); this event is dropped",
+                   PfaStack::kCapacity);
+        }
     }
 }
 
@@ -73,7 +76,8 @@ void handleFan(const EventTargets& targets, EventThreadState& state) {
         // Marks the fan stopped unless the record (as it is now) already says so.
         SensorRecord stopped;
         bool changed = false;
-        targets.fans->instances().update(record.node, record.sensorNumber, [&](SensorRecord& current) {
+        // A record gone since the snapshot leaves changed false: nothing to report.
+        (void)targets.fans->instances().update(record.node, record.sensorNumber, [&](SensorRecord& current) {
             if (current.status == yat::kStatusCritical) return;
             current.reading = 0;
             current.status = yat::kStatusCritical;
@@ -136,10 +140,13 @@ void handlePowerSupply(const ByteReader& data, const EventTargets& targets, cons
             yatLog(tag, "instance Number [%d] is listed as critical", record.instanceNumber);
         } else {
             yatLog(tag, "no normal instance Number [%d] is listed as critical", record.instanceNumber);
-            status = kStatusSupplyNoNormals;
+            status = yat::kStatusSupplyFailed;
         }
-        targets.power->instances().update(record.node, record.sensorNumber,
-                                          [status](SensorRecord& current) { current.status = status; });
+        // A record gone since the snapshot is not reported: the host would hear of a sensor that is gone.
+        if (!targets.power->instances().update(record.node, record.sensorNumber,
+                                               [status](SensorRecord& current) { current.status = status; })) {
+            continue;
+        }
         if (targets.sink != nullptr) {
             int32_t zero[3] = {0, 0, 0};
             targets.sink->reportSensor(yat::kClassPowerSupply, record.node, record.sensorNumber, &zero[0], &zero[1],

@@ -19,7 +19,7 @@ int32_t EventLog::getFirstLogEntry(int32_t node, LogEntryInfo* entry) {
     yatLog(tag, "the entry is not null");
     cSPSEL command;
     command.buildFirst();
-    int32_t sent = static_cast<int32_t>(command.send(comm_, node));
+    int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) {
         yatLog(tag, "sending log entry failed");
         return sent;
@@ -35,7 +35,7 @@ int32_t EventLog::getNextLogEntry(int32_t node, LogEntryInfo* entry) {
     if (entry == nullptr) return ERR_INVALID_PARAMETER;
     cSPSEL command;
     command.buildNext();
-    int32_t sent = static_cast<int32_t>(command.send(comm_, node));
+    int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) return sent;
     return command.getCommandData(0, entry);
 }
@@ -49,14 +49,14 @@ int32_t EventLog::eraseLog(int32_t node) {
     }
     cSPSEL command;
     command.buildErase();
-    int32_t sent = static_cast<int32_t>(command.send(comm_, node));
+    int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) {
         yatLog(tag, "sendCommand() failed. Return code: [%d]", sent);
         return sent;
     }
     // A refused erase left the log as it was: the host must not be told it is clear.
-    if (command.answerStatus() != 0) {
-        yatLog(tag, "the SP refused the erase with status [%d]", command.answerStatus());
+    if (command.answerStatus() != SpStatus::kOk) {
+        yatLog(tag, "the SP refused the erase with status [%d]", statusByte(command.answerStatus()));
         return ERR_BAD_ANSWER;
     }
     return ERR_SUCCESS;

@@ -23,12 +23,10 @@
 
 namespace {
 
-constexpr uint32_t kDeregistered = 10;
 constexpr int32_t kPollingIntervalSeconds = 20;
 constexpr uint32_t kPfaEmptyWaitMs = 30000;
 // Pause after a failed wait for events, so a failing comm device cannot make a thread spin.
 constexpr uint32_t kFailedWaitPauseMs = 1000;
-constexpr int32_t kFirmwareIdKind = 4;
 
 struct EventKind {
     uint8_t number;
@@ -59,8 +57,8 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
     EventThreadState state;
     state.nodeIndex = nodeIndex;
     {
-        cFirmware firmware(kFirmwareIdKind, 0);
-        if (firmware.buildCommand() == nullptr || firmware.send(comm, nodeIndex) != 0) {
+        cFirmware firmware(fwwire::kKindSPFirmwareId, 0);
+        if (firmware.buildCommand() == nullptr || firmware.send(comm, nodeIndex) != ERR_SUCCESS) {
             yatLog(registerTag, "could not get the firmware info");
         } else {
             yatLog(tag, "got the firmware info");
@@ -71,7 +69,10 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
         if (session->stopped()) break;
         yatLog(registerTag, "%s", kind.logText);
         cEnableSpEvent enable;
-        if (enable.buildCommand(kind.number) != nullptr) enable.send(comm, nodeIndex);
+        if (enable.buildCommand(kind.number) == nullptr) continue;
+        // Events of a kind the SP was not asked for simply never come; the log says which.
+        int32_t sent = enable.send(comm, nodeIndex);
+        if (sent != ERR_SUCCESS) yatLog(registerTag, "enabling event [%d] failed: [%d]", kind.number, sent);
     }
 
     const EventTargets targets = session->eventTargets();
@@ -83,7 +84,7 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
         buffer.fill(0);
         uint32_t result = comm->registerForEvents(node, buffer.data());
         if (session->stopped()) break;  // an event that came with the stop is not handled
-        if (result == kDeregistered) {
+        if (result == kCommEventsStopped) {
             // A stop sent while no wait was blocked on the node (its thread had ended, or had not
             // begun waiting yet) stays with the comm device and ends the next wait: waiting again
             // keeps the node heard. A device that answers every wait so pauses between them.
@@ -102,7 +103,7 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
             yatLog(tag, "power down event for node [%d]; the event thread ends", nodeIndex);
             break;
         }
-        if (result != 0) {
+        if (result != kCommSuccess) {
             yatLog(tag, "waiting for events on node [%d] failed with [%d]", nodeIndex, static_cast<int32_t>(result));
             if (session->stopSignal().sleep(kFailedWaitPauseMs)) break;
         }
@@ -209,7 +210,7 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
     for (; slot < count && slot < commDevice_->getNodeCount(); ++slot) {
         auto start = std::make_unique<ThreadStart>(ThreadStart{current_.session, slot});
         result = current_.threads[slot]->threadStart(&eventThreadEntry, start.get());
-        if (result != 0) {
+        if (result != ERR_SUCCESS) {
             yatLog(tag, "failure in the thread routines");
             break;
         }
@@ -219,7 +220,7 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
         yatLog(tag, "success in the thread routines with node [%d]", static_cast<int32_t>(count));
         auto start = std::make_unique<ThreadStart>(ThreadStart{current_.session, count});
         result = current_.threads[count]->threadStart(&pollingThreadEntry, start.get());
-        if (result == 0) (void)start.release();  // owned by the thread
+        if (result == ERR_SUCCESS) (void)start.release();  // owned by the thread
     }
     // Slots whose thread never started count as ended.
     for (uint32_t i = 0; i <= count; ++i) {
@@ -275,7 +276,8 @@ void EventMonitor::stop(Registration registration, cBusComm* comm) {
             }
         }
         // Joins a thread that ended; lets go of the caller's own thread and of one left behind.
-        thread.threadClose(session.ended(slot) ? std::chrono::steady_clock::time_point::max() : deadline);
+        // A thread left behind was logged above; closing it only lets go of its handle.
+        (void)thread.threadClose(session.ended(slot) ? std::chrono::steady_clock::time_point::max() : deadline);
     }
     yatSleep(kDeregisterWaitMs);
 }
@@ -284,24 +286,23 @@ bool EventMonitor::readPfaSupport() {
     constexpr const char* tag = "cLibYAT::getMonitorPFAEventSupport";
     cSPGetAvailEventCodes codes;
     yatLog(tag, "about to check routine");
-    if (codes.buildCommand(false) == nullptr || codes.send(commDevice_, 0) != 0) return false;
+    if (codes.buildCommand(false) == nullptr || codes.send(commDevice_, 0) != ERR_SUCCESS) return false;
     if (codes.CheckForEC(eventwire::kMemoryPfaCode)) {
         yatLog(tag, "found item in first group");
         return true;
     }
-    if (codes.buildCommand(true) == nullptr || codes.send(commDevice_, 0) != 0) return false;
-    for (int32_t groupsRead = 2; codes.answerStatus() == 0; ++groupsRead) {
+    if (codes.buildCommand(true) == nullptr || codes.send(commDevice_, 0) != ERR_SUCCESS) return false;
+    for (int32_t groupsRead = 2; codes.answerStatus() == SpStatus::kOk; ++groupsRead) {
         yatLog(tag, "next list group");
         if (codes.CheckForEC(eventwire::kMemoryPfaCode)) return true;
         if (groupsRead >= eventwire::kMaxCodeGroups) {
             yatLog(tag, "stopped after [%d] groups of available event codes", groupsRead);
             return false;
         }
-        uint32_t sent = codes.buildCommand(true) == nullptr ? static_cast<uint32_t>(ERR_INVALID_PARAMETER)
-                                                            : codes.send(commDevice_, 0);
-        yatLog(tag, "The return codes for command are retVal [%d] commandStatus [%d]", static_cast<int32_t>(sent),
-               codes.answerStatus());
-        if (sent != 0) return false;
+        int32_t sent = codes.buildCommand(true) == nullptr ? ERR_INVALID_PARAMETER : codes.send(commDevice_, 0);
+        yatLog(tag, "The return codes for command are retVal [%d] commandStatus [%d]", sent,
+               statusByte(codes.answerStatus()));
+        if (sent != ERR_SUCCESS) return false;
     }
     return false;
 }

@@ -31,17 +31,19 @@
 // command is in flight or a thread is waited for.
 //
 // Results, per operation:
-// - registerForAsynchEvents: 0 when the threads run; 9 without a comm device or with no nodes; 1 when
-//   monitoring is already on, or the library object is closing; 5 when discovery found no sensor
-//   class at all or sink is null; 3 when the thread objects could not be created; the start result (1)
-//   of a thread that failed to start (threads already started keep running until deregistration).
+// - registerForAsynchEvents: ERR_SUCCESS when the threads run; ERR_NO_DEVICE (9) without a comm
+//   device or with no nodes; ERR_FAILED (1) when monitoring is already on, or the library object is
+//   closing; ERR_NOTHING_TO_MONITOR (5) when discovery found no sensor class at all or sink is
+//   null; ERR_NO_RESOURCE (3) when the thread objects could not be created; the start result (1) of
+//   a thread that failed to start (threads already started keep running until deregistration).
 // - deRegisterForAsynchEvents: as above. Nothing happens while monitoring is off.
 // - getMonitorPFAEventSupport: *level 2 when the SP lists the memory PFA code 0x05200001 in any
-//   group of "2.7.3" (the support flag is then set for good), else 0; untouched without a comm
-//   device or with a null level. At most 256 groups are read.
-// - monitorPFAEvents: 0 with the newest PFA event (valid 1); 1 when PFA support was not found; 11
-//   when no event is held, after a 30000 ms wait (scaled) on a host thread and at once on a library
-//   thread (a sink callback must not hold up its event thread); 12 for a null event (nothing taken).
+//   group of "2.7.3" (the support flag is then set for good), else 0; untouched without a
+//   comm device or with a null level. At most 256 groups are read.
+// - monitorPFAEvents: ERR_SUCCESS with the newest PFA event (valid 1); ERR_FAILED (1)
+//   when PFA support was not found; ERR_EMPTY (11) when no event is held, after a 30000 ms wait
+//   (scaled) on a host thread and at once on a library thread (a sink callback must not hold up its
+//   event thread); ERR_INVALID_PARAMETER (12) for a null event (nothing taken).
 
 #include <atomic>
 #include <chrono>
@@ -74,10 +76,10 @@ public:
     EventMonitor(const EventMonitor&) = delete;
     EventMonitor& operator=(const EventMonitor&) = delete;
 
-    int32_t registerForAsynchEvents(cSensorSink* sink);
+    [[nodiscard]] int32_t registerForAsynchEvents(cSensorSink* sink);
     void deRegisterForAsynchEvents();
     void getMonitorPFAEventSupport(uint32_t* level);
-    int32_t monitorPFAEvents(PFAEventInfo* event);
+    [[nodiscard]] int32_t monitorPFAEvents(PFAEventInfo* event);
 
     // The library object is closing: refuses every later registration, then stops monitoring (as
     // deRegisterForAsynchEvents, log lines included).
@@ -97,7 +99,7 @@ private:
     // Stops a registration taken out of current_ (see the class comment). Touches no member.
     static void stop(Registration registration, cBusComm* comm);
     // Reads "2.7.3" group by group; true when the memory PFA code is listed.
-    bool readPfaSupport();
+    [[nodiscard]] bool readPfaSupport();
 
     cBusComm* const commDevice_;  // not owned
     const SensorModel& sensors_;

@@ -2,7 +2,7 @@
 // Wire layouts of asynchronous SP events and of the event code lists.
 //
 // An event buffer (4096 bytes, filled by the comm device's registerForEvents) is laid out like an SP
-// answer (commands/command_buffer.h) with command type 5, three id bytes 5.2.n and the event data:
+// answer (yat/command_buffer.h) with command type 5, three id bytes 5.2.n and the event data:
 //
 //   offset 0  type 5       offset 1  command length 3     offset 2  data length (16 bits, LSB first)
 //   offset 4  status 0     offset 6  id bytes 5, 2, n     offset 9  event data

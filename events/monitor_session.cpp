@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kRefusedSend = 1;
-constexpr uint32_t kDeregistered = 10;
-
 // The thread's own slot, set by enter(): which session it belongs to and which thread it is there.
 thread_local const MonitorSession* currentSession = nullptr;
 thread_local uint32_t currentSlot = 0;
@@ -141,21 +138,21 @@ MonitorSession::GatedComm::GatedComm(MonitorSession& session, cBusComm* host) : 
 }
 
 uint32_t MonitorSession::GatedComm::sendCommand(int32_t node, uint8_t* buffer) {
-    if (host_ == nullptr || !session_.beginCall(Place::kComm)) return kRefusedSend;
+    if (host_ == nullptr || !session_.beginCall(Place::kComm)) return kCommNotProvided;
     uint32_t result = host_->sendCommand(node, buffer);
     session_.endCall();
     return result;
 }
 
 uint32_t MonitorSession::GatedComm::registerForEvents(uint32_t node, uint8_t* buffer) {
-    if (host_ == nullptr || !session_.beginCall(Place::kComm)) return kDeregistered;
+    if (host_ == nullptr || !session_.beginCall(Place::kComm)) return kCommEventsStopped;
     uint32_t result = host_->registerForEvents(node, buffer);
     session_.endCall();
     return result;
 }
 
 uint32_t MonitorSession::GatedComm::deRegisterForEvents(uint32_t node) {
-    if (host_ == nullptr || !session_.beginCall(Place::kComm)) return kRefusedSend;
+    if (host_ == nullptr || !session_.beginCall(Place::kComm)) return kCommNotProvided;
     uint32_t result = host_->deRegisterForEvents(node);
     session_.endCall();
     return result;

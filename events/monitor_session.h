@@ -7,10 +7,10 @@
 // meanwhile) and the PFA stack (shared with EventMonitor).
 //
 // Gates. The threads reach the host's comm device and sensor sink only through the session's gated
-// stand-ins, which refuse every call once the session is stopped: a refused sendCommand answers 1, a
-// refused registerForEvents 10 (deregistered), a refused sink call 0. After stop() has returned, a
-// thread of the session begins no call into the comm device or the sink; a call it had already begun
-// goes on to its end (and is its last).
+// stand-ins, which refuse every call once the session is stopped: a refused sendCommand answers
+// kCommNotProvided, a refused registerForEvents kCommEventsStopped, a refused sink call 0. After
+// stop() has returned, a thread of the session begins no call into the comm device or the sink; a
+// call it had already begun goes on to its end (and is its last).
 //
 // Threads: stop(), stopped() and the waits for the threads from any thread; enter() and leave() from
 // the session's own threads; the rest from the session's threads or the registering host thread.
@@ -70,7 +70,7 @@ public:
     int32_t callerSlot() const;
     // Waits until every thread of the session other than the caller has ended, or until deadline (at
     // once after giveUp). True when they all had.
-    bool waitForThreads(std::chrono::steady_clock::time_point deadline);
+    [[nodiscard]] bool waitForThreads(std::chrono::steady_clock::time_point deadline);
     // The stop has left threads behind: later waits for them return at once.
     void giveUp();
     // Where slot's thread is, for a log line: "in the comm device", "in the host's sink", "in the
@@ -111,7 +111,7 @@ private:
 
     // Marks the calling thread as inside the comm device or the sink; false (nothing marked) once the
     // session is stopped.
-    bool beginCall(Place place);
+    [[nodiscard]] bool beginCall(Place place);
     void endCall();
     // Takes a use of each class object the model has published and the session does not hold yet.
     // Called with mutex_ held.

@@ -17,10 +17,11 @@ class PfaStack {
 public:
     static constexpr int32_t kCapacity = 20;
 
-    // Keeps the event when there is room (logs "in routine with stackPos [%d]"); 0, or 11 when full.
-    int32_t push(int32_t memoryCard, int32_t dimm, int32_t condition, int32_t nodeIndex);
+    // Keeps the event when there is room (logs "in routine with stackPos [%d]"); ERR_SUCCESS, or
+    // ERR_EMPTY (11) when full.
+    [[nodiscard]] int32_t push(int32_t memoryCard, int32_t dimm, int32_t condition, int32_t nodeIndex);
     // Takes the newest event into *out with valid 1: 0, or 11 (out untouched) when there is none.
-    int32_t pop(PFAEventInfo* out);
+    [[nodiscard]] int32_t pop(PFAEventInfo* out);
     // Number of events held.
     int32_t size() const;
 

@@ -23,13 +23,11 @@ namespace {
 constexpr const char* kTag = "updateNonAsynchReadings";
 constexpr const char* kPowerTag = "monitorasynchstuff";
 constexpr const char* kFanKey = "SOFTWARE\\Zentro\\Vigilor\\SPfan";
-constexpr int32_t kProcHot = 50;
-constexpr int32_t kProcNormal = 51;
-constexpr int32_t kCpuLocation = 2;
 
-// Writes reading, limits and status of fresh back into the record as it is now.
-void writeIntValues(cSensorInst& object, const SensorRecord& fresh) {
-    object.instances().update(fresh.node, fresh.sensorNumber, [&fresh](SensorRecord& current) {
+// Writes reading, limits and status of fresh back into the record as it is now; false when the
+// record is gone.
+[[nodiscard]] bool writeIntValues(cSensorInst& object, const SensorRecord& fresh) {
+    return object.instances().update(fresh.node, fresh.sensorNumber, [&fresh](SensorRecord& current) {
         current.reading = fresh.reading;
         current.upperLimit = fresh.upperLimit;
         current.lowerLimit = fresh.lowerLimit;
@@ -42,8 +40,8 @@ void pollIntRecord(cSensorInst& object, SensorRecord record, cBusComm* comm, cSe
     int32_t result =
         object.getSPSensorStatus(record.nodeIndex, object.sensorClass(), record.location, record.instanceNumber,
                                  &record.status, &record.reading, &record.upperLimit, &record.lowerLimit, comm);
-    if (result != ERR_SUCCESS) return;
-    writeIntValues(object, record);
+    // A record gone meanwhile is not reported: the host would hear of a sensor that is gone.
+    if (result != ERR_SUCCESS || !writeIntValues(object, record)) return;
     if (sink != nullptr) {
         sink->reportSensor(object.sensorClass(), record.node, record.sensorNumber, &record.reading, &record.upperLimit,
                            &record.lowerLimit, record.status, nullptr);
@@ -123,18 +121,20 @@ void pollCpuPlaceholder(cTempInstance& temps, const SensorRecord& record, Active
     int32_t status;
     if (!found) {
         yatLog(kTag, "event not found");
-        if (record.status != kProcHot) return;
-        status = kProcNormal;
+        if (record.status != yat::kStatusProcessorHot) return;
+        status = yat::kStatusProcessorNormal;
         yatLog(kTag, "Setting CPU temp status = PROC_NORMAL");
     } else {
         yatLog(kTag, "event found");
-        if (record.status != kProcNormal) return;
-        status = kProcHot;
+        if (record.status != yat::kStatusProcessorNormal) return;
+        status = yat::kStatusProcessorHot;
         yatLog(kTag, "Setting CPU temp status = PROC_HOT");
     }
     yatLog(kTag, "processing CPU event");
-    temps.instances().update(record.node, record.sensorNumber,
-                             [status](SensorRecord& current) { current.status = status; });
+    if (!temps.instances().update(record.node, record.sensorNumber,
+                                  [status](SensorRecord& current) { current.status = status; })) {
+        return;  // gone meanwhile: nothing to report
+    }
     if (sink != nullptr) {
         int32_t zero[3] = {0, 0, 0};
         sink->reportSensor(yat::kClassNodeEvent, record.node, record.instanceNumber, &zero[0], &zero[1], &zero[2],
@@ -152,7 +152,7 @@ void pollTemperatures(cTempInstance& temps, cBusComm* comm, cSensorSink* sink) {
                record.lowerLimit, record.upperLimit);
         if (record.valid != 0) {
             pollIntRecord(temps, record, comm, sink);
-        } else if (record.location == kCpuLocation && record.upperLimit == 0 && record.lowerLimit == 0) {
+        } else if (record.location == sensorwire::kLocationCpu && record.upperLimit == 0 && record.lowerLimit == 0) {
             pollCpuPlaceholder(temps, record, active, sink);
         }
     }
@@ -170,12 +170,13 @@ void pollVoltages(cVoltInstance& volts, cBusComm* comm, cSensorSink* sink) {
                "The voltage data is [%f.2], upperlimit [%f.2] lowerlim [%f.2] for sensor [%d]",
                static_cast<double>(record.voltReading), static_cast<double>(record.voltUpperLimit),
                static_cast<double>(record.voltLowerLimit), record.instanceNumber);
-        volts.instances().update(record.node, record.sensorNumber, [&record](SensorRecord& current) {
+        const bool kept = volts.instances().update(record.node, record.sensorNumber, [&record](SensorRecord& current) {
             current.voltReading = record.voltReading;
             current.voltUpperLimit = record.voltUpperLimit;
             current.voltLowerLimit = record.voltLowerLimit;
             current.status = record.status;
         });
+        if (!kept) continue;  // gone meanwhile: nothing to report
         // The float values in 32-bit slots, as the voltage queries hand them out.
         if (sink != nullptr) {
             sink->reportSensor(yat::kClassVoltage, record.node, record.sensorNumber, &record.voltReading,
@@ -188,14 +189,15 @@ void pollVoltages(cVoltInstance& volts, cBusComm* comm, cSensorSink* sink) {
 int32_t presentSupplies(cBusComm* comm, int32_t nodeIndex) {
     cSPPowerStatusCmd command;
     command.buildCommand();
-    if (command.send(comm, nodeIndex) != 0 || !command.answerOk()) return -1;
+    if (command.send(comm, nodeIndex) != ERR_SUCCESS || !command.answerOk()) return -1;
     ByteReader data = command.answerReader();
-    if (!data.has(sensorwire::kPowerPresentOffset, 1)) return -1;
-    return data.u8(sensorwire::kPowerPresentOffset);
+    const uint8_t present = data.u8(sensorwire::kPowerPresentOffset);
+    return data.overrun() ? -1 : present;
 }
 
-// Returns true when a supply appeared: the round ends there.
-bool pollPowerSupplies(cPowerInstance& power, cBusComm* comm, cSensorSink* sink) {
+// Stops at the first supply that appeared: the records read before are stale after its registration,
+// and the next round looks again.
+void pollPowerSupplies(cPowerInstance& power, cBusComm* comm, cSensorSink* sink) {
     std::vector<SensorRecord> records = power.instances().snapshot();
     for (const SensorRecord& record : records) {
         if (record.valid != 0) {
@@ -206,8 +208,10 @@ bool pollPowerSupplies(cPowerInstance& power, cBusComm* comm, cSensorSink* sink)
                                         comm) != ERR_SUCCESS) {
                 continue;
             }
-            power.instances().update(record.node, record.sensorNumber,
-                                     [&fresh](SensorRecord& current) { current.status = fresh.status; });
+            if (!power.instances().update(record.node, record.sensorNumber,
+                                          [&fresh](SensorRecord& current) { current.status = fresh.status; })) {
+                continue;  // gone meanwhile: nothing to report
+            }
             if (sink != nullptr) {
                 int32_t zero[3] = {0, 0, 0};
                 sink->reportSensor(yat::kClassPowerSupply, record.node, record.sensorNumber, &zero[0], &zero[1],
@@ -237,9 +241,8 @@ bool pollPowerSupplies(cPowerInstance& power, cBusComm* comm, cSensorSink* sink)
         }
         power.addPowerSupply(record.node - 1, record.instanceNumber,
                              {.nodeIndex = record.nodeIndex, .secondPowerFlag = true, .comm = comm, .sink = sink});
-        return true;
+        return;
     }
-    return false;
 }
 
 }  // namespace

@@ -20,7 +20,10 @@ const char* century(uint8_t year) { return year >= selwire::kCenturyPivot ? "19"
 
 int32_t decodeLogEntry(const uint8_t* answer, size_t size, LogEntryInfo* record) {
     ByteReader buffer(answer, size);
-    if (buffer.u8(wire::kStatusOffset) != 0 || !buffer.has(0, selwire::kEntryLengthOffset)) return ERR_BAD_ANSWER;
+    if (static_cast<SpStatus>(buffer.u8(wire::kStatusOffset)) != SpStatus::kOk ||
+        !buffer.has(0, selwire::kEntryLengthOffset)) {
+        return ERR_BAD_ANSWER;
+    }
     if (record == nullptr) return ERR_INVALID_PARAMETER;
 
     // What the answer really holds: its data length, cut at the end of what we were given.

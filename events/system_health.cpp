@@ -22,7 +22,7 @@ EventCodeGroup decodeEventCodes(const uint8_t* data, size_t length) {
 
 bool cSystemHealth::sendGroupRequest(cBusComm* comm, int32_t node, const char* dotCommand, uint8_t type) {
     if (buildSPCommand(dotCommand, type, nullptr, nullptr, 0, 0) == nullptr) return false;
-    if (send(comm, node) != 0) return false;
+    if (send(comm, node) != ERR_SUCCESS) return false;
     // A buffer that is no answer to this request says nothing about the list.
     return answerType() == wire::kAnswer && buffer()[wire::kCommandLengthOffset] == static_cast<uint8_t>(origCmdSize);
 }
@@ -36,11 +36,11 @@ int32_t cSystemHealth::getEvents(cBusComm* comm, int32_t node, const char* dotCo
     }
     dumpdata(cmdBuffer, wire::kHeaderSize + static_cast<size_t>(origCmdSize) +
                             wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize)));
-    uint8_t status = answerStatus();
-    yatLog(tag, "status = %d", status);
+    SpStatus status = answerStatus();
+    yatLog(tag, "status = %d", statusByte(status));
 
     int32_t groups = 0;
-    while (status == 0) {
+    while (status == SpStatus::kOk) {
         if (++groups > eventwire::kMaxCodeGroups) {
             yatLog(tag, "the SP still lists codes after %d groups; giving up", eventwire::kMaxCodeGroups);
             yatLog(tag, "returning retVal = %d", ERR_BAD_ANSWER);
@@ -66,7 +66,7 @@ int32_t cSystemHealth::getEvents(cBusComm* comm, int32_t node, const char* dotCo
         }
         status = answerStatus();
     }
-    int32_t result = status == eventwire::kCodesEndStatus ? ERR_SUCCESS : ERR_BAD_ANSWER;
+    int32_t result = status == SpStatus{eventwire::kCodesEndStatus} ? ERR_SUCCESS : ERR_BAD_ANSWER;
     yatLog(tag, "returning retVal = %d", result);
     return result;
 }

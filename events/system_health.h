@@ -27,22 +27,24 @@ EventCodeGroup decodeEventCodes(const uint8_t* data, size_t length);
 class cSystemHealth final : public cSPCmd {
 public:
     // Appends every code of dotCommand's list to codes, in the order received.
-    // 0   the list ended with status 7 (a first answer of status 7 gives no codes)
-    // 2   no comm device, a failed send (first or get next), an answer that is no answer to the
-    //     request (type or echoed length wrong), a final status other than 7, or an SP that was still
-    //     answering after eventwire::kMaxCodeGroups groups (the codes read so far stay in codes)
-    // 12  codes is null
-    int32_t getEvents(cBusComm* comm, int32_t node, const char* dotCommand, std::vector<uint32_t>* codes);
+    // ERR_SUCCESS                 the list ended with status kCodesEndStatus (a first answer of that
+    //                             status gives no codes)
+    // ERR_BAD_ANSWER (2)          no comm device, a failed send (first or get next), an answer that is
+    //                             no answer to the request (type or echoed length wrong), another final
+    //                             status, or an SP that was still answering after
+    //                             eventwire::kMaxCodeGroups groups (the codes read so far stay in codes)
+    // ERR_INVALID_PARAMETER (12)  codes is null
+    [[nodiscard]] int32_t getEvents(cBusComm* comm, int32_t node, const char* dotCommand, std::vector<uint32_t>* codes);
 
     // The active event codes of node ("2.7.4") appended to codes; results as getEvents.
-    int32_t getActiveEvents(cBusComm* comm, int32_t node, std::vector<uint32_t>* codes);
+    [[nodiscard]] int32_t getActiveEvents(cBusComm* comm, int32_t node, std::vector<uint32_t>* codes);
 
     // Whether code is among node's active event codes: *active is cleared first and set when the
-    // code is listed (also when the list read then failed part-way). Results as getEvents; 12 when
-    // active is null.
-    int32_t getActiveEvents(cBusComm* comm, int32_t node, uint32_t code, bool* active);
+    // code is listed (also when the list read then failed part-way). Results as getEvents;
+    // ERR_INVALID_PARAMETER (12) when active is null.
+    [[nodiscard]] int32_t getActiveEvents(cBusComm* comm, int32_t node, uint32_t code, bool* active);
 
 private:
     // Sends dotCommand with the request type; false when it could not be built or sent.
-    bool sendGroupRequest(cBusComm* comm, int32_t node, const char* dotCommand, uint8_t type);
+    [[nodiscard]] bool sendGroupRequest(cBusComm* comm, int32_t node, const char* dotCommand, uint8_t type);
 };

@@ -43,14 +43,15 @@ bool closeUnderWay() {
 // Takes libraryMutex for an open, after waiting while a last close destroys the object. A caller that
 // must not wait (a library thread, which that close may be waiting for; a thread that already holds
 // the mutex) gets false while the close runs, with the mutex held all the same.
+// (Waits without a limit always end holding the mutex, so their result says nothing.)
 bool lockForOpen() {
     for (;;) {
-        libraryMutex.lock(-1);
+        (void)libraryMutex.lock(-1);
         if (!closeUnderWay()) return true;
         if (cThreadLib::onLibraryThread()) return false;
         libraryMutex.unlock();
         if (libraryMutex.heldByCaller()) {
-            libraryMutex.lock(-1);
+            (void)libraryMutex.lock(-1);
             return false;
         }
         std::unique_lock<std::mutex> lock(closingMutex);
@@ -128,8 +129,8 @@ int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
         if (created == nullptr) {
             yatLog(tag, "could not create lib device");
         } else {
-            yatLog(tag, "The SP Device was opened and lib_ok is [%d]", created->lib_ok ? 1 : 0);
-            if (created->lib_ok) {
+            yatLog(tag, "The SP Device was opened and lib_ok is [%d]", created->libOk() ? 1 : 0);
+            if (created->libOk()) {
                 sharedInstance = std::move(created);
                 instancecounter = 1;
             } else {
@@ -178,7 +179,8 @@ int32_t cSPDev::Release() {
     return 0;
 }
 
-cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT System Event Log", "YAT") {
+cLibYAT::cLibYAT(cBusComm* device)
+    : cDeviceLib("EvSPRev", "YAT SEL", "YAT System Event Log", "YAT"), parts_(std::make_unique<Parts>()) {
     constexpr const char* tag = "cLibYAT::cLibYAT";
     if (device == nullptr) {
         yatLog(tag, "The comm device was null");
@@ -186,54 +188,58 @@ cLibYAT::cLibYAT(cBusComm* device) : cDeviceLib("EvSPRev", "YAT SEL", "YAT Syste
         yatLog(tag, "The comm device is not null, deviceID = [%d] and DEVSP = [%d]", device->getDeviceID(), DEVSP);
         if (device->getDeviceID() == DEVSP) {
             yatLog(tag, "setting lib_ok to true");
-            lib_ok = true;
-            commDevice = device;
-            systemInfo = std::make_unique<SystemInfo>(commDevice, spType);
-            sensorModel = std::make_unique<SensorModel>(commDevice);
-            systemInfo->initVectoredSystemSummary();
+            parts_->libOk = true;
+            parts_->commDevice = device;
+            parts_->systemInfo = std::make_unique<SystemInfo>(parts_->commDevice, spType);
+            parts_->sensorModel = std::make_unique<SensorModel>(parts_->commDevice);
+            // Without a summary getSPType probes the SP itself, so a failed read is not the end.
+            (void)parts_->systemInfo->initVectoredSystemSummary();
             int32_t type = 0;
             getSPType(&type);
         } else {
             yatLog(tag, "setting lib_ok to false");
         }
     }
-    if (systemInfo == nullptr) systemInfo = std::make_unique<SystemInfo>(nullptr, spType);
-    if (sensorModel == nullptr) sensorModel = std::make_unique<SensorModel>(nullptr);
+    if (parts_->systemInfo == nullptr) parts_->systemInfo = std::make_unique<SystemInfo>(nullptr, spType);
+    if (parts_->sensorModel == nullptr) parts_->sensorModel = std::make_unique<SensorModel>(nullptr);
     // monitoring: EventMonitor
-    eventMonitor = std::make_unique<EventMonitor>(commDevice, *sensorModel);
+    parts_->eventMonitor = std::make_unique<EventMonitor>(parts_->commDevice, *parts_->sensorModel);
 
     // event configuration and system health: EventConfiguration
-    eventConfiguration = std::make_unique<EventConfiguration>(commDevice);
+    parts_->eventConfiguration = std::make_unique<EventConfiguration>(parts_->commDevice);
 
     // system event log: EventLog
-    eventLog = std::make_unique<EventLog>(commDevice);
+    parts_->eventLog = std::make_unique<EventLog>(parts_->commDevice);
 
     // network, ports, SMTP, remote alerts: NetworkSettings
-    networkSettings = std::make_unique<NetworkSettings>(commDevice, *this);
+    parts_->networkSettings = std::make_unique<NetworkSettings>(parts_->commDevice, *this);
 
     // SNMP and alert recipients: SnmpSettings
-    snmpSettings = std::make_unique<SnmpSettings>(commDevice);
+    parts_->snmpSettings = std::make_unique<SnmpSettings>(parts_->commDevice);
 
     // accounts and password policy: AccountSettings
-    accountSettings = std::make_unique<AccountSettings>(commDevice);
+    parts_->accountSettings = std::make_unique<AccountSettings>(parts_->commDevice);
 
     // LED panel: LedPanel
-    ledPanel = std::make_unique<LedPanel>(commDevice, libraryMutex);
+    parts_->ledPanel = std::make_unique<LedPanel>(parts_->commDevice, libraryMutex);
 }
 
 cLibYAT::~cLibYAT() {
     yatLog("cLibYAT::~cLibYAT", "destructor called");
-    eventMonitor->close();
-    sensorModel->releaseObjects();
-    systemInfo->freeSystemSummary();
+    parts_->eventMonitor->close();
+    parts_->sensorModel->releaseObjects();
+    parts_->systemInfo->freeSystemSummary();
     // LED panel: LedPanel
-    ledPanel.reset();
+    parts_->ledPanel.reset();
 
     // event configuration and system health: EventConfiguration
-    eventConfiguration->freeLists();
+    parts_->eventConfiguration->freeLists();
 }
 
-uint32_t cLibYAT::getNodeCount() { return commDevice != nullptr ? commDevice->getNodeCount() : 0; }
+bool cLibYAT::libOk() const { return parts_->libOk; }
+cBusComm* cLibYAT::comm() const { return parts_->commDevice; }
+
+uint32_t cLibYAT::getNodeCount() { return parts_->commDevice != nullptr ? parts_->commDevice->getNodeCount() : 0; }
 
 int32_t cLibYAT::getDefaultThresholds(int32_t, int32_t* first, int32_t* second, int32_t* third) {
     if (first != nullptr) *first = 75;

@@ -3,6 +3,10 @@
 #include "events/event_log.h"
 #include "frame/libyat.h"
 
-int32_t cLibYAT::getFirstLogEntry(int32_t node, LogEntryInfo* entry) { return eventLog->getFirstLogEntry(node, entry); }
-int32_t cLibYAT::getNextLogEntry(int32_t node, LogEntryInfo* entry) { return eventLog->getNextLogEntry(node, entry); }
-int32_t cLibYAT::eraseLog(int32_t node) { return eventLog->eraseLog(node); }
+int32_t cLibYAT::getFirstLogEntry(int32_t node, LogEntryInfo* entry) {
+    return parts_->eventLog->getFirstLogEntry(node, entry);
+}
+int32_t cLibYAT::getNextLogEntry(int32_t node, LogEntryInfo* entry) {
+    return parts_->eventLog->getNextLogEntry(node, entry);
+}
+int32_t cLibYAT::eraseLog(int32_t node) { return parts_->eventLog->eraseLog(node); }

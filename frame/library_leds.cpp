@@ -3,7 +3,11 @@
 #include "frame/libyat.h"
 #include "leds/led_panel.h"
 
-int32_t cLibYAT::initGlint() { return ledPanel->initGlint(); }
-int32_t cLibYAT::getGlintStatus(GlintLEDList* leds) { return ledPanel->getGlintStatus(leds); }
-int32_t cLibYAT::getBluelightStatus(int32_t node, int32_t* state) { return ledPanel->getBluelightStatus(node, state); }
-int32_t cLibYAT::setBluelightStatus(int32_t node, int32_t state) { return ledPanel->setBluelightStatus(node, state); }
+int32_t cLibYAT::initGlint() { return parts_->ledPanel->initGlint(); }
+int32_t cLibYAT::getGlintStatus(GlintLEDList* leds) { return parts_->ledPanel->getGlintStatus(leds); }
+int32_t cLibYAT::getBluelightStatus(int32_t node, int32_t* state) {
+    return parts_->ledPanel->getBluelightStatus(node, state);
+}
+int32_t cLibYAT::setBluelightStatus(int32_t node, int32_t state) {
+    return parts_->ledPanel->setBluelightStatus(node, state);
+}

@@ -3,7 +3,9 @@
 #include "frame/libyat.h"
 #include "events/event_monitor.h"
 
-int32_t cLibYAT::registerForAsynchEvents(cSensorSink* sink) { return eventMonitor->registerForAsynchEvents(sink); }
-void cLibYAT::deRegisterForAsynchEvents() { eventMonitor->deRegisterForAsynchEvents(); }
-void cLibYAT::getMonitorPFAEventSupport(uint32_t* level) { eventMonitor->getMonitorPFAEventSupport(level); }
-int32_t cLibYAT::monitorPFAEvents(PFAEventInfo* event) { return eventMonitor->monitorPFAEvents(event); }
+int32_t cLibYAT::registerForAsynchEvents(cSensorSink* sink) {
+    return parts_->eventMonitor->registerForAsynchEvents(sink);
+}
+void cLibYAT::deRegisterForAsynchEvents() { parts_->eventMonitor->deRegisterForAsynchEvents(); }
+void cLibYAT::getMonitorPFAEventSupport(uint32_t* level) { parts_->eventMonitor->getMonitorPFAEventSupport(level); }
+int32_t cLibYAT::monitorPFAEvents(PFAEventInfo* event) { return parts_->eventMonitor->monitorPFAEvents(event); }

@@ -29,12 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         auto text = std::make_unique<char[]>(capacity);
         if (command.getAnswerText(text.get(), capacity) == 0) fuzzsupport::requireTerminated(text.get(), capacity);
         auto bytes = std::make_unique<uint8_t[]>(capacity + 1);
-        command.getAnswerBytes(bytes.get(), capacity);
+        (void)command.getAnswerBytes(bytes.get(), capacity);
     }
     int32_t byte = 0;
-    command.getAnswerByte(&byte);
+    (void)command.getAnswerByte(&byte);
     bool flag = false;
-    command.getAnswerFlag(&flag);
+    (void)command.getAnswerFlag(&flag);
     uint32_t dword = 0;
     command.getAnswerDword(&dword);
     auto whole = std::make_unique<uint8_t[]>(wire::kBufferSize);
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<uint8_t[]> copy = fuzzsupport::exactCopy(data, size);
     fuzzsupport::ScriptedComm comm(copy.get(), size);
     auto destination = std::make_unique<uint8_t[]>(8);
-    command.readData(&comm, 0, wire::kGet, "4.3.x.1", data, 1, destination.get(), 8);
+    (void)command.readData(&comm, 0, wire::kGet, "4.3.x.1", data, 1, destination.get(), 8);
     command.readValue32(&comm, 1, "4.3.3.1", &dword);
     command.writeValue32(&comm, 0, "4.3.3.2", dword);
     return 0;

@@ -58,31 +58,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto textA = std::make_unique<char[]>(47);
     auto textB = std::make_unique<char[]>(47);
     int32_t value = 0, flags = 0, type = 0;
-    snmp.getSNMPConfiguration(0, textA.get(), &value, textB.get(), &value, &flags, &flags);
+    (void)snmp.getSNMPConfiguration(0, textA.get(), &value, textB.get(), &value, &flags, &flags);
     auto name = std::make_unique<char[]>(16);
     auto address = std::make_unique<char[]>(64);
-    snmp.getSNMPCommunityConfiguration(0, 1, name.get(), &value, &value);
-    snmp.getSNMPCommunityIP(0, 2, 1, address.get(), &value);
+    (void)snmp.getSNMPCommunityConfiguration(0, 1, name.get(), &value, &value);
+    (void)snmp.getSNMPCommunityIP(0, 2, 1, address.get(), &value);
     auto description = std::make_unique<char[]>(64);
     auto destination = std::make_unique<char[]>(49);
     auto host = std::make_unique<char[]>(63);
     auto userId = std::make_unique<char[]>(63);
     for (uint32_t recipient : {0u, 11u}) {
-        snmp.getOOBAlertConfiguration(0, recipient, &type, description.get(), &value, destination.get(), &value,
-                                      host.get(), &value, userId.get(), &value, &value, &flags, &flags);
+        (void)snmp.getOOBAlertConfiguration(0, recipient, &type, description.get(), &value, destination.get(), &value,
+                                            host.get(), &value, userId.get(), &value, &value, &flags, &flags);
     }
     auto authority = std::make_unique<char[]>(14);
     auto accountId = std::make_unique<char[]>(16);
     int32_t status = 0, bitmap = 0;
-    accounts.getUserAccount(0, 3, &status, &type, authority.get(), &value, &bitmap, &value, accountId.get(), &value,
-                            &value);
+    (void)accounts.getUserAccount(0, 3, &status, &type, authority.get(), &value, &bitmap, &value, accountId.get(),
+                                  &value, &value);
     uint8_t force = 0, required = 0;
     int32_t age = 0, reuse = 0;
-    accounts.getPasswordInformation(0, &force, &age, &reuse, &required);
-    accounts.getLoginPolicyValue(0, &value);
+    (void)accounts.getPasswordInformation(0, &force, &age, &reuse, &required);
+    (void)accounts.getLoginPolicyValue(0, &value);
     // The set operations read before some writes (alert type, DIALIN_FLAGS).
     int32_t readOnly = 3;
-    accounts.setUserAccount(0, 1, nullptr, &readOnly, nullptr, nullptr, nullptr);
-    snmp.setOOBAlertConfiguration(0, 2, nullptr, nullptr, "d", "h", "u", "p", nullptr, nullptr);
+    (void)accounts.setUserAccount(0, 1, nullptr, &readOnly, nullptr, nullptr, nullptr);
+    (void)snmp.setOOBAlertConfiguration(0, 2, nullptr, nullptr, "d", "h", "u", "p", nullptr, nullptr);
     return 0;
 }

@@ -20,9 +20,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     VPD image;
-    parseEEPromImage(data, size, &image);
+    (void)parseEEPromImage(data, size, &image);
     VPD firmware;
-    parseFirmwareImage(data, size, &firmware);
+    (void)parseFirmwareImage(data, size, &firmware);
 
     // The input as an answer buffer; the first byte chooses the length argument.
     static uint8_t buffer[wire::kBufferSize];

@@ -72,6 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (comm.sends > static_cast<size_t>(eventwire::kMaxCodeGroups) + 1) std::abort();
     bool active = false;
     ScriptedComm again(copy.get(), size);
-    health.getActiveEvents(&again, 0, eventwire::kMemoryPfaCode, &active);
+    (void)health.getActiveEvents(&again, 0, eventwire::kMemoryPfaCode, &active);
     return 0;
 }

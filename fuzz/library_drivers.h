@@ -32,26 +32,26 @@ namespace fuzzsupport {
 inline void driveSystemInfo(cBusComm* comm) {
     int32_t spType = 0;
     SystemInfo info(comm, spType);
-    info.initVectoredSystemSummary();
+    (void)info.initVectoredSystemSummary();
     int32_t type = 0;
-    info.getSPType(&type);
+    (void)info.getSPType(&type);
     for (int32_t node = 0; node < 2; ++node) {
         auto state = std::make_unique<SystemStateInfo>();
-        info.getSystemState(node, state.get());
+        (void)info.getSystemState(node, state.get());
         auto watchdogs = std::make_unique<WatchdogTimersInfo>();
-        info.getWatchogTimers(node, watchdogs.get());
+        (void)info.getWatchogTimers(node, watchdogs.get());
         for (int32_t kind = 0; kind <= 6; ++kind) {
             auto firmware = std::make_unique<FirmwareInfo>();
-            info.getFirmwareData(node, kind, firmware.get(), 1);
+            (void)info.getFirmwareData(node, kind, firmware.get(), 1);
         }
         for (int32_t kind : {2, 7, 9, 16, 17, 18, 21}) {
             auto vpd = std::make_unique<VPD>();
-            info.getVPDData(node, kind, 1, vpd.get());
+            (void)info.getVPDData(node, kind, 1, vpd.get());
         }
         auto machine = std::make_unique<MachineVPDInfo>();
-        info.getMachineVPD(node, machine.get());
+        (void)info.getMachineVPD(node, machine.get());
         auto postBios = std::make_unique<PostBiosVPDInfo>();
-        info.getPostBiosVPD(node, postBios.get());
+        (void)info.getPostBiosVPD(node, postBios.get());
     }
 }
 
@@ -59,7 +59,7 @@ inline void driveSystemInfo(cBusComm* comm) {
 inline void driveSensorDiscovery(cBusComm* comm) {
     SensorModel model(comm);
     CountingSink sink;
-    model.initSensors(&sink);
+    (void)model.initSensors(&sink);
     for (int32_t sensorClass = 1; sensorClass <= 4; ++sensorClass) {
         for (int32_t node = 0; node < 2; ++node) {
             int32_t count = model.getNumberSensors(sensorClass, node);
@@ -69,12 +69,13 @@ inline void driveSensorDiscovery(cBusComm* comm) {
                 auto reading = std::make_unique<int32_t[]>(1), upper = std::make_unique<int32_t[]>(1),
                      lower = std::make_unique<int32_t[]>(1);
                 int32_t status = 0, value = 0;
-                model.getSensorReading(sensorClass, node, sensor, reading.get());
-                model.getSensorLimits(sensorClass, node, sensor, upper.get(), lower.get());
-                model.getSensorStatus(sensorClass, node, sensor, &status, reading.get(), lower.get(), upper.get());
-                model.getSensorType(sensorClass, node, sensor, &value);
-                model.getSensorLocation(sensorClass, node, sensor, &value);
-                model.getSensorInstance(sensorClass, node, sensor, &value);
+                (void)model.getSensorReading(sensorClass, node, sensor, reading.get());
+                (void)model.getSensorLimits(sensorClass, node, sensor, upper.get(), lower.get());
+                (void)model.getSensorStatus(sensorClass, node, sensor, &status, reading.get(), lower.get(),
+                                            upper.get());
+                (void)model.getSensorType(sensorClass, node, sensor, &value);
+                (void)model.getSensorLocation(sensorClass, node, sensor, &value);
+                (void)model.getSensorInstance(sensorClass, node, sensor, &value);
             }
         }
     }
@@ -93,7 +94,7 @@ inline void driveNetworkSettings(cBusComm* comm) {
     NetworkSettings settings(comm, library);
     for (int32_t iface = 0; iface < 2; ++iface) {
         int32_t value = 0;
-        settings.getDHCPEnable(0, iface, &value);
+        (void)settings.getDHCPEnable(0, iface, &value);
         auto address = std::make_unique<char[]>(16), mask = std::make_unique<char[]>(16),
              gateway = std::make_unique<char[]>(16);
         if (settings.getIPConfigInfo(0, iface, address.get(), mask.get(), gateway.get(), &value) == 0) {
@@ -104,16 +105,16 @@ inline void driveNetworkSettings(cBusComm* comm) {
     }
     for (int32_t port = 0; port < 4; ++port) {
         int32_t value = 0;
-        settings.getNetworkPort(0, port, &value);
+        (void)settings.getNetworkPort(0, port, &value);
     }
     auto server = std::make_unique<char[]>(64);
     uint32_t maxSize = 0;
     if (settings.getSMTPConfiguration(0, 0, server.get(), &maxSize) == 0) requireTerminated(server.get(), 64);
     int32_t a = 0, b = 0, c = 0, d = 0;
     uint8_t smtp = 0;
-    settings.getRemoteAlertConfiguration(0, &a, &b, &c, &d, &smtp);
-    settings.setNetworkPort(0, 1, 8080);
-    settings.setIPConfigInfo(0, 0, "10.1.2.3", "255.255.255.0", nullptr);
+    (void)settings.getRemoteAlertConfiguration(0, &a, &b, &c, &d, &smtp);
+    (void)settings.setNetworkPort(0, 1, 8080);
+    (void)settings.setIPConfigInfo(0, 0, "10.1.2.3", "255.255.255.0", nullptr);
 }
 
 // EventLog: the first entry and the following ones of both nodes, up to 40 each.

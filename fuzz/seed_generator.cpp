@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     yatsim::SimBusComm sim;
     cSPCmd command;
     command.buildSPCommand("4.3.6", wire::kGet, nullptr, nullptr, 0, 0);
-    command.send(&sim, 1);
+    (void)command.send(&sim, 1);
     std::vector<uint8_t> answer{2};
     answer.insert(answer.end(), command.buffer(),
                   command.buffer() + wire::kHeaderSize + 3 + command.answerDataLength());

@@ -36,11 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     for (int32_t sensorClass = 0; sensorClass <= 4; ++sensorClass) {
         int32_t value = 0;
-        decodeSensorValue(sensorClass, copy.get(), size, &value);
+        (void)decodeSensorValue(sensorClass, copy.get(), size, &value);
     }
     int32_t status = 0;
     uint8_t good = 0;
-    decodePowerStatus(copy.get(), size, size > 0 ? copy[0] % 10 : 0, &status, &good);
+    (void)decodePowerStatus(copy.get(), size, size > 0 ? copy[0] % 10 : 0, &status, &good);
     (void)powerPresentByte(copy.get(), size);
     (void)decodeMultiNodeId(copy.get(), size);
     return 0;

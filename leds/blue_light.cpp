@@ -13,9 +13,11 @@ uint8_t* cSPBlueLight::buildSet(int32_t value) {
 }
 
 int32_t cSPBlueLight::getStateData(int32_t* state) const {
-    if (answerStatus() != 0) return ERR_FAILED;
+    if (answerStatus() != SpStatus::kOk) return ERR_FAILED;
+    if (!answerOk()) return ERR_BAD_ANSWER;
     ByteReader answer = answerReader();
-    if (!answerOk() || !answer.has(0, 1)) return ERR_BAD_ANSWER;
-    *state = answer.u8(0);
+    const uint8_t light = answer.u8(0);
+    if (answer.overrun()) return ERR_BAD_ANSWER;  // no data byte
+    *state = light;
     return ERR_SUCCESS;
 }

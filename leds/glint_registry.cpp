@@ -88,7 +88,7 @@ private:
 };
 
 // Walks the whole tree for node, appending its LED records; false once the list is full.
-bool appendNode(TreeReader& reader, uint32_t commandCount, int32_t node, GlintLEDList& leds) {
+[[nodiscard]] bool appendNode(TreeReader& reader, uint32_t commandCount, int32_t node, GlintLEDList& leds) {
     for (uint32_t c = 0; c < commandCount; ++c) {
         char dotCommand[kGlintDotCommandSize] = {};
         char name[64];

@@ -60,12 +60,12 @@ public:
     static GlintRegistrySource readSource();
 
     // Hands out the shared instance in *out and counts one user; the first user's instance is made
-    // from source. Returns 0; 4 (ERR_NOT_OPENED, *out null) when the file is missing, unreadable or
-    // not a regular file, or its path does not fit (logged); 3 (ERR_NO_RESOURCE) when the instance
-    // could not be created or out is null.
-    static int32_t acquire(cGLSuppRegistry** out, const GlintRegistrySource& source);
+    // from source. Returns ERR_SUCCESS; ERR_NOT_OPENED (4) (*out null) when the
+    // file is missing, unreadable or not a regular file, or its path does not fit (logged);
+    // ERR_NO_RESOURCE (3) when the instance could not be created or out is null.
+    [[nodiscard]] static int32_t acquire(cGLSuppRegistry** out, const GlintRegistrySource& source);
     // The same, reading the file first.
-    static int32_t acquire(cGLSuppRegistry** out);
+    [[nodiscard]] static int32_t acquire(cGLSuppRegistry** out);
     // Counts one user less; the last one destroys the instance.
     static void release();
 };
@@ -74,4 +74,5 @@ public:
 // before each node, walking the whole tree once per node. Returns false (appending nothing) when the
 // base key or "numberofcmds" is missing or the count is above kMaxCount. Every skipped command,
 // group or value and the cut at kMaxLedRecords is logged under "cLibYAT::initGlint".
-bool readGlintTree(const cRegistry& registry, const std::function<uint32_t()>& nodeCount, GlintLEDList& leds);
+[[nodiscard]] bool readGlintTree(const cRegistry& registry, const std::function<uint32_t()>& nodeCount,
+                                 GlintLEDList& leds);

@@ -33,7 +33,8 @@ int32_t LedPanel::initGlint() {
     if (acquired != ERR_SUCCESS) {
         yatLog(tag, "the LED panel registry is not available (result [%d])", acquired);
     } else {
-        readGlintTree(
+        // A tree that cannot be read appends nothing, and an empty list is this operation's failure.
+        (void)readGlintTree(
             *registry, [this] { return comm_->getNodeCount(); }, built);
         cGLSuppRegistry::release();
     }
@@ -88,8 +89,8 @@ int32_t LedPanel::getBluelightStatus(int32_t node, int32_t* state) {
     yatLog(tag, "state not NULL");
     cSPBlueLight light;
     light.buildGet();
-    uint32_t sent = light.send(comm_, node);
-    if (sent != 0) return static_cast<int32_t>(sent);
+    int32_t sent = light.send(comm_, node);
+    if (sent != ERR_SUCCESS) return sent;
     yatLog(tag, "command succeeded and getting state");
     return light.getStateData(state);
 }
@@ -98,9 +99,9 @@ int32_t LedPanel::setBluelightStatus(int32_t node, int32_t value) {
     if (comm_ == nullptr) return ERR_FAILED;
     cSPBlueLight light;
     light.buildSet(value);
-    uint32_t sent = light.send(comm_, node);
-    if (sent != 0) return static_cast<int32_t>(sent);
-    return light.answerStatus() != 0 ? ERR_FAILED : ERR_SUCCESS;
+    int32_t sent = light.send(comm_, node);
+    if (sent != ERR_SUCCESS) return sent;
+    return light.answerStatus() != SpStatus::kOk ? ERR_FAILED : ERR_SUCCESS;
 }
 
 GlintLEDList LedPanel::leds() const {

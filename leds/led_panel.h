@@ -27,29 +27,35 @@ public:
     LedPanel(const LedPanel&) = delete;
     LedPanel& operator=(const LedPanel&) = delete;
 
-    // Builds the LED list from the registry tree, once: one record per configured LED for every node.
-    // Returns 0 when the list holds records afterwards (at once, without reading the registry, when it
-    // already did); 9 without comm device, or when the registry file is missing, unreadable or not a
-    // regular file (a FIFO or device in its place is refused without waiting on it), lacks the base
-    // key or "numberofcmds", or describes no LED (a later call tries again).
-    int32_t initGlint();
+    // Builds the LED list from the registry tree, once: one record per configured LED for every
+    // node. Returns ERR_SUCCESS when the list holds records afterwards (at once, without reading
+    // the registry, when it already did); ERR_NO_DEVICE (9) without comm device, or when the
+    // registry file is missing, unreadable or not a regular file (a FIFO or device in its place is
+    // refused without waiting on it), lacks the base key or "numberofcmds", or describes no LED (a
+    // later call tries again).
+    [[nodiscard]] int32_t initGlint();
 
     // Reads every LED's state with the class of the first LED's bus type and copies the list, with
     // the states found, into *leds (replacing its contents). Returns:
-    //   9   no comm device (*leds untouched)
-    //   12  leds is null (nothing sent)
-    //   1   the LED list is empty (an empty list is copied)
-    //   2   the first LED's bus type is not 1 to 4 (the list is copied as it stands)
-    //   otherwise the status routine's result (0, or a failed send's result for bus types 2 to 4).
-    int32_t getGlintStatus(GlintLEDList* leds);
+    //   ERR_NO_DEVICE (9)           no comm device (*leds untouched)
+    //   ERR_INVALID_PARAMETER (12)  leds is null (nothing sent)
+    //   ERR_FAILED (1)              the LED list is empty (an empty list is copied)
+    //   ERR_BAD_ANSWER (2)          the first LED's bus type is not 1 to 4 (the list is copied as it
+    //                               stands)
+    //   otherwise the status routine's result (ERR_SUCCESS, or a failed send's transport code for bus
+    //   types 2 to 4).
+    [[nodiscard]] int32_t getGlintStatus(GlintLEDList* leds);
 
     // Reads node's locator light into *state with "d.7" (log tag "cLibYAT::getBluelightStatus").
-    // Returns 0; 1 without comm device or when the answer's status is not 0; 12 when state is null;
-    // the send's result when it fails; 2 when the answer fails the answer check or has no data byte.
-    int32_t getBluelightStatus(int32_t node, int32_t* state);
-    // Sets node's locator light to the low byte of value. Returns 0; 1 without comm device or when
-    // the answer's status is not 0; the send's result when it fails.
-    int32_t setBluelightStatus(int32_t node, int32_t value);
+    // Returns ERR_SUCCESS; ERR_FAILED (1) without comm device or when the answer's status is not
+    // SpStatus::kOk; ERR_INVALID_PARAMETER (12) when state is null; the transport code when the send
+    // fails;
+    // ERR_BAD_ANSWER (2) when the answer fails the answer check or has no data byte.
+    [[nodiscard]] int32_t getBluelightStatus(int32_t node, int32_t* state);
+    // Sets node's locator light to the low byte of value. Returns ERR_SUCCESS; ERR_FAILED (1)
+    // without comm device or when the answer's status is not SpStatus::kOk; the transport code when
+    // the send fails.
+    [[nodiscard]] int32_t setBluelightStatus(int32_t node, int32_t value);
 
     // A copy of the LED list (tools and tests).
     GlintLEDList leds() const;

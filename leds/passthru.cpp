@@ -6,6 +6,7 @@
 
 #include "platform/log.h"
 #include "yat/bus_comm.h"
+#include "yat/codes.h"
 #include "yat/result_codes.h"
 
 namespace {
@@ -33,10 +34,10 @@ uint8_t* cSPPassthru::getGlintInfo(int32_t commandType, const cGlintLED& led, co
 int32_t cSPPassthru::setPassthruLEDStatus(const cGlintSensor& sensor, uint8_t data, int32_t* status) {
     constexpr const char* tag = "setPassthruLEDStatus";
     yatLog(tag, "The data is [%x], mask is [%x]", data, sensor.mask);
-    int32_t decided = 1;
+    int32_t decided = yat::kLedOn;
     if (data == ledwire::kAllOff || (data & sensor.mask) != sensor.mask) {
         yatLog(tag, "The LED is off");
-        decided = 0;
+        decided = yat::kLedOff;
     } else {
         yatLog(tag, "The LED is on");
     }
@@ -61,25 +62,25 @@ int32_t cI2CPassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
         bool lit = false;
         for (cGlintSensor& sensor : led.sensors) {
             getGlintInfo(wire::kGet, led, sensor);
-            uint32_t sent = send(comm, led.node);
-            if (sent != 0) {
+            int32_t sent = send(comm, led.node);
+            if (sent != ERR_SUCCESS) {
                 yatLog(tag, "send to node [%d] failed with [%u]; the other sensors of LED [%d] are not read", led.node,
                        sent, led.index);
                 break;
             }
-            if (answerStatus() != 0) continue;
+            if (answerStatus() != SpStatus::kOk) continue;
             ByteReader answer = answerReader();
             if (!answer.has(0, 1)) {
                 // Nothing to read: the sensor counts as off for this read.
                 yatLog(tag, "the answer for sensor [%d] of LED [%d] holds no data byte; sensor counted as off",
                        sensor.index, led.index);
-                sensor.status = 0;
+                sensor.status = yat::kLedOff;
                 continue;
             }
             setPassthruLEDStatus(sensor, answer.u8(0), &sensor.status);
-            if (sensor.status == 1) lit = true;
+            if (sensor.status == yat::kLedOn) lit = true;
         }
-        led.state = lit ? 1 : 0;
+        led.state = lit ? yat::kLedOn : yat::kLedOff;
     }
     return ERR_SUCCESS;
 }
@@ -101,21 +102,21 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
             if (print)
                 yatProgress("cIPMIPassThru::setGlintStatus - about to call sendcommand with node number [%d]\n",
                             led.node);
-            uint32_t sent = send(comm, led.node);
-            if (sent != 0) {
+            int32_t sent = send(comm, led.node);
+            if (sent != ERR_SUCCESS) {
                 if (print)
                     yatProgress("cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n",
                                 sent);
                 yatLog(tag, "send to node [%d] failed with [%u]; LEDs not yet read keep their state", led.node, sent);
-                return static_cast<int32_t>(sent);
+                return sent;
             }
             if (print) yatProgress("cIPMIPassThru::setGlintStatus - command succeeded\n");
             if (!answerGood()) {
                 if (print)
                     yatProgress("cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n",
-                                answerStatus());
+                                statusByte(answerStatus()));
                 yatLog(tag, "node [%d] refused the LED read (status [%d]); LED [%d] keeps its state", led.node,
-                       answerStatus(), led.index);
+                       statusByte(answerStatus()), led.index);
                 // The buffer now holds the refusal, not the answer of the node asked before: the next
                 // LED asks again whatever its node.
                 currentNode = kNoNode;
@@ -134,13 +135,13 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
                 // The register address lies outside the answer: off for this read, nothing read past it.
                 yatLog(tag, "regaddr [%u] of LED [%d] lies beyond the [%u] answer data bytes; sensor counted as off",
                        sensor.regaddr, led.index, static_cast<uint32_t>(answer.size()));
-                sensor.status = 0;
+                sensor.status = yat::kLedOff;
                 continue;
             }
             setPassthruLEDStatus(sensor, answer.u8(sensor.regaddr), &sensor.status);
-            if (sensor.status == 1) lit = true;
+            if (sensor.status == yat::kLedOn) lit = true;
         }
-        led.state = lit ? 1 : 0;
+        led.state = lit ? yat::kLedOn : yat::kLedOff;
     }
     return ERR_SUCCESS;
 }
@@ -168,7 +169,7 @@ int32_t cIPMIPassThru::buildPassthruData(const cGlintLED&, const cGlintSensor&, 
 
 bool cIPMIPassThru::answerGood() const {
     ByteReader answer = answerReader();
-    return answerStatus() == 0 && answer.has(ledwire::kIPMICompletionCode, 1) &&
+    return answerStatus() == SpStatus::kOk && answer.has(ledwire::kIPMICompletionCode, 1) &&
            answer.u8(ledwire::kIPMICompletionCode) == 0;
 }
 

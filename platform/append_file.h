@@ -49,7 +49,7 @@ public:
     uint64_t size() const;
     // Copies the whole file into a new file at path, made exclusively (an existing name, a link
     // included, makes it fail). True when every byte was copied.
-    bool copyTo(const std::string& path, int mode) const;
+    [[nodiscard]] bool copyTo(const std::string& path, int mode) const;
     // Whether path names this open file now (the same file, not a link to it). Where a file's
     // identity cannot be told (Windows), whether path is a regular file at all.
     bool isAt(const std::string& path) const;

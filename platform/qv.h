@@ -19,7 +19,7 @@ public:
     Mutex(const Mutex&) = delete;
     Mutex& operator=(const Mutex&) = delete;
 
-    bool lock(int32_t timeoutMs = -1);
+    [[nodiscard]] bool lock(int32_t timeoutMs = -1);
     // Releases one level of the calling thread's hold; a thread that does not hold it changes nothing.
     void unlock();
     // True when the calling thread holds it (at any depth).
@@ -38,7 +38,8 @@ private:
 // Holds a Mutex for its lifetime (locked with -1).
 class MutexLock {
 public:
-    explicit MutexLock(Mutex& mutex) : mutex_(mutex) { mutex_.lock(-1); }
+    // Waiting without a limit always ends with the mutex held, so the result says nothing here.
+    explicit MutexLock(Mutex& mutex) : mutex_(mutex) { (void)mutex_.lock(-1); }
     ~MutexLock() { mutex_.unlock(); }
     MutexLock(const MutexLock&) = delete;
     MutexLock& operator=(const MutexLock&) = delete;

@@ -34,7 +34,7 @@ public:
     // the number of bytes written (4 for a number, the length plus terminator for a text). Returns
     // false, writing nothing, when the key or value is absent, an argument is null, or the value does
     // not fit (then *size is the capacity needed).
-    bool GetRegInfo(const char* key, const char* valueName, uint32_t* size, void* data) const;
+    [[nodiscard]] bool GetRegInfo(const char* key, const char* valueName, uint32_t* size, void* data) const;
 
     // What a value holds, so that a caller can tell a number from a text before reading it.
     enum class ValueKind { kAbsent, kNumber, kText };

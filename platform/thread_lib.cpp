@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/runtime.h"
+#include "yat/result_codes.h"
 
 namespace {
 
@@ -30,11 +31,12 @@ int32_t cThreadLib::runningThreads() { return startedAndRunning.load(); }
 cThreadLib::cThreadLib() : state_(std::make_shared<State>()) {}
 
 cThreadLib::~cThreadLib() {
-    if (thread_.joinable()) threadClose();
+    // A thread that does not end is abandoned by threadClose itself; a destructor can do no more.
+    if (thread_.joinable()) (void)threadClose();
 }
 
 int32_t cThreadLib::threadStart(Entry entry, void* argument) {
-    if (entry == nullptr || thread_.joinable()) return 1;
+    if (entry == nullptr || thread_.joinable()) return ERR_FAILED;
     state_ = std::make_shared<State>();
     try {
         std::shared_ptr<State> state = state_;
@@ -49,9 +51,9 @@ int32_t cThreadLib::threadStart(Entry entry, void* argument) {
         });
     } catch (...) {
         startedAndRunning.fetch_sub(1);
-        return 1;
+        return ERR_FAILED;
     }
-    return 0;
+    return ERR_SUCCESS;
 }
 
 void cThreadLib::wait(const std::atomic<bool>* stopFlag, int32_t intervalSeconds) {
@@ -76,10 +78,10 @@ int32_t cThreadLib::threadClose(int32_t limitMs) {
 }
 
 int32_t cThreadLib::threadClose(std::chrono::steady_clock::time_point deadline) {
-    if (!thread_.joinable()) return 1;
+    if (!thread_.joinable()) return ERR_FAILED;
     if (thread_.get_id() == std::this_thread::get_id()) {
         abandon();  // a thread cannot wait for itself
-        return 1;
+        return ERR_FAILED;
     }
     std::shared_ptr<State> state = state_;
     bool ended = true;
@@ -89,10 +91,10 @@ int32_t cThreadLib::threadClose(std::chrono::steady_clock::time_point deadline) 
     }
     if (ended) {
         thread_.join();
-        return 0;
+        return ERR_SUCCESS;
     }
     abandon();
-    return 1;
+    return ERR_FAILED;
 }
 
 void cThreadLib::abandon() {

@@ -25,8 +25,9 @@ public:
     cThreadLib(const cThreadLib&) = delete;
     cThreadLib& operator=(const cThreadLib&) = delete;
 
-    // Starts the thread; 0 when it runs, 1 when it could not be started or one runs already.
-    int32_t threadStart(Entry entry, void* argument);
+    // Starts the thread; ERR_SUCCESS when it runs, ERR_FAILED (1) when it could not be started or one
+    // runs already.
+    [[nodiscard]] int32_t threadStart(Entry entry, void* argument);
 
     // Returns when *stopFlag is true (at once after sendEvent) or after intervalSeconds (scaled by
     // YAT_SLEEP_SCALE) have passed, whichever comes first.
@@ -37,11 +38,12 @@ public:
 
     // Waits for the thread to end, at most limitMs (scaled; negative = without limit). A thread that
     // has not ended by then is abandoned, and so is the calling thread when it closes itself: its
-    // handle moves to a process-wide list that joinAbandoned() empties. Returns 0 when it ended, 1
+    // handle moves to a process-wide list that joinAbandoned() empties. Returns ERR_SUCCESS when it
+    // ended, ERR_FAILED (1)
     // when abandoned or there was no thread.
-    int32_t threadClose(int32_t limitMs = -1);
+    [[nodiscard]] int32_t threadClose(int32_t limitMs = -1);
     // The same with a deadline: waits until the thread ends or the deadline passes.
-    int32_t threadClose(std::chrono::steady_clock::time_point deadline);
+    [[nodiscard]] int32_t threadClose(std::chrono::steady_clock::time_point deadline);
 
     // Lets go of a thread that has ended (or was never started) without waiting.
     void releaseHandle();

@@ -4,11 +4,12 @@
 
 #include "platform/endian.h"
 #include "platform/runtime.h"
+#include "yat/result_codes.h"
 #include "platform/text.h"
 
 int32_t bytesToString(const uint8_t* bytes, int32_t start, int32_t count, char* text) {
     static const char digits[] = "0123456789ABCDEF";
-    if (text == nullptr) return 1;
+    if (text == nullptr) return ERR_FAILED;
     int32_t out = 0;
     if (bytes != nullptr && start >= 0) {
         for (int32_t i = 0; i < count; ++i) {
@@ -18,7 +19,7 @@ int32_t bytesToString(const uint8_t* bytes, int32_t start, int32_t count, char* 
         }
     }
     text[out] = '\0';
-    return 0;
+    return ERR_SUCCESS;
 }
 
 int32_t hexDigitValue(char c) {
@@ -48,7 +49,7 @@ uint32_t getULongFromBufferLSBFirst(const uint8_t* buffer, int32_t offset) { ret
 uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset) { return endian::loadBE32(buffer + offset); }
 
 int32_t getRootDirectory(char* buffer256) {
-    if (buffer256 == nullptr) return 1;
+    if (buffer256 == nullptr) return ERR_FAILED;
     std::string root = runtimeSettings().rootDir;
     // An empty setting is the current directory, not the top of the file system.
     copyText(buffer256, 255, root.empty() ? "." : root.c_str());
@@ -57,14 +58,14 @@ int32_t getRootDirectory(char* buffer256) {
         buffer256[length] = pathSeparator()[0];
         buffer256[length + 1] = '\0';
     }
-    return 0;
+    return ERR_SUCCESS;
 }
 
 bool rootFilePath(const char* relative, std::string& path) {
     path.clear();
     if (relative == nullptr) return false;
     char root[kMaxFilePath];
-    getRootDirectory(root);
+    (void)getRootDirectory(root);  // fails only for a null buffer
     std::string result = root;
     for (const char* c = relative; *c != '\0'; ++c) result += *c == '\\' ? pathSeparator()[0] : *c;
     if (result.size() >= static_cast<size_t>(kMaxFilePath)) return false;

@@ -7,8 +7,9 @@
 #include <string>
 
 // Writes count bytes of bytes[start ..] as two upper-case hexadecimal characters each, then a zero
-// byte (a 16-byte input gives 33 characters). text must hold 2 * count + 1 bytes. Returns 0.
-int32_t bytesToString(const uint8_t* bytes, int32_t start, int32_t count, char* text);
+// byte (a 16-byte input gives 33 characters). text must hold 2 * count + 1 bytes. Returns ERR_SUCCESS,
+// or ERR_FAILED (1) for a null text.
+[[nodiscard]] int32_t bytesToString(const uint8_t* bytes, int32_t start, int32_t count, char* text);
 
 // Value of one hexadecimal digit (either case), or -1 when c is not one.
 int32_t hexDigitValue(char c);
@@ -23,8 +24,8 @@ uint32_t getULongFromBufferLSBFirst(const uint8_t* buffer, int32_t offset);
 uint32_t getULongFromBufferMSBFirst(const uint8_t* buffer, int32_t offset);
 
 // The product root directory (YAT_ROOT_DIR, else "./", the current directory), always ending in a path
-// separator, cut to fit the 256-byte buffer. Returns 0, or 1 when the buffer is null.
-int32_t getRootDirectory(char* buffer256);
+// separator, cut to fit the 256-byte buffer. Returns ERR_SUCCESS, or ERR_FAILED (1) when the buffer is null.
+[[nodiscard]] int32_t getRootDirectory(char* buffer256);
 
 // Largest file path the library builds, terminator included (a 256-character path buffer).
 inline constexpr int32_t kMaxFilePath = 256;
@@ -33,4 +34,4 @@ inline constexpr int32_t kMaxFilePath = 256;
 // it ("proddata\hwsupp\kdxreg.ini", '\' separators); the result is getRootDirectory() followed by
 // relative with every '\' turned into the platform's separator. Returns false, leaving path empty,
 // when relative is null or the whole path would not fit kMaxFilePath.
-bool rootFilePath(const char* relative, std::string& path);
+[[nodiscard]] bool rootFilePath(const char* relative, std::string& path);

@@ -17,7 +17,7 @@ namespace {
 
 // Fans are probed by instance number 1-31 and remembered in the host's registry texts.
 constexpr int32_t kFanInstances = 31;
-constexpr int32_t kFanType = 32;
+constexpr int32_t kFanType = yat::kTypeFan;
 constexpr const char* kVigilorKey = "SOFTWARE\\Zentro\\Vigilor";
 constexpr const char* kFanKey = "SOFTWARE\\Zentro\\Vigilor\\SPfan";
 constexpr const char* kFanKeyHeader = "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zentro\\Vigilor\\SPfan]\n";

@@ -42,7 +42,8 @@ struct NodeSupplies {
         if (present == 0) {
             SensorVpdRead vpd = readSensorVpd(comm, nodeIndex, kVPDKindPowerSupply, s + 1);
             if (vpd.sentOk()) {
-                yatLog(kVpdTag, "The command succeeded for [%d] and has a status of [%d]", s + 1, vpd.status);
+                yatLog(kVpdTag, "The command succeeded for [%d] and has a status of [%d]", s + 1,
+                       statusByte(vpd.status));
             }
             return vpd.present() ? Supply::kFoundByVpd : Supply::kNone;
         }
@@ -50,7 +51,8 @@ struct NodeSupplies {
         yatLog(kChipTag, "in the else part of number of power chips");
         SensorVpdRead vpd = readSensorVpd(comm, nodeIndex, kVPDKindPowerSupply, s + 1);
         if (vpd.sentOk()) {
-            yatLog(kVpdTag, " getting VPD Power supply for [%d] succeeded with status of [%d]", s + 1, vpd.status);
+            yatLog(kVpdTag, " getting VPD Power supply for [%d] succeeded with status of [%d]", s + 1,
+                   statusByte(vpd.status));
         }
         return vpd.present() ? Supply::kVpdOnly : Supply::kNone;
     }
@@ -86,7 +88,7 @@ struct NodeSupplies {
 void discoverNodeSupplies(cBusComm* comm, cSensorSink* sink, int32_t i, int32_t nodeBase, cPowerInstance* power) {
     cSPPowerStatusCmd gauge;
     gauge.buildCommand();
-    if (gauge.send(comm, i) != 0) return;
+    if (gauge.send(comm, i) != ERR_SUCCESS) return;
     yatLog(kGaugeTag, "fuel gauge Supported");
     // An answer the SP rejected, or one without data, names no supply.
     uint8_t present = 0;

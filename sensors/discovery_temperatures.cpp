@@ -16,10 +16,10 @@ namespace {
 
 // Temperature locations: the CPUs, the DASD backplane (read with its VPD) and the place a DASD
 // sensor without limits is tried again.
-constexpr int32_t kCpuLocation = 2;
-constexpr int32_t kDasdLocation = 4;
-constexpr int32_t kDasdRetryLocation = 6;
-constexpr int32_t kCpuPlaceholderType = 39;
+constexpr int32_t kCpuLocation = sensorwire::kLocationCpu;
+constexpr int32_t kDasdLocation = sensorwire::kLocationDasd;
+constexpr int32_t kDasdRetryLocation = sensorwire::kLocationDasdRetry;
+constexpr int32_t kCpuPlaceholderType = yat::kTypeCpuPlaceholder;
 constexpr int32_t kCpuPlaceholderStatus = yat::kStatusProcessorNormal;
 constexpr int32_t kCpuPlaceholders = 2;
 
@@ -54,17 +54,17 @@ void NodeSensors::temperature(const SensorReadingEntry& entry, int32_t instance,
         "The temp reading succeeded for [%d] and is [%d], buffer +3 [%x] buffer +4 [%x] upperlim [%d] and lowerlim [%d]",
         tempSensor, reading, static_cast<unsigned>(entry.location), static_cast<unsigned>(entry.instanceByte), upper,
         lower);
-    if (status == 0 && location == kDasdLocation) {
+    if (status == yat::kStatusUnknown && location == kDasdLocation) {
         status = reading = upper = lower = 0;
         result = temp->getSPSensorStatus(nodeIndex, sensorwire::kClassTemperature, kDasdRetryLocation, instance,
                                          &status, &reading, &upper, &lower, comm);
-        if (result != ERR_BAD_ANSWER && status != 0) {
+        if (result != ERR_BAD_ANSWER && status != yat::kStatusUnknown) {
             location = kDasdRetryLocation;
         } else {
             status = 0;
         }
     }
-    if (status == 0) {
+    if (status == yat::kStatusUnknown) {
         ++tempSensor;
         return;
     }
@@ -82,7 +82,8 @@ void NodeSensors::temperature(const SensorReadingEntry& entry, int32_t instance,
         yatLog(kChipTag, "Getting the DASD VPD Information");
         vpd = readSensorVpd(comm, nodeIndex, kVPDKindDASD, 1);
         if (vpd.sentOk()) {
-            yatLog(kVpdTag, "The command succeeded for [%d] and has a status of [%d]", instance, vpd.status);
+            yatLog(kVpdTag, "The command succeeded for [%d] and has a status of [%d]", instance,
+                   statusByte(vpd.status));
             if (vpd.present()) {
                 yatLog(kVpdTag, "The command succeeded for [%d] and has a FRU number of [%s]", instance,
                        vpd.fru.c_str());

@@ -12,7 +12,7 @@ namespace yat::discovery {
 namespace {
 
 // Voltages: only the motherboard location is scanned, instances 0-20.
-constexpr int32_t kVoltageLocation = 1;
+constexpr int32_t kVoltageLocation = sensorwire::kLocationBoard;
 constexpr int32_t kVoltageInstances = 21;
 constexpr int32_t kVoltageTypes[kVoltageInstances] = {0, 4, 3,  5, 6, 7,  1, 12, 14, 4, 4,
                                                       3, 3, 11, 0, 0, 27, 5, 5,  24, 25};

@@ -28,10 +28,10 @@ int32_t cFanInst::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int3
         yatLog(tag, "fan reading failed for sensor [%d]", instance);
         yatProgress("fan reading failed for sensor [%d]\n", instance);
         if (result == ERR_DEVICE_UNAVAILABLE) {
-            *status = 3;
+            *status = yat::kStatusCritical;
             slot::storeInt(reading, 0);
         } else {
-            *status = 0;
+            *status = yat::kStatusUnknown;
         }
         return result;
     }
@@ -40,7 +40,7 @@ int32_t cFanInst::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int3
     if (slot::loadInt(upper) == 0) slot::storeInt(upper, sensorwire::kFanLimit);
     if (slot::loadInt(lower) == 0) slot::storeInt(lower, sensorwire::kFanLimit);
     int32_t low = slot::loadInt(lower);
-    *status = value < low ? 3 : 1;
+    *status = value < low ? yat::kStatusCritical : yat::kStatusNormal;
     yatLog(tag,
            "fan reading succeeded for sensor [%d] with reading of [%d] lowerlim [%d] upperlim [%d] and status of [%d]",
            instance, value, low, slot::loadInt(upper), *status);

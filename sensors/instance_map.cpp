@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/log.h"
+#include "yat/result_codes.h"
 
 namespace {
 
@@ -40,9 +41,9 @@ int32_t cInstanceMap::Read(int32_t node, int32_t sensor, SensorRecord* out, bool
     std::shared_lock<std::shared_mutex> lock(mutex_);
     auto found = records_.find(key);
     if (present != nullptr) *present = found != records_.end();
-    if (found == records_.end()) return 1;
+    if (found == records_.end()) return ERR_FAILED;
     if (out != nullptr) *out = found->second;
-    return found->second.valid != 0 ? 0 : 1;
+    return found->second.valid != 0 ? ERR_SUCCESS : ERR_FAILED;
 }
 
 void cInstanceMap::Add(int32_t node, int32_t sensor, const SensorRecord& record) {

@@ -27,23 +27,24 @@ public:
     // The key of (node, sensor): "node%d|sensor%d".
     static std::string makeKey(int32_t node, int32_t sensor);
 
-    // Copies the record of (node, sensor) into *out (when out is not null). Returns 1 when the key is
-    // absent (nothing copied); otherwise 0 when the record is valid, 1 when it is not (copied anyway).
+    // Copies the record of (node, sensor) into *out (when out is not null). Returns ERR_FAILED (1) when
+    // the key is absent (nothing copied); otherwise ERR_SUCCESS when the record is valid, ERR_FAILED
+    // when it is not (copied anyway).
     // Logs "Getting Default reading for node [%d] and sensor [%d]".
-    int32_t Read(int32_t node, int32_t sensor, SensorRecord* out) const;
+    [[nodiscard]] int32_t Read(int32_t node, int32_t sensor, SensorRecord* out) const;
     // The same, also telling through *present whether the key exists.
-    int32_t Read(int32_t node, int32_t sensor, SensorRecord* out, bool* present) const;
+    [[nodiscard]] int32_t Read(int32_t node, int32_t sensor, SensorRecord* out, bool* present) const;
 
     // Inserts the record under (node, sensor), or overwrites the record already there.
     void Add(int32_t node, int32_t sensor, const SensorRecord& record);
 
     // Overwrites the record under (record.node, record.sensorNumber) if it exists; false otherwise
     // (nothing is inserted).
-    bool rewrite(const SensorRecord& record);
+    [[nodiscard]] bool rewrite(const SensorRecord& record);
 
     // Applies change to the record of (node, sensor) under the exclusive lock; false when absent.
     // change must be quick and must not call back into this map.
-    bool update(int32_t node, int32_t sensor, const std::function<void(SensorRecord&)>& change);
+    [[nodiscard]] bool update(int32_t node, int32_t sensor, const std::function<void(SensorRecord&)>& change);
 
     // Copies of all records in key order.
     std::vector<SensorRecord> snapshot() const;

@@ -13,12 +13,7 @@
 
 namespace {
 
-constexpr int32_t kPowerLocation = 7;
-constexpr int32_t kPowerSensorType = 37;
-constexpr int32_t kStatusNoNormals = yat::kStatusNoNormals;
-constexpr int32_t kStatusUnavailable = yat::kStatusNotPresent;
 constexpr int32_t kStatusTries = 3;
-constexpr int32_t kDiscoveryCode = yat::kReportDiscovered;
 
 }  // namespace
 
@@ -30,14 +25,14 @@ int32_t cPowerInstance::getSPSensorStatus(int32_t nodeIndex, int32_t, int32_t, i
     cSPPowerStatusCmd command;
     for (int32_t attempt = 0; attempt < kStatusTries; ++attempt) {
         command.buildCommand();
-        uint32_t sent = command.send(comm, nodeIndex);
-        if (sent != 0) return static_cast<int32_t>(sent);
-        yatLog(tag, "the power supply check returned retVal [%d] and status [%d]", static_cast<int32_t>(sent),
-               command.answerStatus());
-        if (command.answerStatus() == 0) break;
+        int32_t sent = command.send(comm, nodeIndex);
+        if (sent != ERR_SUCCESS) return sent;
+        yatLog(tag, "the power supply check returned retVal [%d] and status [%d]", sent,
+               statusByte(command.answerStatus()));
+        if (command.answerStatus() == SpStatus::kOk) break;
     }
-    if (command.answerStatus() == wire::kStatusUnavailable) {
-        *status = kStatusUnavailable;
+    if (command.answerStatus() == SpStatus::kUnavailable) {
+        *status = yat::kStatusNotPresent;
         return ERR_SUCCESS;
     }
     if (!command.answerOk()) return ERR_BAD_ANSWER;
@@ -56,9 +51,9 @@ int32_t cPowerInstance::addPowerSupply(int32_t nodeBase, int32_t supplyIndex, co
     int32_t nodeIndex = options.nodeIndex < 0 ? nodeBase : options.nodeIndex;
     int32_t node = nodeBase + 1;
     int32_t sensor = supplyIndex + 1;
-    SensorSource source =
-        sensorSource({nodeIndex, sensorwire::kClassPower, kPowerLocation, supplyIndex, kPowerSensorType},
-                     options.normalsSupported ? 0 : kStatusNoNormals);
+    SensorSource source = sensorSource(
+        {nodeIndex, sensorwire::kClassPower, sensorwire::kLocationPowerSupply, supplyIndex, yat::kTypePowerSupply},
+        options.normalsSupported ? yat::kStatusUnknown : yat::kStatusNoNormals);
     source.normalsSupported = options.normalsSupported ? 1 : 0;
     source.secondPowerFlag = options.secondPowerFlag ? 1 : 0;
     insertInstance(node, sensor, &source, options.valid);
@@ -66,8 +61,8 @@ int32_t cPowerInstance::addPowerSupply(int32_t nodeBase, int32_t supplyIndex, co
         SensorVpdRead vpd = readSensorVpd(options.comm, nodeIndex, kVPDKindPowerSupply, supplyIndex + 1);
         int32_t sensorNumber = sensor;
         int32_t flag = options.secondPowerFlag ? 1 : 0;
-        options.sink->reportSensor(sensorwire::kClassPower, node, sensor, &sensorNumber, &flag, nullptr, kDiscoveryCode,
-                                   vpd.hasFru ? vpd.fru.c_str() : nullptr);
+        options.sink->reportSensor(sensorwire::kClassPower, node, sensor, &sensorNumber, &flag, nullptr,
+                                   yat::kReportDiscovered, vpd.hasFru ? vpd.fru.c_str() : nullptr);
     }
     return ERR_SUCCESS;
 }

@@ -46,8 +46,8 @@ private:
     static inline int32_t users_ = 0;
 };
 
-// Temperatures: integer whole degrees; limits from the SP; status 1 normal, 2 above the lower
-// limit, 3 above the upper limit.
+// Temperatures: integer whole degrees; limits from the SP; status kStatusNormal, kStatusWarning above
+// the lower limit, kStatusCritical above the upper limit.
 class cTempInstance final : public cSensorInst {
 public:
     cTempInstance() : cSensorInst(1) {}
@@ -56,17 +56,20 @@ public:
     static void releaseInstance() { SharedClassObject<cTempInstance>::release(); }
 
     // Selector 3 into *lower, selector 2 into *upper, and selector 1 into *upper when that read 0.
-    // The first failing send ends it with its code; 7 (nothing sent) for a sensor without a limit
-    // command (location 3, location-1 instances above 6); 9 without comm device; else 0.
-    int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, void* upper,
-                              void* lower, cBusComm* comm) override;
-    // 2 (status 0) when the reading fails; 7 (status 0) when both limits are 0 after fetching; else 0.
-    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+    // The first failing send ends it with its transport code; ERR_INVALID_INDEX (7) (nothing sent)
+    // for a sensor without a limit command (location 3, location-1 instances above 6);
+    // ERR_NO_DEVICE (9) without comm device; else ERR_SUCCESS.
+    [[nodiscard]] int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            void* upper, void* lower, cBusComm* comm) override;
+    // ERR_BAD_ANSWER (2) (status kStatusUnknown) when the reading fails; ERR_INVALID_INDEX (7)
+    // (status kStatusUnknown) when both limits are 0 after fetching; else ERR_SUCCESS.
+    [[nodiscard]] int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            int32_t* status, void* reading, void* upper, void* lower,
+                                            cBusComm* comm) override;
 };
 
-// Voltages: float volts; limits from the SP; status 1 normal, 6 below the lower limit, 9 above the
-// upper limit.
+// Voltages: float volts; limits from the SP; status kStatusNormal, kStatusVoltageLow below the lower
+// limit, kStatusVoltageHigh above the upper limit.
 class cVoltInstance final : public cSensorInst {
 public:
     cVoltInstance() : cSensorInst(2) {}
@@ -74,18 +77,20 @@ public:
     static cVoltInstance* acquireInstance() { return SharedClassObject<cVoltInstance>::acquire(); }
     static void releaseInstance() { SharedClassObject<cVoltInstance>::release(); }
 
-    // Up to three selectors for each limit until one reads non-zero. 0 when either limit is known,
-    // else 7; 9 without comm device.
-    int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, void* upper,
-                              void* lower, cBusComm* comm) override;
-    // 2 (status 0) when the reading fails; 7 (status 0) when missing limits cannot be fetched; else 0
-    // with the status from the comparison against the limits.
-    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+    // Up to three selectors for each limit until one reads non-zero. ERR_SUCCESS when either limit is
+    // known, else ERR_INVALID_INDEX (7); ERR_NO_DEVICE (9) without comm device.
+    [[nodiscard]] int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            void* upper, void* lower, cBusComm* comm) override;
+    // ERR_BAD_ANSWER (2) (status kStatusUnknown) when the reading fails; ERR_INVALID_INDEX (7)
+    // (status kStatusUnknown) when missing limits cannot be fetched; else ERR_SUCCESS with the
+    // status from the comparison against the limits.
+    [[nodiscard]] int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            int32_t* status, void* reading, void* upper, void* lower,
+                                            cBusComm* comm) override;
 };
 
-// Fans: integer RPM; both limits the constant 550; status 1 normal, 3 below the lower limit (or
-// unavailable).
+// Fans: integer RPM; both limits the constant 550; status kStatusNormal, kStatusCritical below the
+// lower limit (or unavailable).
 class cFanInst final : public cSensorInst {
 public:
     cFanInst() : cSensorInst(3) {}
@@ -93,19 +98,22 @@ public:
     static cFanInst* acquireInstance() { return SharedClassObject<cFanInst>::acquire(); }
     static void releaseInstance() { SharedClassObject<cFanInst>::release(); }
 
-    // Both limits 550, no SP traffic; 0 (9 without comm device).
-    int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance, void* upper,
-                              void* lower, cBusComm* comm) override;
-    // A failed reading returns its code: 14 with status 3 and reading 0, otherwise status 0. On
-    // success missing limits become 550 and the result is 0.
-    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+    // Both limits 550, no SP traffic; ERR_SUCCESS (ERR_NO_DEVICE (9) without comm device).
+    [[nodiscard]] int32_t getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            void* upper, void* lower, cBusComm* comm) override;
+    // A failed reading returns its code: ERR_DEVICE_UNAVAILABLE (14) with status kStatusCritical and
+    // reading 0, otherwise status kStatusUnknown. On success missing limits become 550 and the result
+    // is ERR_SUCCESS.
+    [[nodiscard]] int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            int32_t* status, void* reading, void* upper, void* lower,
+                                            cBusComm* comm) override;
 };
 
 // How cPowerInstance::addPowerSupply stores and announces one supply.
 struct PowerSupplyOptions {
     int32_t nodeIndex = -1;  // the node its SP commands go to; -1: the node base
-    // The SP names the present supplies: status 0 until the first check; without, yat::kStatusNoNormals.
+    // The SP names the present supplies: status yat::kStatusUnknown until the first check; without,
+    // yat::kStatusNoNormals.
     bool normalsSupported = true;
     bool secondPowerFlag = true;  // the node has more than one normal supply
     bool valid = true;            // the record is monitored
@@ -114,8 +122,9 @@ struct PowerSupplyOptions {
     cSensorSink* sink = nullptr;
 };
 
-// Power supplies: no reading or limits; status 1 good, 3 not good, 47 the SP reports the device
-// unavailable (discovery stores 0 or 49 until the first check).
+// Power supplies: no reading or limits; status kStatusNormal good, kStatusCritical not good,
+// kStatusNotPresent the SP reports the device unavailable (discovery stores kStatusUnknown or
+// kStatusNoNormals until the first check).
 class cPowerInstance final : public cSensorInst {
 public:
     cPowerInstance() : cSensorInst(4) {}
@@ -124,15 +133,19 @@ public:
     static void releaseInstance() { SharedClassObject<cPowerInstance>::release(); }
 
     // Sends "f.5.1" (up to three times while the SP answers with a non-zero status) and derives the
-    // status of supply `instance` into *status; the other pointers are not used. The send code on
-    // failure; 0 with status 47 for SP status 7; 2 for another SP status or an answer without the two
-    // status bytes; else 0 with status 1 or 3. 9 without comm device.
-    int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
-                              int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) override;
+    // status of supply `instance` into *status; the other pointers are not used. The transport code
+    // on failure; ERR_SUCCESS with status kStatusNotPresent for SpStatus::kUnavailable;
+    // ERR_BAD_ANSWER (2) for another SP status or an answer without the two status bytes; else
+    // ERR_SUCCESS with status kStatusNormal or kStatusCritical. ERR_NO_DEVICE (9) without comm
+    // device.
+    [[nodiscard]] int32_t getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
+                                            int32_t* status, void* reading, void* upper, void* lower,
+                                            cBusComm* comm) override;
 
-    // Stores supply supplyIndex (0-based) under (nodeBase + 1, supplyIndex + 1): location 7, type 37,
-    // instance supplyIndex, status 0 with normals supported and 49 without, the two flags and valid
-    // as the options say. With both comm and sink it also reads the supply's VPD for its FRU number
-    // and reports the supply to the sink (class 4, code 46). Returns 0.
+    // Stores supply supplyIndex (0-based) under (nodeBase + 1, supplyIndex + 1): location
+    // kLocationPowerSupply, type kTypePowerSupply, instance supplyIndex, status kStatusUnknown with
+    // normals supported and kStatusNoNormals without, the two flags and valid as the options say.
+    // With both comm and sink it also reads the supply's VPD for its FRU number and reports the
+    // supply to the sink (kClassPowerSupply, kReportDiscovered). Returns ERR_SUCCESS.
     int32_t addPowerSupply(int32_t nodeBase, int32_t supplyIndex, const PowerSupplyOptions& options);
 };

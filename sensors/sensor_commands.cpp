@@ -30,8 +30,8 @@ int32_t cSPSensorMonCmd::getCommandData(int32_t kind, void* output) {
     constexpr const char* tag = "cSPMonitorCmd::getCommandData";
     if (output == nullptr) return ERR_INVALID_PARAMETER;
     if (!answerOk()) {
-        yatLog(tag, "error path-instType %d, command status [%d]", kind, answerStatus());
-        if (answerStatus() == wire::kStatusUnavailable && kind == sensorwire::kClassFan) {
+        yatLog(tag, "error path-instType %d, command status [%d]", kind, statusByte(answerStatus()));
+        if (answerStatus() == SpStatus::kUnavailable && kind == sensorwire::kClassFan) {
             const int32_t zero = 0;
             std::memcpy(output, &zero, sizeof zero);
             yatLog(tag, "error path-FAN DEVICE_UNAVAILABLE");

@@ -16,10 +16,11 @@ public:
     uint8_t* buildCommand(int32_t sensorClass, int32_t location, int32_t instance);
 
     // Decodes a reading or limit answer of class kind into *output (an int32 for temperatures and
-    // fans, a float for voltages). Returns 0; 2 when the answer fails the answer check, has the
-    // wrong data length or the class has no reading; 14 (reading set to 0) when the SP reports a fan
-    // unavailable (status 7); 12 for a null output.
-    int32_t getCommandData(int32_t kind, void* output) override;
+    // fans, a float for voltages). Returns ERR_SUCCESS; ERR_BAD_ANSWER (2) when the answer fails
+    // the answer check, has the wrong data length or the class has no reading;
+    // ERR_DEVICE_UNAVAILABLE (14) (reading set to 0) when the SP reports a fan unavailable (status
+    // 7); ERR_INVALID_PARAMETER (12) for a null output.
+    [[nodiscard]] int32_t getCommandData(int32_t kind, void* output) override;
 };
 
 // The limit command "4.3.2.x.x.x.x", decoded like a reading.
@@ -47,5 +48,5 @@ public:
     using cSPCmd::buildCommand;
     uint8_t* buildCommand();
     // The ID from the answer, or -1 when the answer is rejected, too short or says none (255).
-    int32_t nodeId() const;
+    [[nodiscard]] int32_t nodeId() const;
 };

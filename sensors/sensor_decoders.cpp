@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "yat/codes.h"
 #include "yat/result_codes.h"
 #include "platform/byte_reader.h"
 #include "sensors/sensor_wire.h"
@@ -39,24 +40,24 @@ int32_t decodeSensorValue(int32_t sensorClass, const uint8_t* data, size_t lengt
 
 int32_t decodePowerStatus(const uint8_t* data, size_t length, int32_t instance, int32_t* status, uint8_t* good) {
     ByteReader reader(data, length);
-    if (!reader.has(0, sensorwire::kPowerStatusLength)) return ERR_BAD_ANSWER;
-    uint8_t present = reader.u8(sensorwire::kPowerPresentOffset);
-    uint8_t failed = reader.u8(sensorwire::kPowerFailedOffset);
+    const uint8_t present = reader.u8(sensorwire::kPowerPresentOffset);
+    const uint8_t failed = reader.u8(sensorwire::kPowerFailedOffset);
+    if (reader.overrun()) return ERR_BAD_ANSWER;  // fewer than the two status bytes
     auto goodSupplies = static_cast<uint8_t>(present & ~failed);
     uint8_t bit = instance >= 0 && instance < sensorwire::kMaxPowerSupplies ? static_cast<uint8_t>(1u << instance) : 0;
     if (good != nullptr) *good = goodSupplies;
-    if (status != nullptr) *status = (goodSupplies & bit) != 0 ? 1 : 3;
+    if (status != nullptr) *status = (goodSupplies & bit) != 0 ? yat::kStatusNormal : yat::kStatusCritical;
     return ERR_SUCCESS;
 }
 
 uint8_t powerPresentByte(const uint8_t* data, size_t length) {
     ByteReader reader(data, length);
-    return reader.has(sensorwire::kPowerPresentOffset, 1) ? reader.u8(sensorwire::kPowerPresentOffset) : 0;
+    const uint8_t present = reader.u8(sensorwire::kPowerPresentOffset);
+    return reader.overrun() ? 0 : present;
 }
 
 int32_t decodeMultiNodeId(const uint8_t* data, size_t length) {
     ByteReader reader(data, length);
-    if (!reader.has(sensorwire::kMultiNodeIdOffset, 1)) return -1;
-    uint8_t id = reader.u8(sensorwire::kMultiNodeIdOffset);
-    return id == sensorwire::kNoMultiNodeId ? -1 : id;
+    const uint8_t id = reader.u8(sensorwire::kMultiNodeIdOffset);
+    return reader.overrun() || id == sensorwire::kNoMultiNodeId ? -1 : id;
 }

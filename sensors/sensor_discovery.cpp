@@ -25,7 +25,7 @@ int32_t NodeBases::of(int32_t nodeIndex, uint32_t nodeCount) {
     if (known != bases_.end()) return known->second;
     cMultiNodeID command;
     command.buildCommand();
-    int32_t id = command.send(comm_, nodeIndex) == 0 ? command.nodeId() : -1;
+    int32_t id = command.send(comm_, nodeIndex) == ERR_SUCCESS ? command.nodeId() : -1;
     int32_t base = id < 0 ? nodeIndex : id;
     bases_.emplace(nodeIndex, base);
     return base;
@@ -111,8 +111,8 @@ int32_t SensorModel::initSensors(cSensorSink* sink) {
         yatLog(kRunTag, "getting supportedcommands");
         cSPCmd supported;
         supported.buildSPCommand(sensorwire::kSupportedCommandsCommand, wire::kGet, nullptr, nullptr, 0, 0);
-        uint32_t sent = supported.send(commDevice, i);
-        if (sent != 0) return static_cast<int32_t>(sent);
+        int32_t sent = supported.send(commDevice, i);
+        if (sent != ERR_SUCCESS) return sent;
         yatLog(kRunTag, "getting the buffer for supportedcommands");
         yatLog(kRunTag, "got the buffer for supportedcommands");
         if (!supportedCommandsAnswerOk(supported)) return ERR_BAD_ANSWER;

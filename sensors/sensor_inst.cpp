@@ -17,10 +17,10 @@ int32_t cSensorInst::getSPSensorReading(int32_t nodeIndex, int32_t sensorClass, 
     if (comm == nullptr) return ERR_NO_DEVICE;
     cSPSensorMonCmd command;
     command.buildCommand(sensorClass, location, instance);
-    uint32_t sent = command.send(comm, nodeIndex);
-    if (sent != 0) {
+    int32_t sent = command.send(comm, nodeIndex);
+    if (sent != ERR_SUCCESS) {
         yatLog(tag, "command failed node [%d] instanceClass [%d] location [%d] and offset [%d] returnVal [%d]",
-               nodeIndex, sensorClass, location, instance, static_cast<int32_t>(sent));
+               nodeIndex, sensorClass, location, instance, sent);
         return ERR_COMMAND_FAILED;
     }
     int32_t result = command.getCommandData(sensorClass, reading);
@@ -37,8 +37,8 @@ int32_t cSensorInst::getSPSensorStatus(int32_t, int32_t, int32_t, int32_t, int32
     return ERR_FAILED;
 }
 
-int32_t cSensorInst::insertInstance(int32_t node, int32_t sensor, const SensorSource* source, bool valid) {
-    if (source == nullptr) return ERR_SUCCESS;
+void cSensorInst::insertInstance(int32_t node, int32_t sensor, const SensorSource* source, bool valid) {
+    if (source == nullptr) return;
     SensorRecord record;
     record.sensorNumber = sensor;
     record.node = node;
@@ -72,13 +72,12 @@ int32_t cSensorInst::insertInstance(int32_t node, int32_t sensor, const SensorSo
     instanceMap_.Add(node, sensor, record);
     int32_t count = elementCount_.fetch_add(1, std::memory_order_relaxed) + 1;
     yatLog("cSensorInst::insertInstance", "class [%d] has postnumelemnts [%d]", sensorClass_, count);
-    return ERR_SUCCESS;
 }
 
 int32_t cSensorInst::getSensorReading(int32_t node, int32_t sensor, void* reading) {
     if (sensorClass_ == sensorwire::kClassPower) return ERR_INVALID_INDEX;
     SensorRecord record;
-    if (instanceMap_.Read(node, sensor, &record) != 0) return ERR_INVALID_INDEX;
+    if (instanceMap_.Read(node, sensor, &record) != ERR_SUCCESS) return ERR_INVALID_INDEX;
     if (sensorClass_ == sensorwire::kClassVoltage) {
         slot::storeFloat(reading, record.voltReading);
     } else {
@@ -90,7 +89,7 @@ int32_t cSensorInst::getSensorReading(int32_t node, int32_t sensor, void* readin
 int32_t cSensorInst::getSensorLimits(int32_t node, int32_t sensor, void* upper, void* lower) {
     if (sensorClass_ == sensorwire::kClassPower) return ERR_INVALID_INDEX;
     SensorRecord record;
-    if (instanceMap_.Read(node, sensor, &record) != 0) return ERR_INVALID_INDEX;
+    if (instanceMap_.Read(node, sensor, &record) != ERR_SUCCESS) return ERR_INVALID_INDEX;
     if (sensorClass_ == sensorwire::kClassVoltage) {
         slot::storeFloat(upper, record.voltUpperLimit);
         slot::storeFloat(lower, record.voltLowerLimit);
@@ -112,7 +111,7 @@ int32_t cSensorInst::getSensorStatus(int32_t node, int32_t sensor, int32_t* stat
     if (!present) {
         yatLog(tag, "could not find the element for node [%d] sensor [%d]", node, sensor);
         result = ERR_INVALID_INDEX;
-    } else if (found != 0) {
+    } else if (found != ERR_SUCCESS) {
         yatLog(tag, "not a valid element");
         result = ERR_INVALID_INDEX;
     } else {
@@ -144,9 +143,9 @@ namespace {
 
 // Reads one field of a valid record into *out; 0, or 7 when the record is missing or not valid.
 template <class Field>
-int32_t readField(const cInstanceMap& map, int32_t node, int32_t sensor, int32_t* out, Field field) {
+[[nodiscard]] int32_t readField(const cInstanceMap& map, int32_t node, int32_t sensor, int32_t* out, Field field) {
     SensorRecord record;
-    if (map.Read(node, sensor, &record) != 0) return ERR_INVALID_INDEX;
+    if (map.Read(node, sensor, &record) != ERR_SUCCESS) return ERR_INVALID_INDEX;
     if (out != nullptr) *out = field(record);
     return ERR_SUCCESS;
 }

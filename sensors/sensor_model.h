@@ -14,18 +14,21 @@
 // releaseObjects, so a pointer obtained here stays usable while the library object lives.
 //
 // Results, per operation:
-// - initSensors: 0 after every node was walked; 9 without a comm device; 3 when a class object could
-//   not be created; the comm device's code when "1.1" could not be sent; 2 when its answer failed
-//   the checks.
+// - initSensors: ERR_SUCCESS after every node was walked; ERR_NO_DEVICE (9) without a comm device;
+//   ERR_NO_RESOURCE (3) when a class object could not be created; the transport code when "1.1"
+//   could not be sent; ERR_BAD_ANSWER (2) when its answer failed the checks.
 // - getNumberSensors: the number of records of the class (0 for no object or an unknown class).
-// - getSensorReading: 0; 1 for an unknown class or a class without sensors; 7 for a sensor without a
-//   valid record (and for power supplies, which have no reading).
-// - getSensorLimits: 0; 1 for power supplies, an unknown class or a class without sensors; 7 for a
-//   sensor without a valid record.
-// - getSensorStatus: 7 without a comm device or for an unknown class or a class without sensors;
-//   otherwise the class's status result (sensors/sensor_inst.h).
-// - getSensorType, getSensorLocation: 0, or 7 for an unknown class or sensor.
-// - getSensorInstance: 0; 2 for an unknown class or a class without sensors; 7 for an unknown sensor.
+// - getSensorReading: ERR_SUCCESS; ERR_FAILED (1) for an unknown class or a class without sensors;
+//   ERR_INVALID_INDEX (7) for a sensor without a valid record (and for power supplies, which have
+//   no reading).
+// - getSensorLimits: ERR_SUCCESS; ERR_FAILED (1) for power supplies, an unknown class or a class
+//   without sensors; ERR_INVALID_INDEX (7) for a sensor without a valid record.
+// - getSensorStatus: ERR_INVALID_INDEX (7) without a comm device or for an unknown class or a class
+//   without sensors; otherwise the class's status result (sensors/sensor_inst.h).
+// - getSensorType, getSensorLocation: ERR_SUCCESS, or ERR_INVALID_INDEX (7) for an unknown class or
+//   sensor.
+// - getSensorInstance: ERR_SUCCESS; ERR_BAD_ANSWER (2) for an unknown class or a class without
+//   sensors; ERR_INVALID_INDEX (7) for an unknown sensor.
 
 #include <atomic>
 #include <cstdint>
@@ -45,15 +48,15 @@ public:
     SensorModel(const SensorModel&) = delete;
     SensorModel& operator=(const SensorModel&) = delete;
 
-    int32_t initSensors(cSensorSink* sink);
+    [[nodiscard]] int32_t initSensors(cSensorSink* sink);
     int32_t getNumberSensors(int32_t sensorClass, int32_t node);
-    int32_t getSensorReading(int32_t sensorClass, int32_t node, int32_t sensor, void* reading);
-    int32_t getSensorLimits(int32_t sensorClass, int32_t node, int32_t sensor, void* upper, void* lower);
-    int32_t getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status, void* reading,
-                            void* lower, void* upper);
-    int32_t getSensorType(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* type);
-    int32_t getSensorLocation(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* location);
-    int32_t getSensorInstance(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* instance);
+    [[nodiscard]] int32_t getSensorReading(int32_t sensorClass, int32_t node, int32_t sensor, void* reading);
+    [[nodiscard]] int32_t getSensorLimits(int32_t sensorClass, int32_t node, int32_t sensor, void* upper, void* lower);
+    [[nodiscard]] int32_t getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status,
+                                          void* reading, void* lower, void* upper);
+    [[nodiscard]] int32_t getSensorType(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* type);
+    [[nodiscard]] int32_t getSensorLocation(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* location);
+    [[nodiscard]] int32_t getSensorInstance(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* instance);
 
     // The class objects; each is null while its class has no sensors.
     cTempInstance* temperatureObject() const { return tempInstance.load(std::memory_order_acquire); }

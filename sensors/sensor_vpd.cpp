@@ -10,11 +10,11 @@ SensorVpdRead readSensorVpd(cBusComm* comm, int32_t node, int32_t kind, int32_t 
     cSPVPDCmd command;
     command.buildCommand(kind, instance, 0, kVPDReadLength);
     result.sent = command.send(comm, node);
-    if (result.sent != 0) return result;
+    if (result.sent != ERR_SUCCESS) return result;
     result.status = command.answerStatus();
     if (!result.present()) return result;
     VPD vpd;
-    if (command.getCommandData(kind, &vpd) == 0 && vpd.isVPDValid() && !vpd.get_EEPROM_FRU_NUMBER().empty()) {
+    if (command.getCommandData(kind, &vpd) == ERR_SUCCESS && vpd.isVPDValid() && !vpd.get_EEPROM_FRU_NUMBER().empty()) {
         result.hasFru = true;
         result.fru = vpd.get_EEPROM_FRU_NUMBER();
     }

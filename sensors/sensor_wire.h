@@ -17,6 +17,15 @@ inline constexpr int32_t kClassVoltage = yat::kClassVoltage;
 inline constexpr int32_t kClassFan = yat::kClassFan;
 inline constexpr int32_t kClassPower = yat::kClassPowerSupply;
 
+// The SP's location codes of sensors (the byte after the class in the reading and limit commands),
+// where a sensor sits. Temperatures are also found at locations 3 and 5.
+inline constexpr int32_t kLocationFan = 0;          // fans carry no location
+inline constexpr int32_t kLocationBoard = 1;        // the system board; the only voltage location
+inline constexpr int32_t kLocationCpu = 2;          // a processor
+inline constexpr int32_t kLocationDasd = 4;         // the DASD backplane
+inline constexpr int32_t kLocationDasdRetry = 6;    // a DASD backplane sensor that answers only here
+inline constexpr int32_t kLocationPowerSupply = 7;  // stored with power supply records; never sent
+
 // Reading command "2.x.x.x": class, location, instance (fans: class, instance).
 inline constexpr const char* kReadingCommand = "2.x.x.x";
 // Temperature and voltage answers: a signed 16-bit value in hundredths, low byte first.
@@ -53,13 +62,13 @@ constexpr LimitChannel limitChannel(int32_t sensorClass, int32_t location, int32
     }
     if (sensorClass != kClassTemperature) return {};
     switch (location) {
-        case 1:
+        case kLocationBoard:
             if (instance < 0 || instance >= static_cast<int32_t>(sizeof kBoardLimitChannels)) return {};
             return {{kBoardLimitChannels[instance], 0}, 1};
-        case 2: return {{5, static_cast<uint8_t>(instance)}, 2};
-        case 4: return {{6, 1}, 2};
+        case kLocationCpu: return {{5, static_cast<uint8_t>(instance)}, 2};
+        case kLocationDasd: return {{6, 1}, 2};
         case 5: return {{7, 0}, 1};
-        case 6: return {{2, 0}, 1};
+        case kLocationDasdRetry: return {{2, 0}, 1};
         default: return {};
     }
 }

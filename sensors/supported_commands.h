@@ -35,7 +35,7 @@ public:
     SupportedCommandWalk(const uint8_t* data, size_t length);
 
     // Fills entry with the next complete entry; false when the list has ended.
-    bool next(SupportedCommandEntry* entry);
+    [[nodiscard]] bool next(SupportedCommandEntry* entry);
     // True when the walk ended at an entry that ran past the end of the data.
     bool truncated() const { return truncated_; }
 
@@ -56,7 +56,7 @@ struct SensorReadingEntry {
 };
 
 // True when entry names a sensor reading command (byte 1 = 2, L at least 2); then fills out.
-bool sensorReadingEntry(const SupportedCommandEntry& entry, SensorReadingEntry* out);
+[[nodiscard]] bool sensorReadingEntry(const SupportedCommandEntry& entry, SensorReadingEntry* out);
 
 // The answer check for "1.1": a response with command length 2, status 0 and the ID bytes 1, 1.
 bool supportedCommandsAnswerOk(const cSPCmd& command);

@@ -1,5 +1,6 @@
 // Temperature sensors: limits and status.
 
+#include "yat/codes.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sensors/sensor_classes.h"
@@ -13,18 +14,19 @@ int32_t cTempInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass,
     // Sensors without a limit command keep their limits; nothing is sent for them.
     if (!cSPSensorLimitCmd::hasLimitCommand(sensorClass, location, instance)) return ERR_INVALID_INDEX;
     cSPSensorLimitCmd command;
-    auto readLimit = [&](uint8_t selector, void* limit) -> uint32_t {
+    auto readLimit = [&](uint8_t selector, void* limit) -> int32_t {
         command.buildLimitCommand(sensorClass, location, instance, selector);
-        uint32_t sent = command.send(comm, nodeIndex);
-        if (sent == 0) command.getCommandData(sensorClass, limit);  // a rejected answer leaves the limit
+        int32_t sent = command.send(comm, nodeIndex);
+        // A rejected answer leaves the limit as it was; only a failed send ends the read.
+        if (sent == ERR_SUCCESS) (void)command.getCommandData(sensorClass, limit);
         return sent;
     };
-    uint32_t sent = readLimit(sensorwire::kSelectorTempLower, lower);
-    if (sent != 0) return static_cast<int32_t>(sent);
+    int32_t sent = readLimit(sensorwire::kSelectorTempLower, lower);
+    if (sent != ERR_SUCCESS) return sent;
     sent = readLimit(sensorwire::kSelectorTempUpper, upper);
-    if (sent != 0) return static_cast<int32_t>(sent);
+    if (sent != ERR_SUCCESS) return sent;
     if (slot::loadInt(upper) == 0) sent = readLimit(sensorwire::kSelectorTempUpperAlternate, upper);
-    return static_cast<int32_t>(sent);
+    return sent;
 }
 
 int32_t cTempInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
@@ -33,11 +35,12 @@ int32_t cTempInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass,
     if (comm == nullptr) return ERR_NO_DEVICE;
     if (status == nullptr || reading == nullptr || upper == nullptr || lower == nullptr) return ERR_INVALID_PARAMETER;
     if (getSPSensorReading(nodeIndex, sensorClass, location, instance, reading, comm) != ERR_SUCCESS) {
-        *status = 0;
+        *status = yat::kStatusUnknown;
         return ERR_BAD_ANSWER;
     }
     if (slot::loadInt(upper) == 0 || slot::loadInt(lower) == 0) {
-        getSPSensorLimits(nodeIndex, sensorClass, location, instance, upper, lower, comm);
+        // A limit that cannot be read stays 0; two such limits give the result below.
+        (void)getSPSensorLimits(nodeIndex, sensorClass, location, instance, upper, lower, comm);
     }
     int32_t value = slot::loadInt(reading);
     int32_t high = slot::loadInt(upper);
@@ -46,14 +49,14 @@ int32_t cTempInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass,
            high, low);
     int32_t result = ERR_SUCCESS;
     if (high == 0 && low == 0) {
-        *status = 0;
+        *status = yat::kStatusUnknown;
         result = ERR_INVALID_INDEX;
     } else if (high != 0 && high < value) {
-        *status = 3;
+        *status = yat::kStatusCritical;
     } else if (low != 0 && low < value) {
-        *status = 2;
+        *status = yat::kStatusWarning;
     } else {
-        *status = 1;
+        *status = yat::kStatusNormal;
     }
     yatLog(
         tag,

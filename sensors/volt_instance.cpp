@@ -37,8 +37,8 @@ int32_t cVoltInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass,
     // One try: a failed send only counts as a try; a rejected answer leaves the limit as it was.
     auto tryLimit = [&](uint8_t selector, void* limit) -> int32_t {
         command.buildLimitCommand(sensorClass, location, instance, selector);
-        uint32_t sent = command.send(comm, nodeIndex);
-        if (sent != 0) return static_cast<int32_t>(sent);
+        int32_t sent = command.send(comm, nodeIndex);
+        if (sent != ERR_SUCCESS) return sent;
         return command.getCommandData(sensorClass, limit);
     };
     fetchLimit(sensorwire::kVoltLowerSelectors, lower, "in lowlimt loop", tryLimit,
@@ -69,12 +69,12 @@ int32_t cVoltInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass,
     if (comm == nullptr) return ERR_NO_DEVICE;
     if (status == nullptr || reading == nullptr || upper == nullptr || lower == nullptr) return ERR_INVALID_PARAMETER;
     if (getSPSensorReading(nodeIndex, sensorClass, location, instance, reading, comm) != ERR_SUCCESS) {
-        *status = 0;
+        *status = yat::kStatusUnknown;
         return ERR_BAD_ANSWER;
     }
     if (slot::loadFloat(upper) == 0.0f || slot::loadFloat(lower) == 0.0f) {
         if (getSPSensorLimits(nodeIndex, sensorClass, location, instance, upper, lower, comm) != ERR_SUCCESS) {
-            *status = 0;
+            *status = yat::kStatusUnknown;
             return ERR_INVALID_INDEX;
         }
     }
@@ -84,11 +84,11 @@ int32_t cVoltInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass,
     float high = slot::loadFloat(upper);
     float low = slot::loadFloat(lower);
     if (low != 0.0f && low > value) {
-        *status = 6;
+        *status = yat::kStatusVoltageLow;
     } else if (high != 0.0f && high < value) {
-        *status = 9;
+        *status = yat::kStatusVoltageHigh;
     } else {
-        *status = 1;
+        *status = yat::kStatusNormal;
     }
     return ERR_SUCCESS;
 }

@@ -37,8 +37,8 @@ namespace yatsim {
 class SimBusComm final : public cBusComm {
 public:
     static constexpr int32_t kDeviceId = 99;
-    static constexpr uint32_t kNoSuchNode = 1;     // sendCommand/registerForEvents/deRegisterForEvents
-    static constexpr uint32_t kDeregistered = 10;  // registerForEvents after deRegisterForEvents
+    static constexpr uint32_t kNoSuchNode = 1;  // sendCommand/registerForEvents/deRegisterForEvents
+    static constexpr uint32_t kDeregistered = kCommEventsStopped;
     static constexpr size_t kHistoryLimit = 4096;  // requests kept by history()
 
     // One request as the simulator received it.

@@ -59,12 +59,12 @@ inline constexpr size_t kMinImageSize = 44;
 // Parses an EEPROM image of size bytes into vpd as described above. Returns true (and marks vpd
 // valid) when the image was well-formed; false otherwise (vpd marked not valid, texts untouched).
 // A null vpd gives false.
-bool parseEEPromImage(const uint8_t* image, size_t size, VPD* vpd);
+[[nodiscard]] bool parseEEPromImage(const uint8_t* image, size_t size, VPD* vpd);
 
 // Finds the image inside an SP answer buffer of bufferSize bytes, given the parser's length argument
 // (echoed command length + 13), and parses it with parseEEPromImage. Every read stays inside
 // bufferSize.
-bool parseEEPromAnswer(const uint8_t* buffer, size_t bufferSize, int32_t length, VPD* vpd);
+[[nodiscard]] bool parseEEPromAnswer(const uint8_t* buffer, size_t bufferSize, int32_t length, VPD* vpd);
 
 class EEPromParser {
 public:

@@ -25,17 +25,25 @@ int32_t decodeSPFirmware(const uint8_t* data, size_t size, bool longLayout, Firm
     using namespace fwwire;
     ByteReader answer(data, size);
     if (info == nullptr) return ERR_INVALID_PARAMETER;
+    // Everything is read first; the fields change only when the answer held all of it.
     if (longLayout) {
-        if (!answer.has(kLongRevisionOffset, 1)) return ERR_BAD_ANSWER;
-        info->buildId = answer.text(kLongBuildIdOffset, kLongBuildIdSize);
-        info->serialNumber = answer.text(kLongSerialOffset, kLongSerialSize);
-        info->buildDate = answer.text(kLongBuildDateOffset, kLongBuildDateSize);
-        info->revision = firmwareVersionText(answer.u8(kLongRevisionOffset));
+        std::string buildId = answer.text(kLongBuildIdOffset, kLongBuildIdSize);
+        std::string serial = answer.text(kLongSerialOffset, kLongSerialSize);
+        std::string buildDate = answer.text(kLongBuildDateOffset, kLongBuildDateSize);
+        const uint8_t revision = answer.u8(kLongRevisionOffset);
+        if (answer.overrun()) return ERR_BAD_ANSWER;
+        info->buildId = std::move(buildId);
+        info->serialNumber = std::move(serial);
+        info->buildDate = std::move(buildDate);
+        info->revision = firmwareVersionText(revision);
     } else {
-        if (!answer.has(kShortRevisionOffset, 1)) return ERR_BAD_ANSWER;
-        info->buildId = answer.text(kShortBuildIdOffset, kShortBuildIdSize);
-        info->buildDate = answer.text(kShortBuildDateOffset, kShortBuildDateSize);
-        info->revision = firmwareVersionText(answer.u8(kShortRevisionOffset));
+        std::string buildId = answer.text(kShortBuildIdOffset, kShortBuildIdSize);
+        std::string buildDate = answer.text(kShortBuildDateOffset, kShortBuildDateSize);
+        const uint8_t revision = answer.u8(kShortRevisionOffset);
+        if (answer.overrun()) return ERR_BAD_ANSWER;
+        info->buildId = std::move(buildId);
+        info->buildDate = std::move(buildDate);
+        info->revision = firmwareVersionText(revision);
     }
     return ERR_SUCCESS;
 }
@@ -44,17 +52,20 @@ int32_t decodeIPMIDeviceId(const uint8_t* data, size_t size, FirmwareInfo* info)
     using namespace fwwire;
     ByteReader answer(data, size);
     if (info == nullptr) return ERR_INVALID_PARAMETER;
-    if (!answer.has(0, kIPMIMinSize) || answer.u8(kIPMICompletionCode) != 0) return ERR_BAD_ANSWER;
+    const uint8_t completion = answer.u8(kIPMICompletionCode);
     const unsigned major = answer.u8(kIPMIMajorRevision) & 0x7Fu;
     const uint8_t bcd = answer.u8(kIPMIMinorRevision);
+    const auto manufacturer =
+        static_cast<int32_t>(answer.u8(kIPMIManufacturerId) | (answer.u8(kIPMIManufacturerId + 1) << 8) |
+                             ((answer.u8(kIPMIManufacturerId + 2) & 0x0F) << 16));
+    const uint16_t product = answer.u16le(kIPMIProductId);
+    if (answer.overrun() || completion != 0) return ERR_BAD_ANSWER;
     const unsigned minor = (bcd >> 4) * 10u + (bcd & 0x0Fu);
     char text[16];
     std::snprintf(text, sizeof text, "%u.%02u", major, minor);
     info->revision = text;
-    info->manufacturerId =
-        static_cast<int32_t>(answer.u8(kIPMIManufacturerId) | (answer.u8(kIPMIManufacturerId + 1) << 8) |
-                             ((answer.u8(kIPMIManufacturerId + 2) & 0x0F) << 16));
-    info->productId = answer.u16le(kIPMIProductId);
+    info->manufacturerId = manufacturer;
+    info->productId = product;
     return ERR_SUCCESS;
 }
 
@@ -63,29 +74,30 @@ int32_t decodeRevisionBytes(const uint8_t* data, size_t size, int32_t kind, int3
     ByteReader answer(data, size);
     if (info == nullptr) return ERR_INVALID_PARAMETER;
     const size_t count = kind == kKindRevisionByte ? kRevisionByteCount3 : kRevisionByteCount6;
-    if (!answer.has(0, kRevisionFirst + count) || answer.u8(kIPMICompletionCode) != 0) return ERR_BAD_ANSWER;
-    info->productId = extra;
+    const uint8_t completion = answer.u8(kIPMICompletionCode);
+    std::string revision;
     if (kind == kKindRevisionByte) {
-        info->revision = twoDigitText(answer.u8(kRevisionFirst));
+        revision = twoDigitText(answer.u8(kRevisionFirst));
     } else {
-        std::string revision;
         for (size_t i = 0; i < count; ++i) {
             if (i != 0) revision += '.';
             revision += std::to_string(answer.u8(kRevisionFirst + i));
         }
-        info->revision = revision;
     }
+    if (answer.overrun() || completion != 0) return ERR_BAD_ANSWER;
+    info->productId = extra;
+    info->revision = std::move(revision);
     return ERR_SUCCESS;
 }
 
 bool hasSlowFanFirmwarePrefix(const uint8_t* data, size_t size) {
     static constexpr char kPrefixes[][fwwire::kFirmwarePrefixSize + 1] = {"RU", "QA", "AV", "T2", "GE", "GR", "VI"};
     ByteReader answer(data, size);
-    if (!answer.has(0, fwwire::kFirmwarePrefixSize)) return false;
+    const uint8_t first = answer.u8(0);
+    const uint8_t second = answer.u8(1);
+    if (answer.overrun()) return false;  // no whole prefix
     for (const auto& prefix : kPrefixes) {
-        if (answer.u8(0) == static_cast<uint8_t>(prefix[0]) && answer.u8(1) == static_cast<uint8_t>(prefix[1])) {
-            return true;
-        }
+        if (first == static_cast<uint8_t>(prefix[0]) && second == static_cast<uint8_t>(prefix[1])) return true;
     }
     return false;
 }
@@ -158,8 +170,8 @@ int32_t cFirmware::getRevisionData(FirmwareInfo* info) {
 }
 
 bool cFirmware::checkForOnyx() const {
-    yatLog("cSPGetVPDData::checkForOnyx", "The retval was [%d]", answerStatus());
-    if (answerStatus() != 0) return false;
+    yatLog("cSPGetVPDData::checkForOnyx", "The retval was [%d]", statusByte(answerStatus()));
+    if (answerStatus() != SpStatus::kOk) return false;
     ByteReader answer = answerReader();
     return hasSlowFanFirmwarePrefix(answer.data(), answer.size());
 }

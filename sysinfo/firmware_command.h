@@ -73,11 +73,13 @@ inline constexpr size_t kFirmwarePrefixSize = 2;
 
 }  // namespace fwwire
 
-// Decoders over the answer data A (size bytes). Each returns 0 after filling its fields, or 2
-// (fields untouched) when the data are too short for its layout or report an IPMI failure.
-int32_t decodeSPFirmware(const uint8_t* data, size_t size, bool longLayout, FirmwareInfo* info);
-int32_t decodeIPMIDeviceId(const uint8_t* data, size_t size, FirmwareInfo* info);
-int32_t decodeRevisionBytes(const uint8_t* data, size_t size, int32_t kind, int32_t extra, FirmwareInfo* info);
+// Decoders over the answer data A (size bytes). Each returns ERR_SUCCESS after filling its fields,
+// or ERR_BAD_ANSWER (2) (fields untouched) when the data are too short for its layout or report an
+// IPMI failure.
+[[nodiscard]] int32_t decodeSPFirmware(const uint8_t* data, size_t size, bool longLayout, FirmwareInfo* info);
+[[nodiscard]] int32_t decodeIPMIDeviceId(const uint8_t* data, size_t size, FirmwareInfo* info);
+[[nodiscard]] int32_t decodeRevisionBytes(const uint8_t* data, size_t size, int32_t kind, int32_t extra,
+                                          FirmwareInfo* info);
 // True when the data begin with one of the firmware prefixes that need the slow fan handling.
 bool hasSlowFanFirmwarePrefix(const uint8_t* data, size_t size);
 
@@ -98,16 +100,17 @@ public:
 
     // Builds the kind's request (table above); null for a kind without one.
     uint8_t* buildCommand();
-    // Decodes the answer into info by kind: 0 or 2 as the decoder returns; 1 for a kind without a
-    // request; 12 for a null info.
-    int32_t getCommandData(FirmwareInfo* info);
+    // Decodes the answer into info by kind: ERR_SUCCESS or ERR_BAD_ANSWER (2) as the decoder
+    // returns; ERR_FAILED (1) for a kind without a request; ERR_INVALID_PARAMETER (12) for a null
+    // info.
+    [[nodiscard]] int32_t getCommandData(FirmwareInfo* info);
 
     // Answer check, then the long (kinds 0, 1) or short (kind 4) layout: 0, or 2.
-    int32_t getSPData(FirmwareInfo* info);
+    [[nodiscard]] int32_t getSPData(FirmwareInfo* info);
     // Answer check, then the IPMI Get Device ID response: 0, or 2.
-    int32_t getIPMIData(FirmwareInfo* info);
+    [[nodiscard]] int32_t getIPMIData(FirmwareInfo* info);
     // Answer check, then the revision bytes of kinds 3 and 6: 0, or 2.
-    int32_t getRevisionData(FirmwareInfo* info);
+    [[nodiscard]] int32_t getRevisionData(FirmwareInfo* info);
 
     // On the answer to "4.3.5.6.1" (kind 4): true when its status byte is 0 and the firmware
     // identifier starts with one of the prefixes RU, QA, AV, T2, GE, GR, VI.

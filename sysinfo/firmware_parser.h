@@ -53,7 +53,7 @@ inline constexpr size_t kMinImageSize = 100;
 
 // Parses a firmware image descriptor of size bytes into vpd. Returns true (vpd marked valid) when it
 // was well-formed; false otherwise (vpd marked not valid, texts untouched). A null vpd gives false.
-bool parseFirmwareImage(const uint8_t* data, size_t size, VPD* vpd);
+[[nodiscard]] bool parseFirmwareImage(const uint8_t* data, size_t size, VPD* vpd);
 
 class FirmwareParser {
 public:

@@ -24,21 +24,23 @@ struct AnswerCopy {
 // all zero bytes.
 void takeAnswer(cSystemUUID& command, AnswerCopy* copy) {
     std::memset(copy->bytes, 0, sizeof copy->bytes);  // nothing of an earlier answer may show through
-    copy->copied = command.answerStatus() == 0 && !command.isAnswerDataZero();
+    copy->copied = command.answerStatus() == SpStatus::kOk && !command.isAnswerDataZero();
     command.copyAnswerData(copy->bytes);
     copy->size = copy->copied ? command.answerReader().size() : 0;
 }
 
-// Sends the read built last and takes its answer. Returns 0 with the answer in copy, the transport
-// result, or 2 when the SP refused the read (reported rather than success with the record untouched).
-int32_t readAnswer(cSystemUUID& command, cBusComm* comm, int32_t node, const char* tag, AnswerCopy* copy) {
-    uint32_t sent = command.send(comm, node);
-    if (sent != 0) {
+// Sends the read built last and takes its answer. Returns ERR_SUCCESS with the answer in copy, the
+// transport result, or ERR_BAD_ANSWER (2) when the SP refused the read (reported rather than
+// success with the record untouched).
+[[nodiscard]] int32_t readAnswer(cSystemUUID& command, cBusComm* comm, int32_t node, const char* tag,
+                                 AnswerCopy* copy) {
+    int32_t sent = command.send(comm, node);
+    if (sent != ERR_SUCCESS) {
         yatLog(tag, "sendCommand failed!");
-        return static_cast<int32_t>(sent);
+        return sent;
     }
-    if (command.answerStatus() != 0) {
-        yatLog(tag, "read refused with status [%d]", command.answerStatus());
+    if (command.answerStatus() != SpStatus::kOk) {
+        yatLog(tag, "read refused with status [%d]", statusByte(command.answerStatus()));
         return ERR_BAD_ANSWER;
     }
     takeAnswer(command, copy);
@@ -65,12 +67,13 @@ int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
     cSystemUUID command;
     AnswerCopy copy;
     command.buildGet(vpdwire::kUUIDCommand);
-    if (command.send(commDevice, node) != 0) {
+    if (command.send(commDevice, node) != ERR_SUCCESS) {
         yatLog(tag, "sendCommand failed!");
     } else {
         takeAnswer(command, &copy);
         if (copy.copied) {
-            bytesToString(copy.bytes, 0, static_cast<int32_t>(vpdwire::kUUIDSize), info->uuid);
+            // A buffer is given, so the conversion cannot fail.
+            (void)bytesToString(copy.bytes, 0, static_cast<int32_t>(vpdwire::kUUIDSize), info->uuid);
             yatLog(tag, "uuid hex=[%16x]  uuid string=[%s]", getULongFromBufferLSBFirst(copy.bytes, 0), info->uuid);
             yatLog(tag, "dumping data buffer:");
             dumpFrom(copy, 0);

@@ -15,14 +15,14 @@ namespace {
 // The pointer as a log value (its low 32 bits; 0 for none).
 unsigned pointerValue(const void* pointer) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(pointer)); }
 
-// Sends dotCommand as a plain get request to node 0. Returns the send result, or the answer's
-// status byte when the send succeeded (0: the SP answered the probe).
-int32_t probe(cBusComm* comm, const char* dotCommand) {
+// Sends dotCommand as a plain get request to node 0. Returns the transport code, or the answer's
+// status byte (spStatusResult) when the send succeeded: ERR_SUCCESS when the SP answered the probe.
+[[nodiscard]] int32_t probe(cBusComm* comm, const char* dotCommand) {
     cSPCmd command;
     command.buildSPCommand(dotCommand, wire::kGet, nullptr, nullptr, 0, 0);
-    uint32_t sent = command.send(comm, 0);
-    if (sent != 0) return static_cast<int32_t>(sent);
-    return command.answerStatus();
+    int32_t sent = command.send(comm, 0);
+    if (sent != ERR_SUCCESS) return sent;
+    return spStatusResult(command.answerStatus());
 }
 
 }  // namespace
@@ -34,9 +34,9 @@ int32_t SystemInfo::initVectoredSystemSummary() {
         yatLog(tag, "about to send 1.2 command");
         cSPVSS vss;
         vss.buildCommand();
-        uint32_t sent = vss.send(commDevice, 0);
-        if (sent != 0) {
-            result = static_cast<int32_t>(sent);
+        int32_t sent = vss.send(commDevice, 0);
+        if (sent != ERR_SUCCESS) {
+            result = sent;
             yatLog(tag, "sendCommand failed:  retVal=[%d]", result);
         } else {
             yatLog(tag, "about to create VSS object:  retVal=[%d]  data length=[%d]", 0,
@@ -51,7 +51,7 @@ int32_t SystemInfo::initVectoredSystemSummary() {
                 yatLog(tag, "about to get sptype from vss");
                 spType = systemSummary->vssType();
                 spType = spTypeFromSummary(*systemSummary);
-                if (spType < 0) spType = 0;
+                if (spType < 0) spType = yat::kSpTypeUnknown;
                 yatLog("clibyat.initVectoredSystemSummary()", "spType=[%d]", spType);
             }
         }
@@ -65,15 +65,15 @@ int32_t SystemInfo::getSPType(int32_t* type) {
     QV::MutexLock lock(libraryMutex);
     yatLog(tag, "Entered:  systemSummary=[%x]", pointerValue(systemSummary.get()));
     int32_t result = ERR_SUCCESS;
-    if (systemSummary == nullptr && spType == 0) {
+    if (systemSummary == nullptr && spType == yat::kSpTypeUnknown) {
         result = initVectoredSystemSummary();
         if (result != ERR_SUCCESS) {
             yatLog(tag, "VSS init failed...so getting sp type through trial and error method");
-            if (probe(commDevice, vsswire::kProbeOpal) == 0) {
+            if (probe(commDevice, vsswire::kProbeOpal) == ERR_SUCCESS) {
                 yatLog(tag, "Trial and error, found Opal");
                 spType = yat::kSpTypeOpal;
                 result = ERR_SUCCESS;
-            } else if (probe(commDevice, vsswire::kProbeBeryl) == 0) {
+            } else if (probe(commDevice, vsswire::kProbeBeryl) == ERR_SUCCESS) {
                 yatLog(tag, "Trial and error, found Beryl");
                 spType = yat::kSpTypeBeryl;
                 result = ERR_SUCCESS;

@@ -10,9 +10,9 @@
 namespace {
 
 // Sends the request built last; true when it was carried and the SP answered with status 0.
-bool sendAndCheck(cSPCmd& command, cBusComm* comm, int32_t node, uint32_t* sent) {
+[[nodiscard]] bool sendAndCheck(cSPCmd& command, cBusComm* comm, int32_t node, int32_t* sent) {
     *sent = command.send(comm, node);
-    return *sent == 0 && command.answerStatus() == 0;
+    return *sent == ERR_SUCCESS && command.answerStatus() == SpStatus::kOk;
 }
 
 void dumpAnswer(const cSPCmd& command) {
@@ -30,7 +30,7 @@ int32_t SystemInfo::getSystemState(int32_t node, SystemStateInfo* info) {
         return result;
     }
     cSystemState command;
-    uint32_t sent = 0;
+    int32_t sent = ERR_SUCCESS;
     uint32_t value = 0;
 
     command.buildGet(statewire::kSystemStateCommand);
@@ -64,7 +64,7 @@ int32_t SystemInfo::getSystemState(int32_t node, SystemStateInfo* info) {
         dumpAnswer(command);
     } else {
         // A carried request whose answer failed is no success either: the field was not read.
-        result = sent != 0 ? static_cast<int32_t>(sent) : ERR_BAD_ANSWER;
+        result = sent != ERR_SUCCESS ? sent : ERR_BAD_ANSWER;
     }
     yatLog(tag, "sendCommand failed:  retVal=[%d]", result);
     return result;
@@ -82,7 +82,7 @@ int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
     }
     cWatchdog command;
     int32_t failures = 0;
-    uint32_t sent = 0;
+    int32_t sent = ERR_SUCCESS;
 
     // Reads one watchdog byte into *field (times factor); -1 and one more failure when it failed.
     auto readTimer = [&](uint8_t* (cWatchdog::*build)(), int32_t* field, int32_t factor) {
@@ -129,7 +129,7 @@ int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
     int32_t result = ERR_SUCCESS;
     if (failures == 4) {
         // Nothing was read: the last send's code, or a bad answer when that send itself went through.
-        result = sent != 0 ? static_cast<int32_t>(sent) : ERR_BAD_ANSWER;
+        result = sent != ERR_SUCCESS ? sent : ERR_BAD_ANSWER;
     }
     yatLog(tag, "sendCommand failed:  retVal=[%d]", result);
     return result;
@@ -148,7 +148,7 @@ int32_t SystemInfo::getFirmwareData(int32_t node, int32_t kind, FirmwareInfo* in
     yatLog(tag, "connected to the device");
     cFirmware command(kind, extra);
     if (command.buildCommand() == nullptr) return ERR_FAILED;
-    if (command.send(commDevice, node) != 0) return ERR_FAILED;
+    if (command.send(commDevice, node) != ERR_SUCCESS) return ERR_FAILED;
     yatLog(tag, "was able to get the firmware info");
     return command.getCommandData(info);
 }

@@ -13,18 +13,18 @@ uint8_t* buildPlainGet(cSPCmd& command, const char* tag, const char* dotCommand)
 }
 
 // Status 0 and count bytes of data: their value, least significant byte first.
-bool readLittleEndian(const cSPCmd& command, uint32_t count, uint32_t* value) {
-    if (command.answerStatus() != 0 || value == nullptr) return false;
+[[nodiscard]] bool readLittleEndian(const cSPCmd& command, uint32_t count, uint32_t* value) {
+    if (command.answerStatus() != SpStatus::kOk || value == nullptr) return false;
     ByteReader answer = command.answerReader();
-    if (!answer.has(0, count)) return false;
     uint32_t result = 0;
     for (uint32_t i = count; i > 0; --i) result = (result << 8) | answer.u8(i - 1);
+    if (answer.overrun()) return false;  // fewer than count data bytes
     *value = result;
     return true;
 }
 
-int32_t watchdogData(cSPCmd& command, const char* tag, uint32_t count, int32_t* value) {
-    if (command.answerStatus() != 0) return ERR_BAD_ANSWER;
+[[nodiscard]] int32_t watchdogData(cSPCmd& command, const char* tag, uint32_t count, int32_t* value) {
+    if (command.answerStatus() != SpStatus::kOk) return ERR_BAD_ANSWER;
     ByteReader answer = command.answerReader();
     yatLog(tag, "read was sucessful...here's the raw data buffer");
     dumpdata(answer.data(), answer.size());

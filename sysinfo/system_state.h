@@ -38,7 +38,7 @@ public:
     uint8_t* buildGet(const char* dotCommand);
     // When the answer's status byte is 0 and its data hold count (1, 2 or 4) bytes: stores them read
     // least significant byte first and returns true. Otherwise false and value untouched.
-    bool answerValue(uint32_t count, uint32_t* value) const;
+    [[nodiscard]] bool answerValue(uint32_t count, uint32_t* value) const;
 };
 
 class cWatchdog : public cSPCmd {
@@ -48,8 +48,8 @@ public:
     uint8_t* getOSWatchdog();
     uint8_t* getPowerOffDelay();
     // Status byte 0: stores A[0] (getWatchdogData) or A[0..1] least significant first
-    // (getPowerOffDelayData) and returns 0. Returns 2 (value untouched) when the status byte is not 0
-    // or the data are too short.
-    int32_t getWatchdogData(int32_t* value);
-    int32_t getPowerOffDelayData(int32_t* value);
+    // (getPowerOffDelayData) and returns ERR_SUCCESS. Returns ERR_BAD_ANSWER (2) (value untouched)
+    // when the status byte is not 0 or the data are too short.
+    [[nodiscard]] int32_t getWatchdogData(int32_t* value);
+    [[nodiscard]] int32_t getPowerOffDelayData(int32_t* value);
 };

@@ -82,15 +82,16 @@ uint8_t* cSPVPDCmd::buildCommand(int32_t kind, int32_t instance, int32_t part, i
 
 int32_t cSPVPDCmd::getCommandData(int32_t kind, VPD* vpd) {
     constexpr const char* tag = "cSPVPDCmd.getCommandData()";
-    yatLog(tag, "Entered:  ret code from dot command: [%x] ", answerStatus());
-    if (answerStatus() != 0) return ERR_FAILED;
+    yatLog(tag, "Entered:  ret code from dot command: [%x] ", statusByte(answerStatus()));
+    if (answerStatus() != SpStatus::kOk) return ERR_FAILED;
     if (vpd == nullptr) return ERR_INVALID_PARAMETER;
 
     ByteReader answer = answerReader();
     if (kind >= kVPDKindFirmwareImageFirst && kind <= kVPDKindFirmwareImageLast) {
         yatLog(tag, "about to create FirmwareParser to parse this buffer:");
         dumpdata(answer.data(), answer.size());
-        parseFirmwareImage(answer.data(), answer.size(), vpd);
+        // The parser marks the record valid or not; the caller reports one that is not.
+        (void)parseFirmwareImage(answer.data(), answer.size(), vpd);
         yatLog(tag, "just finished parsing with FirmwareParser");
     } else if (kind == kVPDKindDriverRevision) {
         std::string revision = answer.text(0, answer.size());
@@ -101,7 +102,8 @@ int32_t cSPVPDCmd::getCommandData(int32_t kind, VPD* vpd) {
         vpd->set_FIRMWARE_IMAGE_BUILD_ID("");
         vpd->set_FIRMWARE_IMAGE_FILENAME("");
     } else {
-        parseEEPromAnswer(cmdBuffer, sizeof cmdBuffer, origCmdSize + eeprom::kLengthBias, vpd);
+        // As above: the record's valid mark carries the outcome.
+        (void)parseEEPromAnswer(cmdBuffer, sizeof cmdBuffer, origCmdSize + eeprom::kLengthBias, vpd);
     }
     return ERR_SUCCESS;
 }

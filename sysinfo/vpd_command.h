@@ -113,9 +113,10 @@ public:
 
     // Decodes the answer of a VPD read of kind into vpd: kinds 18-20 through FirmwareParser on the
     // answer data, kind 21 as the driver revision text (version; build ID and file name emptied),
-    // every other kind through EEPromParser on the whole buffer. Returns 1 when the answer's status
-    // byte is not 0 (vpd untouched), 12 when vpd is null, else 0 (check vpd->isVPDValid()).
-    int32_t getCommandData(int32_t kind, VPD* vpd);
+    // every other kind through EEPromParser on the whole buffer. Returns ERR_FAILED (1) when the
+    // answer's status byte is not 0 (vpd untouched), ERR_INVALID_PARAMETER (12) when vpd is null,
+    // else ERR_SUCCESS (check vpd->isVPDValid()).
+    [[nodiscard]] int32_t getCommandData(int32_t kind, VPD* vpd);
 };
 
 // Plain get requests of fixed commands (no placeholders); answers are taken with copyAnswerData.

@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kTag = "cLibYAT::getVPDData";
 
 // The SP status that refuses a read length the device cannot deliver.
-constexpr uint8_t kStatusLengthRefused = wire::kStatusUnavailable;
+constexpr SpStatus kStatusLengthRefused = SpStatus::kUnavailable;
 // The DASD search's first fallback length and first probe.
 constexpr int32_t kDASDFallbackLength = 80;
 // Transport failures in a row at one length after which the search gives up.
@@ -21,17 +21,17 @@ constexpr int32_t kMaxSearchRetries = 3;
 // Upper bound on search reads (the search halves a 16-byte range, so it needs far fewer).
 constexpr int32_t kMaxSearchReads = 32;
 
-// Builds and sends one VPD read. Returns the send result; 12 when the pair builds no command (and
-// nothing was sent).
-uint32_t readVPD(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t kind, int32_t instance, int32_t part,
-                 int32_t length) {
+// Builds and sends one VPD read. Returns the transport code; ERR_INVALID_PARAMETER (12) when the
+// pair builds no command (and nothing was sent).
+[[nodiscard]] int32_t readVPD(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t kind, int32_t instance,
+                              int32_t part, int32_t length) {
     if (command.buildCommand(kind, instance, part, length) == nullptr) return ERR_INVALID_PARAMETER;
     return command.send(comm, node);
 }
 
-// The three planar windows into vpd. Returns 0, 1 when the instance builds no command, 2 when the SP
-// refused a window, or the transport result.
-int32_t readPlanar(cBusComm* comm, int32_t node, int32_t instance, VPD* vpd) {
+// The three planar windows into vpd. Returns ERR_SUCCESS, ERR_FAILED (1) when the instance builds
+// no command, ERR_BAD_ANSWER (2) when the SP refused a window, or the transport result.
+[[nodiscard]] int32_t readPlanar(cBusComm* comm, int32_t node, int32_t instance, VPD* vpd) {
     cSPVPDCmd command;
     static constexpr const char* kDone[] = {"got first block of planar data successfully",
                                             "got second block of planar data successfully",
@@ -41,11 +41,11 @@ int32_t readPlanar(cBusComm* comm, int32_t node, int32_t instance, VPD* vpd) {
             yatLog(kTag, "no planar command for instance [%d]; nothing sent", instance);
             return ERR_FAILED;
         }
-        uint32_t sent = command.send(comm, node);
-        if (sent != 0) return static_cast<int32_t>(sent);
-        if (command.answerStatus() != 0) {
+        int32_t sent = command.send(comm, node);
+        if (sent != ERR_SUCCESS) return sent;
+        if (command.answerStatus() != SpStatus::kOk) {
             // Without data the window would fill the record with empty texts marked valid.
-            yatLog(kTag, "planar block [%d] refused with status [%d]", part, command.answerStatus());
+            yatLog(kTag, "planar block [%d] refused with status [%d]", part, statusByte(command.answerStatus()));
             vpd->setIsVPDValid(false);
             return ERR_BAD_ANSWER;
         }
@@ -74,14 +74,14 @@ int32_t readPlanar(cBusComm* comm, int32_t node, int32_t instance, VPD* vpd) {
 // The DASD read: 96 bytes, or when the SP refuses that length the longest length from 80 up that it
 // accepts (a binary search). On 0 command holds the answer to parse (whatever the last read's
 // status); otherwise the operation's result.
-int32_t searchDASDLength(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t instance) {
-    uint32_t sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, kVPDReadLength);
-    if (sent != 0) return static_cast<int32_t>(sent);
-    if (command.answerStatus() == 0) return ERR_SUCCESS;
+[[nodiscard]] int32_t searchDASDLength(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32_t instance) {
+    int32_t sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, kVPDReadLength);
+    if (sent != ERR_SUCCESS) return sent;
+    if (command.answerStatus() == SpStatus::kOk) return ERR_SUCCESS;
     if (command.answerStatus() != kStatusLengthRefused) return ERR_BAD_ANSWER;
 
     sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, kDASDFallbackLength);
-    if (sent != 0 || command.answerStatus() != 0) return ERR_BAD_ANSWER;
+    if (sent != ERR_SUCCESS || command.answerStatus() != SpStatus::kOk) return ERR_BAD_ANSWER;
 
     int32_t good = kDASDFallbackLength;
     int32_t low = kDASDFallbackLength;
@@ -95,17 +95,17 @@ int32_t searchDASDLength(cSPVPDCmd& command, cBusComm* comm, int32_t node, int32
             last = true;
         }
         sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, length);
-        if (sent != 0) {
+        if (sent != ERR_SUCCESS) {
             if (++failuresInRow >= kMaxSearchRetries) {
                 yatLog(kTag, "DASD read of length [%d] failed [%d] times in a row:  retval=[%d]", length, failuresInRow,
-                       static_cast<int32_t>(sent));
+                       sent);
                 return ERR_BAD_ANSWER;
             }
             continue;  // the same length again
         }
         failuresInRow = 0;
         if (last) return ERR_SUCCESS;
-        if (command.answerStatus() == 0) {
+        if (command.answerStatus() == SpStatus::kOk) {
             low = length;
             good = length;
             length = length + (high - length) / 2;
@@ -140,9 +140,9 @@ int32_t SystemInfo::getVPDData(int32_t node, int32_t kind, int32_t instance, VPD
             yatLog(kTag, "no VPD command for kind [%d] instance [%d]; nothing sent", kind, instance);
             result = ERR_FAILED;
         } else {
-            uint32_t sent = command.send(commDevice, node);
-            result = static_cast<int32_t>(sent);
-            parse = sent == 0;
+            int32_t sent = command.send(commDevice, node);
+            result = sent;
+            parse = sent == ERR_SUCCESS;
         }
         if (parse) {
             yatLog(kTag, "retval from sendCommand was ERR_SUCCESS....so extracting the command data");

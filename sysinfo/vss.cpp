@@ -76,15 +76,15 @@ int32_t spTypeFromSummary(const VectoredSystemSummary& summary) {
     constexpr const char* notOptionCard = " SP is NOT an option card!";
     constexpr const char* sslCard = " SP is an SSL command mode card!";
     switch (summary.vssType()) {
-        case 1:
+        case kVssCobalt:
             if (summary.hasVector(kFlagOptionCard)) {
                 yatLog(tag, "%s", optionCard);
                 return yat::kSpTypeOptionCard;
             }
             yatLog(tag, "%s", notOptionCard);
             return yat::kSpTypeCobalt;
-        case 2: return yat::kSpTypeCobaltFallback;
-        case 3:
+        case kVssFallback: return yat::kSpTypeCobaltFallback;
+        case kVssBerylGarnet:
             if (summary.hasVector(kFlag17)) {
                 if (summary.hasVector(kFlagSSL)) {
                     yatLog(tag, "%s", sslCard);
@@ -103,7 +103,7 @@ int32_t spTypeFromSummary(const VectoredSystemSummary& summary) {
             }
             yatLog(tag, "%s", notOptionCard);
             return yat::kSpTypeBeryl;
-        case 5:
+        case kVssOpal:
             if (summary.hasVector(kFlagSSL)) {
                 yatLog(tag, "%s", sslCard);
                 return yat::kSpTypeOpalSsl;
@@ -118,8 +118,8 @@ uint8_t* cSPVSS::buildCommand() { return buildSPCommand(vsswire::kCommand, wire:
 int32_t cSPVSS::getCommandData(VectoredSystemSummary* summary) {
     constexpr const char* tag = "cSPVSS.getCommandData()";
     if (summary == nullptr) return ERR_FAILED;
-    yatLog(tag, "ret code from dot command: [%x] ", answerStatus());
-    if (answerStatus() != 0) return answerStatus();
+    yatLog(tag, "ret code from dot command: [%x] ", statusByte(answerStatus()));
+    if (answerStatus() != SpStatus::kOk) return spStatusResult(answerStatus());
     ByteReader answer = answerReader();
     dumpdata(answer.data(), answer.size());
     summary->init(answer.data(), answer.size());

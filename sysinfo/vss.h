@@ -40,6 +40,13 @@ inline constexpr uint16_t kVariableId = 0x1203;
 inline constexpr size_t kVariableLengthByte = 3;
 inline constexpr size_t kVariableBaseLength = 3;
 
+// The VSS types (byte 3 of vector 0x1001) the type table knows; with the flags below they give the SP
+// type (yat::SpType). Any other VSS type leaves the SP type unknown.
+inline constexpr int32_t kVssCobalt = 1;       // Cobalt, or an option card
+inline constexpr int32_t kVssFallback = 2;     // the Cobalt fallback
+inline constexpr int32_t kVssBerylGarnet = 3;  // Beryl or Garnet, option card or not, SSL command mode
+inline constexpr int32_t kVssOpal = 5;         // Opal, SSL command mode or not
+
 // The capability flags the type table consults.
 inline constexpr uint16_t kFlag17 = 17;
 inline constexpr uint16_t kFlag20 = 20;
@@ -76,7 +83,7 @@ private:
 };
 
 // The SP type code the summary gives (0-10), logging the type table's message.
-int32_t spTypeFromSummary(const VectoredSystemSummary& summary);
+[[nodiscard]] int32_t spTypeFromSummary(const VectoredSystemSummary& summary);
 
 class cSPVSS : public cSPCmd {
 public:
@@ -85,6 +92,7 @@ public:
 
     // Builds "1.2" as a get request without data.
     uint8_t* buildCommand();
-    // Decodes the answer into summary: the status byte (0: parsed), or 1 for a null summary.
-    int32_t getCommandData(VectoredSystemSummary* summary);
+    // Decodes the answer into summary: ERR_SUCCESS when parsed, the SP's status byte (spStatusResult)
+    // when refused, or ERR_FAILED (1) for a null summary.
+    [[nodiscard]] int32_t getCommandData(VectoredSystemSummary* summary);
 };

@@ -7,30 +7,40 @@
 #include <cstdint>
 #include <cstring>
 
+// Results of the comm device's operations that the library tells apart. Any other non-zero result of
+// sendCommand is the device's own transport code: the library passes it on unchanged as the result
+// of the operation that sent the command, so a device should use codes that do not collide with the
+// library's own (yat/result_codes.h) when the host must tell them apart.
+inline constexpr uint32_t kCommSuccess = 0;         // sendCommand: the answer is in the buffer;
+                                                    // registerForEvents: an event is in the buffer
+inline constexpr uint32_t kCommNotProvided = 1;     // the base behaviour of every operation
+inline constexpr uint32_t kCommEventsStopped = 10;  // registerForEvents, once deRegisterForEvents stopped the node
+
 class cBusComm {
 public:
     cBusComm() = default;
     cBusComm(const cBusComm& other) = default;
     cBusComm& operator=(const cBusComm& other) = default;
 
-    // Slot 0. Sends the 4096-byte request in buffer to the SP of node; on 0 the SP's answer has been
-    // written into the same buffer. Any other value means there is no usable answer.
+    // Slot 0. Sends the 4096-byte request in buffer to the SP of node; on kCommSuccess the SP's answer
+    // has been written into the same buffer. Any other value means there is no usable answer.
     virtual uint32_t sendCommand(int32_t node, uint8_t* buffer) {
         (void)node;
         (void)buffer;
-        return 1;
+        return kCommNotProvided;
     }
     // Slot 1. Blocks until the node's SP reports an asynchronous event (written into buffer, command
-    // type 5); returns 10 once deRegisterForEvents stopped delivery for the node.
+    // type 5) and returns kCommSuccess; returns kCommEventsStopped once deRegisterForEvents stopped
+    // delivery for the node.
     virtual uint32_t registerForEvents(uint32_t node, uint8_t* buffer) {
         (void)node;
         (void)buffer;
-        return 1;
+        return kCommNotProvided;
     }
     // Slot 2. Stops event delivery for node so that a blocked registerForEvents returns.
     virtual uint32_t deRegisterForEvents(uint32_t node) {
         (void)node;
-        return 1;
+        return kCommNotProvided;
     }
     // Slot 3. Number of SP nodes the device reaches; nodes are numbered from 0.
     virtual uint32_t getNodeCount() { return 0; }

@@ -39,6 +39,14 @@ enum ReportCode : int32_t {
     kReportDiscovered = 46,    // a sensor announced by discovery (or brought back by polling)
 };
 
+// Sensor type codes of getSensorType that do not come from the SP. A temperature's type is its
+// instance number, a voltage's comes from a table by instance; these are the fixed ones.
+enum SensorType : int32_t {
+    kTypeFan = 32,
+    kTypePowerSupply = 37,
+    kTypeCpuPlaceholder = 39,  // a processor temperature stand-in (status kStatusProcessorNormal/Hot)
+};
+
 // Sensor status words of the records and of getSensorStatus.
 enum SensorStatus : int32_t {
     kStatusUnknown = 0,  // not read, or the read failed
@@ -52,6 +60,24 @@ enum SensorStatus : int32_t {
     kStatusNoNormals = 49,        // supply without normal readings
     kStatusProcessorHot = 50,     // CPU placeholder: the SP holds the processor-hot event
     kStatusProcessorNormal = 51,  // CPU placeholder: no processor-hot event
+};
+
+// States of the LED panel (cGlintLED::state, cGlintSensor::status in yat/led_records.h).
+enum LedState : int32_t {
+    kLedOff = 0,  // also the state of a record not read yet
+    kLedOn = 1,
+};
+
+// Login accounts (getUserAccount, setUserAccount): the account status and its authority.
+enum AccountStatus : int32_t {
+    kAccountUnread = 0,  // getUserAccount: the user ID read failed in transport
+    kAccountInUse = 1,   // the account has a user ID; setUserAccount: requires one on the SP
+    kAccountFree = 3,    // no user ID; setUserAccount: frees the account
+};
+enum AccountAuthority : int32_t {
+    kAccountAdministrator = 1,
+    kAccountReadOnly = 3,
+    kAccountCustom = 4,  // the custom bitmap decides
 };
 
 // The status of a sensor of the given class (or, for class 5, the node event) as a word for people,

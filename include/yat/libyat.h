@@ -15,27 +15,17 @@
 // Closing. The last closeLibrary stops monitoring before anything else and returns within a bound:
 // the time the comm device takes for its deRegisterForEvents calls + max(5 s scaled, 1 s) + 2 s
 // scaled (7 s at the default scale), whatever the comm device, the events in flight or the sink's
-// callbacks do. A library thread still inside a call of the comm device or of the sink by then is left
-// behind (the log says so): it ends when that call returns and calls neither again. No library thread
-// begins a call into the comm device or the sink after closeLibrary returned, so the host may destroy
-// both then, except that one a left-behind thread is still inside must stay usable until the call
-// returns.
+// callbacks do. A library thread still inside a call of the comm device or of the sink by then is
+// left behind (the log says so): it ends when that call returns and calls neither again. No library
+// thread begins a call into the comm device or the sink after closeLibrary returned, so the host
+// may destroy both then, except that one a left-behind thread is still inside must stay usable
+// until the call returns.
 
 #include <cstdint>
 #include <memory>
 
 #include "yat/bus_comm.h"
 #include "yat/device_lib.h"
-
-class SystemInfo;
-class SensorModel;
-class EventMonitor;
-class EventConfiguration;
-class EventLog;
-class NetworkSettings;
-class SnmpSettings;
-class AccountSettings;
-class LedPanel;
 
 class cLibYAT final : public cDeviceLib {
 public:
@@ -46,12 +36,14 @@ public:
     cLibYAT& operator=(const cLibYAT&) = delete;
 
     // The open step of openLibrary: under the library mutex, creates the object on first use or
-    // counts one more user. Stores the object (or null) in *out; 0 with an object, 3 without, 12 when
-    // out is null (nothing is created then).
+    // counts one more user. Stores the object (or null) in *out; ERR_SUCCESS with an object,
+    // ERR_NO_RESOURCE (3) without, ERR_INVALID_PARAMETER (12) when out is null (nothing is created
+    // then).
     static int32_t OpenLib(cLibYAT** out, cBusComm* commDevice);
 
-    bool libOk() const { return lib_ok; }
-    cBusComm* comm() const { return commDevice; }
+    // True when the comm device was accepted; the device then (else null).
+    bool libOk() const;
+    cBusComm* comm() const;
     int32_t storedSPType() const { return spType; }
 
     // frame
@@ -92,7 +84,7 @@ public:
     int32_t getEventConfiguration(uint32_t node, uint32_t instance, int32_t* type, char* description,
                                   int32_t* descriptionSize, uint8_t* enabled) override;
     int32_t getEventConfiguration(uint32_t node, uint32_t instance, uint8_t* enable) override;
-    int32_t checkSystemHealth(int32_t node, int32_t* value, int32_t value113, int32_t value107) override;
+    int32_t checkSystemHealth(int32_t node, int32_t* health, int32_t healthFor113, int32_t healthFor107) override;
 
     // system event log (EventLog)
     int32_t getFirstLogEntry(int32_t node, LogEntryInfo* entry) override;
@@ -111,10 +103,10 @@ public:
     void resetServiceProcessor(int32_t node) override;
     int32_t getNetworkPort(int32_t node, int32_t port, int32_t* value) override;
     int32_t setNetworkPort(int32_t node, int32_t port, int32_t newPort) override;
-    int32_t getRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114, int32_t* value4113,
-                                        int32_t* flag458, uint8_t* flag49332) override;
-    int32_t setRemoteAlertConfiguration(int32_t node, int32_t* value4115, int32_t* value4114, int32_t* value4113,
-                                        uint8_t* flag458, uint8_t* flag49332) override;
+    int32_t getRemoteAlertConfiguration(int32_t node, int32_t* alertSetting5, int32_t* alertSetting4,
+                                        int32_t* alertSetting3, int32_t* alertSwitch, uint8_t* smtpSwitch) override;
+    int32_t setRemoteAlertConfiguration(int32_t node, int32_t* alertSetting5, int32_t* alertSetting4,
+                                        int32_t* alertSetting3, uint8_t* alertSwitch, uint8_t* smtpSwitch) override;
     int32_t getSMTPConfiguration(int32_t node, int32_t index, char* server, uint32_t* maxSize) override;
     int32_t setSMTPConfiguration(int32_t node, int32_t index, const char* server) override;
 
@@ -159,32 +151,12 @@ public:
     int32_t setBluelightStatus(int32_t node, int32_t state) override;
 
 private:
-    cBusComm* commDevice = nullptr;  // the accepted device; not owned
-    std::unique_ptr<SystemInfo> systemInfo;
-    std::unique_ptr<SensorModel> sensorModel;
-
-    // monitoring: EventMonitor
-    std::unique_ptr<EventMonitor> eventMonitor;
-
-    // event configuration and system health: EventConfiguration
-    std::unique_ptr<EventConfiguration> eventConfiguration;
-
-    // system event log: EventLog
-    std::unique_ptr<EventLog> eventLog;
-
-    // network, ports, SMTP, remote alerts: NetworkSettings
-    std::unique_ptr<NetworkSettings> networkSettings;
-
-    // SNMP and alert recipients: SnmpSettings
-    std::unique_ptr<SnmpSettings> snmpSettings;
-
-    // accounts and password policy: AccountSettings
-    std::unique_ptr<AccountSettings> accountSettings;
-
-    // LED panel: LedPanel
-    std::unique_ptr<LedPanel> ledPanel;
-
-    bool lib_ok = false;
+    // The library's own state (the accepted comm device and one object per subsystem) lives behind
+    // this one pointer, declared inside the library only. The binary interface fixes cDeviceLib's
+    // fields and slots, not what a cLibYAT adds after them: a host never creates, copies or sizes a
+    // cLibYAT, it only calls the operations of the object openLibrary hands out.
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
 };
 
 // The two exported entry points (C linkage). YAT_STATIC: the program links the library's code
@@ -204,11 +176,11 @@ constexpr int32_t kCloseRefused = -1;
 extern "C" {
 // Opens (or shares) the library object over commDevice; see cLibYAT::OpenLib for the results. While
 // a last close is destroying the object, an open waits for it to finish, except on a library thread
-// (a sink callback), where it answers 3 at once.
+// (a sink callback), where it answers ERR_NO_RESOURCE (3) at once.
 YAT_EXPORT int32_t openLibrary(cLibYAT** out, cBusComm* commDevice);
-// Counts one user less; the last close stops monitoring and destroys the object (see Closing above),
-// also when a sink callback on a library thread makes it: that thread ends when its callback
-// returns, and the object must not be used afterwards. Returns the users left, 0 when the object was
-// destroyed or none existed, or kCloseRefused.
+// Counts one user less; the last close stops monitoring and destroys the object (see Closing
+// above), also when a sink callback on a library thread makes it: that thread ends when its
+// callback returns, and the object must not be used afterwards. Returns the users left, 0 when
+// the object was destroyed or none existed, or kCloseRefused.
 YAT_EXPORT int32_t closeLibrary();
 }

@@ -16,15 +16,17 @@
 // Calling back into the library from a callback on a library thread:
 //   - every query, configuration, event log, LED and discovery operation works as on a host thread
 //     (the calling event thread receives no events meanwhile, so keep such calls short);
-//   - monitorPFAEvents answers 11 at once when no event is held, without the 30 s wait it makes on a
-//     host thread;
-//   - registerForAsynchEvents answers 1 while monitoring is on (and while the library closes);
+//   - monitorPFAEvents answers ERR_EMPTY (11) at once when no event is held, without the 30 s wait
+//     it makes on a host thread;
+//   - registerForAsynchEvents answers ERR_FAILED (1) while monitoring is on (and while the library
+//     closes);
 //   - deRegisterForAsynchEvents stops monitoring and returns once the other threads have ended
 //     (bounded, see yat/libyat.h); the calling thread ends when its callback returns, and no later
 //     event reaches the sink;
-//   - openLibrary shares the object (3 while the last close is destroying it); closeLibrary counts
-//     one user less, and the last one destroys the object as from a host thread: the calling thread
-//     ends when its callback returns, and the object must not be used any more.
+//   - openLibrary shares the object (ERR_NO_RESOURCE (3) while the last close is destroying it);
+//     closeLibrary counts one user less, and the last one destroys the object as from a host
+//     thread: the calling thread ends when its callback returns, and the object must not be used
+//     any more.
 // From a callback during initSensors (the host's own thread, inside that operation), the last
 // closeLibrary is refused with kCloseRefused (yat/libyat.h); everything else works as above, but a
 // deRegisterForAsynchEvents there may wait out its bound for an event thread whose own callback waits
@@ -60,10 +62,14 @@ public:
     virtual void hostSlot22() {}
     virtual void hostSlot23() {}
 
-    // Position 24. Announces a sensor (or an event kind): class, node number (node base + 1), sensor
-    // number, three pointers to the library's local values (any may be null), a code (46 at
-    // discovery) and a text (a FRU number, or null). The pointers are valid only during the call.
-    // The result is not used by the library.
+    // Position 24. Announces a sensor, a new reading or status, or an event of a whole node:
+    // sensorClass (yat::SensorClass; kClassNodeEvent for a node's event), node (the sensor key's
+    // node: the node index + 1, or the node's multi-node ID + 1 on systems of more than two nodes;
+    // the node index + 1 for kClassNodeEvent), the sensor number (a drive number for
+    // kReportDasdEvent, else 0 for a node's event), three pointers to the library's local values
+    // (any may be null), a code (yat::ReportCode, or the sensor's new status, yat::SensorStatus)
+    // and a text (a FRU number, or null). The pointers are valid only during the call. The result
+    // is not used by the library.
     virtual int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first, void* second,
                                  void* third, int32_t code, const char* text) = 0;
 

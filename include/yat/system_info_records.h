@@ -36,8 +36,13 @@ static_assert(offsetof(WatchdogTimersInfo, loaderWatchdog) == 4);
 static_assert(offsetof(WatchdogTimersInfo, osWatchdog) == 8);
 static_assert(offsetof(WatchdogTimersInfo, powerOffDelay) == 12);
 
-// getFirmwareData (interface slot 35). Texts are assigned whole; which fields a firmware kind writes
-// is documented on cFirmware (sysinfo/firmware_command.h).
+// getFirmwareData (interface slot 35). Texts are assigned whole. What each firmware kind writes:
+//   0, 1  the SP's firmware: buildId, serialNumber, buildDate and revision ("1.nn")
+//   2     the IPMI controller's device ID: revision ("major.minor"), manufacturerId, productId
+//   3     one revision byte: revision (two digits), productId (the call's extra argument)
+//   4     the SP's firmware ID: buildId, buildDate and revision ("1.nn")
+//   6     four revision bytes: revision ("a.b.c.d"), productId (the call's extra argument)
+// Other kinds have no request (ERR_FAILED).
 struct FirmwareInfo {
     std::string buildId;
     int32_t manufacturerId = 0;

@@ -270,7 +270,7 @@ TEST_F(Dispatch, VoltageEventReportsOnlyWhenEveryVoltageIsNormal) {
     deliver(event(0x02));
     deliver(event(0x02));
     deliver(event(0x02));
-    objects.volts->instances().update(1, 1, [](SensorRecord& r) { r.status = 9; });
+    ASSERT_TRUE(objects.volts->instances().update(1, 1, [](SensorRecord& r) { r.status = yat::kStatusVoltageHigh; }));
     deliver(event(0x02));
     EXPECT_EQ(reported(), (std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>>{{5, 1, 0, 42}, {5, 1, 0, 42}}));
 }

@@ -123,7 +123,9 @@ inline void put(cSensorInst* object, int32_t nodeIndex, int32_t sensor, SensorSo
 
 inline SensorRecord recordOf(cSensorInst* object, int32_t node, int32_t sensor) {
     SensorRecord record;
-    object->instances().Read(node, sensor, &record);
+    bool present = false;
+    (void)object->instances().Read(node, sensor, &record, &present);  // a record not valid is copied too
+    EXPECT_TRUE(present) << "no record " << node << "|" << sensor;
     return record;
 }
 

@@ -172,19 +172,22 @@ INSTANTIATE_TEST_SUITE_P(Codes, CheckSystemHealth,
                                            HealthCase{"Both107Wins", {113, 107}, 1070}),
                          [](const ::testing::TestParamInfo<HealthCase>& info) { return info.param.name; });
 
-TEST(CheckSystemHealthFailures, SecondReadDecides) {
+TEST(CheckSystemHealthFailures, EitherFailedReadDecides) {
     LogCapture log;
     FakeComm comm(1);
     cLibYAT lib(&comm);
     int32_t value = -1;
     EXPECT_EQ(lib.checkSystemHealth(0, nullptr, 1, 2), ERR_INVALID_PARAMETER);
 
-    // The first read fails, the second lists 113 only: the first result is not used.
+    // The first read fails in transport, the second would list 113: the failure is the result (a
+    // success with value 0 would claim health nobody read), and the second read is not sent.
     comm.fail("2.7.4", 5).times(1);
     comm.answer("2.7.4", codeBytes({113})).type(kGet);
     comm.status("2.7.4", 7).type(kGetNext);
-    EXPECT_EQ(lib.checkSystemHealth(0, &value, 1130, 1070), ERR_SUCCESS);
+    EXPECT_EQ(lib.checkSystemHealth(0, &value, 1130, 1070), ERR_BAD_ANSWER);
     EXPECT_EQ(value, 0);
+    EXPECT_EQ(lib.checkSystemHealth(0, &value, 1130, 1070), ERR_SUCCESS);
+    EXPECT_EQ(value, 1130);
 
     comm.clearRules();
     comm.status("2.7.4", 3);

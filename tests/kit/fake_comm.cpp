@@ -187,7 +187,7 @@ uint32_t FakeComm::registerForEvents(uint32_t node, uint8_t* buffer) {
     EventQueue* q = &queue(node);
     if (q->pendingStop) {
         q->pendingStop = false;
-        return 10;
+        return kCommEventsStopped;
     }
     uint64_t generation = q->stopGeneration;
     ++q->waiting;
@@ -197,7 +197,7 @@ uint32_t FakeComm::registerForEvents(uint32_t node, uint8_t* buffer) {
         return q->stopGeneration != generation || !q->events.empty();
     });
     --q->waiting;
-    if (q->stopGeneration != generation) return 10;
+    if (q->stopGeneration != generation) return kCommEventsStopped;
     Bytes event = std::move(q->events.front());
     q->events.pop_front();
     size_t size = event.size() < wire::kBufferSize ? event.size() : wire::kBufferSize;

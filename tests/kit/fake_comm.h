@@ -14,7 +14,7 @@
 // not used up answers. An unmatched request answers with status 0xFF and no data, as an SP answers a
 // command it does not know. Every request is recorded (node, a copy of the request bytes) before it
 // is answered. Event queues: pushEvent(node, bytes) wakes a registerForEvents blocked on that node;
-// deRegisterForEvents(node) makes every call blocked on that node return 10 or, when none is blocked,
+// deRegisterForEvents(node) makes every call blocked on that node return kCommEventsStopped or, when none is blocked,
 // the next one (as the simulator and a real SP driver do); events stay queued across it.
 //
 // Thread-safe: sendCommand and registerForEvents may be called from several threads.

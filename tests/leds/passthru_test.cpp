@@ -278,7 +278,7 @@ TEST_F(PanelTest, ConcurrentReadsAndBuildNeverSeeAHalfList) {
     std::vector<std::thread> threads;
     std::atomic<int> bad{0};
     testing::internal::CaptureStdout();
-    threads.emplace_back([&] { panel_.initGlint(); });
+    threads.emplace_back([&] { EXPECT_EQ(panel_.initGlint(), ERR_SUCCESS); });
     for (int t = 0; t < 3; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 20; ++i) {

@@ -51,7 +51,7 @@ protected:
         Peek<T> object;
         SensorRecord out;
         bool present = false;
-        object->instances().Read(node, sensor, &out, &present);
+        (void)object->instances().Read(node, sensor, &out, &present);
         EXPECT_TRUE(present) << "node " << node << " sensor " << sensor;
         return out;
     }

@@ -145,7 +145,7 @@ TEST_F(SensorQueriesAfterDiscovery, ReadersNeverSeeATornRecord) {
     std::atomic<int> torn{0};
     std::atomic<int> answered{0};
     auto write = [&temps](int32_t k) {
-        temps->instances().update(1, 1, [k](SensorRecord& record) {
+        (void)temps->instances().update(1, 1, [k](SensorRecord& record) {
             record.reading = record.lowerLimit = record.upperLimit = k;
             record.status = k % 3;
         });

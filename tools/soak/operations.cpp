@@ -22,8 +22,8 @@ namespace {
 constexpr int32_t T = kTransportCode;
 constexpr int32_t S = kStatusCode;
 
-// Operations that hand the SP's status on: the simulator's refusals (invalid request, not present,
-// refused, unavailable, unknown command) besides the injected status.
+// Operations that hand the SP's status on: the simulator's refusals (the status bytes of an invalid
+// request 1, not present 2, refused 3, unavailable S and unknown command 0xFF), passed on as results.
 Codes withStatuses(Codes codes) {
     codes.insert({1, 2, 3, S, 0xFF});
     return codes;
@@ -55,14 +55,21 @@ void checkSensor(Worker& w, int32_t sensorClass, int32_t sensor, int32_t status,
     switch (sensorClass) {
         case yat::kClassTemperature:
             if (r < -128 || r > 255) fail("temperature " + std::to_string(r) + " out of range");
-            if (Codes{0, 1, 2, 3, 50, 51}.count(status) == 0) fail("temperature status " + std::to_string(status));
+            if (Codes{yat::kStatusUnknown, yat::kStatusNormal, yat::kStatusWarning, yat::kStatusCritical,
+                      yat::kStatusProcessorHot, yat::kStatusProcessorNormal}
+                    .count(status) == 0)
+                fail("temperature status " + std::to_string(status));
             break;
         case yat::kClassVoltage:
             if (!std::isfinite(fr) || std::fabs(fr) > 400.0f) fail("voltage " + std::to_string(fr) + " out of range");
-            if (Codes{0, 1, 6, 9}.count(status) == 0) fail("voltage status " + std::to_string(status));
+            if (Codes{yat::kStatusUnknown, yat::kStatusNormal, yat::kStatusVoltageLow, yat::kStatusVoltageHigh}.count(
+                    status) == 0)
+                fail("voltage status " + std::to_string(status));
             // The status is derived from the reading and limits stored with it.
-            if (flo != 0.0f && fhi != 0.0f && status != 0) {
-                int32_t expected = fr < flo ? 6 : fr > fhi ? 9 : 1;
+            if (flo != 0.0f && fhi != 0.0f && status != yat::kStatusUnknown) {
+                int32_t expected = fr < flo   ? yat::kStatusVoltageLow
+                                   : fr > fhi ? yat::kStatusVoltageHigh
+                                              : yat::kStatusNormal;
                 if (status != expected) {
                     fail("voltage status " + std::to_string(status) + " does not match reading " + std::to_string(fr) +
                          " in [" + std::to_string(flo) + ", " + std::to_string(fhi) + "]");
@@ -71,13 +78,17 @@ void checkSensor(Worker& w, int32_t sensorClass, int32_t sensor, int32_t status,
             break;
         case yat::kClassFan:
             if (r < 0 || r > 20000) fail("fan " + std::to_string(r) + " RPM out of range");
-            if (Codes{0, 1, 3}.count(status) == 0) fail("fan status " + std::to_string(status));
+            if (Codes{yat::kStatusUnknown, yat::kStatusNormal, yat::kStatusCritical}.count(status) == 0)
+                fail("fan status " + std::to_string(status));
             if (!((lo == 0 && hi == 0) || (lo == 550 && hi == 550))) {
                 fail("fan limits " + std::to_string(lo) + "/" + std::to_string(hi));
             }
             break;
         case yat::kClassPowerSupply:
-            if (Codes{0, 1, 3, 44, 47, 49}.count(status) == 0) fail("supply status " + std::to_string(status));
+            if (Codes{yat::kStatusUnknown, yat::kStatusNormal, yat::kStatusCritical, yat::kStatusSupplyFailed,
+                      yat::kStatusNotPresent, yat::kStatusNoNormals}
+                    .count(status) == 0)
+                fail("supply status " + std::to_string(status));
             break;
         default: break;
     }
@@ -90,12 +101,12 @@ int32_t anySensor(Worker& w) { return w.pick(w.chance(0.05) ? -1 : 1, 14); }
 // clang-format off
 const std::vector<Operation> kReadOperations = {
     // frame
-    {"getNodeCount", "frame", 2, {0}, [](Worker& w) {
+    {"getNodeCount", "frame", 2, {ERR_SUCCESS}, [](Worker& w) {
          uint32_t n = w.lib->getNodeCount();
          if (n != 2) w.broken("getNodeCount: " + std::to_string(n));
          return 0;
      }},
-    {"fixedAnswers", "frame", 2, {0}, [](Worker& w) {
+    {"fixedAnswers", "frame", 2, {ERR_SUCCESS}, [](Worker& w) {
          // The operations the library does not provide, and its constant answers.
          uint32_t value = 7;
          bool fine = !w.lib->reservedSlot2(&value) && value == 0 && w.lib->capabilityFlag9() &&
@@ -112,76 +123,77 @@ const std::vector<Operation> kReadOperations = {
          return 0;
      }},
     // sensors
-    {"getNumberSensors", "sensors", 4, {0}, [](Worker& w) {
+    {"getNumberSensors", "sensors", 4, {ERR_SUCCESS}, [](Worker& w) {
          // The count of stored records, updates included: it only grows while the class object lives.
          int32_t n = w.lib->getNumberSensors(anyClass(w), w.node);
          if (n < 0) w.broken("getNumberSensors: " + std::to_string(n));
          return 0;
      }},
-    {"getSensorReading", "sensors", 6, {0, 1, 7}, [](Worker& w) {
+    {"getSensorReading", "sensors", 6, {ERR_SUCCESS, ERR_FAILED, ERR_INVALID_INDEX}, [](Worker& w) {
          int32_t value = 0;
          return w.lib->getSensorReading(anyClass(w), w.node, anySensor(w), &value);
      }},
-    {"getSensorLimits", "sensors", 4, {0, 1, 7}, [](Worker& w) {
+    {"getSensorLimits", "sensors", 4, {ERR_SUCCESS, ERR_FAILED, ERR_INVALID_INDEX}, [](Worker& w) {
          int32_t upper = 0, lower = 0;
          return w.lib->getSensorLimits(anyClass(w), w.node, anySensor(w), &upper, &lower);
      }},
-    {"getSensorStatus", "sensors", 10, {0, 7}, [](Worker& w) {
+    {"getSensorStatus", "sensors", 10, {ERR_SUCCESS, ERR_INVALID_INDEX}, [](Worker& w) {
          int32_t sensorClass = anyClass(w), sensor = anySensor(w), status = -1;
          int32_t reading = 0, lower = 0, upper = 0;
          int32_t code = w.lib->getSensorStatus(sensorClass, w.node, sensor, &status, &reading, &lower, &upper);
          if (code == 0) checkSensor(w, sensorClass, sensor, status, &reading, &lower, &upper);
          return code;
      }},
-    {"getSensorType", "sensors", 2, {0, 7}, [](Worker& w) {
+    {"getSensorType", "sensors", 2, {ERR_SUCCESS, ERR_INVALID_INDEX}, [](Worker& w) {
          int32_t type = 0;
          return w.lib->getSensorType(anyClass(w), w.node, anySensor(w), &type);
      }},
-    {"getSensorLocation", "sensors", 2, {0, 7}, [](Worker& w) {
+    {"getSensorLocation", "sensors", 2, {ERR_SUCCESS, ERR_INVALID_INDEX}, [](Worker& w) {
          int32_t location = 0;
          return w.lib->getSensorLocation(anyClass(w), w.node, anySensor(w), &location);
      }},
-    {"getSensorInstance", "sensors", 2, {0, 2, 7}, [](Worker& w) {
+    {"getSensorInstance", "sensors", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX}, [](Worker& w) {
          int32_t instance = 0;
          return w.lib->getSensorInstance(anyClass(w), w.node, anySensor(w), &instance);
      }},
     // system information
-    {"getSPType", "sysinfo", 2, {0, 2, T, S}, [](Worker& w) {
+    {"getSPType", "sysinfo", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T, S}, [](Worker& w) {
          int32_t type = -1;
          return w.lib->getSPType(&type);
      }},
-    {"getSystemState", "sysinfo", 3, {0, 2, T}, [](Worker& w) {
+    {"getSystemState", "sysinfo", 3, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          SystemStateInfo info{};
          return w.lib->getSystemState(w.node, &info);
      }},
-    {"getWatchogTimers", "sysinfo", 2, {0, 2, T}, [](Worker& w) {
+    {"getWatchogTimers", "sysinfo", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          WatchdogTimersInfo info{};
          return w.lib->getWatchogTimers(w.node, &info);
      }},
-    {"getFirmwareData", "sysinfo", 3, {0, 1, 2, T}, [](Worker& w) {
+    {"getFirmwareData", "sysinfo", 3, {ERR_SUCCESS, ERR_FAILED, ERR_BAD_ANSWER, T}, [](Worker& w) {
          FirmwareInfo info;
          return w.lib->getFirmwareData(w.node, w.pick(0, 8), &info, w.pick(0, 3));
      }},
-    {"getVPDData", "sysinfo", 3, {0, 1, 2, 8, T}, [](Worker& w) {
+    {"getVPDData", "sysinfo", 3, {ERR_SUCCESS, ERR_FAILED, ERR_BAD_ANSWER, ERR_INVALID_VPD, T}, [](Worker& w) {
          VPD vpd;
          return w.lib->getVPDData(w.node, w.pick(0, 8), w.pick(0, 3), &vpd);
      }},
-    {"getMachineVPD", "sysinfo", 2, {0, 2, T}, [](Worker& w) {
+    {"getMachineVPD", "sysinfo", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          MachineVPDInfo info{};
          return w.lib->getMachineVPD(w.node, &info);
      }},
-    {"getPostBiosVPD", "sysinfo", 2, {0, 2, T}, [](Worker& w) {
+    {"getPostBiosVPD", "sysinfo", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          PostBiosVPDInfo info{};
          return w.lib->getPostBiosVPD(w.node, &info);
      }},
     // events
-    {"checkSystemHealth", "events", 3, {0, 2, T, S}, [](Worker& w) {
+    {"checkSystemHealth", "events", 3, {ERR_SUCCESS, ERR_BAD_ANSWER, T, S}, [](Worker& w) {
          int32_t value = -1;
          int32_t code = w.lib->checkSystemHealth(w.node, &value, 113, 107);
          if (value != 0 && value != 113 && value != 107) w.broken("checkSystemHealth value " + std::to_string(value));
          return code;
      }},
-    {"getEventConfiguration", "events", 4, {0, 2, 7, 9, T}, [](Worker& w) {
+    {"getEventConfiguration", "events", 4, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, ERR_NO_DEVICE, T},
+     [](Worker& w) {
          int32_t type = 0, size = 0;
          char description[64];
          uint8_t enabled = 0;
@@ -190,29 +202,29 @@ const std::vector<Operation> kReadOperations = {
          if (code == 0) checkText(w, "getEventConfiguration", description, sizeof description);
          return code;
      }},
-    {"getMonitorPFAEventSupport", "events", 1, {0}, [](Worker& w) {
+    {"getMonitorPFAEventSupport", "events", 1, {ERR_SUCCESS}, [](Worker& w) {
          uint32_t level = 9;
          w.lib->getMonitorPFAEventSupport(&level);
          if (level != 0 && level != 2 && level != 9) w.broken("PFA support level " + std::to_string(level));
          return 0;
      }},
-    {"monitorPFAEvents", "events", 1, {0, 1, 11}, [](Worker& w) {
+    {"monitorPFAEvents", "events", 1, {ERR_SUCCESS, ERR_FAILED, ERR_EMPTY}, [](Worker& w) {
          PFAEventInfo event{};
          return w.lib->monitorPFAEvents(&event);
      }},
     // event log (reads; the log thread also walks and erases)
-    {"getFirstLogEntry", "log", 2, {0, 2, 11, T}, [](Worker& w) {
+    {"getFirstLogEntry", "log", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_EMPTY, T}, [](Worker& w) {
          LogEntryInfo entry{};
          int32_t code = w.lib->getFirstLogEntry(w.node, &entry);
          if (code == 0) checkText(w, "getFirstLogEntry", entry.message, sizeof entry.message);
          return code;
      }},
     // network
-    {"getDHCPEnable", "network", 2, {0, 2, 7, T}, [](Worker& w) {
+    {"getDHCPEnable", "network", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, T}, [](Worker& w) {
          int32_t enable = 0;
          return w.lib->getDHCPEnable(w.node, w.pick(0, 2), &enable);
      }},
-    {"getIPConfigInfo", "network", 2, {0, 2, 7, T}, [](Worker& w) {
+    {"getIPConfigInfo", "network", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, T}, [](Worker& w) {
          char address[16], mask[16], gateway[16];
          address[0] = mask[0] = gateway[0] = 0;
          int32_t source = 0;
@@ -221,37 +233,37 @@ const std::vector<Operation> kReadOperations = {
          checkText(w, "getIPConfigInfo", gateway, sizeof gateway);
          return code;
      }},
-    {"getIPConfigString", "network", 2, {0, 2, 7, T}, [](Worker& w) {
+    {"getIPConfigString", "network", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, T}, [](Worker& w) {
          char text[64];
          int32_t code = w.lib->getIPConfigString(w.node, w.pick(0, 2), text, sizeof text);
          if (code == 0) checkText(w, "getIPConfigString", text, sizeof text);
          return code;
      }},
-    {"getNetworkPort", "network", 2, withStatuses({0, 2, 7, T}), [](Worker& w) {
+    {"getNetworkPort", "network", 2, withStatuses({ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, T}), [](Worker& w) {
          int32_t value = 0;
          return w.lib->getNetworkPort(w.node, w.pick(0, 8), &value);
      }},
-    {"getSMTPConfiguration", "network", 2, {0, 2, T}, [](Worker& w) {
+    {"getSMTPConfiguration", "network", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          char server[64];
          uint32_t size = 0;
          int32_t code = w.lib->getSMTPConfiguration(w.node, 0, server, &size);
          if (code == 0) checkText(w, "getSMTPConfiguration", server, sizeof server);
          return code;
      }},
-    {"getRemoteAlertConfiguration", "network", 2, {0, 2, T}, [](Worker& w) {
+    {"getRemoteAlertConfiguration", "network", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          int32_t a = 0, b = 0, c = 0, d = 0;
          uint8_t e = 0;
          return w.lib->getRemoteAlertConfiguration(w.node, &a, &b, &c, &d, &e);
      }},
     // SNMP and alert recipients
-    {"getSNMPConfiguration", "snmp", 2, {0, 2, T}, [](Worker& w) {
+    {"getSNMPConfiguration", "snmp", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          char a[48], b[48];
          int32_t sizeA = 0, sizeB = 0, available = 0, set = 0;
          int32_t code = w.lib->getSNMPConfiguration(w.node, a, &sizeA, b, &sizeB, &available, &set);
          if (code == 0) checkText(w, "getSNMPConfiguration", a, sizeof a);
          return code;
      }},
-    {"getSNMPCommunityConfiguration", "snmp", 2, {0, 2, 7, T}, [](Worker& w) {
+    {"getSNMPCommunityConfiguration", "snmp", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, T}, [](Worker& w) {
          char name[16];
          int32_t size = 0, access = 0;
          int32_t code = w.lib->getSNMPCommunityConfiguration(w.node, static_cast<uint32_t>(w.pick(0, 3)), name, &size,
@@ -259,7 +271,7 @@ const std::vector<Operation> kReadOperations = {
          if (code == 0) checkText(w, "getSNMPCommunityConfiguration", name, sizeof name);
          return code;
      }},
-    {"getSNMPCommunityIP", "snmp", 2, {0, 2, 7, T}, [](Worker& w) {
+    {"getSNMPCommunityIP", "snmp", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, T}, [](Worker& w) {
          char address[64];
          int32_t size = 0;
          int32_t code = w.lib->getSNMPCommunityIP(w.node, static_cast<uint32_t>(w.pick(0, 3)),
@@ -267,7 +279,7 @@ const std::vector<Operation> kReadOperations = {
          if (code == 0) checkText(w, "getSNMPCommunityIP", address, sizeof address);
          return code;
      }},
-    {"getOOBAlertConfiguration", "snmp", 2, {0, 2, 7, T}, [](Worker& w) {
+    {"getOOBAlertConfiguration", "snmp", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, T}, [](Worker& w) {
          int32_t type = 0, dSize = 0, destSize = 0, hSize = 0, uSize = 0, pSize = 0, available = 0, set = 0;
          char description[64], destination[49], host[63], user[63];
          int32_t code = w.lib->getOOBAlertConfiguration(w.node, static_cast<uint32_t>(w.pick(0, 12)), &type, description,
@@ -277,28 +289,28 @@ const std::vector<Operation> kReadOperations = {
          return code;
      }},
     // accounts
-    {"getUserAccount", "accounts", 2, {0, 2, 7, T}, [](Worker& w) {
+    {"getUserAccount", "accounts", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, T}, [](Worker& w) {
          int32_t status = 0, authority = 0, dSize = 0, bitmap = 0, bSize = 0, uSize = 0, pSize = 0;
          char description[14], user[16];
          int32_t code = w.lib->getUserAccount(w.node, static_cast<uint32_t>(w.pick(0, 12)), &status, &authority,
                                               description, &dSize, &bitmap, &bSize, user, &uSize, &pSize);
          return code;
      }},
-    {"getPasswordInformation", "accounts", 2, withStatuses({0, 2, T}), [](Worker& w) {
+    {"getPasswordInformation", "accounts", 2, withStatuses({ERR_SUCCESS, ERR_BAD_ANSWER, T}), [](Worker& w) {
          uint8_t force = 0, required = 0;
          int32_t age = 0, reuse = 0;
          return w.lib->getPasswordInformation(w.node, &force, &age, &reuse, &required);
      }},
-    {"getLoginPolicyValue", "accounts", 2, withStatuses({0, 2, T}), [](Worker& w) {
+    {"getLoginPolicyValue", "accounts", 2, withStatuses({ERR_SUCCESS, ERR_BAD_ANSWER, T}), [](Worker& w) {
          int32_t value = 0;
          return w.lib->getLoginPolicyValue(w.node, &value);
      }},
     // LEDs
-    {"getGlintStatus", "leds", 2, {0, 1, 2, 9, T}, [](Worker& w) {
+    {"getGlintStatus", "leds", 2, {ERR_SUCCESS, ERR_FAILED, ERR_BAD_ANSWER, ERR_NO_DEVICE, T}, [](Worker& w) {
          GlintLEDList leds;
          return w.lib->getGlintStatus(&leds);
      }},
-    {"getBluelightStatus", "leds", 2, {0, 1, 2, T}, [](Worker& w) {
+    {"getBluelightStatus", "leds", 2, {ERR_SUCCESS, ERR_FAILED, ERR_BAD_ANSWER, T}, [](Worker& w) {
          int32_t state = 0;
          return w.lib->getBluelightStatus(w.node, &state);
      }},
@@ -338,19 +350,19 @@ RoundTripResult texts(int32_t write, int32_t read, const std::string& value, con
 // The round trips, one per entry: kept as laid out by hand.
 // clang-format off
 const std::vector<RoundTrip> kRoundTrips = {
-    {"loginPolicy", 2, withStatuses({0, T}), withStatuses({0, 2, T}), [](Worker& w) {
+    {"loginPolicy", 2, withStatuses({ERR_SUCCESS, T}), withStatuses({ERR_SUCCESS, ERR_BAD_ANSWER, T}), [](Worker& w) {
          int32_t value = w.pick(0, 3), got = -1;
          int32_t write = w.lib->setLoginPolicyValue(w.node, value);
          int32_t read = w.lib->getLoginPolicyValue(w.node, &got);
          return numbers(write, read, value, got);
      }},
-    {"networkPort", 2, withStatuses({0, T}), withStatuses({0, 2, T}), [](Worker& w) {
+    {"networkPort", 2, withStatuses({ERR_SUCCESS, T}), withStatuses({ERR_SUCCESS, ERR_BAD_ANSWER, T}), [](Worker& w) {
          int32_t port = w.pick(1, 6), value = w.pick(1024, 65535), got = -1;
          int32_t write = w.lib->setNetworkPort(w.node, port, value);
          int32_t read = w.lib->getNetworkPort(w.node, port, &got);
          return numbers(write, read, value, got);
      }},
-    {"smtpServer", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
+    {"smtpServer", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          std::string value = "mail" + std::to_string(w.pick(0, 99999)) + ".example.org";
          char got[64] = "?";
          uint32_t size = 0;
@@ -358,13 +370,13 @@ const std::vector<RoundTrip> kRoundTrips = {
          int32_t read = w.lib->getSMTPConfiguration(w.node, 0, got, &size);
          return texts(write, read, value, text(got));
      }},
-    {"dhcpEnable", 2, withStatuses({0, T}), {0, 2, T}, [](Worker& w) {
+    {"dhcpEnable", 2, withStatuses({ERR_SUCCESS, T}), {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          int32_t iface = w.pick(1, 2), value = w.pick(0, 1), got = -1;
          int32_t write = w.lib->setDHCPEnable(w.node, iface, value);
          int32_t read = w.lib->getDHCPEnable(w.node, iface, &got);
          return numbers(write, read, value, got);
      }},
-    {"ipConfigString", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
+    {"ipConfigString", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          int32_t iface = w.pick(1, 2);
          std::string value = "host" + std::to_string(w.pick(0, 99999));
          char got[64] = "?";
@@ -372,7 +384,7 @@ const std::vector<RoundTrip> kRoundTrips = {
          int32_t read = w.lib->getIPConfigString(w.node, iface, got, sizeof got);
          return texts(write, read, value, text(got));
      }},
-    {"snmpCommunityIP", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
+    {"snmpCommunityIP", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          auto community = static_cast<uint32_t>(w.pick(0, 2)), instance = static_cast<uint32_t>(w.pick(0, 2));
          std::string value = "10.0." + std::to_string(w.pick(0, 255)) + "." + std::to_string(w.pick(1, 254));
          char got[64] = "?";
@@ -381,7 +393,7 @@ const std::vector<RoundTrip> kRoundTrips = {
          int32_t read = w.lib->getSNMPCommunityIP(w.node, community, instance, got, &size);
          return texts(write, read, value, text(got));
      }},
-    {"snmpCommunity", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
+    {"snmpCommunity", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          RoundTripResult r;
          auto community = static_cast<uint32_t>(w.pick(0, 2));
          std::string value = "c" + std::to_string(w.pick(0, 999999));
@@ -395,7 +407,7 @@ const std::vector<RoundTrip> kRoundTrips = {
          r.readBack = text(got) + "/" + std::to_string(gotAccess);
          return r;
      }},
-    {"snmpTexts", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
+    {"snmpTexts", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          RoundTripResult r;
          std::string a = "contact" + std::to_string(w.pick(0, 9999)), b = "room" + std::to_string(w.pick(0, 9999));
          char gotA[48] = "?", gotB[48] = "?";
@@ -407,7 +419,7 @@ const std::vector<RoundTrip> kRoundTrips = {
          r.readBack = text(gotA) + "/" + text(gotB);
          return r;
      }},
-    {"alertRecipient", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
+    {"alertRecipient", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          auto recipient = static_cast<uint32_t>(w.pick(0, 11));
          std::string description = "ops" + std::to_string(w.pick(0, 99999));
          char got[64] = "?", destination[49], host[63], user[63];
@@ -418,7 +430,7 @@ const std::vector<RoundTrip> kRoundTrips = {
                                                         host, &hSize, user, &uSize, &pSize, &available, &set);
          return texts(write, read, description, text(got));
      }},
-    {"userId", 2, {0, 12, T}, {0, 2, T}, [](Worker& w) {
+    {"userId", 2, {ERR_SUCCESS, ERR_INVALID_PARAMETER, T}, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          auto account = static_cast<uint32_t>(w.pick(1, 11));
          std::string value = "user" + std::to_string(w.pick(0, 99999));
          char got[16] = "?", description[14];
@@ -428,7 +440,8 @@ const std::vector<RoundTrip> kRoundTrips = {
                                               &bSize, got, &uSize, &pSize);
          return texts(write, read, value, text(got));
      }},
-    {"passwordPolicy", 2, withStatuses({0, T}), withStatuses({0, 2, T}), [](Worker& w) {
+    {"passwordPolicy", 2, withStatuses({ERR_SUCCESS, T}), withStatuses({ERR_SUCCESS, ERR_BAD_ANSWER, T}),
+     [](Worker& w) {
          RoundTripResult r;
          uint8_t force = static_cast<uint8_t>(w.pick(0, 1)), required = static_cast<uint8_t>(w.pick(0, 1));
          int32_t age = w.pick(0, 365), reuse = w.pick(0, 5);
@@ -443,7 +456,7 @@ const std::vector<RoundTrip> kRoundTrips = {
                       std::to_string(gotRequired);
          return r;
      }},
-    {"remoteAlerts", 2, {0, 2, T}, {0, 2, T}, [](Worker& w) {
+    {"remoteAlerts", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, {ERR_SUCCESS, ERR_BAD_ANSWER, T}, [](Worker& w) {
          RoundTripResult r;
          int32_t a = w.pick(0, 9), b = w.pick(0, 9), c = w.pick(0, 9);
          uint8_t flag = static_cast<uint8_t>(w.pick(0, 1)), smtp = static_cast<uint8_t>(w.pick(0, 1));
@@ -458,13 +471,14 @@ const std::vector<RoundTrip> kRoundTrips = {
                       std::to_string(gotFlag) + "/" + std::to_string(gotSmtp);
          return r;
      }},
-    {"locatorLight", 2, {0, 1, T}, {0, 1, 2, T}, [](Worker& w) {
+    {"locatorLight", 2, {ERR_SUCCESS, ERR_FAILED, T}, {ERR_SUCCESS, ERR_FAILED, ERR_BAD_ANSWER, T}, [](Worker& w) {
          int32_t value = w.pick(0, 2), got = -1;
          int32_t write = w.lib->setBluelightStatus(w.node, value);
          int32_t read = w.lib->getBluelightStatus(w.node, &got);
          return numbers(write, read, value, got);
      }},
-    {"eventEnable", 2, {0, 2, 7, 9, T}, {0, 2, 7, 9, T}, [](Worker& w) {
+    {"eventEnable", 2, {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, ERR_NO_DEVICE, T},
+     {ERR_SUCCESS, ERR_BAD_ANSWER, ERR_INVALID_INDEX, ERR_NO_DEVICE, T}, [](Worker& w) {
          RoundTripResult r;
          auto instance = static_cast<uint32_t>(w.pick(0, 20));
          uint8_t value = static_cast<uint8_t>(w.pick(0, 1)), got = 9;

@@ -47,7 +47,7 @@ std::string codeMeaning(uint32_t code) {
 }
 
 struct ActiveCodes {
-    int32_t result = 0;  // 0, or 2 when the list could not be read to its end
+    int32_t result = ERR_SUCCESS;  // or ERR_BAD_ANSWER when the list could not be read to its end
     std::vector<uint32_t> codes;
 };
 
@@ -59,19 +59,21 @@ ActiveCodes readActiveCodes(Session& session, uint32_t node) {
     uint8_t type = wire::kGet;
     for (int32_t group = 0; group <= eventwire::kMaxCodeGroups; ++group, type = wire::kGetNext) {
         command.buildSPCommand(eventwire::kActiveCodesCommand, type, nullptr, nullptr, 0, 0);
-        if (command.send(&session.comm(), static_cast<int32_t>(node)) != 0 || command.answerType() != wire::kAnswer) {
-            active.result = 2;
+        if (command.send(&session.comm(), static_cast<int32_t>(node)) != ERR_SUCCESS ||
+            command.answerType() != wire::kAnswer) {
+            active.result = ERR_BAD_ANSWER;
             return active;
         }
-        if (command.answerStatus() != 0) {
-            active.result = command.answerStatus() == eventwire::kCodesEndStatus ? 0 : 2;
+        if (command.answerStatus() != SpStatus::kOk) {
+            active.result =
+                command.answerStatus() == SpStatus{eventwire::kCodesEndStatus} ? ERR_SUCCESS : ERR_BAD_ANSWER;
             return active;
         }
         ByteReader data = command.answerReader();
         EventCodeGroup codes = decodeEventCodes(data.data(), data.size());
         active.codes.insert(active.codes.end(), codes.codes.begin(), codes.codes.end());
     }
-    active.result = 2;
+    active.result = ERR_BAD_ANSWER;
     return active;
 }
 
