@@ -2,10 +2,10 @@
 // The two codes an SP command meets besides the library's own results (yat/result_codes.h), each with
 // a type of its own so that neither can be taken for a library result by accident:
 //
-// - the comm device's transport code: what sendCommand returns, ERR_SUCCESS when an answer came
-//   back. A failed send ends most operations with that code passed on unchanged as their result;
-//   cSPCmd::send does the passing on (transportResult), so callers only ever see a signed library
-//   result.
+// - the comm device's transport code: what sendCommand returns, kCommSuccess (yat/bus_comm.h) when
+//   an answer came back. A failed send ends most operations with that code passed on unchanged as
+//   their result; cSPCmd::send does the passing on (transportResult), so callers only ever see a
+//   signed library result.
 // - the SP's status byte (SpStatus) at offset 4 of an answer: 0 when the SP did what was asked, else
 //   why it did not. Operations turn it into a result (ERR_BAD_ANSWER mostly); the few whose contract
 //   passes the byte itself on say so with spStatusResult.
