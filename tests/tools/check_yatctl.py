@@ -729,7 +729,9 @@ def case_exporter_http():
         check(head.endswith(b"\r\n\r\n") and b"yat_up" not in head and b"yat_up" in get_body, head)
         length = [line for line in head.split(b"\r\n") if line.lower().startswith(b"content-length:")]
         check(len(length) == 1 and int(length[0].split(b":")[1]) > 1000, head)
-        for path in (b"/metricsX", b"/METRICS", b"//metrics", b"/../metrics", b"/metrics/", b"/"):
+        index = http(port, b"GET / HTTP/1.1\r\nHost: x\r\n\r\n")
+        check(index.startswith(b"HTTP/1.1 200 ") and b'href="/metrics"' in index, index)
+        for path in (b"/metricsX", b"/METRICS", b"//metrics", b"/../metrics", b"/metrics/", b"/index.html"):
             answer = http(port, b"GET " + path + b" HTTP/1.1\r\nHost: x\r\n\r\n")
             check(answer.startswith(b"HTTP/1.1 404 "), (path, answer[:60]))
         check(http(port, b"POST /metrics HTTP/1.1\r\nContent-Length: 0\r\n\r\n").startswith(b"HTTP/1.1 405 "), "POST")
