@@ -536,6 +536,8 @@ def start_exporter(*args, env=None, scenario=None):
     import re
     import time
     before = ["--scenario", scenario] if scenario else []
+    # The registry texts go to the test's folder unless the case says where.
+    env = dict(os.environ if env is None else env, XDG_STATE_HOME=WORK)
     process = subprocess.Popen([YATCTL, "--log-dir", WORK, *before, "exporter", "--listen", "127.0.0.1:0", *args],
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
     deadline = time.monotonic() + 30
@@ -564,27 +566,93 @@ def stop_exporter(process):
     check(out == "", f"exporter wrote on stdout: {out!r}")
 
 
+def default_scenario():
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        return json.load(handle)
+
+
+def metric_lines(text):
+    return [line for line in text.splitlines() if line and not line.startswith("#")]
+
+
 def case_exporter_serves_every_sensor():
+    """Every sensor once, named by location and instance, nodes from 0, kinds as words, voltages at
+    their resolution, limits as their own series, every counter from 0 for every node; the routine
+    polling counts no event; the text passes promtool's lint but for the event log's _count."""
+    import re
     import shutil
-    process, url = start_exporter("--metric-prefix", "ipmi")
+    import time
+    process, url = start_exporter("--refresh-interval", "0.02")
+    deadline = time.monotonic() + 30
     text = scrape(url)
+    # Many rounds of the library's polling (every sensor reported each time) and of the refresh.
+    while time.monotonic() < deadline and int(re.search(r"^yat_polling_rounds_total (\d+)", text, re.M).group(1)) < 50:
+        time.sleep(0.05)
+        text = scrape(url)
     stop_exporter(process)
-    lines = [line for line in text.splitlines() if line and not line.startswith("#")]
-    check(all(line.startswith("ipmi_") for line in lines), "a family without the ipmi_ prefix")
+    lines = metric_lines(text)
     sensors = [line for line in lines if line.split("{")[0] in (
-        "ipmi_temperature_celsius", "ipmi_fan_speed_rpm", "ipmi_voltage_volts", "ipmi_power_supply_state")]
+        "yat_temperature_celsius", "yat_fan_speed_rpm", "yat_voltage_volts", "yat_power_supply_state")]
     check(len(sensors) == 48, f"{len(sensors)} sensor series, expected the 48 of the default scenario")
-    check('ipmi_temperature_state{id="1",name="Temperature 1",node="0",type="1"} 0' in lines, text)
-    check('ipmi_up{node="1"} 1' in lines and 'ipmi_chassis_power_state{node="1"} 1' in lines, text)
-    check(any(line.startswith('ipmi_watchdog_timeout_seconds{node="1",timer="post"} 300') for line in lines), text)
-    check(any(line.startswith("ipmi_bmc_info{") and 'serial="' in line for line in lines), text)
-    check(any(line.startswith('ipmi_sel_entries_count{node="0"}') for line in lines), text)
+    names = [re.search(r'name="([^"]*)",node="(\d)"', line).groups() for line in sensors]
+    check(len(set(names)) == len(names), f"a name twice on one node: {names}")
+    for expected in ('yat_temperature_state{id="3",name="CPU 1 temperature",node="0",type="cpu"} 0',
+                     'yat_temperature_celsius{id="1",name="Board temperature 1",node="1",type="board"} 24',
+                     'yat_temperature_upper_critical_celsius{id="3",name="CPU 1 temperature",node="0",type="cpu"} 85',
+                     'yat_temperature_upper_warning_celsius{id="3",name="CPU 1 temperature",node="0",type="cpu"} 80',
+                     'yat_voltage_volts{id="1",name="Voltage 1",node="0",type="voltage"} 3.31',
+                     'yat_voltage_lower_critical_volts{id="1",name="Voltage 1",node="0",type="voltage"} 3.14',
+                     'yat_fan_speed_lower_critical_rpm{id="3",name="Fan 3",node="1",type="fan"} 550',
+                     'yat_power_supply_state{id="1",name="Power supply 1",node="0",type="power_supply"} 0',
+                     'yat_up{node="1"} 1', 'yat_chassis_power_state{node="1"} 1',
+                     'yat_events_total{kind="fan",node="1"} 0', 'yat_pfa_events_total{node="1"} 0',
+                     'yat_sp_command_failures_total{node="1",operation="system_state"} 0',
+                     'yat_sp_command_failures_total{operation="discovery"} 0'):
+        check(expected in lines, f"{expected} missing:\n{text}")
+    check(all(len(line.split(" ")[-1]) <= 6 for line in lines if line.startswith("yat_voltage_volts")), text)
+    check([line for line in lines if line.startswith("yat_events_total")] ==
+          [line for line in lines if line.startswith("yat_events_total") and line.endswith(" 0")],
+          f"the polling counted as events:\n{text}")
+    check(any(line.startswith('yat_build_info{version="') for line in lines), text)
+    check(any(line.startswith('yat_watchdog_timeout_seconds{node="1",timer="post"} 300') for line in lines), text)
+    check(any(line.startswith("yat_bmc_info{") and 'serial="' in line for line in lines), text)
+    check(any(line.startswith('yat_refresh_duration_seconds{collector="sensors"} ') for line in lines), text)
     if shutil.which("promtool"):
         done = subprocess.run(["promtool", "check", "metrics"], input=text, capture_output=True, text=True)
         # The one lint finding is the _count suffix of the event log family, whose name dashboards use.
         complaints = [line for line in (done.stdout + done.stderr).splitlines()
                       if line.strip() and "sel_entries_count" not in line]
         check(not complaints, complaints)
+    # The other exporter's family names.
+    process, url = start_exporter("--metric-prefix", "ipmi")
+    text = scrape(url)
+    stop_exporter(process)
+    check(all(line.startswith("ipmi_") for line in metric_lines(text)), "a family without the ipmi_ prefix")
+    check('ipmi_up{node="0"} 1' in text and "ipmi_temperature_upper_critical_celsius{" in text, text)
+
+
+def case_exporter_dead_fan_at_start():
+    """A fan seen turning at one run and standing still at the start of the next is shown as a dead fan
+    (state 2, 0 RPM), because the registry texts kept in the state folder ($STATE_DIRECTORY, as the
+    service unit sets it) say it exists; without them it is not shown at all."""
+    state = os.path.join(WORK, "state")
+    fan3 = 'yat_fan_speed_{}{{id="3",name="Fan 3",node="0",type="fan"}}'
+    environment = dict(os.environ, STATE_DIRECTORY=state)
+    process, url = start_exporter(env=environment)
+    check(fan3.format("state") + " 0" in scrape(url), "fan 3 not shown turning")
+    stop_exporter(process)
+    check(os.path.isfile(os.path.join(state, "registry-data.reg")), os.listdir(WORK))
+    scenario = default_scenario()
+    scenario["nodes"][0]["sensors"]["fans"][2]["rpm"] = 0
+    dead = scenario_file(json.dumps(scenario))
+    process, url = start_exporter(env=environment, scenario=dead)
+    text = scrape(url)
+    stop_exporter(process)
+    check(fan3.format("state") + " 2" in text and fan3.format("rpm") + " 0" in text, f"fan 3 not dead:\n{text}")
+    process, url = start_exporter("--state-dir", os.path.join(WORK, "empty"), scenario=dead)
+    text = scrape(url)
+    stop_exporter(process)
+    check(fan3.format("state") not in text and 'name="Fan 4",node="0"' in text, text)
 
 
 def case_exporter_stale_node():
