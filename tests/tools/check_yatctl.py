@@ -826,9 +826,13 @@ def free_port():
 
 
 def case_exporter_prometheus():
-    """A real Prometheus server scrapes the exporter: its query API must return the temperatures and
-    up == 1, and a fan that stops after the first scrapes must show as rpm 0 with state 2 while the
-    series still holds the earlier speed."""
+    """A real Prometheus server scrapes the exporter with the shipped alert rules loaded (their for:
+    durations cut to nothing). The scenario stops fan 3 and fails supply 2 of node 0, then node 1's SP
+    stops answering for a while (a run of transport faults) and answers again. Prometheus must fire
+    the fan, supply, critical-sensor and SP alerts, lose node 1's sensor series while its SP is
+    silent and get them back after, with yat_up{node="1"} following; the fan keeps its earlier speed
+    in its history, and the exporter counts the fan and supply events the SP sent."""
+    import re
     import shutil
     import time
     import urllib.parse
@@ -836,17 +840,29 @@ def case_exporter_prometheus():
     if prometheus is None:
         print("SKIP: no prometheus server on PATH (scripts/install-deps installs it)")
         sys.exit(77)
-    scale = float(os.environ.get("YAT_SLEEP_SCALE", "1"))
-    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
-        scenario = json.load(handle)
-    # Fan 3 of node 0 stops 10 s (real time) after the simulator starts: after Prometheus's first scrapes.
-    scenario["timeline"] = [{"at": int(10000 / scale), "node": 0, "event": "fan", "fan": 3}]
+    started = time.monotonic()
+    # The exporter runs at a sleep scale of its own, so that the SP's pace (the library's polling every
+    # 20 s scaled, the event threads' waits, the timeline) is close to real time: node 1's silence is
+    # a run of requests, and at this pace a run of seconds.
+    scale = 0.05
+    scenario = default_scenario()
+    scenario["timeline"] = [{"at": int(8000 / scale), "node": 0, "event": "fan", "fan": 3},
+                            {"at": int(8000 / scale), "node": 0, "event": "powerSupply", "supply": 2}]
+    # Start takes about 250 requests to node 1 and each second about 30 more: node 1 answers for about
+    # 12 s (the fan and supply fail at 8 s), then fails 300 requests in transport (about 7 s).
+    scenario["faults"] = {"rules": [{"fault": "transport", "node": 1, "skip": 600, "count": 300}]}
     scenario_path = scenario_file(json.dumps(scenario))
 
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../packaging/yat-alerts.yml")
+    with open(source) as handle:
+        rules = re.sub(r"for: \S+", "for: 0s", handle.read())
+    with open(os.path.join(WORK, "yat-alerts.yml"), "w") as handle:
+        handle.write(rules)
     exporter_port, prometheus_port = free_port(), free_port()
     config = os.path.join(WORK, "prometheus.yml")
     with open(config, "w") as handle:
-        handle.write("global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n"
+        handle.write("global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n  evaluation_interval: 1s\n"
+                     f"rule_files: ['{WORK}/yat-alerts.yml']\n"
                      "scrape_configs:\n  - job_name: yat\n    static_configs:\n"
                      f"      - targets: ['127.0.0.1:{exporter_port}']\n")
     server = subprocess.Popen([prometheus, f"--config.file={config}", f"--storage.tsdb.path={WORK}/tsdb",
@@ -854,38 +870,69 @@ def case_exporter_prometheus():
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     exporter = None
     try:
+        environment = dict(os.environ, YAT_SLEEP_SCALE=str(scale), XDG_STATE_HOME=WORK)
         exporter = subprocess.Popen([YATCTL, "--log-dir", WORK, "--scenario", scenario_path, "exporter",
                                      "--listen", f"127.0.0.1:{exporter_port}", "--refresh-interval", "0.5"],
-                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=environment)
+
+        def api(path):
+            try:
+                answer = json.loads(scrape(f"http://127.0.0.1:{prometheus_port}/api/v1/{path}"))
+            except OSError:
+                return None
+            return answer["data"] if answer.get("status") == "success" else None
 
         def query(expression):
-            url = f"http://127.0.0.1:{prometheus_port}/api/v1/query?query=" + urllib.parse.quote(expression)
-            try:
-                answer = json.loads(scrape(url))
-            except OSError:
-                return []
-            return answer["data"]["result"] if answer.get("status") == "success" else []
+            data = api("query?query=" + urllib.parse.quote(expression))
+            return data["result"] if data else []
 
-        def wait_for(expression, condition, what):
-            deadline = time.monotonic() + 60
+        def value(expression):
+            result = query(expression)
+            return result[0]["value"][1] if len(result) == 1 else None
+
+        def firing():
+            data = api("alerts")
+            return {(a["labels"]["alertname"], a["labels"].get("node"), a["labels"].get("name"))
+                    for a in (data["alerts"] if data else []) if a["state"] == "firing"}
+
+        def wait_for(condition, what, seconds=30):
+            deadline = time.monotonic() + seconds
             while time.monotonic() < deadline:
-                result = query(expression)
-                if condition(result):
-                    return result
-                time.sleep(0.25)
-            fail(f"Prometheus never showed {what}: {expression} -> {query(expression)}")
+                if condition():
+                    print(f"{time.monotonic() - started:.1f} s: {what}")
+                    return
+                time.sleep(0.2)
+            fail(f"Prometheus never showed {what} ({time.monotonic() - started:.1f} s); firing: {firing()}")
 
-        wait_for('up{job="yat"}', lambda r: len(r) == 1 and r[0]["value"][1] == "1", "the exporter up")
-        temperatures = wait_for("yat_temperature_celsius", lambda r: len(r) > 0, "temperatures")
+        node1 = 'count(yat_temperature_celsius{node="1"})'
+        wait_for(lambda: value('up{job="yat"}') == "1" and value(node1) == "6", "the exporter up with node 1")
+        temperatures = query("yat_temperature_celsius")
         check(all(float(series["value"][1]) > 0 and series["metric"]["job"] == "yat" for series in temperatures),
               temperatures)
         check({series["metric"]["node"] for series in temperatures} == {"0", "1"}, temperatures)
-        fan = 'yat_fan_speed_{}{{node="0",id="3"}}'
-        wait_for(fan.format("state"), lambda r: len(r) == 1 and r[0]["value"][1] == "2", "fan 3 critical")
-        check(query(fan.format("rpm"))[0]["value"][1] == "0", query(fan.format("rpm")))
-        check(float(query(f"max_over_time({fan.format('rpm')}[5m])")[0]["value"][1]) > 0,
+        check(not firing(), f"alerts before any fault: {firing()}")
+        # The fan and the supply.
+        wait_for(lambda: {("YatFanBelowLowerLimit", "0", "Fan 3"), ("YatPowerSupplyFailed", "0", "Power supply 2"),
+                          ("YatSensorCritical", "0", "Fan 3")} <= firing(), "the fan and supply alerts")
+        fan = 'yat_fan_speed_{}{{node="0",name="Fan 3"}}'
+        check(value(fan.format("rpm")) == "0" and value(fan.format("state")) == "2", query(fan.format("state")))
+        check(float(value(f"max_over_time({fan.format('rpm')}[5m])")) > 0,
               "the series lost the speed from before the fan stopped")
-        check(query('yat_fan_speed_state{node="1",id="3"}')[0]["value"][1] == "0", "the other node's fan changed")
+        check(value('yat_fan_speed_state{node="1",name="Fan 3"}') == "0", "the other node's fan changed")
+        # Node 1's SP silent: its sensors leave, it is down, the alert fires; node 0 stays.
+        wait_for(lambda: value(node1) is None and value('yat_up{node="1"}') == "0", "node 1's sensors gone")
+        wait_for(lambda: ("YatSpNotAnswering", "1", None) in firing(), "the SP alert of node 1", seconds=10)
+        check(value('yat_up{node="0"}') == "1" and value('count(yat_temperature_celsius{node="0"})') == "6",
+              "node 0 went with node 1")
+        # And back.
+        wait_for(lambda: value(node1) == "6" and value('yat_up{node="1"}') == "1", "node 1's sensors back")
+        wait_for(lambda: ("YatSpNotAnswering", "1", None) not in firing(), "the SP alert of node 1 resolved",
+                 seconds=10)
+        page = scrape(f"http://127.0.0.1:{exporter_port}/metrics")
+        for counted in ('yat_events_total{kind="fan",node="0"} 1', 'yat_events_total{kind="power_supply",node="0"} 1',
+                        'yat_events_total{kind="fan",node="1"} 0'):
+            check(counted in page, f"{counted} missing:\n{page}")
+        print(f"scenario done in {time.monotonic() - started:.1f} s")
     finally:
         if exporter is not None:
             stop_exporter(exporter)
