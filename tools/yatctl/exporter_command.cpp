@@ -134,7 +134,11 @@ public:
         auto selInterval = std::chrono::duration<double>(selSeconds_);
         auto lastCount = std::chrono::steady_clock::now();
         RefreshThread refreshing(refreshInterval, [&] {
-            discovery.attempt();
+            // A sensor announced since (a fan that stood still at discovery and turns again) is read
+            // from now on.
+            if (discovery.attempt() && sink.sensors().size() != refresher.sensorCount()) {
+                refresher.setSensors(exporter::readSensorFacts(library, sink), true);
+            }
             registration.attempt();
             bool countLog = std::chrono::steady_clock::now() - lastCount >= selInterval;
             if (countLog) lastCount = std::chrono::steady_clock::now();

@@ -44,6 +44,7 @@ public:
     // The sensors to read from now on; discovered: discovery succeeded (else the sensors collector
     // stays down).
     void setSensors(std::vector<SensorFacts> sensors, bool discovered);
+    size_t sensorCount() const { return sensors_.size(); }
 
     // Reads every sensor's status and each node's state, watchdogs, firmware levels and machine VPD
     // (the last two until read once) into the model; with countLog also counts each node's system
