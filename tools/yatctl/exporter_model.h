@@ -4,8 +4,9 @@
 // families without calling the library (so a scrape never sends an SP command).
 //
 // Node labels number nodes from 0 everywhere, as yatctl's --node does; the library's sensor key node
-// numbers are converted when recorded (shownNode). State values: 0 nominal, 1 warning, 2 critical, NaN unknown (see
-// sensorState). Thread-safe: the refresh thread and the sink write, any number of scrapes read.
+// numbers are converted when recorded (shownNode). State values: 0 nominal, 1 warning, 2 critical,
+// NaN unknown (see sensorState). Thread-safe: the refresh thread and the sink write, any number of
+// scrapes read.
 //
 // Freshness: a node whose last successful refresh (its system state read) is older than the model's
 // bound counts as down, and its sensor series are left out of the page rather than shown with their
