@@ -4,8 +4,9 @@
 // seconds (the system event log every --sel-interval) into a snapshot; a scrape only turns that
 // snapshot into text and never sends an SP command. Events the SPs send are counted as they come.
 // The registry texts that let the library recognise sensors seen before (a fan that stood still at
-// start) live in --state-dir (default $STATE_DIRECTORY, which the service unit sets). SIGTERM or SIGINT: stop serving,
-// deregister, close; exit 0. A bad --listen address or a port in use: a message on stderr, exit 2.
+// start) live in --state-dir (default $STATE_DIRECTORY, which the service unit sets). SIGTERM or
+// SIGINT: stop serving, deregister, close; exit 0. A bad --listen address or a port in use: a message
+// on stderr, exit 2.
 //
 // The parts: the sink (exporter_sink.h), the refresh and its thread (exporter_refresh.h), the metric
 // families and the page (exporter_model.h), the HTTP server (metrics_server.h) and the stop signals'
