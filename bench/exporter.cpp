@@ -1,7 +1,7 @@
 // The exporter's scrape over loopback: starts `yatctl exporter` on the default two-node scenario (a
 // free port, sleep scale 1, logging off) and times one GET /metrics per iteration, each on a new
 // connection as a scraper that does not keep connections alive would. The goal is a median under
-// 5 ms; a scrape reads the exporter's snapshot and sends no SP command. The second benchmark does the
+// 1 ms; a scrape reads the exporter's snapshot and sends no SP command. The second benchmark does the
 // same while ten slow clients hold connections open (five never finish their request, five send
 // nothing): every scrape must still be answered within 1 s.
 //

@@ -536,6 +536,8 @@ def start_exporter(*args, env=None, scenario=None):
     import re
     import time
     before = ["--scenario", scenario] if scenario else []
+    # The registry texts go to the test's folder unless the case says where.
+    env = dict(os.environ if env is None else env, XDG_STATE_HOME=WORK)
     process = subprocess.Popen([YATCTL, "--log-dir", WORK, *before, "exporter", "--listen", "127.0.0.1:0", *args],
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
     deadline = time.monotonic() + 30
@@ -564,27 +566,105 @@ def stop_exporter(process):
     check(out == "", f"exporter wrote on stdout: {out!r}")
 
 
+def default_scenario():
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        return json.load(handle)
+
+
+def metric_lines(text):
+    return [line for line in text.splitlines() if line and not line.startswith("#")]
+
+
 def case_exporter_serves_every_sensor():
+    """Every sensor once, named by location and instance, nodes from 0, kinds as words, voltages at
+    their resolution, limits as their own series, every counter from 0 for every node; the routine
+    polling counts no event; the text passes promtool's lint but for the event log's _count."""
+    import re
     import shutil
-    process, url = start_exporter("--metric-prefix", "ipmi")
+    import time
+    process, url = start_exporter("--refresh-interval", "0.02")
+    deadline = time.monotonic() + 30
     text = scrape(url)
+    # Many rounds of the library's polling (every sensor reported each time) and of the refresh.
+    while time.monotonic() < deadline and int(re.search(r"^yat_polling_rounds_total (\d+)", text, re.M).group(1)) < 50:
+        time.sleep(0.05)
+        text = scrape(url)
     stop_exporter(process)
-    lines = [line for line in text.splitlines() if line and not line.startswith("#")]
-    check(all(line.startswith("ipmi_") for line in lines), "a family without the ipmi_ prefix")
+    lines = metric_lines(text)
     sensors = [line for line in lines if line.split("{")[0] in (
-        "ipmi_temperature_celsius", "ipmi_fan_speed_rpm", "ipmi_voltage_volts", "ipmi_power_supply_state")]
+        "yat_temperature_celsius", "yat_fan_speed_rpm", "yat_voltage_volts", "yat_power_supply_state")]
     check(len(sensors) == 48, f"{len(sensors)} sensor series, expected the 48 of the default scenario")
-    check('ipmi_temperature_state{id="1",name="Temperature 1",node="0",type="1"} 0' in lines, text)
-    check('ipmi_up{node="1"} 1' in lines and 'ipmi_chassis_power_state{node="1"} 1' in lines, text)
-    check(any(line.startswith('ipmi_watchdog_timeout_seconds{node="1",timer="post"} 300') for line in lines), text)
-    check(any(line.startswith("ipmi_bmc_info{") and 'serial="' in line for line in lines), text)
-    check(any(line.startswith('ipmi_sel_entries_count{node="0"}') for line in lines), text)
+    names = [re.search(r'name="([^"]*)",node="(\d)"', line).groups() for line in sensors]
+    check(len(set(names)) == len(names), f"a name twice on one node: {names}")
+    for expected in ('yat_temperature_state{id="3",name="CPU 1 temperature",node="0",type="cpu"} 0',
+                     'yat_temperature_celsius{id="1",name="Board temperature 1",node="1",type="board"} 24',
+                     'yat_temperature_upper_critical_celsius{id="3",name="CPU 1 temperature",node="0",type="cpu"} 85',
+                     'yat_temperature_upper_warning_celsius{id="3",name="CPU 1 temperature",node="0",type="cpu"} 80',
+                     'yat_voltage_volts{id="1",name="Voltage 1",node="0",type="voltage"} 3.31',
+                     'yat_voltage_lower_critical_volts{id="1",name="Voltage 1",node="0",type="voltage"} 3.14',
+                     'yat_fan_speed_lower_critical_rpm{id="3",name="Fan 3",node="1",type="fan"} 550',
+                     'yat_power_supply_state{id="1",name="Power supply 1",node="0",type="power_supply"} 0',
+                     'yat_up{node="1"} 1', 'yat_chassis_power_state{node="1"} 1',
+                     'yat_events_total{kind="fan",node="1"} 0', 'yat_pfa_events_total{node="1"} 0',
+                     'yat_sp_command_failures_total{node="1",operation="system_state"} 0',
+                     'yat_sp_command_failures_total{operation="discovery"} 0'):
+        check(expected in lines, f"{expected} missing:\n{text}")
+    check(all(len(line.split(" ")[-1]) <= 6 for line in lines if line.startswith("yat_voltage_volts")), text)
+    check([line for line in lines if line.startswith("yat_events_total")] ==
+          [line for line in lines if line.startswith("yat_events_total") and line.endswith(" 0")],
+          f"the polling counted as events:\n{text}")
+    check(any(line.startswith('yat_build_info{version="') for line in lines), text)
+    check(any(line.startswith('yat_watchdog_timeout_seconds{node="1",timer="post"} 300') for line in lines), text)
+    check(any(line.startswith("yat_bmc_info{") and 'serial="' in line for line in lines), text)
+    check(any(line.startswith('yat_refresh_duration_seconds{collector="sensors"} ') for line in lines), text)
     if shutil.which("promtool"):
         done = subprocess.run(["promtool", "check", "metrics"], input=text, capture_output=True, text=True)
         # The one lint finding is the _count suffix of the event log family, whose name dashboards use.
         complaints = [line for line in (done.stdout + done.stderr).splitlines()
                       if line.strip() and "sel_entries_count" not in line]
         check(not complaints, complaints)
+    # The other exporter's family names.
+    process, url = start_exporter("--metric-prefix", "ipmi")
+    text = scrape(url)
+    stop_exporter(process)
+    check(all(line.startswith("ipmi_") for line in metric_lines(text)), "a family without the ipmi_ prefix")
+    check('ipmi_up{node="0"} 1' in text and "ipmi_temperature_upper_critical_celsius{" in text, text)
+
+
+def case_exporter_dead_fan_at_start():
+    """A fan seen turning at one run and standing still at the start of the next is shown as a dead fan
+    (state 2, 0 RPM), because the registry texts kept in the state folder ($STATE_DIRECTORY, as the
+    service unit sets it) say it exists; without them it is not shown until it turns again."""
+    import time
+    state = os.path.join(WORK, "state")
+    fan3 = 'yat_fan_speed_{}{{id="3",name="Fan 3",node="0",type="fan"}}'
+    environment = dict(os.environ, STATE_DIRECTORY=state)
+    process, url = start_exporter(env=environment)
+    check(fan3.format("state") + " 0" in scrape(url), "fan 3 not shown turning")
+    stop_exporter(process)
+    check(os.path.isfile(os.path.join(state, "registry-data.reg")), os.listdir(WORK))
+    scenario = default_scenario()
+    scenario["nodes"][0]["sensors"]["fans"][2]["rpm"] = 0
+    dead = scenario_file(json.dumps(scenario))
+    process, url = start_exporter(env=environment, scenario=dead)
+    text = scrape(url)
+    stop_exporter(process)
+    check(fan3.format("state") + " 2" in text and fan3.format("rpm") + " 0" in text, f"fan 3 not dead:\n{text}")
+    # Without the texts it is not shown, until it turns again (2 s after start).
+    scale = float(os.environ.get("YAT_SLEEP_SCALE", "1"))
+    scenario["timeline"] = [{"at": int(2000 / scale), "node": 0, "event": "change", "fan": 3, "rpm": 4000}]
+    process, url = start_exporter("--state-dir", os.path.join(WORK, "empty"), "--refresh-interval", "0.05",
+                                  scenario=scenario_file(json.dumps(scenario)))
+    try:
+        text = scrape(url)
+        check(fan3.format("state") not in text and 'name="Fan 4",node="0"' in text, text)
+        deadline = time.monotonic() + 30
+        while fan3.format("rpm") + " 4000" not in text and time.monotonic() < deadline:
+            time.sleep(0.05)
+            text = scrape(url)
+        check(fan3.format("state") + " 0" in text, f"fan 3 not back:\n{text}")
+    finally:
+        stop_exporter(process)
 
 
 def case_exporter_stale_node():
@@ -729,7 +809,9 @@ def case_exporter_http():
         check(head.endswith(b"\r\n\r\n") and b"yat_up" not in head and b"yat_up" in get_body, head)
         length = [line for line in head.split(b"\r\n") if line.lower().startswith(b"content-length:")]
         check(len(length) == 1 and int(length[0].split(b":")[1]) > 1000, head)
-        for path in (b"/metricsX", b"/METRICS", b"//metrics", b"/../metrics", b"/metrics/", b"/"):
+        index = http(port, b"GET / HTTP/1.1\r\nHost: x\r\n\r\n")
+        check(index.startswith(b"HTTP/1.1 200 ") and b'href="/metrics"' in index, index)
+        for path in (b"/metricsX", b"/METRICS", b"//metrics", b"/../metrics", b"/metrics/", b"/index.html"):
             answer = http(port, b"GET " + path + b" HTTP/1.1\r\nHost: x\r\n\r\n")
             check(answer.startswith(b"HTTP/1.1 404 "), (path, answer[:60]))
         check(http(port, b"POST /metrics HTTP/1.1\r\nContent-Length: 0\r\n\r\n").startswith(b"HTTP/1.1 405 "), "POST")
@@ -756,9 +838,13 @@ def free_port():
 
 
 def case_exporter_prometheus():
-    """A real Prometheus server scrapes the exporter: its query API must return the temperatures and
-    up == 1, and a fan that stops after the first scrapes must show as rpm 0 with state 2 while the
-    series still holds the earlier speed."""
+    """A real Prometheus server scrapes the exporter with the shipped alert rules loaded (their for:
+    durations cut to nothing). The scenario stops fan 3 and fails supply 2 of node 0, then node 1's SP
+    stops answering for a while (a run of transport faults) and answers again. Prometheus must fire
+    the fan, supply, critical-sensor and SP alerts, lose node 1's sensor series while its SP is
+    silent and get them back after, with yat_up{node="1"} following; the fan keeps its earlier speed
+    in its history, and the exporter counts the fan and supply events the SP sent."""
+    import re
     import shutil
     import time
     import urllib.parse
@@ -766,17 +852,30 @@ def case_exporter_prometheus():
     if prometheus is None:
         print("SKIP: no prometheus server on PATH (scripts/install-deps installs it)")
         sys.exit(77)
-    scale = float(os.environ.get("YAT_SLEEP_SCALE", "1"))
-    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
-        scenario = json.load(handle)
-    # Fan 3 of node 0 stops 10 s (real time) after the simulator starts: after Prometheus's first scrapes.
-    scenario["timeline"] = [{"at": int(10000 / scale), "node": 0, "event": "fan", "fan": 3}]
+    started = time.monotonic()
+    # The exporter runs at a sleep scale of its own, so that the SP's pace (the library's polling every
+    # 20 s scaled, the event threads' waits, the timeline) is close to real time: node 1's silence is
+    # a run of requests, and at this pace a run of seconds.
+    scale = 0.05
+    scenario = default_scenario()
+    # Prometheus scrapes a new target first about 5 s after it starts: the fan and the supply fail at
+    # 9 s. Start takes about 250 requests to node 1 and each second about 30 more: node 1 answers for
+    # about 12 s, then fails 300 requests in transport (about 7 s).
+    scenario["timeline"] = [{"at": int(9000 / scale), "node": 0, "event": "fan", "fan": 3},
+                            {"at": int(9000 / scale), "node": 0, "event": "powerSupply", "supply": 2}]
+    scenario["faults"] = {"rules": [{"fault": "transport", "node": 1, "skip": 620, "count": 300}]}
     scenario_path = scenario_file(json.dumps(scenario))
 
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../packaging/yat-alerts.yml")
+    with open(source) as handle:
+        rules = re.sub(r"for: \S+", "for: 0s", handle.read())
+    with open(os.path.join(WORK, "yat-alerts.yml"), "w") as handle:
+        handle.write(rules)
     exporter_port, prometheus_port = free_port(), free_port()
     config = os.path.join(WORK, "prometheus.yml")
     with open(config, "w") as handle:
-        handle.write("global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n"
+        handle.write("global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n  evaluation_interval: 1s\n"
+                     f"rule_files: ['{WORK}/yat-alerts.yml']\n"
                      "scrape_configs:\n  - job_name: yat\n    static_configs:\n"
                      f"      - targets: ['127.0.0.1:{exporter_port}']\n")
     server = subprocess.Popen([prometheus, f"--config.file={config}", f"--storage.tsdb.path={WORK}/tsdb",
@@ -784,38 +883,79 @@ def case_exporter_prometheus():
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     exporter = None
     try:
+        # The scenario's clock starts with the exporter: once Prometheus is ready.
+        deadline = time.monotonic() + 30
+        while True:
+            try:
+                scrape(f"http://127.0.0.1:{prometheus_port}/-/ready")
+                break
+            except OSError:
+                check(time.monotonic() < deadline, "Prometheus did not get ready")
+                time.sleep(0.1)
+        environment = dict(os.environ, YAT_SLEEP_SCALE=str(scale), XDG_STATE_HOME=WORK)
         exporter = subprocess.Popen([YATCTL, "--log-dir", WORK, "--scenario", scenario_path, "exporter",
                                      "--listen", f"127.0.0.1:{exporter_port}", "--refresh-interval", "0.5"],
-                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=environment)
+
+        def api(path):
+            try:
+                answer = json.loads(scrape(f"http://127.0.0.1:{prometheus_port}/api/v1/{path}"))
+            except OSError:
+                return None
+            return answer["data"] if answer.get("status") == "success" else None
 
         def query(expression):
-            url = f"http://127.0.0.1:{prometheus_port}/api/v1/query?query=" + urllib.parse.quote(expression)
-            try:
-                answer = json.loads(scrape(url))
-            except OSError:
-                return []
-            return answer["data"]["result"] if answer.get("status") == "success" else []
+            data = api("query?query=" + urllib.parse.quote(expression))
+            return data["result"] if data else []
 
-        def wait_for(expression, condition, what):
-            deadline = time.monotonic() + 60
+        def value(expression):
+            result = query(expression)
+            return result[0]["value"][1] if len(result) == 1 else None
+
+        def firing():
+            data = api("alerts")
+            return {(a["labels"]["alertname"], a["labels"].get("node"), a["labels"].get("name"))
+                    for a in (data["alerts"] if data else []) if a["state"] == "firing"}
+
+        def wait_for(condition, what, seconds=30):
+            deadline = time.monotonic() + seconds
             while time.monotonic() < deadline:
-                result = query(expression)
-                if condition(result):
-                    return result
-                time.sleep(0.25)
-            fail(f"Prometheus never showed {what}: {expression} -> {query(expression)}")
+                if condition():
+                    print(f"{time.monotonic() - started:.1f} s: {what}")
+                    return
+                time.sleep(0.2)
+            fail(f"Prometheus never showed {what} ({time.monotonic() - started:.1f} s); firing: {firing()}")
 
-        wait_for('up{job="yat"}', lambda r: len(r) == 1 and r[0]["value"][1] == "1", "the exporter up")
-        temperatures = wait_for("yat_temperature_celsius", lambda r: len(r) > 0, "temperatures")
+        node1 = 'count(yat_temperature_celsius{node="1"})'
+        wait_for(lambda: value('up{job="yat"}') == "1" and value(node1) == "6", "the exporter up with node 1")
+        temperatures = query("yat_temperature_celsius")
         check(all(float(series["value"][1]) > 0 and series["metric"]["job"] == "yat" for series in temperatures),
               temperatures)
         check({series["metric"]["node"] for series in temperatures} == {"0", "1"}, temperatures)
-        fan = 'yat_fan_speed_{}{{node="0",id="3"}}'
-        wait_for(fan.format("state"), lambda r: len(r) == 1 and r[0]["value"][1] == "2", "fan 3 critical")
-        check(query(fan.format("rpm"))[0]["value"][1] == "0", query(fan.format("rpm")))
-        check(float(query(f"max_over_time({fan.format('rpm')}[5m])")[0]["value"][1]) > 0,
+        expected = {("YatFanBelowLowerLimit", "0", "Fan 3"), ("YatPowerSupplyFailed", "0", "Power supply 2"),
+                    ("YatSensorCritical", "0", "Fan 3"), ("YatSensorCritical", "0", "Power supply 2")}
+        check(firing() <= expected, f"alerts before any fault: {firing()}")
+        # The fan and the supply.
+        wait_for(lambda: expected <= firing(), "the fan and supply alerts")
+        fan = 'yat_fan_speed_{}{{node="0",name="Fan 3"}}'
+        check(value(fan.format("rpm")) == "0" and value(fan.format("state")) == "2", query(fan.format("state")))
+        check(float(value(f"max_over_time({fan.format('rpm')}[5m])")) > 0,
               "the series lost the speed from before the fan stopped")
-        check(query('yat_fan_speed_state{node="1",id="3"}')[0]["value"][1] == "0", "the other node's fan changed")
+        check(value('yat_fan_speed_state{node="1",name="Fan 3"}') == "0", "the other node's fan changed")
+        # Node 1's SP silent: its sensors leave, it is down, the alert fires; node 0 stays.
+        wait_for(lambda: value(node1) is None and value('yat_up{node="1"}') == "0", "node 1's sensors gone")
+        wait_for(lambda: ("YatSpNotAnswering", "1", None) in firing(), "the SP alert of node 1", seconds=10)
+        check(value('yat_up{node="0"}') == "1" and value('count(yat_temperature_celsius{node="0"})') == "6",
+              "node 0 went with node 1")
+        # And back.
+        wait_for(lambda: value(node1) == "6" and value('yat_up{node="1"}') == "1", "node 1's sensors back")
+        wait_for(lambda: ("YatSpNotAnswering", "1", None) not in firing(), "the SP alert of node 1 resolved",
+                 seconds=10)
+        page = scrape(f"http://127.0.0.1:{exporter_port}/metrics")
+        for counted in ('yat_events_total{kind="fan",node="0"} 1', 'yat_events_total{kind="power_supply",node="0"} 1',
+                        'yat_events_total{kind="fan",node="1"} 0'):
+            check(counted in page, f"{counted} missing:\n{page}")
+        print(f"scenario done in {time.monotonic() - started:.1f} s")
     finally:
         if exporter is not None:
             stop_exporter(exporter)

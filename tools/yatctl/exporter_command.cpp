@@ -2,9 +2,11 @@
 // Prometheus text format (MetricsServer: one thread, slow clients cannot hold up a scrape). A refresh
 // thread reads the sensors and node facts through the library's operations every --refresh-interval
 // seconds (the system event log every --sel-interval) into a snapshot; a scrape only turns that
-// snapshot into text and never sends an SP command. Events the library reports to the sink are
-// counted as they come. SIGTERM or SIGINT: stop serving, deregister, close; exit 0. A bad --listen
-// address or a port in use: a message on stderr, exit 2.
+// snapshot into text and never sends an SP command. Events the SPs send are counted as they come.
+// The registry texts that let the library recognise sensors seen before (a fan that stood still at
+// start) live in --state-dir (default $STATE_DIRECTORY, which the service unit sets). SIGTERM or
+// SIGINT: stop serving, deregister, close; exit 0. A bad --listen address or a port in use: a message
+// on stderr, exit 2.
 //
 // The parts: the sink (exporter_sink.h), the refresh and its thread (exporter_refresh.h), the metric
 // families and the page (exporter_model.h), the HTTP server (metrics_server.h) and the stop signals'
@@ -23,6 +25,7 @@
 #include "yatctl/exporter_model.h"
 #include "yatctl/exporter_refresh.h"
 #include "yatctl/exporter_sink.h"
+#include "yatctl/host_sink.h"
 #include "yatctl/metrics_server.h"
 #include "yatctl/service_notify.h"
 #include "yatctl/session.h"
@@ -76,6 +79,7 @@ public:
         app.add_option("--sel-interval", selSeconds_, "Seconds between counts of the system event log")
             ->check(CLI::Range(1.0, 86400.0))
             ->capture_default_str();
+        stateDir_.add(app);
     }
     void validate(Session&) override {
         parseListenAddress(listen_);
@@ -92,7 +96,11 @@ public:
         cDeviceLib& library = session.library();
         auto refreshInterval = service::withinWatchdog(std::chrono::duration<double>(refreshSeconds_));
         Model model(kStaleIntervals * refreshInterval.count());
-        ExporterSink sink(model);
+        ExporterSink sink(model, stateDir_.registryFile());
+        if (!sink.registryError().empty()) {
+            std::cerr << "yatctl exporter: --state-dir: " << sink.registryError() << "; the registry texts are not kept"
+                      << std::endl;
+        }
         Refresher refresher(library, model);
         // Discovery and the event registration are retried from the refresh thread until they succeed,
         // so that an SP unreachable at start gets its sensors and events once it answers.
@@ -100,7 +108,7 @@ public:
             sink.setDiscovering(true);
             int32_t result = library.initSensors(&sink);
             sink.setDiscovering(false);
-            if (result != ERR_SUCCESS) model.countFailure(exporter::resultText(result));
+            if (result != ERR_SUCCESS) model.countFailure(exporter::kAllNodes, "discovery");
             refresher.setSensors(exporter::readSensorFacts(library, sink), result == ERR_SUCCESS);
             return result;
         });
@@ -110,10 +118,16 @@ public:
         sink.startMonitoring();
         std::optional<EventRegistration> monitoring;
         Retried registration("monitoring registration", [&] {
+            auto start = std::chrono::steady_clock::now();
             monitoring.emplace(library, sink);
             int32_t result = monitoring->result();
             model.setCollectorUp("monitoring", result == ERR_SUCCESS);
-            if (result != ERR_SUCCESS) monitoring.reset();
+            model.setRefreshSeconds("monitoring",
+                                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            if (result != ERR_SUCCESS) {
+                model.countFailure(exporter::kAllNodes, "monitoring_registration");
+                monitoring.reset();
+            }
             return result;
         });
         registration.attempt();
@@ -121,11 +135,16 @@ public:
         auto selInterval = std::chrono::duration<double>(selSeconds_);
         auto lastCount = std::chrono::steady_clock::now();
         RefreshThread refreshing(refreshInterval, [&] {
-            discovery.attempt();
+            // A sensor announced since (a fan that stood still at discovery and turns again) is read
+            // from now on.
+            if (discovery.attempt() && sink.sensors().size() != refresher.sensorCount()) {
+                refresher.setSensors(exporter::readSensorFacts(library, sink), true);
+            }
             registration.attempt();
             bool countLog = std::chrono::steady_clock::now() - lastCount >= selInterval;
             if (countLog) lastCount = std::chrono::steady_clock::now();
             refresher.refresh(countLog);
+            sink.settle();
             service::alive();
         });
 
@@ -149,6 +168,7 @@ private:
     std::string prefix_ = "yat";
     double refreshSeconds_ = 5;
     double selSeconds_ = 300;
+    StateDirOption stateDir_{"STATE_DIRECTORY"};
 };
 
 }  // namespace

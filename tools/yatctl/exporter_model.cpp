@@ -8,6 +8,7 @@
 #include <prometheus/text_serializer.h>
 
 #include "yat/codes.h"
+#include "yat/version.h"
 
 namespace yatctl::exporter {
 
@@ -19,20 +20,26 @@ using prometheus::ClientMetric;
 using prometheus::MetricFamily;
 using prometheus::MetricType;
 
+// A class's families: its value (null: none), its state, and its limits (null: the class has none).
 struct ClassFamilies {
     int32_t sensorClass;
-    const char* value;  // null: the class has no value series
+    const char* value;
     const char* valueHelp;
     const char* state;
-    const char* word;  // the readable name's first word
+    const char* word;  // what the help texts call it
+    const char* upperCritical;
+    const char* upperWarning;
+    const char* lowerCritical;
 };
 
 constexpr ClassFamilies kClassFamilies[] = {
     {yat::kClassTemperature, "temperature_celsius", "Temperature reading in degrees Celsius", "temperature_state",
-     "Temperature"},
-    {yat::kClassFan, "fan_speed_rpm", "Fan speed in rotations per minute", "fan_speed_state", "Fan"},
-    {yat::kClassVoltage, "voltage_volts", "Voltage reading in volts", "voltage_state", "Voltage"},
-    {yat::kClassPowerSupply, nullptr, nullptr, "power_supply_state", "Power Supply"},
+     "Temperature", "temperature_upper_critical_celsius", "temperature_upper_warning_celsius", nullptr},
+    {yat::kClassFan, "fan_speed_rpm", "Fan speed in rotations per minute", "fan_speed_state", "Fan", nullptr, nullptr,
+     "fan_speed_lower_critical_rpm"},
+    {yat::kClassVoltage, "voltage_volts", "Voltage reading in volts", "voltage_state", "Voltage",
+     "voltage_upper_critical_volts", nullptr, "voltage_lower_critical_volts"},
+    {yat::kClassPowerSupply, nullptr, nullptr, "power_supply_state", "Power supply", nullptr, nullptr, nullptr},
 };
 
 ClientMetric metric(std::vector<ClientMetric::Label> labels, double value, MetricType type) {
@@ -74,29 +81,68 @@ bool isStale(const Snapshot& snapshot, const NodeSample& node) {
     return snapshot.staleAfterSeconds > 0 && snapshot.nowSeconds - node.lastRefreshSeconds > snapshot.staleAfterSeconds;
 }
 
+namespace {
+
+// A limit family, filled with the limits the SP states (a sensor without one has no series).
+void addLimitFamily(std::vector<MetricFamily>& families, const std::string& prefix, const char* name,
+                    const std::string& help, const std::vector<const SensorSample*>& sensors,
+                    const std::vector<std::vector<ClientMetric::Label>>& labels, double SensorLimits::*limit) {
+    if (name == nullptr) return;
+    MetricFamily limits = family(prefix, name, help, MetricType::Gauge);
+    for (size_t i = 0; i < sensors.size(); ++i) {
+        double value = sensors[i]->limits.*limit;
+        if (!std::isnan(value)) limits.metric.push_back(metric(labels[i], value, MetricType::Gauge));
+    }
+    families.push_back(std::move(limits));
+}
+
+MetricFamily counterFamily(const std::string& prefix, const std::string& name, const std::string& help) {
+    return family(prefix, name, help, MetricType::Counter);
+}
+
+void addCount(MetricFamily& f, std::vector<ClientMetric::Label> labels, uint64_t count) {
+    f.metric.push_back(metric(std::move(labels), static_cast<double>(count), MetricType::Counter));
+}
+
+}  // namespace
+
 std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::string& prefix) {
     std::vector<MetricFamily> families;
     std::set<int32_t> staleNodes;
     for (const NodeSample& n : snapshot.nodes) {
         if (isStale(snapshot, n)) staleNodes.insert(n.node);
     }
-    const std::string stateHelp = " state (0 nominal, 1 warning, 2 critical, NaN unknown)";
+    const std::string stateHelp = " sensor state (0 nominal, 1 warning, 2 critical, NaN unknown)";
     for (const ClassFamilies& cls : kClassFamilies) {
-        MetricFamily values;
-        if (cls.value != nullptr) values = family(prefix, cls.value, cls.valueHelp, MetricType::Gauge);
-        MetricFamily states =
-            family(prefix, cls.state, std::string(cls.word) + " sensor" + stateHelp, MetricType::Gauge);
+        std::vector<const SensorSample*> shown;
+        std::vector<std::vector<ClientMetric::Label>> labels;
         for (const SensorSample& s : snapshot.sensors) {
             if (s.sensorClass != cls.sensorClass || staleNodes.count(s.node) != 0) continue;
-            std::vector<ClientMetric::Label> labels{{"id", std::to_string(s.sensor)},
-                                                    {"name", std::string(cls.word) + " " + std::to_string(s.instance)},
-                                                    {"node", std::to_string(s.node)},
-                                                    {"type", std::to_string(s.type)}};
-            if (cls.value != nullptr) values.metric.push_back(metric(labels, s.value, MetricType::Gauge));
-            states.metric.push_back(metric(std::move(labels), s.state, MetricType::Gauge));
+            shown.push_back(&s);
+            labels.push_back({{"id", std::to_string(s.sensor)},
+                              {"name", s.name},
+                              {"node", std::to_string(s.node)},
+                              {"type", s.kind}});
         }
-        if (cls.value != nullptr) families.push_back(std::move(values));
+        if (cls.value != nullptr) {
+            MetricFamily values = family(prefix, cls.value, cls.valueHelp, MetricType::Gauge);
+            for (size_t i = 0; i < shown.size(); ++i) {
+                values.metric.push_back(metric(labels[i], shown[i]->value, MetricType::Gauge));
+            }
+            families.push_back(std::move(values));
+        }
+        MetricFamily states = family(prefix, cls.state, std::string(cls.word) + stateHelp, MetricType::Gauge);
+        for (size_t i = 0; i < shown.size(); ++i) {
+            states.metric.push_back(metric(labels[i], shown[i]->state, MetricType::Gauge));
+        }
         families.push_back(std::move(states));
+        std::string word = cls.word;
+        addLimitFamily(families, prefix, cls.upperCritical, word + " above which the SP reports critical", shown,
+                       labels, &SensorLimits::upperCritical);
+        addLimitFamily(families, prefix, cls.upperWarning, word + " above which the SP reports a warning", shown,
+                       labels, &SensorLimits::upperWarning);
+        addLimitFamily(families, prefix, cls.lowerCritical, word + " below which the SP reports critical", shown,
+                       labels, &SensorLimits::lowerCritical);
     }
 
     MetricFamily up = family(prefix, "up", "1 when the last refresh could read the node's SP", MetricType::Gauge);
@@ -129,36 +175,54 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
     for (MetricFamily* f : {&up, &refreshed, &info, &power, &watchdog, &sel}) families.push_back(std::move(*f));
     MetricFamily collectors = family(prefix, "collector_up",
                                      "1 when the collector's last attempt succeeded for every node", MetricType::Gauge);
-    for (const auto& [name, isUp] : snapshot.collectors) {
-        collectors.metric.push_back(metric({{"collector", name}}, isUp ? 1 : 0, MetricType::Gauge));
+    MetricFamily durations = family(prefix, "refresh_duration_seconds",
+                                    "Time the collector's last run spent with the SPs", MetricType::Gauge);
+    for (const char* name : kCollectors) {
+        auto isUp = snapshot.collectors.find(name);
+        collectors.metric.push_back(metric(
+            {{"collector", name}}, isUp != snapshot.collectors.end() && isUp->second ? 1 : 0, MetricType::Gauge));
+        auto seconds = snapshot.refreshSeconds.find(name);
+        durations.metric.push_back(metric(
+            {{"collector", name}}, seconds != snapshot.refreshSeconds.end() ? seconds->second : 0, MetricType::Gauge));
     }
     families.push_back(std::move(collectors));
+    families.push_back(std::move(durations));
 
-    MetricFamily events =
-        family(prefix, "events_total", "SP events reported to the exporter's sink", MetricType::Counter);
-    for (const auto& [key, count] : snapshot.events) {
-        events.metric.push_back(metric({{"kind", std::get<1>(key)}, {"node", std::to_string(std::get<0>(key))}},
-                                       static_cast<double>(count), MetricType::Counter));
+    // Counters start at 0 for every node, so that rate() and increase() see the first one.
+    auto events = snapshot.events;
+    auto pfaEvents = snapshot.pfaEvents;
+    auto failures = snapshot.commandFailures;
+    for (const char* operation : kServerOperations) failures.emplace(std::make_tuple(kAllNodes, operation), 0);
+    for (const NodeSample& n : snapshot.nodes) {
+        for (const char* kind : kEventKinds) events.emplace(std::make_tuple(n.node, kind), 0);
+        for (const char* operation : kNodeOperations) failures.emplace(std::make_tuple(n.node, operation), 0);
+        pfaEvents.emplace(n.node, 0);
     }
-    MetricFamily pfa = family(prefix, "pfa_events_total", "Predictive failure alerts reported", MetricType::Counter);
-    std::map<int32_t, uint64_t> pfaEvents = snapshot.pfaEvents;
-    for (const NodeSample& n : snapshot.nodes) pfaEvents.emplace(n.node, 0);  // every node's count starts at 0
-    for (const auto& [node, count] : pfaEvents) {
-        pfa.metric.push_back(metric({{"node", std::to_string(node)}}, static_cast<double>(count), MetricType::Counter));
+    MetricFamily eventCounts = counterFamily(prefix, "events_total", "Events the SPs sent, by node and kind");
+    for (const auto& [key, count] : events) {
+        addCount(eventCounts, {{"kind", std::get<1>(key)}, {"node", std::to_string(std::get<0>(key))}}, count);
     }
-    MetricFamily failures =
-        family(prefix, "sp_command_failures_total", "Library operations that failed, by result", MetricType::Counter);
-    for (const auto& [result, count] : snapshot.commandFailures) {
-        failures.metric.push_back(metric({{"result", result}}, static_cast<double>(count), MetricType::Counter));
+    MetricFamily pfa = counterFamily(prefix, "pfa_events_total", "Predictive failure alerts the SPs sent");
+    for (const auto& [node, count] : pfaEvents) addCount(pfa, {{"node", std::to_string(node)}}, count);
+    MetricFamily failureCounts = counterFamily(prefix, "sp_command_failures_total",
+                                               "Library operations of the refresh that failed, by node and operation");
+    for (const auto& [key, count] : failures) {
+        const auto& [node, operation] = key;
+        std::vector<ClientMetric::Label> labels{{"operation", operation}};
+        if (node != kAllNodes) labels.insert(labels.begin(), {"node", std::to_string(node)});
+        addCount(failureCounts, std::move(labels), count);
     }
-    MetricFamily rounds = family(prefix, "polling_rounds_total", "Refresh rounds over every node", MetricType::Counter);
-    rounds.metric.push_back(metric({}, static_cast<double>(snapshot.pollingRounds), MetricType::Counter));
+    MetricFamily rounds = counterFamily(prefix, "polling_rounds_total", "Refresh rounds over every node");
+    addCount(rounds, {}, snapshot.pollingRounds);
     MetricFamily last =
         family(prefix, "last_poll_timestamp_seconds", "Unix time of the last finished refresh", MetricType::Gauge);
     last.metric.push_back(metric({}, snapshot.lastPollSeconds, MetricType::Gauge));
-    MetricFamily scrape = family(prefix, "scrape_duration_seconds", "Time the previous scrape took", MetricType::Gauge);
-    scrape.metric.push_back(metric({}, snapshot.lastScrapeSeconds, MetricType::Gauge));
-    for (MetricFamily* f : {&events, &pfa, &failures, &rounds, &last, &scrape}) families.push_back(std::move(*f));
+    MetricFamily build =
+        family(prefix, "build_info", "Constant 1, labelled with the exporter's version", MetricType::Gauge);
+    build.metric.push_back(metric({{"version", yat::kVersionText}}, 1, MetricType::Gauge));
+    for (MetricFamily* f : {&eventCounts, &pfa, &failureCounts, &rounds, &last, &build}) {
+        families.push_back(std::move(*f));
+    }
     return families;
 }
 
@@ -205,14 +269,14 @@ void Model::countPfa(int32_t node) {
     snapshot_.pfaEvents[node] += 1;
 }
 
-void Model::countFailure(const std::string& result) {
+void Model::countFailure(int32_t node, const std::string& operation) {
     std::lock_guard lock(mutex_);
-    snapshot_.commandFailures[result] += 1;
+    snapshot_.commandFailures[{node, operation}] += 1;
 }
 
-void Model::setScrapeSeconds(double seconds) {
+void Model::setRefreshSeconds(const std::string& collector, double seconds) {
     std::lock_guard lock(mutex_);
-    snapshot_.lastScrapeSeconds = seconds;
+    snapshot_.refreshSeconds[collector] = seconds;
 }
 
 void Model::setCollectorUp(const std::string& collector, bool up) {
@@ -224,13 +288,10 @@ double unixSeconds() {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-std::string scrapePage(Model& model, const std::string& prefix) {
-    auto start = std::chrono::steady_clock::now();
+std::string scrapePage(const Model& model, const std::string& prefix) {
     Snapshot snapshot = model.snapshot();
     snapshot.nowSeconds = unixSeconds();
-    std::string page = prometheus::TextSerializer().Serialize(buildFamilies(snapshot, prefix));
-    model.setScrapeSeconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    return page;
+    return prometheus::TextSerializer().Serialize(buildFamilies(snapshot, prefix));
 }
 
 }  // namespace yatctl::exporter

@@ -3,15 +3,17 @@
 // operations and what the sensor sink was told, kept as one snapshot that a scrape turns into metric
 // families without calling the library (so a scrape never sends an SP command).
 //
-// Node labels are node indexes (0-based) everywhere; the library's sensor node numbers (index + 1)
-// are converted when recorded. State values: 0 nominal, 1 warning, 2 critical, NaN unknown (see
-// sensorState). Thread-safe: the refresh thread and the sink write, any number of scrapes read.
+// Node labels number nodes from 0 everywhere, as yatctl's --node does; the library's sensor key node
+// numbers are converted when recorded (shownNode). State values: 0 nominal, 1 warning, 2 critical,
+// NaN unknown (see sensorState). Thread-safe: the refresh thread and the sink write, any number of
+// scrapes read.
 //
 // Freshness: a node whose last successful refresh (its system state read) is older than the model's
 // bound counts as down, and its sensor series are left out of the page rather than shown with their
 // last values; they come back with the node's next successful refresh.
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <string>
@@ -25,14 +27,24 @@ namespace yatctl::exporter {
 // A sensor status code of the library as a state value (NaN for unknown, absent or unrecognised).
 double sensorState(int32_t status);
 
+inline constexpr double kNoLimit = std::numeric_limits<double>::quiet_NaN();
+
+// A sensor's limits as the SP states them, kNoLimit where it states none.
+struct SensorLimits {
+    double upperCritical = kNoLimit;  // temperatures, voltages
+    double upperWarning = kNoLimit;   // temperatures
+    double lowerCritical = kNoLimit;  // fans, voltages
+};
+
 struct SensorSample {
-    int32_t node = 0;  // node index
+    int32_t node = 0;  // from 0, as --node
     int32_t sensorClass = 0;
     int32_t sensor = 0;  // the sensor number
-    int32_t type = 0;
-    int32_t instance = 0;
-    double value;  // NaN when unknown; power supplies have none
-    double state;  // NaN when unknown
+    std::string name;    // unique on its node, stable across runs (sensorName)
+    std::string kind;    // what it measures, one word (sensorKind)
+    double value;        // NaN when unknown; power supplies have none
+    double state;        // NaN when unknown
+    SensorLimits limits{};
 };
 
 struct NodeSample {
@@ -46,21 +58,32 @@ struct NodeSample {
     double lastRefreshSeconds = 0;  // Unix time of the node's last successful refresh, 0 before
 };
 
-// The parts of a refresh reported by yat_collector_up, each 1 when its last attempt succeeded.
+// The parts of a refresh reported by yat_collector_up (each 1 when its last attempt succeeded) and
+// yat_refresh_duration_seconds.
 inline constexpr const char* kCollectors[] = {"sensors", "system", "sel", "monitoring"};
+
+// The kinds of event yat_events_total counts, each from 0 for every node.
+inline constexpr const char* kEventKinds[] = {"fan", "voltage", "power_supply", "pfa", "drive"};
+
+// The library operations yat_sp_command_failures_total counts, each from 0: per node, and those that
+// cover every node at once (their series carry no node label).
+inline constexpr const char* kNodeOperations[] = {"sensor_status", "system_state", "watchdog_timers",
+                                                  "firmware",      "machine_vpd",  "event_log"};
+inline constexpr const char* kServerOperations[] = {"discovery", "monitoring_registration"};
+inline constexpr int32_t kAllNodes = -1;  // the node of a kServerOperations failure
 
 struct Snapshot {
     std::vector<SensorSample> sensors;
     std::vector<NodeSample> nodes;
-    std::map<std::tuple<int32_t, std::string>, uint64_t> events;  // (node, kind) -> count
-    std::map<int32_t, uint64_t> pfaEvents;                        // node -> count
-    std::map<std::string, uint64_t> commandFailures;              // result name -> count
+    std::map<std::tuple<int32_t, std::string>, uint64_t> events;           // (node, kind) -> count
+    std::map<int32_t, uint64_t> pfaEvents;                                 // node -> count
+    std::map<std::tuple<int32_t, std::string>, uint64_t> commandFailures;  // (node or kAllNodes, operation)
     uint64_t pollingRounds = 0;
-    double lastPollSeconds = 0;  // Unix time of the last finished refresh, 0 before
-    double lastScrapeSeconds = 0;
-    std::map<std::string, bool> collectors;  // collector -> its last attempt succeeded
-    double nowSeconds = 0;                   // Unix time of the scrape
-    double staleAfterSeconds = 0;            // 0: never stale
+    double lastPollSeconds = 0;                    // Unix time of the last finished refresh, 0 before
+    std::map<std::string, bool> collectors;        // collector -> its last attempt succeeded
+    std::map<std::string, double> refreshSeconds;  // collector -> time its last run spent with the SP
+    double nowSeconds = 0;                         // Unix time of the scrape
+    double staleAfterSeconds = 0;                  // 0: never stale
 };
 
 // Whether the node's sensor series are too old to be shown (see Freshness above).
@@ -83,9 +106,9 @@ public:
     void setSelEntries(int32_t node, double entries);
     void countEvent(int32_t node, const std::string& kind);
     void countPfa(int32_t node);
-    void countFailure(const std::string& result);
-    void setScrapeSeconds(double seconds);
+    void countFailure(int32_t node, const std::string& operation);
     void setCollectorUp(const std::string& collector, bool up);
+    void setRefreshSeconds(const std::string& collector, double seconds);
 
 private:
     mutable std::mutex mutex_;
@@ -95,7 +118,7 @@ private:
 };
 
 // A scrape: the snapshot's metric families in the Prometheus text format, every name starting with
-// prefix + "_". The time it took is recorded in the model for the next page.
-std::string scrapePage(Model& model, const std::string& prefix);
+// prefix + "_".
+std::string scrapePage(const Model& model, const std::string& prefix);
 
 }  // namespace yatctl::exporter

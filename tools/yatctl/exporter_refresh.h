@@ -18,19 +18,25 @@
 
 namespace yatctl::exporter {
 
-// A result's name ("ERR_BAD_ANSWER"), or its number when it has none: the label of a failure count.
+// A result's name ("ERR_BAD_ANSWER"), or its number when it has none.
 std::string resultText(int32_t result);
 
 // The sensor facts that do not change: read once after discovery.
 struct SensorFacts {
-    int32_t libraryNode, sensorClass, sensor, type, instance;
+    int32_t libraryNode = 0, sensorClass = 0, sensor = 0;
+    std::string name, kind;  // sensorName and sensorKind of its location and instance
 };
 
-// The facts of every sensor the sink noted during discovery (type and instance through the library).
+// The facts of every sensor the sink noted during discovery (location and instance through the
+// library).
 std::vector<SensorFacts> readSensorFacts(cDeviceLib& library, ExporterSink& sink);
 
+// A reading as the sensor resolves it: voltages to hundredths of a volt (the SP's unit), the others
+// as they are.
+double atResolution(int32_t sensorClass, double value);
+
 // Reads through the library into the model; one thread at a time calls refresh. A failed operation
-// is counted in the model under its result's name.
+// is counted in the model under its node and operation, and the time each collector spent is noted.
 class Refresher {
 public:
     Refresher(cDeviceLib& library, Model& model) : library_(library), model_(model) {}
@@ -38,6 +44,7 @@ public:
     // The sensors to read from now on; discovered: discovery succeeded (else the sensors collector
     // stays down).
     void setSensors(std::vector<SensorFacts> sensors, bool discovered);
+    size_t sensorCount() const { return sensors_.size(); }
 
     // Reads every sensor's status and each node's state, watchdogs, firmware levels and machine VPD
     // (the last two until read once) into the model; with countLog also counts each node's system
@@ -50,13 +57,15 @@ private:
         std::string firmwareRevision, systemFirmwareVersion, machineType, serial;
     };
 
-    bool ok(int32_t result);
+    bool ok(int32_t result, int32_t node, const char* operation);
+    void readSensors();
     void readNodeFacts(int32_t node, NodeFacts& facts);
     bool countLogEntries(int32_t node);
 
     cDeviceLib& library_;
     Model& model_;
     std::vector<SensorFacts> sensors_;
+    std::vector<SensorSample> samples_;  // the sensors of the refresh in progress
     bool discovered_ = false;
     std::vector<NodeFacts> nodeFacts_;
 };

@@ -92,13 +92,19 @@ int32_t HostSink::findRegistryText(const char* text) {
 }
 
 void StateDirOption::add(CLI::App& app) {
+    std::string service = serviceVariable_ != nullptr ? std::string("$") + serviceVariable_ + ", or " : "";
     app.add_option("--state-dir", dir_,
-                   "Folder for what a host keeps between runs (the registry texts); default: "
-                   "$XDG_STATE_HOME/libyat or ~/.local/state/libyat");
+                   "Folder for what a host keeps between runs (the registry texts); default: " + service +
+                       "$XDG_STATE_HOME/libyat or ~/.local/state/libyat");
 }
 
 std::string StateDirOption::dir() const {
     if (!dir_.empty()) return dir_;
+    const char* service = serviceVariable_ != nullptr ? std::getenv(serviceVariable_) : nullptr;
+    if (service != nullptr && service[0] != '\0') {
+        std::string first(service, strnlen(service, 4096));
+        return first.substr(0, first.find(':'));
+    }
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state != nullptr && state[0] == '/') return (std::filesystem::path(state) / "libyat").string();
     const char* home = std::getenv("HOME");

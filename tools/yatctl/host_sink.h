@@ -65,13 +65,17 @@ private:
 // The --state-dir option: where yatctl keeps what a host keeps between runs.
 class StateDirOption {
 public:
+    // serviceVariable: an environment variable naming the folder when --state-dir is not given (the
+    // first of its colon-separated folders), as a service manager sets STATE_DIRECTORY; null: none.
+    explicit StateDirOption(const char* serviceVariable = nullptr) : serviceVariable_(serviceVariable) {}
     void add(CLI::App& app);
-    // The chosen folder, or $XDG_STATE_HOME/libyat, or ~/.local/state/libyat.
+    // The chosen folder, or the service variable's, or $XDG_STATE_HOME/libyat, or ~/.local/state/libyat.
     std::string dir() const;
     // The registry-data file inside it.
     std::string registryFile() const;
 
 private:
+    const char* serviceVariable_;
     std::string dir_;
 };
 

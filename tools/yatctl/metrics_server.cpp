@@ -26,15 +26,21 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* kPath = "/metrics";
 constexpr const char* kContentType = "text/plain; version=0.0.4; charset=utf-8";
+constexpr const char* kHtmlType = "text/html; charset=utf-8";
+// The page at /: what a person who opens the exporter's address in a browser sees.
+constexpr const char* kIndex =
+    "<!DOCTYPE html>\n<html><head><title>yatctl exporter</title></head>\n"
+    "<body><h1>yatctl exporter</h1><p><a href=\"/metrics\">Metrics</a></p></body></html>\n";
 // After too many open files, how long accepting waits before it tries again.
 constexpr auto kAcceptPause = std::chrono::milliseconds(100);
 
 std::string systemError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
 std::string answer(int status, const char* reason, const std::string& body, bool withBody,
-                   const char* extraHeader = nullptr) {
+                   const char* extraHeader = nullptr, const char* type = nullptr) {
     std::string text = "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\n";
-    text += std::string("Content-Type: ") + (status == 200 ? kContentType : "text/plain; charset=utf-8") + "\r\n";
+    if (type == nullptr) type = status == 200 ? kContentType : "text/plain; charset=utf-8";
+    text += std::string("Content-Type: ") + type + "\r\n";
     text += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     if (extraHeader != nullptr) text += std::string(extraHeader) + "\r\n";
     text += "Connection: close\r\n\r\n";
@@ -175,11 +181,12 @@ void MetricsServer::serve(int stopFd) {
         }
         std::string_view method = line.substr(0, first);
         std::string_view target = line.substr(first + 1, second - first - 1);
-        if (target.substr(0, target.find('?')) != kPath)
-            return startAnswer(c, plain(404, "Not Found", method != "HEAD"));
+        std::string_view path = target.substr(0, target.find('?'));
+        if (path != kPath && path != "/") return startAnswer(c, plain(404, "Not Found", method != "HEAD"));
         if (method != "GET" && method != "HEAD") {
             return startAnswer(c, plain(405, "Method Not Allowed", true, "Allow: GET, HEAD"));
         }
+        if (path == "/") return startAnswer(c, answer(200, "OK", kIndex, method == "GET", nullptr, kHtmlType));
         startAnswer(c, answer(200, "OK", page_(), method == "GET"));
     };
     auto accept = [&] {

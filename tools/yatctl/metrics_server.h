@@ -3,7 +3,8 @@
 // slow or idle client costs one socket and never holds up another client's scrape.
 //
 // - GET and HEAD of exactly /metrics (a query string is allowed): 200 with the page (HEAD: the same
-//   headers, no body). Any other path: 404; another method on /metrics: 405; a request line that is
+//   headers, no body); of / a small HTML page linking /metrics. Any other path: 404; another method
+//   on either: 405; a request line that is
 //   not HTTP/1.x: 400.
 // - A request's head must arrive within Limits::headTimeout and fit Limits::maxHead bytes; otherwise
 //   the connection is closed (431 for a head too large). An answer the client does not take within
