@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
             std::cout << renderText(doc);
         }
         std::cout.flush();
-        return session.failed() ? kExitFailed : kExitOk;
+        return session.exitStatus();
     } catch (const yatsim::ScenarioError& error) {
         return fail(kExitUsage, std::string("scenario ") + error.what());
     } catch (const UsageError& error) {
