@@ -6,6 +6,7 @@
 
 #include "yat/device_lib.h"
 #include "yat/led_records.h"
+#include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -94,7 +95,12 @@ public:
             int32_t state = 0;
             int32_t result = session.library().getBluelightStatus(static_cast<int32_t>(node), &state);
             Document row{{"node", node}, {"leds", count}, {"lit", lit}};
-            row["locator"] = result == 0 ? Document(state) : Document(nullptr);
+            if (session.options().json) {
+                row["locator"] = result == 0 ? Document(state) : Document(nullptr);
+                if (result == 0) row["locatorName"] = locatorWord(state);
+            } else {
+                row["locator"] = result == 0 ? Document(locatorWord(state)) : Document(nullptr);
+            }
             nodes.push_back(row);
         }
         if (panel.statusResult != 0) doc["ledsResult"] = panel.statusResult;

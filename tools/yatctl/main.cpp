@@ -10,6 +10,7 @@
 #include "yatctl/render.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
+#include "yatctl/version_text.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ int fail(int status, const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace yatctl;
-    CLI::App app{"yatctl: shows what libyat reports about a (simulated) server"};
+    CLI::App app{"yatctl: shows what libyat reports about a (simulated) server", "yatctl"};
+    app.set_version_flag("--version", versionText(), "Print the versions of yatctl and libyat and the comm device");
     app.require_subcommand(1, 1);
     app.fallthrough();
     GlobalOptions options;
