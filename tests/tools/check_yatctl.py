@@ -179,6 +179,41 @@ def case_node_numbering():
     check(set(node_values(doc)) == {0, 1}, set(node_values(doc)))
 
 
+def case_man_page():
+    """The manual page the build wrote holds every subcommand and every option of the program, and the
+    sections the options do not carry; groff finds nothing to warn about."""
+    import shutil
+    page_path = os.path.join(os.path.dirname(YATCTL), "yatctl.1")
+    page = open(page_path, encoding="utf-8").read()
+    text = page.replace("\\-", "-")
+    for section in ("NAME", "SYNOPSIS", "OPTIONS", "SUBCOMMANDS", "NODE NUMBERING", "EXIT STATUS", "ENVIRONMENT",
+                    "FILES"):
+        check(f".SH {section}\n" in text, f"no {section} section")
+    for word in ("YAT_STDOUT", "registry-data.reg", "sensorKeyNode"):
+        check(word in text, f"the page lacks {word}")
+
+    def options(help_text):
+        return set(re.findall(r"(?<![\w-])(--[a-z][a-z0-9-]*)", help_text.split("Subcommands:")[0]))
+
+    def subcommands(help_text):
+        if "Subcommands:" not in help_text:
+            return []
+        return [line.split()[0] for line in help_text.split("Subcommands:")[1].splitlines() if line.strip()]
+
+    def walk(path):
+        help_text = run(*path, "--help", expect=0).stdout
+        for option in options(help_text):
+            check(option in text, f"{' '.join(path) or 'yatctl'}: {option} not in the page")
+        for name in subcommands(help_text):
+            check(f".SS {' '.join(path + [name])}\n" in text, f"subcommand {' '.join(path + [name])} not in the page")
+            walk(path + [name])
+
+    walk([])
+    if shutil.which("groff"):
+        done = subprocess.run(["groff", "-man", "-ww", "-z", page_path], capture_output=True, text=True)
+        check(done.returncode == 0 and done.stderr == "", done.stderr)
+
+
 def case_monitor_json():
     # The demo timeline at YAT_SLEEP_SCALE 0.001 plays in about 45 ms; --for is not scaled.
     out = run("--json", "monitor", "--demo", "--for", "1.5", expect=0).stdout

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "sim/json_field.h"
+#include "yatctl/man_page.h"
 #include "yatctl/option_checks.h"
 #include "yatctl/render.h"
 #include "yatctl/session.h"
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
         apps.emplace_back(sub, command.get());
     }
     checkNumberOptions(app);
+    // The manual page, made from the options above (the build writes and installs it).
+    app.add_flag_callback("--man", [&app] { throw CLI::CallForVersion(manPage(app), 0); })->group("");
 
     try {
         app.parse(argc, argv);
