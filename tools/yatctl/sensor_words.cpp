@@ -122,6 +122,14 @@ std::string portName(int32_t number) {
     return kNames[number - kFirstPortNumber];
 }
 
+std::string recipientTypeWord(int32_t type) {
+    constexpr int32_t kUnused = 1;
+    constexpr int32_t kConnectionTypeBase = 2;  // type = connection type + 2
+    if (type == kUnused) return "unused";
+    if (type < kConnectionTypeBase) return "type " + std::to_string(type);
+    return "connection type " + std::to_string(type - kConnectionTypeBase);
+}
+
 std::string locatorWord(int32_t state) {
     if (state == yat::kLedOff) return "off";
     if (state == yat::kLedOn) return "on";

@@ -57,6 +57,9 @@ std::string spTypeWord(int32_t type);  // "Garnet", "Opal SSL", ... (yat/codes.h
 std::string portName(int32_t number);
 inline constexpr int32_t kFirstPortNumber = 1;
 inline constexpr int32_t kLastPortNumber = 6;
+// An alert recipient's type (getOOBAlertConfiguration): "unused" for 1, else the SP's connection
+// type it stands for ("connection type 6" for type 8).
+std::string recipientTypeWord(int32_t type);
 // The locator light's state byte: "off", "on", or "byte 0xNN" for another byte.
 std::string locatorWord(int32_t state);
 
