@@ -589,6 +589,7 @@ def case_config_json():
     check(rows[6]["host"] == "relay1.dc2.example" and rows[6]["destination"] == "" and rows[6]["userId"] == "sprelay",
           rows[6])
     check(rows[5]["selectiveAlerts"] is True and rows[4]["enabled"] is False, rows)
+    check(rows[6]["typeName"] == "connection type 6" and rows[9]["typeName"] == "unused", rows)
     accounts = json.loads(run("accounts", "--json", "--node", "0", expect=0).stdout)["nodes"][0]["accounts"]
     check([a["status"] for a in accounts].count("in use") == 6, accounts)
     check(accounts[2] == {"account": 2, "result": 0, "status": "in use", "userId": "backup", "authority": "Custom",
