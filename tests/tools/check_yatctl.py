@@ -226,7 +226,8 @@ def case_monitor_json():
     check(lines[-1].get("note") == "deregistered", lines[-1])
     check(all(l["sensorKeyNode"] == l["node"] + 1 for l in lines if "sensorKeyNode" in l), "node numbering")
     fan = [l for l in lines if l.get("event") == "low"][0]
-    check(fan["reading"] == 0 and fan["lower"] == 550 and fan["unit"] == "RPM", fan)
+    check(fan["reading"] == 0 and fan["lowerCritical"] == 550 and fan["unit"] == "RPM" and fan["name"] == "Fan 3" and
+          "upperCritical" not in fan, fan)
     # --changes-only: a sensor again only when its status or value bucket moved; --node and --class filter.
     out = run("--json", "monitor", "--demo", "--for", "1.5", "--changes-only", "--node", "1", "--class", "power",
               expect=0).stdout

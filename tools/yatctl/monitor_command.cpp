@@ -84,13 +84,24 @@ public:
         }
         Document line{
             {"time", utcNow()}, {"node", shown}, {"sensorKeyNode", node}, {"class", className}, {"sensor", sensor}};
+        if (std::string name = nameOf(node, sensorClass, sensor); !name.empty()) line["name"] = name;
         line["code"] = code;
         line["event"] = code == kDiscoveryCode ? std::string("discovered") : statusWord(sensorClass, code);
         bool values = code != kDiscoveryCode && (sensorClass == 1 || sensorClass == 2 || sensorClass == 3);
         if (values) {
             line["reading"] = slotValue(sensorClass, first);
-            line["upper"] = slotValue(sensorClass, second);
-            line["lower"] = slotValue(sensorClass, third);
+            // The second slot holds what getSensorStatus gives as upper, the third as lower.
+            Document upper = slotValue(sensorClass, second);
+            Document lower = slotValue(sensorClass, third);
+            if (upper.is_number() && lower.is_number()) {
+                SensorLimits limits = sensorLimits(sensorClass, lower.get<double>(), upper.get<double>());
+                auto put = [&](const char* key, const std::optional<double>& value, const Document& slot) {
+                    if (value) line[key] = slot;
+                };
+                put("lowerCritical", limits.lowerCritical, lower);
+                put("upperWarning", limits.upperWarning, lower);
+                put("upperCritical", limits.upperCritical, upper);
+            }
             line["unit"] = classInfo(sensorClass).unit;
         }
         if (text != nullptr) line["text"] = std::string(text, strnlen(text, 256));
@@ -132,7 +143,38 @@ public:
         print(line, false);
     }
 
+    // Names the sensors discovery announced, read through the query operations (from the calling
+    // thread, before monitoring starts; later reports of those sensors carry the name).
+    void nameSensors(cDeviceLib& library) {
+        std::map<SensorKey, std::string> names;
+        for (const SensorKey& key : discovered()) {
+            const auto& [node, sensorClass, sensor] = key;
+            int32_t location = 0, instance = 0;
+            if (library.getSensorLocation(sensorClass, node, sensor, &location) == 0 &&
+                library.getSensorInstance(sensorClass, node, sensor, &instance) == 0) {
+                names[key] = sensorName(sensorClass, location, instance);
+            }
+        }
+        std::lock_guard<std::mutex> guard(mutex_);
+        names_ = std::move(names);
+    }
+
 private:
+    using SensorKey = std::tuple<int32_t, int32_t, int32_t>;  // sensor-key node, class, sensor number
+
+    std::set<SensorKey> discovered() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return discovered_;
+    }
+
+    std::string nameOf(int32_t node, int32_t sensorClass, int32_t sensor) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (sensorClass < yat::kClassTemperature || sensorClass > yat::kClassPowerSupply) return "";
+        discovered_.emplace(node, sensorClass, sensor);
+        auto found = names_.find({node, sensorClass, sensor});
+        return found != names_.end() ? found->second : "";
+    }
+
     // True when the sensor's status or reading bucket differs from its last report (or it is new).
     bool changed(int32_t node, int32_t sensorClass, int32_t sensor, int32_t code, const Document& reading) {
         std::pair<int32_t, int64_t> now{code, readingBucket(sensorClass, reading)};
@@ -167,15 +209,25 @@ private:
             std::snprintf(head, sizeof head, "%s  node %d  %-11s ", line["time"].get<std::string>().c_str(),
                           line["node"].get<int32_t>(), line["class"].get<std::string>().c_str());
             text = head;
-            if (line.contains("sensor")) text += "sensor " + std::to_string(line["sensor"].get<int32_t>()) + "  ";
+            if (line.contains("name")) {
+                text += line["name"].get<std::string>() + "  ";
+            } else if (line.contains("sensor")) {
+                text += "sensor " + std::to_string(line["sensor"].get<int32_t>()) + "  ";
+            }
             text += line["event"].get<std::string>();
             if (line.contains("memoryCard")) {
                 text += "  memory card " + std::to_string(line["memoryCard"].get<int32_t>()) + " DIMM " +
                         std::to_string(line["dimm"].get<int32_t>());
             }
             if (values) {
-                text += "  " + valueText(line["reading"], line["unit"]) + " (limits " + valueText(line["lower"], "") +
-                        " .. " + valueText(line["upper"], line["unit"]) + ")";
+                text += "  " + valueText(line["reading"], line["unit"]);
+                std::string limits;
+                for (const char* key : {"lowerCritical", "upperWarning", "upperCritical"}) {
+                    if (!line.contains(key)) continue;
+                    limits += std::string(limits.empty() ? "" : ", ") + limitWord(key) + " " +
+                              valueText(line[key], line["unit"]);
+                }
+                if (!limits.empty()) text += " (" + limits + ")";
             }
             if (line.contains("text")) text += "  FRU " + line["text"].get<std::string>();
             // Texts may come from the SP: show control characters as '?'.
@@ -186,6 +238,12 @@ private:
         std::lock_guard<std::mutex> guard(mutex_);
         std::fprintf(out_, "%s\n", text.c_str());
         std::fflush(out_);
+    }
+
+    static const char* limitWord(const std::string& key) {
+        if (key == "lowerCritical") return "lower critical";
+        if (key == "upperWarning") return "upper warning";
+        return "upper critical";
     }
 
     static std::string valueText(const Document& value, const Document& unit) {
@@ -205,7 +263,9 @@ private:
     bool json_;
     MonitorFilter filter_;
     std::mutex mutex_;
-    std::map<std::tuple<int32_t, int32_t, int32_t>, std::pair<int32_t, int64_t>> last_;  // status, bucket
+    std::map<SensorKey, std::pair<int32_t, int64_t>> last_;  // status, bucket
+    std::set<SensorKey> discovered_;                         // every sensor reported (bounded by the SP's)
+    std::map<SensorKey, std::string> names_;
     std::set<std::string> texts_;
 };
 
@@ -248,6 +308,7 @@ public:
         cDeviceLib& library = session.library();
         int32_t result = session.check(library.initSensors(&sink));
         if (result != 0) sink.note("discovery failed with " + std::to_string(result));
+        sink.nameSensors(library);
         if (demo_) session.comm().playTimeline(session.comm().scenario().demoTimeline);
         result = library.registerForAsynchEvents(&sink);
         if (result != 0) {
