@@ -71,7 +71,7 @@ def case_report_json():
     check(len(doc["system"]) == 2 and len(doc["firmware"]) == 8, doc)
     check(doc["ledPanel"] == [{"node": 0, "leds": 4, "lit": 1, "locator": 0, "locatorName": "off"},
                               {"node": 1, "leds": 4, "lit": 1, "locator": 1, "locatorName": "on"}], doc["ledPanel"])
-    check(all(row["attention"] == "none" for row in doc["sensors"]), doc["sensors"])
+    check(all(row["attention"] == [] for row in doc["sensors"]), doc["sensors"])
     check([row["serialNumber"] for row in doc["vpd"] if row["node"] == 1][0] == "YB10KQ41C7B9", doc["vpd"])
     check([row["entries"] for row in doc["eventLog"]] == [30, 8], doc["eventLog"])
     check(doc["network"][0]["smtp"] == "mail.dc1.example.net" and "10.10.14.77" in doc["network"][0]["interfaces"],

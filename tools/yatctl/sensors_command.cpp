@@ -197,10 +197,10 @@ public:
             std::vector<std::string> attention = attentionList(survey, static_cast<int32_t>(node), false);
             std::string joined;
             for (const std::string& item : attention) joined += (joined.empty() ? "" : ", ") + item;
-            if (attention.empty()) {
-                counts["attention"] = "none";
+            if (session.options().json) {
+                counts["attention"] = attention;
             } else {
-                counts["attention"] = session.options().json ? Document(attention) : Document(joined);
+                counts["attention"] = attention.empty() ? std::string("none") : joined;
             }
             nodes.push_back(counts);
         }
