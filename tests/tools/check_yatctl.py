@@ -332,6 +332,10 @@ def case_sensors_degraded():
     path = degraded_scenario(silent_node=True)
     done = run("--scenario", path, "sensors", "--state-dir", state, "--check", expect=2)
     check("node 2: no sensors answered" in done.stdout.splitlines()[0], done.stdout)
+    health = json.loads(run("--scenario", path, "--json", "health", expect=1).stdout)["nodes"]
+    check(health[2]["health"] == "attention" and "no sensors answered" in health[2]["attention"], health)
+    # Discovery stops at the silent node: every node's sensors may be incomplete, and each says so.
+    check(all("sensor discovery failed (result 1)" in node["attention"] for node in health), health)
 
 
 def case_sensors_json():

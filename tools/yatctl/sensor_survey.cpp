@@ -139,6 +139,8 @@ const SensorSurvey& sharedSurvey(Session& session) {
 
 std::vector<std::string> attentionList(const SensorSurvey& survey, std::optional<int32_t> node, bool nodePrefix) {
     std::vector<std::string> list;
+    // Discovery stops at its first failure: the sensors of every node may be incomplete.
+    if (survey.result != 0) list.push_back("sensor discovery failed (result " + std::to_string(survey.result) + ")");
     for (int32_t silent : survey.silentNodes) {
         if (node && silent != *node) continue;
         list.push_back((nodePrefix ? "node " + std::to_string(silent) + ": " : "") + "no sensors answered");
@@ -152,7 +154,7 @@ std::vector<std::string> attentionList(const SensorSurvey& survey, std::optional
 }
 
 int worstSeverity(const SensorSurvey& survey, std::optional<int32_t> node) {
-    int worst = 0;
+    int worst = survey.result != 0 ? 2 : 0;
     for (int32_t silent : survey.silentNodes) {
         if (!node || silent == *node) worst = 2;
     }

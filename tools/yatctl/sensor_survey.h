@@ -41,11 +41,12 @@ SensorSurvey surveySensors(Session& session, HostSink& sink, bool pollSupplies);
 // The survey of this run: made on first use (texts in memory only) and shared by the parts of a report.
 const SensorSurvey& sharedSurvey(Session& session);
 
-// What needs a look: "Fan 3 low" per sensor at warning or worse, "no sensors answered" per silent node (with "node N: "
+// What needs a look: a failed discovery (the sensors of any node may be missing), "Fan 3 low" per sensor
+// at warning or worse, "no sensors answered" per silent node (with "node N: "
 // before it when the server has more than one node and node is not given).
 std::vector<std::string> attentionList(const SensorSurvey& survey, std::optional<int32_t> node, bool nodePrefix);
 
-// The worst severity of the survey (0, 1, 2; a silent node is critical).
+// The worst severity of the survey (0, 1, 2; a failed discovery and a silent node are critical).
 int worstSeverity(const SensorSurvey& survey, std::optional<int32_t> node);
 
 }  // namespace yatctl
