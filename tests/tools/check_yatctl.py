@@ -232,8 +232,13 @@ def case_monitor_json():
     out = run("--json", "monitor", "--demo", "--for", "1.5", "--changes-only", "--node", "1", "--class", "power",
               expect=0).stdout
     reports = [line for line in map(json.loads, out.splitlines()) if "event" in line]
-    check([(r["sensor"], r["event"]) for r in reports if r["event"] != "discovered"] ==
-          [(1, "good"), (2, "good"), (2, "failed"), (2, "good")], reports)
+    # Each supply's reports change from one to the next; supply 2 fails and comes back (the first
+    # polling round may come before or after the failure).
+    for sensor in (1, 2):
+        seen = [r["event"] for r in reports if r["sensor"] == sensor and r["event"] != "discovered"]
+        check(seen and all(a != b for a, b in zip(seen, seen[1:])), (sensor, seen))
+    supply2 = [r["event"] for r in reports if r["sensor"] == 2 and r["event"] != "discovered"]
+    check("failed" in supply2 and supply2[-1] == "good", supply2)
     check(all(r["node"] == 1 and r["class"] == "power" for r in reports), reports)
 
 def case_monitor_scenario():

@@ -107,7 +107,9 @@ public:
         if (text != nullptr) line["text"] = std::string(text, strnlen(text, 256));
         bool sensorReport =
             code != kDiscoveryCode && sensorClass >= yat::kClassTemperature && sensorClass <= yat::kClassPowerSupply;
-        if (filter_.changesOnly && sensorReport && !changed(node, sensorClass, sensor, code, line["reading"])) return 0;
+        if (filter_.changesOnly && sensorReport &&
+            !changed(node, sensorClass, sensor, line["event"].get<std::string>(), line["reading"]))
+            return 0;
         print(line, values);
         return 0;
     }
@@ -176,8 +178,10 @@ private:
     }
 
     // True when the sensor's status or reading bucket differs from its last report (or it is new).
-    bool changed(int32_t node, int32_t sensorClass, int32_t sensor, int32_t code, const Document& reading) {
-        std::pair<int32_t, int64_t> now{code, readingBucket(sensorClass, reading)};
+    // The status is compared as its word: an SP event and a polling round may give one state two codes.
+    bool changed(int32_t node, int32_t sensorClass, int32_t sensor, const std::string& status,
+                 const Document& reading) {
+        std::pair<std::string, int64_t> now{status, readingBucket(sensorClass, reading)};
         std::lock_guard<std::mutex> guard(mutex_);
         auto [place, added] = last_.try_emplace(std::make_tuple(node, sensorClass, sensor), now);
         if (added) return true;
@@ -263,8 +267,8 @@ private:
     bool json_;
     MonitorFilter filter_;
     std::mutex mutex_;
-    std::map<SensorKey, std::pair<int32_t, int64_t>> last_;  // status, bucket
-    std::set<SensorKey> discovered_;                         // every sensor reported (bounded by the SP's)
+    std::map<SensorKey, std::pair<std::string, int64_t>> last_;  // status word, bucket
+    std::set<SensorKey> discovered_;                             // every sensor reported (bounded by the SP's)
     std::map<SensorKey, std::string> names_;
     std::set<std::string> texts_;
 };
