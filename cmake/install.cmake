@@ -30,7 +30,8 @@ if(TARGET yatctl)
   # Installed yatctl finds the installed library through its run path (see Session::findLibrary).
   set_target_properties(yatctl PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
   install(TARGETS yatctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${CMAKE_SOURCE_DIR}/packaging/yatctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # Written at build time by yatctl --man (tools/CMakeLists.txt).
+  install(FILES ${CMAKE_BINARY_DIR}/tools/yatctl/yatctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 install(EXPORT yatTargets NAMESPACE yat:: DESTINATION ${YAT_CMAKE_DIR})

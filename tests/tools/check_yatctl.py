@@ -6,6 +6,7 @@ Usage: check_yatctl.py YATCTL CASE
 """
 import json
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -44,7 +45,7 @@ def scenario_file(text):
 def case_info_json():
     doc = json.loads(run("info", "--json", expect=0).stdout)
     check(doc["nodeCount"] == 2, doc)
-    check(doc["spType"] == {"result": 0, "type": 7}, doc["spType"])
+    check(doc["spType"] == {"result": 0, "type": 7, "name": "Garnet"}, doc["spType"])
     node1 = doc["nodes"][1]
     check(node1["systemState"] == {"result": 0, "state": 4, "powerOn": True, "powerOnHours": 8119,
                                    "restartCount": 35}, node1["systemState"])
@@ -58,7 +59,7 @@ def case_info_json():
 
 def case_report():
     out = run("report", expect=0).stdout
-    for text in ("Node count  2", "SP type     7", "YB10KQ41C7A2", "YKET42A", "9A72C3D5E8114B6FA0D2C4B7E1F38A56"):
+    for text in ("Node count  2", "SP type     Garnet (7)", "YB10KQ41C7A2", "YKET42A", "9A72C3D5E8114B6FA0D2C4B7E1F38A56"):
         check(text in out, f"report lacks {text!r}:\n{out}")
     check(len(out.splitlines()) <= 80, "report longer than one tall screen")
     check("LED panel" in out, f"report lacks the LED panel:\n{out}")
@@ -66,10 +67,11 @@ def case_report():
 
 def case_report_json():
     doc = json.loads(run("report", "--json", expect=0).stdout)
-    check(doc["spType"] == 7 and doc["nodeCount"] == 2, doc)
+    check(doc["spType"] == 7 and doc["spTypeName"] == "Garnet" and doc["nodeCount"] == 2, doc)
     check(len(doc["system"]) == 2 and len(doc["firmware"]) == 8, doc)
-    check(doc["ledPanel"] == [{"node": 0, "leds": 4, "lit": 1, "locator": 0},
-                              {"node": 1, "leds": 4, "lit": 1, "locator": 1}], doc["ledPanel"])
+    check(doc["ledPanel"] == [{"node": 0, "leds": 4, "lit": 1, "locator": 0, "locatorName": "off"},
+                              {"node": 1, "leds": 4, "lit": 1, "locator": 1, "locatorName": "on"}], doc["ledPanel"])
+    check(all(row["attention"] == [] for row in doc["sensors"]), doc["sensors"])
     check([row["serialNumber"] for row in doc["vpd"] if row["node"] == 1][0] == "YB10KQ41C7B9", doc["vpd"])
     check([row["entries"] for row in doc["eventLog"]] == [30, 8], doc["eventLog"])
     check(doc["network"][0]["smtp"] == "mail.dc1.example.net" and "10.10.14.77" in doc["network"][0]["interfaces"],
@@ -136,8 +138,80 @@ def case_usage_errors():
     done = run("--scenario", binary, "info", expect=2)
     check(done.stderr.isascii() and done.stderr.rstrip("\n").isprintable(), f"raw bytes on stderr: {done.stderr!r}")
     usage("vpd", "--instance", "2", needle="--instance needs --kind")
+    # Ranges are checked before anything is sent, and the message names the valid range.
+    usage("ports", "set", "7", "80", needle="not in range 1 to 6")
+    usage("ports", "set", "2", "70000", needle="not in range 1 to 65535")
+    usage("network", "set", "--interface", "9", "--dhcp", "on", needle="not in range 1 to 8")
+    usage("sel", "--tail", "0", needle="--tail")
+    check(run("raw", "--help", expect=0).stdout.splitlines()[1].startswith("Usage: yatctl raw "), "program path")
+    version = run("--version", expect=0).stdout
+    check(version.startswith("yatctl ") and "SONAME libyat.so." in version and "comm device" in version, version)
     check(run("--help", expect=0).stdout.startswith("yatctl"), "no help")
     check("--data" in run("raw", "--help", expect=0).stdout, "no raw help")
+
+
+def node_values(doc, key="node"):
+    """Every value of a member named key anywhere in doc."""
+    if isinstance(doc, dict):
+        return [v for k, v in doc.items() if k == key] + [x for v in doc.values() for x in node_values(v, key)]
+    if isinstance(doc, list):
+        return [x for v in doc for x in node_values(v, key)]
+    return []
+
+
+def case_node_numbering():
+    """Every subcommand numbers nodes as --node does: asked for node 1, every "node" in its JSON is 1,
+    and the library's sensor-key numbering shows only as sensorKeyNode = node + 1."""
+    help_text = run("--help", expect=0).stdout
+    names = [line.split()[0] for line in help_text.split("Subcommands:")[1].splitlines() if line.strip()]
+    walked = 0
+    for name in names:
+        if name in ("monitor", "raw", "exporter") or "--node" not in run(name, "--help", expect=0).stdout:
+            continue
+        extra = ("--state-dir", os.path.join(WORK, "state")) if name == "sensors" else ()
+        doc = json.loads(run("--json", name, "--node", "1", *extra, expect=0).stdout)
+        nodes = node_values(doc)
+        check(nodes and set(nodes) == {1}, f"{name}: nodes {set(nodes)}")
+        check(set(node_values(doc, "sensorKeyNode")) <= {2}, f"{name}: {set(node_values(doc, 'sensorKeyNode'))}")
+        walked += 1
+    check(walked >= 15, f"only {walked} subcommands take --node")
+    doc = json.loads(run("--json", "report", expect=0).stdout)
+    check(set(node_values(doc)) == {0, 1}, set(node_values(doc)))
+
+
+def case_man_page():
+    """The manual page the build wrote holds every subcommand and every option of the program, and the
+    sections the options do not carry; groff finds nothing to warn about."""
+    import shutil
+    page_path = os.path.join(os.path.dirname(YATCTL), "yatctl.1")
+    page = open(page_path, encoding="utf-8").read()
+    text = page.replace("\\-", "-")
+    for section in ("NAME", "SYNOPSIS", "OPTIONS", "SUBCOMMANDS", "NODE NUMBERING", "EXIT STATUS", "ENVIRONMENT",
+                    "FILES"):
+        check(f".SH {section}\n" in text, f"no {section} section")
+    for word in ("YAT_STDOUT", "registry-data.reg", "sensorKeyNode"):
+        check(word in text, f"the page lacks {word}")
+
+    def options(help_text):
+        return set(re.findall(r"(?<![\w-])(--[a-z][a-z0-9-]*)", help_text.split("Subcommands:")[0]))
+
+    def subcommands(help_text):
+        if "Subcommands:" not in help_text:
+            return []
+        return [line.split()[0] for line in help_text.split("Subcommands:")[1].splitlines() if line.strip()]
+
+    def walk(path):
+        help_text = run(*path, "--help", expect=0).stdout
+        for option in options(help_text):
+            check(option in text, f"{' '.join(path) or 'yatctl'}: {option} not in the page")
+        for name in subcommands(help_text):
+            check(f".SS {' '.join(path + [name])}\n" in text, f"subcommand {' '.join(path + [name])} not in the page")
+            walk(path + [name])
+
+    walk([])
+    if shutil.which("groff"):
+        done = subprocess.run(["groff", "-man", "-ww", "-z", page_path], capture_output=True, text=True)
+        check(done.returncode == 0 and done.stderr == "", done.stderr)
 
 
 def case_monitor_json():
@@ -146,12 +220,26 @@ def case_monitor_json():
     lines = [json.loads(line) for line in out.splitlines()]
     check(all(isinstance(line, dict) for line in lines) and len(lines) > 48, out[:2000])
     events = [(l["node"], l["class"], l.get("sensor"), l["event"]) for l in lines if "event" in l]
-    for expected in ((1, "fan", 3, "low"), (2, "power", 2, "failed"), (1, "node", 3, "DASD alert"),
-                     (2, "node", 0, "PFA alert")):
+    for expected in ((0, "fan", 3, "low"), (1, "power", 2, "failed"), (0, "node", 3, "DASD alert"),
+                     (1, "node", 0, "PFA alert")):
         check(expected in events, f"no {expected} in {events[-40:]}")
     check(lines[-1].get("note") == "deregistered", lines[-1])
+    check(all(l["sensorKeyNode"] == l["node"] + 1 for l in lines if "sensorKeyNode" in l), "node numbering")
     fan = [l for l in lines if l.get("event") == "low"][0]
-    check(fan["reading"] == 0 and fan["lower"] == 550 and fan["unit"] == "RPM", fan)
+    check(fan["reading"] == 0 and fan["lowerCritical"] == 550 and fan["unit"] == "RPM" and fan["name"] == "Fan 3" and
+          "upperCritical" not in fan, fan)
+    # --changes-only: a sensor again only when its status or value bucket moved; --node and --class filter.
+    out = run("--json", "monitor", "--demo", "--for", "1.5", "--changes-only", "--node", "1", "--class", "power",
+              expect=0).stdout
+    reports = [line for line in map(json.loads, out.splitlines()) if "event" in line]
+    # Each supply's reports change from one to the next; supply 2 fails and comes back (the first
+    # polling round may come before or after the failure).
+    for sensor in (1, 2):
+        seen = [r["event"] for r in reports if r["sensor"] == sensor and r["event"] != "discovered"]
+        check(seen and all(a != b for a, b in zip(seen, seen[1:])), (sensor, seen))
+    supply2 = [r["event"] for r in reports if r["sensor"] == 2 and r["event"] != "discovered"]
+    check("failed" in supply2 and supply2[-1] == "good", supply2)
+    check(all(r["node"] == 1 and r["class"] == "power" for r in reports), reports)
 
 def case_monitor_scenario():
     # The monitoring scenario: no processor sensors (hot indicators instead) and a timeline from the
@@ -163,11 +251,11 @@ def case_monitor_scenario():
     check(done.returncode == 0, done.stderr)
     lines = [json.loads(line) for line in done.stdout.splitlines()]
     events = [(l["node"], l["class"], l.get("sensor"), l["event"]) for l in lines if "event" in l]
-    for expected in ((1, "fan", 3, "low"), (2, "power", 2, "failed"), (1, "node", 3, "DASD alert"),
-                     (1, "node", 1, "processor hot"), (1, "node", 1, "processor normal")):
+    for expected in ((0, "fan", 3, "low"), (1, "power", 2, "failed"), (0, "node", 3, "DASD alert"),
+                     (0, "node", 1, "processor hot"), (0, "node", 1, "processor normal")):
         check(expected in events, f"no {expected} in {events}")
     pfa = [l for l in lines if l.get("class") == "memory"]
-    check(len(pfa) == 1 and (pfa[0]["node"], pfa[0]["memoryCard"], pfa[0]["dimm"]) == (2, 2, 5), pfa)
+    check(len(pfa) == 1 and (pfa[0]["node"], pfa[0]["memoryCard"], pfa[0]["dimm"]) == (1, 2, 5), pfa)
 
 
 def case_monitor_signal():
@@ -184,15 +272,75 @@ def case_monitor_signal():
 
 
 def case_sensors():
-    out = run("sensors", "--state-dir", os.path.join(WORK, "state"), expect=0).stdout
+    state = os.path.join(WORK, "state")
+    out = run("sensors", "--state-dir", state, expect=0).stdout
     lines = out.splitlines()
-    check(sum(1 for line in lines if line.split()[:1] in (["1"], ["2"])) == 48, f"not 48 sensor rows:\n{out}")
-    for text in ("44 °C", "80 °C", "-11.94 V", "4350 RPM", "550 RPM", "not checked"):
-        check(text in out, f"sensors lacks {text!r}:\n{out}")
+    check(re.split(r"\s{2,}", lines[0]) == ["Node", "Name", "Reading", "Status", "Lower critical", "Lower warning",
+                                           "Upper warning", "Upper critical"], out)
+    check(len(lines) == 49 and sum(1 for line in lines if line.split()[0] in ("0", "1")) == 48, out)
     check("fan reading failed" not in out, "the library's progress lines reached the output")
-    header = [line for line in lines if line.strip().startswith("Node")][0]
-    first = [line for line in lines if "temperature" in line][0]
-    check(first.index("°C") < header.index("Lower"), f"columns not aligned:\n{header}\n{first}")
+    cpu = [line for line in lines if line.startswith("0") and "CPU 1 temperature" in line][0]
+    # A temperature's two limits are upper ones: warning 80, critical 85; it has no lower ones.
+    check(cpu.split()[4:] == ["44", "°C", "normal", "80", "°C", "85", "°C"], cpu)
+    check(cpu.index("80 °C") == lines[0].index("Upper warning"), f"columns not aligned:\n{lines[0]}\n{cpu}")
+    fan = [line for line in lines if line.startswith("1") and "Fan 6" in line][0]
+    check(fan.split()[3:] == ["3800", "RPM", "normal", "550", "RPM"], fan)
+    check([line.split()[-1] for line in lines if "Power supply" in line] == ["good"] * 4, out)
+    # Filters, CSV without the header, and --check on the nominal default scenario.
+    done = run("sensors", "--state-dir", state, "--node", "1", "--class", "voltage", "--csv", "--no-header", expect=0)
+    rows = [row.split(",") for row in done.stdout.splitlines()]
+    check(len(rows) == 10 and rows[3] == ["1", "Voltage 4", "-11.94 V", "normal", "-12.60 V", "", "", "-11.40 V"],
+          rows)
+    first = run("sensors", "--state-dir", state, "--check", expect=0).stdout.splitlines()[0]
+    check(first == "SENSORS OK: 48 sensors nominal", first)
+    run("sensors", "--class", "humidity", expect=2)
+
+
+def degraded_scenario(silent_node):
+    """The default server with node 0's fan 3 stopped and its supply 2 failed, and with silent_node
+    a third node whose SP answers nothing."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    scenario.pop("demoTimeline", None)
+    node0 = scenario["nodes"][0]
+    node0["sensors"]["fans"][2]["rpm"] = 0
+    node0["sensors"]["powerSupplies"][1]["failed"] = True
+    scenario["nodes"][1]["sensors"]["powerSupplies"] = [{"present": True}, {"present": True}]
+    if silent_node:
+        scenario["nodes"].append({"inherit": 1})
+        scenario["faults"] = {"rules": [{"fault": "transport", "node": 2}]}
+    return scenario_file(json.dumps(scenario))
+
+
+def case_sensors_degraded():
+    """A dead fan and a failed supply are critical in sensors --check (exit 2), health and report; a
+    silent node too. The fans are known from an earlier run, as a host keeps them."""
+    state = os.path.join(WORK, "state")
+    run("sensors", "--state-dir", state, expect=0)
+    path = degraded_scenario(silent_node=False)
+    done = run("--scenario", path, "sensors", "--state-dir", state, "--check", expect=2)
+    check(done.stdout.splitlines()[0] == "SENSORS CRITICAL: node 0: Fan 3 low, node 0: Power supply 2 failed",
+          done.stdout)
+    doc = json.loads(run("--scenario", path, "--json", "sensors", "--state-dir", state, "--check", "--node", "0",
+                         "--class", "fan", expect=2).stdout)
+    fan = [row for row in doc["sensors"] if row["name"] == "Fan 3"][0]
+    check(fan["reading"] == 0 and fan["statusText"] == "low" and fan["severity"] == 2 and
+          fan["lowerCritical"] == 550 and fan["upperCritical"] is None, fan)
+    check(doc["check"] == {"exitStatus": 2, "attention": ["node 0: Fan 3 low"]}, doc["check"])
+    run("--scenario", path, "sensors", "--state-dir", state, "--check", "--node", "1", expect=0)
+    health = json.loads(run("--scenario", path, "--json", "health", expect=0).stdout)["nodes"]
+    check(health[0]["health"] == "attention" and "Power supply 2 failed" in health[0]["attention"], health)
+    check(health[1]["health"] == "normal" and health[1]["attention"] == [], health)
+    report = run("--scenario", path, "report", expect=0).stdout
+    check("attention" in report and "Power supply 2 failed" in report, report)
+    # A third node that answers nothing.
+    path = degraded_scenario(silent_node=True)
+    done = run("--scenario", path, "sensors", "--state-dir", state, "--check", expect=2)
+    check("node 2: no sensors answered" in done.stdout.splitlines()[0], done.stdout)
+    health = json.loads(run("--scenario", path, "--json", "health", expect=1).stdout)["nodes"]
+    check(health[2]["health"] == "attention" and "no sensors answered" in health[2]["attention"], health)
+    # Discovery stops at the silent node: every node's sensors may be incomplete, and each says so.
+    check(all("sensor discovery failed (result 1)" in node["attention"] for node in health), health)
 
 
 def case_sensors_json():
@@ -200,14 +348,19 @@ def case_sensors_json():
     rows = doc["sensors"]
     check(doc["result"] == 0 and len(rows) == 48, doc)
     by = {(r["node"], r["class"], r["sensor"]): r for r in rows}
-    check(by[(1, "temperature", 3)] == {"node": 1, "class": "temperature", "sensor": 3, "type": 1, "location": 2,
-                                        "instance": 1, "reading": 44, "unit": "°C", "lower": 80, "upper": 85,
-                                        "status": 1, "statusText": "normal", "result": 0}, by[(1, "temperature", 3)])
-    volt = by[(2, "voltage", 4)]
-    check(volt["reading"] == -11.94 and volt["lower"] == -12.6 and volt["unit"] == "V" and volt["type"] == 6, volt)
-    check(by[(2, "fan", 6)]["reading"] == 3800 and by[(2, "fan", 6)]["unit"] == "RPM", by[(2, "fan", 6)])
-    supply = by[(1, "power", 2)]
-    check(supply["instance"] == 1 and supply["type"] == 37 and supply["status"] == 0 and supply["reading"] is None, supply)
+    check(by[(0, "temperature", 3)] == {"node": 0, "sensorKeyNode": 1, "name": "CPU 1 temperature",
+                                        "class": "temperature", "classCode": 1, "sensor": 3, "type": 1,
+                                        "location": 2, "instance": 1, "reading": 44, "unit": "°C", "status": 1,
+                                        "statusText": "normal", "severity": 0, "lowerCritical": None,
+                                        "lowerWarning": None, "upperWarning": 80, "upperCritical": 85, "result": 0},
+          by[(0, "temperature", 3)])
+    volt = by[(1, "voltage", 4)]
+    check(volt["reading"] == -11.94 and volt["lowerCritical"] == -12.6 and volt["upperCritical"] == -11.4 and
+          volt["unit"] == "V" and volt["type"] == 6, volt)
+    check(by[(1, "fan", 6)]["reading"] == 3800 and by[(1, "fan", 6)]["name"] == "Fan 6", by[(1, "fan", 6)])
+    supply = by[(0, "power", 2)]
+    check(supply["name"] == "Power supply 2" and supply["type"] == 37 and supply["statusText"] == "good" and
+          supply["reading"] is None, supply)
 
 
 def case_sensors_unreadable_fan():
@@ -308,21 +461,22 @@ def case_events():
 
 
 def case_health():
-    path = scenario_file(json.dumps({"nodes": [{"alerts": {"activeCodes": ["0x0421C702", 113]}},
+    doc = json.loads(run("--json", "health", "--node", "1", expect=0).stdout)
+    check(doc["nodes"] == [{"node": 1, "health": "normal", "systemHealth": "normal", "value": 0, "result": 0,
+                            "attention": []}], doc)
+    path = scenario_file(json.dumps({"nodes": [{"alerts": {"activeCodes": [113]}},
                                                {"alerts": {"activeCodes": [107, 113]}}]}))
     doc = json.loads(run("--scenario", path, "--json", "health", expect=0).stdout)
     node0, node1 = doc["nodes"]
-    check(node0["value"] == 1 and node0["health"] == "code 113 active", node0)
-    check(node0["activeCodes"][0] == {"code": "0x0421C702", "meaning": "processor 2 hot", "value": 0x0421C702}, node0)
-    check(node1["value"] == 2 and len(node1["activeCodes"]) == 2, node1)
-    doc = json.loads(run("--json", "health", "--node", "1", expect=0).stdout)
-    check(doc["nodes"] == [{"node": 1, "health": "normal", "value": 0, "result": 0, "activeCodes": []}], doc)
+    check(node0["value"] == 1 and node0["systemHealth"] == "code 113 active" and node0["health"] == "attention", node0)
+    check(node1["value"] == 2 and node1["systemHealth"] == "code 107 active", node1)
     path = scenario_file(json.dumps({"nodes": [{}], "faults": {"rules": [{"fault": "status", "command": "2.7.4",
                                                                           "value": 3}]}}))
     run("--scenario", path, "health", expect=1)
     doc = json.loads(run("--json", "report", expect=0).stdout)
-    check(doc["health"] == [{"node": 0, "health": "normal", "value": 0, "result": 0, "activeCodes": []},
-                            {"node": 1, "health": "normal", "value": 0, "result": 0, "activeCodes": []}], doc["health"])
+    check([(row["node"], row["health"]) for row in doc["health"]] == [(0, "normal"), (1, "normal")], doc["health"])
+
+
 def case_leds():
     out = run("leds", expect=0).stdout
     rows = [line.split() for line in out.splitlines() if line.split()[:1] in (["0"], ["1"])]
@@ -353,10 +507,11 @@ def case_leds_json():
 
 def case_bluelight():
     doc = json.loads(run("bluelight", "--json", expect=0).stdout)
-    check(doc["nodes"] == [{"node": 0, "result": 0, "state": 0}, {"node": 1, "result": 0, "state": 1}], doc)
-    for value, byte in (("on", 1), ("off", 0), ("0x2a", 42)):
+    check(doc["nodes"] == [{"node": 0, "result": 0, "state": 0, "stateName": "off"},
+                           {"node": 1, "result": 0, "state": 1, "stateName": "on"}], doc)
+    for value, byte, word in (("on", 1, "on"), ("off", 0, "off"), ("0x2a", 42, "byte 0x2A")):
         doc = json.loads(run("bluelight", "--node", "0", value, "--json", expect=0).stdout)
-        check(doc["nodes"] == [{"node": 0, "setResult": 0, "result": 0, "state": byte}], doc)
+        check(doc["nodes"] == [{"node": 0, "setResult": 0, "result": 0, "state": byte, "stateName": word}], doc)
     check("expected on, off or a byte" in run("bluelight", "256", expect=2).stderr, "no usage error")
     path = scenario_file(json.dumps({"nodes": [{}], "faults": {"rules": [{"fault": "status", "command": "d.7"}]}}))
     doc = json.loads(run("--scenario", path, "bluelight", "--json", expect=1).stdout)
@@ -364,13 +519,22 @@ def case_bluelight():
 def case_sel():
     doc = json.loads(run("sel", "--json", "--node", "0", expect=0).stdout)
     node = doc["nodes"][0]
-    check(node["result"] == 0 and node["count"] == 30, node)
+    check(node["result"] == 0 and node["count"] == 30 and len(node["entries"]) == 30, node)
     first, last = node["entries"][0], node["entries"][-1]
-    check(first["date"] == "11/02/1999" and first["timestamp"].startswith("19991102081403"), first)
-    check(last["date"] == "04/02/2008" and last["time"] == "13:46:27" and last["label"] == "SYSTEM  ", last)
+    check(first["record"] == 1 and first["time"] == "1999-11-02T08:14:03Z", first)
+    check(last["record"] == 30 and last["time"] == "2008-04-02T13:46:27Z" and last["label"] == "SYSTEM", last)
     out = run("sel", "--node", "1", expect=0).stdout
-    check("12/31/1999  23:59:59" in out and "01/01/2000  00:00:00" in out, out)
-    check(out.index("12/31/1999") < out.index("03/14/2008"), f"not newest last:\n{out}")
+    check("1999-12-31T23:59:59Z" in out and "2000-01-01T00:00:00Z" in out, out)
+    check(out.index("1999-12-31") < out.index("2008-03-14"), f"not newest last:\n{out}")
+    doc = json.loads(run("sel", "--json", "--node", "1", "--tail", "2", expect=0).stdout)
+    check([e["record"] for e in doc["nodes"][0]["entries"]] == [7, 8] and doc["nodes"][0]["count"] == 8, doc)
+    env = dict(os.environ, TZ="UTC-2")  # two hours east of UTC
+    done = subprocess.run([YATCTL, "--log-dir", WORK, "sel", "--node", "1", "--tail", "1", "--local"],
+                          capture_output=True, text=True, timeout=60, env=env)
+    check("2008-03-14T09:10:02+02:00" in done.stdout, done.stdout)
+    info = json.loads(run("sel", "--json", "info", expect=0).stdout)["nodes"]
+    check(info[1] == {"node": 1, "entries": 8, "oldest": "1998-08-21T09:30:00Z", "newest": "2008-03-14T07:10:02Z"},
+          info)
     done = run("sel", "--erase", expect=2)
     check("--yes" in done.stderr and done.stdout == "", done.stderr)
     doc = json.loads(run("sel", "--erase", "--yes", "--node", "1", "--json", expect=0).stdout)
@@ -401,10 +565,10 @@ def case_ports_smtp():
     doc = json.loads(run("ports", "--json", "--node", "1", expect=0).stdout)
     check({r["number"]: r["port"] for r in doc["nodes"][0]["ports"]} == {1: 80, 2: 443, 3: 23, 4: 22, 5: 161, 6: 162},
           doc)
+    check([r["name"] for r in doc["nodes"][0]["ports"]] == ["HTTP", "HTTPS", "Telnet", "SSH", "SNMP agent",
+                                                             "SNMP traps"], doc)
     done = run("ports", "set", "2", "8443", "--json", expect=0)
-    check(json.loads(done.stdout) == {"node": 0, "number": 2, "result": 0, "port": 8443}, done.stdout)
-    doc = json.loads(run("ports", "set", "2", "70000", "--json", expect=1).stdout)
-    check(doc["result"] == 12 and doc["port"] == 443, doc)
+    check(json.loads(done.stdout) == {"node": 0, "number": 2, "name": "HTTPS", "result": 0, "port": 8443}, done.stdout)
     doc = json.loads(run("smtp", "--json", expect=0).stdout)
     check(doc["nodes"][0] == {"node": 0, "result": 0, "server": "mail.dc1.example.net", "maxLength": 63,
                               "enabled": True}, doc)
@@ -435,6 +599,7 @@ def case_config_json():
     check(rows[6]["host"] == "relay1.dc2.example" and rows[6]["destination"] == "" and rows[6]["userId"] == "sprelay",
           rows[6])
     check(rows[5]["selectiveAlerts"] is True and rows[4]["enabled"] is False, rows)
+    check(rows[6]["typeName"] == "connection type 6" and rows[9]["typeName"] == "unused", rows)
     accounts = json.loads(run("accounts", "--json", "--node", "0", expect=0).stdout)["nodes"][0]["accounts"]
     check([a["status"] for a in accounts].count("in use") == 6, accounts)
     check(accounts[2] == {"account": 2, "result": 0, "status": "in use", "userId": "backup", "authority": "Custom",

@@ -7,6 +7,7 @@
 #include "yat/device_lib.h"
 #include "yatctl/config_options.h"
 #include "yatctl/node_option.h"
+#include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -48,6 +49,7 @@ Document recipient(Session& session, uint32_t node, uint32_t instance) {
     Document row{{"recipient", instance}, {"result", result}};
     if (result != 0) return row;
     row["type"] = type;
+    row["typeName"] = recipientTypeWord(type);
     row["enabled"] = (flags & 1) != 0;
     row["selectiveAlerts"] = (flags & 2) != 0;
     row["description"] = bufferText(description, sizeof description);

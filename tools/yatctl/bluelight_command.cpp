@@ -7,6 +7,7 @@
 
 #include "yat/device_lib.h"
 #include "yatctl/node_option.h"
+#include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -51,6 +52,7 @@ public:
             int32_t result = session.check(library.getBluelightStatus(static_cast<int32_t>(node), &state));
             row["result"] = result;
             row["state"] = result == 0 ? Document(state) : Document(nullptr);
+            if (result == 0) row["stateName"] = locatorWord(state);
             nodes.push_back(row);
         }
         doc["nodes"] = nodes;

@@ -3,12 +3,14 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
-#include "platform/append_file.h"
-#include "platform/regular_file.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace yatctl {
 
@@ -32,6 +34,26 @@ std::optional<std::string> boundedText(const char* text, size_t limit) {
     return std::string(text, length);
 }
 
+// An open descriptor, closed when it goes.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Opens name without following a link and without waiting on a FIFO; "" when it is a regular file of
+// this user's, else why not (for "<file> <why>").
+std::string openRegular(const std::string& name, int flags, Descriptor& file) {
+    file.fd = ::open(name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, HostSink::kFileMode);
+    if (file.fd < 0) return errno == ELOOP ? "is not a regular file" : "cannot be opened";
+    struct stat status {};
+    if (::fstat(file.fd, &status) != 0) return "cannot be opened";
+    if (!S_ISREG(status.st_mode)) return "is not a regular file";
+    if (status.st_uid != ::geteuid()) return "belongs to another user";
+    return "";
+}
+
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
@@ -43,9 +65,21 @@ HostSink::HostSink(std::string registryFile) : file_(std::move(registryFile)) {
     if (file_.empty()) return;
     // The state folder may be shared: a link or a FIFO in place of the file is neither followed nor
     // waited on, and nothing is written to it later.
-    yat::FileRead outcome = yat::readRegularFile(file_, kMaxFile, contents_, yat::Links::kRefuse);
-    if (outcome == yat::FileRead::kNotRegular || outcome == yat::FileRead::kUnreadable) {
-        error_ = file_ + " " + yat::fileReadText(outcome);
+    Descriptor file;
+    std::string problem = openRegular(file_, O_RDONLY, file);
+    if (file.fd < 0 && errno == ENOENT) return;  // written on first use
+    if (problem.empty()) {
+        char buffer[65536];
+        ssize_t got = 0;
+        while (contents_.size() <= kMaxFile && (got = ::read(file.fd, buffer, sizeof buffer)) > 0) {
+            contents_.append(buffer, static_cast<size_t>(got));
+        }
+        if (got < 0) problem = "cannot be read";
+        if (contents_.size() > kMaxFile) contents_.clear();  // past the bound: started afresh in memory
+    }
+    if (!problem.empty()) {
+        contents_.clear();
+        error_ = file_ + " " + problem;
         refused_ = true;
     }
 }
@@ -72,14 +106,11 @@ int32_t HostSink::addRegistryText(const char* keyPath, const char* text) {
     if (file_.empty() || refused_) return file_.empty() ? 0 : 1;
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(file_).parent_path(), ignored);
-    // Appended only to a regular file of this user's, never through a link (platform/append_file.h).
-    yat::AppendFile out;
-    yat::FileOpen opened = out.open(file_, kFileMode);
-    bool written = yat::opened(opened) && out.append(kept->data(), kept->size()) == kept->size();
-    if (!written && error_.empty()) {
-        error_ =
-            "cannot write " + file_ + (yat::opened(opened) ? "" : std::string(": it ") + yat::fileOpenText(opened));
-    }
+    // Appended only to a regular file of this user's, never through a link.
+    Descriptor out;
+    std::string problem = openRegular(file_, O_WRONLY | O_APPEND | O_CREAT, out);
+    bool written = problem.empty() && ::write(out.fd, kept->data(), kept->size()) == static_cast<ssize_t>(kept->size());
+    if (!written && error_.empty()) error_ = "cannot write " + file_ + (problem.empty() ? "" : ": it " + problem);
     return written ? 0 : 1;
 }
 

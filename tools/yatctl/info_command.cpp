@@ -5,6 +5,7 @@
 
 #include "yat/system_info_records.h"
 #include "yatctl/node_option.h"
+#include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -85,7 +86,7 @@ public:
         doc["nodeCount"] = library.getNodeCount();
         int32_t type = 0;
         int32_t result = session.check(library.getSPType(&type));
-        doc["spType"] = Document{{"result", result}, {"type", type}};
+        doc["spType"] = Document{{"result", result}, {"type", type}, {"name", spTypeWord(type)}};
         Document nodes = Document::array();
         for (uint32_t node : node_.nodes(session)) {
             Document entry{{"node", node}};

@@ -2,10 +2,14 @@
 // host does; one row per LED: node index, location, type, index, lit or dark, and its sensors with
 // mask and state. The report shows per node how many LEDs are lit and the locator light.
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
+#include <optional>
 
 #include "yat/device_lib.h"
 #include "yat/led_records.h"
+#include "yatctl/node_option.h"
+#include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -34,9 +38,10 @@ Panel readPanel(Session& session) {
     return panel;
 }
 
-Document ledRows(const GlintLEDList& leds, bool human) {
+Document ledRows(const GlintLEDList& leds, bool human, std::optional<uint32_t> node) {
     Document rows = Document::array();
     for (const cGlintLED& led : leds) {
+        if (node && led.node != static_cast<int32_t>(*node)) continue;
         Document row{{"node", led.node},
                      {"location", led.location},
                      {"type", led.type},
@@ -73,11 +78,14 @@ public:
         return "Reads the diagnostic LED panel: every LED lit or dark, with its sensor bits";
     }
 
+    void addOptions(CLI::App& app) override { node_.add(app); }
+    void validate(Session& session) override { node_.validate(session); }
+
     void run(Session& session, Document& doc) override {
         Panel panel = readPanel(session);
         doc["initResult"] = session.check(panel.initResult);
         doc["result"] = session.check(panel.statusResult);
-        doc["leds"] = ledRows(panel.leds, !session.options().json);
+        doc["leds"] = ledRows(panel.leds, !session.options().json, node_.value());
     }
 
     // Per node: how many LEDs, how many lit, and the locator light.
@@ -94,12 +102,20 @@ public:
             int32_t state = 0;
             int32_t result = session.library().getBluelightStatus(static_cast<int32_t>(node), &state);
             Document row{{"node", node}, {"leds", count}, {"lit", lit}};
-            row["locator"] = result == 0 ? Document(state) : Document(nullptr);
+            if (session.options().json) {
+                row["locator"] = result == 0 ? Document(state) : Document(nullptr);
+                if (result == 0) row["locatorName"] = locatorWord(state);
+            } else {
+                row["locator"] = result == 0 ? Document(locatorWord(state)) : Document(nullptr);
+            }
             nodes.push_back(row);
         }
         if (panel.statusResult != 0) doc["ledsResult"] = panel.statusResult;
         doc["ledPanel"] = nodes;
     }
+
+private:
+    NodeOption node_;
 };
 
 }  // namespace

@@ -6,10 +6,12 @@
 #include <iostream>
 
 #include "sim/json_field.h"
+#include "yatctl/man_page.h"
 #include "yatctl/option_checks.h"
 #include "yatctl/render.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
+#include "yatctl/version_text.h"
 
 namespace {
 
@@ -22,7 +24,8 @@ int fail(int status, const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace yatctl;
-    CLI::App app{"yatctl: shows what libyat reports about a (simulated) server"};
+    CLI::App app{"yatctl: shows what libyat reports about a (simulated) server", "yatctl"};
+    app.set_version_flag("--version", versionText(), "Print the versions of yatctl and libyat and the comm device");
     app.require_subcommand(1, 1);
     app.fallthrough();
     GlobalOptions options;
@@ -41,6 +44,8 @@ int main(int argc, char** argv) {
         apps.emplace_back(sub, command.get());
     }
     checkNumberOptions(app);
+    // The manual page, made from the options above (the build writes and installs it).
+    app.add_flag_callback("--man", [&app] { throw CLI::CallForVersion(manPage(app), 0); })->group("");
 
     try {
         app.parse(argc, argv);
@@ -79,7 +84,7 @@ int main(int argc, char** argv) {
             std::cout << renderText(doc);
         }
         std::cout.flush();
-        return session.failed() ? kExitFailed : kExitOk;
+        return session.exitStatus();
     } catch (const yatsim::ScenarioError& error) {
         return fail(kExitUsage, std::string("scenario ") + error.what());
     } catch (const UsageError& error) {

@@ -55,9 +55,13 @@ public:
     }
     void addOptions(CLI::App& app) override {
         node_.add(app);
-        app.add_option("--interface", interface_, "Only this interface (numbered from 1)");
+        app.add_option("--interface", interface_, "Only this interface (1 to " + std::to_string(kMostInterfaces) + ")")
+            ->check(CLI::Range(1, kMostInterfaces));
         CLI::App& set = set_.add(app, "Change the DHCP switch or the static address of one interface");
-        set.add_option("--interface", setInterface_, "Interface to change (numbered from 1)")->required();
+        set.add_option("--interface", setInterface_,
+                       "Interface to change (1 to " + std::to_string(kMostInterfaces) + ")")
+            ->required()
+            ->check(CLI::Range(1, kMostInterfaces));
         set.add_option("--dhcp", dhcp_, "DHCP on or off")->check(CLI::IsMember({"on", "off"}));
         set.add_option("--address", address_, "Static address a.b.c.d");
         set.add_option("--mask", mask_, "Static subnet mask a.b.c.d");

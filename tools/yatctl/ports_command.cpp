@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "yatctl/node_option.h"
+#include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -22,7 +23,7 @@ Document readPorts(Session& session, uint32_t node) {
         int32_t value = 0;
         int32_t result = session.library().getNetworkPort(static_cast<int32_t>(node), number, &value);
         if (result == 0) {
-            rows.push_back(Document{{"number", number}, {"port", value}});
+            rows.push_back(Document{{"number", number}, {"name", portName(number)}, {"port", value}});
         } else if (firstFailure == 0) {
             firstFailure = result;
         }
@@ -39,8 +40,10 @@ public:
     void addOptions(CLI::App& app) override {
         node_.add(app);
         CLI::App& set = set_.add(app, "Write TCP port number N (the SP restarts to apply it)");
-        set.add_option("number", number_, "Port number N")->required();
-        set.add_option("port", port_, "New TCP port")->required();
+        set.add_option("number", number_, "Port number N: 1 HTTP, 2 HTTPS, 3 Telnet, 4 SSH, 5 SNMP agent, 6 SNMP traps")
+            ->required()
+            ->check(CLI::Range(kFirstPortNumber, kLastPortNumber));
+        set.add_option("port", port_, "New TCP port (1 to 65535)")->required()->check(CLI::Range(1, 65535));
     }
     void validate(Session& session) override {
         node_.validate(session);
@@ -52,6 +55,7 @@ public:
             const int32_t node = static_cast<int32_t>(set_.node());
             doc["node"] = set_.node();
             doc["number"] = number_;
+            doc["name"] = portName(number_);
             doc["result"] = session.check(session.library().setNetworkPort(node, number_, port_));
             int32_t value = 0;
             int32_t read = session.library().getNetworkPort(node, number_, &value);

@@ -2,6 +2,7 @@
 // report views of all other subcommands, in their order.
 
 #include "yat/device_lib.h"
+#include "yatctl/sensor_words.h"
 #include "yatctl/session.h"
 #include "yatctl/subcommand.h"
 
@@ -24,7 +25,12 @@ public:
         doc["scenario"] = scenario.description.empty() ? scenario.source : scenario.description;
         doc["library"] = session.libraryPath();
         doc["nodeCount"] = library.getNodeCount();
-        doc["spType"] = type;
+        if (session.options().json) {
+            doc["spType"] = type;
+            doc["spTypeName"] = spTypeWord(type);
+        } else {
+            doc["spType"] = spTypeWord(type) + " (" + std::to_string(type) + ")";
+        }
         if (result != 0) doc["spTypeResult"] = result;
         for (Subcommand* part : parts_) part->addToReport(session, doc);
     }

@@ -3,6 +3,7 @@
 // numbering for people and programs, and a stable name per sensor.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace yatctl {
@@ -34,5 +35,32 @@ std::string sensorKind(int32_t sensorClass, int32_t location);
 // "Drive backplane temperature 1", "Voltage 3", "Fan 3", "Power supply 1". A supply's instance is its
 // 0-based index; its name counts from 1, like its sensor number.
 std::string sensorName(int32_t sensorClass, int32_t location, int32_t instance);
+
+// The limits of a sensor as a sensor tool shows them, from the two values getSensorStatus gives
+// (its lower and upper slots). A temperature's two are both upper limits: the lower slot is where
+// the SP starts warning, the upper one where it turns critical. A voltage has a lower and an upper
+// critical limit; a fan a lower critical one (its minimum speed, in both slots). Location 3
+// temperatures and voltages off location 1 have none (both slots 0). Empty: the class has no such
+// limit.
+struct SensorLimits {
+    std::optional<double> lowerCritical, lowerWarning, upperWarning, upperCritical;
+};
+SensorLimits sensorLimits(int32_t sensorClass, double lowerSlot, double upperSlot);
+
+// How serious a status is: 0 nothing to see (normal, good, not checked), 1 warning, 2 critical
+// (critical, low, high, failed, unavailable, processor hot).
+int statusSeverity(int32_t sensorClass, int32_t status);
+
+// Words for the other codes a host reads.
+std::string spTypeWord(int32_t type);  // "Garnet", "Opal SSL", ... (yat/codes.h)
+// The service a TCP port number of getNetworkPort serves ("HTTP", "SNMP traps"), or "" past them.
+std::string portName(int32_t number);
+inline constexpr int32_t kFirstPortNumber = 1;
+inline constexpr int32_t kLastPortNumber = 6;
+// An alert recipient's type (getOOBAlertConfiguration): "unused" for 1, else the SP's connection
+// type it stands for ("connection type 6" for type 8).
+std::string recipientTypeWord(int32_t type);
+// The locator light's state byte: "off", "on", or "byte 0xNN" for another byte.
+std::string locatorWord(int32_t state);
 
 }  // namespace yatctl

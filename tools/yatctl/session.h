@@ -3,6 +3,7 @@
 // library loaded with dlopen and opened with that comm device, exactly as a host agent does. The
 // library is opened on first use and closed (closeLibrary) when the session ends.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -65,6 +66,10 @@ public:
     }
     void markFailed() { failed_ = true; }
     bool failed() const { return failed_; }
+    // A status the subcommand chose (sensors --check); the run exits with the larger of it and the
+    // failure status.
+    void setExitStatus(int status) { chosenStatus_ = status; }
+    int exitStatus() const { return std::max(failed_ ? kExitFailed : kExitOk, chosenStatus_); }
 
 private:
     std::string findLibrary() const;
@@ -81,6 +86,7 @@ private:
     std::string libraryPath_;
     std::string rootDir_;  // the temporary root folder, or ""
     bool failed_ = false;
+    int chosenStatus_ = kExitOk;
 };
 
 // The name of a result code ("ERR_BAD_ANSWER"), or "" for an unknown code.
