@@ -15,7 +15,6 @@
 #include "sockcomm/socket_io.h"
 #include "tools/spd/sp_server.h"
 #include "tools/spd/state_journal.h"
-#include "yat/command_buffer.h"
 
 namespace {
 
@@ -24,17 +23,6 @@ std::mutex logMutex;
 void logLine(const std::string& line) {
     std::lock_guard<std::mutex> guard(logMutex);
     std::cerr << "yat-spd: " << line << std::endl;
-}
-
-// Replays the journal's writes onto the simulator; returns how many the SP refused.
-size_t replay(yatsim::SimBusComm& sim, const yatspd::StateJournal& journal) {
-    size_t refused = 0;
-    for (const auto& write : journal.writes()) {
-        uint8_t buffer[wire::kBufferSize] = {};
-        std::copy(write.request.begin(), write.request.end(), buffer);
-        if (sim.sendCommand(write.node, buffer) != kCommSuccess || buffer[wire::kStatusOffset] != 0) ++refused;
-    }
-    return refused;
 }
 
 }  // namespace
@@ -84,7 +72,7 @@ int main(int argc, char** argv) {
             logLine(error.what());
             return 1;
         }
-        size_t refused = replay(*sim, *journal);
+        size_t refused = journal->replay(*sim);
         logLine("state " + stateFile + ": " + std::to_string(journal->writes().size()) + " changes restored" +
                 (refused != 0 ? ", " + std::to_string(refused) + " refused by the scenario's SPs" : ""));
     }

@@ -30,6 +30,15 @@ size_t SpServer::clientCount() const {
     return count;
 }
 
+size_t SpServer::blockedWaits(uint32_t node) const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    size_t count = 0;
+    for (const auto& client : clients_) {
+        if (node < client->nodes.size()) count += client->nodes[node].waits.size();
+    }
+    return count;
+}
+
 bool SpServer::start(std::string& why) {
     listenFd_ = listenOn(endpoint_, why);
     if (listenFd_ < 0) return false;

@@ -56,6 +56,8 @@ public:
     const sockcomm::Endpoint& endpoint() const { return endpoint_; }
     void setWriteTimeout(std::chrono::milliseconds timeout) { writeTimeout_ = timeout; }
     size_t clientCount() const;
+    // Event waits of all clients blocked on node now.
+    size_t blockedWaits(uint32_t node) const;
 
 private:
     struct NodeEvents {

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
+#include "sim/sim_bus_comm.h"
 #include "yat/command_buffer.h"
 
 namespace yatspd {
@@ -92,6 +93,16 @@ bool StateJournal::record(int32_t node, const uint8_t* request, std::string& why
                   writes_.end());
     writes_.push_back({node, std::move(bytes)});
     return save(why);
+}
+
+size_t StateJournal::replay(yatsim::SimBusComm& sim) const {
+    size_t refused = 0;
+    for (const Write& write : writes_) {
+        uint8_t buffer[wire::kBufferSize] = {};
+        std::copy(write.request.begin(), write.request.end(), buffer);
+        if (sim.sendCommand(write.node, buffer) != kCommSuccess || buffer[wire::kStatusOffset] != 0) ++refused;
+    }
+    return refused;
 }
 
 bool StateJournal::save(std::string& why) const {

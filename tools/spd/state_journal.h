@@ -17,6 +17,10 @@
 #include <string>
 #include <vector>
 
+namespace yatsim {
+class SimBusComm;
+}
+
 namespace yatspd {
 
 class StateJournal {
@@ -36,6 +40,9 @@ public:
     // Adds a write (the 4096-byte request buffer) and saves; false with the reason in why when the file
     // could not be written (the journal in memory has the write all the same).
     bool record(int32_t node, const uint8_t* request, std::string& why);
+
+    // Sends the writes to sim in order; returns how many it refused (another scenario's SPs).
+    size_t replay(yatsim::SimBusComm& sim) const;
 
     const std::string& path() const { return path_; }
 
