@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -15,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "kit/scoped_settings.h"
 #include "sim/sim_bus_comm.h"
 #include "sockcomm/protocol.h"
 #include "sockcomm/socket_bus_comm.h"
@@ -24,23 +24,7 @@
 namespace socktest {
 
 using namespace std::chrono_literals;
-
-// A fresh folder, removed at the end.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "yat-sock-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) != nullptr ? pattern : "";
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using yattest::TempDir;
 
 // Lines logged by a device or server under test.
 class Lines {

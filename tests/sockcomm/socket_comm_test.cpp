@@ -78,10 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
     Endpoints, SocketOptionTexts,
     ::testing::Values(OptionsCase{"unix:/run/yat/spd.sock", nullptr}, OptionsCase{"tcp:127.0.0.1:7000", nullptr},
                       OptionsCase{"tcp:localhost:7000,timeout=250", nullptr},
-                      OptionsCase{"tcp:10.0.0.5:7000", "only 127.0.0.1"}, OptionsCase{"tcp:0.0.0.0:7000", "only 127.0.0.1"},
-                      OptionsCase{"tcp:127.0.0.1:70000", "port"}, OptionsCase{"tcp:127.0.0.1:", "port"},
-                      OptionsCase{"unix:", "socket path"}, OptionsCase{"unix:/x,timeout=0", "timeout"},
-                      OptionsCase{"udp:1", "expected unix"}));
+                      OptionsCase{"tcp:10.0.0.5:7000", "only 127.0.0.1"},
+                      OptionsCase{"tcp:0.0.0.0:7000", "only 127.0.0.1"}, OptionsCase{"tcp:127.0.0.1:70000", "port"},
+                      OptionsCase{"tcp:127.0.0.1:", "port"}, OptionsCase{"unix:", "socket path"},
+                      OptionsCase{"unix:/x,timeout=0", "timeout"}, OptionsCase{"udp:1", "expected unix"}));
 
 TEST(Endpoints, TimeoutSuffixSetsTheRequestTimeout) {
     std::string why;

@@ -46,18 +46,19 @@ std::unique_ptr<CommDevice> CommDevice::open(const CommChoice& choice) {
         case CommChoice::Kind::Sim: {
             auto sim = std::make_unique<yatsim::SimBusComm>(
                 choice.argument.empty() ? yatsim::defaultScenario() : yatsim::loadScenarioFile(choice.argument));
-            device->sim_ = sim.get();
+            device->comm_ = sim.get();
             device->description_ = "embedded simulator (" + sim->scenario().source +
                                    "): changes are lost when this program ends; run yat-spd to keep them";
             device->label_ = "sim";
-            device->owned_ = std::move(sim);
+            device->sim_ = std::move(sim);
             break;
         }
         case CommChoice::Kind::Socket: {
             std::string why;
             std::optional<sockcomm::SocketOptions> options = sockcomm::parseSocketOptions(choice.argument, why);
             if (!options) throw CommChoiceError("--comm " + choice.argument + ": " + why);
-            device->owned_ = std::make_unique<sockcomm::SocketBusComm>(options->endpoint, options->timeout);
+            device->socket_ = std::make_unique<sockcomm::SocketBusComm>(options->endpoint, options->timeout);
+            device->comm_ = device->socket_.get();
             device->label_ = options->endpoint.text();
             device->description_ = "SP server at " + device->label_;
             break;
@@ -97,7 +98,6 @@ std::unique_ptr<CommDevice> CommDevice::open(const CommChoice& choice) {
             return device;
         }
     }
-    device->comm_ = device->owned_.get();
     return device;
 }
 

@@ -18,6 +18,9 @@
 namespace yatsim {
 class SimBusComm;
 }
+namespace sockcomm {
+class SocketBusComm;
+}
 
 namespace yatcomm {
 
@@ -54,7 +57,7 @@ public:
 
     cBusComm& comm() { return *comm_; }
     // The embedded simulator, or null for any other device.
-    yatsim::SimBusComm* sim() { return sim_; }
+    yatsim::SimBusComm* sim() { return sim_.get(); }
     // One line for screens and logs: which device, and for the embedded simulator that writes are
     // lost when the program ends.
     std::string description() const { return description_; }
@@ -64,9 +67,10 @@ public:
 private:
     CommDevice() = default;
 
-    std::unique_ptr<cBusComm> owned_;  // a simulator or a socket device
+    // Owned by their own types: cBusComm has no virtual destructor.
+    std::unique_ptr<yatsim::SimBusComm> sim_;
+    std::unique_ptr<sockcomm::SocketBusComm> socket_;
     cBusComm* comm_ = nullptr;
-    yatsim::SimBusComm* sim_ = nullptr;
     void (*pluginClose_)(cBusComm*) = nullptr;
     std::string description_;
     std::string label_;
