@@ -3,7 +3,10 @@
 scenario or a small scenario file and checks exit status, output and messages.
 
 Usage: check_yatctl.py YATCTL CASE
+With YATCTL_SPD set to yat-spd's path, the checks run yatctl against that daemon over a Unix socket
+(--comm unix:...) instead of its embedded simulator, except where a case gives its own scenario.
 """
+import atexit
 import json
 import os
 import re
@@ -14,11 +17,20 @@ import tempfile
 YATCTL = sys.argv[1]
 CASE = sys.argv[2]
 WORK = tempfile.mkdtemp(prefix="yatctl-test-")
+COMM = []
+if os.environ.get("YATCTL_SPD"):
+    _socket = os.path.join(WORK, "spd.sock")
+    _spd = subprocess.Popen([os.environ["YATCTL_SPD"], "--listen", "unix:" + _socket], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, text=True)
+    _spd.stdout.readline()  # listening
+    atexit.register(lambda: (_spd.terminate(), _spd.wait(timeout=30)))
+    COMM = ["--comm", "unix:" + _socket]
 
 
 def run(*args, expect):
     """Runs yatctl with args (and a log folder of its own); checks the exit status."""
-    command = [YATCTL, "--log-dir", WORK, *args]
+    comm = [] if "--scenario" in args else COMM
+    command = [YATCTL, "--log-dir", WORK, *comm, *args]
     done = subprocess.run(command, capture_output=True, text=True, timeout=60)
     if done.returncode != expect:
         fail(f"{' '.join(args)}: exit {done.returncode}, expected {expect}\nstdout:\n{done.stdout}\nstderr:\n{done.stderr}")
