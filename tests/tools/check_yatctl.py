@@ -790,7 +790,8 @@ def case_exporter_serves_every_sensor():
     check([line for line in lines if line.startswith("yat_events_total")] ==
           [line for line in lines if line.startswith("yat_events_total") and line.endswith(" 0")],
           f"the polling counted as events:\n{text}")
-    check(any(line.startswith('yat_build_info{version="') for line in lines), text)
+    check(any(line.startswith('yat_build_info{version="') and 'comm="sim",simulated="true"' in line
+              for line in lines), text)
     check(any(line.startswith('yat_watchdog_timeout_seconds{node="1",timer="post"} 300') for line in lines), text)
     check(any(line.startswith("yat_bmc_info{") and 'serial="' in line for line in lines), text)
     check(any(line.startswith('yat_refresh_duration_seconds{collector="sensors"} ') for line in lines), text)
