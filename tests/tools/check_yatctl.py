@@ -707,12 +707,12 @@ def case_config_usage():
     check("nothing on standard input" in done.stderr, done.stderr)
 
 
-def start_exporter(*args, env=None, scenario=None):
-    """Starts yatctl exporter (over the scenario file, if given) on a free loopback port; returns the
-    process and the metrics URL."""
+def start_exporter(*args, env=None, scenario=None, comm=None):
+    """Starts yatctl exporter (over the scenario file or the --comm device, if given) on a free
+    loopback port; returns the process and the metrics URL."""
     import re
     import time
-    before = ["--scenario", scenario] if scenario else []
+    before = ["--scenario", scenario] if scenario else ["--comm", comm] if comm else []
     # The registry texts go to the test's folder unless the case says where.
     env = dict(os.environ if env is None else env, XDG_STATE_HOME=WORK)
     process = subprocess.Popen([YATCTL, "--log-dir", WORK, *before, "exporter", "--listen", "127.0.0.1:0", *args],
@@ -905,6 +905,46 @@ def check_node_silent_then_back(process, url, silent_at_start):
         check('yat_last_refresh_timestamp_seconds{node="1"} 0' not in back, back)
     finally:
         stop_exporter(process)
+
+
+def case_exporter_daemon_restart():
+    """The exporter over yat-spd: the daemon killed (SIGKILL), both nodes go down without a hang; the
+    daemon restarted, both come back with monitoring, without restarting the exporter."""
+    import signal
+    import time
+    spd_path = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(YATCTL))), "yat-spd")
+    socket_path = os.path.join(WORK, "restart.sock")
+
+    def start_spd():
+        spd = subprocess.Popen([spd_path, "--listen", "unix:" + socket_path], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, text=True)
+        spd.stdout.readline()
+        return spd
+
+    def wait_for(url, condition, what):
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            text = scrape(url)
+            if condition(text):
+                return text
+            time.sleep(0.01)
+        fail(f"never saw {what}:\n{text}")
+
+    spd = start_spd()
+    process, url = start_exporter("--refresh-interval", "0.05", "--sel-interval", "3600",
+                                  comm=f"unix:{socket_path},timeout=500")
+    try:
+        wait_for(url, lambda t: 'yat_up{node="1"} 1' in t and 'simulated="false"' in t, "node 1 up")
+        spd.send_signal(signal.SIGKILL)
+        spd.wait()
+        wait_for(url, lambda t: 'yat_up{node="0"} 0' in t and 'yat_up{node="1"} 0' in t, "both nodes down")
+        spd = start_spd()
+        wait_for(url, lambda t: 'yat_up{node="0"} 1' in t and 'yat_up{node="1"} 1' in t and
+                 'yat_collector_up{collector="monitoring"} 1' in t, "both nodes back")
+    finally:
+        stop_exporter(process)
+        spd.terminate()
+        spd.wait(timeout=30)
 
 
 def case_exporter_service_notifications():
