@@ -907,6 +907,15 @@ def check_node_silent_then_back(process, url, silent_at_start):
         stop_exporter(process)
 
 
+def case_comm_unreachable():
+    """A daemon that is not there, or a --comm text that is not a device, is an error, never an empty
+    success."""
+    done = run("--comm", "unix:" + os.path.join(WORK, "nobody.sock"), "info", expect=1)
+    check("no SP reachable through the SP server at unix:" in done.stderr and done.stdout == "", done.stderr)
+    check("only 127.0.0.1" in run("--comm", "tcp:10.0.0.1:7000", "info", expect=2).stderr, "remote TCP accepted")
+    check("expected sim" in run("--comm", "serial:/dev/ttyS0", "info", expect=2).stderr, "bad --comm accepted")
+
+
 def case_exporter_daemon_restart():
     """The exporter over yat-spd: the daemon killed (SIGKILL), both nodes go down without a hang; the
     daemon restarted, both come back with monitoring, without restarting the exporter."""

@@ -121,6 +121,12 @@ cDeviceLib& Session::library() {
     if (!options_.verbose) setenv("YAT_STDOUT", "off", 1);
     if (std::getenv("YAT_ROOT_DIR") == nullptr) prepareRootDir();
 
+    // A device that reaches no SP (a daemon that is not running) would open the library over zero
+    // nodes and every command would seem to succeed with nothing to show.
+    if (sim() == nullptr && comm().getNodeCount() == 0) {
+        throw LibraryError("no SP reachable through the " + commDescription());
+    }
+
     handle_ = dlopen(libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         const char* why = dlerror();
