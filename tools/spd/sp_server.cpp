@@ -73,11 +73,10 @@ void SpServer::stop() {
         }
     }
     for (auto& thread : threads) thread.join();
-    for (const auto& client : clients_) closeSocket(client->fd);
-    clients_.clear();
     for (uint32_t node = 0; node < nodeCount_; ++node) (void)sim_.deRegisterForEvents(node);
     for (auto& pump : pumps_) pump.join();
     pumps_.clear();
+    clients_.clear();
     closeSocket(listenFd_);
     close(wakeFds_[0]);
     close(wakeFds_[1]);
@@ -88,7 +87,6 @@ void SpServer::reapFinishedLocked(std::vector<std::thread>& joinable) {
     for (auto it = clients_.begin(); it != clients_.end();) {
         if ((*it)->finished) {
             joinable.push_back(std::move((*it)->thread));
-            closeSocket((*it)->fd);
             it = clients_.erase(it);
         } else {
             ++it;

@@ -67,6 +67,8 @@ private:
         bool dropLogged = false;
     };
     struct Client {
+        // Closed with the last reference: a pump thread may still be writing a reply to it.
+        ~Client() { sockcomm::closeSocket(fd); }
         uint64_t number = 0;
         int fd = -1;
         std::mutex writeMutex;
