@@ -21,21 +21,11 @@
 #include "sockcomm/socket_bus_comm.h"
 #include "tools/spd/sp_server.h"
 #include "yat/sensor_sink.h"
+#include "null_sink.h"
 
 namespace {
 
-class NullSink final : public cSensorSink {
-public:
-    int32_t reportSensor(int32_t, int32_t, int32_t, void*, void*, void*, int32_t, const char*) override { return 0; }
-    int32_t addRegistryText(const char*, const char* text) override {
-        if (text != nullptr) texts_.insert(text);
-        return 0;
-    }
-    int32_t findRegistryText(const char* text) override { return text != nullptr && texts_.count(text) > 0 ? 1 : 0; }
-
-private:
-    std::set<std::string> texts_;
-};
+using yatbench::NullSink;
 
 // The simulator served on a Unix socket in a temporary folder, for the life of the program.
 struct Served {

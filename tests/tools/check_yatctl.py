@@ -735,6 +735,18 @@ def scrape(url):
         return answer.read().decode()
 
 
+def wait_for_scrape(url, condition, what):
+    """Scrapes url until condition holds for the page (at most 30 s); returns that page."""
+    import time
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        text = scrape(url)
+        if condition(text):
+            return text
+        time.sleep(0.01)
+    fail(f"never saw {what}:\n{text}")
+
+
 def stop_exporter(process):
     import signal
     process.send_signal(signal.SIGTERM)
@@ -873,20 +885,12 @@ def case_exporter_unreachable_at_start():
 def check_node_silent_then_back(process, url, silent_at_start):
     """While node 1's SP is silent its temperatures are absent and yat_up{node="1"} is 0, node 0 is up;
     once it answers again its temperatures are back (all of them) and every collector is up."""
-    import time
-
     def node_lines(text, node):
         return [line for line in text.splitlines()
                 if line.startswith("yat_temperature_celsius{") and f'node="{node}"' in line]
 
     def wait_for(condition, what):
-        deadline = time.monotonic() + 30
-        while time.monotonic() < deadline:
-            text = scrape(url)
-            if condition(text):
-                return text
-            time.sleep(0.01)
-        fail(f"never saw {what}:\n{text}")
+        return wait_for_scrape(url, condition, what)
 
     try:
         text = scrape(url)
@@ -920,7 +924,6 @@ def case_exporter_daemon_restart():
     """The exporter over yat-spd: the daemon killed (SIGKILL), both nodes go down without a hang; the
     daemon restarted, both come back with monitoring, without restarting the exporter."""
     import signal
-    import time
     spd_path = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(YATCTL))), "yat-spd")
     socket_path = os.path.join(WORK, "restart.sock")
 
@@ -930,26 +933,17 @@ def case_exporter_daemon_restart():
         spd.stdout.readline()
         return spd
 
-    def wait_for(url, condition, what):
-        deadline = time.monotonic() + 30
-        while time.monotonic() < deadline:
-            text = scrape(url)
-            if condition(text):
-                return text
-            time.sleep(0.01)
-        fail(f"never saw {what}:\n{text}")
-
     spd = start_spd()
     process, url = start_exporter("--refresh-interval", "0.05", "--sel-interval", "3600",
                                   comm=f"unix:{socket_path},timeout=500")
     try:
-        wait_for(url, lambda t: 'yat_up{node="1"} 1' in t and 'simulated="false"' in t, "node 1 up")
+        wait_for_scrape(url, lambda t: 'yat_up{node="1"} 1' in t and 'simulated="false"' in t, "node 1 up")
         spd.send_signal(signal.SIGKILL)
         spd.wait()
-        wait_for(url, lambda t: 'yat_up{node="0"} 0' in t and 'yat_up{node="1"} 0' in t, "both nodes down")
+        wait_for_scrape(url, lambda t: 'yat_up{node="0"} 0' in t and 'yat_up{node="1"} 0' in t, "both nodes down")
         spd = start_spd()
-        wait_for(url, lambda t: 'yat_up{node="0"} 1' in t and 'yat_up{node="1"} 1' in t and
-                 'yat_collector_up{collector="monitoring"} 1' in t, "both nodes back")
+        wait_for_scrape(url, lambda t: 'yat_up{node="0"} 1' in t and 'yat_up{node="1"} 1' in t and
+                        'yat_collector_up{collector="monitoring"} 1' in t, "both nodes back")
     finally:
         stop_exporter(process)
         spd.terminate()
