@@ -35,6 +35,7 @@ if(TARGET yatctl)
 endif()
 if(TARGET yat-spd)
   install(TARGETS yat-spd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/yat-spd.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 install(EXPORT yatTargets NAMESPACE yat:: DESTINATION ${YAT_CMAKE_DIR})
