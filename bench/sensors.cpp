@@ -21,22 +21,12 @@
 #include "sensors/sensor_classes.h"
 #include "sim/sim_bus_comm.h"
 #include "yat/sensor_sink.h"
+#include "null_sink.h"
 
 namespace {
 
 // A sink that forgets every report and keeps the registry texts discovery adds, as a host does.
-class NullSink final : public cSensorSink {
-public:
-    int32_t reportSensor(int32_t, int32_t, int32_t, void*, void*, void*, int32_t, const char*) override { return 0; }
-    int32_t addRegistryText(const char*, const char* text) override {
-        if (text != nullptr) texts_.insert(text);
-        return 0;
-    }
-    int32_t findRegistryText(const char* text) override { return text != nullptr && texts_.count(text) > 0 ? 1 : 0; }
-
-private:
-    std::set<std::string> texts_;
-};
+using yatbench::NullSink;
 
 // A comm device whose answers arrive `latency` after the request (an exact wait: a short sleep, then
 // spinning to the deadline, so the device itself adds no error to the measurement).

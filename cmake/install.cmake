@@ -33,6 +33,10 @@ if(TARGET yatctl)
   # Written at build time by yatctl --man (tools/CMakeLists.txt).
   install(FILES ${CMAKE_BINARY_DIR}/tools/yatctl/yatctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
+if(TARGET yat-spd)
+  install(TARGETS yat-spd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/yat-spd.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 install(EXPORT yatTargets NAMESPACE yat:: DESTINATION ${YAT_CMAKE_DIR})
 configure_package_config_file(${CMAKE_SOURCE_DIR}/packaging/yatConfig.cmake.in

@@ -1,5 +1,7 @@
 #include "sim/comm_library/sim_comm.h"
 
+#include "yat/comm_plugin.h"
+
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -8,29 +10,17 @@
 #include "sim/scenario.h"
 #include "sim/sim_bus_comm.h"
 
-namespace {
-
-void writeError(char* error, size_t errorSize, const char* text) {
-    if (error == nullptr || errorSize == 0) return;
-    size_t length = std::strlen(text);
-    if (length >= errorSize) length = errorSize - 1;
-    std::memcpy(error, text, length);
-    error[length] = '\0';
-}
-
-}  // namespace
-
 extern "C" cBusComm* yatSimCommOpen(const char* scenarioFile, char* error, size_t errorSize) {
-    writeError(error, errorSize, "");
+    yatCommPluginError(error, errorSize, "");
     try {
         yatsim::Scenario scenario = (scenarioFile == nullptr || *scenarioFile == '\0')
                                         ? yatsim::defaultScenario()
                                         : yatsim::loadScenarioFile(scenarioFile);
         return std::make_unique<yatsim::SimBusComm>(std::move(scenario)).release();
     } catch (const std::exception& failure) {
-        writeError(error, errorSize, failure.what());
+        yatCommPluginError(error, errorSize, failure.what());
     } catch (...) {
-        writeError(error, errorSize, "unknown error");
+        yatCommPluginError(error, errorSize, "unknown error");
     }
     return nullptr;
 }
@@ -39,3 +29,13 @@ extern "C" void yatSimCommClose(cBusComm* comm) {
     // Only devices from yatSimCommOpen come here, and those are always SimBusComm.
     std::unique_ptr<yatsim::SimBusComm> owned(static_cast<yatsim::SimBusComm*>(comm));
 }
+
+namespace {
+
+const YatCommPlugin simPlugin{kYatCommPluginVersion, "sim", yatSimCommOpen, yatSimCommClose};
+
+}  // namespace
+
+// The plugin contract (yat/comm_plugin.h): the argument text is the scenario file, empty for the
+// built-in scenario.
+extern "C" YATSIM_EXPORT const YatCommPlugin* yatCommPlugin() { return &simPlugin; }

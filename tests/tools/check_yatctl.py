@@ -3,7 +3,10 @@
 scenario or a small scenario file and checks exit status, output and messages.
 
 Usage: check_yatctl.py YATCTL CASE
+With YATCTL_SPD set to yat-spd's path, the checks run yatctl against that daemon over a Unix socket
+(--comm unix:...) instead of its embedded simulator, except where a case gives its own scenario.
 """
+import atexit
 import json
 import os
 import re
@@ -14,11 +17,20 @@ import tempfile
 YATCTL = sys.argv[1]
 CASE = sys.argv[2]
 WORK = tempfile.mkdtemp(prefix="yatctl-test-")
+COMM = []
+if os.environ.get("YATCTL_SPD"):
+    _socket = os.path.join(WORK, "spd.sock")
+    _spd = subprocess.Popen([os.environ["YATCTL_SPD"], "--listen", "unix:" + _socket], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, text=True)
+    _spd.stdout.readline()  # listening
+    atexit.register(lambda: (_spd.terminate(), _spd.wait(timeout=30)))
+    COMM = ["--comm", "unix:" + _socket]
 
 
 def run(*args, expect):
     """Runs yatctl with args (and a log folder of its own); checks the exit status."""
-    command = [YATCTL, "--log-dir", WORK, *args]
+    comm = [] if "--scenario" in args else COMM
+    command = [YATCTL, "--log-dir", WORK, *comm, *args]
     done = subprocess.run(command, capture_output=True, text=True, timeout=60)
     if done.returncode != expect:
         fail(f"{' '.join(args)}: exit {done.returncode}, expected {expect}\nstdout:\n{done.stdout}\nstderr:\n{done.stderr}")
@@ -695,12 +707,12 @@ def case_config_usage():
     check("nothing on standard input" in done.stderr, done.stderr)
 
 
-def start_exporter(*args, env=None, scenario=None):
-    """Starts yatctl exporter (over the scenario file, if given) on a free loopback port; returns the
-    process and the metrics URL."""
+def start_exporter(*args, env=None, scenario=None, comm=None):
+    """Starts yatctl exporter (over the scenario file or the --comm device, if given) on a free
+    loopback port; returns the process and the metrics URL."""
     import re
     import time
-    before = ["--scenario", scenario] if scenario else []
+    before = ["--scenario", scenario] if scenario else ["--comm", comm] if comm else []
     # The registry texts go to the test's folder unless the case says where.
     env = dict(os.environ if env is None else env, XDG_STATE_HOME=WORK)
     process = subprocess.Popen([YATCTL, "--log-dir", WORK, *before, "exporter", "--listen", "127.0.0.1:0", *args],
@@ -721,6 +733,18 @@ def scrape(url):
     import urllib.request
     with urllib.request.urlopen(url, timeout=10) as answer:
         return answer.read().decode()
+
+
+def wait_for_scrape(url, condition, what):
+    """Scrapes url until condition holds for the page (at most 30 s); returns that page."""
+    import time
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        text = scrape(url)
+        if condition(text):
+            return text
+        time.sleep(0.01)
+    fail(f"never saw {what}:\n{text}")
 
 
 def stop_exporter(process):
@@ -778,7 +802,8 @@ def case_exporter_serves_every_sensor():
     check([line for line in lines if line.startswith("yat_events_total")] ==
           [line for line in lines if line.startswith("yat_events_total") and line.endswith(" 0")],
           f"the polling counted as events:\n{text}")
-    check(any(line.startswith('yat_build_info{version="') for line in lines), text)
+    check(any(line.startswith('yat_build_info{version="') and 'comm="sim",simulated="true"' in line
+              for line in lines), text)
     check(any(line.startswith('yat_watchdog_timeout_seconds{node="1",timer="post"} 300') for line in lines), text)
     check(any(line.startswith("yat_bmc_info{") and 'serial="' in line for line in lines), text)
     check(any(line.startswith('yat_refresh_duration_seconds{collector="sensors"} ') for line in lines), text)
@@ -860,20 +885,12 @@ def case_exporter_unreachable_at_start():
 def check_node_silent_then_back(process, url, silent_at_start):
     """While node 1's SP is silent its temperatures are absent and yat_up{node="1"} is 0, node 0 is up;
     once it answers again its temperatures are back (all of them) and every collector is up."""
-    import time
-
     def node_lines(text, node):
         return [line for line in text.splitlines()
                 if line.startswith("yat_temperature_celsius{") and f'node="{node}"' in line]
 
     def wait_for(condition, what):
-        deadline = time.monotonic() + 30
-        while time.monotonic() < deadline:
-            text = scrape(url)
-            if condition(text):
-                return text
-            time.sleep(0.01)
-        fail(f"never saw {what}:\n{text}")
+        return wait_for_scrape(url, condition, what)
 
     try:
         text = scrape(url)
@@ -892,6 +909,45 @@ def check_node_silent_then_back(process, url, silent_at_start):
         check('yat_last_refresh_timestamp_seconds{node="1"} 0' not in back, back)
     finally:
         stop_exporter(process)
+
+
+def case_comm_unreachable():
+    """A daemon that is not there, or a --comm text that is not a device, is an error, never an empty
+    success."""
+    done = run("--comm", "unix:" + os.path.join(WORK, "nobody.sock"), "info", expect=1)
+    check("no SP reachable through the SP server at unix:" in done.stderr and done.stdout == "", done.stderr)
+    check("only 127.0.0.1" in run("--comm", "tcp:10.0.0.1:7000", "info", expect=2).stderr, "remote TCP accepted")
+    check("expected sim" in run("--comm", "serial:/dev/ttyS0", "info", expect=2).stderr, "bad --comm accepted")
+
+
+def case_exporter_daemon_restart():
+    """The exporter over yat-spd: the daemon killed (SIGKILL), both nodes go down without a hang; the
+    daemon restarted, both come back with monitoring, without restarting the exporter."""
+    import signal
+    spd_path = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(YATCTL))), "yat-spd")
+    socket_path = os.path.join(WORK, "restart.sock")
+
+    def start_spd():
+        spd = subprocess.Popen([spd_path, "--listen", "unix:" + socket_path], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, text=True)
+        spd.stdout.readline()
+        return spd
+
+    spd = start_spd()
+    process, url = start_exporter("--refresh-interval", "0.05", "--sel-interval", "3600",
+                                  comm=f"unix:{socket_path},timeout=500")
+    try:
+        wait_for_scrape(url, lambda t: 'yat_up{node="1"} 1' in t and 'simulated="false"' in t, "node 1 up")
+        spd.send_signal(signal.SIGKILL)
+        spd.wait()
+        wait_for_scrape(url, lambda t: 'yat_up{node="0"} 0' in t and 'yat_up{node="1"} 0' in t, "both nodes down")
+        spd = start_spd()
+        wait_for_scrape(url, lambda t: 'yat_up{node="0"} 1' in t and 'yat_up{node="1"} 1' in t and
+                        'yat_collector_up{collector="monitoring"} 1' in t, "both nodes back")
+    finally:
+        stop_exporter(process)
+        spd.terminate()
+        spd.wait(timeout=30)
 
 
 def case_exporter_service_notifications():

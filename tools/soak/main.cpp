@@ -28,6 +28,9 @@
 #include <thread>
 
 #include "platform/runtime.h"
+#include "sockcomm/socket_bus_comm.h"
+#include "tools/comm/comm_choice.h"
+#include "tools/spd/sp_server.h"
 #include "sim/led_registry.h"
 #include "sim/sections/event_log.h"
 #include "soak.h"
@@ -85,6 +88,7 @@ struct Options {
     double roundSeconds = 2;
     bool json = false;
     bool keepLog = false;
+    std::string comm;  // --comm: "sim", or an endpoint at which the soak serves its simulator
 };
 
 // Drive numbers of the probe events (DASD alerts) the monitoring thread sends after registering;
@@ -127,6 +131,8 @@ public:
 
     std::atomic<cLibYAT*> lib{nullptr};
     yatsim::SimBusComm* comm = nullptr;
+    cBusComm* device = nullptr;  // what the library is opened with: comm, or the socket device to it
+    bool overSocket = false;
     Failures* failures = nullptr;
     uint64_t seed = 1;
     std::atomic<uint64_t> reports{0};
@@ -163,6 +169,7 @@ void CountingSink::callBack() {
     }
     w.lib = library;
     w.comm = comm;
+    w.overSocket = overSocket;
     w.sink = this;
     w.failures = failures;
     if (!w.chance(0.05)) return;
@@ -180,7 +187,7 @@ void CountingSink::callBack() {
         pairs_.fetch_add(1);
         if (!closing_.load()) {
             cLibYAT* other = nullptr;
-            int32_t code = openLibrary(&other, comm);
+            int32_t code = openLibrary(&other, device);
             w.result("callback", "openLibrary from the sink", code, {0});
             if (code == 0) {
                 if (other != library) w.broken("openLibrary from the sink handed out a second object");
@@ -302,6 +309,7 @@ private:
         Worker w;
         w.lib = lib_;
         w.comm = comm_.get();
+        w.overSocket = socket_ != nullptr;
         w.sink = &sink_;
         w.failures = &failures_;
         w.rng.seed(options_.seed * 0x9E3779B97F4A7C15ull + stream);
@@ -325,8 +333,16 @@ private:
     void checkLogFiles();
     void report(double elapsed);
 
+    // The device the library is opened with: the simulator itself, or the socket device to it.
+    cBusComm* libraryComm() { return socket_ ? static_cast<cBusComm*>(socket_.get()) : comm_.get(); }
+    // With --comm unix:/tcp:, serves the simulator there and connects the socket device; false with a
+    // message when the choice cannot be served.
+    bool serveOverSocket();
+
     Options options_;
     std::unique_ptr<yatsim::SimBusComm> comm_;
+    std::unique_ptr<yatspd::SpServer> server_;
+    std::unique_ptr<sockcomm::SocketBusComm> socket_;
     cLibYAT* lib_ = nullptr;
     CountingSink sink_;
     Failures failures_;
@@ -510,7 +526,7 @@ void Soak::lifecycleThread(Worker& w) {
             default: {
                 // Another user of the same object: open shares it, close counts one user less.
                 cLibYAT* other = nullptr;
-                int32_t code = openLibrary(&other, comm_.get());
+                int32_t code = openLibrary(&other, libraryComm());
                 w.result("lifecycle", "openLibrary", code, {0});
                 if (code == 0 && other != lib_) w.broken("openLibrary handed out a second object");
                 if (code == 0) {
@@ -526,7 +542,7 @@ void Soak::lifecycleThread(Worker& w) {
 
 void Soak::runRound(uint64_t round, Clock::time_point end) {
     size_t threadsBefore = threadCount();
-    int32_t code = openLibrary(&lib_, comm_.get());
+    int32_t code = openLibrary(&lib_, libraryComm());
     if (code != 0 || lib_ == nullptr) {
         failures_.add("openLibrary returned " + std::to_string(code));
         return;
@@ -697,6 +713,40 @@ void Soak::report(double elapsed) {
     for (const std::string& failure : failures_.first(20)) std::printf("  %s\n", failure.c_str());
 }
 
+bool Soak::serveOverSocket() {
+    yatcomm::CommChoice choice;
+    try {
+        choice = yatcomm::parseCommChoice(options_.comm);
+    } catch (const yatcomm::CommChoiceError& error) {
+        std::cerr << "yat-soak: " << error.what() << "\n";
+        return false;
+    }
+    if (choice.kind == yatcomm::CommChoice::Kind::Sim && choice.argument.empty()) return true;
+    if (choice.kind != yatcomm::CommChoice::Kind::Socket) {
+        std::cerr << "yat-soak: --comm " << options_.comm
+                  << ": the soak checks the simulator it drives; use sim, unix:PATH or tcp:127.0.0.1:PORT\n";
+        return false;
+    }
+    std::string why;
+    auto options = sockcomm::parseSocketOptions(choice.argument, why);
+    // The server bounds each client's queue of undelivered events; an event storm may overrun it
+    // while the library's event thread is busy in the sink, as the documented bound allows. Anything
+    // else the server logs is a failure.
+    server_ = std::make_unique<yatspd::SpServer>(*comm_, options->endpoint, [this](const std::string& line) {
+        if (line.find("events not taken") == std::string::npos) failures_.add("server: " + line);
+    });
+    if (!server_->start(why)) {
+        std::cerr << "yat-soak: cannot serve on " << choice.argument << ": " << why << "\n";
+        return false;
+    }
+    socket_ = std::make_unique<sockcomm::SocketBusComm>(
+        server_->endpoint(), options->timeout,
+        [this](const std::string& line) { failures_.add("socket device: " + line); });
+    // Connected before the first round counts threads: the device's reader thread lives as long as it.
+    socket_->getNodeCount();
+    return true;
+}
+
 int Soak::run() {
     // The library reads its settings once, at the first open; the simulator reads the time scale when
     // it is made.
@@ -718,6 +768,9 @@ int Soak::run() {
     sink_.seed = options_.seed;
     yatsim::writeLedRegistry(comm_->scenario(), dir_);
     addFaultPlan(*comm_, options_);
+    if (!serveOverSocket()) return 2;
+    sink_.device = libraryComm();
+    sink_.overSocket = socket_ != nullptr;
 
     // A sanitizer runtime starts a helper thread with the first thread of the process: have that
     // happen before threads are counted.
@@ -738,6 +791,9 @@ int Soak::run() {
     heapEnd_ = mallinfo2().uordblks / 1024;
     if (rssWarm_ == 0) rssWarm_ = rssEnd_;
     faults_ = comm_->faultCounts();
+    socket_.reset();
+    if (server_) server_->stop();
+    server_.reset();
     comm_.reset();
     checkLogFiles();
     if (leftBehind_ != 0) failures_.add(std::to_string(leftBehind_) + " library threads were left behind at a stop");
@@ -767,6 +823,9 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(kMinSleepScale, kMaxSleepScale));
     app.add_option("--round-seconds", options.roundSeconds, "Length of one open-to-close round")
         ->check(CLI::PositiveNumber);
+    app.add_option("--comm", options.comm,
+                   "sim (default), or unix:PATH / tcp:127.0.0.1:PORT: the soak serves its simulator there (as "
+                   "yat-spd does) and the library reaches it through the socket comm device");
     app.add_flag("--json", options.json, "Print one JSON document instead of tables");
     app.add_flag("--keep-log", options.keepLog, "Keep the temporary folder with libyat.log");
     try {

@@ -498,10 +498,25 @@ const std::vector<RoundTrip> kRoundTrips = {
 const std::vector<Operation>& readOperations() { return kReadOperations; }
 const std::vector<RoundTrip>& roundTrips() { return kRoundTrips; }
 
+namespace {
+
+// Faults met so far that may have hit this thread's requests.
+uint64_t faultsSeen(const Worker& w) {
+    if (!w.overSocket) return yatsim::SimBusComm::faultsOnThisThread();
+    auto counts = w.comm->faultCounts();
+    uint64_t failures = 0;
+    for (size_t kind = 0; kind < counts.size(); ++kind) {
+        if (kind != static_cast<size_t>(yatsim::FaultKind::kLatency)) failures += counts[kind];
+    }
+    return failures;
+}
+
+}  // namespace
+
 void runRoundTrip(Worker& w, const RoundTrip& trip) {
-    uint64_t faultsBefore = yatsim::SimBusComm::faultsOnThisThread();
+    uint64_t faultsBefore = faultsSeen(w);
     RoundTripResult r = trip.run(w);
-    bool faultHit = yatsim::SimBusComm::faultsOnThisThread() != faultsBefore;
+    bool faultHit = faultsSeen(w) != faultsBefore;
     std::string set = std::string("set ") + trip.name;
     std::string get = std::string("get ") + trip.name;
     w.result("config", set.c_str(), r.write, trip.writeAllowed);

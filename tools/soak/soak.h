@@ -49,6 +49,7 @@ struct Counts {
 struct Worker {
     cDeviceLib* lib = nullptr;
     yatsim::SimBusComm* comm = nullptr;
+    bool overSocket = false;  // the library reaches comm through the socket device (--comm unix:/tcp:)
     cSensorSink* sink = nullptr;
     Failures* failures = nullptr;
     std::mt19937_64 rng;
@@ -92,7 +93,8 @@ const std::vector<Operation>& readOperations();
 const std::vector<RoundTrip>& roundTrips();
 
 // Runs one round trip: checks both codes and, when both succeeded and no fault hit this thread in
-// between, that the setting reads back as written.
+// between (over the socket device, where the simulator runs on the server's threads: no fault hit
+// any request in between), that the setting reads back as written.
 void runRoundTrip(Worker& worker, const RoundTrip& trip);
 
 // Picks an entry by weight.

@@ -96,6 +96,7 @@ public:
         cDeviceLib& library = session.library();
         auto refreshInterval = service::withinWatchdog(std::chrono::duration<double>(refreshSeconds_));
         Model model(kStaleIntervals * refreshInterval.count());
+        model.setComm(session.commLabel(), session.sim() != nullptr);
         ExporterSink sink(model, stateDir_.registryFile());
         if (!sink.registryError().empty()) {
             std::cerr << "yatctl exporter: --state-dir: " << sink.registryError() << "; the registry texts are not kept"
@@ -157,7 +158,7 @@ public:
         }
         std::string host = address.v6 ? "[" + address.host + "]" : address.host;
         std::string url = "http://" + host + ":" + std::to_string(server.port()) + "/metrics";
-        std::cerr << "yatctl exporter: serving " << url << std::endl;
+        std::cerr << "yatctl exporter: serving " << url << " from the " << session.commDescription() << std::endl;
         service::ready("serving " + url);
         server.serve(stopSignals.readEnd());  // until a stop signal writes to the pipe
         service::stopping();

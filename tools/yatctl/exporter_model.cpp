@@ -217,9 +217,16 @@ std::vector<MetricFamily> buildFamilies(const Snapshot& snapshot, const std::str
     MetricFamily last =
         family(prefix, "last_poll_timestamp_seconds", "Unix time of the last finished refresh", MetricType::Gauge);
     last.metric.push_back(metric({}, snapshot.lastPollSeconds, MetricType::Gauge));
-    MetricFamily build =
-        family(prefix, "build_info", "Constant 1, labelled with the exporter's version", MetricType::Gauge);
-    build.metric.push_back(metric({{"version", yat::kVersionText}}, 1, MetricType::Gauge));
+    MetricFamily build = family(prefix, "build_info",
+                                "Constant 1, labelled with the exporter's version and the comm device in use "
+                                "(simulated=\"true\": the embedded simulator, whose changes are lost at exit)",
+                                MetricType::Gauge);
+    std::vector<ClientMetric::Label> buildLabels{{"version", yat::kVersionText}};
+    if (!snapshot.comm.empty()) {
+        buildLabels.push_back({"comm", snapshot.comm});
+        buildLabels.push_back({"simulated", snapshot.commSimulated ? "true" : "false"});
+    }
+    build.metric.push_back(metric(std::move(buildLabels), 1, MetricType::Gauge));
     for (MetricFamily* f : {&eventCounts, &pfa, &failureCounts, &rounds, &last, &build}) {
         families.push_back(std::move(*f));
     }
@@ -277,6 +284,12 @@ void Model::countFailure(int32_t node, const std::string& operation) {
 void Model::setRefreshSeconds(const std::string& collector, double seconds) {
     std::lock_guard lock(mutex_);
     snapshot_.refreshSeconds[collector] = seconds;
+}
+
+void Model::setComm(const std::string& label, bool simulated) {
+    std::lock_guard lock(mutex_);
+    snapshot_.comm = label;
+    snapshot_.commSimulated = simulated;
 }
 
 void Model::setCollectorUp(const std::string& collector, bool up) {

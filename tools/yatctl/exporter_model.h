@@ -84,6 +84,8 @@ struct Snapshot {
     std::map<std::string, double> refreshSeconds;  // collector -> time its last run spent with the SP
     double nowSeconds = 0;                         // Unix time of the scrape
     double staleAfterSeconds = 0;                  // 0: never stale
+    std::string comm;                              // the comm device's label (yat_build_info); "" leaves it out
+    bool commSimulated = false;                    // the embedded simulator
 };
 
 // Whether the node's sensor series are too old to be shown (see Freshness above).
@@ -109,6 +111,7 @@ public:
     void countFailure(int32_t node, const std::string& operation);
     void setCollectorUp(const std::string& collector, bool up);
     void setRefreshSeconds(const std::string& collector, double seconds);
+    void setComm(const std::string& label, bool simulated);
 
 private:
     mutable std::mutex mutex_;

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     app.fallthrough();
     GlobalOptions options;
     app.add_option("--scenario", options.scenarioFile, "Scenario file (JSON); default: the built-in two-node server");
+    app.add_option("--comm", options.comm, yatcomm::kCommHelp);
     app.add_option("--lib", options.libraryPath, "Path of libyat.so; default: beside yatctl");
     app.add_option("--log-dir", options.logDir, "Folder for libyat.log (sets YAT_LOG_DIR)");
     app.add_flag("--json", options.json, "Print one JSON document instead of tables");

@@ -296,6 +296,7 @@ public:
         node_.validate(session);
         if (node_.value()) filter_.node = static_cast<int32_t>(*node_.value());
         filter_.classes.insert(classes_.begin(), classes_.end());
+        if (demo_) session.requireSim("--demo");
         // Ctrl-C and SIGTERM are taken by sigtimedwait below; the library's threads, started later,
         // inherit the blocked set and never see them.
         sigset_t signals;
@@ -313,14 +314,15 @@ public:
         int32_t result = session.check(library.initSensors(&sink));
         if (result != 0) sink.note("discovery failed with " + std::to_string(result));
         sink.nameSensors(library);
-        if (demo_) session.comm().playTimeline(session.comm().scenario().demoTimeline);
+        if (demo_) session.sim()->playTimeline(session.sim()->scenario().demoTimeline);
         result = library.registerForAsynchEvents(&sink);
         if (result != 0) {
             session.check(result);
             sink.note(std::string("registration failed with ") + std::to_string(result) + " " + resultName(result));
             return;
         }
-        sink.note("monitoring " + std::to_string(library.getNodeCount()) + " nodes");
+        sink.note("monitoring " + std::to_string(library.getNodeCount()) + " nodes over the " +
+                  session.commDescription());
 
         std::atomic<bool> stop{false};
         std::thread pfaReader;

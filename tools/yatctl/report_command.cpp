@@ -19,10 +19,13 @@ public:
 
     void run(Session& session, Document& doc) override {
         cDeviceLib& library = session.library();
-        const yatsim::Scenario& scenario = session.comm().scenario();
         int32_t type = 0;
         int32_t result = session.check(library.getSPType(&type));
-        doc["scenario"] = scenario.description.empty() ? scenario.source : scenario.description;
+        if (session.sim() != nullptr) {
+            const yatsim::Scenario& scenario = session.sim()->scenario();
+            doc["scenario"] = scenario.description.empty() ? scenario.source : scenario.description;
+        }
+        doc["comm"] = session.commDescription();
         doc["library"] = session.libraryPath();
         doc["nodeCount"] = library.getNodeCount();
         if (session.options().json) {

@@ -32,9 +32,30 @@ F symbol(void* handle, const char* name) {
 }  // namespace
 
 Session::Session(const GlobalOptions& options) : options_(options) {
-    yatsim::Scenario scenario =
-        options.scenarioFile.empty() ? yatsim::defaultScenario() : yatsim::loadScenarioFile(options.scenarioFile);
-    comm_ = std::make_unique<yatsim::SimBusComm>(std::move(scenario));
+    yatcomm::CommChoice choice;
+    try {
+        choice = yatcomm::parseCommChoice(options.comm);
+    } catch (const yatcomm::CommChoiceError& error) {
+        throw UsageError(error.what());
+    }
+    if (!options.scenarioFile.empty()) {
+        if (choice.kind != yatcomm::CommChoice::Kind::Sim || !choice.argument.empty()) {
+            throw UsageError("--scenario is for the embedded simulator; give the scenario to yat-spd or sim:FILE");
+        }
+        choice.argument = options.scenarioFile;
+    }
+    try {
+        device_ = yatcomm::CommDevice::open(choice);
+    } catch (const yatcomm::CommChoiceError& error) {
+        throw LibraryError(error.what());
+    }
+}
+
+yatsim::SimBusComm& Session::requireSim(const std::string& what) {
+    if (sim() == nullptr) {
+        throw UsageError(what + " needs the embedded simulator (--comm sim); with yat-spd send it SIGUSR1 instead");
+    }
+    return *sim();
 }
 
 // The library is closed but stays mapped until the process ends (no dlclose): its static objects are
@@ -53,7 +74,9 @@ void Session::prepareRootDir() {
     if (mkdtemp(pattern.data()) == nullptr) return;  // no panel then: the LED commands report it
     rootDir_ = pattern;
     try {
-        yatsim::writeLedRegistry(comm_->scenario(), rootDir_);
+        // The panel's registry describes the installation: the embedded simulator's scenario, or the
+        // built-in one when the SPs are elsewhere.
+        yatsim::writeLedRegistry(sim() != nullptr ? sim()->scenario() : yatsim::defaultScenario(), rootDir_);
     } catch (const std::exception&) {
         return;
     }
@@ -98,6 +121,12 @@ cDeviceLib& Session::library() {
     if (!options_.verbose) setenv("YAT_STDOUT", "off", 1);
     if (std::getenv("YAT_ROOT_DIR") == nullptr) prepareRootDir();
 
+    // A device that reaches no SP (a daemon that is not running) would open the library over zero
+    // nodes and every command would seem to succeed with nothing to show.
+    if (sim() == nullptr && comm().getNodeCount() == 0) {
+        throw LibraryError("no SP reachable through the " + commDescription());
+    }
+
     handle_ = dlopen(libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         const char* why = dlerror();
@@ -109,7 +138,7 @@ cDeviceLib& Session::library() {
         throw LibraryError(libraryPath_ + " does not export openLibrary and closeLibrary");
     }
     cLibYAT* object = nullptr;
-    int32_t result = open(&object, comm_.get());
+    int32_t result = open(&object, &comm());
     if (object != nullptr) close_ = close;  // one use to give back
     if (result != ERR_SUCCESS || object == nullptr) {
         throw LibraryError("openLibrary failed with result " + std::to_string(result) + " " + resultName(result));

@@ -1,7 +1,7 @@
 #pragma once
-// Session: what one yatctl run works with — the scenario and the simulator's comm device, and the
-// library loaded with dlopen and opened with that comm device, exactly as a host agent does. The
-// library is opened on first use and closed (closeLibrary) when the session ends.
+// Session: what one yatctl run works with — the comm device chosen by --comm (the embedded simulator
+// by default), and the library loaded with dlopen and opened with that comm device, exactly as a host
+// agent does. The library is opened on first use and closed (closeLibrary) when the session ends.
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include "yat/device_lib.h"
 #include "yat/result_names.h"
 #include "sim/sim_bus_comm.h"
+#include "tools/comm/comm_choice.h"
 
 namespace yatctl {
 
@@ -34,6 +35,7 @@ public:
 
 struct GlobalOptions {
     std::string scenarioFile;  // empty: the default scenario
+    std::string comm;          // --comm text (tools/comm/comm_choice.h); empty: the embedded simulator
     std::string libraryPath;   // empty: libyat.so beside the program (or one folder up)
     std::string logDir;        // empty: the library's default
     bool json = false;
@@ -45,15 +47,23 @@ std::string logDirProblem(const std::string& dir);
 
 class Session {
 public:
-    // Loads the scenario (yatsim::ScenarioError on a bad one) and creates the comm device.
+    // Opens the comm device: --comm, or the embedded simulator over --scenario (yatsim::ScenarioError
+    // on a bad scenario, UsageError on a bad --comm).
     explicit Session(const GlobalOptions& options);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     const GlobalOptions& options() const { return options_; }
-    yatsim::SimBusComm& comm() { return *comm_; }
-    uint32_t nodeCount() { return comm_->getNodeCount(); }
+    cBusComm& comm() { return device_->comm(); }
+    // The embedded simulator, or null when another device is in use.
+    yatsim::SimBusComm* sim() { return device_->sim(); }
+    // The embedded simulator for what only it can do (UsageError naming what with any other device).
+    yatsim::SimBusComm& requireSim(const std::string& what);
+    // Which device is in use, one line (for the embedded simulator: that changes are lost at exit).
+    std::string commDescription() const { return device_->description(); }
+    std::string commLabel() const { return device_->label(); }
+    uint32_t nodeCount() { return comm().getNodeCount(); }
 
     // The library as the host sees it; loads and opens it on first use (LibraryError on failure).
     cDeviceLib& library();
@@ -79,7 +89,7 @@ private:
     void prepareRootDir();
 
     GlobalOptions options_;
-    std::unique_ptr<yatsim::SimBusComm> comm_;
+    std::unique_ptr<yatcomm::CommDevice> device_;
     void* handle_ = nullptr;
     int32_t (*close_)() = nullptr;
     cDeviceLib* library_ = nullptr;

@@ -1,0 +1,131 @@
+#pragma once
+// SocketBusComm: a comm device whose SPs live in another process (yat-spd, or any server of the
+// framing in docs/comm-protocol.md), reached over a Unix socket or a loopback TCP connection.
+//
+// Connection. Made on first use and after a loss, by the first call that needs it: connect and the
+// version handshake must finish within the request timeout. One reader thread (started with the
+// first connection, ended by the destructor) takes the replies and hands each to the call waiting for
+// its request id, so any number of host threads may send and wait at once.
+//
+// Results. Every operation returns kTransportFailure when the peer cannot be reached, does not answer
+// within the request timeout, closes the connection, or sends a frame that breaks the framing (a
+// wrong magic or kind, a reply to no request); the last three also drop the connection, which fails
+// every call in flight with kTransportFailure (blocked event waits included) and is logged. Other
+// results are the peer's: the answer's result for sendCommand, 0 or 10 for registerForEvents.
+//
+// Events. registerForEvents sends a wait and blocks without a timeout until the peer delivers an
+// event, the connection is lost (kTransportFailure, never 10, so the library pauses before it asks
+// again) or deRegisterForEvents(node) is called: that returns 10 at once for every call blocked on the
+// node, or, when none was blocked, for the next call, whatever the peer does; the peer is told to
+// stop within the request timeout.
+//
+// getNodeCount: the node count of the last handshake; connects when there has been none yet (0 when
+// that fails).
+//
+// Thread-safe. The object must outlive every call into it (close the library first).
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sockcomm/protocol.h"
+#include "sockcomm/socket_io.h"
+#include "yat/bus_comm.h"
+
+namespace sockcomm {
+
+// The transport failure result: chosen outside the library's own codes (yat/result_codes.h).
+inline constexpr uint32_t kTransportFailure = 0x59430002;
+// The device ID a SocketBusComm reports.
+inline constexpr int32_t kSocketDeviceId = 99;
+
+// What a socket device is opened with: "unix:PATH" or "tcp:127.0.0.1:PORT", optionally followed by
+// ",timeout=MS" (the request timeout, 1 to 600000 ms; default SocketBusComm::kDefaultTimeout).
+struct SocketOptions {
+    Endpoint endpoint;
+    std::chrono::milliseconds timeout{5000};
+};
+// Parses such a text; nullopt with the reason (one line) in why.
+std::optional<SocketOptions> parseSocketOptions(const std::string& text, std::string& why);
+
+class SocketBusComm final : public cBusComm {
+public:
+    static constexpr std::chrono::milliseconds kDefaultTimeout{5000};
+
+    using LogFunction = std::function<void(const std::string& line)>;
+
+    // Nothing is connected yet. log receives one line per connection loss or refusal (default: stderr
+    // with the prefix "yat-sockcomm: ").
+    explicit SocketBusComm(Endpoint endpoint, std::chrono::milliseconds timeout = kDefaultTimeout,
+                           LogFunction log = {});
+    ~SocketBusComm();
+    SocketBusComm(const SocketBusComm&) = delete;
+    SocketBusComm& operator=(const SocketBusComm&) = delete;
+
+    uint32_t sendCommand(int32_t node, uint8_t* buffer) override;
+    uint32_t registerForEvents(uint32_t node, uint8_t* buffer) override;
+    uint32_t deRegisterForEvents(uint32_t node) override;
+    uint32_t getNodeCount() override;
+
+    const Endpoint& endpoint() const { return endpoint_; }
+    // The request timeout (any thread; applies to requests sent afterwards).
+    void setTimeout(std::chrono::milliseconds timeout);
+    // Connections made so far (the first and every reconnection).
+    uint64_t connections() const;
+
+private:
+    struct Pending {
+        bool done = false;
+        uint32_t result = 0;
+        std::vector<uint8_t> payload;
+        uint64_t generation = 0;
+    };
+    struct NodeStop {
+        uint64_t generation = 0;  // moved on by every deRegisterForEvents
+        int waiting = 0;
+        bool pendingStop = false;
+    };
+
+    // Connected (connecting first when needed) under lock; false with the connection state unchanged
+    // when connecting fails.
+    bool connectLocked(std::unique_lock<std::mutex>& lock);
+    // Drops the connection of generation (when it is still the current one): fails every request in
+    // flight and logs why.
+    void dropLocked(uint64_t generation, const std::string& why);
+    // Sends one request and waits for its reply; returns its result (the answer copied into answer
+    // when it carries one) or kTransportFailure. An event wait has no deadline and also ends, with
+    // kCommEventsStopped, when deRegisterForEvents stops its node.
+    uint32_t exchange(FrameKind kind, uint32_t node, const uint8_t* payload, uint8_t* answer);
+    // Closes the descriptor of connection generation (the reader's, or an untaken one).
+    void closeConnection(int fd, uint64_t generation);
+    void readerLoop();
+    void log(const std::string& line);
+
+    Endpoint endpoint_;
+    LogFunction log_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::mutex writeMutex_;
+    std::chrono::milliseconds timeout_;
+    int fd_ = -1;
+    uint64_t generation_ = 0;        // moves on with every connection and every drop
+    uint64_t readerGeneration_ = 0;  // the connection the reader has taken
+    uint64_t closedGeneration_ = 0;  // under writeMutex_: connections up to this one are closed
+    uint64_t connections_ = 0;
+    uint32_t nodeCount_ = 0;
+    bool stopping_ = false;
+    uint32_t nextId_ = 1;
+    std::map<uint32_t, Pending*> pending_;  // null: abandoned, its late reply is dropped
+    std::string lastConnectError_;
+    std::map<uint32_t, NodeStop> stops_;
+    std::thread reader_;
+};
+
+}  // namespace sockcomm

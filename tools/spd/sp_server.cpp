@@ -1,0 +1,285 @@
+#include "tools/spd/sp_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+
+#include "yat/command_buffer.h"
+
+namespace yatspd {
+
+using namespace sockcomm;
+
+SpServer::SpServer(yatsim::SimBusComm& sim, Endpoint endpoint, LogFunction log, ChangeFunction changed)
+    : sim_(sim),
+      endpoint_(std::move(endpoint)),
+      log_(std::move(log)),
+      changed_(std::move(changed)),
+      nodeCount_(sim.getNodeCount()) {}
+
+SpServer::~SpServer() { stop(); }
+
+size_t SpServer::clientCount() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    size_t count = 0;
+    for (const auto& client : clients_) count += client->finished ? 0 : 1;
+    return count;
+}
+
+size_t SpServer::blockedWaits(uint32_t node) const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    size_t count = 0;
+    for (const auto& client : clients_) {
+        if (node < client->nodes.size()) count += client->nodes[node].waits.size();
+    }
+    return count;
+}
+
+bool SpServer::start(std::string& why) {
+    listenFd_ = listenOn(endpoint_, why);
+    if (listenFd_ < 0) return false;
+    if (pipe2(wakeFds_, O_CLOEXEC) != 0) {
+        why = "pipe failed";
+        closeSocket(listenFd_);
+        listenFd_ = -1;
+        return false;
+    }
+    for (uint32_t node = 0; node < nodeCount_; ++node) pumps_.emplace_back([this, node] { pumpEvents(node); });
+    acceptor_ = std::thread([this] { acceptLoop(); });
+    return true;
+}
+
+void SpServer::stop() {
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (stopping_ || listenFd_ < 0) return;
+        stopping_ = true;
+    }
+    char wake = 1;
+    if (write(wakeFds_[1], &wake, 1) < 0) {
+        // the pipe cannot be full: one byte, written once
+    }
+    acceptor_.join();
+    std::vector<std::thread> threads;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        for (auto& client : clients_) {
+            shutdownSocket(client->fd);
+            threads.push_back(std::move(client->thread));
+        }
+    }
+    for (auto& thread : threads) thread.join();
+    for (uint32_t node = 0; node < nodeCount_; ++node) (void)sim_.deRegisterForEvents(node);
+    for (auto& pump : pumps_) pump.join();
+    pumps_.clear();
+    clients_.clear();
+    closeSocket(listenFd_);
+    close(wakeFds_[0]);
+    close(wakeFds_[1]);
+    if (endpoint_.kind == Endpoint::Kind::Unix) unlink(endpoint_.path.c_str());
+}
+
+void SpServer::reapFinishedLocked(std::vector<std::thread>& joinable) {
+    for (auto it = clients_.begin(); it != clients_.end();) {
+        if ((*it)->finished) {
+            joinable.push_back(std::move((*it)->thread));
+            it = clients_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void SpServer::acceptLoop() {
+    for (;;) {
+        std::array<pollfd, 2> fds{{{listenFd_, POLLIN, 0}, {wakeFds_[0], POLLIN, 0}}};
+        if (poll(fds.data(), fds.size(), 1000) < 0 && errno != EINTR) break;
+        std::vector<std::thread> finished;
+        bool stopping;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            reapFinishedLocked(finished);
+            stopping = stopping_;
+        }
+        for (auto& thread : finished) thread.join();
+        if (stopping) break;
+        if ((fds[0].revents & POLLIN) == 0) continue;
+        int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) continue;
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (clients_.size() >= kMaxClients) {
+            log_("refused a client: " + std::to_string(kMaxClients) + " are connected");
+            closeSocket(fd);
+            continue;
+        }
+        auto client = std::make_shared<Client>();
+        client->number = nextClient_++;
+        client->fd = fd;
+        client->nodes.resize(nodeCount_);
+        clients_.push_back(client);
+        client->thread = std::thread([this, client] { serveClient(client); });
+    }
+}
+
+void SpServer::reply(Client& client, const FrameHeader& header, const uint8_t* payload, size_t size) {
+    std::vector<uint8_t> frame = encodeFrame(header, payload, size);
+    std::lock_guard<std::mutex> guard(client.writeMutex);
+    if (!writeAll(client.fd, frame.data(), frame.size(), Clock::now() + writeTimeout_)) {
+        // A client that does not read its replies is not waited for: its thread ends on the shutdown.
+        shutdownSocket(client.fd);
+    }
+}
+
+bool SpServer::handshake(Client& client) {
+    auto deadline = Clock::now() + writeTimeout_;
+    uint8_t header[kHeaderBytes];
+    uint8_t payload[kHelloPayload];
+    std::optional<FrameHeader> hello;
+    if (readAll(client.fd, header, sizeof header, deadline) != ReadResult::Ok || !(hello = decodeHeader(header)) ||
+        hello->kind != FrameKind::Hello || readAll(client.fd, payload, sizeof payload, deadline) != ReadResult::Ok) {
+        log_("client " + std::to_string(client.number) + ": no valid handshake; disconnected");
+        return false;
+    }
+    uint32_t version = decodeHello(payload).version;
+    auto ours = encodeHello(kProtocolVersion, nodeCount_);
+    if (version != kProtocolVersion) {
+        log_("client " + std::to_string(client.number) + ": protocol version " + std::to_string(version) +
+             ", this server version " + std::to_string(kProtocolVersion) + "; refused");
+        reply(client, {FrameKind::HelloReply, hello->requestId, 0, kVersionRefused}, ours.data(), ours.size());
+        return false;
+    }
+    reply(client, {FrameKind::HelloReply, hello->requestId, 0, 0}, ours.data(), ours.size());
+    return true;
+}
+
+void SpServer::serveClient(const std::shared_ptr<Client>& client) {
+    if (handshake(*client)) {
+        for (;;) {
+            uint8_t bytes[kHeaderBytes];
+            ReadResult read = readAll(client->fd, bytes, sizeof bytes, std::nullopt);
+            if (read == ReadResult::Closed) break;
+            std::optional<FrameHeader> header;
+            if (read == ReadResult::Ok) header = decodeHeader(bytes);
+            bool request = header && (header->kind == FrameKind::Send || header->kind == FrameKind::WaitEvent ||
+                                      header->kind == FrameKind::StopEvents);
+            std::vector<uint8_t> payload(request ? payloadLength(*header).value_or(0) : 0);
+            if (read == ReadResult::Ok && request && !payload.empty()) {
+                read = readAll(client->fd, payload.data(), payload.size(), Clock::now() + writeTimeout_);
+            }
+            if (read != ReadResult::Ok) {
+                std::lock_guard<std::mutex> guard(mutex_);
+                if (!stopping_) log_("client " + std::to_string(client->number) + ": connection ended in a frame");
+                break;
+            }
+            if (!request) {
+                log_("client " + std::to_string(client->number) + ": malformed frame; disconnected");
+                break;
+            }
+            if (!handleRequest(client, *header, payload)) break;
+        }
+    }
+    shutdownSocket(client->fd);
+    std::lock_guard<std::mutex> guard(mutex_);
+    client->finished = true;
+    for (auto& node : client->nodes) node = NodeEvents{};
+}
+
+bool SpServer::handleRequest(const std::shared_ptr<Client>& client, const FrameHeader& header,
+                             std::vector<uint8_t>& payload) {
+    switch (header.kind) {
+        case FrameKind::Send: {
+            std::vector<uint8_t> request = payload;
+            uint32_t result = sim_.sendCommand(static_cast<int32_t>(header.node), payload.data());
+            bool changedState = result == kCommSuccess && request[wire::kTypeOffset] == wire::kSet &&
+                                payload[wire::kTypeOffset] == wire::kAnswer && payload[wire::kStatusOffset] == 0;
+            if (changedState && changed_) {
+                std::lock_guard<std::mutex> guard(changeMutex_);
+                changed_(static_cast<int32_t>(header.node), request.data());
+            }
+            reply(*client, {FrameKind::SendReply, header.requestId, header.node, result}, payload.data(),
+                  payload.size());
+            return true;
+        }
+        case FrameKind::WaitEvent: {
+            std::vector<uint8_t> event;
+            uint32_t result = kCommSuccess;
+            {
+                std::lock_guard<std::mutex> guard(mutex_);
+                if (header.node >= nodeCount_) {
+                    result = yatsim::SimBusComm::kNoSuchNode;
+                } else {
+                    NodeEvents& node = client->nodes[header.node];
+                    node.registered = true;
+                    if (node.events.empty()) {
+                        node.waits.push_back(header.requestId);
+                        return true;  // answered by the node's pump
+                    }
+                    event = std::move(node.events.front());
+                    node.events.pop_front();
+                }
+            }
+            reply(*client, {FrameKind::EventReply, header.requestId, header.node, result}, event.data(), event.size());
+            return true;
+        }
+        case FrameKind::StopEvents: {
+            std::deque<uint32_t> waits;
+            uint32_t result = kCommSuccess;
+            {
+                std::lock_guard<std::mutex> guard(mutex_);
+                if (header.node >= nodeCount_) {
+                    result = yatsim::SimBusComm::kNoSuchNode;
+                } else {
+                    NodeEvents& node = client->nodes[header.node];
+                    waits.swap(node.waits);
+                    node = NodeEvents{};
+                }
+            }
+            for (uint32_t id : waits)
+                reply(*client, {FrameKind::EventReply, id, header.node, kCommEventsStopped}, nullptr, 0);
+            reply(*client, {FrameKind::StopReply, header.requestId, header.node, result}, nullptr, 0);
+            return true;
+        }
+        default: return false;
+    }
+}
+
+void SpServer::pumpEvents(uint32_t node) {
+    std::vector<uint8_t> event(kBufferBytes);
+    for (;;) {
+        uint32_t result = sim_.registerForEvents(node, event.data());
+        std::vector<std::pair<std::shared_ptr<Client>, uint32_t>> deliveries;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            if (stopping_) return;
+            if (result != kCommSuccess) continue;  // a stop nobody asked for: keep serving
+            for (auto& client : clients_) {
+                if (client->finished) continue;
+                NodeEvents& state = client->nodes[node];
+                if (!state.registered) continue;
+                if (!state.waits.empty()) {
+                    deliveries.emplace_back(client, state.waits.front());
+                    state.waits.pop_front();
+                    continue;
+                }
+                if (state.events.size() >= kMaxQueuedEvents) {
+                    state.events.pop_front();
+                    if (!state.dropLogged) {
+                        log_("client " + std::to_string(client->number) + ": node " + std::to_string(node) +
+                             " events not taken; dropping the oldest");
+                    }
+                    state.dropLogged = true;
+                }
+                state.events.push_back(event);
+            }
+        }
+        for (auto& [client, id] : deliveries) {
+            reply(*client, {FrameKind::EventReply, id, node, kCommSuccess}, event.data(), event.size());
+        }
+    }
+}
+
+}  // namespace yatspd
