@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "frame/libyat.h"
+#include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/runtime.h"
 #include "sim/sim_bus_comm.h"
@@ -60,7 +61,7 @@ yatsim::Scenario eightNodes() {
     return scenario;
 }
 
-// In the child: open, discover, read every sensor a few times; returns the growth in KiB.
+// In the child: open (openLibrary, as a host does), discover, read every sensor a few times; returns the growth in KiB.
 int64_t measureChild(int mode) {
     auto dir = std::filesystem::temp_directory_path() / ("yat-bench-memory-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
@@ -72,18 +73,19 @@ int64_t measureChild(int mode) {
     yatsim::SimBusComm comm(eightNodes());
     NullSink sink;
     int64_t before = residentKiB();
-    int64_t growth = 0;
-    {
-        cLibYAT lib(&comm);
-        lib.initSensors(&sink);
+    int64_t growth = -1;
+    cLibYAT* lib = nullptr;
+    if (openLibrary(&lib, &comm) == ERR_SUCCESS && lib != nullptr) {
+        lib->initSensors(&sink);
         int32_t reading = 0;
         for (int round = 0; round < 20; ++round) {
             for (int32_t node = 1; node <= 8; ++node) {
-                for (int32_t sensor = 1; sensor <= 6; ++sensor) (void)lib.getSensorReading(1, node, sensor, &reading);
+                for (int32_t sensor = 1; sensor <= 6; ++sensor) (void)lib->getSensorReading(1, node, sensor, &reading);
             }
         }
         flushLog();
         growth = residentKiB() - before;
+        (void)closeLibrary();
     }
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);

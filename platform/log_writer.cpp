@@ -392,7 +392,8 @@ void freeAbandonedLocked(WriterState& state) {
 
 void writerLoop() {
     WriterState& state = writerState();
-    if (state.output == nullptr) state.output = std::make_unique<char[]>(kOutputBytes);
+    if (state.output == nullptr)
+        state.output.reset(new char[kOutputBytes]);  // not zeroed: only what is written becomes resident
     LogHeadCache cache;
     std::unique_lock<std::mutex> lock(state.mutex);
     for (;;) {
