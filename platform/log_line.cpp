@@ -2,6 +2,7 @@
 
 #include "platform/log_line.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -102,6 +103,16 @@ void appendClean(char* line, size_t* pos, size_t cap, const char* src) {
     static const char digits[] = "0123456789ABCDEF";
     size_t p = *pos;
     while (s != end && p < cap) {
+        // A run of printable ASCII bytes, the usual text, is copied as it is.
+        const unsigned char* run = s;
+        const unsigned char* runEnd = s + std::min(static_cast<size_t>(end - s), cap - p);
+        while (run != runEnd && *run >= 0x20 && *run < 0x7F) ++run;
+        if (run != s) {
+            std::memcpy(line + p, s, static_cast<size_t>(run - s));
+            p += static_cast<size_t>(run - s);
+            s = run;
+            continue;
+        }
         unsigned char c = *s;
         if (c < 0x80) {
             line[p++] = c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c);

@@ -210,6 +210,38 @@ T load(const unsigned char*& in) {
     }
 }
 
+// One stored argument as the plain formatter sees it.
+struct PlainArg {
+    Kind kind;
+    union {
+        long long integer;
+        unsigned long long unsignedInteger;
+        const char* text;
+    };
+};
+
+template <class T>
+PlainArg plainArg(const T& value) {
+    PlainArg arg{};
+    arg.kind = kindOf<T>();
+    if constexpr (std::is_same_v<T, const char*>) {
+        arg.text = value;
+    } else if constexpr (std::is_integral_v<T> && std::is_signed_v<T>) {
+        arg.integer = value;
+    } else if constexpr (std::is_integral_v<T>) {
+        arg.unsignedInteger = value;
+    } else {
+        arg.kind = Kind::Bad;  // formatted by the C library
+    }
+    return arg;
+}
+
+// Formats format with args into text (kLogTextSize bytes) when it holds only conversions without
+// flags, width, precision or a short length (%d %i %u %x %X %c %s and their l, ll, z, j forms, %%),
+// exactly as snprintf would; false, with text unspecified, for anything else. Defined in
+// platform/log_text.cpp.
+bool formatPlain(const char* format, const PlainArg* args, size_t count, char* text);
+
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
@@ -221,7 +253,13 @@ template <class... Types>
 void formatStored(const char* format, const unsigned char* args, char* text) {
     (void)args;
     std::tuple<Types...> values{load<Types>(args)...};  // braces: loaded left to right
-    std::apply([&](auto... value) { std::snprintf(text, kLogTextSize, format, value...); }, values);
+    std::apply(
+        [&](auto... value) {
+            const PlainArg plain[sizeof...(Types) + 1] = {plainArg(value)..., PlainArg{}};
+            if (!formatPlain(format, plain, sizeof...(Types), text))
+                std::snprintf(text, kLogTextSize, format, value...);
+        },
+        values);
 }
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop

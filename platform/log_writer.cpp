@@ -22,6 +22,11 @@
 #ifndef _WIN32
 #include <pthread.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <cpuid.h>
+#include <x86intrin.h>
+#define YAT_LOG_COUNTER 1
+#endif
 
 namespace yat {
 
@@ -36,17 +41,84 @@ constexpr size_t kMaxEntryBytes = 4096;
 // Smallest buffer: two of the largest entries (one may be lost to the wrap at the end).
 constexpr size_t kMinRingBytes = 2 * kMaxEntryBytes;
 // The writer's output: formatted lines gathered for one file write.
-constexpr size_t kOutputBytes = 16 * 1024;
+constexpr size_t kOutputBytes = 32 * 1024;
 // Marks the rest of a buffer as unused: the next entry starts at its beginning.
 constexpr uint32_t kWrapMark = 0xFFFFFFFFu;
 // A caller has claimed its buffer and is reading the clock (the entry's time follows at once).
 constexpr int64_t kStamping = 1;
 
+// Entry stamps. Where the processor has a time-stamp counter that runs at a constant rate on every
+// core (x86-64 with an invariant counter) the stamp is the counter: some 20 cycles, where the system
+// clock costs 50 ns and more in a virtual machine. The writer turns stamps into system-clock times by
+// the rate it measures between two readings of both clocks (the anchor, renewed every second, and the
+// reading of its round), so a time is off by no more than the jitter of one clock reading. Elsewhere
+// the stamp is the system clock in nanoseconds.
+bool useCounter() {
+#ifdef YAT_LOG_COUNTER
+    static const bool invariant = [] {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        return __get_cpuid(0x80000007u, &a, &b, &c, &d) != 0 && (d & (1u << 8)) != 0;
+    }();
+    return invariant;
+#else
+    return false;
+#endif
+}
+
+int64_t logStamp() {
+#ifdef YAT_LOG_COUNTER
+    if (useCounter()) return static_cast<int64_t>(__rdtsc());
+#endif
+    return logClockNanos();
+}
+
+// A stamp and the system-clock time read together.
+struct ClockPair {
+    int64_t stamp = 0;
+    int64_t nanos = 0;
+};
+
+ClockPair readClocks() {
+    if (!useCounter()) {
+        int64_t now = logClockNanos();
+        return {now, now};
+    }
+    int64_t before = logStamp();
+    int64_t nanos = logClockNanos();
+    int64_t after = logStamp();
+    return {before + (after - before) / 2, nanos};
+}
+
+// Turns stamps into system-clock nanoseconds (the writer's).
+class StampClock {
+public:
+    void anchor(ClockPair pair) {
+        anchor_ = pair;
+        latest_ = pair;
+    }
+    void update(ClockPair pair) {
+        if (pair.nanos - anchor_.nanos > 1000000000) anchor_ = latest_;  // follows steps of the clock
+        latest_ = pair;
+        if (latest_.stamp > anchor_.stamp)
+            rate_ =
+                static_cast<double>(latest_.nanos - anchor_.nanos) / static_cast<double>(latest_.stamp - anchor_.stamp);
+    }
+    int64_t nanos(int64_t stamp) const {
+        if (!useCounter()) return stamp;
+        return anchor_.nanos + static_cast<int64_t>(static_cast<double>(stamp - anchor_.stamp) * rate_);
+    }
+
+private:
+    ClockPair anchor_;
+    ClockPair latest_;
+    double rate_ = 0.5;  // nanoseconds per count until measured
+};
+
 struct EntryHead {
     uint32_t size;       // bytes of the whole entry, a multiple of 8, or kWrapMark
     uint16_t tagBytes;   // the tag's bytes (a terminator follows them)
     uint16_t bodyBytes;  // the arguments' bytes, or the finished text's (a terminator follows it)
-    int64_t nanos;       // system-clock time stamp
+    int64_t stamp;       // logStamp() when the entry was made
     LogFormatFn format;  // null: the body is the finished text
     const char* formatText;
 };
@@ -63,10 +135,10 @@ struct LogRing {
     const int thread;
     // The producer's side.
     alignas(64) std::atomic<uint64_t> tail{0};
-    std::atomic<int64_t> pending{0};  // 0, kStamping, or the time stamp of the entry being written
+    std::atomic<int64_t> pending{0};  // 0, kStamping, or the stamp of the entry being written
     uint64_t reserved = 0;            // the end of the entry being written (past a wrap mark)
     uint64_t entryAt = 0;             // where the entry being written starts
-    int64_t entryNanos = 0;
+    int64_t entryStamp = 0;
     bool wakeWriter = false;
     // The writer's side.
     alignas(64) std::atomic<uint64_t> head{0};
@@ -82,7 +154,8 @@ struct WriterState {
     std::condition_variable written;  // flushes and stops waiting for the writer
     std::vector<LogRing*> rings;      // every thread's buffer; guarded by mutex
     size_t wantedCapacity = kLogQueueBytes;
-    int64_t writtenUpTo = 0;  // every entry stamped before this time is in the file
+    int64_t writtenUpTo = 0;  // every entry stamped before this stamp is in the file
+    StampClock clock;         // the writer's; anchored when a writer starts
     int flushes = 0;
     int blocked = 0;
     bool wake = false;      // a caller asked the writer to take its entries now
@@ -174,6 +247,7 @@ bool startWriterLocked(WriterState& state) {
     // A writer that ended on its own has released the lock for good; only its exit remains.
     if (state.thread != nullptr && state.thread->joinable()) state.thread->join();
     state.ringCapacity.store(roundUp8(std::max(state.wantedCapacity, kMinRingBytes)));
+    state.clock.anchor(readClocks());  // before any entry of this writer is stamped
     try {
         state.thread = std::make_unique<std::thread>(writerLoop);
     } catch (...) {
@@ -244,8 +318,8 @@ bool claimEntry(WriterState& state, LogRing& ring, size_t size) {
         return false;
     }
     ring.wakeWriter = state.sleeping.load(std::memory_order_seq_cst);
-    ring.entryNanos = logClockNanos();
-    ring.pending.store(ring.entryNanos, std::memory_order_release);
+    ring.entryStamp = logStamp();
+    ring.pending.store(ring.entryStamp, std::memory_order_release);
     if (skip > 0) {
         EntryHead wrap{};
         wrap.size = kWrapMark;
@@ -293,7 +367,7 @@ void writeHead(LogRing& ring, const char* tag, size_t tagBytes, size_t bodyBytes
     head.size = static_cast<uint32_t>(ring.reserved - ring.entryAt);
     head.tagBytes = static_cast<uint16_t>(tagBytes);
     head.bodyBytes = static_cast<uint16_t>(bodyBytes);
-    head.nanos = ring.entryNanos;
+    head.stamp = ring.entryStamp;
     head.format = format;
     head.formatText = formatText;
     std::memcpy(at, &head, sizeof head);
@@ -306,11 +380,13 @@ size_t entrySize(size_t tagBytes, size_t bodyBytes) {
 }
 
 // One round of the writer: takes every entry stamped before the round's limit from every buffer,
-// merged by time stamp, formats the lines into out and writes them. Returns the limit: every entry
+// merged by stamp, formats the lines into out and writes them. Returns the limit: every entry
 // stamped before it has been written.
-int64_t writeRound(std::vector<LogRing*>& rings, char* out, LogHeadCache& cache) {
+int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, LogHeadCache& cache) {
     std::atomic_thread_fence(std::memory_order_seq_cst);
-    int64_t limit = logClockNanos();
+    ClockPair now = readClocks();
+    clock.update(now);
+    int64_t limit = now.stamp;
     for (LogRing* ring : rings) {
         int64_t pending = ring->pending.load(std::memory_order_seq_cst);
         while (pending == kStamping) {  // a caller between its claim and its clock: nanoseconds
@@ -337,7 +413,7 @@ int64_t writeRound(std::vector<LogRing*>& rings, char* out, LogHeadCache& cache)
                     continue;
                 }
                 const auto* head = reinterpret_cast<const EntryHead*>(at);
-                if (head->nanos < limit && (nextHead == nullptr || head->nanos < nextHead->nanos)) {
+                if (head->stamp < limit && (nextHead == nullptr || head->stamp < nextHead->stamp)) {
                     next = ring;
                     nextHead = head;
                 }
@@ -353,7 +429,7 @@ int64_t writeRound(std::vector<LogRing*>& rings, char* out, LogHeadCache& cache)
             nextHead->format(nextHead->formatText, body, formatted);
             text = formatted;
         }
-        used += formatLogLineAt(out + used, nextHead->nanos, next->thread, tag, text, cache);
+        used += formatLogLineAt(out + used, clock.nanos(nextHead->stamp), next->thread, tag, text, cache);
         next->cursor += nextHead->size;
         if (kOutputBytes - used < kLogLineSize) {
             for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
@@ -402,7 +478,7 @@ void writerLoop() {
         state.wake = false;
         state.round.assign(state.rings.begin(), state.rings.end());
         lock.unlock();
-        int64_t upTo = writeRound(state.round, state.output.get(), cache);
+        int64_t upTo = writeRound(state.round, state.output.get(), state.clock, cache);
         lock.lock();
         state.writtenUpTo = std::max(state.writtenUpTo, upTo);
         state.written.notify_all();
@@ -505,7 +581,7 @@ void stopLogWriter() {
 
 void flushLog() {
     yat::WriterState& state = yat::writerState();
-    int64_t target = yat::logClockNanos();
+    int64_t target = yat::logStamp();
     std::unique_lock<std::mutex> lock(state.mutex);
     if (!state.running) return;
     ++state.flushes;
