@@ -277,6 +277,9 @@ struct LogText {
     }
 };
 
+// Most bytes a checked text's arguments take in an entry (some thirteen strings).
+inline constexpr size_t kLogMaxArgBytes = 3584;
+
 // Where an entry's bytes go: the writer's per-thread buffer, or a buffer on the caller's stack that
 // is formatted and written at once. Defined in platform/log_writer.cpp.
 struct LogEntrySpace {
@@ -295,11 +298,13 @@ template <class... Types, class... Passed>
 void yatLog(const char* tag, const yat::LogText<Types...>& text, const Passed&... args) {
     static_assert(sizeof...(Types) == sizeof...(Passed), "the log text takes another number of arguments");
     static_assert((yat::logtext::accepts<Types, Passed>() && ...), "an argument does not fit the log text's type");
+    static_assert((size_t{0} + ... + yat::logtext::kMaxStored<Types>) <= yat::kLogMaxArgBytes, "too many arguments");
     if (!loggingEnabled()) return;
     size_t argBytes = (size_t{0} + ... + yat::logtext::storedSize(static_cast<Types>(args)));
     unsigned char local[(size_t{16} + ... + yat::logtext::kMaxStored<Types>)];
     yat::LogEntrySpace space = yat::beginLogEntry(local, tag, argBytes);
     unsigned char* out = space.bytes;
     ((out = yat::logtext::store(out, static_cast<Types>(args))), ...);
+    (void)out;
     yat::endLogEntry(space, tag, &yat::logtext::formatStored<Types...>, text.format, argBytes);
 }

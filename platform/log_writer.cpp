@@ -38,6 +38,8 @@ constexpr auto kBatchWait = std::chrono::milliseconds(50);
 constexpr size_t kTagBytes = kLogLineSize - kLogTextSize;
 // Largest entry: its head, the tag, and a finished text or a checked text's arguments.
 constexpr size_t kMaxEntryBytes = 4096;
+static_assert(kMaxEntryBytes >= 32 + kTagBytes + 1 + kLogMaxArgBytes + 1 + 8);
+static_assert(kMaxEntryBytes >= 32 + kTagBytes + 1 + kLogLineSize + 1 + 8);
 // Smallest buffer: two of the largest entries (one may be lost to the wrap at the end).
 constexpr size_t kMinRingBytes = 2 * kMaxEntryBytes;
 // The writer's output: formatted lines gathered for one file write.
