@@ -164,8 +164,9 @@ inline constexpr size_t kMaxStored<const char*> = 2 + kLogTextSize;
 
 inline size_t stringLength(const char* text) {
     if (text == nullptr) return 0;
-    const void* end = std::memchr(text, '\0', kLogTextSize - 1);
-    return end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - text) : kLogTextSize - 1;
+    size_t length = 0;  // a loop, not memchr: the text may be a shorter array than the bound
+    while (length < kLogTextSize - 1 && text[length] != '\0') ++length;
+    return length;
 }
 
 // A null string is stored with this length and formats as the C library formats a null "%s".
