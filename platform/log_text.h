@@ -95,8 +95,9 @@ consteval Kind kindFor(int length, char conversion) {
     }
 }
 
-// True when format's conversions take exactly the kinds given, in order. "%n" and "*" widths are
-// not allowed (a stored text never writes through an argument nor takes its width from one).
+// True when format's conversions take exactly the kinds given, in order. "%n", "*" widths and "%.Ns"
+// are not allowed (a stored text never writes through an argument nor takes its width from one, and
+// a string is read up to its terminator, within kLogTextSize - 1 bytes, never up to a precision).
 template <size_t N>
 consteval bool formatTakes(const char* format, const Kind (&kinds)[N], size_t count) {
     size_t next = 0;
@@ -106,7 +107,8 @@ consteval bool formatTakes(const char* format, const Kind (&kinds)[N], size_t co
         if (*p == '%') continue;
         while (*p == '-' || *p == '+' || *p == ' ' || *p == '#' || *p == '0') ++p;
         while (*p >= '0' && *p <= '9') ++p;
-        if (*p == '.') {
+        bool precision = *p == '.';
+        if (precision) {
             ++p;
             while (*p >= '0' && *p <= '9') ++p;
         }
@@ -129,6 +131,7 @@ consteval bool formatTakes(const char* format, const Kind (&kinds)[N], size_t co
             length = 3;
         }
         Kind kind = kindFor(length, *p);
+        if (kind == Kind::String && precision) return false;  // a stored string is cut at its bound
         if (kind == Kind::Bad || next >= count || kinds[next] != kind) return false;
         ++next;
         if (*p == '\0') return false;

@@ -576,6 +576,7 @@ void stopLogWriter() {
     // entries while it does) and then ends.
     if (thread != nullptr && thread->joinable()) thread->join();
     std::lock_guard<std::mutex> guard(state.mutex);
+    yat::freeAbandonedLocked(state);  // the buffers of threads that ended are empty now
     state.stopping = false;
     state.space.notify_all();
     state.written.notify_all();
