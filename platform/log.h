@@ -18,15 +18,17 @@
 // buffer, merged by time stamp, and appends the lines to the file in batches (platform/log_writer.h).
 // Texts of the system's own are checked constants formatted by the writer (platform/log_text.h); the
 // printf-style yatLog below formats on the caller and buffers the finished text.
-//   - Order: the file holds the entries in the order of their time stamps (the system clock, read
-//     after the entry's room is claimed), so one thread's entries stay in order and an entry made
-//     after another thread's entry (after it returned) follows it.
+//   - Order: the file holds the entries in the order of their time stamps (read after the entry's
+//     room is claimed; the processor's invariant time-stamp counter where there is one, else the
+//     system clock), so one thread's entries stay in order and an entry made after another thread's
+//     entry returned follows it.
 //   - Nothing is dropped: when a thread's buffer is full the caller waits for space; such waits are
 //     counted and the count is logged (tag "log") once per rotation.
-//   - Durability: the writer wakes at the first entry after it went idle and writes within 50 ms (at
-//     once when a buffer is half full). The last closeLibrary drains the buffers and joins the writer (stopLogWriter)
-//     before it returns; no thread is ever joined from a loader callback. A process that exits without closing loses at
-//     most the entries of the last 100 ms.
+//   - Durability: the first entry after a pause of 50 ms wakes the writer, which writes it at once;
+//     while entries keep coming it writes them every 50 ms (at once when a buffer is half full). The
+//     last closeLibrary drains the buffers and joins the writer (stopLogWriter) before it returns;
+//     no thread is ever joined from a loader callback. A process that exits without closing loses
+//     at most the entries of the last 100 ms.
 //   - The writer starts on the first entry after initLog (openLibrary and the library object call it)
 //     and is never started by a plain append otherwise: after stopLogWriter, until the next initLog,
 //     entries are written on the caller's thread under the file lock, as they are with YAT_LOG=sync.

@@ -384,7 +384,7 @@ size_t entrySize(size_t tagBytes, size_t bodyBytes) {
 // One round of the writer: takes every entry stamped before the round's limit from every buffer,
 // merged by stamp, formats the lines into out and writes them. Returns the limit: every entry
 // stamped before it has been written.
-int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, LogHeadCache& cache) {
+int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, LogHeadCache& cache, size_t* lines) {
     std::atomic_thread_fence(std::memory_order_seq_cst);
     ClockPair now = readClocks();
     clock.update(now);
@@ -432,6 +432,7 @@ int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, L
             text = formatted;
         }
         used += formatLogLineAt(out + used, clock.nanos(nextHead->stamp), next->thread, tag, text, cache);
+        ++*lines;
         next->cursor += nextHead->size;
         if (kOutputBytes - used < kLogLineSize) {
             for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
@@ -480,17 +481,19 @@ void writerLoop() {
         state.wake = false;
         state.round.assign(state.rings.begin(), state.rings.end());
         lock.unlock();
-        int64_t upTo = writeRound(state.round, state.output.get(), state.clock, cache);
+        size_t lines = 0;
+        int64_t upTo = writeRound(state.round, state.output.get(), state.clock, cache, &lines);
         lock.lock();
         state.writtenUpTo = std::max(state.writtenUpTo, upTo);
         state.written.notify_all();
         if (state.blocked > 0) state.space.notify_all();
         freeAbandonedLocked(state);
         if (!allEmpty(state.rings)) continue;
-        if (state.stopping) break;  // callers saw accepting false: nothing more comes
-        if (state.flushes > 0) continue;
-        // Nothing to write: sleep until a caller's entry wakes the writer (the stamp protocol in
-        // claimEntry makes sure an entry made meanwhile is either seen here or wakes it).
+        if (state.stopping) break;                     // callers saw accepting false: nothing more comes
+        if (state.flushes > 0 || lines > 0) continue;  // while entries come, the timed wait gathers them
+        // A whole batch time without an entry: sleep until a caller's entry wakes the writer (the
+        // stamp protocol in claimEntry makes sure an entry made meanwhile is either seen here or
+        // wakes it). Callers pay for a wake only at the first entry after such a pause.
         state.sleeping.store(true, std::memory_order_seq_cst);
         if (allEmpty(state.rings)) {
             state.work.wait(lock, [&] { return state.stopping || state.flushes > 0 || state.wake; });
