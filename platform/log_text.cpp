@@ -9,17 +9,27 @@ namespace yat::logtext {
 
 namespace {
 
-// Appends the decimal digits of value to text at *pos, up to cap.
+// Appends the digits of value in base 10 or 16 to text at *pos, up to cap. The bases are constants
+// in each branch, so that the compiler divides by multiplying.
 void putUnsigned(char* text, size_t* pos, size_t cap, unsigned long long value, unsigned base, bool upper) {
-    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     char buffer[24];
     char* end = buffer + sizeof buffer;
     char* first = end;
-    do {
-        *--first = digits[value % base];
-        value /= base;
-    } while (value != 0);
-    for (const char* c = first; c != end && *pos < cap; ++c) text[(*pos)++] = *c;
+    if (base == 10) {
+        do {
+            *--first = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+    } else {
+        const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+        do {
+            *--first = digits[value & 0xF];
+            value >>= 4;
+        } while (value != 0);
+    }
+    size_t n = std::min(static_cast<size_t>(end - first), cap - *pos);
+    std::memcpy(text + *pos, first, n);
+    *pos += n;
 }
 
 bool isIntegerKind(Kind kind) {
