@@ -78,10 +78,10 @@ void flushLog();
 
 // Capacity of each thread's entry buffer in bytes, used from the next writer start (tests use a tiny
 // buffer to exercise back-pressure). At least two of the longest entries always fit (8 KiB). Default
-// kLogQueueBytes: with one line of about 40 bytes of arguments it holds some 500 entries, a few
-// hundred microseconds of the writer's work. The memory is taken from the system page by page as
+// kLogQueueBytes: with entries of some 64 bytes (head, tag and three numbers) it holds about 250,
+// some 60 microseconds of the writer's work; the writer is woken when it is half full. The memory is taken from the system page by page as
 // it is first used.
-inline constexpr size_t kLogQueueBytes = size_t{32} * 1024;
+inline constexpr size_t kLogQueueBytes = size_t{16} * 1024;
 void setLogQueueBytes(size_t bytes);
 
 // Number of times a caller waited for buffer space since the process started.
