@@ -385,7 +385,6 @@ size_t entrySize(size_t tagBytes, size_t bodyBytes) {
 // merged by stamp, formats the lines into out and writes them. Returns the limit: every entry
 // stamped before it has been written.
 int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, LogHeadCache& cache, size_t* lines) {
-    std::atomic_thread_fence(std::memory_order_seq_cst);
     ClockPair now = readClocks();
     clock.update(now);
     int64_t limit = now.stamp;
