@@ -47,8 +47,9 @@ size_t formatHead(char* line, int64_t micros, int thread, LogHeadCache& cache) {
     std::memcpy(out, cache.text, cache.length);
     out += cache.length;
     out = putDigits(out, static_cast<uint64_t>(micros % 1000000), 6);
-    std::memcpy(out, "Z [T", 4);
-    out += 4;
+    static constexpr char kThreadOpen[] = {'Z', ' ', '[', 'T'};
+    std::memcpy(out, kThreadOpen, sizeof kThreadOpen);
+    out += sizeof kThreadOpen;
     char digits[12];
     char* end = digits + sizeof digits;
     char* first = end;
@@ -59,8 +60,9 @@ size_t formatHead(char* line, int64_t micros, int thread, LogHeadCache& cache) {
     } while (number != 0);
     std::memcpy(out, first, static_cast<size_t>(end - first));
     out += end - first;
-    std::memcpy(out, "] ", 2);
-    out += 2;
+    static constexpr char kThreadClose[] = {']', ' '};
+    std::memcpy(out, kThreadClose, sizeof kThreadClose);
+    out += sizeof kThreadClose;
     return static_cast<size_t>(out - line);
 }
 

@@ -43,7 +43,7 @@ static_assert(kMaxEntryBytes >= 32 + kTagBytes + 1 + kLogLineSize + 1 + 8);
 // Smallest buffer: two of the largest entries (one may be lost to the wrap at the end).
 constexpr size_t kMinRingBytes = 2 * kMaxEntryBytes;
 // The writer's output: formatted lines gathered for one file write.
-constexpr size_t kOutputBytes = 16 * 1024;
+constexpr size_t kOutputBytes = size_t{16} * 1024;
 // Marks the rest of a buffer as unused: the next entry starts at its beginning.
 constexpr uint32_t kWrapMark = 0xFFFFFFFFu;
 // A caller has claimed its buffer and is reading the clock (the entry's time follows at once).
