@@ -73,9 +73,10 @@ int32_t cIPConfig::answerByte(int32_t* value) {
 
 void cSPUtilities::resetServiceProcessor(cBusComm* comm, int32_t node) {
     if (comm == nullptr) return;
-    yatLog("cSPUtilities::.resetServiceProcessor", config_texts::kEntered);
+    yatLog(config_texts::kTagCSPUtilitiesResetServiceProcessor, config_texts::kEntered);
     if (buildSPCommand(netwire::kRestartCommand, wire::kSet, nullptr, nullptr, 0, 0) == nullptr) return;
     // The SP goes away to restart, so its answer says nothing; only a request that never left is worth a line.
     int32_t sent = send(comm, node);
-    if (sent != ERR_SUCCESS) yatLog("cSPUtilities::.resetServiceProcessor", config_texts::kTheRestartWasNotSent, sent);
+    if (sent != ERR_SUCCESS)
+        yatLog(config_texts::kTagCSPUtilitiesResetServiceProcessor, config_texts::kTheRestartWasNotSent, sent);
 }

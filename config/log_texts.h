@@ -1,5 +1,5 @@
 #pragma once
-// The log texts of config/: the system's own words, written to libyat.log exactly as they stand.
+// The log tags and texts of config/: the system's own words, written to libyat.log exactly as they stand.
 // Support staff search the log for them, so the odd spellings, spacing and formats are kept on
 // purpose: do not correct them. Each constant names the types of its arguments; the compiler checks
 // the format against them and every call against the constant (platform/log_text.h).
@@ -7,6 +7,14 @@
 #include "platform/log_text.h"
 
 namespace config_texts {
+
+// Tags of entries whose call names no tag of its own.
+inline constexpr const char* kTagCSPUtilitiesResetServiceProcessor = "cSPUtilities::.resetServiceProcessor";
+inline constexpr const char* kTagSetPwdAging = "setPwdAging";
+inline constexpr const char* kTagCLibYATGetSMTPConfiguration = "cLibYAT::getSMTPConfiguration";
+inline constexpr const char* kTagCLibYATGetRemoteAlertConfiguration = "cLibYAT::getRemoteAlertConfiguration";
+inline constexpr const char* kTagCLibYATSetRemoteAlertConfiguration = "cLibYAT::setRemoteAlertConfiguration";
+inline constexpr const char* kTagCSvcProcCfgSetNetworkPort = "cSvcProcCfg::setNetworkPort";
 
 inline constexpr yat::LogText<> kEnteringRoutine{"entering routine"};
 inline constexpr yat::LogText<> kDeviceNULLReturning{"device == NULL, returning"};

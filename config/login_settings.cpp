@@ -136,7 +136,7 @@ int32_t AccountSettings::setPasswordInformation(int32_t node, uint8_t* forceChan
             keep(ERR_INVALID_PARAMETER);
         } else {
             const uint8_t days[2] = {static_cast<uint8_t>(*ageLimit >> 8), static_cast<uint8_t>(*ageLimit)};
-            yatLog("setPwdAging", config_texts::kSetting0ToAnd2To, days[0], days[1]);
+            yatLog(config_texts::kTagSetPwdAging, config_texts::kSetting0ToAnd2To, days[0], days[1]);
             outcome = writeSetting(comm_, node, kAgeLimitCommand, days, 2, &sent);
             keep(outcome);
             if (!sent) {

@@ -32,7 +32,7 @@ constexpr const char* kByteItems[] = {netwire::kAlertSetting5Command, netwire::k
 
 int32_t NetworkSettings::getSMTPConfiguration(int32_t node, int32_t index, char* server, uint32_t* maxSize) {
     if (comm_ == nullptr) {
-        yatLog("cLibYAT::getSMTPConfiguration", config_texts::kDeviceNotOpen);
+        yatLog(config_texts::kTagCLibYATGetSMTPConfiguration, config_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;
     }
     if (server != nullptr) {
@@ -74,7 +74,7 @@ int32_t NetworkSettings::getRemoteAlertConfiguration(int32_t node, int32_t* aler
                                                      int32_t* alertSetting3, int32_t* alertSwitch,
                                                      uint8_t* smtpSwitch) {
     if (comm_ == nullptr) {
-        yatLog("cLibYAT::getRemoteAlertConfiguration", config_texts::kDeviceNotOpen);
+        yatLog(config_texts::kTagCLibYATGetRemoteAlertConfiguration, config_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;
     }
     cRemoteAlertConfig command;
@@ -97,7 +97,7 @@ int32_t NetworkSettings::setRemoteAlertConfiguration(int32_t node, int32_t* aler
                                                      int32_t* alertSetting3, uint8_t* alertSwitch,
                                                      uint8_t* smtpSwitch) {
     if (comm_ == nullptr) {
-        yatLog("cLibYAT::setRemoteAlertConfiguration", config_texts::kDeviceNotOpen);
+        yatLog(config_texts::kTagCLibYATSetRemoteAlertConfiguration, config_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;
     }
     cRemoteAlertConfig command;

@@ -202,7 +202,7 @@ int32_t NetworkSettings::setNetworkPort(int32_t node, int32_t port, int32_t newP
     if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
     if (!itemNumberFits(port)) return ERR_INVALID_INDEX;
     if (newPort < 0 || newPort > netwire::kMaxPort) {
-        yatLog("cSvcProcCfg::setNetworkPort", config_texts::kPortNumberIsOutside0To, newPort);
+        yatLog(config_texts::kTagCSvcProcCfgSetNetworkPort, config_texts::kPortNumberIsOutside0To, newPort);
         return ERR_INVALID_PARAMETER;
     }
     cSvcProcCfg command;
