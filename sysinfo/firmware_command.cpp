@@ -170,7 +170,7 @@ int32_t cFirmware::getRevisionData(FirmwareInfo* info) {
 }
 
 bool cFirmware::checkForOnyx() const {
-    yatLog("cSPGetVPDData::checkForOnyx", sysinfo_texts::kTheRetvalWas, statusByte(answerStatus()));
+    yatLog(sysinfo_texts::kTagCSPGetVPDDataCheckForOnyx, sysinfo_texts::kTheRetvalWas, statusByte(answerStatus()));
     if (answerStatus() != SpStatus::kOk) return false;
     ByteReader answer = answerReader();
     return hasSlowFanFirmwarePrefix(answer.data(), answer.size());

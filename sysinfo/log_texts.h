@@ -1,5 +1,5 @@
 #pragma once
-// The log texts of sysinfo/: the system's own words, written to libyat.log exactly as they stand.
+// The log tags and texts of sysinfo/: the system's own words, written to libyat.log exactly as they stand.
 // Support staff search the log for them, so the odd spellings, spacing and formats are kept on
 // purpose: do not correct them. Each constant names the types of its arguments; the compiler checks
 // the format against them and every call against the constant (platform/log_text.h).
@@ -7,6 +7,16 @@
 #include "platform/log_text.h"
 
 namespace sysinfo_texts {
+
+// Tags of entries whose call names no tag of its own.
+inline constexpr const char* kTagCSPGetVPDDataCheckForOnyx = "cSPGetVPDData::checkForOnyx";
+inline constexpr const char* kTagClibyatGetPostBiosVPD = "clibyat.getPostBiosVPD";
+inline constexpr const char* kTagClibyatInitVectoredSystemSummary = "clibyat.initVectoredSystemSummary()";
+inline constexpr const char* kTagClibyatGetSystemState = "clibyat.getSystemState()";
+inline constexpr const char* kTagClibyatGetWatchogTimers = "clibyat.getWatchogTimers()";
+inline constexpr const char* kTagCSPVPDCmdBuildCommand = "cSPVPDCmd::buildCommand";
+inline constexpr const char* kTagVectoredSystemSummary = "VectoredSystemSummary()";
+inline constexpr const char* kTagVectoredSystemSummaryInit = "VectoredSystemSummary.init";
 
 inline constexpr yat::LogText<> kTheCommandItselfFailed{"the command itself failed"};
 inline constexpr yat::LogText<> kTheCommandBufferWasGood{"the command buffer was good"};

@@ -138,7 +138,7 @@ int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
 }
 
 int32_t SystemInfo::getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) {
-    yatLog("clibyat.getPostBiosVPD", sysinfo_texts::kEntered);
+    yatLog(sysinfo_texts::kTagClibyatGetPostBiosVPD, sysinfo_texts::kEntered);
     constexpr const char* tag = "clibyat.getMachineVPD";
     int32_t result = ERR_SUCCESS;
     if (commDevice == nullptr || info == nullptr) {

@@ -52,7 +52,7 @@ int32_t SystemInfo::initVectoredSystemSummary() {
                 spType = systemSummary->vssType();
                 spType = spTypeFromSummary(*systemSummary);
                 if (spType < 0) spType = yat::kSpTypeUnknown;
-                yatLog("clibyat.initVectoredSystemSummary()", sysinfo_texts::kSpType, spType);
+                yatLog(sysinfo_texts::kTagClibyatInitVectoredSystemSummary, sysinfo_texts::kSpType, spType);
             }
         }
     }

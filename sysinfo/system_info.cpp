@@ -58,7 +58,7 @@ int32_t SystemInfo::getSystemState(int32_t node, SystemStateInfo* info) {
     command.buildGet(statewire::kPowerStatusCommand);
     int32_t result = ERR_SUCCESS;
     if (sendAndCheck(command, commDevice, node, &sent) && command.answerValue(1, &value)) {
-        yatLog("clibyat.getSystemState()", sysinfo_texts::kJustSentPowerStatusCmdSo);
+        yatLog(sysinfo_texts::kTagClibyatGetSystemState, sysinfo_texts::kJustSentPowerStatusCmdSo);
         dumpAnswer(command);
         info->powerStatusOn = value != 0 ? 1 : 0;
         yatLog(tag, sysinfo_texts::kGotPowerStatusOn, info->powerStatusOn);
@@ -116,7 +116,7 @@ int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
         info->powerOffDelay = -1;
         ++failures;
     } else {
-        yatLog("clibyat.getWatchogTimers()", sysinfo_texts::kJustSentPowerStatusCmdSo);
+        yatLog(sysinfo_texts::kTagClibyatGetWatchogTimers, sysinfo_texts::kJustSentPowerStatusCmdSo);
         if (command.getPowerOffDelayData(&delay) != ERR_SUCCESS) {
             info->powerOffDelay = -1;
             ++failures;

@@ -40,7 +40,7 @@ int32_t kindBytes(int32_t kind, int32_t instance, uint8_t* bytes) {
         case 14: return set({15, 1});
         case 15: return first ? set({2, 7, 2}) : 0;
         case VPD_INST_SP:
-            yatLog("cSPVPDCmd::buildCommand", sysinfo_texts::kVPDINSTSPCaseEntered);
+            yatLog(sysinfo_texts::kTagCSPVPDCmdBuildCommand, sysinfo_texts::kVPDINSTSPCaseEntered);
             return first ? set({3, 1}) : 0;
         case kVPDKindPlanar: return first ? set({2, 1}) : 0;
         case 18: return first ? set({6, 1}) : 0;
@@ -75,7 +75,7 @@ uint8_t* cSPVPDCmd::buildCommand(int32_t kind, int32_t instance, int32_t part, i
     }
     const uint8_t data[kWindowBytes] = {static_cast<uint8_t>(offset & 0xFF), static_cast<uint8_t>(offset >> 8),
                                         static_cast<uint8_t>(readLength & 0xFF), static_cast<uint8_t>(readLength >> 8)};
-    yatLog("cSPVPDCmd::buildCommand", sysinfo_texts::kAboutToProcessAVpdCommand);
+    yatLog(sysinfo_texts::kTagCSPVPDCmdBuildCommand, sysinfo_texts::kAboutToProcessAVpdCommand);
     const bool window = hasWindow(kind);
     return buildSPCommand(kVPDCommand, wire::kGet, params, window ? data : nullptr, paramCount,
                           window ? kWindowBytes : 0);

@@ -34,7 +34,8 @@ void VectoredSystemSummary::init(const uint8_t* data, size_t length) {
     size_t offset = 0;
     while (offset < vectors.size()) {
         if (!vectors.has(offset, kIdSize)) {
-            yatLog("VectoredSystemSummary()", sysinfo_texts::kVectorAtOffsetRunsPastThe, static_cast<int32_t>(offset));
+            yatLog(sysinfo_texts::kTagVectoredSystemSummary, sysinfo_texts::kVectorAtOffsetRunsPastThe,
+                   static_cast<int32_t>(offset));
             complete_ = false;
             break;
         }
@@ -44,13 +45,13 @@ void VectoredSystemSummary::init(const uint8_t* data, size_t length) {
             vectorLength = kVariableBaseLength + vectors.u8(offset + kVariableLengthByte);
         }
         if (vectorLength == 0 && id != kVariableId) {
-            yatLog("VectoredSystemSummary()", sysinfo_texts::kMiscalculatedOffsetOrUnknownVectorID);
+            yatLog(sysinfo_texts::kTagVectoredSystemSummary, sysinfo_texts::kMiscalculatedOffsetOrUnknownVectorID);
             complete_ = false;
             break;
         }
         if (vectorLength == 0 || !vectors.has(offset, vectorLength)) {
-            yatLog("VectoredSystemSummary()", sysinfo_texts::kVectorAtOffsetRunsPastThe2, static_cast<unsigned>(id),
-                   static_cast<int32_t>(offset));
+            yatLog(sysinfo_texts::kTagVectoredSystemSummary, sysinfo_texts::kVectorAtOffsetRunsPastThe2,
+                   static_cast<unsigned>(id), static_cast<int32_t>(offset));
             complete_ = false;
             break;
         }
@@ -61,7 +62,7 @@ void VectoredSystemSummary::init(const uint8_t* data, size_t length) {
         }
         offset += vectorLength;
     }
-    yatLog("VectoredSystemSummary.init", sysinfo_texts::kReturning);
+    yatLog(sysinfo_texts::kTagVectoredSystemSummaryInit, sysinfo_texts::kReturning);
 }
 
 bool VectoredSystemSummary::hasVector(uint16_t id) const {
