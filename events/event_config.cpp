@@ -55,7 +55,7 @@ int32_t cEventConfig::getDescription(char* buffer) const {
 
 int32_t cEventConfig::getDescMaxSize(int32_t* size) const {
     if (size == nullptr) {
-        yatLog("cEventConfig::getDescMaxSize", events_texts::kInvalidParameter);
+        yatLog(events_texts::kTagCEventConfigGetDescMaxSize, events_texts::kInvalidParameter);
         return ERR_INVALID_PARAMETER;
     }
     *size = kAlertDescriptionMax;

@@ -138,7 +138,7 @@ int32_t EventConfiguration::checkSystemHealth(int32_t node, int32_t* health, int
                                               int32_t healthFor107) {
     if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
     if (health == nullptr) {
-        yatLog("cLibYAT::checkSystemHealth", events_texts::kInvalidParameter);
+        yatLog(events_texts::kTagCLibYATCheckSystemHealth, events_texts::kInvalidParameter);
         return ERR_INVALID_PARAMETER;
     }
     *health = 0;

@@ -81,8 +81,9 @@ bool findEventCode(const uint8_t* data, size_t size, uint32_t code) {
     ByteReader reader(data, size);
     for (size_t offset = 0; reader.has(offset, eventwire::kCodeSize); offset += eventwire::kCodeSize) {
         uint32_t next = reader.u32be(offset);
-        yatLog("cSPGetAvailEventCodes::CheckForEC", events_texts::kComparingCodeDataNextCodeWithECCCodeToCheck,
-               reader.u8(offset), reader.u8(offset + 1), reader.u8(offset + 2), reader.u8(offset + 3), next, code);
+        yatLog(events_texts::kTagCSPGetAvailEventCodesCheckForEC,
+               events_texts::kComparingCodeDataNextCodeWithECCCodeToCheck, reader.u8(offset), reader.u8(offset + 1),
+               reader.u8(offset + 2), reader.u8(offset + 3), next, code);
         if (next == 0) return false;
         if (next == code) return true;
     }

@@ -30,18 +30,18 @@ void reportNodeEvent(const EventTargets& targets, const EventThreadState& state,
 void handleComprehensive(const ByteReader& data, const EventTargets& targets, const EventThreadState& state) {
     ComprehensiveRecord record;
     if (!decodeComprehensive(data.data(), data.size(), &record)) {
-        yatLog("cSP::SPAsyncEvents::Halyard Comprehensive event", events_texts::kComprehensiveEventWithDataBytesIs,
-               static_cast<int32_t>(data.size()));
+        yatLog(events_texts::kTagCSPSPAsyncEventsHalyardComprehensiveEvent,
+               events_texts::kComprehensiveEventWithDataBytesIs, static_cast<int32_t>(data.size()));
         return;
     }
-    yatLog("cSP::SPAsyncEvents::Halyard Comprehensive event", events_texts::kVersionConditionTimeStampSequenceError,
-           record.version, record.condition, static_cast<int32_t>(record.timeStamp),
-           static_cast<int32_t>(record.sequence), static_cast<int32_t>(record.errorCode), record.chassis,
-           record.memcard, record.dimm);
+    yatLog(events_texts::kTagCSPSPAsyncEventsHalyardComprehensiveEvent,
+           events_texts::kVersionConditionTimeStampSequenceError, record.version, record.condition,
+           static_cast<int32_t>(record.timeStamp), static_cast<int32_t>(record.sequence),
+           static_cast<int32_t>(record.errorCode), record.chassis, record.memcard, record.dimm);
     if (record.errorCode == eventwire::kMemoryPfaCode && record.condition == eventwire::kMemoryPfaCondition &&
         targets.pfa != nullptr) {
         if (targets.pfa->push(record.memcard, record.dimm, record.condition, state.nodeIndex) != ERR_SUCCESS) {
-            yatLog("cSP::SPAsyncEvents::Halyard Comprehensive event", events_texts::kThePFAStackIsFullEvents,
+            yatLog(events_texts::kTagCSPSPAsyncEventsHalyardComprehensiveEvent, events_texts::kThePFAStackIsFullEvents,
                    PfaStack::kCapacity);
         }
     }
@@ -54,11 +54,11 @@ void handleFan(const EventTargets& targets, EventThreadState& state) {
     } else if (targets.stop->sleep(delay)) {
         return;  // monitoring stopped during the wait
     }
-    yatLog("cSP::SPAsnycEvents", events_texts::kThereAreSomeFanInstances);
+    yatLog(events_texts::kTagCSPSPAsnycEvents, events_texts::kThereAreSomeFanInstances);
     if (targets.fans == nullptr) return;
     for (const SensorRecord& record : targets.fans->instances().snapshot()) {
-        yatLog("cSP::updateSensorReadings", events_texts::kGotAFanSensorElementAnd, record.reading, record.upperLimit,
-               record.lowerLimit, record.valid, record.nodeIndex, state.nodeIndex);
+        yatLog(events_texts::kTagCSPUpdateSensorReadings, events_texts::kGotAFanSensorElementAnd, record.reading,
+               record.upperLimit, record.lowerLimit, record.valid, record.nodeIndex, state.nodeIndex);
         if (record.valid == 0 || record.nodeIndex != state.nodeIndex) continue;
         int32_t reading = 0;
         int32_t result = targets.fans->getSPSensorReading(record.nodeIndex, yat::kClassFan, record.location,
@@ -98,7 +98,7 @@ void handleDasd(const ByteReader& data, const uint8_t* buffer, const EventTarget
         backplane = data.u8(eventwire::kDasdBackplaneOffset);
         drive = data.u8(eventwire::kDasdDriveOffset);
     }
-    yatLog("cSP::SPAsyncEvents", events_texts::kAboutToProcessADASDEvent, backplane, drive,
+    yatLog(events_texts::kTagCSPSPAsyncEvents, events_texts::kAboutToProcessADASDEvent, backplane, drive,
            buffer[wire::kDataLengthOffset], data.u8(0), data.u8(1));
     reportNodeEvent(targets, state, drive, yat::kReportDasdEvent);
 }
@@ -151,7 +151,7 @@ EventOutcome dispatch(const uint8_t* buffer, size_t size, const EventTargets& ta
     const size_t idCount = eventwire::kIdLength;
     ByteReader data = eventData(buffer, size);
     if (compareElements(eventwire::kComprehensiveId, id, idCount)) handleComprehensive(data, targets, state);
-    yatLog("cSP::SPAsyncEvents", events_texts::kAboutToCompareEvents);
+    yatLog(events_texts::kTagCSPSPAsyncEvents, events_texts::kAboutToCompareEvents);
     if (compareElements(eventwire::kFanId, id, idCount)) {
         handleFan(targets, state);
     } else if (compareElements(eventwire::kPfaId, id, idCount)) {

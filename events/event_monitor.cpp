@@ -230,7 +230,7 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
 }
 
 void EventMonitor::deRegisterForAsynchEvents() {
-    yatLog("cLibYAT::deRegisterForAsynchEvents", events_texts::kCalled);
+    yatLog(events_texts::kTagCLibYATDeRegisterForAsynchEvents, events_texts::kCalled);
     if (commDevice_ == nullptr) return;
     Registration taken;
     std::shared_ptr<MonitorSession> other;
@@ -250,7 +250,8 @@ void EventMonitor::deRegisterForAsynchEvents() {
         // Another thread is stopping the registration (or has): its threads end within its bound.
         auto limit = monitorStopLimit() + scaledWait(kDeregisterWaitMs);
         if (!other->waitForThreads(std::chrono::steady_clock::now() + limit)) {
-            yatLog("cLibYAT::deRegisterForAsynchEvents", events_texts::kThreadsStoppedByAnotherDeregistrationAre);
+            yatLog(events_texts::kTagCLibYATDeRegisterForAsynchEvents,
+                   events_texts::kThreadsStoppedByAnotherDeregistrationAre);
         }
     }
 }
@@ -305,7 +306,7 @@ bool EventMonitor::readPfaSupport() {
 }
 
 void EventMonitor::getMonitorPFAEventSupport(uint32_t* level) {
-    yatLog("cLibYAT::getMonitorPFAEventSupport", events_texts::kInRoutine);
+    yatLog(events_texts::kTagCLibYATGetMonitorPFAEventSupport, events_texts::kInRoutine);
     if (commDevice_ == nullptr || level == nullptr) return;
     // The SP is asked without the library mutex held; the mutex guards only the outcome.
     bool supported = readPfaSupport();

@@ -1,5 +1,5 @@
 #pragma once
-// The log texts of events/: the system's own words, written to libyat.log exactly as they stand.
+// The log tags and texts of events/: the system's own words, written to libyat.log exactly as they stand.
 // Support staff search the log for them, so the odd spellings, spacing and formats are kept on
 // purpose: do not correct them. Each constant names the types of its arguments; the compiler checks
 // the format against them and every call against the constant (platform/log_text.h).
@@ -7,6 +7,21 @@
 #include "platform/log_text.h"
 
 namespace events_texts {
+
+// Tags of entries whose call names no tag of its own.
+inline constexpr const char* kTagCEventConfigGetDescMaxSize = "cEventConfig::getDescMaxSize";
+inline constexpr const char* kTagCLibYATCheckSystemHealth = "cLibYAT::checkSystemHealth";
+inline constexpr const char* kTagCSPGetAvailEventCodesCheckForEC = "cSPGetAvailEventCodes::CheckForEC";
+inline constexpr const char* kTagCSPSPAsyncEventsHalyardComprehensiveEvent =
+    "cSP::SPAsyncEvents::Halyard Comprehensive event";
+inline constexpr const char* kTagCSPSPAsnycEvents = "cSP::SPAsnycEvents";
+inline constexpr const char* kTagCSPUpdateSensorReadings = "cSP::updateSensorReadings";
+inline constexpr const char* kTagCSPSPAsyncEvents = "cSP::SPAsyncEvents";
+inline constexpr const char* kTagCLibYATDeRegisterForAsynchEvents = "cLibYAT::deRegisterForAsynchEvents";
+inline constexpr const char* kTagCLibYATGetMonitorPFAEventSupport = "cLibYAT::getMonitorPFAEventSupport";
+inline constexpr const char* kTagCLibYATAddPFAStackElement = "cLibYAT::addPFAStackElement";
+inline constexpr const char* kTagCSPMonitorCmdGetCommandData = "cSPMonitorCmd::getCommandData";
+inline constexpr const char* kTagCSystemHealthGetActiveEvents = "cSystemHealth::getActiveEvents";
 
 inline constexpr yat::LogText<> kInvalidIndex{"invalid index"};
 inline constexpr yat::LogText<> kInvalidParameter{"invalid parameter"};

@@ -9,7 +9,7 @@
 
 int32_t PfaStack::push(int32_t memoryCard, int32_t dimm, int32_t condition, int32_t nodeIndex) {
     std::lock_guard<std::mutex> lock(mutex_);
-    yatLog("cLibYAT::addPFAStackElement", events_texts::kInRoutineWithStackPos, position_);
+    yatLog(events_texts::kTagCLibYATAddPFAStackElement, events_texts::kInRoutineWithStackPos, position_);
     if (position_ + 1 >= kCapacity) return ERR_EMPTY;
     ++position_;
     entries_[static_cast<size_t>(position_)] = Entry{memoryCard, dimm, condition, nodeIndex};

@@ -164,7 +164,7 @@ void pollVoltages(cVoltInstance& volts, cBusComm* comm, cSensorSink* sink) {
                                     comm) != ERR_SUCCESS) {
             continue;
         }
-        yatLog("cSPMonitorCmd::getCommandData", events_texts::kTheVoltageDataIs2Upperlimit,
+        yatLog(events_texts::kTagCSPMonitorCmdGetCommandData, events_texts::kTheVoltageDataIs2Upperlimit,
                static_cast<double>(record.voltReading), static_cast<double>(record.voltUpperLimit),
                static_cast<double>(record.voltLowerLimit), record.instanceNumber);
         const bool kept = volts.instances().update(record.node, record.sensorNumber, [&record](SensorRecord& current) {

@@ -73,7 +73,7 @@ int32_t cSystemHealth::getEvents(cBusComm* comm, int32_t node, const char* dotCo
 }
 
 int32_t cSystemHealth::getActiveEvents(cBusComm* comm, int32_t node, std::vector<uint32_t>* codes) {
-    yatLog("cSystemHealth::getActiveEvents", events_texts::kCallingGetEvents);
+    yatLog(events_texts::kTagCSystemHealthGetActiveEvents, events_texts::kCallingGetEvents);
     return getEvents(comm, node, eventwire::kActiveCodesCommand, codes);
 }
 
