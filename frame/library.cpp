@@ -74,7 +74,8 @@ void stopWriterWhenClosed() {
     }
     size_t remaining = cThreadLib::joinAbandoned(std::chrono::steady_clock::now() + kAbandonedExitWait);
     if (remaining != 0)
-        yatLog("openlibrary", frame_texts::kLibraryThreadsAreStillInHost, static_cast<int32_t>(remaining));
+        yatLog(frame_texts::kTagOpenlibrary, frame_texts::kLibraryThreadsAreStillInHost,
+               static_cast<int32_t>(remaining));
     stopLogWriter();
 }
 
@@ -83,14 +84,14 @@ void stopWriterWhenClosed() {
 extern "C" int32_t openLibrary(cLibYAT** out, cBusComm* commDevice) {
     ensureRuntimeSettings();
     initLog(kLogFileName);
-    yatLog("openlibrary", frame_texts::kAboutToTryToCreateLibrary);
+    yatLog(frame_texts::kTagOpenlibrary, frame_texts::kAboutToTryToCreateLibrary);
     int32_t result = cLibYAT::OpenLib(out, commDevice);
     if (result != ERR_SUCCESS) stopWriterWhenClosed();
     return result;
 }
 
 extern "C" int32_t closeLibrary() {
-    yatLog("openlibrary", frame_texts::kAboutToTryToReleaseLibrary);
+    yatLog(frame_texts::kTagOpenlibrary, frame_texts::kAboutToTryToReleaseLibrary);
     int32_t result = cSPDev::Release();
     // The last close drains the log queue and ends its writer before returning.
     stopWriterWhenClosed();
@@ -135,7 +136,7 @@ int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
                 sharedInstance = std::move(created);
                 instancecounter = 1;
             } else {
-                yatLog("cSPDev::OpenLib", frame_texts::kTheSPDeviceWasReleased);
+                yatLog(frame_texts::kTagCSPDevOpenLib, frame_texts::kTheSPDeviceWasReleased);
                 created.reset();
             }
         }
@@ -157,14 +158,14 @@ int32_t cSPDev::Release() {
         // sink callback during discovery): the object must outlive it.
         const bool inOperation = libraryMutex.heldByCaller();
         QV::MutexLock lock(libraryMutex);
-        yatLog("cSPDev::Release", frame_texts::kCSPDevReleaseBeingCalledWithA, instancecounter);
+        yatLog(frame_texts::kTagCSPDevRelease, frame_texts::kCSPDevReleaseBeingCalledWithA, instancecounter);
         if (inOperation && instancecounter == 1) {
-            yatLog("cSPDev::Release", frame_texts::kTheLastCloseCameFromInside);
+            yatLog(frame_texts::kTagCSPDevRelease, frame_texts::kTheLastCloseCameFromInside);
             return kCloseRefused;
         }
         --instancecounter;
         if (instancecounter > 0) return instancecounter;
-        yatLog("cSPDev::Release()", frame_texts::kCalledAndReleasingPointer);
+        yatLog(frame_texts::kTagCSPDevRelease2, frame_texts::kCalledAndReleasingPointer);
         doomed = std::move(sharedInstance);
         instancecounter = 0;
         if (doomed == nullptr) return 0;
@@ -225,7 +226,7 @@ cLibYAT::cLibYAT(cBusComm* device)
 }
 
 cLibYAT::~cLibYAT() {
-    yatLog("cLibYAT::~cLibYAT", frame_texts::kDestructorCalled);
+    yatLog(frame_texts::kTagCLibYATCLibYAT, frame_texts::kDestructorCalled);
     parts_->eventMonitor->close();
     parts_->sensorModel->releaseObjects();
     parts_->systemInfo->freeSystemSummary();

@@ -1,5 +1,5 @@
 #pragma once
-// The log texts of frame/: the system's own words, written to libyat.log exactly as they stand.
+// The log tags and texts of frame/: the system's own words, written to libyat.log exactly as they stand.
 // Support staff search the log for them, so the odd spellings, spacing and formats are kept on
 // purpose: do not correct them. Each constant names the types of its arguments; the compiler checks
 // the format against them and every call against the constant (platform/log_text.h).
@@ -7,6 +7,13 @@
 #include "platform/log_text.h"
 
 namespace frame_texts {
+
+// Tags of entries whose call names no tag of its own.
+inline constexpr const char* kTagOpenlibrary = "openlibrary";
+inline constexpr const char* kTagCSPDevOpenLib = "cSPDev::OpenLib";
+inline constexpr const char* kTagCSPDevRelease = "cSPDev::Release";
+inline constexpr const char* kTagCSPDevRelease2 = "cSPDev::Release()";
+inline constexpr const char* kTagCLibYATCLibYAT = "cLibYAT::~cLibYAT";
 
 inline constexpr yat::LogText<int> kLibraryThreadsAreStillInHost{"%d library threads are still in host callbacks"};
 inline constexpr yat::LogText<> kAboutToTryToCreateLibrary{"about to try to create library"};
