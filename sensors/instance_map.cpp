@@ -36,7 +36,7 @@ int32_t cInstanceMap::Read(int32_t node, int32_t sensor, SensorRecord* out) cons
 }
 
 int32_t cInstanceMap::Read(int32_t node, int32_t sensor, SensorRecord* out, bool* present) const {
-    yatLog("cInstanceMap::Read", sensors_texts::kGettingDefaultReadingForNodeAnd, node, sensor);
+    yatLog(sensors_texts::kTagCInstanceMapRead, sensors_texts::kGettingDefaultReadingForNodeAnd, node, sensor);
     char buffer[40];
     std::string_view key = formatKey(node, sensor, buffer);
     std::shared_lock<std::shared_mutex> lock(mutex_);

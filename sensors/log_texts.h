@@ -1,5 +1,5 @@
 #pragma once
-// The log texts of sensors/: the system's own words, written to libyat.log exactly as they stand.
+// The log tags and texts of sensors/: the system's own words, written to libyat.log exactly as they stand.
 // Support staff search the log for them, so the odd spellings, spacing and formats are kept on
 // purpose: do not correct them. Each constant names the types of its arguments; the compiler checks
 // the format against them and every call against the constant (platform/log_text.h).
@@ -7,6 +7,10 @@
 #include "platform/log_text.h"
 
 namespace sensors_texts {
+
+// Tags of entries whose call names no tag of its own.
+inline constexpr const char* kTagCInstanceMapRead = "cInstanceMap::Read";
+inline constexpr const char* kTagCSensorInstInsertInstance = "cSensorInst::insertInstance";
 
 inline constexpr yat::LogText<> kDoingFanstuff{"doing fanstuff"};
 inline constexpr yat::LogText<int> kTheNumberOfNodesForFans{"The number of nodes for fans are [%d]"};

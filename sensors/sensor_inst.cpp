@@ -71,7 +71,7 @@ void cSensorInst::insertInstance(int32_t node, int32_t sensor, const SensorSourc
     }
     instanceMap_.Add(node, sensor, record);
     int32_t count = elementCount_.fetch_add(1, std::memory_order_relaxed) + 1;
-    yatLog("cSensorInst::insertInstance", sensors_texts::kClassHasPostnumelemnts, sensorClass_, count);
+    yatLog(sensors_texts::kTagCSensorInstInsertInstance, sensors_texts::kClassHasPostnumelemnts, sensorClass_, count);
 }
 
 int32_t cSensorInst::getSensorReading(int32_t node, int32_t sensor, void* reading) {
