@@ -4,23 +4,26 @@
 // - callerCost: what one entry costs the thread that logs it, with 1, 2 and 4 threads, for a checked
 //   text (raw arguments, formatted by the writer) and a printf-style entry (formatted by the caller,
 //   buffered as finished text). Each iteration times a burst of kBurst entries, which fits in the
-//   thread's buffer, and then waits untimed for the writer to take them; perEntry is one thread's
-//   time per entry (the burst's time over kBurst), the aggregate to read is the median.
+//   thread's buffer, and then waits untimed for the writer to take them; medianNs is one thread's
+//   time per entry in its median burst (the burst's time over kBurst; with several threads the mean
+//   of the threads' medians). A burst the scheduler interrupted moves the mean, not the median.
 // - writerThroughput: lines the writer formats and writes per second when one thread logs without
 //   pause (the caller waits for room whenever its buffer is full, so the writer sets the rate), and
 //   per second of the writer's own processor time (the figure a shared, loaded machine distorts least).
 // - endToEndLatency: from the call to the line being in the file (the file's size seen to grow), for
-//   an entry after a pause (the writer asleep: the entry wakes it). While entries keep coming the
-//   writer gathers them for up to 50 ms, as the log's durability promise allows.
+//   an entry after a pause of over a second (the writer asleep: the entry wakes it). While entries
+//   keep coming the writer gathers them for up to 50 ms, as the log's durability promise allows.
 
 #include <benchmark/benchmark.h>
 
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "bench/log_setup.h"
 #include "platform/log.h"
@@ -45,17 +48,19 @@ void closeLogSetup(const benchmark::State&) { setup.reset(); }
 template <class Log>
 void timeBursts(benchmark::State& state, Log log) {
     int32_t n = 0;
+    std::vector<double> perEntry;
+    perEntry.reserve(static_cast<size_t>(state.max_iterations));
     for (auto _ : state) {
         auto start = Clock::now();
         for (int i = 0; i < kBurst; ++i) log(++n);
         auto elapsed = std::chrono::duration<double>(Clock::now() - start).count();
         state.SetIterationTime(elapsed);
+        perEntry.push_back(elapsed / kBurst * 1e9);
         flushLog();
     }
-    // Seconds per entry, shown in ns.
-    state.counters["perEntry"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kBurst,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert | benchmark::Counter::kAvgThreads);
+    // The median burst's time per entry: a burst the scheduler interrupted does not move it.
+    std::nth_element(perEntry.begin(), perEntry.begin() + static_cast<ptrdiff_t>(perEntry.size() / 2), perEntry.end());
+    state.counters["medianNs"] = benchmark::Counter(perEntry[perEntry.size() / 2], benchmark::Counter::kAvgThreads);
 }
 
 void callerCostChecked(benchmark::State& state) {
@@ -65,20 +70,18 @@ void callerCostPrintf(benchmark::State& state) {
     timeBursts(state, [](int32_t n) { yatLog(kTag, "sensor [%d] reading [%d] status [%d]", 3, n, 0); });
 }
 
-#define YAT_CALLER_COST(name)        \
-    BENCHMARK(name)                  \
-        ->ArgName("log")             \
-        ->Arg(1)                     \
-        ->Arg(2)                     \
-        ->Setup(openLog)             \
-        ->Teardown(closeLogSetup)    \
-        ->Threads(1)                 \
-        ->Threads(2)                 \
-        ->Threads(4)                 \
-        ->UseManualTime()            \
-        ->Iterations(2000)           \
-        ->Repetitions(5)             \
-        ->ReportAggregatesOnly(true) \
+#define YAT_CALLER_COST(name)     \
+    BENCHMARK(name)               \
+        ->ArgName("log")          \
+        ->Arg(1)                  \
+        ->Arg(2)                  \
+        ->Setup(openLog)          \
+        ->Teardown(closeLogSetup) \
+        ->Threads(1)              \
+        ->Threads(2)              \
+        ->Threads(4)              \
+        ->UseManualTime()         \
+        ->Iterations(2000)        \
         ->Unit(benchmark::kMicrosecond)
 YAT_CALLER_COST(callerCostChecked);
 YAT_CALLER_COST(callerCostPrintf);
@@ -121,14 +124,14 @@ void endToEndLatency(benchmark::State& state) {
         while (std::filesystem::file_size(file, error) == before)
             std::this_thread::sleep_for(std::chrono::microseconds(20));
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-        std::this_thread::sleep_for(std::chrono::milliseconds(60));  // the writer goes idle again
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // the writer goes to sleep again
     }
 }
 BENCHMARK(endToEndLatency)
     ->ArgName("log")
     ->Arg(1)
     ->Arg(2)
-    ->Iterations(20)
+    ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 

@@ -24,8 +24,8 @@
 //     entry returned follows it.
 //   - Nothing is dropped: when a thread's buffer is full the caller waits for space; such waits are
 //     counted and the count is logged (tag "log") once per rotation.
-//   - Durability: the first entry after a pause of 50 ms wakes the writer, which writes it at once;
-//     while entries keep coming it writes them every 50 ms (at once when a buffer is half full). The
+//   - Durability: while entries come the writer writes them every 50 ms (at once when a buffer is
+//     half full); after a second without entries it sleeps, and the first entry wakes it. The
 //     last closeLibrary drains the buffers and joins the writer (stopLogWriter) before it returns;
 //     no thread is ever joined from a loader callback. A process that exits without closing loses
 //     at most the entries of the last 100 ms.
@@ -79,8 +79,8 @@ void flushLog();
 // Capacity of each thread's entry buffer in bytes, used from the next writer start (tests use a tiny
 // buffer to exercise back-pressure). At least two of the longest entries always fit (8 KiB). Default
 // kLogQueueBytes: with entries of some 64 bytes (head, tag and three numbers) it holds about 250,
-// some 60 microseconds of the writer's work; the writer is woken when it is half full. The memory is taken from the system page by page as
-// it is first used.
+// some 60 microseconds of the writer's work; the writer is woken when it is half full. The memory is taken from the
+// system page by page as it is first used.
 inline constexpr size_t kLogQueueBytes = size_t{16} * 1024;
 void setLogQueueBytes(size_t bytes);
 

@@ -34,6 +34,8 @@ namespace {
 
 // How long the writer gathers a batch after an entry woke it.
 constexpr auto kBatchWait = std::chrono::milliseconds(50);
+// Batch times without an entry after which the writer sleeps until an entry wakes it (a second).
+constexpr int kIdleRounds = 20;
 // Bytes of a tag an entry keeps: all a line can show of it.
 constexpr size_t kTagBytes = kLogLineSize - kLogTextSize;
 // Largest entry: its head, the tag, and a finished text or a checked text's arguments.
@@ -158,7 +160,7 @@ struct WriterState {
     size_t wantedCapacity = kLogQueueBytes;
     int64_t writtenUpTo = 0;  // every entry stamped before this stamp is in the file
     StampClock clock;         // the writer's; anchored when a writer starts
-    int flushes = 0;
+    int64_t flushTarget = 0;  // the latest stamp a flush waits for
     int blocked = 0;
     bool wake = false;      // a caller asked the writer to take its entries now
     bool armed = false;     // initLog called since the last stop: the next entry may start the writer
@@ -473,10 +475,12 @@ void writerLoop() {
     if (state.output == nullptr)
         state.output.reset(new char[kOutputBytes]);  // not zeroed: only what is written becomes resident
     LogHeadCache cache;
+    int idleRounds = 0;
     std::unique_lock<std::mutex> lock(state.mutex);
+    auto flushWaits = [&] { return state.flushTarget >= state.writtenUpTo; };
     for (;;) {
         state.work.wait_for(lock, kBatchWait,
-                            [&] { return state.stopping || state.flushes > 0 || state.blocked > 0 || state.wake; });
+                            [&] { return state.stopping || flushWaits() || state.blocked > 0 || state.wake; });
         state.wake = false;
         state.round.assign(state.rings.begin(), state.rings.end());
         lock.unlock();
@@ -488,16 +492,19 @@ void writerLoop() {
         if (state.blocked > 0) state.space.notify_all();
         freeAbandonedLocked(state);
         if (!allEmpty(state.rings)) continue;
-        if (state.stopping) break;                     // callers saw accepting false: nothing more comes
-        if (state.flushes > 0 || lines > 0) continue;  // while entries come, the timed wait gathers them
-        // A whole batch time without an entry: sleep until a caller's entry wakes the writer (the
-        // stamp protocol in claimEntry makes sure an entry made meanwhile is either seen here or
-        // wakes it). Callers pay for a wake only at the first entry after such a pause.
+        if (state.stopping) break;  // callers saw accepting false: nothing more comes
+        idleRounds = lines > 0 ? 0 : idleRounds + 1;
+        // While entries come the timed wait gathers them, and callers never pay for a wake.
+        if (flushWaits() || idleRounds < kIdleRounds) continue;
+        // A second without an entry: sleep until a caller's entry wakes the writer (the stamp
+        // protocol in claimEntry makes sure an entry made meanwhile is either seen here or wakes
+        // it). Callers pay for a wake only at the first entry after such a pause.
         state.sleeping.store(true, std::memory_order_seq_cst);
         if (allEmpty(state.rings)) {
-            state.work.wait(lock, [&] { return state.stopping || state.flushes > 0 || state.wake; });
+            state.work.wait(lock, [&] { return state.stopping || flushWaits() || state.wake; });
         }
         state.sleeping.store(false, std::memory_order_seq_cst);
+        idleRounds = 0;
     }
     state.running = false;
     state.written.notify_all();
@@ -589,10 +596,9 @@ void flushLog() {
     int64_t target = yat::logStamp();
     std::unique_lock<std::mutex> lock(state.mutex);
     if (!state.running) return;
-    ++state.flushes;
+    state.flushTarget = std::max(state.flushTarget, target);
     state.work.notify_one();
     state.written.wait(lock, [&] { return state.writtenUpTo > target || !state.running; });
-    --state.flushes;
 }
 
 void setLogQueueBytes(size_t bytes) {
