@@ -348,6 +348,20 @@ void publishEntry(WriterState& state, LogRing& ring) {
     }
 }
 
+// Before an entry of the caller's goes the synchronous way (the writer stops): waits until the writer
+// has written what the caller's buffer still holds, so that the caller's entries stay in order.
+void awaitOwnEntries(WriterState& state) {
+    LogRing* ring = threadRing;
+    auto written = [ring] {
+        return ring->tail.load(std::memory_order_relaxed) == ring->head.load(std::memory_order_acquire);
+    };
+    if (ring == nullptr || written()) return;
+    std::unique_lock<std::mutex> lock(state.mutex);
+    state.wake = true;
+    state.work.notify_one();
+    state.written.wait(lock, [&] { return written() || !state.running; });
+}
+
 // Writes one entry synchronously: its text formatted on the caller's thread.
 void writeNow(const char* tag, const char* text) {
     char line[kLogLineSize];
@@ -526,6 +540,7 @@ LogEntrySpace beginLogEntry(unsigned char* local, const char* tag, size_t argByt
     if (ring != nullptr && claimEntry(state, *ring, entrySize(tagBytes, argBytes))) {
         return {entryStart(*ring) + sizeof(EntryHead) + tagBytes + 1, tagBytes, true};
     }
+    awaitOwnEntries(state);
     return {local, tagBytes, false};
 }
 
@@ -552,6 +567,7 @@ void logFinishedText(const char* tag, const char* text) {
         textBytes = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - text) : kLogLineSize;
     }
     if (ring == nullptr || !claimEntry(state, *ring, entrySize(tagBytes, textBytes))) {
+        awaitOwnEntries(state);
         writeNow(tag, text);
         return;
     }
