@@ -82,15 +82,25 @@ struct ClockPair {
     int64_t nanos = 0;
 };
 
+// Of a few readings, the one whose two counter readings lie closest around the clock's (a reading
+// the scheduler interrupted would put the clock's time off by the interruption).
 ClockPair readClocks() {
     if (!useCounter()) {
         int64_t now = logClockNanos();
         return {now, now};
     }
-    int64_t before = logStamp();
-    int64_t nanos = logClockNanos();
-    int64_t after = logStamp();
-    return {before + (after - before) / 2, nanos};
+    ClockPair best;
+    int64_t bestGap = INT64_MAX;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        int64_t before = logStamp();
+        int64_t nanos = logClockNanos();
+        int64_t after = logStamp();
+        if (after - before < bestGap) {
+            bestGap = after - before;
+            best = {before + (after - before) / 2, nanos};
+        }
+    }
+    return best;
 }
 
 // Turns stamps into system-clock nanoseconds (the writer's).
