@@ -1,15 +1,42 @@
-// One log append on the caller's thread (format, time stamp, queueing), from one thread and from two
-// at once; log:1 queues to the writer thread, log:2 writes synchronously (YAT_LOG=sync, the old way).
-// With two threads the reported real time is per append of either thread, lock waits included.
+// The log's costs. log:1 buffers the entry for the writer thread, log:2 formats and writes it on the
+// caller's thread (YAT_LOG=sync).
+//
+// - callerCost: what one entry costs the thread that logs it, with 1, 2 and 4 threads, for a checked
+//   text (raw arguments, formatted by the writer) and a printf-style entry (formatted by the caller,
+//   buffered as finished text). Each iteration times a burst of kBurst entries, which fits in the
+//   thread's buffer, and then waits untimed for the writer to take them; medianNs is one thread's
+//   time per entry in its median burst (the burst's time over kBurst; with several threads the mean
+//   of the threads' medians). A burst the scheduler interrupted moves the mean, not the median.
+// - writerThroughput: lines the writer formats and writes per second when one thread logs without
+//   pause (the caller waits for room whenever its buffer is full, so the writer sets the rate), and
+//   per second of the writer's own processor time (the figure a shared, loaded machine distorts least).
+// - endToEndLatency: from the call to the line being in the file (the file's size seen to grow), for
+//   an entry after a pause of over a second (the writer asleep: the entry wakes it). While entries
+//   keep coming the writer gathers them for up to 50 ms, as the log's durability promise allows.
 
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "bench/log_setup.h"
 #include "platform/log.h"
+#include "platform/log_file.h"
+#include "platform/log_text.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr yat::LogText<int, int, int> kReadingText{"sensor [%d] reading [%d] status [%d]"};
+constexpr const char* kTag = "cLibYAT::getSensorReading";
+constexpr int kBurst = 64;
 
 std::unique_ptr<yatbench::LogSetup> setup;
 
@@ -18,18 +45,94 @@ void openLog(const benchmark::State& state) {
 }
 void closeLogSetup(const benchmark::State&) { setup.reset(); }
 
-void logAppend(benchmark::State& state) {
+template <class Log>
+void timeBursts(benchmark::State& state, Log log) {
     int32_t n = 0;
-    for (auto _ : state) yatLog("cLibYAT::getSensorReading", "sensor [%d] reading [%d] status [%d]", 3, ++n, 0);
+    std::vector<double> perEntry;
+    perEntry.reserve(static_cast<size_t>(state.max_iterations));
+    for (auto _ : state) {
+        auto start = Clock::now();
+        for (int i = 0; i < kBurst; ++i) log(++n);
+        auto elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(elapsed);
+        perEntry.push_back(elapsed / kBurst * 1e9);
+        flushLog();
+    }
+    // The median burst's time per entry: a burst the scheduler interrupted does not move it.
+    std::nth_element(perEntry.begin(), perEntry.begin() + static_cast<ptrdiff_t>(perEntry.size() / 2), perEntry.end());
+    state.counters["medianNs"] = benchmark::Counter(perEntry[perEntry.size() / 2], benchmark::Counter::kAvgThreads);
 }
-BENCHMARK(logAppend)
+
+void callerCostChecked(benchmark::State& state) {
+    timeBursts(state, [](int32_t n) { yatLog(kTag, kReadingText, 3, n, 0); });
+}
+void callerCostPrintf(benchmark::State& state) {
+    timeBursts(state, [](int32_t n) { yatLog(kTag, "sensor [%d] reading [%d] status [%d]", 3, n, 0); });
+}
+
+#define YAT_CALLER_COST(name)     \
+    BENCHMARK(name)               \
+        ->ArgName("log")          \
+        ->Arg(1)                  \
+        ->Arg(2)                  \
+        ->Setup(openLog)          \
+        ->Teardown(closeLogSetup) \
+        ->Threads(1)              \
+        ->Threads(2)              \
+        ->Threads(4)              \
+        ->UseManualTime()         \
+        ->Iterations(2000)        \
+        ->Unit(benchmark::kMicrosecond)
+YAT_CALLER_COST(callerCostChecked);
+YAT_CALLER_COST(callerCostPrintf);
+
+double cpuSeconds(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+void writerThroughput(benchmark::State& state) {
+    yatbench::LogSetup log(static_cast<int>(state.range(0)));
+    constexpr int kLines = 200000;
+    int64_t lines = 0;
+    uint64_t waits = logQueueWaits();
+    double process = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    double caller = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    for (auto _ : state) {
+        for (int i = 0; i < kLines; ++i) yatLog(kTag, kReadingText, 3, i, 0);
+        flushLog();
+        lines += kLines;
+    }
+    // The writer's processor time: the process's less the caller's (no other thread runs).
+    double writer = (cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - process) - (cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - caller);
+    state.SetItemsProcessed(lines);
+    state.counters["waits"] = static_cast<double>(logQueueWaits() - waits);
+    if (state.range(0) == 1) state.counters["linesPerWriterCpuSecond"] = static_cast<double>(lines) / writer;
+}
+BENCHMARK(writerThroughput)->ArgName("log")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void endToEndLatency(benchmark::State& state) {
+    yatbench::LogSetup log(static_cast<int>(state.range(0)));
+    const std::filesystem::path file = yat::logPathFor(kLogFileName);
+    int32_t n = 0;
+    for (auto _ : state) {
+        std::error_code error;
+        auto before = std::filesystem::file_size(file, error);
+        auto start = Clock::now();
+        yatLog(kTag, kReadingText, 3, ++n, 0);
+        while (std::filesystem::file_size(file, error) == before)
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // the writer goes to sleep again
+    }
+}
+BENCHMARK(endToEndLatency)
     ->ArgName("log")
     ->Arg(1)
     ->Arg(2)
-    ->Setup(openLog)
-    ->Teardown(closeLogSetup)
-    ->Threads(1)
-    ->Threads(2)
-    ->UseRealTime();
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

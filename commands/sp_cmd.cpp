@@ -8,6 +8,7 @@
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "platform/utils.h"
+#include "commands/log_texts.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ uint8_t* cSPCmd::refuse() {
 
 uint8_t* cSPCmd::buildSPCommand(const char* dotCommand, int32_t commandType, const uint8_t* params, const uint8_t* data,
                                 int32_t paramCount, int32_t dataSize) {
-    yatLog(kBuildTag, "The spcmd paramsize [%d] datasize [%d] and command [%s]", paramCount, dataSize,
+    yatLog(kBuildTag, commands_texts::kTheSpcmdParamsizeDatasizeAndCommand, paramCount, dataSize,
            dotCommand != nullptr ? dotCommand : "(null)");
     origCmdSize = 0;
     built_ = false;
@@ -59,30 +60,29 @@ uint8_t* cSPCmd::buildSPCommand(const char* dotCommand, int32_t commandType, con
         bool last = dot == nullptr;
         const char* end = last ? token + std::strlen(token) : dot;
         if (++tokens > wire::kMaxCommandBytes) {
-            yatLog(kBuildTag, "command [%s] has more than %d tokens; refused", dotCommand, wire::kMaxCommandBytes);
+            yatLog(kBuildTag, commands_texts::kCommandHasMoreThanTokensRefused, dotCommand, wire::kMaxCommandBytes);
             return refuse();
         }
-        if (last)
-            yatLog(kBuildTag, "Reached the last character in the string and it is [%c]", *token != '\0' ? *token : ' ');
+        if (last) yatLog(kBuildTag, commands_texts::kReachedTheLastCharacterInThe, *token != '\0' ? *token : ' ');
         bool placeholder = *token == 'x' || *token == 'X';
         if (placeholder && end - token != 1) placeholder = false;  // "xa" is no placeholder and no number
         if (placeholder) {
             if (i < paramCount && params != nullptr) {
-                yatLog(kBuildTag, "setting cmd element to [%u] counter [%d]", static_cast<unsigned>(params[i]),
+                yatLog(kBuildTag, commands_texts::kSettingCmdElementToCounter, static_cast<unsigned>(params[i]),
                        last ? i : p);
                 bytes[p] = params[i];
-                yatLog(kBuildTag, "%d increasing counter value [%d] to [%d]", last ? 3 : 1, p, p + 1);
+                yatLog(kBuildTag, commands_texts::kIncreasingCounterValueTo, last ? 3 : 1, p, p + 1);
                 ++i;
                 ++p;
             }
         } else {
             uint8_t value = 0;
             if (!hexToken(token, end, &value)) {
-                yatLog(kBuildTag, "command [%s] has a malformed token; refused", dotCommand);
+                yatLog(kBuildTag, commands_texts::kCommandHasAMalformedTokenRefused, dotCommand);
                 return refuse();
             }
             bytes[p] = value;
-            yatLog(kBuildTag, "%d increasing counter value [%d] to [%d]", last ? 4 : 2, p, p + 1);
+            yatLog(kBuildTag, commands_texts::kIncreasingCounterValueTo, last ? 4 : 2, p, p + 1);
             ++p;
         }
         if (last) break;
@@ -101,8 +101,7 @@ int32_t cSPCmd::BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandT
     if (commandByteCount < 0 || commandByteCount > wire::kMaxCommandBytes || dataSize < 0 ||
         (commandBytes == nullptr && commandByteCount > 0) ||
         static_cast<size_t>(dataSize) > wire::kBufferSize - wire::kHeaderSize - static_cast<size_t>(commandByteCount)) {
-        yatLog(kBufferTag, "request of %d command bytes and %d data bytes does not fit the buffer; refused",
-               commandByteCount, dataSize);
+        yatLog(kBufferTag, commands_texts::kRequestOfCommandBytesAndData, commandByteCount, dataSize);
         return ERR_INVALID_PARAMETER;
     }
     cmdBuffer[wire::kTypeOffset] = static_cast<uint8_t>(commandType);
@@ -114,11 +113,11 @@ int32_t cSPCmd::BuildCommandBuffer(const uint8_t* commandBytes, int32_t commandT
     if (commandByteCount > 0)
         std::memcpy(cmdBuffer + wire::kHeaderSize, commandBytes, static_cast<size_t>(commandByteCount));
     if (data != nullptr) {
-        yatLog(kBufferTag, "There is data so copying it");
-        if (withheld_) yatLog(kBufferTag, "<%d bytes withheld>", dataSize);
+        yatLog(kBufferTag, commands_texts::kThereIsDataSoCopyingIt);
+        if (withheld_) yatLog(kBufferTag, commands_texts::kBytesWithheld, dataSize);
         std::memcpy(cmdBuffer + wire::kHeaderSize + commandByteCount, data, static_cast<size_t>(dataSize));
     } else {
-        yatLog(kBufferTag, "There is no data so nothing to do");
+        yatLog(kBufferTag, commands_texts::kThereIsNoDataSoNothing);
     }
     built_ = true;
     return ERR_SUCCESS;
@@ -144,7 +143,7 @@ ByteReader cSPCmd::answerReader() const {
 int32_t cSPCmd::dumpData(const char* tag) const {
     size_t length = wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize));
     if (withheld_) {
-        yatLog(tag != nullptr ? tag : "dumpdata", "<%u bytes withheld>", static_cast<unsigned>(length));
+        yatLog(tag != nullptr ? tag : "dumpdata", commands_texts::kBytesWithheld2, static_cast<unsigned>(length));
         return 0;
     }
     return dumpdata(answerData(), length);

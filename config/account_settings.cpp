@@ -9,6 +9,7 @@
 #include "config/config_io.h"
 #include "platform/log.h"
 #include "yat/result_codes.h"
+#include "config/log_texts.h"
 
 using namespace accountwire;
 
@@ -65,30 +66,30 @@ const uint8_t* textBytes(const char* text) { return reinterpret_cast<const uint8
 int32_t AccountSettings::getUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority,
                                         char* authorityDescription, int32_t* descriptionSize, int32_t* customBitmap,
                                         int32_t* bitmapSize, char* userId, int32_t* userIdSize, int32_t* passwordSize) {
-    yatLog(kGetTag, "entering routine");
+    yatLog(kGetTag, config_texts::kEnteringRoutine);
     if (userIdSize != nullptr) *userIdSize = kUserIdMax;
     if (descriptionSize != nullptr) *descriptionSize = kDescriptionMax;
     if (bitmapSize != nullptr) *bitmapSize = kBitmapSize;
     if (passwordSize != nullptr) *passwordSize = kPasswordMax;
     if (comm_ == nullptr) {
-        yatLog(kGetTag, "device == NULL, returning");
+        yatLog(kGetTag, config_texts::kDeviceNULLReturning);
         return ERR_SUCCESS;
     }
     if (account >= kAccounts) return ERR_INVALID_INDEX;
-    yatLog(kGetTag, "device is not null");
+    yatLog(kGetTag, config_texts::kDeviceIsNotNull);
 
     int32_t result = ERR_SUCCESS;
     auto note = [&result](int32_t outcome) {
         if (result == ERR_SUCCESS) result = outcome;
     };
     auto finish = [&result]() {
-        yatLog(kGetTag, "Returning with retVal=[%d]", result);
+        yatLog(kGetTag, config_texts::kReturningWithRetVal, result);
         return result;
     };
     Account entry(comm_, node, account);
 
     if (status != nullptr) {
-        yatLog(kGetTag, "getting status");
+        yatLog(kGetTag, config_texts::kGettingStatus);
         int32_t sent = entry.get(kUserIdCommand);
         if (sent != ERR_SUCCESS) {
             *status = yat::kAccountUnread;
@@ -104,7 +105,7 @@ int32_t AccountSettings::getUserAccount(int32_t node, uint32_t account, int32_t*
     auto readAuthority = [&](std::optional<DialinAuthority>* decoded) -> int32_t {
         int32_t sent = entry.get(kDialinAuthorityCommand);
         if (sent != ERR_SUCCESS) return sent;
-        yatLog(kReadOutTag, "dumping data buffer: 4");
+        yatLog(kReadOutTag, config_texts::kDumpingDataBuffer4);
         entry.dump();
         if (entry.answered()) *decoded = decodeDialinAuthority(entry.data().data(), entry.data().size());
         if (!decoded->has_value()) note(ERR_BAD_ANSWER);
@@ -112,10 +113,10 @@ int32_t AccountSettings::getUserAccount(int32_t node, uint32_t account, int32_t*
     };
 
     if (authority != nullptr) {
-        yatLog(kGetTag, "getting authority option");
+        yatLog(kGetTag, config_texts::kGettingAuthorityOption);
         std::optional<DialinAuthority> decoded;
         if (readAuthority(&decoded) != ERR_SUCCESS) {
-            yatLog(kGetTag, "DIALIN_AUTHORITY dot command failed, trying DIALIN_FLAGS");
+            yatLog(kGetTag, config_texts::kDIALINAUTHORITYDotCommandFailedTrying);
             int32_t sent = entry.get(kDialinFlagsCommand);
             if (sent != ERR_SUCCESS) return sent;
             std::optional<int32_t> flags;
@@ -130,21 +131,21 @@ int32_t AccountSettings::getUserAccount(int32_t node, uint32_t account, int32_t*
         if (decoded) *authority = decoded->authority;
     }
     if (authorityDescription != nullptr) {
-        yatLog(kGetTag, "getting authority description option");
+        yatLog(kGetTag, config_texts::kGettingAuthorityDescriptionOption);
         std::optional<DialinAuthority> decoded;
         int32_t sent = readAuthority(&decoded);
         if (sent != ERR_SUCCESS) return sent;
         if (decoded) std::memcpy(authorityDescription, decoded->description, std::strlen(decoded->description) + 1);
     }
     if (customBitmap != nullptr) {
-        yatLog(kGetTag, "getting custom authority bitmap");
+        yatLog(kGetTag, config_texts::kGettingCustomAuthorityBitmap);
         std::optional<DialinAuthority> decoded;
         int32_t sent = readAuthority(&decoded);
         if (sent != ERR_SUCCESS) return sent;
         if (decoded) *customBitmap = static_cast<int32_t>(decoded->bitmap);
     }
     if (userId != nullptr) {
-        yatLog(kGetTag, "getting UserID");
+        yatLog(kGetTag, config_texts::kGettingUserID);
         int32_t sent = entry.get(kUserIdCommand);
         if (sent != ERR_SUCCESS) {
             note(sent);
@@ -152,7 +153,7 @@ int32_t AccountSettings::getUserAccount(int32_t node, uint32_t account, int32_t*
             std::string id = entry.text();
             if (id.size() <= static_cast<size_t>(kUserIdMax)) {
                 std::memcpy(userId, id.c_str(), id.size() + 1);
-                yatLog(kReadOutTag, "dumping data buffer");
+                yatLog(kReadOutTag, config_texts::kDumpingDataBuffer);
                 entry.dump();
             } else {
                 note(ERR_BAD_ANSWER);
@@ -166,13 +167,13 @@ int32_t AccountSettings::getUserAccount(int32_t node, uint32_t account, int32_t*
 
 int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t* status, int32_t* authority,
                                         int32_t* customBitmap, const char* userId, const char* userPassword) {
-    yatLog(kSetTag, "entering routine");
+    yatLog(kSetTag, config_texts::kEnteringRoutine);
     if (comm_ == nullptr) {
-        yatLog(kSetTag, "device == NULL, returning");
+        yatLog(kSetTag, config_texts::kDeviceNULLReturning);
         return ERR_SUCCESS;
     }
     if (account >= kAccounts) return ERR_INVALID_INDEX;
-    yatLog(kSetTag, "device is not null");
+    yatLog(kSetTag, config_texts::kDeviceIsNotNull);
     Account entry(comm_, node, account);
     // The first failure is the result; a value refused before anything is sent for it ends it there.
     configio::Outcome outcome(ERR_SUCCESS);
@@ -184,7 +185,7 @@ int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t*
     auto changed = [](int32_t result) { return result == ERR_SUCCESS ? ERR_SUCCESS : ERR_INVALID_PARAMETER; };
 
     if (status != nullptr) {
-        yatLog(kSetTag, "setting status option");
+        yatLog(kSetTag, config_texts::kSettingStatusOption);
         if (*status == yat::kAccountInUse) {
             int32_t sent = entry.get(kUserIdCommand);
             if (sent != ERR_SUCCESS) {
@@ -202,7 +203,7 @@ int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t*
         }
     }
     if (authority != nullptr) {
-        yatLog(kSetTag, "setting authority option");
+        yatLog(kSetTag, config_texts::kSettingAuthorityOption);
         if (*authority == yat::kAccountAdministrator || *authority == yat::kAccountReadOnly) {
             int32_t sent = entry.get(kDialinFlagsCommand);
             if (sent != ERR_SUCCESS) {
@@ -217,7 +218,7 @@ int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t*
                 outcome.take(changed(entry.set(kDialinFlagsCommand, &flags, 1)));
             }
         } else if (*authority == yat::kAccountCustom) {
-            yatLog(kSetTag, "setting customAuthorityBitmap option");
+            yatLog(kSetTag, config_texts::kSettingCustomAuthorityBitmapOption);
             if (customBitmap == nullptr) return refuse();
             uint32_t bitmap = static_cast<uint32_t>(*customBitmap);
             const uint8_t bytes[4] = {static_cast<uint8_t>(bitmap), static_cast<uint8_t>(bitmap >> 8),
@@ -230,13 +231,13 @@ int32_t AccountSettings::setUserAccount(int32_t node, uint32_t account, int32_t*
     if (userId != nullptr) {
         size_t length = 0;
         if (configio::tooLong(userId, kUserIdMax, &length)) return refuse();
-        yatLog(kSetTag, "setting userID option");
+        yatLog(kSetTag, config_texts::kSettingUserIDOption);
         outcome.take(entry.set(kUserIdCommand, textBytes(userId), static_cast<int32_t>(length + 1)));
     }
     if (userPassword != nullptr) {
         size_t length = 0;
         if (configio::tooLong(userPassword, kPasswordMax, &length)) return refuse();
-        yatLog(kSetTag, "setting userPW option");
+        yatLog(kSetTag, config_texts::kSettingUserPWOption);
         outcome.take(entry.set(kPasswordCommand, textBytes(userPassword), static_cast<int32_t>(length + 1), true));
     }
     return outcome.value();

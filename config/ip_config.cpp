@@ -5,6 +5,7 @@
 #include "config/network_wire.h"
 #include "platform/log.h"
 #include "yat/result_codes.h"
+#include "config/log_texts.h"
 
 namespace {
 
@@ -43,10 +44,10 @@ int32_t cIPConfig::convertIPStringToData(const char* text, uint8_t* buffer, int3
     }
     if (count + 1 < size) buffer[count++] = partValue(part, partEnd(part));
     if (count == 4) {
-        yatLog(tag, "Data 0 [%d] Data 1 [%d] Data 2 [%d] Data 3 [%d]", buffer[0], buffer[1], buffer[2], buffer[3]);
+        yatLog(tag, config_texts::kData0Data1Data2, buffer[0], buffer[1], buffer[2], buffer[3]);
         return ERR_SUCCESS;
     }
-    yatLog(tag, "counter is [%d]", count);
+    yatLog(tag, config_texts::kCounterIs, count);
     return ERR_BAD_ANSWER;
 }
 
@@ -72,9 +73,10 @@ int32_t cIPConfig::answerByte(int32_t* value) {
 
 void cSPUtilities::resetServiceProcessor(cBusComm* comm, int32_t node) {
     if (comm == nullptr) return;
-    yatLog("cSPUtilities::.resetServiceProcessor", "entered");
+    yatLog(config_texts::kTagCSPUtilitiesResetServiceProcessor, config_texts::kEntered);
     if (buildSPCommand(netwire::kRestartCommand, wire::kSet, nullptr, nullptr, 0, 0) == nullptr) return;
     // The SP goes away to restart, so its answer says nothing; only a request that never left is worth a line.
     int32_t sent = send(comm, node);
-    if (sent != ERR_SUCCESS) yatLog("cSPUtilities::.resetServiceProcessor", "the restart was not sent: [%d]", sent);
+    if (sent != ERR_SUCCESS)
+        yatLog(config_texts::kTagCSPUtilitiesResetServiceProcessor, config_texts::kTheRestartWasNotSent, sent);
 }

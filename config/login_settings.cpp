@@ -6,6 +6,7 @@
 #include "config/svc_proc_cfg.h"
 #include "platform/log.h"
 #include "yat/result_codes.h"
+#include "config/log_texts.h"
 
 using namespace accountwire;
 
@@ -92,17 +93,17 @@ int32_t AccountSettings::getPasswordInformation(int32_t node, uint8_t* forceChan
 
 int32_t AccountSettings::setPasswordInformation(int32_t node, uint8_t* forceChange, int32_t* ageLimit,
                                                 int32_t* reusePeriod, uint8_t* userPwdReq) {
-    yatLog(kPolicyTag, "in the routine");
+    yatLog(kPolicyTag, config_texts::kInTheRoutine);
     if (comm_ == nullptr) {
-        yatLog(kPolicyTag, "the device was null");
+        yatLog(kPolicyTag, config_texts::kTheDeviceWasNull);
         return ERR_DEVICE_NOT_OPEN;
     }
     if (forceChange == nullptr && ageLimit == nullptr && reusePeriod == nullptr && userPwdReq == nullptr) {
-        yatLog(kPolicyTag, "all parameters were null");
+        yatLog(kPolicyTag, config_texts::kAllParametersWereNull);
         return ERR_INVALID_PARAMETER;
     }
-    yatLog(kPolicyTag, "the device is not null");
-    yatLog(kPolicyTag, "at least one param is not null");
+    yatLog(kPolicyTag, config_texts::kTheDeviceIsNotNull);
+    yatLog(kPolicyTag, config_texts::kAtLeastOneParamIsNot);
     // Every given item is written whatever became of the one before; the first item that fails
     // gives the result, so a later success never hides an earlier failure.
     int32_t result = ERR_SUCCESS;
@@ -112,67 +113,67 @@ int32_t AccountSettings::setPasswordInformation(int32_t node, uint8_t* forceChan
     };
     bool sent = false;
     if (forceChange != nullptr) {
-        yatLog(kPolicyTag, "forcechange");
+        yatLog(kPolicyTag, config_texts::kForcechange);
         uint8_t value = flagByte(forceChange);
         outcome = writeSetting(comm_, node, kForceChangeCommand, &value, 1, &sent);
         keep(outcome);
         if (!sent) {
-            yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d] for forcechange", outcome);
+            yatLog(kPolicyTag, config_texts::kTheSendcommandFailedWithRetvalOf, outcome);
         } else {
-            yatLog(kPolicyTag, "sendcommand succeeded for forcechange");
+            yatLog(kPolicyTag, config_texts::kSendcommandSucceededForForcechange);
             if (outcome == 0) {
-                yatLog(kPolicyTag, "commandstatus succeeded for forcechange");
+                yatLog(kPolicyTag, config_texts::kCommandstatusSucceededForForcechange);
             } else {
-                yatLog(kPolicyTag, "the getcommandstatus failed with retval of: [%d] for forcechange", outcome);
+                yatLog(kPolicyTag, config_texts::kTheGetcommandstatusFailedWithRetvalOf, outcome);
             }
         }
     }
     if (ageLimit != nullptr) {
-        yatLog(kPolicyTag, "agelimit");
+        yatLog(kPolicyTag, config_texts::kAgelimit);
         if (*ageLimit < 0 || *ageLimit > kAgeLimitMax) {
             // No command for a value the SP cannot hold; this item's outcome is a bad parameter.
-            yatLog(kPolicyTag, "agelimit [%d] is outside 0-%d; nothing sent", *ageLimit, kAgeLimitMax);
+            yatLog(kPolicyTag, config_texts::kAgelimitIsOutside0NothingSent, *ageLimit, kAgeLimitMax);
             keep(ERR_INVALID_PARAMETER);
         } else {
             const uint8_t days[2] = {static_cast<uint8_t>(*ageLimit >> 8), static_cast<uint8_t>(*ageLimit)};
-            yatLog("setPwdAging", "setting [0] to [%x] and [2] to [%x]", days[0], days[1]);
+            yatLog(config_texts::kTagSetPwdAging, config_texts::kSetting0ToAnd2To, days[0], days[1]);
             outcome = writeSetting(comm_, node, kAgeLimitCommand, days, 2, &sent);
             keep(outcome);
             if (!sent) {
-                yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d]", outcome);
+                yatLog(kPolicyTag, config_texts::kTheSendcommandFailedWithRetvalOf2, outcome);
             } else {
-                yatLog(kPolicyTag, "agelimit sendcommand succeeded");
+                yatLog(kPolicyTag, config_texts::kAgelimitSendcommandSucceeded);
                 if (outcome == 0) {
-                    yatLog(kPolicyTag, "agelimit getcommandstatus succeeded");
+                    yatLog(kPolicyTag, config_texts::kAgelimitGetcommandstatusSucceeded);
                 } else {
-                    yatLog(kPolicyTag, "the retval of: [%d] after agelimit", outcome);
+                    yatLog(kPolicyTag, config_texts::kTheRetvalOfAfterAgelimit, outcome);
                 }
             }
         }
     }
     if (reusePeriod != nullptr) {
-        yatLog(kPolicyTag, "reuseperiod");
+        yatLog(kPolicyTag, config_texts::kReuseperiod);
         const uint8_t value = static_cast<uint8_t>(*reusePeriod);
         outcome = writeSetting(comm_, node, kReusePeriodCommand, &value, 1, &sent);
         keep(outcome);
     }
     if (userPwdReq != nullptr) {
-        yatLog(kPolicyTag, "in userPwdReq section");
+        yatLog(kPolicyTag, config_texts::kInUserPwdReqSection);
         uint8_t value = flagByte(userPwdReq);
         outcome = writeSetting(comm_, node, kUserPwdReqCommand, &value, 1, &sent);
         keep(outcome);
         if (!sent) {
-            yatLog(kPolicyTag, "the sendcommand failed with retval of: [%d]", outcome);
+            yatLog(kPolicyTag, config_texts::kTheSendcommandFailedWithRetvalOf2, outcome);
         } else {
-            yatLog(kPolicyTag, "the command succeeded");
+            yatLog(kPolicyTag, config_texts::kTheCommandSucceeded);
             if (outcome == 0) {
-                yatLog(kPolicyTag, "getcommandstatus succeeded");
+                yatLog(kPolicyTag, config_texts::kGetcommandstatusSucceeded);
             } else {
-                yatLog(kPolicyTag, "the getcommandstatus failed with retval of: [%d]", outcome);
+                yatLog(kPolicyTag, config_texts::kTheGetcommandstatusFailedWithRetvalOf2, outcome);
             }
         }
     }
-    yatLog(kPolicyTag, "exiting the routine");
+    yatLog(kPolicyTag, config_texts::kExitingTheRoutine);
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/log.h"
 #include "platform/text.h"
 #include "yat/result_codes.h"
+#include "config/log_texts.h"
 
 uint32_t cSMTPConfiguration::getIPAddressMaxSize() { return netwire::kSmtpServerMaxLength; }
 
@@ -31,7 +32,7 @@ constexpr const char* kByteItems[] = {netwire::kAlertSetting5Command, netwire::k
 
 int32_t NetworkSettings::getSMTPConfiguration(int32_t node, int32_t index, char* server, uint32_t* maxSize) {
     if (comm_ == nullptr) {
-        yatLog("cLibYAT::getSMTPConfiguration", "device not open");
+        yatLog(config_texts::kTagCLibYATGetSMTPConfiguration, config_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;
     }
     if (server != nullptr) {
@@ -51,15 +52,14 @@ int32_t NetworkSettings::getSMTPConfiguration(int32_t node, int32_t index, char*
 int32_t NetworkSettings::setSMTPConfiguration(int32_t node, int32_t index, const char* server) {
     constexpr const char* tag = "cLibYAT::setSMTPConfiguration";
     if (comm_ == nullptr) {
-        yatLog(tag, "device not open");
+        yatLog(tag, config_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;
     }
     if (server == nullptr) return ERR_SUCCESS;
     // Looks no further than one character past the limit, whatever the host handed in.
     size_t length = strnlen(server, netwire::kSmtpServerMaxLength + 1);
     if (length > netwire::kSmtpServerMaxLength) {
-        yatLog(tag, "the server text is longer than %d characters; nothing sent",
-               static_cast<int32_t>(netwire::kSmtpServerMaxLength));
+        yatLog(tag, config_texts::kTheServerTextIsLongerThan, static_cast<int32_t>(netwire::kSmtpServerMaxLength));
         return ERR_INVALID_PARAMETER;
     }
     if (index != 0) return ERR_INVALID_INDEX;
@@ -74,7 +74,7 @@ int32_t NetworkSettings::getRemoteAlertConfiguration(int32_t node, int32_t* aler
                                                      int32_t* alertSetting3, int32_t* alertSwitch,
                                                      uint8_t* smtpSwitch) {
     if (comm_ == nullptr) {
-        yatLog("cLibYAT::getRemoteAlertConfiguration", "device not open");
+        yatLog(config_texts::kTagCLibYATGetRemoteAlertConfiguration, config_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;
     }
     cRemoteAlertConfig command;
@@ -97,7 +97,7 @@ int32_t NetworkSettings::setRemoteAlertConfiguration(int32_t node, int32_t* aler
                                                      int32_t* alertSetting3, uint8_t* alertSwitch,
                                                      uint8_t* smtpSwitch) {
     if (comm_ == nullptr) {
-        yatLog("cLibYAT::setRemoteAlertConfiguration", "device not open");
+        yatLog(config_texts::kTagCLibYATSetRemoteAlertConfiguration, config_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;
     }
     cRemoteAlertConfig command;

@@ -12,6 +12,7 @@
 #include "platform/log.h"
 #include "yat/device_lib.h"
 #include "yat/result_codes.h"
+#include "config/log_texts.h"
 
 namespace {
 
@@ -43,32 +44,32 @@ int32_t NetworkSettings::getIPConfigInfo(int32_t node, int32_t iface, char* addr
                                          int32_t* ipSource) {
     constexpr const char* tag = "cLibYAT::getIPConfigInfo";
     if (address == nullptr && subnetMask == nullptr && gateway == nullptr) {
-        yatLog(tag, "returning back bad paramenter");
+        yatLog(tag, config_texts::kReturningBackBadParamenter);
         return ERR_INVALID_PARAMETER;
     }
     if (ipSource == nullptr) {
-        yatLog(tag, "IP Source NULL");
+        yatLog(tag, config_texts::kIPSourceNULL);
         return ERR_INVALID_PARAMETER;
     }
     if (comm_ == nullptr) return ERR_FAILED;
-    yatLog(tag, "device not NULL");
+    yatLog(tag, config_texts::kDeviceNotNULL);
     if (!itemNumberFits(iface)) return ERR_INVALID_INDEX;
     const uint8_t port = static_cast<uint8_t>(iface);
 
     cIPConfig command;
     command.buildGet(netwire::kDhcpAddressCommand, port);
     if (command.send(comm_, node) == ERR_SUCCESS) {
-        yatLog(tag, "call to get DHCP succeeded");
+        yatLog(tag, config_texts::kCallToGetDHCPSucceeded);
         char assigned[netwire::kAddressTextSize] = {};
         if (command.answerAddress(assigned) != ERR_SUCCESS) {
-            yatLog(tag, " -- call to get DHCP address failed");
+            yatLog(tag, config_texts::kCallToGetDHCPAddressFailed);
             *ipSource = 0;
         } else {
-            yatLog(tag, " -- call to get DHCP address succeeded");
+            yatLog(tag, config_texts::kCallToGetDHCPAddressSucceeded);
             // An interface without a DHCP lease reads 0.0.0.0: its static settings are the ones in use.
             *ipSource = std::strcmp(assigned, "0.0.0.0") == 0 ? 0 : 1;
         }
-        yatLog(tag, "cLibYAT::getIPConfigInfo -- sourcetype is [%d], port [%d] node [%d]\n", *ipSource, iface, node);
+        yatLog(tag, config_texts::kCLibYATGetIPConfigInfoSourcetypeIsPortNode, *ipSource, iface, node);
         yatProgress("cLibYAT::getIPConfigInfo -- sourcetype is [%d], port [%d] node [%d]\n", *ipSource, iface, node);
 
         const bool dhcp = *ipSource == 1;
@@ -109,13 +110,13 @@ int32_t NetworkSettings::getIPConfigString(int32_t node, int32_t iface, char* te
 int32_t NetworkSettings::setDHCPEnable(int32_t node, int32_t iface, int32_t enable) {
     constexpr const char* tag = "cLibYAT::setDHCPEnable";
     if (comm_ == nullptr) {
-        yatLog(tag, "the device is null");
+        yatLog(tag, config_texts::kTheDeviceIsNull);
         return ERR_FAILED;
     }
-    yatLog(tag, "the device is not null");
+    yatLog(tag, config_texts::kTheDeviceIsNotNull);
     if (!itemNumberFits(iface)) return ERR_INVALID_INDEX;
     if (enable < 0 || enable > 255) {
-        yatLog(tag, "enable [%d] does not fit the one byte the SP takes; nothing sent", enable);
+        yatLog(tag, config_texts::kEnableDoesNotFitTheOne, enable);
         return ERR_INVALID_PARAMETER;
     }
     const uint8_t value = static_cast<uint8_t>(enable);
@@ -123,13 +124,11 @@ int32_t NetworkSettings::setDHCPEnable(int32_t node, int32_t iface, int32_t enab
     command.buildSet(netwire::kDhcpEnableCommand, static_cast<uint8_t>(iface), &value, 1);
     int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) {
-        yatLog(tag, "The device driver call failed and status is [%d] for node [%d] port [%d] enable [%d]", sent, node,
-               iface, enable);
+        yatLog(tag, config_texts::kTheDeviceDriverCallFailedAnd, sent, node, iface, enable);
         return sent;
     }
     SpStatus status = command.answerStatus();
-    yatLog(tag, "The device driver call succeeded and status is [%d] for node [%d] and port [%d] and enable [%d]",
-           statusByte(status), node, iface, enable);
+    yatLog(tag, config_texts::kTheDeviceDriverCallSucceededAnd, statusByte(status), node, iface, enable);
     return spStatusResult(status);
 }
 
@@ -138,7 +137,7 @@ int32_t NetworkSettings::setIPConfigInfo(int32_t node, int32_t iface, const char
     constexpr const char* tag = "cLibYAT::setIPConfigInfo";
     if (address == nullptr && subnetMask == nullptr && gateway == nullptr) return ERR_INVALID_PARAMETER;
     if (comm_ == nullptr) return ERR_FAILED;
-    yatLog(tag, "the device was not null");
+    yatLog(tag, config_texts::kTheDeviceWasNotNull);
     if (!itemNumberFits(iface)) return ERR_INVALID_INDEX;
 
     AddressItem items[] = {
@@ -151,7 +150,7 @@ int32_t NetworkSettings::setIPConfigInfo(int32_t node, int32_t iface, const char
     for (AddressItem& item : items) {
         if (item.text == nullptr) continue;
         if (cIPConfig::convertIPStringToData(item.text, item.bytes, sizeof item.bytes) != ERR_SUCCESS) {
-            yatLog(tag, "the %s text is not a dotted address; nothing sent", item.name);
+            yatLog(tag, config_texts::kTheTextIsNotADotted, item.name);
             return ERR_INVALID_PARAMETER;
         }
     }
@@ -163,8 +162,8 @@ int32_t NetworkSettings::setIPConfigInfo(int32_t node, int32_t iface, const char
         if (sent != ERR_SUCCESS) return sent;
         SpStatus status = command.answerStatus();
         if (status != SpStatus::kOk) {
-            yatLog(tag, "setting %s the deviceDriver retval is [%d] and the status field is [%d]", item.name,
-                   statusByte(status), statusByte(status));
+            yatLog(tag, config_texts::kSettingTheDeviceDriverRetvalIsAnd, item.name, statusByte(status),
+                   statusByte(status));
             return spStatusResult(status);
         }
     }
@@ -203,7 +202,7 @@ int32_t NetworkSettings::setNetworkPort(int32_t node, int32_t port, int32_t newP
     if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
     if (!itemNumberFits(port)) return ERR_INVALID_INDEX;
     if (newPort < 0 || newPort > netwire::kMaxPort) {
-        yatLog("cSvcProcCfg::setNetworkPort", "port number [%d] is outside 0 to 65535; nothing sent", newPort);
+        yatLog(config_texts::kTagCSvcProcCfgSetNetworkPort, config_texts::kPortNumberIsOutside0To, newPort);
         return ERR_INVALID_PARAMETER;
     }
     cSvcProcCfg command;

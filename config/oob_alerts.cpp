@@ -7,6 +7,7 @@
 #include "config/snmp_wire.h"
 #include "platform/log.h"
 #include "yat/result_codes.h"
+#include "config/log_texts.h"
 
 using configio::Outcome;
 using namespace snmpwire;
@@ -68,11 +69,10 @@ int32_t SnmpSettings::getOOBAlertConfiguration(int32_t node, uint32_t recipient,
                                                int32_t* descriptionSize, char* destination, int32_t* destinationSize,
                                                char* host, int32_t* hostSize, char* userId, int32_t* userIdSize,
                                                int32_t* passwordSize, int32_t* flagsAvailable, int32_t* flagsSet) {
-    yatLog(kTag, "getOOBAlertConfiguration....Instance = [%d], AlertTypeAddr = [%x], descriptionAddr = [%x]",
+    yatLog(kTag, config_texts::kGetOOBAlertConfigurationInstanceAlertTypeAddrDescriptionAddr,
            static_cast<int32_t>(recipient), addr(alertType), addr(description));
-    yatLog(kTag, "destinationAddr = [%x], hostAddr = [%x], userIDAddr = [%x]", addr(destination), addr(host),
-           addr(userId));
-    if (alertType != nullptr) yatLog(kTag, "**** AlertType **** = [%d]", *alertType);
+    yatLog(kTag, config_texts::kDestinationAddrHostAddrUserIDAddr, addr(destination), addr(host), addr(userId));
+    if (alertType != nullptr) yatLog(kTag, config_texts::kAlertType, *alertType);
     if (recipient >= kRecipients) return ERR_INVALID_INDEX;
     if (descriptionSize != nullptr) *descriptionSize = kDescriptionMax;
     if (destinationSize != nullptr) *destinationSize = kDestinationMax;
@@ -88,7 +88,7 @@ int32_t SnmpSettings::getOOBAlertConfiguration(int32_t node, uint32_t recipient,
         int32_t result = entry.get(kConnectionType);
         if (result == ERR_SUCCESS) {
             result = entry.command().getAnswerByte(&connection);
-            yatLog(kTag, "SP Returned Connection Type = [%x]", static_cast<unsigned>(connection));
+            yatLog(kTag, config_texts::kSPReturnedConnectionType, static_cast<unsigned>(connection));
             type = connection + kConnectionTypeOffset;
         }
         outcome.take(result);
@@ -97,12 +97,12 @@ int32_t SnmpSettings::getOOBAlertConfiguration(int32_t node, uint32_t recipient,
         result = entry.get(kDescription);
         if (result == ERR_SUCCESS) {
             result = entry.command().getAnswerText(text, kDescriptionMax + 1);
-            yatLog(kTag, "SP Returned Description = [%s]", text);
+            yatLog(kTag, config_texts::kSPReturnedDescription, text);
             if (result == ERR_SUCCESS) {
                 if (text[0] == '\0') type = kAlertTypeUnused;
                 if (description != nullptr) {
                     std::memcpy(description, text, std::strlen(text) + 1);
-                    yatLog(kTag, "Description = [%s]", description);
+                    yatLog(kTag, config_texts::kDescription, description);
                 }
             }
         }
@@ -110,21 +110,21 @@ int32_t SnmpSettings::getOOBAlertConfiguration(int32_t node, uint32_t recipient,
     }
     if (alertType != nullptr) {
         *alertType = type;
-        yatLog(kTag, "AlertType = [%d]", type);
+        yatLog(kTag, config_texts::kAlertType2, type);
     }
     if (flagsAvailable != nullptr && flagsSet != nullptr && comm_ != nullptr) {
-        yatLog(kTag, "flagsAvailable = [%x]", kRecipientFlagsAvailable);
+        yatLog(kTag, config_texts::kFlagsAvailable, kRecipientFlagsAvailable);
         *flagsAvailable = kRecipientFlagsAvailable;
         int32_t status = kUnreadMarker;
         int32_t selective = kUnreadMarker;
         outcome.take(entry.getByte(kEntryStatus, &status));
         int32_t result = entry.getByte(kSelectiveAlert, &selective);
         outcome.take(result);
-        yatLog(kTag, "getSelectiveAlertNotification....retVal = [%x], Data = [%x]", static_cast<unsigned>(result),
+        yatLog(kTag, config_texts::kGetSelectiveAlertNotificationRetValData, static_cast<unsigned>(result),
                static_cast<unsigned>(selective));
         int32_t map =
             (status == kStatusEnabled ? kRecipientFlagEnabled : 0) | (selective == 0 ? kRecipientFlagSelective : 0);
-        yatLog(kTag, "flagsSet = [%x]", map);
+        yatLog(kTag, config_texts::kFlagsSet, map);
         *flagsSet = map;
     }
     if (destination != nullptr && comm_ != nullptr) {
@@ -150,7 +150,7 @@ int32_t SnmpSettings::getOOBAlertConfiguration(int32_t node, uint32_t recipient,
             userId[0] = '\0';
         }
     }
-    yatLog(kTag, "getOOBAlertConfiguration....returning [%d]", outcome.value());
+    yatLog(kTag, config_texts::kGetOOBAlertConfigurationReturning, outcome.value());
     return outcome.value();
 }
 
@@ -158,19 +158,19 @@ int32_t SnmpSettings::setOOBAlertConfiguration(int32_t node, uint32_t recipient,
                                                const char* description, const char* destination, const char* host,
                                                const char* userId, const char* userPassword,
                                                const int32_t* flagsChanged, const int32_t* flagsSet) {
-    yatLog(kTag, "setOOBAlertConfiguration....Instance = [%d], AlertTypeAddr = [%x], descriptionAddr = [%x]",
+    yatLog(kTag, config_texts::kSetOOBAlertConfigurationInstanceAlertTypeAddrDescriptionAddr,
            static_cast<int32_t>(recipient), addr(alertType), addr(description));
-    yatLog(kTag, "destinationAddr = [%x], hostAddr = [%x], userIDAddr = [%x], userPWAddr = [%x]", addr(destination),
-           addr(host), addr(userId), addr(userPassword));
-    if (alertType != nullptr) yatLog(kTag, "**** AlertType **** = [%d]", *alertType);
+    yatLog(kTag, config_texts::kDestinationAddrHostAddrUserIDAddrUserPWAddr, addr(destination), addr(host),
+           addr(userId), addr(userPassword));
+    if (alertType != nullptr) yatLog(kTag, config_texts::kAlertType, *alertType);
     if (flagsChanged != nullptr && flagsSet != nullptr) {
-        yatLog(kTag, "FLAG MAPS.....flagsChanged = [%x], flagsSet = [%x]", static_cast<unsigned>(*flagsChanged),
+        yatLog(kTag, config_texts::kFLAGMAPSFlagsChangedFlagsSet, static_cast<unsigned>(*flagsChanged),
                static_cast<unsigned>(*flagsSet));
     }
     Outcome outcome;
     // Every way out logs the closing line.
     auto exit = [&](int32_t result) {
-        yatLog(kTag, "setOOBAlertConfiguration....EXIT");
+        yatLog(kTag, config_texts::kSetOOBAlertConfigurationEXIT);
         return result;
     };
     if (recipient >= kRecipients) return exit(ERR_INVALID_INDEX);
@@ -194,12 +194,12 @@ int32_t SnmpSettings::setOOBAlertConfiguration(int32_t node, uint32_t recipient,
     if (flagsChanged != nullptr && flagsSet != nullptr && comm_ != nullptr) {
         if ((*flagsChanged & kRecipientFlagEnabled) != 0) {
             uint8_t status = (*flagsSet & kRecipientFlagEnabled) != 0 ? kStatusEnabled : kStatusDisabled;
-            yatLog(kTag, "calling setEntryStatus: Data = [%x]", status);
+            yatLog(kTag, config_texts::kCallingSetEntryStatusData, status);
             outcome.take(entry.setByte(kEntryStatus, status));
         }
         if ((*flagsChanged & kRecipientFlagSelective) != 0) {
             uint8_t off = (*flagsSet & kRecipientFlagSelective) == 0 ? 1 : 0;
-            yatLog(kTag, "calling setSelectiveAlertNotification: Data = [%x]", off);
+            yatLog(kTag, config_texts::kCallingSetSelectiveAlertNotificationData, off);
             outcome.take(entry.setByte(kSelectiveAlert, off));
         }
     }

@@ -8,6 +8,7 @@
 #include "config/snmp_wire.h"
 #include "platform/log.h"
 #include "yat/result_codes.h"
+#include "config/log_texts.h"
 
 using configio::Outcome;
 
@@ -44,7 +45,7 @@ int32_t SnmpSettings::getSNMPConfiguration(int32_t node, char* textA, int32_t* s
                                            int32_t* flagsAvailable, int32_t* flagsSet) {
     Outcome outcome;
     if (flagsAvailable != nullptr && flagsSet != nullptr && comm_ != nullptr) {
-        yatLog(kTag, "flagsAvailable = [%x]", snmpwire::kSnmpFlagsAvailable);
+        yatLog(kTag, config_texts::kFlagsAvailable, snmpwire::kSnmpFlagsAvailable);
         *flagsAvailable = snmpwire::kSnmpFlagsAvailable;
         bool trapsDisabled = false;
         bool v1Enabled = false;
@@ -54,7 +55,7 @@ int32_t SnmpSettings::getSNMPConfiguration(int32_t node, char* textA, int32_t* s
         outcome.take(readSwitch(comm_, node, snmpwire::kThirdSwitchCommand, &third));
         int32_t map = (v1Enabled ? snmpwire::kSnmpFlagV1Enabled : 0) | (third ? snmpwire::kSnmpFlagThirdSwitch : 0) |
                       (trapsDisabled ? 0 : snmpwire::kSnmpFlagTrapsEnabled);
-        yatLog(kTag, "flagsSet = [%x]", map);
+        yatLog(kTag, config_texts::kFlagsSet, map);
         *flagsSet = map;
     }
     if (textA != nullptr && comm_ != nullptr) outcome.take(readText(comm_, node, snmpwire::kTextACommand, textA));
@@ -71,13 +72,13 @@ int32_t SnmpSettings::setSNMPConfiguration(int32_t node, const char* textA, cons
     if (flagsChanged != nullptr && flagsSet != nullptr && comm_ != nullptr) {
         if ((*flagsChanged & snmpwire::kSnmpFlagTrapsEnabled) != 0) {
             uint8_t disable = (*flagsSet & snmpwire::kSnmpFlagTrapsEnabled) == 0 ? 1 : 0;
-            yatLog(kTag, "calling setTrapsDisable: bData = [%x]", disable);
+            yatLog(kTag, config_texts::kCallingSetTrapsDisableBData, disable);
             outcome.take(
                 configio::writeByte(command, comm_, node, snmpwire::kTrapsDisableCommand, nullptr, 0, disable));
         }
         if ((*flagsChanged & snmpwire::kSnmpFlagV1Enabled) != 0) {
             uint8_t enable = (*flagsSet & snmpwire::kSnmpFlagV1Enabled) != 0 ? 1 : 0;
-            yatLog(kTag, "calling setSNMP_V1_Enable: bData = [%x]", enable);
+            yatLog(kTag, config_texts::kCallingSetSNMPV1EnableBData, enable);
             outcome.take(configio::writeByte(command, comm_, node, snmpwire::kV1EnableCommand, nullptr, 0, enable));
         }
         // Bit 1 (the third switch): the SP has no write form for it; nothing is written.
@@ -101,10 +102,9 @@ int32_t SnmpSettings::setSNMPConfiguration(int32_t node, const char* textA, cons
 
 int32_t SnmpSettings::getSNMPCommunityConfiguration(int32_t node, uint32_t community, char* communityString,
                                                     int32_t* stringSize, int32_t* typeOfAccess) {
-    yatLog(kTag, "getSNMPCommunityConfiguration....");
-    yatLog(kTag,
-           "communityInstance = [%x] -- ADDRstringSize= [%x] -- ADDRcommunityString = [%x] --  ADDRtypeOfAccess = [%x]",
-           community, addr(stringSize), addr(communityString), addr(typeOfAccess));
+    yatLog(kTag, config_texts::kGetSNMPCommunityConfiguration);
+    yatLog(kTag, config_texts::kCommunityInstanceADDRstringSizeADDRcommunityStringADDRtypeOfAccess, community,
+           addr(stringSize), addr(communityString), addr(typeOfAccess));
     if (community >= snmpwire::kCommunities) return ERR_INVALID_INDEX;
     if (stringSize != nullptr) *stringSize = snmpwire::kCommunityNameMax;
     Outcome outcome;
@@ -129,7 +129,7 @@ int32_t SnmpSettings::getSNMPCommunityConfiguration(int32_t node, uint32_t commu
                 // the send's, as the header states.
                 (void)command.getAnswerByte(&value);
                 *typeOfAccess = value;
-                yatLog(kTag, "SP Returned typeOfAccess Data = [%x]", static_cast<unsigned>(value));
+                yatLog(kTag, config_texts::kSPReturnedTypeOfAccessData, static_cast<unsigned>(value));
             }
         }
         outcome.take(result);
@@ -139,8 +139,8 @@ int32_t SnmpSettings::getSNMPCommunityConfiguration(int32_t node, uint32_t commu
 
 int32_t SnmpSettings::setSNMPCommunityConfiguration(int32_t node, uint32_t community, const char* communityString,
                                                     const uint8_t* typeOfAccess) {
-    yatLog(kTag, "setSNMPCommunityConfiguration....");
-    yatLog(kTag, "communityInstance = [%x] -- ADDRcommunityString = [%x] --  ", community, addr(communityString));
+    yatLog(kTag, config_texts::kSetSNMPCommunityConfiguration);
+    yatLog(kTag, config_texts::kCommunityInstanceADDRcommunityString, community, addr(communityString));
     if (community >= snmpwire::kCommunities) return ERR_INVALID_INDEX;
     Outcome outcome;
     cSNMPCommConfig command;
@@ -163,9 +163,9 @@ int32_t SnmpSettings::setSNMPCommunityConfiguration(int32_t node, uint32_t commu
 
 int32_t SnmpSettings::getSNMPCommunityIP(int32_t node, uint32_t community, uint32_t ipInstance, char* address,
                                          int32_t* addressSize) {
-    yatLog(kTag, "getSNMPCommunityIP....");
-    yatLog(kTag, "communityInstance = [%x] -- ipInstance = [%x] -- ADDRipAddressSize = [%x]  -- ADDRipAddress = [%x]",
-           community, ipInstance, addr(addressSize), addr(address));
+    yatLog(kTag, config_texts::kGetSNMPCommunityIP);
+    yatLog(kTag, config_texts::kCommunityInstanceIpInstanceADDRipAddressSizeADDRipAddress, community, ipInstance,
+           addr(addressSize), addr(address));
     if (community >= snmpwire::kCommunities || ipInstance >= snmpwire::kCommunityAddresses) return ERR_INVALID_INDEX;
     if (addressSize != nullptr) *addressSize = snmpwire::kCommunityAddressMax;
     if (address == nullptr || comm_ == nullptr) return ERR_FAILED;
@@ -178,9 +178,8 @@ int32_t SnmpSettings::getSNMPCommunityIP(int32_t node, uint32_t community, uint3
 }
 
 int32_t SnmpSettings::setSNMPCommunityIP(int32_t node, uint32_t community, uint32_t ipInstance, const char* address) {
-    yatLog(kTag, "setSNMPCommunityIP....");
-    yatLog(kTag, "communityInstance = [%x] -- ipInstance = [%x] -- ADDRipAddress = [%x]", community, ipInstance,
-           addr(address));
+    yatLog(kTag, config_texts::kSetSNMPCommunityIP);
+    yatLog(kTag, config_texts::kCommunityInstanceIpInstanceADDRipAddress, community, ipInstance, addr(address));
     if (community >= snmpwire::kCommunities || ipInstance >= snmpwire::kCommunityAddresses) return ERR_INVALID_INDEX;
     if (address == nullptr) return ERR_FAILED;
     size_t length = 0;

@@ -10,6 +10,7 @@
 #include "platform/byte_reader.h"
 #include "platform/log.h"
 #include "yat/result_codes.h"
+#include "config/log_texts.h"
 
 namespace {
 
@@ -53,8 +54,8 @@ int32_t getTCPNetworkPortData(cSvcProcCfg& command, cBusComm* comm, int32_t node
 int32_t setTCPNetworkPort(cSvcProcCfg& command, cBusComm* comm, int32_t node, uint8_t port, uint16_t newPort) {
     const uint8_t data[netwire::kPortBytes] = {static_cast<uint8_t>(newPort >> 8),
                                                static_cast<uint8_t>(newPort & 0xFF)};
-    yatLog("cSvcProcCfg::setNetworkPort", "setting the port [%d] to [%x %x] from newPort [%d]", port, data[0], data[1],
-           newPort);
+    yatLog(config_texts::kTagCSvcProcCfgSetNetworkPort, config_texts::kSettingThePortToFromNewPort, port, data[0],
+           data[1], newPort);
     if (command.buildSPCommand(netwire::kPortCommand, wire::kSet, &port, data, 1, 2) == nullptr) {
         return ERR_INVALID_PARAMETER;
     }

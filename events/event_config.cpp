@@ -8,13 +8,14 @@
 #include "events/event_config_wire.h"
 #include "platform/log.h"
 #include "yat/result_codes.h"
+#include "events/log_texts.h"
 
 namespace {
 
 // The row of position, logging "invalid index" under tag when there is none.
 const AlertRow* rowOrLog(int32_t position, const char* tag) {
     const AlertRow* row = alertRow(position);
-    if (row == nullptr) yatLog(tag, "invalid index");
+    if (row == nullptr) yatLog(tag, events_texts::kInvalidIndex);
     return row;
 }
 
@@ -29,7 +30,7 @@ int32_t cEventConfig::getType(int32_t* type) const {
     const AlertRow* row = rowOrLog(position_, tag);
     if (row == nullptr) return ERR_INVALID_INDEX;
     if (type == nullptr) {
-        yatLog(tag, "invalid parameter");
+        yatLog(tag, events_texts::kInvalidParameter);
         return ERR_INVALID_PARAMETER;
     }
     *type = row->type;
@@ -41,7 +42,7 @@ int32_t cEventConfig::getDescription(char* buffer) const {
     const AlertRow* row = rowOrLog(position_, tag);
     if (row == nullptr) return ERR_INVALID_INDEX;
     if (buffer == nullptr) {
-        yatLog(tag, "invalid parameter");
+        yatLog(tag, events_texts::kInvalidParameter);
         return ERR_INVALID_PARAMETER;
     }
     // The host is promised 64 bytes: copy no more, terminator included.
@@ -54,7 +55,7 @@ int32_t cEventConfig::getDescription(char* buffer) const {
 
 int32_t cEventConfig::getDescMaxSize(int32_t* size) const {
     if (size == nullptr) {
-        yatLog("cEventConfig::getDescMaxSize", "invalid parameter");
+        yatLog(events_texts::kTagCEventConfigGetDescMaxSize, events_texts::kInvalidParameter);
         return ERR_INVALID_PARAMETER;
     }
     *size = kAlertDescriptionMax;
@@ -72,7 +73,7 @@ int32_t cEventConfig::getEnabled(cBusComm* comm, int32_t node, uint8_t* enabled)
     if (result == ERR_SUCCESS) {
         *enabled = state != 0 ? 1 : 0;
     } else {
-        yatLog(tag, "reading the enable state of type [%d] on node [%d] failed with [%d]", row->type, node, result);
+        yatLog(tag, events_texts::kReadingTheEnableStateOfType, row->type, node, result);
     }
     return result;
 }
@@ -86,6 +87,6 @@ int32_t cEventConfig::setEnabled(cBusComm* comm, int32_t node, uint8_t value) {
     uint8_t number = row->number;
     uint8_t state = value != 0 ? 1 : 0;
     int32_t result = writeData(comm, node, groupTemplate(*row), &number, 1, &state, 1);
-    yatLog(tag, "setting type [%d] on node [%d] to [%d] returned [%d]", row->type, node, state, result);
+    yatLog(tag, events_texts::kSettingTypeOnNodeToReturned, row->type, node, state, result);
     return result;
 }

@@ -12,6 +12,7 @@
 #include "sensors/supported_commands.h"
 #include "yat/bus_comm.h"
 #include "yat/result_codes.h"
+#include "events/log_texts.h"
 
 namespace {
 
@@ -52,15 +53,15 @@ std::vector<int32_t> supportedEventRows(const uint8_t* data, size_t length) {
 }
 
 int32_t EventConfiguration::initEvents() {
-    yatLog(kInitTag, "in initEvents");
+    yatLog(kInitTag, events_texts::kInInitEvents);
     if (comm_ == nullptr) {
-        yatLog(kInitTag, "device not open");
+        yatLog(kInitTag, events_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;
     }
     {
         std::lock_guard<std::mutex> guard(mutex_);
         if (!lists_.empty()) {
-            yatLog(kInitTag, "already initialized");
+            yatLog(kInitTag, events_texts::kAlreadyInitialized);
             return ERR_SUCCESS;
         }
     }
@@ -71,11 +72,11 @@ int32_t EventConfiguration::initEvents() {
         supported.buildSPCommand(sensorwire::kSupportedCommandsCommand, wire::kGet, nullptr, nullptr, 0, 0);
         int32_t sent = supported.send(comm_, static_cast<int32_t>(node));
         if (sent != ERR_SUCCESS) {
-            yatLog(kInitTag, "reading the supported commands of node [%u] failed with [%u]", node, sent);
+            yatLog(kInitTag, events_texts::kReadingTheSupportedCommandsOfNode, node, sent);
             return sent;
         }
         if (!supportedCommandsAnswerOk(supported)) {
-            yatLog(kInitTag, "the supported commands answer of node [%u] is malformed", node);
+            yatLog(kInitTag, events_texts::kTheSupportedCommandsAnswerOfNode, node);
             return ERR_BAD_ANSWER;
         }
         ByteReader data = supported.answerReader();
@@ -84,7 +85,7 @@ int32_t EventConfiguration::initEvents() {
         if (lists.size() < node + 1) lists.resize(node + 1);
         std::sort(rows.begin(), rows.end());
         for (int32_t row : rows) lists[node].emplace_back(row);
-        yatLog(kInitTag, "node [%u] supports [%d] alerts and events", node, static_cast<int32_t>(rows.size()));
+        yatLog(kInitTag, events_texts::kNodeSupportsAlertsAndEvents, node, static_cast<int32_t>(rows.size()));
     }
 
     std::lock_guard<std::mutex> guard(mutex_);
@@ -94,17 +95,17 @@ int32_t EventConfiguration::initEvents() {
 
 int32_t EventConfiguration::entryPosition(uint32_t node, uint32_t instance, int32_t* position) const {
     if (comm_ == nullptr) {
-        yatLog(kConfigTag, "device not open");
+        yatLog(kConfigTag, events_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;
     }
     std::lock_guard<std::mutex> guard(mutex_);
     if (node >= lists_.size()) {
-        yatLog(kConfigTag, "invalid node");
+        yatLog(kConfigTag, events_texts::kInvalidNode);
         return ERR_NO_DEVICE;
     }
     const std::vector<cEventConfig>& list = lists_[node];
     if (instance >= list.size()) {
-        yatLog(kConfigTag, "invalid event instance");
+        yatLog(kConfigTag, events_texts::kInvalidEventInstance);
         return ERR_INVALID_INDEX;
     }
     *position = list[instance].position();
@@ -137,7 +138,7 @@ int32_t EventConfiguration::checkSystemHealth(int32_t node, int32_t* health, int
                                               int32_t healthFor107) {
     if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
     if (health == nullptr) {
-        yatLog("cLibYAT::checkSystemHealth", "invalid parameter");
+        yatLog(events_texts::kTagCLibYATCheckSystemHealth, events_texts::kInvalidParameter);
         return ERR_INVALID_PARAMETER;
     }
     *health = 0;

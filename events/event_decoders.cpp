@@ -7,6 +7,7 @@
 #include "yat/command_buffer.h"
 #include "events/event_wire.h"
 #include "platform/log.h"
+#include "events/log_texts.h"
 
 bool eventHeaderOk(const uint8_t* buffer, size_t size) {
     if (buffer == nullptr || size < eventwire::kDataOffset) return false;
@@ -54,7 +55,7 @@ int hexValue(char c) {
 bool compareElements(const char* dotted, const uint8_t* idBytes, size_t idCount) {
     constexpr const char* tag = "cSP::CompareElements";
     if (dotted == nullptr || idBytes == nullptr) return false;
-    yatLog(tag, "comparing second element [%s]", dotted);
+    yatLog(tag, events_texts::kComparingSecondElement, dotted);
     size_t index = 0;
     const char* p = dotted;
     for (;;) {
@@ -67,7 +68,7 @@ bool compareElements(const char* dotted, const uint8_t* idBytes, size_t idCount)
             ++digits;
         }
         if (digits == 0 || index >= idCount) return false;
-        yatLog(tag, "i=%d, firstElement=%d, secondElement[%d]", static_cast<int>(index), value,
+        yatLog(tag, events_texts::kIFirstElementSecondElement, static_cast<int>(index), value,
                static_cast<int>(idBytes[index]));
         if (value != idBytes[index]) return false;
         ++index;
@@ -80,9 +81,9 @@ bool findEventCode(const uint8_t* data, size_t size, uint32_t code) {
     ByteReader reader(data, size);
     for (size_t offset = 0; reader.has(offset, eventwire::kCodeSize); offset += eventwire::kCodeSize) {
         uint32_t next = reader.u32be(offset);
-        yatLog("cSPGetAvailEventCodes::CheckForEC",
-               "Comparing codeData [%x%x%x%x] nextCode [%x] with ECCCodeToCheck [%x]", reader.u8(offset),
-               reader.u8(offset + 1), reader.u8(offset + 2), reader.u8(offset + 3), next, code);
+        yatLog(events_texts::kTagCSPGetAvailEventCodesCheckForEC,
+               events_texts::kComparingCodeDataNextCodeWithECCCodeToCheck, reader.u8(offset), reader.u8(offset + 1),
+               reader.u8(offset + 2), reader.u8(offset + 3), next, code);
         if (next == 0) return false;
         if (next == code) return true;
     }

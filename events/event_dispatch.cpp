@@ -13,6 +13,7 @@
 #include "platform/runtime.h"
 #include "platform/stop_signal.h"
 #include "sensors/sensor_classes.h"
+#include "events/log_texts.h"
 
 namespace {
 
@@ -29,22 +30,18 @@ void reportNodeEvent(const EventTargets& targets, const EventThreadState& state,
 void handleComprehensive(const ByteReader& data, const EventTargets& targets, const EventThreadState& state) {
     ComprehensiveRecord record;
     if (!decodeComprehensive(data.data(), data.size(), &record)) {
-        yatLog("cSP::SPAsyncEvents::Halyard Comprehensive event",
-               "comprehensive event with [%d] data bytes is too short to decode; ignored",
-               static_cast<int32_t>(data.size()));
+        yatLog(events_texts::kTagCSPSPAsyncEventsHalyardComprehensiveEvent,
+               events_texts::kComprehensiveEventWithDataBytesIs, static_cast<int32_t>(data.size()));
         return;
     }
-    yatLog("cSP::SPAsyncEvents::Halyard Comprehensive event",
-           "\nversion [%d]\n condition [%d]\n time_stamp [%d]\n sequence [%d]\n error_code [%d]\n chassis [%d]\n "
-           "memcard [%d]\n dimm [%d] ",
-           record.version, record.condition, static_cast<int32_t>(record.timeStamp),
-           static_cast<int32_t>(record.sequence), static_cast<int32_t>(record.errorCode), record.chassis,
-           record.memcard, record.dimm);
+    yatLog(events_texts::kTagCSPSPAsyncEventsHalyardComprehensiveEvent,
+           events_texts::kVersionConditionTimeStampSequenceError, record.version, record.condition,
+           static_cast<int32_t>(record.timeStamp), static_cast<int32_t>(record.sequence),
+           static_cast<int32_t>(record.errorCode), record.chassis, record.memcard, record.dimm);
     if (record.errorCode == eventwire::kMemoryPfaCode && record.condition == eventwire::kMemoryPfaCondition &&
         targets.pfa != nullptr) {
         if (targets.pfa->push(record.memcard, record.dimm, record.condition, state.nodeIndex) != ERR_SUCCESS) {
-            yatLog("cSP::SPAsyncEvents::Halyard Comprehensive event",
-                   "the PFA stack is full (%d events the host has not taken); this event is dropped",
+            yatLog(events_texts::kTagCSPSPAsyncEventsHalyardComprehensiveEvent, events_texts::kThePFAStackIsFullEvents,
                    PfaStack::kCapacity);
         }
     }
@@ -57,13 +54,11 @@ void handleFan(const EventTargets& targets, EventThreadState& state) {
     } else if (targets.stop->sleep(delay)) {
         return;  // monitoring stopped during the wait
     }
-    yatLog("cSP::SPAsnycEvents", "there are some fan instances");
+    yatLog(events_texts::kTagCSPSPAsnycEvents, events_texts::kThereAreSomeFanInstances);
     if (targets.fans == nullptr) return;
     for (const SensorRecord& record : targets.fans->instances().snapshot()) {
-        yatLog("cSP::updateSensorReadings",
-               "Got a fan sensor element and reading is [%d] limits are [%d] and lower [%d] valid sensor [%d] "
-               "readnode [%d] threadnode [%d]",
-               record.reading, record.upperLimit, record.lowerLimit, record.valid, record.nodeIndex, state.nodeIndex);
+        yatLog(events_texts::kTagCSPUpdateSensorReadings, events_texts::kGotAFanSensorElementAnd, record.reading,
+               record.upperLimit, record.lowerLimit, record.valid, record.nodeIndex, state.nodeIndex);
         if (record.valid == 0 || record.nodeIndex != state.nodeIndex) continue;
         int32_t reading = 0;
         int32_t result = targets.fans->getSPSensorReading(record.nodeIndex, yat::kClassFan, record.location,
@@ -103,10 +98,8 @@ void handleDasd(const ByteReader& data, const uint8_t* buffer, const EventTarget
         backplane = data.u8(eventwire::kDasdBackplaneOffset);
         drive = data.u8(eventwire::kDasdDriveOffset);
     }
-    yatLog("cSP::SPAsyncEvents",
-           "about to process a DASD event with backplane [%d] and drivenumber [%d] buffer 2 [%x] buffer [9] [%x] "
-           "buffer 10 [%x]",
-           backplane, drive, buffer[wire::kDataLengthOffset], data.u8(0), data.u8(1));
+    yatLog(events_texts::kTagCSPSPAsyncEvents, events_texts::kAboutToProcessADASDEvent, backplane, drive,
+           buffer[wire::kDataLengthOffset], data.u8(0), data.u8(1));
     reportNodeEvent(targets, state, drive, yat::kReportDasdEvent);
 }
 
@@ -124,22 +117,20 @@ void handleVoltage(const EventTargets& targets, EventThreadState& state) {
 
 void handlePowerSupply(const ByteReader& data, const EventTargets& targets, const EventThreadState& state) {
     constexpr const char* tag = "cSP::SPAsyncEvents";
-    yatLog(tag, "got a power supply event from the SP");
+    yatLog(tag, events_texts::kGotAPowerSupplyEventFrom);
     if (data.size() < 1 || targets.power == nullptr) return;
     int32_t supply = data.u8(eventwire::kSupplyOffset);
     if (supply == 0) return;
-    yatLog(tag, "power instance is not null");
+    yatLog(tag, events_texts::kPowerInstanceIsNotNull);
     for (const SensorRecord& record : targets.power->instances().snapshot()) {
-        yatLog(tag,
-               "checking power supply element [%d] against error number [%d] validSensor [%d] normalsSupported [%d] "
-               "node [%d] readNode [%d]",
-               record.instanceNumber, supply, record.valid, record.normalsSupported, state.nodeIndex, record.nodeIndex);
+        yatLog(tag, events_texts::kCheckingPowerSupplyElementAgainstError, record.instanceNumber, supply, record.valid,
+               record.normalsSupported, state.nodeIndex, record.nodeIndex);
         if (record.valid == 0 || record.instanceNumber != supply - 1 || record.nodeIndex != state.nodeIndex) continue;
         int32_t status = yat::kStatusCritical;
         if (record.normalsSupported != 0) {
-            yatLog(tag, "instance Number [%d] is listed as critical", record.instanceNumber);
+            yatLog(tag, events_texts::kInstanceNumberIsListedAsCritical, record.instanceNumber);
         } else {
-            yatLog(tag, "no normal instance Number [%d] is listed as critical", record.instanceNumber);
+            yatLog(tag, events_texts::kNoNormalInstanceNumberIsListed, record.instanceNumber);
             status = yat::kStatusSupplyFailed;
         }
         // A record gone since the snapshot is not reported: the host would hear of a sensor that is gone.
@@ -160,7 +151,7 @@ EventOutcome dispatch(const uint8_t* buffer, size_t size, const EventTargets& ta
     const size_t idCount = eventwire::kIdLength;
     ByteReader data = eventData(buffer, size);
     if (compareElements(eventwire::kComprehensiveId, id, idCount)) handleComprehensive(data, targets, state);
-    yatLog("cSP::SPAsyncEvents", "about to compare events");
+    yatLog(events_texts::kTagCSPSPAsyncEvents, events_texts::kAboutToCompareEvents);
     if (compareElements(eventwire::kFanId, id, idCount)) {
         handleFan(targets, state);
     } else if (compareElements(eventwire::kPfaId, id, idCount)) {
@@ -183,16 +174,15 @@ EventOutcome handleEventBuffer(const uint8_t* buffer, size_t size, const EventTa
                                EventThreadState& state) {
     constexpr const char* tag = "cSP::SPAsyncEvents";
     if (buffer == nullptr || size < eventwire::kDataOffset + 3) {
-        yatLog(tag, "could not compare events");
+        yatLog(tag, events_texts::kCouldNotCompareEvents);
         return EventOutcome::kRejected;
     }
-    yatLog(tag, "buffer 0 [%d] buffer 1 [%d] buffer 2 [%d] buffer 3 [%d] buffer 4 [%d], [%x.%x.%x.%x.%x.%x]", buffer[0],
-           buffer[1], buffer[2], buffer[3], buffer[4], buffer[6], buffer[7], buffer[8], buffer[9], buffer[10],
-           buffer[11]);
+    yatLog(tag, events_texts::kBuffer0Buffer1Buffer2, buffer[0], buffer[1], buffer[2], buffer[3], buffer[4], buffer[6],
+           buffer[7], buffer[8], buffer[9], buffer[10], buffer[11]);
     if (!eventHeaderOk(buffer, size)) {
-        yatLog(tag, "could not compare events");
+        yatLog(tag, events_texts::kCouldNotCompareEvents);
         return EventOutcome::kRejected;
     }
-    yatLog(tag, "about to compare events");
+    yatLog(tag, events_texts::kAboutToCompareEvents);
     return dispatch(buffer, size, targets, state);
 }

@@ -6,27 +6,28 @@
 #include "platform/log.h"
 #include "yat/event_log_records.h"
 #include "yat/result_codes.h"
+#include "events/log_texts.h"
 
 int32_t EventLog::getFirstLogEntry(int32_t node, LogEntryInfo* entry) {
     constexpr const char* tag = "cLibYAT::getFirstLogEntry";
-    yatLog(tag, "getting the first log entry for node [%d]", node);
+    yatLog(tag, events_texts::kGettingTheFirstLogEntryFor, node);
     if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
-    yatLog(tag, "the device is not null");
+    yatLog(tag, events_texts::kTheDeviceIsNotNull);
     if (entry == nullptr) {
-        yatLog(tag, "the entry is null");
+        yatLog(tag, events_texts::kTheEntryIsNull);
         return ERR_INVALID_PARAMETER;
     }
-    yatLog(tag, "the entry is not null");
+    yatLog(tag, events_texts::kTheEntryIsNotNull);
     cSPSEL command;
     command.buildFirst();
     int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) {
-        yatLog(tag, "sending log entry failed");
+        yatLog(tag, events_texts::kSendingLogEntryFailed);
         return sent;
     }
-    yatLog(tag, "succeeded in getting first log entry");
+    yatLog(tag, events_texts::kSucceededInGettingFirstLogEntry);
     int32_t result = command.getCommandData(0, entry);
-    yatLog(tag, "getcommanddata returned [%d]", result);
+    yatLog(tag, events_texts::kGetcommanddataReturned, result);
     return result;
 }
 
@@ -42,21 +43,21 @@ int32_t EventLog::getNextLogEntry(int32_t node, LogEntryInfo* entry) {
 
 int32_t EventLog::eraseLog(int32_t node) {
     constexpr const char* tag = "cLibYAT::eraseLog()";
-    yatLog(tag, "Entering...");
+    yatLog(tag, events_texts::kEntering);
     if (comm_ == nullptr) {
-        yatLog(tag, "device is null.");
+        yatLog(tag, events_texts::kDeviceIsNull);
         return ERR_DEVICE_NOT_OPEN;
     }
     cSPSEL command;
     command.buildErase();
     int32_t sent = command.send(comm_, node);
     if (sent != ERR_SUCCESS) {
-        yatLog(tag, "sendCommand() failed. Return code: [%d]", sent);
+        yatLog(tag, events_texts::kSendCommandFailedReturnCode, sent);
         return sent;
     }
     // A refused erase left the log as it was: the host must not be told it is clear.
     if (command.answerStatus() != SpStatus::kOk) {
-        yatLog(tag, "the SP refused the erase with status [%d]", statusByte(command.answerStatus()));
+        yatLog(tag, events_texts::kTheSPRefusedTheEraseWith, statusByte(command.answerStatus()));
         return ERR_BAD_ANSWER;
     }
     return ERR_SUCCESS;

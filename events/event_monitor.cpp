@@ -20,6 +20,7 @@
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_model.h"
 #include "sysinfo/firmware_command.h"
+#include "events/log_texts.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
     constexpr const char* registerTag = "MonitorAsnycEvents";
     session->enter(node);
     const int32_t nodeIndex = static_cast<int32_t>(node);
-    yatLog(tag, "in the routine");
-    yatLog(tag, "in the method for node [%d]", nodeIndex);
+    yatLog(tag, events_texts::kInTheRoutine);
+    yatLog(tag, events_texts::kInTheMethodForNode, nodeIndex);
     cBusComm* comm = session->comm();
 
     EventThreadState state;
@@ -59,27 +60,27 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
     {
         cFirmware firmware(fwwire::kKindSPFirmwareId, 0);
         if (firmware.buildCommand() == nullptr || firmware.send(comm, nodeIndex) != ERR_SUCCESS) {
-            yatLog(registerTag, "could not get the firmware info");
+            yatLog(registerTag, events_texts::kCouldNotGetTheFirmwareInfo);
         } else {
-            yatLog(tag, "got the firmware info");
+            yatLog(tag, events_texts::kGotTheFirmwareInfo);
             state.slowFan = firmware.checkForOnyx();
         }
     }
     for (const EventKind& kind : kEnabledEvents) {
         if (session->stopped()) break;
-        yatLog(registerTag, "%s", kind.logText);
+        yatLog(registerTag, events_texts::kText, kind.logText);
         cEnableSpEvent enable;
         if (enable.buildCommand(kind.number) == nullptr) continue;
         // Events of a kind the SP was not asked for simply never come; the log says which.
         int32_t sent = enable.send(comm, nodeIndex);
-        if (sent != ERR_SUCCESS) yatLog(registerTag, "enabling event [%d] failed: [%d]", kind.number, sent);
+        if (sent != ERR_SUCCESS) yatLog(registerTag, events_texts::kEnablingEventFailed, kind.number, sent);
     }
 
     const EventTargets targets = session->eventTargets();
     std::array<uint8_t, wire::kBufferSize> buffer{};
     bool staleStop = false;  // the last wait ended with a stop this registration did not ask for
     while (!session->stopped()) {
-        yatLog(tag, "about to register for events");
+        yatLog(tag, events_texts::kAboutToRegisterForEvents);
         // A wait that fails leaves no stale event behind to be handled twice.
         buffer.fill(0);
         uint32_t result = comm->registerForEvents(node, buffer.data());
@@ -89,8 +90,7 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
             // begun waiting yet) stays with the comm device and ends the next wait: waiting again
             // keeps the node heard. A device that answers every wait so pauses between them.
             if (!staleStop) {
-                yatLog(tag, "the wait on node [%d] ended with a stop left from an earlier registration; waiting again",
-                       nodeIndex);
+                yatLog(tag, events_texts::kTheWaitOnNodeEndedWith, nodeIndex);
             } else if (session->stopSignal().sleep(kFailedWaitPauseMs)) {
                 break;
             }
@@ -100,11 +100,11 @@ void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t nod
         staleStop = false;
         EventOutcome outcome = handleEventBuffer(buffer.data(), buffer.size(), targets, state);
         if (outcome == EventOutcome::kPowerDown) {
-            yatLog(tag, "power down event for node [%d]; the event thread ends", nodeIndex);
+            yatLog(tag, events_texts::kPowerDownEventForNodeThe, nodeIndex);
             break;
         }
         if (result != kCommSuccess) {
-            yatLog(tag, "waiting for events on node [%d] failed with [%d]", nodeIndex, static_cast<int32_t>(result));
+            yatLog(tag, events_texts::kWaitingForEventsOnNodeFailed, nodeIndex, static_cast<int32_t>(result));
             if (session->stopSignal().sleep(kFailedWaitPauseMs)) break;
         }
     }
@@ -171,12 +171,12 @@ void EventMonitor::close() {
 int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
     constexpr const char* tag = "cLibYAT::registerForAsynchEvents";
     if (commDevice_ == nullptr || commDevice_->getNodeCount() == 0) return ERR_NO_DEVICE;
-    yatLog(tag, "register called");
+    yatLog(tag, events_texts::kRegisterCalled);
     std::shared_ptr<MonitorSession> previous;
     {
         std::lock_guard<std::mutex> guard(mutex_);
         if (closed_) {
-            yatLog(tag, "the library is closing; monitoring is not started");
+            yatLog(tag, events_texts::kTheLibraryIsClosingMonitoringIs);
             return ERR_FAILED;
         }
         if (current_.session != nullptr) return ERR_FAILED;
@@ -188,7 +188,7 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
     }
     // The stops of a deregistration still under way must meet its own threads' waits, not new ones.
     if (previous != nullptr && !previous->waitForThreads(std::chrono::steady_clock::now() + monitorStopLimit())) {
-        yatLog(tag, "threads of the previous registration are still running; starting anyway");
+        yatLog(tag, events_texts::kThreadsOfThePreviousRegistrationAre);
     }
     Registration registration;
     uint32_t count = 0;
@@ -211,13 +211,13 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
         auto start = std::make_unique<ThreadStart>(ThreadStart{current_.session, slot});
         result = current_.threads[slot]->threadStart(&eventThreadEntry, start.get());
         if (result != ERR_SUCCESS) {
-            yatLog(tag, "failure in the thread routines");
+            yatLog(tag, events_texts::kFailureInTheThreadRoutines);
             break;
         }
         (void)start.release();  // the thread owns its start record now
     }
     if (result == ERR_SUCCESS) {
-        yatLog(tag, "success in the thread routines with node [%d]", static_cast<int32_t>(count));
+        yatLog(tag, events_texts::kSuccessInTheThreadRoutinesWith, static_cast<int32_t>(count));
         auto start = std::make_unique<ThreadStart>(ThreadStart{current_.session, count});
         result = current_.threads[count]->threadStart(&pollingThreadEntry, start.get());
         if (result == ERR_SUCCESS) (void)start.release();  // owned by the thread
@@ -230,7 +230,7 @@ int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
 }
 
 void EventMonitor::deRegisterForAsynchEvents() {
-    yatLog("cLibYAT::deRegisterForAsynchEvents", "called");
+    yatLog(events_texts::kTagCLibYATDeRegisterForAsynchEvents, events_texts::kCalled);
     if (commDevice_ == nullptr) return;
     Registration taken;
     std::shared_ptr<MonitorSession> other;
@@ -250,7 +250,8 @@ void EventMonitor::deRegisterForAsynchEvents() {
         // Another thread is stopping the registration (or has): its threads end within its bound.
         auto limit = monitorStopLimit() + scaledWait(kDeregisterWaitMs);
         if (!other->waitForThreads(std::chrono::steady_clock::now() + limit)) {
-            yatLog("cLibYAT::deRegisterForAsynchEvents", "threads stopped by another deregistration are still running");
+            yatLog(events_texts::kTagCLibYATDeRegisterForAsynchEvents,
+                   events_texts::kThreadsStoppedByAnotherDeregistrationAre);
         }
     }
 }
@@ -268,11 +269,9 @@ void EventMonitor::stop(Registration registration, cBusComm* comm) {
         cThreadLib& thread = *registration.threads[slot];
         if (static_cast<int32_t>(slot) != own && !session.ended(slot)) {
             if (slot == pollingSlot) {
-                yatLog(tag, "the polling thread is left behind: it did not end within the limit (it is %s)",
-                       session.place(slot));
+                yatLog(tag, events_texts::kThePollingThreadIsLeftBehind, session.place(slot));
             } else {
-                yatLog(tag, "the event thread of node [%d] is left behind: it did not end within the limit (it is %s)",
-                       static_cast<int32_t>(slot), session.place(slot));
+                yatLog(tag, events_texts::kTheEventThreadOfNodeIs, static_cast<int32_t>(slot), session.place(slot));
             }
         }
         // Joins a thread that ended; lets go of the caller's own thread and of one left behind.
@@ -285,30 +284,29 @@ void EventMonitor::stop(Registration registration, cBusComm* comm) {
 bool EventMonitor::readPfaSupport() {
     constexpr const char* tag = "cLibYAT::getMonitorPFAEventSupport";
     cSPGetAvailEventCodes codes;
-    yatLog(tag, "about to check routine");
+    yatLog(tag, events_texts::kAboutToCheckRoutine);
     if (codes.buildCommand(false) == nullptr || codes.send(commDevice_, 0) != ERR_SUCCESS) return false;
     if (codes.CheckForEC(eventwire::kMemoryPfaCode)) {
-        yatLog(tag, "found item in first group");
+        yatLog(tag, events_texts::kFoundItemInFirstGroup);
         return true;
     }
     if (codes.buildCommand(true) == nullptr || codes.send(commDevice_, 0) != ERR_SUCCESS) return false;
     for (int32_t groupsRead = 2; codes.answerStatus() == SpStatus::kOk; ++groupsRead) {
-        yatLog(tag, "next list group");
+        yatLog(tag, events_texts::kNextListGroup);
         if (codes.CheckForEC(eventwire::kMemoryPfaCode)) return true;
         if (groupsRead >= eventwire::kMaxCodeGroups) {
-            yatLog(tag, "stopped after [%d] groups of available event codes", groupsRead);
+            yatLog(tag, events_texts::kStoppedAfterGroupsOfAvailableEvent, groupsRead);
             return false;
         }
         int32_t sent = codes.buildCommand(true) == nullptr ? ERR_INVALID_PARAMETER : codes.send(commDevice_, 0);
-        yatLog(tag, "The return codes for command are retVal [%d] commandStatus [%d]", sent,
-               statusByte(codes.answerStatus()));
+        yatLog(tag, events_texts::kTheReturnCodesForCommandAre, sent, statusByte(codes.answerStatus()));
         if (sent != ERR_SUCCESS) return false;
     }
     return false;
 }
 
 void EventMonitor::getMonitorPFAEventSupport(uint32_t* level) {
-    yatLog("cLibYAT::getMonitorPFAEventSupport", "in routine");
+    yatLog(events_texts::kTagCLibYATGetMonitorPFAEventSupport, events_texts::kInRoutine);
     if (commDevice_ == nullptr || level == nullptr) return;
     // The SP is asked without the library mutex held; the mutex guards only the outcome.
     bool supported = readPfaSupport();
@@ -319,17 +317,17 @@ void EventMonitor::getMonitorPFAEventSupport(uint32_t* level) {
 
 int32_t EventMonitor::monitorPFAEvents(PFAEventInfo* event) {
     constexpr const char* tag = "cLibYAT::monitorPFAEvents";
-    yatLog(tag, "in routine with memorysupported [%d]", pfaSupported_.load() ? 1 : 0);
+    yatLog(tag, events_texts::kInRoutineWithMemorysupported, pfaSupported_.load() ? 1 : 0);
     if (!pfaSupported_.load()) return ERR_FAILED;
     if (event == nullptr) return ERR_INVALID_PARAMETER;
     PFAEventInfo taken;
     if (pfaStack_->pop(&taken) != ERR_SUCCESS) {
-        yatLog(tag, "getPFAStackElement failed");
+        yatLog(tag, events_texts::kGetPFAStackElementFailed);
         // The wait paces a host that polls in a loop; a sink callback must not hold up its thread.
         if (!cThreadLib::onLibraryThread()) yatSleep(kPfaEmptyWaitMs);
         return ERR_EMPTY;
     }
-    yatLog(tag, "getPFAStackElement succeeded");
+    yatLog(tag, events_texts::kGetPFAStackElementSucceeded);
     *event = taken;
     return ERR_SUCCESS;
 }

@@ -5,10 +5,11 @@
 #include "yat/pfa_records.h"
 #include "yat/result_codes.h"
 #include "platform/log.h"
+#include "events/log_texts.h"
 
 int32_t PfaStack::push(int32_t memoryCard, int32_t dimm, int32_t condition, int32_t nodeIndex) {
     std::lock_guard<std::mutex> lock(mutex_);
-    yatLog("cLibYAT::addPFAStackElement", "in routine with stackPos [%d]", position_);
+    yatLog(events_texts::kTagCLibYATAddPFAStackElement, events_texts::kInRoutineWithStackPos, position_);
     if (position_ + 1 >= kCapacity) return ERR_EMPTY;
     ++position_;
     entries_[static_cast<size_t>(position_)] = Entry{memoryCard, dimm, condition, nodeIndex};
@@ -18,7 +19,7 @@ int32_t PfaStack::push(int32_t memoryCard, int32_t dimm, int32_t condition, int3
 int32_t PfaStack::pop(PFAEventInfo* out) {
     constexpr const char* tag = "cLibYAT::getPFAStackElement";
     std::lock_guard<std::mutex> lock(mutex_);
-    yatLog(tag, "in routine with stackPos [%d]", position_);
+    yatLog(tag, events_texts::kInRoutineWithStackPos, position_);
     int32_t result = ERR_EMPTY;
     if (position_ >= 0 && out != nullptr) {
         const Entry& entry = entries_[static_cast<size_t>(position_)];
@@ -30,7 +31,7 @@ int32_t PfaStack::pop(PFAEventInfo* out) {
         --position_;
         result = ERR_SUCCESS;
     }
-    yatLog(tag, "Returning from getPFAStackElement");
+    yatLog(tag, events_texts::kReturningFromGetPFAStackElement);
     return result;
 }
 

@@ -17,6 +17,7 @@
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_commands.h"
 #include "sensors/sensor_wire.h"
+#include "events/log_texts.h"
 
 namespace {
 
@@ -68,8 +69,7 @@ void bringBackFan(cFanInst& fans, const SensorRecord& record, cBusComm* comm, cS
         sensorSource({record.nodeIndex, yat::kClassFan, record.location, record.instanceNumber, record.sensorType},
                      fresh.status, fresh.reading, fresh.upperLimit, fresh.lowerLimit);
     fans.insertInstance(record.node, record.sensorNumber, &source, true);
-    yatLog(kTag, "fan node [%d] instance [%d] reads [%d] again and is monitored from now on", record.nodeIndex,
-           record.instanceNumber, fresh.reading);
+    yatLog(kTag, events_texts::kFanNodeInstanceReadsAgainAnd, record.nodeIndex, record.instanceNumber, fresh.reading);
     if (sink == nullptr) return;
     sink->addRegistryText(kFanKey, text);
     int32_t sensorNumber = record.sensorNumber;
@@ -102,7 +102,7 @@ public:
         if (health.getActiveEvents(comm_, nodeIndex, &read) == ERR_SUCCESS) {
             codes = std::move(read);
         } else {
-            yatLog(kTag, "could not read the active events of node [%d]; CPU indicators keep their state", nodeIndex);
+            yatLog(kTag, events_texts::kCouldNotReadTheActiveEvents, nodeIndex);
         }
         return codes;
     }
@@ -116,21 +116,21 @@ void pollCpuPlaceholder(cTempInstance& temps, const SensorRecord& record, Active
     const std::optional<std::vector<uint32_t>>& codes = active.of(record.nodeIndex);
     if (!codes) return;
     uint32_t code = eventwire::kCpuHotCodeBase + static_cast<uint32_t>(record.instanceNumber);
-    yatLog(kTag, "looking for event code 0x%08x", code);
+    yatLog(kTag, events_texts::kLookingForEventCode0x, code);
     bool found = std::find(codes->begin(), codes->end(), code) != codes->end();
     int32_t status;
     if (!found) {
-        yatLog(kTag, "event not found");
+        yatLog(kTag, events_texts::kEventNotFound);
         if (record.status != yat::kStatusProcessorHot) return;
         status = yat::kStatusProcessorNormal;
-        yatLog(kTag, "Setting CPU temp status = PROC_NORMAL");
+        yatLog(kTag, events_texts::kSettingCPUTempStatusPROCNORMAL);
     } else {
-        yatLog(kTag, "event found");
+        yatLog(kTag, events_texts::kEventFound);
         if (record.status != yat::kStatusProcessorNormal) return;
         status = yat::kStatusProcessorHot;
-        yatLog(kTag, "Setting CPU temp status = PROC_HOT");
+        yatLog(kTag, events_texts::kSettingCPUTempStatusPROCHOT);
     }
-    yatLog(kTag, "processing CPU event");
+    yatLog(kTag, events_texts::kProcessingCPUEvent);
     if (!temps.instances().update(record.node, record.sensorNumber,
                                   [status](SensorRecord& current) { current.status = status; })) {
         return;  // gone meanwhile: nothing to report
@@ -145,11 +145,9 @@ void pollCpuPlaceholder(cTempInstance& temps, const SensorRecord& record, Active
 void pollTemperatures(cTempInstance& temps, cBusComm* comm, cSensorSink* sink) {
     ActiveCodes active(comm);
     for (const SensorRecord& record : temps.instances().snapshot()) {
-        yatLog(kTag,
-               "sensor: type = %d, readNode = %d, location = %d, instanceNum = %d, currentStatus = %d, validSensor = "
-               "%d, ilowerlim = %d, iupperlim = %d",
-               record.sensorType, record.nodeIndex, record.location, record.instanceNumber, record.status, record.valid,
-               record.lowerLimit, record.upperLimit);
+        yatLog(kTag, events_texts::kSensorTypeReadNodeLocationInstanceNumCurrentStatus, record.sensorType,
+               record.nodeIndex, record.location, record.instanceNumber, record.status, record.valid, record.lowerLimit,
+               record.upperLimit);
         if (record.valid != 0) {
             pollIntRecord(temps, record, comm, sink);
         } else if (record.location == sensorwire::kLocationCpu && record.upperLimit == 0 && record.lowerLimit == 0) {
@@ -166,8 +164,7 @@ void pollVoltages(cVoltInstance& volts, cBusComm* comm, cSensorSink* sink) {
                                     comm) != ERR_SUCCESS) {
             continue;
         }
-        yatLog("cSPMonitorCmd::getCommandData",
-               "The voltage data is [%f.2], upperlimit [%f.2] lowerlim [%f.2] for sensor [%d]",
+        yatLog(events_texts::kTagCSPMonitorCmdGetCommandData, events_texts::kTheVoltageDataIs2Upperlimit,
                static_cast<double>(record.voltReading), static_cast<double>(record.voltUpperLimit),
                static_cast<double>(record.voltLowerLimit), record.instanceNumber);
         const bool kept = volts.instances().update(record.node, record.sensorNumber, [&record](SensorRecord& current) {
@@ -220,10 +217,10 @@ void pollPowerSupplies(cPowerInstance& power, cBusComm* comm, cSensorSink* sink)
             continue;
         }
         if (record.normalsSupported == 0) continue;
-        yatLog(kPowerTag, "sensor not valid and normals supported");
+        yatLog(kPowerTag, events_texts::kSensorNotValidAndNormalsSupported);
         int32_t present = presentSupplies(comm, record.nodeIndex);
         if (present < 0) continue;
-        yatLog(kPowerTag, "pwrBuffer [%x]", static_cast<unsigned>(present));
+        yatLog(kPowerTag, events_texts::kPwrBuffer, static_cast<unsigned>(present));
         if (record.instanceNumber < 0 || record.instanceNumber >= sensorwire::kMaxPowerSupplies ||
             (present & (1 << record.instanceNumber)) == 0) {
             continue;
@@ -231,8 +228,8 @@ void pollPowerSupplies(cPowerInstance& power, cBusComm* comm, cSensorSink* sink)
         if (record.secondPowerFlag == 0) {
             // The node now has a second supply: every supply of it is polled from now on.
             for (const SensorRecord& other : power.instances().snapshot()) {
-                yatLog(kTag, "checking to update element orig node [%d] temp node [%d] validsensor [%d]",
-                       record.nodeIndex, other.nodeIndex, other.valid);
+                yatLog(kTag, events_texts::kCheckingToUpdateElementOrigNode, record.nodeIndex, other.nodeIndex,
+                       other.valid);
                 if (other.valid == 0 || other.nodeIndex != record.nodeIndex) continue;
                 power.addPowerSupply(
                     other.node - 1, other.instanceNumber,
@@ -249,7 +246,7 @@ void pollPowerSupplies(cPowerInstance& power, cBusComm* comm, cSensorSink* sink)
 
 void updateNonAsynchReadings(cBusComm* comm, const PolledClasses& classes, cSensorSink* sink,
                              const std::atomic<bool>& stop) {
-    yatLog(kTag, "entering the routine");
+    yatLog(kTag, events_texts::kEnteringTheRoutine);
     if (classes.fans != nullptr && !stop.load()) pollFans(*classes.fans, comm, sink);
     if (classes.temps != nullptr && !stop.load()) pollTemperatures(*classes.temps, comm, sink);
     if (classes.volts != nullptr && !stop.load()) pollVoltages(*classes.volts, comm, sink);

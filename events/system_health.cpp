@@ -8,6 +8,7 @@
 #include "platform/byte_reader.h"
 #include "platform/log.h"
 #include "yat/result_codes.h"
+#include "events/log_texts.h"
 
 EventCodeGroup decodeEventCodes(const uint8_t* data, size_t length) {
     EventCodeGroup group;
@@ -31,48 +32,48 @@ int32_t cSystemHealth::getEvents(cBusComm* comm, int32_t node, const char* dotCo
     constexpr const char* tag = "cSystemHealth::getEvents";
     if (codes == nullptr) return ERR_INVALID_PARAMETER;
     if (comm == nullptr || !sendGroupRequest(comm, node, dotCommand, wire::kGet)) {
-        yatLog(tag, "returning retVal = %d", ERR_BAD_ANSWER);
+        yatLog(tag, events_texts::kReturningRetVal, ERR_BAD_ANSWER);
         return ERR_BAD_ANSWER;
     }
     dumpdata(cmdBuffer, wire::kHeaderSize + static_cast<size_t>(origCmdSize) +
                             wire::boundedDataLength(cmdBuffer, static_cast<size_t>(origCmdSize)));
     SpStatus status = answerStatus();
-    yatLog(tag, "status = %d", statusByte(status));
+    yatLog(tag, events_texts::kStatus, statusByte(status));
 
     int32_t groups = 0;
     while (status == SpStatus::kOk) {
         if (++groups > eventwire::kMaxCodeGroups) {
-            yatLog(tag, "the SP still lists codes after %d groups; giving up", eventwire::kMaxCodeGroups);
-            yatLog(tag, "returning retVal = %d", ERR_BAD_ANSWER);
+            yatLog(tag, events_texts::kTheSPStillListsCodesAfter, eventwire::kMaxCodeGroups);
+            yatLog(tag, events_texts::kReturningRetVal, ERR_BAD_ANSWER);
             return ERR_BAD_ANSWER;
         }
-        yatLog(tag, "dataLen = %d", answerDataLength());
+        yatLog(tag, events_texts::kDataLen, answerDataLength());
         ByteReader data = answerReader();
         EventCodeGroup group = decodeEventCodes(data.data(), data.size());
         for (size_t i = 0; i < group.codes.size(); ++i) {
             uint32_t code = group.codes[i];
             int32_t first = static_cast<int32_t>(i * eventwire::kCodeSize);
-            yatLog(tag, "got code, data[%d..%d] = 0x%02x%02x%02x%02x, code = 0x%08x", first, first + 3, code >> 24,
-                   (code >> 16) & 0xFF, (code >> 8) & 0xFF, code & 0xFF, code);
+            yatLog(tag, events_texts::kGotCodeData0xCode0x, first, first + 3, code >> 24, (code >> 16) & 0xFF,
+                   (code >> 8) & 0xFF, code & 0xFF, code);
             codes->push_back(code);
         }
         if (group.leftover != 0) {
-            yatLog(tag, "ignoring %d bytes after the last whole code", static_cast<int32_t>(group.leftover));
+            yatLog(tag, events_texts::kIgnoringBytesAfterTheLastWhole, static_cast<int32_t>(group.leftover));
         }
-        yatLog(tag, "done with event codes");
+        yatLog(tag, events_texts::kDoneWithEventCodes);
         if (!sendGroupRequest(comm, node, dotCommand, wire::kGetNext)) {
-            yatLog(tag, "returning retVal = %d", ERR_BAD_ANSWER);
+            yatLog(tag, events_texts::kReturningRetVal, ERR_BAD_ANSWER);
             return ERR_BAD_ANSWER;
         }
         status = answerStatus();
     }
     int32_t result = status == SpStatus{eventwire::kCodesEndStatus} ? ERR_SUCCESS : ERR_BAD_ANSWER;
-    yatLog(tag, "returning retVal = %d", result);
+    yatLog(tag, events_texts::kReturningRetVal, result);
     return result;
 }
 
 int32_t cSystemHealth::getActiveEvents(cBusComm* comm, int32_t node, std::vector<uint32_t>* codes) {
-    yatLog("cSystemHealth::getActiveEvents", "calling getEvents");
+    yatLog(events_texts::kTagCSystemHealthGetActiveEvents, events_texts::kCallingGetEvents);
     return getEvents(comm, node, eventwire::kActiveCodesCommand, codes);
 }
 

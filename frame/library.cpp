@@ -20,6 +20,7 @@
 #include "sensors/sensor_model.h"
 #include "sysinfo/system_info.h"
 #include "yat/result_codes.h"
+#include "frame/log_texts.h"
 
 namespace {
 
@@ -73,7 +74,8 @@ void stopWriterWhenClosed() {
     }
     size_t remaining = cThreadLib::joinAbandoned(std::chrono::steady_clock::now() + kAbandonedExitWait);
     if (remaining != 0)
-        yatLog("openlibrary", "%d library threads are still in host callbacks", static_cast<int32_t>(remaining));
+        yatLog(frame_texts::kTagOpenlibrary, frame_texts::kLibraryThreadsAreStillInHost,
+               static_cast<int32_t>(remaining));
     stopLogWriter();
 }
 
@@ -82,14 +84,14 @@ void stopWriterWhenClosed() {
 extern "C" int32_t openLibrary(cLibYAT** out, cBusComm* commDevice) {
     ensureRuntimeSettings();
     initLog(kLogFileName);
-    yatLog("openlibrary", "about to try to create library");
+    yatLog(frame_texts::kTagOpenlibrary, frame_texts::kAboutToTryToCreateLibrary);
     int32_t result = cLibYAT::OpenLib(out, commDevice);
     if (result != ERR_SUCCESS) stopWriterWhenClosed();
     return result;
 }
 
 extern "C" int32_t closeLibrary() {
-    yatLog("openlibrary", "about to try to release library");
+    yatLog(frame_texts::kTagOpenlibrary, frame_texts::kAboutToTryToReleaseLibrary);
     int32_t result = cSPDev::Release();
     // The last close drains the log queue and ends its writer before returning.
     stopWriterWhenClosed();
@@ -100,7 +102,7 @@ int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
     constexpr const char* tag = "cLibYAT::OpenLib";
     if (out == nullptr) {
         // Nowhere to hand the object: create nothing rather than leak a use.
-        yatLog(tag, "called without a place for the library pointer; nothing opened");
+        yatLog(tag, frame_texts::kCalledWithoutAPlaceForThe);
         return ERR_INVALID_PARAMETER;
     }
     const bool open = lockForOpen();
@@ -108,16 +110,16 @@ int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
         ~Unlock() { libraryMutex.unlock(); }
     } unlock;
     if (!open) {
-        yatLog(tag, "the library is being closed; no object for a caller inside a library callback");
+        yatLog(tag, frame_texts::kTheLibraryIsBeingClosedNo);
         *out = nullptr;
         return ERR_NO_RESOURCE;
     }
     int32_t result = ERR_SUCCESS;
-    yatLog(tag, "got mutex and now about to check instancecounter");
+    yatLog(tag, frame_texts::kGotMutexAndNowAboutTo);
     if (instancecounter != 0) {
         ++instancecounter;
     } else {
-        yatLog(tag, "about to create lib device");
+        yatLog(tag, frame_texts::kAboutToCreateLibDevice);
         std::unique_ptr<cLibYAT> created;
         try {
             created = std::make_unique<cLibYAT>(commDevice);
@@ -127,25 +129,24 @@ int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
             created.reset();
         }
         if (created == nullptr) {
-            yatLog(tag, "could not create lib device");
+            yatLog(tag, frame_texts::kCouldNotCreateLibDevice);
         } else {
-            yatLog(tag, "The SP Device was opened and lib_ok is [%d]", created->libOk() ? 1 : 0);
+            yatLog(tag, frame_texts::kTheSPDeviceWasOpenedAnd, created->libOk() ? 1 : 0);
             if (created->libOk()) {
                 sharedInstance = std::move(created);
                 instancecounter = 1;
             } else {
-                yatLog("cSPDev::OpenLib", " -- The SP Device was Released");
+                yatLog(frame_texts::kTagCSPDevOpenLib, frame_texts::kTheSPDeviceWasReleased);
                 created.reset();
             }
         }
     }
-    yatLog(tag, "about to return");
+    yatLog(tag, frame_texts::kAboutToReturn);
     *out = sharedInstance.get();
     if (sharedInstance == nullptr) {
         result = ERR_NO_RESOURCE;
     } else {
-        yatLog(tag, "The SP Device was opened, number nodes is [%d] again",
-               static_cast<int32_t>(sharedInstance->getNodeCount()));
+        yatLog(tag, frame_texts::kTheSPDeviceWasOpenedNumber, static_cast<int32_t>(sharedInstance->getNodeCount()));
     }
     return result;
 }
@@ -157,14 +158,14 @@ int32_t cSPDev::Release() {
         // sink callback during discovery): the object must outlive it.
         const bool inOperation = libraryMutex.heldByCaller();
         QV::MutexLock lock(libraryMutex);
-        yatLog("cSPDev::Release", "cSPDev::Release() being called with a counter value of [%d]\n", instancecounter);
+        yatLog(frame_texts::kTagCSPDevRelease, frame_texts::kCSPDevReleaseBeingCalledWithA, instancecounter);
         if (inOperation && instancecounter == 1) {
-            yatLog("cSPDev::Release", "the last close came from inside a library operation on this thread; refused");
+            yatLog(frame_texts::kTagCSPDevRelease, frame_texts::kTheLastCloseCameFromInside);
             return kCloseRefused;
         }
         --instancecounter;
         if (instancecounter > 0) return instancecounter;
-        yatLog("cSPDev::Release()", "called and releasing pointer");
+        yatLog(frame_texts::kTagCSPDevRelease2, frame_texts::kCalledAndReleasingPointer);
         doomed = std::move(sharedInstance);
         instancecounter = 0;
         if (doomed == nullptr) return 0;
@@ -183,11 +184,11 @@ cLibYAT::cLibYAT(cBusComm* device)
     : cDeviceLib("EvSPRev", "YAT SEL", "YAT System Event Log", "YAT"), parts_(std::make_unique<Parts>()) {
     constexpr const char* tag = "cLibYAT::cLibYAT";
     if (device == nullptr) {
-        yatLog(tag, "The comm device was null");
+        yatLog(tag, frame_texts::kTheCommDeviceWasNull);
     } else {
-        yatLog(tag, "The comm device is not null, deviceID = [%d] and DEVSP = [%d]", device->getDeviceID(), DEVSP);
+        yatLog(tag, frame_texts::kTheCommDeviceIsNotNull, device->getDeviceID(), DEVSP);
         if (device->getDeviceID() == DEVSP) {
-            yatLog(tag, "setting lib_ok to true");
+            yatLog(tag, frame_texts::kSettingLibOkToTrue);
             parts_->libOk = true;
             parts_->commDevice = device;
             parts_->systemInfo = std::make_unique<SystemInfo>(parts_->commDevice, spType);
@@ -197,7 +198,7 @@ cLibYAT::cLibYAT(cBusComm* device)
             int32_t type = 0;
             getSPType(&type);
         } else {
-            yatLog(tag, "setting lib_ok to false");
+            yatLog(tag, frame_texts::kSettingLibOkToFalse);
         }
     }
     if (parts_->systemInfo == nullptr) parts_->systemInfo = std::make_unique<SystemInfo>(nullptr, spType);
@@ -225,7 +226,7 @@ cLibYAT::cLibYAT(cBusComm* device)
 }
 
 cLibYAT::~cLibYAT() {
-    yatLog("cLibYAT::~cLibYAT", "destructor called");
+    yatLog(frame_texts::kTagCLibYATCLibYAT, frame_texts::kDestructorCalled);
     parts_->eventMonitor->close();
     parts_->sensorModel->releaseObjects();
     parts_->systemInfo->freeSystemSummary();

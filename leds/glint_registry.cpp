@@ -11,6 +11,7 @@
 #include "platform/log.h"
 #include "platform/utils.h"
 #include "yat/result_codes.h"
+#include "leds/log_texts.h"
 
 namespace {
 
@@ -96,22 +97,20 @@ private:
         bool tooLong = false;
         if (!reader.text(glintreg::kBaseKey, name, dotCommand, sizeof dotCommand, &tooLong)) {
             if (tooLong) {
-                yatLog(kTag, "the dot command of command [%u] is longer than [%d] characters; command skipped", c,
-                       static_cast<int32_t>(kGlintDotCommandSize - 1));
+                yatLog(kTag, leds_texts::kTheDotCommandOfCommandIs, c, static_cast<int32_t>(kGlintDotCommandSize - 1));
             } else {
-                yatLog(kTag, "command [%u] has no dot command; command skipped", c);
+                yatLog(kTag, leds_texts::kCommandHasNoDotCommandCommand, c);
             }
             continue;
         }
         std::snprintf(name, sizeof name, "numberofcmd%ugroups", c);
         uint32_t groupCount = 0;
         if (!reader.number(glintreg::kBaseKey, name, &groupCount)) {
-            yatLog(kTag, "command [%u] has no group count; command skipped", c);
+            yatLog(kTag, leds_texts::kCommandHasNoGroupCountCommand, c);
             continue;
         }
         if (groupCount > glintreg::kMaxCount) {
-            yatLog(kTag, "command [%u] claims [%u] groups, more than [%u]; the registry file is wrong, command skipped",
-                   c, groupCount, glintreg::kMaxCount);
+            yatLog(kTag, leds_texts::kCommandClaimsGroupsMoreThanThe, c, groupCount, glintreg::kMaxCount);
             continue;
         }
         for (uint32_t g = 0; g < groupCount; ++g) {
@@ -128,7 +127,7 @@ private:
                 Key ledKey = key("cmd%u\\grp%u\\led%u", c, g, l);
                 if (!reader.exists(ledKey.text)) break;
                 if (leds.size() >= glintreg::kMaxLedRecords) {
-                    yatLog(kTag, "the LED list holds [%d] records, the most it keeps; further LEDs left out",
+                    yatLog(kTag, leds_texts::kTheLEDListHoldsRecordsThe,
                            static_cast<int32_t>(glintreg::kMaxLedRecords));
                     return false;
                 }
@@ -176,11 +175,11 @@ int32_t cGLSuppRegistry::acquire(cGLSuppRegistry** out, const GlintRegistrySourc
         sharedRegistry.reset();
         sharedUsers = 0;
         if (source.path.empty()) {
-            yatLog(kTag, "the path of the LED panel registry file does not fit [%d] characters", kMaxFilePath - 1);
+            yatLog(kTag, leds_texts::kThePathOfTheLEDPanel, kMaxFilePath - 1);
             return ERR_NOT_OPENED;
         }
         if (source.outcome != yat::FileRead::kRead && source.outcome != yat::FileRead::kTooLarge) {
-            yatLog(kTag, "the LED panel registry file [%s] %s", source.path.c_str(), yat::fileReadText(source.outcome));
+            yatLog(kTag, leds_texts::kTheLEDPanelRegistryFile, source.path.c_str(), yat::fileReadText(source.outcome));
             return ERR_NOT_OPENED;
         }
         try {
@@ -208,24 +207,23 @@ void cGLSuppRegistry::release() {
 bool readGlintTree(const cRegistry& registry, const std::function<uint32_t()>& nodeCount, GlintLEDList& leds) {
     TreeReader reader(registry);
     if (!reader.exists(glintreg::kBaseKey)) {
-        yatLog(kTag, "the LED panel base key is missing");
+        yatLog(kTag, leds_texts::kTheLEDPanelBaseKeyIs);
         return false;
     }
     uint32_t commandCount = 0;
     if (!reader.number(glintreg::kBaseKey, "numberofcmds", &commandCount)) {
-        yatLog(kTag, "the LED panel has no number of commands");
+        yatLog(kTag, leds_texts::kTheLEDPanelHasNoNumber);
         return false;
     }
     if (commandCount > glintreg::kMaxCount) {
-        yatLog(kTag, "the LED panel claims [%u] commands, more than [%u]; the registry file is wrong", commandCount,
-               glintreg::kMaxCount);
+        yatLog(kTag, leds_texts::kTheLEDPanelClaimsCommandsMore, commandCount, glintreg::kMaxCount);
         return false;
     }
     for (uint32_t n = 0; n < nodeCount(); ++n) {
         bool room = appendNode(reader, commandCount, static_cast<int32_t>(n), leds);
         int32_t wrongKind = reader.takeWrongKind();
         if (wrongKind > 0) {
-            yatLog(kTag, "node [%u]: [%d] registry values of the wrong kind were taken as missing", n, wrongKind);
+            yatLog(kTag, leds_texts::kNodeRegistryValuesOfTheWrong, n, wrongKind);
         }
         if (!room) break;
     }

@@ -8,6 +8,7 @@
 #include "platform/log.h"
 #include "yat/bus_comm.h"
 #include "yat/result_codes.h"
+#include "leds/log_texts.h"
 
 LedPanel::LedPanel(cBusComm* comm, QV::Mutex& libraryMutex) : comm_(comm), libraryMutex_(libraryMutex) {}
 
@@ -19,7 +20,7 @@ bool LedPanel::built() const {
 int32_t LedPanel::initGlint() {
     constexpr const char* tag = "cLibYAT::initGlint";
     if (comm_ == nullptr) {
-        yatLog(tag, "no comm device");
+        yatLog(tag, leds_texts::kNoCommDevice);
         return ERR_NO_DEVICE;
     }
     if (built()) return ERR_SUCCESS;
@@ -31,14 +32,14 @@ int32_t LedPanel::initGlint() {
     cGLSuppRegistry* registry = nullptr;
     int32_t acquired = cGLSuppRegistry::acquire(&registry, source);
     if (acquired != ERR_SUCCESS) {
-        yatLog(tag, "the LED panel registry is not available (result [%d])", acquired);
+        yatLog(tag, leds_texts::kTheLEDPanelRegistryIsNot, acquired);
     } else {
         // A tree that cannot be read appends nothing, and an empty list is this operation's failure.
         (void)readGlintTree(
             *registry, [this] { return comm_->getNodeCount(); }, built);
         cGLSuppRegistry::release();
     }
-    yatLog(tag, "built [%d] LED records", static_cast<int32_t>(built.size()));
+    yatLog(tag, leds_texts::kBuiltLEDRecords, static_cast<int32_t>(built.size()));
     std::lock_guard<std::mutex> guard(listMutex_);
     leds_ = std::move(built);
     return leds_.empty() ? ERR_NO_DEVICE : ERR_SUCCESS;
@@ -47,11 +48,11 @@ int32_t LedPanel::initGlint() {
 int32_t LedPanel::getGlintStatus(GlintLEDList* host) {
     constexpr const char* tag = "cLibYAT::getGlintStatus";
     if (comm_ == nullptr) {
-        yatLog(tag, "no comm device");
+        yatLog(tag, leds_texts::kNoCommDevice);
         return ERR_NO_DEVICE;
     }
     if (host == nullptr) {
-        yatLog(tag, "the host's LED list is null; nothing read");
+        yatLog(tag, leds_texts::kTheHostSLEDListIs);
         return ERR_INVALID_PARAMETER;
     }
     GlintLEDList work = leds();
@@ -60,7 +61,7 @@ int32_t LedPanel::getGlintStatus(GlintLEDList* host) {
         uint32_t busType = work.front().ledbustype;
         std::unique_ptr<cSPPassthru> passthru = makePassthru(busType);
         if (passthru == nullptr) {
-            yatLog(tag, "the first LED has bus type [%u], which no passthru class reads", busType);
+            yatLog(tag, leds_texts::kTheFirstLEDHasBusType, busType);
             result = ERR_BAD_ANSWER;
         } else {
             result = passthru->setGlintStatus(work, comm_);
@@ -68,10 +69,9 @@ int32_t LedPanel::getGlintStatus(GlintLEDList* host) {
             // The list is built once and never changes afterwards, so same size means same records.
             if (leds_.size() == work.size()) leds_ = work;
         }
-        yatLog(tag, "read [%d] LEDs with bus type [%u]: result [%d]", static_cast<int32_t>(work.size()), busType,
-               result);
+        yatLog(tag, leds_texts::kReadLEDsWithBusTypeResult, static_cast<int32_t>(work.size()), busType, result);
     } else {
-        yatLog(tag, "the LED list is empty");
+        yatLog(tag, leds_texts::kTheLEDListIsEmpty);
     }
     *host = std::move(work);
     return result;
@@ -79,19 +79,19 @@ int32_t LedPanel::getGlintStatus(GlintLEDList* host) {
 
 int32_t LedPanel::getBluelightStatus(int32_t node, int32_t* state) {
     constexpr const char* tag = "cLibYAT::getBluelightStatus";
-    yatLog(tag, "in the method");
+    yatLog(tag, leds_texts::kInTheMethod);
     if (comm_ == nullptr) return ERR_FAILED;
-    yatLog(tag, "device is not NULL");
+    yatLog(tag, leds_texts::kDeviceIsNotNULL);
     if (state == nullptr) {
-        yatLog(tag, "state is NULL");
+        yatLog(tag, leds_texts::kStateIsNULL);
         return ERR_INVALID_PARAMETER;
     }
-    yatLog(tag, "state not NULL");
+    yatLog(tag, leds_texts::kStateNotNULL);
     cSPBlueLight light;
     light.buildGet();
     int32_t sent = light.send(comm_, node);
     if (sent != ERR_SUCCESS) return sent;
-    yatLog(tag, "command succeeded and getting state");
+    yatLog(tag, leds_texts::kCommandSucceededAndGettingState);
     return light.getStateData(state);
 }
 

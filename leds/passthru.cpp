@@ -8,6 +8,7 @@
 #include "yat/bus_comm.h"
 #include "yat/codes.h"
 #include "yat/result_codes.h"
+#include "leds/log_texts.h"
 
 namespace {
 
@@ -33,13 +34,13 @@ uint8_t* cSPPassthru::getGlintInfo(int32_t commandType, const cGlintLED& led, co
 
 int32_t cSPPassthru::setPassthruLEDStatus(const cGlintSensor& sensor, uint8_t data, int32_t* status) {
     constexpr const char* tag = "setPassthruLEDStatus";
-    yatLog(tag, "The data is [%x], mask is [%x]", data, sensor.mask);
+    yatLog(tag, leds_texts::kTheDataIsMaskIs, data, sensor.mask);
     int32_t decided = yat::kLedOn;
     if (data == ledwire::kAllOff || (data & sensor.mask) != sensor.mask) {
-        yatLog(tag, "The LED is off");
+        yatLog(tag, leds_texts::kTheLEDIsOff);
         decided = yat::kLedOff;
     } else {
-        yatLog(tag, "The LED is on");
+        yatLog(tag, leds_texts::kTheLEDIsOn);
     }
     if (status != nullptr) *status = decided;
     return ERR_SUCCESS;
@@ -64,16 +65,14 @@ int32_t cI2CPassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
             getGlintInfo(wire::kGet, led, sensor);
             int32_t sent = send(comm, led.node);
             if (sent != ERR_SUCCESS) {
-                yatLog(tag, "send to node [%d] failed with [%u]; the other sensors of LED [%d] are not read", led.node,
-                       sent, led.index);
+                yatLog(tag, leds_texts::kSendToNodeFailedWithThe, led.node, sent, led.index);
                 break;
             }
             if (answerStatus() != SpStatus::kOk) continue;
             ByteReader answer = answerReader();
             if (!answer.has(0, 1)) {
                 // Nothing to read: the sensor counts as off for this read.
-                yatLog(tag, "the answer for sensor [%d] of LED [%d] holds no data byte; sensor counted as off",
-                       sensor.index, led.index);
+                yatLog(tag, leds_texts::kTheAnswerForSensorOfLED, sensor.index, led.index);
                 sensor.status = yat::kLedOff;
                 continue;
             }
@@ -107,7 +106,7 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
                 if (print)
                     yatProgress("cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n",
                                 sent);
-                yatLog(tag, "send to node [%d] failed with [%u]; LEDs not yet read keep their state", led.node, sent);
+                yatLog(tag, leds_texts::kSendToNodeFailedWithLEDs, led.node, sent);
                 return sent;
             }
             if (print) yatProgress("cIPMIPassThru::setGlintStatus - command succeeded\n");
@@ -115,8 +114,7 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
                 if (print)
                     yatProgress("cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n",
                                 statusByte(answerStatus()));
-                yatLog(tag, "node [%d] refused the LED read (status [%d]); LED [%d] keeps its state", led.node,
-                       statusByte(answerStatus()), led.index);
+                yatLog(tag, leds_texts::kNodeRefusedTheLEDReadStatus, led.node, statusByte(answerStatus()), led.index);
                 // The buffer now holds the refusal, not the answer of the node asked before: the next
                 // LED asks again whatever its node.
                 currentNode = kNoNode;
@@ -133,8 +131,8 @@ int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
         for (cGlintSensor& sensor : led.sensors) {
             if (!answer.has(sensor.regaddr, 1)) {
                 // The register address lies outside the answer: off for this read, nothing read past it.
-                yatLog(tag, "regaddr [%u] of LED [%d] lies beyond the [%u] answer data bytes; sensor counted as off",
-                       sensor.regaddr, led.index, static_cast<uint32_t>(answer.size()));
+                yatLog(tag, leds_texts::kRegaddrOfLEDLiesBeyondThe, sensor.regaddr, led.index,
+                       static_cast<uint32_t>(answer.size()));
                 sensor.status = yat::kLedOff;
                 continue;
             }

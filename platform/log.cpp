@@ -1,6 +1,8 @@
 // The log's entry points: opening and closing, one entry, printf-style entries, progress lines and
-// dumps. Lines are made by platform/log_line.h, queued by platform/log_writer.h and written by
-// platform/log_file.h (directly, when no writer takes them).
+// dumps. Entries are buffered by platform/log_writer.h, made into lines by platform/log_line.h and
+// written by platform/log_file.h (on the caller's thread, when no writer takes them). Checked texts
+// (platform/log_text.h) are formatted by the writer; the printf-style entries here are formatted by
+// the caller and buffered as finished texts.
 
 #include "platform/log.h"
 
@@ -30,9 +32,7 @@ void closeLog() {
 void addLogItemToFile(const char* fileName, const char* tag, const char* text) {
     if (!loggingEnabled()) return;
     (void)fileName;  // every entry goes to the one log file opened by initLog
-    char line[yat::kLogLineSize];
-    size_t length = yat::formatLogLine(line, tag, text);
-    if (!yat::queueLogLine(line, length)) yat::LogFile::instance().write(line, length);
+    yat::logFinishedText(tag, text);
 }
 
 void yatLog(const char* tag, const char* format, ...) {

@@ -12,21 +12,23 @@
 // that cannot be made is logged once. A full disk drops whole lines: the file always ends with a
 // complete line.
 //
-// Writing. The caller formats its whole line on its own stack (the date and time up to the second
-// are built once per second per thread) and copies it into a bounded in-memory byte queue; one writer
-// thread appends what the queue holds to the file in batches. The queue is guarded by one mutex held
-// only for the copy of one line (a few hundred bytes, no system call), never for file I/O: measured
-// on the 2-core build machine an append costs about 0.2 µs on one thread. A multi-producer lock-free
-// ring would save the uncontended lock but gives up the simple proof of the ordering below, and a
-// per-thread buffer would lose the cross-thread order; neither is worth it at this cost.
-//   - Order: the file holds the entries in the order in which they entered the queue (the order of
-//     the queue lock), so one thread's entries stay in order.
-//   - Nothing is dropped: when the queue is full the caller waits for space; such waits are counted
-//     and the count is logged (tag "log") once per rotation.
-//   - Durability: the writer wakes when the queue turns non-empty and writes within 50 ms. The last
-//     closeLibrary drains the queue and joins the writer (stopLogWriter) before it returns; no thread
-//     is ever joined from a loader callback. A process that exits without closing loses at most the
-//     entries of the last 100 ms.
+// Writing. A call copies its entry (the tag, the text's identity and raw arguments, or a finished
+// text; a time stamp and the thread's number) into its thread's own entry buffer, made at the thread's
+// first entry; no lock is shared on the caller's path. One writer thread formats the entries of every
+// buffer, merged by time stamp, and appends the lines to the file in batches (platform/log_writer.h).
+// Texts of the system's own are checked constants formatted by the writer (platform/log_text.h); the
+// printf-style yatLog below formats on the caller and buffers the finished text.
+//   - Order: the file holds the entries in the order of their time stamps (read after the entry's
+//     room is claimed; the processor's invariant time-stamp counter where there is one, else the
+//     system clock), so one thread's entries stay in order and an entry made after another thread's
+//     entry returned follows it.
+//   - Nothing is dropped: when a thread's buffer is full the caller waits for space; such waits are
+//     counted and the count is logged (tag "log") once per rotation.
+//   - Durability: while entries come the writer writes them every 50 ms (at once when a buffer is
+//     half full); after a second without entries it sleeps, and the first entry wakes it. The
+//     last closeLibrary drains the buffers and joins the writer (stopLogWriter) before it returns;
+//     no thread is ever joined from a loader callback. A process that exits without closing loses
+//     at most the entries of the last 100 ms.
 //   - The writer starts on the first entry after initLog (openLibrary and the library object call it)
 //     and is never started by a plain append otherwise: after stopLogWriter, until the next initLog,
 //     entries are written on the caller's thread under the file lock, as they are with YAT_LOG=sync.
@@ -63,23 +65,26 @@ void yatLog(const char* tag, const char* format, ...);
 inline constexpr size_t kDumpMaxBytes = 256;
 int32_t dumpdata(const void* data, size_t length);
 
-// Drains the queue, stops the writer thread and closes the log file (tests that move YAT_LOG_DIR
+// Drains the buffers, stops the writer thread and closes the log file (tests that move YAT_LOG_DIR
 // reopen it with initLog). Entries after this are written synchronously until the next initLog.
 void closeLog();
 
-// Drains the queue and joins the writer thread; the file stays open and later entries are written
+// Drains the buffers and joins the writer thread; the file stays open and later entries are written
 // synchronously until the next initLog. The last closeLibrary calls this.
 void stopLogWriter();
 
 // Waits until every entry queued before the call is in the file (tests and readers of the log).
 void flushLog();
 
-// Capacity of the entry queue in bytes, used from the next writer start (tests use a tiny queue to
-// exercise back-pressure). At least one longest line always fits. Default kLogQueueBytes.
-inline constexpr size_t kLogQueueBytes = size_t{256} * 1024;
+// Capacity of each thread's entry buffer in bytes, used from the next writer start (tests use a tiny
+// buffer to exercise back-pressure). At least two of the longest entries always fit (8 KiB). Default
+// kLogQueueBytes: with entries of some 64 bytes (head, tag and three numbers) it holds about 250,
+// some 60 microseconds of the writer's work; the writer is woken when it is half full. The memory is taken from the
+// system page by page as it is first used.
+inline constexpr size_t kLogQueueBytes = size_t{16} * 1024;
 void setLogQueueBytes(size_t bytes);
 
-// Number of times a caller waited for queue space since the process started.
+// Number of times a caller waited for buffer space since the process started.
 uint64_t logQueueWaits();
 
 // Whether a writer thread is running now (tests: nothing outlives closeLibrary).

@@ -2,6 +2,7 @@
 
 #include "platform/log_line.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -12,12 +13,6 @@
 namespace yat {
 
 namespace {
-
-int threadNumber() {
-    static std::atomic<int> next{1};
-    thread_local int number = next.fetch_add(1);
-    return number;
-}
 
 void utcTime(std::time_t seconds, std::tm* out) {
 #ifdef _WIN32
@@ -36,38 +31,38 @@ char* putDigits(char* out, uint64_t value, int width) {
     return out + width;
 }
 
-// Writes "<date> <time>.<micros>Z [T<n>] " into line (at least 64 bytes) and returns its length. The
-// text up to the second is kept per thread and rebuilt only when the second changes.
-size_t formatHead(char* line) {
-    struct Cached {
-        int64_t second = -1;
-        char text[32] = {};
-        size_t length = 0;
-        char thread[24] = {};
-        size_t threadLength = 0;
-    };
-    thread_local Cached cached;
-    auto now = std::chrono::system_clock::now();
-    auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count();
+// Writes "<date> <time>.<micros>Z [T<n>] " into line (at least 64 bytes) for a time in microseconds
+// and returns its length. The text up to the second comes from cache, rebuilt when the second changes.
+size_t formatHead(char* line, int64_t micros, int thread, LogHeadCache& cache) {
     int64_t second = micros / 1000000;
-    if (second != cached.second) {
+    if (second != cache.second) {
         std::tm utc{};
         utcTime(static_cast<std::time_t>(second), &utc);
-        int n = std::snprintf(cached.text, sizeof cached.text, "%04d-%02d-%02d %02d:%02d:%02d.", utc.tm_year + 1900,
+        int n = std::snprintf(cache.text, sizeof cache.text, "%04d-%02d-%02d %02d:%02d:%02d.", utc.tm_year + 1900,
                               utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
-        cached.length = n > 0 && static_cast<size_t>(n) < sizeof cached.text ? static_cast<size_t>(n) : 0;
-        cached.second = second;
-        if (cached.threadLength == 0) {
-            int t = std::snprintf(cached.thread, sizeof cached.thread, "Z [T%d] ", threadNumber());
-            cached.threadLength = t > 0 && static_cast<size_t>(t) < sizeof cached.thread ? static_cast<size_t>(t) : 0;
-        }
+        cache.length = n > 0 && static_cast<size_t>(n) < sizeof cache.text ? static_cast<size_t>(n) : 0;
+        cache.second = second;
     }
     char* out = line;
-    std::memcpy(out, cached.text, cached.length);
-    out += cached.length;
+    std::memcpy(out, cache.text, cache.length);
+    out += cache.length;
     out = putDigits(out, static_cast<uint64_t>(micros % 1000000), 6);
-    std::memcpy(out, cached.thread, cached.threadLength);
-    out += cached.threadLength;
+    static constexpr char kThreadOpen[] = {'Z', ' ', '[', 'T'};
+    std::memcpy(out, kThreadOpen, sizeof kThreadOpen);
+    out += sizeof kThreadOpen;
+    char digits[12];
+    char* end = digits + sizeof digits;
+    char* first = end;
+    auto number = static_cast<unsigned>(thread);
+    do {
+        *--first = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    std::memcpy(out, first, static_cast<size_t>(end - first));
+    out += end - first;
+    static constexpr char kThreadClose[] = {']', ' '};
+    std::memcpy(out, kThreadClose, sizeof kThreadClose);
+    out += sizeof kThreadClose;
     return static_cast<size_t>(out - line);
 }
 
@@ -110,6 +105,16 @@ void appendClean(char* line, size_t* pos, size_t cap, const char* src) {
     static const char digits[] = "0123456789ABCDEF";
     size_t p = *pos;
     while (s != end && p < cap) {
+        // A run of printable ASCII bytes, the usual text, is copied as it is.
+        const unsigned char* run = s;
+        const unsigned char* runEnd = s + std::min(static_cast<size_t>(end - s), cap - p);
+        while (run != runEnd && *run >= 0x20 && *run < 0x7F) ++run;
+        if (run != s) {
+            std::memcpy(line + p, s, static_cast<size_t>(run - s));
+            p += static_cast<size_t>(run - s);
+            s = run;
+            continue;
+        }
         unsigned char c = *s;
         if (c < 0x80) {
             line[p++] = c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c);
@@ -139,14 +144,30 @@ void appendClean(char* line, size_t* pos, size_t cap, const char* src) {
 
 }  // namespace
 
-size_t formatLogLine(char* line, const char* tag, const char* text) {
-    size_t pos = formatHead(line);
+size_t formatLogLineAt(char* line, int64_t nanos, int thread, const char* tag, const char* text, LogHeadCache& cache) {
+    size_t pos = formatHead(line, nanos / 1000, thread, cache);
     const size_t cap = kLogLineSize - 1;
     appendClean(line, &pos, cap - kLogTextSize - 2, tag);
     line[pos++] = '\t';  // tags may hold ": ", so a tab (never inside tag or text) separates them
     appendClean(line, &pos, cap, text);
     line[pos++] = '\n';
     return pos;
+}
+
+size_t formatLogLine(char* line, const char* tag, const char* text) {
+    thread_local LogHeadCache cache;
+    return formatLogLineAt(line, logClockNanos(), logThreadNumber(), tag, text, cache);
+}
+
+int64_t logClockNanos() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+int logThreadNumber() {
+    static std::atomic<int> next{1};
+    thread_local int number = next.fetch_add(1);
+    return number;
 }
 
 }  // namespace yat

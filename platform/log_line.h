@@ -9,6 +9,7 @@
 // taken and nothing is allocated.
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/log.h"
 
@@ -20,5 +21,22 @@ inline constexpr size_t kLogLineSize = 64 + 2 * kLogTextSize + 8;
 // Builds the whole line (ending in a line break) for tag and text into line, which holds
 // kLogLineSize bytes, and returns its length. A null tag or text counts as empty.
 size_t formatLogLine(char* line, const char* tag, const char* text);
+
+// The date and time up to the second as text, kept by one thread and rebuilt when the second changes.
+struct LogHeadCache {
+    int64_t second = -1;
+    char text[32] = {};
+    size_t length = 0;
+};
+
+// The same line for an entry made earlier: nanos is its system-clock time (nanoseconds since the
+// epoch) and thread the number of the thread that made it. Used by the writer thread.
+size_t formatLogLineAt(char* line, int64_t nanos, int thread, const char* tag, const char* text, LogHeadCache& cache);
+
+// The system clock in nanoseconds since the epoch, as entries are stamped.
+int64_t logClockNanos();
+
+// The calling thread's number in the log (1 for the first thread that logs).
+int logThreadNumber();
 
 }  // namespace yat

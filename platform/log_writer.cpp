@@ -1,4 +1,4 @@
-// The log's queued writer: the entry queue, the writer thread and the fork handlers.
+// The log's deferred writer: per-thread entry buffers, the writer thread and the fork handlers.
 
 #include "platform/log_writer.h"
 
@@ -16,46 +16,181 @@
 #include "platform/log.h"
 #include "platform/log_file.h"
 #include "platform/log_line.h"
+#include "platform/log_text.h"
 #include "platform/runtime.h"
 
 #ifndef _WIN32
 #include <pthread.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <cpuid.h>
+#include <x86intrin.h>
+#define YAT_LOG_COUNTER 1
 #endif
 
 namespace yat {
 
 namespace {
 
-// How long the writer gathers a batch after the queue turned non-empty.
+// How long the writer gathers a batch after an entry woke it.
 constexpr auto kBatchWait = std::chrono::milliseconds(50);
+// Batch times without an entry after which the writer sleeps until an entry wakes it (a second).
+constexpr int kIdleRounds = 20;
+// Bytes of a tag an entry keeps: all a line can show of it.
+constexpr size_t kTagBytes = kLogLineSize - kLogTextSize;
+// Largest entry: its head, the tag, and a finished text or a checked text's arguments.
+constexpr size_t kMaxEntryBytes = 4096;
+static_assert(kMaxEntryBytes >= 32 + kTagBytes + 1 + kLogMaxArgBytes + 1 + 8);
+static_assert(kMaxEntryBytes >= 32 + kTagBytes + 1 + kLogLineSize + 1 + 8);
+// Smallest buffer: two of the largest entries (one may be lost to the wrap at the end).
+constexpr size_t kMinRingBytes = 2 * kMaxEntryBytes;
+// The writer's output: formatted lines gathered for one file write.
+constexpr size_t kOutputBytes = size_t{16} * 1024;
+// Marks the rest of a buffer as unused: the next entry starts at its beginning.
+constexpr uint32_t kWrapMark = 0xFFFFFFFFu;
+// A caller has claimed its buffer and is reading the clock (the entry's time follows at once).
+constexpr int64_t kStamping = 1;
 
-// The entry queue: a byte ring of whole lines; guarded by mutex.
-struct LogQueue {
+// Entry stamps. Where the processor has a time-stamp counter that runs at a constant rate on every
+// core (x86-64 with an invariant counter) the stamp is the counter: some 20 cycles, where the system
+// clock costs 50 ns and more in a virtual machine. The writer turns stamps into system-clock times by
+// the rate it measures between two readings of both clocks (the anchor, renewed every second, and the
+// reading of its round), so a time is off by no more than the jitter of one clock reading. Elsewhere
+// the stamp is the system clock in nanoseconds.
+bool useCounter() {
+#ifdef YAT_LOG_COUNTER
+    static const bool invariant = [] {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        return __get_cpuid(0x80000007u, &a, &b, &c, &d) != 0 && (d & (1u << 8)) != 0;
+    }();
+    return invariant;
+#else
+    return false;
+#endif
+}
+
+int64_t logStamp() {
+#ifdef YAT_LOG_COUNTER
+    if (useCounter()) return static_cast<int64_t>(__rdtsc());
+#endif
+    return logClockNanos();
+}
+
+// A stamp and the system-clock time read together.
+struct ClockPair {
+    int64_t stamp = 0;
+    int64_t nanos = 0;
+};
+
+// Of a few readings, the one whose two counter readings lie closest around the clock's (a reading
+// the scheduler interrupted would put the clock's time off by the interruption).
+ClockPair readClocks() {
+    if (!useCounter()) {
+        int64_t now = logClockNanos();
+        return {now, now};
+    }
+    ClockPair best;
+    int64_t bestGap = INT64_MAX;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        int64_t before = logStamp();
+        int64_t nanos = logClockNanos();
+        int64_t after = logStamp();
+        if (after - before < bestGap) {
+            bestGap = after - before;
+            best = {before + (after - before) / 2, nanos};
+        }
+    }
+    return best;
+}
+
+// Turns stamps into system-clock nanoseconds (the writer's).
+class StampClock {
+public:
+    void anchor(ClockPair pair) {
+        anchor_ = pair;
+        latest_ = pair;
+    }
+    void update(ClockPair pair) {
+        if (pair.nanos - anchor_.nanos > 1000000000) anchor_ = latest_;  // follows steps of the clock
+        latest_ = pair;
+        if (latest_.stamp > anchor_.stamp)
+            rate_ =
+                static_cast<double>(latest_.nanos - anchor_.nanos) / static_cast<double>(latest_.stamp - anchor_.stamp);
+    }
+    int64_t nanos(int64_t stamp) const {
+        if (!useCounter()) return stamp;
+        return anchor_.nanos + static_cast<int64_t>(static_cast<double>(stamp - anchor_.stamp) * rate_);
+    }
+
+private:
+    ClockPair anchor_;
+    ClockPair latest_;
+    double rate_ = 0.5;  // nanoseconds per count until measured
+};
+
+struct EntryHead {
+    uint32_t size;       // bytes of the whole entry, a multiple of 8, or kWrapMark
+    uint16_t tagBytes;   // the tag's bytes (a terminator follows them)
+    uint16_t bodyBytes;  // the arguments' bytes, or the finished text's (a terminator follows it)
+    int64_t stamp;       // logStamp() when the entry was made
+    LogFormatFn format;  // null: the body is the finished text
+    const char* formatText;
+};
+static_assert(sizeof(EntryHead) % 8 == 0);
+
+constexpr size_t roundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
+
+// One thread's entries: a byte ring with the thread as its only producer and the writer as its only
+// consumer. Positions count bytes ever written (tail) and taken (head).
+struct LogRing {
+    LogRing(size_t bytes, int threadNumber) : data(new unsigned char[bytes]), capacity(bytes), thread(threadNumber) {}
+    std::unique_ptr<unsigned char[]> data;  // not zeroed: pages become resident as they are used
+    const size_t capacity;
+    const int thread;
+    // The producer's side.
+    alignas(64) std::atomic<uint64_t> tail{0};
+    std::atomic<int64_t> pending{0};  // 0, kStamping, or the stamp of the entry being written
+    uint64_t reserved = 0;            // the end of the entry being written (past a wrap mark)
+    uint64_t entryAt = 0;             // where the entry being written starts
+    int64_t entryStamp = 0;
+    bool wakeWriter = false;
+    // The writer's side.
+    alignas(64) std::atomic<uint64_t> head{0};
+    std::atomic<bool> abandoned{false};  // its thread has ended: freed by the writer once empty
+    uint64_t cursor = 0;                 // writer: the next entry to format
+    uint64_t seenTail = 0;               // writer: the tail of this round
+};
+
+struct WriterState {
     std::mutex mutex;
-    std::condition_variable work;     // writer: entries, a flush or a stop
+    std::condition_variable work;     // writer: entries, a flush, waiting callers or a stop
     std::condition_variable space;    // callers waiting for room
-    std::condition_variable written;  // flushes waiting for the writer
-    std::vector<char> ring;
-    // The writer's copy of what it takes from the ring. Kept from one writer to the next (only the
-    // writer touches it, outside the lock), so that a library opened and closed for months does not
-    // allocate and free a quarter-megabyte block per writer, which would leave the allocator's heap
-    // fragmented and growing.
-    std::vector<char> batch;
-    size_t head = 0;
-    size_t used = 0;
-    uint64_t queuedBytes = 0;   // bytes ever queued
-    uint64_t writtenBytes = 0;  // bytes ever taken and written
+    std::condition_variable written;  // flushes and stops waiting for the writer
+    std::vector<LogRing*> rings;      // every thread's buffer; guarded by mutex
     size_t wantedCapacity = kLogQueueBytes;
-    int flushes = 0;
+    int64_t writtenUpTo = 0;  // every entry stamped before this stamp is in the file
+    StampClock clock;         // the writer's; anchored when a writer starts
+    int64_t flushTarget = 0;  // the latest stamp a flush waits for
     int blocked = 0;
+    bool wake = false;      // a caller asked the writer to take its entries now
     bool armed = false;     // initLog called since the last stop: the next entry may start the writer
     bool running = false;   // a writer thread takes entries
     bool stopping = false;  // the writer drains and ends
     bool forked = false;    // this is a forked child: always synchronous
     std::unique_ptr<std::thread> thread;
+    // Read by callers without the lock.
+    std::atomic<bool> accepting{false};  // running and not stopping: entries go to the buffers
+    std::atomic<bool> sleeping{false};   // the writer waits for the next entry without a time limit
+    std::atomic<size_t> ringCapacity{kLogQueueBytes};
+    // The writer's own (only the writer touches them, outside the lock); kept from one writer to
+    // the next, so that opening and closing for months does not allocate per writer.
+    std::vector<LogRing*> round;
+    std::unique_ptr<char[]> output;
 };
 
 std::atomic<uint64_t> queueWaits{0};
+
+void writerLoop();
 
 #ifndef _WIN32
 void beforeFork();
@@ -63,9 +198,9 @@ void afterForkParent();
 void afterForkChild();
 #endif
 
-LogQueue& logQueue() {
-    static LogQueue* instance = [] {
-        auto* made = new LogQueue;  // never destroyed, like the file
+WriterState& writerState() {
+    static WriterState* instance = [] {
+        auto* made = new WriterState;  // never destroyed, like the file
 #ifndef _WIN32
         pthread_atfork(beforeFork, afterForkParent, afterForkChild);
 #endif
@@ -77,150 +212,431 @@ LogQueue& logQueue() {
 #ifndef _WIN32
 // Neither lock may be held by another thread at the fork, or the child would inherit it locked.
 void beforeFork() {
-    logQueue().mutex.lock();
+    writerState().mutex.lock();
     LogFile::instance().lockForFork();
 }
 void afterForkParent() {
     LogFile::instance().unlockAfterFork();
-    logQueue().mutex.unlock();
+    writerState().mutex.unlock();
 }
-// The writer thread does not exist in the child; what the parent queued is the parent's to write.
+// The writer thread does not exist in the child; what the parent's threads buffered is the parent's
+// to write. The child's buffers are forgotten (their memory is the parent's copy).
 void afterForkChild() {
-    LogQueue& queue = logQueue();
-    queue.forked = true;
-    queue.running = false;
-    queue.stopping = false;
-    queue.armed = false;
-    queue.used = 0;
-    queue.writtenBytes = queue.queuedBytes;
-    (void)queue.thread.release();  // its thread is gone; joining or destroying it is not possible
+    WriterState& state = writerState();
+    state.forked = true;
+    state.running = false;
+    state.stopping = false;
+    state.armed = false;
+    state.accepting.store(false);
+    state.sleeping.store(false);
+    state.rings.clear();
+    (void)state.thread.release();  // its thread is gone; joining or destroying it is not possible
     LogFile::instance().unlockAfterFork();
-    queue.mutex.unlock();
+    state.mutex.unlock();
 }
 #endif
 
-void writerLoop() {
-    LogQueue& queue = logQueue();
-    std::vector<char>& batch = queue.batch;
-    std::unique_lock<std::mutex> lock(queue.mutex);
-    for (;;) {
-        queue.work.wait(lock, [&] { return queue.used > 0 || queue.stopping; });
-        queue.work.wait_for(lock, kBatchWait, [&] {
-            return queue.stopping || queue.flushes > 0 || queue.blocked > 0 || queue.used * 2 >= queue.ring.size();
-        });
-        size_t size = queue.ring.size();
-        size_t first = std::min(queue.used, size - queue.head);
-        batch.assign(queue.ring.data() + queue.head, queue.ring.data() + queue.head + first);
-        batch.insert(batch.end(), queue.ring.data(), queue.ring.data() + (queue.used - first));
-        queue.head = (queue.head + queue.used) % size;
-        queue.used = 0;
-        uint64_t taken = queue.queuedBytes;
-        queue.space.notify_all();
-        lock.unlock();
-        if (!batch.empty()) LogFile::instance().write(batch.data(), batch.size());
-        lock.lock();
-        queue.writtenBytes = taken;
-        queue.written.notify_all();
-        if (queue.stopping && queue.used == 0) break;
+// The calling thread's buffer. A thread's buffer is made at its first queued entry and handed to the
+// writer to free when the thread ends; entries made after that (by destructors of thread-local
+// objects) are written synchronously.
+thread_local LogRing* threadRing = nullptr;
+thread_local bool threadEnded = false;
+
+struct RingOwner {
+    RingOwner() = default;
+    RingOwner(const RingOwner&) = delete;
+    RingOwner& operator=(const RingOwner&) = delete;
+    ~RingOwner() {
+        if (threadRing != nullptr) threadRing->abandoned.store(true, std::memory_order_release);
+        threadRing = nullptr;
+        threadEnded = true;
     }
-    queue.running = false;
-    queue.written.notify_all();
+};
+
+// Starts the writer when it is armed. Called with the lock held; false when entries must be written
+// synchronously.
+bool startWriterLocked(WriterState& state) {
+    if (state.running) return !state.stopping;
+    if (!state.armed || state.stopping || state.forked || loggingSynchronous()) return false;
+    // A writer that ended on its own has released the lock for good; only its exit remains.
+    if (state.thread != nullptr && state.thread->joinable()) state.thread->join();
+    state.ringCapacity.store(roundUp8(std::max(state.wantedCapacity, kMinRingBytes)));
+    state.clock.anchor(readClocks());  // before any entry of this writer is stamped
+    try {
+        state.thread = std::make_unique<std::thread>(writerLoop);
+    } catch (...) {
+        state.armed = false;  // no thread to be had: write on the callers' threads
+        return false;
+    }
+    state.running = true;
+    state.accepting.store(true);
+    return true;
+}
+
+// The calling thread's buffer with the writer running, or null when the entry is to be written
+// synchronously. Makes the buffer (or a new one when the writer's buffer size changed).
+LogRing* acceptingRing(WriterState& state) {
+    LogRing* ring = threadRing;
+    if (ring != nullptr && state.accepting.load(std::memory_order_relaxed) &&
+        ring->capacity == state.ringCapacity.load(std::memory_order_relaxed))
+        return ring;
+    if (threadEnded) return nullptr;
+    std::lock_guard<std::mutex> guard(state.mutex);
+    if (!startWriterLocked(state)) return nullptr;
+    size_t capacity = state.ringCapacity.load();
+    if (ring != nullptr && ring->capacity == capacity) return ring;
+    thread_local RingOwner owner;  // ends the buffer with the thread
+    (void)owner;
+    LogRing* made = nullptr;
+    try {
+        made = new LogRing(capacity, logThreadNumber());
+        state.rings.push_back(made);
+    } catch (...) {
+        delete made;
+        return nullptr;  // no memory for a buffer: this entry is written at once
+    }
+    if (ring != nullptr) ring->abandoned.store(true, std::memory_order_release);
+    threadRing = made;
+    return made;
+}
+
+// Waits until the ring has room for bytes more. False when the writer ended meanwhile.
+bool waitForRoom(WriterState& state, LogRing& ring, size_t bytes) {
+    queueWaits.fetch_add(1, std::memory_order_relaxed);
+    std::unique_lock<std::mutex> lock(state.mutex);
+    ++state.blocked;
+    state.wake = true;
+    state.work.notify_one();
+    uint64_t tail = ring.tail.load(std::memory_order_relaxed);
+    state.space.wait(lock, [&] {
+        return ring.capacity - (tail - ring.head.load(std::memory_order_acquire)) >= bytes || !state.running;
+    });
+    --state.blocked;
+    return state.running;
+}
+
+// Claims room for an entry of size bytes in the caller's buffer and stamps it. False when the entry
+// is to be written synchronously.
+bool claimEntry(WriterState& state, LogRing& ring, size_t size) {
+    uint64_t tail = ring.tail.load(std::memory_order_relaxed);
+    size_t offset = static_cast<size_t>(tail % ring.capacity);
+    size_t skip = ring.capacity - offset < size ? ring.capacity - offset : 0;
+    uint64_t head = ring.head.load(std::memory_order_acquire);
+    if (ring.capacity - (tail - head) < skip + size && !waitForRoom(state, ring, skip + size)) return false;
+    // The stamp protocol: pending is set before the clock is read, and accepting and sleeping are read
+    // after it. A stop either is seen here (the entry goes the synchronous way) or waits for pending
+    // to clear; the writer either sees this entry before it sleeps or is woken by it.
+    ring.pending.exchange(kStamping, std::memory_order_seq_cst);
+    if (!state.accepting.load(std::memory_order_seq_cst)) {
+        ring.pending.store(0, std::memory_order_release);
+        return false;
+    }
+    ring.wakeWriter = state.sleeping.load(std::memory_order_seq_cst);
+    ring.entryStamp = logStamp();
+    ring.pending.store(ring.entryStamp, std::memory_order_release);
+    if (skip > 0) {
+        EntryHead wrap{};
+        wrap.size = kWrapMark;
+        if (skip >= sizeof wrap) std::memcpy(ring.data.get() + offset, &wrap, sizeof wrap);
+    }
+    ring.entryAt = tail + skip;
+    ring.reserved = tail + skip + size;
+    return true;
+}
+
+// Publishes the claimed entry and wakes the writer when it sleeps or the buffer passed half full.
+void publishEntry(WriterState& state, LogRing& ring) {
+    uint64_t before = ring.tail.load(std::memory_order_relaxed) - ring.head.load(std::memory_order_relaxed);
+    ring.tail.store(ring.reserved, std::memory_order_release);
+    ring.pending.store(0, std::memory_order_release);
+    uint64_t after = ring.reserved - ring.head.load(std::memory_order_relaxed);
+    bool halfFull = before * 2 < ring.capacity && after * 2 >= ring.capacity;
+    if (ring.wakeWriter || halfFull) {
+        std::lock_guard<std::mutex> guard(state.mutex);
+        state.wake = true;
+        state.work.notify_one();
+    }
+}
+
+// Before an entry of the caller's goes the synchronous way (the writer stops): waits until the writer
+// has written what the caller's buffer still holds, so that the caller's entries stay in order.
+void awaitOwnEntries(WriterState& state) {
+    LogRing* ring = threadRing;
+    auto written = [ring] {
+        return ring->tail.load(std::memory_order_relaxed) == ring->head.load(std::memory_order_acquire);
+    };
+    if (ring == nullptr || written()) return;
+    std::unique_lock<std::mutex> lock(state.mutex);
+    state.wake = true;
+    state.work.notify_one();
+    state.written.wait(lock, [&] { return written() || !state.running; });
+}
+
+// Writes one entry synchronously: its text formatted on the caller's thread.
+void writeNow(const char* tag, const char* text) {
+    char line[kLogLineSize];
+    size_t length = formatLogLine(line, tag, text);
+    LogFile::instance().write(line, length);
+}
+
+size_t tagLength(const char* tag) {
+    if (tag == nullptr) return 0;
+    const void* end = std::memchr(tag, '\0', kTagBytes);
+    return end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - tag) : kTagBytes;
+}
+
+// Fills in the head and the tag of the claimed entry.
+unsigned char* entryStart(LogRing& ring) { return ring.data.get() + ring.entryAt % ring.capacity; }
+
+void writeHead(LogRing& ring, const char* tag, size_t tagBytes, size_t bodyBytes, LogFormatFn format,
+               const char* formatText) {
+    unsigned char* at = entryStart(ring);
+    EntryHead head{};
+    head.size = static_cast<uint32_t>(ring.reserved - ring.entryAt);
+    head.tagBytes = static_cast<uint16_t>(tagBytes);
+    head.bodyBytes = static_cast<uint16_t>(bodyBytes);
+    head.stamp = ring.entryStamp;
+    head.format = format;
+    head.formatText = formatText;
+    std::memcpy(at, &head, sizeof head);
+    if (tagBytes > 0) std::memcpy(at + sizeof head, tag, tagBytes);
+    at[sizeof head + tagBytes] = '\0';
+}
+
+size_t entrySize(size_t tagBytes, size_t bodyBytes) {
+    return roundUp8(sizeof(EntryHead) + tagBytes + 1 + bodyBytes + 1);
+}
+
+// One round of the writer: takes every entry stamped before the round's limit from every buffer,
+// merged by stamp, formats the lines into out and writes them. Returns the limit: every entry
+// stamped before it has been written.
+int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, LogHeadCache& cache, size_t* lines) {
+    ClockPair now = readClocks();
+    clock.update(now);
+    int64_t limit = now.stamp;
+    for (LogRing* ring : rings) {
+        int64_t pending = ring->pending.load(std::memory_order_seq_cst);
+        while (pending == kStamping) {  // a caller between its claim and its clock: nanoseconds
+            std::this_thread::yield();
+            pending = ring->pending.load(std::memory_order_seq_cst);
+        }
+        if (pending != 0 && pending < limit) limit = pending;
+        ring->seenTail = ring->tail.load(std::memory_order_acquire);
+        ring->cursor = ring->head.load(std::memory_order_relaxed);
+    }
+    size_t used = 0;
+    for (;;) {
+        // The buffer whose next entry is the oldest.
+        LogRing* next = nullptr;
+        const EntryHead* nextHead = nullptr;
+        for (LogRing* ring : rings) {
+            while (ring->cursor != ring->seenTail) {
+                const unsigned char* at = ring->data.get() + ring->cursor % ring->capacity;
+                const size_t room = ring->capacity - ring->cursor % ring->capacity;
+                uint32_t size = 0;
+                if (room >= sizeof size) std::memcpy(&size, at, sizeof size);
+                if (room < sizeof(EntryHead) || size == kWrapMark) {
+                    ring->cursor += room;  // the wrap: the next entry starts at the beginning
+                    continue;
+                }
+                const auto* head = reinterpret_cast<const EntryHead*>(at);
+                if (head->stamp < limit && (nextHead == nullptr || head->stamp < nextHead->stamp)) {
+                    next = ring;
+                    nextHead = head;
+                }
+                break;
+            }
+        }
+        if (next == nullptr) break;
+        const char* tag = reinterpret_cast<const char*>(nextHead + 1);
+        const auto* body = reinterpret_cast<const unsigned char*>(tag + nextHead->tagBytes + 1);
+        char formatted[kLogTextSize];
+        const char* text = reinterpret_cast<const char*>(body);
+        if (nextHead->format != nullptr) {
+            nextHead->format(nextHead->formatText, body, formatted);
+            text = formatted;
+        }
+        used += formatLogLineAt(out + used, clock.nanos(nextHead->stamp), next->thread, tag, text, cache);
+        ++*lines;
+        next->cursor += nextHead->size;
+        if (kOutputBytes - used < kLogLineSize) {
+            for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
+            LogFile::instance().write(out, used);
+            used = 0;
+        }
+    }
+    for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
+    if (used > 0) LogFile::instance().write(out, used);
+    return limit;
+}
+
+// True when no buffer holds an entry or is being written.
+bool allEmpty(const std::vector<LogRing*>& rings) {
+    for (const LogRing* ring : rings) {
+        if (ring->pending.load(std::memory_order_seq_cst) != 0) return false;
+        if (ring->tail.load(std::memory_order_acquire) != ring->head.load(std::memory_order_relaxed)) return false;
+    }
+    return true;
+}
+
+// Frees the buffers of ended threads once the writer has taken everything in them.
+void freeAbandonedLocked(WriterState& state) {
+    auto& rings = state.rings;
+    for (auto it = rings.begin(); it != rings.end();) {
+        LogRing* ring = *it;
+        if (ring->abandoned.load(std::memory_order_acquire) && ring->pending.load() == 0 &&
+            ring->tail.load(std::memory_order_acquire) == ring->head.load()) {
+            delete ring;
+            it = rings.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void writerLoop() {
+    WriterState& state = writerState();
+    if (state.output == nullptr)
+        state.output.reset(new char[kOutputBytes]);  // not zeroed: only what is written becomes resident
+    LogHeadCache cache;
+    int idleRounds = 0;
+    std::unique_lock<std::mutex> lock(state.mutex);
+    auto flushWaits = [&] { return state.flushTarget >= state.writtenUpTo; };
+    for (;;) {
+        state.work.wait_for(lock, kBatchWait,
+                            [&] { return state.stopping || flushWaits() || state.blocked > 0 || state.wake; });
+        state.wake = false;
+        state.round.assign(state.rings.begin(), state.rings.end());
+        lock.unlock();
+        size_t lines = 0;
+        int64_t upTo = writeRound(state.round, state.output.get(), state.clock, cache, &lines);
+        lock.lock();
+        state.writtenUpTo = std::max(state.writtenUpTo, upTo);
+        state.written.notify_all();
+        if (state.blocked > 0) state.space.notify_all();
+        freeAbandonedLocked(state);
+        if (!allEmpty(state.rings)) continue;
+        if (state.stopping) break;  // callers saw accepting false: nothing more comes
+        idleRounds = lines > 0 ? 0 : idleRounds + 1;
+        // While entries come the timed wait gathers them, and callers never pay for a wake.
+        if (flushWaits() || idleRounds < kIdleRounds) continue;
+        // A second without an entry: sleep until a caller's entry wakes the writer (the stamp
+        // protocol in claimEntry makes sure an entry made meanwhile is either seen here or wakes
+        // it). Callers pay for a wake only at the first entry after such a pause.
+        state.sleeping.store(true, std::memory_order_seq_cst);
+        if (allEmpty(state.rings)) {
+            state.work.wait(lock, [&] { return state.stopping || flushWaits() || state.wake; });
+        }
+        state.sleeping.store(false, std::memory_order_seq_cst);
+        idleRounds = 0;
+    }
+    state.running = false;
+    state.written.notify_all();
+    state.space.notify_all();
 }
 
 }  // namespace
 
 void armLogWriter() {
-    LogQueue& queue = logQueue();
-    std::lock_guard<std::mutex> guard(queue.mutex);
-    if (!queue.forked) queue.armed = true;
+    WriterState& state = writerState();
+    std::lock_guard<std::mutex> guard(state.mutex);
+    if (!state.forked) state.armed = true;
 }
 
-bool queueLogLine(const char* line, size_t length) {
-    LogQueue& queue = logQueue();
-    std::unique_lock<std::mutex> lock(queue.mutex);
-    if (!queue.running) {
-        if (!queue.armed || queue.stopping || queue.forked || loggingSynchronous()) return false;
-        // A writer that ended on its own has released the lock for good; only its exit remains.
-        if (queue.thread != nullptr && queue.thread->joinable()) queue.thread->join();
-        size_t capacity = std::max(queue.wantedCapacity, kLogLineSize);
-        queue.ring.assign(capacity, '\0');
-        queue.head = 0;
-        queue.used = 0;
-        try {
-            queue.thread = std::make_unique<std::thread>(writerLoop);
-        } catch (...) {
-            queue.armed = false;  // no thread to be had: write on the callers' threads
-            return false;
-        }
-        queue.running = true;
+LogEntrySpace beginLogEntry(unsigned char* local, const char* tag, size_t argBytes) {
+    WriterState& state = writerState();
+    LogRing* ring = acceptingRing(state);
+    size_t tagBytes = tagLength(tag);
+    if (ring != nullptr && claimEntry(state, *ring, entrySize(tagBytes, argBytes))) {
+        return {entryStart(*ring) + sizeof(EntryHead) + tagBytes + 1, tagBytes, true};
     }
-    size_t size = queue.ring.size();
-    if (size - queue.used < length) {
-        queueWaits.fetch_add(1, std::memory_order_relaxed);
-        ++queue.blocked;
-        queue.work.notify_one();
-        queue.space.wait(lock, [&] { return size - queue.used >= length || !queue.running; });
-        --queue.blocked;
-        if (!queue.running) return false;
+    awaitOwnEntries(state);
+    return {local, tagBytes, false};
+}
+
+void endLogEntry(const LogEntrySpace& space, const char* tag, LogFormatFn format, const char* formatText,
+                 size_t argBytes) {
+    if (!space.queued) {
+        char text[kLogTextSize];
+        format(formatText, space.bytes, text);
+        writeNow(tag, text);
+        return;
     }
-    bool wasEmpty = queue.used == 0;
-    size_t tail = (queue.head + queue.used) % size;
-    size_t first = std::min(length, size - tail);
-    std::memcpy(queue.ring.data() + tail, line, first);
-    std::memcpy(queue.ring.data(), line + first, length - first);
-    queue.used += length;
-    queue.queuedBytes += length;
-    if (wasEmpty || queue.used * 2 >= size) queue.work.notify_one();
-    return true;
+    LogRing& ring = *threadRing;
+    writeHead(ring, tag, space.tagBytes, argBytes, format, formatText);
+    publishEntry(writerState(), ring);
+}
+
+void logFinishedText(const char* tag, const char* text) {
+    WriterState& state = writerState();
+    LogRing* ring = acceptingRing(state);
+    size_t tagBytes = tagLength(tag);
+    size_t textBytes = 0;
+    if (text != nullptr) {
+        const void* end = std::memchr(text, '\0', kLogLineSize);
+        textBytes = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - text) : kLogLineSize;
+    }
+    if (ring == nullptr || !claimEntry(state, *ring, entrySize(tagBytes, textBytes))) {
+        awaitOwnEntries(state);
+        writeNow(tag, text);
+        return;
+    }
+    writeHead(*ring, tag, tagBytes, textBytes, nullptr, nullptr);
+    unsigned char* body = entryStart(*ring) + sizeof(EntryHead) + tagBytes + 1;
+    if (textBytes > 0) std::memcpy(body, text, textBytes);
+    body[textBytes] = '\0';
+    publishEntry(state, *ring);
 }
 
 }  // namespace yat
 
 void stopLogWriter() {
-    yat::LogQueue& queue = yat::logQueue();
+    yat::WriterState& state = yat::writerState();
     std::unique_ptr<std::thread> thread;
     {
-        std::unique_lock<std::mutex> lock(queue.mutex);
-        queue.armed = false;
-        if (queue.stopping) {
+        std::unique_lock<std::mutex> lock(state.mutex);
+        state.armed = false;
+        if (state.stopping) {
             // Another closer joins the writer; return only once it has.
-            queue.written.wait(lock, [&] { return !queue.stopping; });
+            state.written.wait(lock, [&] { return !state.stopping; });
             return;
         }
-        if (!queue.running) return;
-        queue.stopping = true;
-        queue.work.notify_one();
-        thread = std::move(queue.thread);
+        if (!state.running) return;
+        state.accepting.store(false, std::memory_order_seq_cst);
+        state.stopping = true;
+        state.work.notify_one();
+        thread = std::move(state.thread);
     }
-    // The writer drains what is queued (callers may still add while it does) and then ends.
+    // The writer drains what is buffered (callers that claimed room before the stop finish their
+    // entries while it does) and then ends.
     if (thread != nullptr && thread->joinable()) thread->join();
-    std::lock_guard<std::mutex> guard(queue.mutex);
-    queue.stopping = false;
-    queue.space.notify_all();
-    queue.written.notify_all();
+    std::lock_guard<std::mutex> guard(state.mutex);
+    yat::freeAbandonedLocked(state);  // the buffers of threads that ended are empty now
+    state.stopping = false;
+    state.space.notify_all();
+    state.written.notify_all();
 }
 
 void flushLog() {
-    yat::LogQueue& queue = yat::logQueue();
-    std::unique_lock<std::mutex> lock(queue.mutex);
-    if (!queue.running) return;
-    uint64_t target = queue.queuedBytes;
-    ++queue.flushes;
-    queue.work.notify_one();
-    queue.written.wait(lock, [&] { return queue.writtenBytes >= target || !queue.running; });
-    --queue.flushes;
+    yat::WriterState& state = yat::writerState();
+    int64_t target = yat::logStamp();
+    std::unique_lock<std::mutex> lock(state.mutex);
+    if (!state.running) return;
+    state.flushTarget = std::max(state.flushTarget, target);
+    state.work.notify_one();
+    state.written.wait(lock, [&] { return state.writtenUpTo > target || !state.running; });
 }
 
 void setLogQueueBytes(size_t bytes) {
-    yat::LogQueue& queue = yat::logQueue();
-    std::lock_guard<std::mutex> guard(queue.mutex);
-    queue.wantedCapacity = bytes;
+    yat::WriterState& state = yat::writerState();
+    std::lock_guard<std::mutex> guard(state.mutex);
+    state.wantedCapacity = bytes;
 }
 
 uint64_t logQueueWaits() { return yat::queueWaits.load(); }
 
 bool logWriterRunning() {
-    yat::LogQueue& queue = yat::logQueue();
-    std::lock_guard<std::mutex> guard(queue.mutex);
-    return queue.running;
+    yat::WriterState& state = yat::writerState();
+    std::lock_guard<std::mutex> guard(state.mutex);
+    return state.running;
 }

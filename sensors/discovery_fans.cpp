@@ -10,6 +10,7 @@
 #include "platform/log.h"
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_wire.h"
+#include "sensors/log_texts.h"
 
 namespace yat::discovery {
 
@@ -26,8 +27,8 @@ constexpr const char* kFanKeyHeader = "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zentro\\
 
 void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst* fan) {
     uint32_t nodeCount = comm->getNodeCount();
-    yatLog(kRunTag, "doing fanstuff");
-    yatLog(kRunTag, "The number of nodes for fans are [%d]", static_cast<int32_t>(nodeCount));
+    yatLog(kRunTag, sensors_texts::kDoingFanstuff);
+    yatLog(kRunTag, sensors_texts::kTheNumberOfNodesForFans, static_cast<int32_t>(nodeCount));
     auto known = [sink](const char* text) { return sink != nullptr && sink->findRegistryText(text) != 0; };
     if (!known(kFanKey) && sink != nullptr) sink->addRegistryText(kVigilorKey, kFanKeyHeader);
 
@@ -46,28 +47,22 @@ void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst*
             bool store = false;
             bool valid = false;
             if (result == ERR_SUCCESS) {
-                yatLog(kRunTag, "The current fan node [%d], instance [%d]", i, instance);
+                yatLog(kRunTag, sensors_texts::kTheCurrentFanNodeInstance, i, instance);
                 bool inRegistry = known(text);
                 if (inRegistry || reading > 0) {
                     if (!inRegistry) {
-                        yatLog(kRunTag,
-                               "The current fan node [%d], instance [%d] could not get reg info with status [%d]", i,
-                               instance, status);
+                        yatLog(kRunTag, sensors_texts::kTheCurrentFanNodeInstanceCould, i, instance, status);
                         if (sink != nullptr) sink->addRegistryText(kFanKey, text);
                     }
-                    yatLog(
-                        kRunTag,
-                        "got the voltage reading for node [%d] index [%d] reading [%d] upperlim [%d] and lowerlim [%d]",
-                        i, instance, reading, upper, lower);
+                    yatLog(kRunTag, sensors_texts::kGotTheVoltageReadingForNode, i, instance, reading, upper, lower);
                     store = valid = true;
                 } else {
-                    yatLog(kRunTag, "The current <= fan node [%d], instance [%d]", i, instance);
+                    yatLog(kRunTag, sensors_texts::kTheCurrentFanNodeInstance2, i, instance);
                     reading = 0;
                     store = true;
                 }
             } else if (known(text)) {
-                yatLog(kRunTag, "The current fan node [%d], instance [%d] got reg info with status [%d]", i, instance,
-                       status);
+                yatLog(kRunTag, sensors_texts::kTheCurrentFanNodeInstanceGot, i, instance, status);
                 reading = upper = lower = 0;
                 store = valid = true;
             }
@@ -83,7 +78,7 @@ void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst*
             ++fanSensor;
         }
     }
-    yatLog(kRunTag, "past the checking of fans");
+    yatLog(kRunTag, sensors_texts::kPastTheCheckingOfFans);
 }
 
 }  // namespace yat::discovery

@@ -12,6 +12,7 @@
 #include "sensors/sensor_vpd.h"
 #include "sensors/sensor_wire.h"
 #include "sysinfo/vpd_command.h"
+#include "sensors/log_texts.h"
 
 namespace yat::discovery {
 
@@ -38,21 +39,19 @@ struct NodeSupplies {
     // Looks at supply s (0-based) and logs what it finds.
     Supply look(int32_t s) const {
         int32_t mask = 1 << s;
-        yatLog(kVpdTag, " checking pwrBuffer [%x] against checking number [%d]", static_cast<unsigned>(present), mask);
+        yatLog(kVpdTag, sensors_texts::kCheckingPwrBufferAgainstCheckingNumber, static_cast<unsigned>(present), mask);
         if (present == 0) {
             SensorVpdRead vpd = readSensorVpd(comm, nodeIndex, kVPDKindPowerSupply, s + 1);
             if (vpd.sentOk()) {
-                yatLog(kVpdTag, "The command succeeded for [%d] and has a status of [%d]", s + 1,
-                       statusByte(vpd.status));
+                yatLog(kVpdTag, sensors_texts::kTheCommandSucceededForAndHas, s + 1, statusByte(vpd.status));
             }
             return vpd.present() ? Supply::kFoundByVpd : Supply::kNone;
         }
         if ((present & mask) != 0) return Supply::kInstalled;
-        yatLog(kChipTag, "in the else part of number of power chips");
+        yatLog(kChipTag, sensors_texts::kInTheElsePartOfNumber);
         SensorVpdRead vpd = readSensorVpd(comm, nodeIndex, kVPDKindPowerSupply, s + 1);
         if (vpd.sentOk()) {
-            yatLog(kVpdTag, " getting VPD Power supply for [%d] succeeded with status of [%d]", s + 1,
-                   statusByte(vpd.status));
+            yatLog(kVpdTag, sensors_texts::kGettingVPDPowerSupplyForSucceeded, s + 1, statusByte(vpd.status));
         }
         return vpd.present() ? Supply::kVpdOnly : Supply::kNone;
     }
@@ -70,13 +69,13 @@ struct NodeSupplies {
                                        .sink = sink});
                 return;
             case Supply::kInstalled:
-                yatLog(kVpdTag, " adding installed power supply [%d]", s);
+                yatLog(kVpdTag, sensors_texts::kAddingInstalledPowerSupply, s);
                 power->addPowerSupply(
                     nodeBase, s,
                     {.nodeIndex = nodeIndex, .secondPowerFlag = secondPowerFlag, .comm = comm, .sink = sink});
                 return;
             case Supply::kVpdOnly:
-                yatLog(kVpdTag, " adding power supply [%d]", s);
+                yatLog(kVpdTag, sensors_texts::kAddingPowerSupply, s);
                 power->addPowerSupply(nodeBase, s,
                                       {.nodeIndex = nodeIndex, .secondPowerFlag = secondPowerFlag, .valid = false});
                 return;
@@ -89,7 +88,7 @@ void discoverNodeSupplies(cBusComm* comm, cSensorSink* sink, int32_t i, int32_t 
     cSPPowerStatusCmd gauge;
     gauge.buildCommand();
     if (gauge.send(comm, i) != ERR_SUCCESS) return;
-    yatLog(kGaugeTag, "fuel gauge Supported");
+    yatLog(kGaugeTag, sensors_texts::kFuelGaugeSupported);
     // An answer the SP rejected, or one without data, names no supply.
     uint8_t present = 0;
     if (gauge.answerOk()) {
@@ -97,9 +96,9 @@ void discoverNodeSupplies(cBusComm* comm, cSensorSink* sink, int32_t i, int32_t 
         present = powerPresentByte(data.data(), data.size());
     }
     if (present == 0) {
-        yatLog(kGaugeTag, "fuel gauge Supported but no pwrnormals");
+        yatLog(kGaugeTag, sensors_texts::kFuelGaugeSupportedButNoPwrnormals);
     } else {
-        yatLog(kGaugeTag, "fuel gauge Supported with pwrnormals");
+        yatLog(kGaugeTag, sensors_texts::kFuelGaugeSupportedWithPwrnormals);
     }
     NodeSupplies supplies{comm, sink, power, i, nodeBase, present};
 
@@ -112,27 +111,27 @@ void discoverNodeSupplies(cBusComm* comm, cSensorSink* sink, int32_t i, int32_t 
         ++candidates;
         if (found != Supply::kVpdOnly) ++normals;
     }
-    yatLog(kTotalsTag, "The total number of power supplies for monitoring is [%d]", candidates);
+    yatLog(kTotalsTag, sensors_texts::kTheTotalNumberOfPowerSupplies, candidates);
     if (candidates < 2) return;  // one supply alone is not monitored
 
     // Adding: every supply looked at again and stored; the pass counts nothing, and its total says 0.
     supplies.secondPowerFlag = normals > 1;
     for (int32_t s = 0; s < sensorwire::kMaxPowerSupplies; ++s) supplies.add(s, supplies.look(s));
-    yatLog(kTotalsTag, "The total number of power supplies for monitoring is [%d]", 0);
+    yatLog(kTotalsTag, sensors_texts::kTheTotalNumberOfPowerSupplies, 0);
 }
 
 }  // namespace
 
 void discoverPowerSupplies(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cPowerInstance* power) {
-    yatLog(kVpdTag, "doing powersupply stuff");
+    yatLog(kVpdTag, sensors_texts::kDoingPowersupplyStuff);
     for (int32_t i = 0; static_cast<uint32_t>(i) < comm->getNodeCount(); ++i) {
         discoverNodeSupplies(comm, sink, i, bases.of(i, comm->getNodeCount()), power);
     }
-    yatLog(kTotalsTag, "The total number of power supplies is [%d]", power->elementCount());
+    yatLog(kTotalsTag, sensors_texts::kTheTotalNumberOfPowerSupplies2, power->elementCount());
     if (power->elementCount() >= 2) {
-        yatLog(kVpdTag, "the number of power supplies is > 0");
+        yatLog(kVpdTag, sensors_texts::kTheNumberOfPowerSuppliesIs);
     } else {
-        yatLog(kVpdTag, "the number of power supplies is <= 0");
+        yatLog(kVpdTag, sensors_texts::kTheNumberOfPowerSuppliesIs2);
     }
 }
 

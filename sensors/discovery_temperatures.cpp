@@ -9,6 +9,7 @@
 #include "sensors/sensor_wire.h"
 #include "sensors/supported_commands.h"
 #include "sysinfo/vpd_command.h"
+#include "sensors/log_texts.h"
 
 namespace yat::discovery {
 
@@ -26,12 +27,12 @@ constexpr int32_t kCpuPlaceholders = 2;
 }  // namespace
 
 void NodeSensors::temperatures(const SensorReadingEntry& entry) {
-    yatLog(kRunTag, "looking at temperatures");
+    yatLog(kRunTag, sensors_texts::kLookingAtTemperatures);
     bool dasd = entry.location == kDasdLocation;
     bool scanned =
         entry.location == 1 || entry.location == kCpuLocation || entry.location == 3 || entry.location == 5 || dasd;
     if (!scanned) return;
-    yatLog(kRunTag, "first [%d] last [%d]", entry.first, entry.last);
+    yatLog(kRunTag, sensors_texts::kFirstLast, entry.first, entry.last);
     for (int32_t instance = entry.first; instance <= entry.last; ++instance) temperature(entry, instance, dasd);
 }
 
@@ -45,15 +46,12 @@ void NodeSensors::temperature(const SensorReadingEntry& entry, int32_t instance,
                                              &reading, &upper, &lower, comm);
     // Success means the reading itself worked; a sensor without limits comes back with status 0.
     if (result == ERR_BAD_ANSWER) {
-        yatLog(kChipTag, "The temp reading failed for [%d]", tempSensor);
+        yatLog(kChipTag, sensors_texts::kTheTempReadingFailedFor, tempSensor);
         ++tempSensor;
         return;
     }
-    yatLog(
-        kChipTag,
-        "The temp reading succeeded for [%d] and is [%d], buffer +3 [%x] buffer +4 [%x] upperlim [%d] and lowerlim [%d]",
-        tempSensor, reading, static_cast<unsigned>(entry.location), static_cast<unsigned>(entry.instanceByte), upper,
-        lower);
+    yatLog(kChipTag, sensors_texts::kTheTempReadingSucceededForAnd, tempSensor, reading,
+           static_cast<unsigned>(entry.location), static_cast<unsigned>(entry.instanceByte), upper, lower);
     if (status == yat::kStatusUnknown && location == kDasdLocation) {
         status = reading = upper = lower = 0;
         result = temp->getSPSensorStatus(nodeIndex, sensorwire::kClassTemperature, kDasdRetryLocation, instance,
@@ -73,24 +71,22 @@ void NodeSensors::temperature(const SensorReadingEntry& entry, int32_t instance,
                                        reading, upper, lower);
     temp->insertInstance(nodeBase + 1, tempSensor, &source, true);
     if (location == kCpuLocation) {
-        yatLog(kChipTag, "Found CPU temperature");
+        yatLog(kChipTag, sensors_texts::kFoundCPUTemperature);
         cpuFound = true;
     }
 
     SensorVpdRead vpd;
     if (dasd) {
-        yatLog(kChipTag, "Getting the DASD VPD Information");
+        yatLog(kChipTag, sensors_texts::kGettingTheDASDVPDInformation);
         vpd = readSensorVpd(comm, nodeIndex, kVPDKindDASD, 1);
         if (vpd.sentOk()) {
-            yatLog(kVpdTag, "The command succeeded for [%d] and has a status of [%d]", instance,
-                   statusByte(vpd.status));
+            yatLog(kVpdTag, sensors_texts::kTheCommandSucceededForAndHas, instance, statusByte(vpd.status));
             if (vpd.present()) {
-                yatLog(kVpdTag, "The command succeeded for [%d] and has a FRU number of [%s]", instance,
-                       vpd.fru.c_str());
+                yatLog(kVpdTag, sensors_texts::kTheCommandSucceededForAndHas2, instance, vpd.fru.c_str());
             }
         }
     } else {
-        yatLog(kChipTag, "Not getting the DASD VPD information");
+        yatLog(kChipTag, sensors_texts::kNotGettingTheDASDVPDInformation);
     }
     report(sensorwire::kClassTemperature, nodeBase + 1, tempReport, &tempSensor, &upper, &lower,
            vpd.hasFru ? vpd.fru.c_str() : nullptr);
@@ -99,7 +95,7 @@ void NodeSensors::temperature(const SensorReadingEntry& entry, int32_t instance,
 }
 
 void NodeSensors::cpuPlaceholders() {
-    yatLog(kChipTag, "Real CPU temperatures not found");
+    yatLog(kChipTag, sensors_texts::kRealCPUTemperaturesNotFound);
     for (int32_t instance = 1; instance <= kCpuPlaceholders; ++instance) {
         SensorSource source =
             sensorSource({nodeIndex, sensorwire::kClassTemperature, kCpuLocation, instance, kCpuPlaceholderType},

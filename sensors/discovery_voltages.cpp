@@ -6,6 +6,7 @@
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_wire.h"
 #include "sensors/supported_commands.h"
+#include "sensors/log_texts.h"
 
 namespace yat::discovery {
 
@@ -20,9 +21,9 @@ constexpr int32_t kVoltageTypes[kVoltageInstances] = {0, 4, 3,  5, 6, 7,  1, 12,
 }  // namespace
 
 void NodeSensors::voltages(const SensorReadingEntry& entry) {
-    yatLog(kRunTag, "looking at voltages");
-    yatLog(kChipTag, "Voltages first [%d] last [%d] buffer +3 [%x] buffer +4 [%x] motherboard [%d]", entry.first,
-           entry.last, static_cast<unsigned>(entry.location), static_cast<unsigned>(entry.instanceByte), 1);
+    yatLog(kRunTag, sensors_texts::kLookingAtVoltages);
+    yatLog(kChipTag, sensors_texts::kVoltagesFirstLastBuffer3Buffer, entry.first, entry.last,
+           static_cast<unsigned>(entry.location), static_cast<unsigned>(entry.instanceByte), 1);
     if (entry.location != kVoltageLocation) return;
     for (int32_t instance = entry.first; instance <= entry.last && instance < kVoltageInstances; ++instance) {
         int32_t status = 0;
@@ -33,21 +34,18 @@ void NodeSensors::voltages(const SensorReadingEntry& entry) {
                                                  &status, &reading, &upper, &lower, comm);
         int32_t flag = result == ERR_SUCCESS ? 1 : 0;
         if (result == ERR_SUCCESS) {
-            yatLog(
-                kChipTag,
-                "The voltage reading succeeded for [%d] and is [%f], buffer +3 [%x] buffer +4 [%x] upperlim [%f.2] lowerlim [%f.2]",
-                voltSensor, static_cast<double>(reading), static_cast<unsigned>(entry.location),
-                static_cast<unsigned>(entry.instanceByte), static_cast<double>(upper), static_cast<double>(lower));
+            yatLog(kChipTag, sensors_texts::kTheVoltageReadingSucceededForAnd, voltSensor, static_cast<double>(reading),
+                   static_cast<unsigned>(entry.location), static_cast<unsigned>(entry.instanceByte),
+                   static_cast<double>(upper), static_cast<double>(lower));
             SensorSource source = sensorSource(
                 {nodeIndex, sensorwire::kClassVoltage, kVoltageLocation, instance, kVoltageTypes[instance]}, status,
                 reading, upper, lower);
             volt->insertInstance(nodeBase + 1, voltSensor, &source, true);
             report(sensorwire::kClassVoltage, nodeBase + 1, voltSensor, &voltSensor, &flag, nullptr, nullptr);
-            yatLog(kChipTag, "The voltage buffer j was [%d] and produced type of [%d]", instance,
-                   kVoltageTypes[instance]);
+            yatLog(kChipTag, sensors_texts::kTheVoltageBufferJWasAnd, instance, kVoltageTypes[instance]);
         } else {
             report(sensorwire::kClassVoltage, nodeBase + 1, voltSensor, &voltSensor, &flag, nullptr, nullptr);
-            yatLog(kChipTag, "The volt status failed for [%d]", voltSensor);
+            yatLog(kChipTag, sensors_texts::kTheVoltStatusFailedFor, voltSensor);
         }
         ++voltSensor;
     }

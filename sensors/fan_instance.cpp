@@ -7,6 +7,7 @@
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_wire.h"
 #include "sensors/value_slot.h"
+#include "sensors/log_texts.h"
 
 int32_t cFanInst::getSPSensorLimits(int32_t, int32_t, int32_t, int32_t, void* upper, void* lower, cBusComm* comm) {
     if (comm == nullptr) return ERR_NO_DEVICE;
@@ -19,13 +20,13 @@ int32_t cFanInst::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int3
                                     int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) {
     constexpr const char* tag = "cFanInstance::getSPSensorStatus";
     if (comm == nullptr) {
-        yatLog(tag, "device equals NULL");
+        yatLog(tag, sensors_texts::kDeviceEqualsNULL);
         return ERR_NO_DEVICE;
     }
     if (status == nullptr || reading == nullptr || upper == nullptr || lower == nullptr) return ERR_INVALID_PARAMETER;
     int32_t result = getSPSensorReading(nodeIndex, sensorClass, location, instance, reading, comm);
     if (result != ERR_SUCCESS) {
-        yatLog(tag, "fan reading failed for sensor [%d]", instance);
+        yatLog(tag, sensors_texts::kFanReadingFailedForSensor, instance);
         yatProgress("fan reading failed for sensor [%d]\n", instance);
         if (result == ERR_DEVICE_UNAVAILABLE) {
             *status = yat::kStatusCritical;
@@ -36,13 +37,11 @@ int32_t cFanInst::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int3
         return result;
     }
     int32_t value = slot::loadInt(reading);
-    yatLog(tag, "fan reading succeeded for sensor [%d] with reading of [%d]", instance, value);
+    yatLog(tag, sensors_texts::kFanReadingSucceededForSensorWith, instance, value);
     if (slot::loadInt(upper) == 0) slot::storeInt(upper, sensorwire::kFanLimit);
     if (slot::loadInt(lower) == 0) slot::storeInt(lower, sensorwire::kFanLimit);
     int32_t low = slot::loadInt(lower);
     *status = value < low ? yat::kStatusCritical : yat::kStatusNormal;
-    yatLog(tag,
-           "fan reading succeeded for sensor [%d] with reading of [%d] lowerlim [%d] upperlim [%d] and status of [%d]",
-           instance, value, low, slot::loadInt(upper), *status);
+    yatLog(tag, sensors_texts::kFanReadingSucceededForSensorWith2, instance, value, low, slot::loadInt(upper), *status);
     return ERR_SUCCESS;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/log.h"
 #include "yat/result_codes.h"
+#include "sensors/log_texts.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ int32_t cInstanceMap::Read(int32_t node, int32_t sensor, SensorRecord* out) cons
 }
 
 int32_t cInstanceMap::Read(int32_t node, int32_t sensor, SensorRecord* out, bool* present) const {
-    yatLog("cInstanceMap::Read", "Getting Default reading for node [%d] and sensor [%d]", node, sensor);
+    yatLog(sensors_texts::kTagCInstanceMapRead, sensors_texts::kGettingDefaultReadingForNodeAnd, node, sensor);
     char buffer[40];
     std::string_view key = formatKey(node, sensor, buffer);
     std::shared_lock<std::shared_mutex> lock(mutex_);
@@ -48,7 +49,7 @@ int32_t cInstanceMap::Read(int32_t node, int32_t sensor, SensorRecord* out, bool
 
 void cInstanceMap::Add(int32_t node, int32_t sensor, const SensorRecord& record) {
     constexpr const char* tag = "cInstanceMap::Add";
-    yatLog(tag, "adding generic sensor to map");
+    yatLog(tag, sensors_texts::kAddingGenericSensorToMap);
     std::string key = makeKey(node, sensor);
     bool inserted;
     {
@@ -58,9 +59,9 @@ void cInstanceMap::Add(int32_t node, int32_t sensor, const SensorRecord& record)
         inserted = added;
     }
     if (inserted) {
-        yatLog(tag, "The instance [%s] was not found and was inserted", key.c_str());
+        yatLog(tag, sensors_texts::kTheInstanceWasNotFoundAnd, key.c_str());
     } else {
-        yatLog(tag, "The instance [%s] was found and is being updated", key.c_str());
+        yatLog(tag, sensors_texts::kTheInstanceWasFoundAndIs, key.c_str());
     }
 }
 

@@ -10,6 +10,7 @@
 #include "sensors/sensor_vpd.h"
 #include "sensors/sensor_wire.h"
 #include "sysinfo/vpd_command.h"
+#include "sensors/log_texts.h"
 
 namespace {
 
@@ -27,8 +28,7 @@ int32_t cPowerInstance::getSPSensorStatus(int32_t nodeIndex, int32_t, int32_t, i
         command.buildCommand();
         int32_t sent = command.send(comm, nodeIndex);
         if (sent != ERR_SUCCESS) return sent;
-        yatLog(tag, "the power supply check returned retVal [%d] and status [%d]", sent,
-               statusByte(command.answerStatus()));
+        yatLog(tag, sensors_texts::kThePowerSupplyCheckReturnedRetVal, sent, statusByte(command.answerStatus()));
         if (command.answerStatus() == SpStatus::kOk) break;
     }
     if (command.answerStatus() == SpStatus::kUnavailable) {
@@ -42,7 +42,7 @@ int32_t cPowerInstance::getSPSensorStatus(int32_t nodeIndex, int32_t, int32_t, i
     if (decodePowerStatus(data.data(), data.size(), instance, &supplyStatus, &good) != ERR_SUCCESS) {
         return ERR_BAD_ANSWER;
     }
-    yatLog(tag, "the pwrBuffer 3 [%x] 2 [%x] instanceNum [%d]", 0u, static_cast<unsigned>(good), instance);
+    yatLog(tag, sensors_texts::kThePwrBuffer32InstanceNum, 0u, static_cast<unsigned>(good), instance);
     *status = supplyStatus;
     return ERR_SUCCESS;
 }

@@ -8,18 +8,19 @@
 #include "platform/log.h"
 #include "sensors/sensor_decoders.h"
 #include "sensors/sensor_wire.h"
+#include "sensors/log_texts.h"
 
 uint8_t* cSPSensorMonCmd::buildCommand(int32_t sensorClass, int32_t location, int32_t instance) {
     constexpr const char* tag = "cSPSensorMonCmd::buildCommand";
-    yatLog(tag, "instType [%d] location [%d] instanceNum [%d]", sensorClass, location, instance);
+    yatLog(tag, sensors_texts::kInstTypeLocationInstanceNum, sensorClass, location, instance);
     if (sensorClass == sensorwire::kClassTemperature || sensorClass == sensorwire::kClassVoltage) {
-        yatLog(tag, "voltage and temp instType [%d] location [%d] instanceNum [%d]", sensorClass, location, instance);
+        yatLog(tag, sensors_texts::kVoltageAndTempInstTypeLocationInstanceNum, sensorClass, location, instance);
         const uint8_t params[3] = {static_cast<uint8_t>(sensorClass), static_cast<uint8_t>(location),
                                    static_cast<uint8_t>(instance)};
         return buildSPCommand(sensorwire::kReadingCommand, wire::kGet, params, nullptr, 3, 0);
     }
     if (sensorClass == sensorwire::kClassFan) {
-        yatLog(tag, "fan instType [%d] location [%d] instanceNum [%d]", sensorClass, location, instance);
+        yatLog(tag, sensors_texts::kFanInstTypeLocationInstanceNum, sensorClass, location, instance);
         const uint8_t params[2] = {static_cast<uint8_t>(sensorClass), static_cast<uint8_t>(instance)};
         return buildSPCommand(sensorwire::kReadingCommand, wire::kGet, params, nullptr, 2, 0);
     }
@@ -30,11 +31,11 @@ int32_t cSPSensorMonCmd::getCommandData(int32_t kind, void* output) {
     constexpr const char* tag = "cSPMonitorCmd::getCommandData";
     if (output == nullptr) return ERR_INVALID_PARAMETER;
     if (!answerOk()) {
-        yatLog(tag, "error path-instType %d, command status [%d]", kind, statusByte(answerStatus()));
+        yatLog(tag, sensors_texts::kErrorPathInstTypeCommandStatus, kind, statusByte(answerStatus()));
         if (answerStatus() == SpStatus::kUnavailable && kind == sensorwire::kClassFan) {
             const int32_t zero = 0;
             std::memcpy(output, &zero, sizeof zero);
-            yatLog(tag, "error path-FAN DEVICE_UNAVAILABLE");
+            yatLog(tag, sensors_texts::kErrorPathFANDEVICEUNAVAILABLE);
             return ERR_DEVICE_UNAVAILABLE;
         }
         return ERR_BAD_ANSWER;
@@ -44,7 +45,7 @@ int32_t cSPSensorMonCmd::getCommandData(int32_t kind, void* output) {
     if (result == ERR_SUCCESS && kind == sensorwire::kClassVoltage) {
         float volts;
         std::memcpy(&volts, output, sizeof volts);
-        yatLog(tag, "after-The voltage data is [%.2f]", static_cast<double>(volts));
+        yatLog(tag, sensors_texts::kAfterTheVoltageDataIs, static_cast<double>(volts));
     }
     return result;
 }

@@ -16,6 +16,7 @@
 #include "sensors/sensor_commands.h"
 #include "sensors/sensor_wire.h"
 #include "sensors/supported_commands.h"
+#include "sensors/log_texts.h"
 
 namespace yat::discovery {
 
@@ -94,13 +95,13 @@ private:
 
 int32_t SensorModel::initSensors(cSensorSink* sink) {
     QV::MutexLock lock(libraryMutex);
-    yatLog(kRunTag, "in initSensors");
+    yatLog(kRunTag, sensors_texts::kInInitSensors);
     if (commDevice == nullptr) return ERR_NO_DEVICE;
 
     HeldObject<cVoltInstance> volt(voltInstance, 1);
     HeldObject<cTempInstance> temp(tempInstance, 1);
     if (volt.acquire() == nullptr || temp.acquire() == nullptr) return ERR_NO_RESOURCE;
-    yatLog(kRunTag, "about to go into for loop");
+    yatLog(kRunTag, sensors_texts::kAboutToGoIntoForLoop);
 
     NodeBases bases(commDevice);
     NodeSensors discovery{commDevice, sink, &bases};
@@ -108,13 +109,13 @@ int32_t SensorModel::initSensors(cSensorSink* sink) {
     discovery.volt = volt.get();
     for (int32_t i = 0; static_cast<uint32_t>(i) < commDevice->getNodeCount(); ++i) {
         discovery.startNode(i, commDevice->getNodeCount());
-        yatLog(kRunTag, "getting supportedcommands");
+        yatLog(kRunTag, sensors_texts::kGettingSupportedcommands);
         cSPCmd supported;
         supported.buildSPCommand(sensorwire::kSupportedCommandsCommand, wire::kGet, nullptr, nullptr, 0, 0);
         int32_t sent = supported.send(commDevice, i);
         if (sent != ERR_SUCCESS) return sent;
-        yatLog(kRunTag, "getting the buffer for supportedcommands");
-        yatLog(kRunTag, "got the buffer for supportedcommands");
+        yatLog(kRunTag, sensors_texts::kGettingTheBufferForSupportedcommands);
+        yatLog(kRunTag, sensors_texts::kGotTheBufferForSupportedcommands);
         if (!supportedCommandsAnswerOk(supported)) return ERR_BAD_ANSWER;
 
         ByteReader data = supported.answerReader();
@@ -142,6 +143,6 @@ int32_t SensorModel::initSensors(cSensorSink* sink) {
         if (power.acquire() == nullptr) return ERR_NO_RESOURCE;
         discoverPowerSupplies(commDevice, sink, bases, power.get());
     }
-    yatLog(kRunTag, "about to return");
+    yatLog(kRunTag, sensors_texts::kAboutToReturn);
     return ERR_SUCCESS;
 }

@@ -8,24 +8,24 @@
 #include "sensors/sensor_commands.h"
 #include "sensors/sensor_wire.h"
 #include "sensors/value_slot.h"
+#include "sensors/log_texts.h"
 
 int32_t cSensorInst::getSPSensorReading(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
                                         void* reading, cBusComm* comm) {
     constexpr const char* tag = "cSensorInst::getSPSensorReading";
-    yatLog(tag, "node [%d] instanceClass [%d] location [%d] and offset [%d]", nodeIndex, sensorClass, location,
-           instance);
+    yatLog(tag, sensors_texts::kNodeInstanceClassLocationAndOffset, nodeIndex, sensorClass, location, instance);
     if (comm == nullptr) return ERR_NO_DEVICE;
     cSPSensorMonCmd command;
     command.buildCommand(sensorClass, location, instance);
     int32_t sent = command.send(comm, nodeIndex);
     if (sent != ERR_SUCCESS) {
-        yatLog(tag, "command failed node [%d] instanceClass [%d] location [%d] and offset [%d] returnVal [%d]",
-               nodeIndex, sensorClass, location, instance, sent);
+        yatLog(tag, sensors_texts::kCommandFailedNodeInstanceClassLocationAnd, nodeIndex, sensorClass, location,
+               instance, sent);
         return ERR_COMMAND_FAILED;
     }
     int32_t result = command.getCommandData(sensorClass, reading);
-    yatLog(tag, "getcommanddata node [%d] instanceClass [%d] location [%d] and offset [%d] returnVal [%d]", nodeIndex,
-           sensorClass, location, instance, result);
+    yatLog(tag, sensors_texts::kGetcommanddataNodeInstanceClassLocationAndOffset, nodeIndex, sensorClass, location,
+           instance, result);
     return result;
 }
 
@@ -71,7 +71,7 @@ void cSensorInst::insertInstance(int32_t node, int32_t sensor, const SensorSourc
     }
     instanceMap_.Add(node, sensor, record);
     int32_t count = elementCount_.fetch_add(1, std::memory_order_relaxed) + 1;
-    yatLog("cSensorInst::insertInstance", "class [%d] has postnumelemnts [%d]", sensorClass_, count);
+    yatLog(sensors_texts::kTagCSensorInstInsertInstance, sensors_texts::kClassHasPostnumelemnts, sensorClass_, count);
 }
 
 int32_t cSensorInst::getSensorReading(int32_t node, int32_t sensor, void* reading) {
@@ -103,39 +103,39 @@ int32_t cSensorInst::getSensorLimits(int32_t node, int32_t sensor, void* upper, 
 int32_t cSensorInst::getSensorStatus(int32_t node, int32_t sensor, int32_t* status, void* reading, void* lower,
                                      void* upper) {
     constexpr const char* tag = "cSensorInst::getSensorStatus";
-    yatLog(tag, "attempting to get sensor [%d]", sensor);
+    yatLog(tag, sensors_texts::kAttemptingToGetSensor, sensor);
     SensorRecord record;
     bool present = false;
     int32_t found = instanceMap_.Read(node, sensor, &record, &present);
     int32_t result = ERR_SUCCESS;
     if (!present) {
-        yatLog(tag, "could not find the element for node [%d] sensor [%d]", node, sensor);
+        yatLog(tag, sensors_texts::kCouldNotFindTheElementFor, node, sensor);
         result = ERR_INVALID_INDEX;
     } else if (found != ERR_SUCCESS) {
-        yatLog(tag, "not a valid element");
+        yatLog(tag, sensors_texts::kNotAValidElement);
         result = ERR_INVALID_INDEX;
     } else {
-        yatLog(tag, "found the element for sensor [%d] sClass [%d] reading [%d] upperlim [%d] lowerlim [%d]", sensor,
-               sensorClass_, record.reading, record.upperLimit, record.lowerLimit);
+        yatLog(tag, sensors_texts::kFoundTheElementForSensorSClass, sensor, sensorClass_, record.reading,
+               record.upperLimit, record.lowerLimit);
         if (sensorClass_ == sensorwire::kClassVoltage) {
-            yatLog(tag, "about to process for voltage");
+            yatLog(tag, sensors_texts::kAboutToProcessForVoltage);
             if (status != nullptr) *status = record.status;
             slot::storeFloat(reading, record.voltReading);
             slot::storeFloat(lower, record.voltLowerLimit);
             slot::storeFloat(upper, record.voltUpperLimit);
         } else if (sensorClass_ == sensorwire::kClassPower) {
-            yatLog(tag, "about to process for PS");
+            yatLog(tag, sensors_texts::kAboutToProcessForPS);
             if (status != nullptr) *status = record.status;
-            yatLog(tag, "found the power element for sensor [%d] and has status of [%d]", sensor, record.status);
+            yatLog(tag, sensors_texts::kFoundThePowerElementForSensor, sensor, record.status);
         } else {
-            yatLog(tag, "about to process for temp/fan");
+            yatLog(tag, sensors_texts::kAboutToProcessForTempFan);
             if (status != nullptr) *status = record.status;
             slot::storeInt(reading, record.reading);
             slot::storeInt(lower, record.lowerLimit);
             slot::storeInt(upper, record.upperLimit);
         }
     }
-    yatLog(tag, "about to return from method");
+    yatLog(tag, sensors_texts::kAboutToReturnFromMethod);
     return result;
 }
 

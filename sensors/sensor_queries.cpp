@@ -6,6 +6,7 @@
 #include "sensors/sensor_classes.h"
 #include "sensors/sensor_wire.h"
 #include "sensors/value_slot.h"
+#include "sensors/log_texts.h"
 
 SensorModel::SensorModel(cBusComm* device) : commDevice(device) {}
 
@@ -30,45 +31,45 @@ void SensorModel::releaseObjects() {
 
 int32_t SensorModel::getNumberSensors(int32_t sensorClass, int32_t) {
     constexpr const char* tag = "cLibYAT::getNumberSensors";
-    yatLog(tag, "getting number of sensorsers");
+    yatLog(tag, sensors_texts::kGettingNumberOfSensorsers);
     switch (sensorClass) {
         case sensorwire::kClassTemperature: {
-            yatLog(tag, "getting number TEMP of sensors");
+            yatLog(tag, sensors_texts::kGettingNumberTEMPOfSensors);
             int32_t count = 0;
             if (cSensorInst* object = temperatureObject()) {
                 count = object->elementCount();
-                yatLog(tag, "the number of temps are [%d]", count);
+                yatLog(tag, sensors_texts::kTheNumberOfTempsAre, count);
             } else {
-                yatLog(tag, "TEMP is NULL");
+                yatLog(tag, sensors_texts::kTEMPIsNULL);
             }
-            yatLog(tag, "getting number TEMP of sensors");
+            yatLog(tag, sensors_texts::kGettingNumberTEMPOfSensors);
             return count;
         }
         case sensorwire::kClassVoltage: {
-            yatLog(tag, "getting number VOLTAGE of sensors");
+            yatLog(tag, sensors_texts::kGettingNumberVOLTAGEOfSensors);
             if (cSensorInst* object = voltageObject()) {
-                yatLog(tag, "the number of voltage are [%d]", object->elementCount());
+                yatLog(tag, sensors_texts::kTheNumberOfVoltageAre, object->elementCount());
                 return object->elementCount();
             }
-            yatLog(tag, "VOLTAGE is NULL");
+            yatLog(tag, sensors_texts::kVOLTAGEIsNULL);
             return 0;
         }
         case sensorwire::kClassFan: {
-            yatLog(tag, "getting number FAN of sensors");
+            yatLog(tag, sensors_texts::kGettingNumberFANOfSensors);
             if (cSensorInst* object = fanObject()) {
-                yatLog(tag, "the number of fans are [%d]", object->elementCount());
+                yatLog(tag, sensors_texts::kTheNumberOfFansAre, object->elementCount());
                 return object->elementCount();
             }
-            yatLog(tag, "FAN is NULL");
+            yatLog(tag, sensors_texts::kFANIsNULL);
             return 0;
         }
         case sensorwire::kClassPower: {
-            yatLog(tag, "getting number PS of sensors");
+            yatLog(tag, sensors_texts::kGettingNumberPSOfSensors);
             if (cSensorInst* object = powerObject()) {
-                yatLog(tag, "the number of powrs are [%d]", object->elementCount());
+                yatLog(tag, sensors_texts::kTheNumberOfPowrsAre, object->elementCount());
                 return object->elementCount();
             }
-            yatLog(tag, "POWER is NULL");
+            yatLog(tag, sensors_texts::kPOWERIsNULL);
             return 0;
         }
         default: return 0;
@@ -86,16 +87,14 @@ int32_t SensorModel::getSensorReading(int32_t sensorClass, int32_t node, int32_t
             bool temp = sensorClass == sensorwire::kClassTemperature;
             if (result == ERR_SUCCESS) {
                 if (temp) {
-                    yatLog(tag, "got the temp reading for node [%d] sensor [%d] and it is [%d]", node, sensor,
-                           slot::loadInt(reading));
+                    yatLog(tag, sensors_texts::kGotTheTempReadingForNode, node, sensor, slot::loadInt(reading));
                 } else {
-                    yatLog(tag, "got the fan reading for node [%d] sensor [%d] and it is [%d]", node, sensor,
-                           slot::loadInt(reading));
+                    yatLog(tag, sensors_texts::kGotTheFanReadingForNode, node, sensor, slot::loadInt(reading));
                 }
             } else if (temp) {
-                yatLog(tag, "could not get the temp reading for node [%d] sensor [%d]", node, sensor);
+                yatLog(tag, sensors_texts::kCouldNotGetTheTempReading, node, sensor);
             } else {
-                yatLog(tag, "could not get the fan reading for node [%d] sensor [%d]", node, sensor);
+                yatLog(tag, sensors_texts::kCouldNotGetTheFanReading, node, sensor);
             }
             return result;
         }
@@ -105,10 +104,10 @@ int32_t SensorModel::getSensorReading(int32_t sensorClass, int32_t node, int32_t
             int32_t result = object->getSensorReading(node, sensor, reading);
             if (result == ERR_SUCCESS) {
                 // The value is a float; it goes to the log as a double.
-                yatLog(tag, "got the voltage reading for node [%d] sensor [%d] and it is [%f]", node, sensor,
+                yatLog(tag, sensors_texts::kGotTheVoltageReadingForNode2, node, sensor,
                        static_cast<double>(slot::loadFloat(reading)));
             } else {
-                yatLog(tag, "could not get the voltage reading for node [%d] sensor [%d]", node, sensor);
+                yatLog(tag, sensors_texts::kCouldNotGetTheVoltageReading, node, sensor);
             }
             return result;
         }
@@ -126,12 +125,12 @@ int32_t SensorModel::getSensorLimits(int32_t sensorClass, int32_t node, int32_t 
 int32_t SensorModel::getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status, void* reading,
                                      void* lower, void* upper) {
     constexpr const char* tag = "cLibYAT::getSensorStatus";
-    yatLog(tag, "getting sensor status");
+    yatLog(tag, sensors_texts::kGettingSensorStatus);
     if (commDevice == nullptr) return ERR_INVALID_INDEX;
     int32_t result = ERR_INVALID_INDEX;
     cSensorInst* object = sensorObject(sensorClass);
     if (object != nullptr) result = object->getSensorStatus(node, sensor, status, reading, lower, upper);
-    yatLog(tag, "about to return from getSensorStatus");
+    yatLog(tag, sensors_texts::kAboutToReturnFromGetSensorStatus);
     return result;
 }
 

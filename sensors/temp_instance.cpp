@@ -7,6 +7,7 @@
 #include "sensors/sensor_commands.h"
 #include "sensors/sensor_wire.h"
 #include "sensors/value_slot.h"
+#include "sensors/log_texts.h"
 
 int32_t cTempInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
                                          void* upper, void* lower, cBusComm* comm) {
@@ -45,8 +46,7 @@ int32_t cTempInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass,
     int32_t value = slot::loadInt(reading);
     int32_t high = slot::loadInt(upper);
     int32_t low = slot::loadInt(lower);
-    yatLog(tag, "got the reading and limits for sensor [%d] reading [%d] upperlim [%d] lowerlim [%d]", instance, value,
-           high, low);
+    yatLog(tag, sensors_texts::kGotTheReadingAndLimitsFor, instance, value, high, low);
     int32_t result = ERR_SUCCESS;
     if (high == 0 && low == 0) {
         *status = yat::kStatusUnknown;
@@ -58,9 +58,6 @@ int32_t cTempInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass,
     } else {
         *status = yat::kStatusNormal;
     }
-    yatLog(
-        tag,
-        "got the reading and limits for sensor [%d] reading [%d] upperlim [%d] lowerlim [%d] status [%d] retVal [%d]",
-        instance, value, high, low, *status, result);
+    yatLog(tag, sensors_texts::kGotTheReadingAndLimitsFor2, instance, value, high, low, *status, result);
     return result;
 }

@@ -6,6 +6,7 @@
 #include "sensors/sensor_commands.h"
 #include "sensors/sensor_wire.h"
 #include "sensors/value_slot.h"
+#include "sensors/log_texts.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ template <class TryLimit, class Say>
 void fetchLimit(const uint8_t (&selectors)[kLimitTries], void* limit, const char* loopText, TryLimit tryLimit,
                 Say say) {
     for (int32_t i = 0; i < kLimitTries; ++i) {
-        yatLog(kLimitsTag, "%s", loopText);
+        yatLog(kLimitsTag, sensors_texts::kText, loopText);
         int32_t result = tryLimit(selectors[i], limit);
         float value = slot::loadFloat(limit);
         say(value != 0.0f, value, result, i);
@@ -44,21 +45,21 @@ int32_t cVoltInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass,
     fetchLimit(sensorwire::kVoltLowerSelectors, lower, "in lowlimt loop", tryLimit,
                [instance](bool found, float value, int32_t result, int32_t i) {
                    if (found) {
-                       yatLog(kLimitsTag, "got volt lowerlimits for sensor [%d]  lowerlim [%d] retVal=%d i=%d",
-                              instance, static_cast<int32_t>(value), result, i);
+                       yatLog(kLimitsTag, sensors_texts::kGotVoltLowerlimitsForSensorLowerlim, instance,
+                              static_cast<int32_t>(value), result, i);
                    } else {
-                       yatLog(kLimitsTag, "failed to get volt limits for sensor [%d] lowerlim [%.f2] retVal=%d i=%d",
-                              instance, static_cast<double>(value), result, i);
+                       yatLog(kLimitsTag, sensors_texts::kFailedToGetVoltLimitsFor, instance,
+                              static_cast<double>(value), result, i);
                    }
                });
     fetchLimit(sensorwire::kVoltUpperSelectors, upper, "in upperlimit loop", tryLimit,
                [instance](bool found, float value, int32_t result, int32_t i) {
                    if (found) {
-                       yatLog(kLimitsTag, "got volt upper limits - 1 for sensor [%d] upperlim [%.f2] retVal=%d i=%d",
-                              instance, static_cast<double>(value), result, i);
+                       yatLog(kLimitsTag, sensors_texts::kGotVoltUpperLimits1For, instance, static_cast<double>(value),
+                              result, i);
                    } else {
-                       yatLog(kLimitsTag, "failed to get volt limits for sensor [%d] upperlim [%d] retVal=%d i=%d",
-                              instance, static_cast<int32_t>(value), result, i);
+                       yatLog(kLimitsTag, sensors_texts::kFailedToGetVoltLimitsFor2, instance,
+                              static_cast<int32_t>(value), result, i);
                    }
                });
     return slot::loadFloat(lower) != 0.0f || slot::loadFloat(upper) != 0.0f ? ERR_SUCCESS : ERR_INVALID_INDEX;

@@ -8,6 +8,7 @@
 #include "platform/byte_reader.h"
 #include "platform/log.h"
 #include "yat/system_info_records.h"
+#include "sysinfo/log_texts.h"
 
 std::string firmwareVersionText(uint8_t value) {
     char text[8];
@@ -136,29 +137,28 @@ int32_t cFirmware::getCommandData(FirmwareInfo* info) {
 int32_t cFirmware::getSPData(FirmwareInfo* info) {
     constexpr const char* tag = "cFirmware::getSPData";
     if (!answerOk()) {
-        yatLog(tag, "the command itself failed");
+        yatLog(tag, sysinfo_texts::kTheCommandItselfFailed);
         return ERR_BAD_ANSWER;
     }
-    yatLog(tag, "the command buffer was good");
-    yatLog(tag, "the command succeeded");
+    yatLog(tag, sysinfo_texts::kTheCommandBufferWasGood);
+    yatLog(tag, sysinfo_texts::kTheCommandSucceeded);
     ByteReader answer = answerReader();
     int32_t result = decodeSPFirmware(answer.data(), answer.size(), firmwareKind != fwwire::kKindSPFirmwareId, info);
     if (result != ERR_SUCCESS) {
-        yatLog(tag, "the answer holds only [%d] bytes, too few for the firmware item",
-               static_cast<int32_t>(answer.size()));
+        yatLog(tag, sysinfo_texts::kTheAnswerHoldsOnlyBytesToo, static_cast<int32_t>(answer.size()));
         return result;
     }
-    yatLog(tag, "at the end of command succeeded");
+    yatLog(tag, sysinfo_texts::kAtTheEndOfCommandSucceeded);
     return ERR_SUCCESS;
 }
 
 int32_t cFirmware::getIPMIData(FirmwareInfo* info) {
     constexpr const char* tag = "cFirmware::getIPMIData";
     if (!answerOk()) {
-        yatLog(tag, "the command itself failed");
+        yatLog(tag, sysinfo_texts::kTheCommandItselfFailed);
         return ERR_BAD_ANSWER;
     }
-    yatLog(tag, "the command buffer was good");
+    yatLog(tag, sysinfo_texts::kTheCommandBufferWasGood);
     ByteReader answer = answerReader();
     return decodeIPMIDeviceId(answer.data(), answer.size(), info);
 }
@@ -170,7 +170,7 @@ int32_t cFirmware::getRevisionData(FirmwareInfo* info) {
 }
 
 bool cFirmware::checkForOnyx() const {
-    yatLog("cSPGetVPDData::checkForOnyx", "The retval was [%d]", statusByte(answerStatus()));
+    yatLog(sysinfo_texts::kTagCSPGetVPDDataCheckForOnyx, sysinfo_texts::kTheRetvalWas, statusByte(answerStatus()));
     if (answerStatus() != SpStatus::kOk) return false;
     ByteReader answer = answerReader();
     return hasSlowFanFirmwarePrefix(answer.data(), answer.size());

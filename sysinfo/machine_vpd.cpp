@@ -10,6 +10,7 @@
 #include "platform/utils.h"
 #include "sysinfo/vpd_command.h"
 #include "yat/vpd_records.h"
+#include "sysinfo/log_texts.h"
 
 namespace {
 
@@ -36,11 +37,11 @@ void takeAnswer(cSystemUUID& command, AnswerCopy* copy) {
                                  AnswerCopy* copy) {
     int32_t sent = command.send(comm, node);
     if (sent != ERR_SUCCESS) {
-        yatLog(tag, "sendCommand failed!");
+        yatLog(tag, sysinfo_texts::kSendCommandFailed);
         return sent;
     }
     if (command.answerStatus() != SpStatus::kOk) {
-        yatLog(tag, "read refused with status [%d]", statusByte(command.answerStatus()));
+        yatLog(tag, sysinfo_texts::kReadRefusedWithStatus, statusByte(command.answerStatus()));
         return ERR_BAD_ANSWER;
     }
     takeAnswer(command, copy);
@@ -56,11 +57,11 @@ void dumpFrom(const AnswerCopy& copy, size_t offset) {
 
 int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
     constexpr const char* tag = "clibyat.getMachineVPD";
-    yatLog(tag, "Entered");
+    yatLog(tag, sysinfo_texts::kEntered);
     int32_t result = ERR_SUCCESS;
     if (commDevice == nullptr || info == nullptr) {
         result = commDevice == nullptr ? ERR_FAILED : ERR_INVALID_PARAMETER;
-        yatLog(tag, "Returning with retVal=[%d]", result);
+        yatLog(tag, sysinfo_texts::kReturningWithRetVal, result);
         return result;
     }
 
@@ -68,14 +69,14 @@ int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
     AnswerCopy copy;
     command.buildGet(vpdwire::kUUIDCommand);
     if (command.send(commDevice, node) != ERR_SUCCESS) {
-        yatLog(tag, "sendCommand failed!");
+        yatLog(tag, sysinfo_texts::kSendCommandFailed);
     } else {
         takeAnswer(command, &copy);
         if (copy.copied) {
             // A buffer is given, so the conversion cannot fail.
             (void)bytesToString(copy.bytes, 0, static_cast<int32_t>(vpdwire::kUUIDSize), info->uuid);
-            yatLog(tag, "uuid hex=[%16x]  uuid string=[%s]", getULongFromBufferLSBFirst(copy.bytes, 0), info->uuid);
-            yatLog(tag, "dumping data buffer:");
+            yatLog(tag, sysinfo_texts::kUuidHexUuidString, getULongFromBufferLSBFirst(copy.bytes, 0), info->uuid);
+            yatLog(tag, sysinfo_texts::kDumpingDataBuffer);
             dumpFrom(copy, 0);
         }
     }
@@ -86,21 +87,21 @@ int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
     switch (spType) {
         case yat::kSpTypeCobaltFallback:
         case yat::kSpTypeCobalt:
-            yatLog(tag, "getting Chassis VPD for a Tarn/Cobalt system");
+            yatLog(tag, sysinfo_texts::kGettingChassisVPDForATarn);
             chassisCommand = vpdwire::kChassisTarnCobalt;
             layout = &vpdwire::kChassisTarnCobaltLayout;
             break;
         case yat::kSpTypeBeryl:
         case yat::kSpTypeGarnet:
         case yat::kSpTypeGarnetSsl:
-            yatLog(tag, "getting Chassis VPD for a Beryl/Garnet system");
+            yatLog(tag, sysinfo_texts::kGettingChassisVPDForABeryl);
             chassisCommand = vpdwire::kChassisBerylGarnet;
             layout = &vpdwire::kChassisBerylGarnetLayout;
             withWindow = true;
             break;
         case yat::kSpTypeOpal:
         case yat::kSpTypeOpalSsl:
-            yatLog(tag, "getting Chassis VPD for an Opal system");
+            yatLog(tag, sysinfo_texts::kGettingChassisVPDForAnOpal);
             chassisCommand = vpdwire::kChassisOpal;
             layout = &vpdwire::kChassisOpalLayout;
             withWindow = true;
@@ -115,33 +116,34 @@ int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
         command.buildGet(chassisCommand, withWindow ? window : nullptr, withWindow ? 4 : 0);
         result = readAnswer(command, commDevice, node, tag, &copy);
         if (result == ERR_SUCCESS) {
-            if (layout == &vpdwire::kChassisBerylGarnetLayout) yatLog(tag, "sendCommand passed...so mine the data");
+            if (layout == &vpdwire::kChassisBerylGarnetLayout)
+                yatLog(tag, sysinfo_texts::kSendCommandPassedSoMineTheData);
             if (copy.copied) {
                 std::memcpy(info->machineType, copy.bytes + layout->machineType, vpdwire::kMachineTypeSize);
                 std::memcpy(info->model, copy.bytes + layout->model, vpdwire::kModelSize);
                 std::memcpy(info->serialNumber, copy.bytes + layout->serialNumber, vpdwire::kChassisSerialSize);
                 if (layout == &vpdwire::kChassisTarnCobaltLayout) {
-                    yatLog(tag, "dumping data buffer: 2");
+                    yatLog(tag, sysinfo_texts::kDumpingDataBuffer2);
                 } else if (layout == &vpdwire::kChassisBerylGarnetLayout) {
-                    yatLog(tag, "dumping data buffer: 3");
+                    yatLog(tag, sysinfo_texts::kDumpingDataBuffer3);
                 } else {
-                    yatLog(tag, "dumping data buffer: 4");
+                    yatLog(tag, sysinfo_texts::kDumpingDataBuffer4);
                 }
                 dumpFrom(copy, layout->machineType);
             }
         }
     }
-    yatLog(tag, "Returning with retVal=[%d]", result);
+    yatLog(tag, sysinfo_texts::kReturningWithRetVal, result);
     return result;
 }
 
 int32_t SystemInfo::getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) {
-    yatLog("clibyat.getPostBiosVPD", "Entered");
+    yatLog(sysinfo_texts::kTagClibyatGetPostBiosVPD, sysinfo_texts::kEntered);
     constexpr const char* tag = "clibyat.getMachineVPD";
     int32_t result = ERR_SUCCESS;
     if (commDevice == nullptr || info == nullptr) {
         result = commDevice == nullptr ? ERR_FAILED : ERR_INVALID_PARAMETER;
-        yatLog(tag, "Returning with retVal=[%d]", result);
+        yatLog(tag, sysinfo_texts::kReturningWithRetVal, result);
         return result;
     }
     cSystemUUID command;
@@ -149,7 +151,7 @@ int32_t SystemInfo::getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) {
     AnswerCopy copy;
     result = readAnswer(command, commDevice, node, tag, &copy);
     if (result == ERR_SUCCESS) {
-        yatLog(tag, "dumping data buffer: ");
+        yatLog(tag, sysinfo_texts::kDumpingDataBuffer5);
         dumpFrom(copy, 0);
         if (copy.copied) {
             using namespace vpdwire;
@@ -158,10 +160,10 @@ int32_t SystemInfo::getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) {
             copyBoundedText(info->machineTypeModel, copy.bytes + kMachineTypeModelOffset, kMachineTypeModelSize);
             copyBoundedText(info->buildDate, copy.bytes + kBuildDateOffset, kBuildDateSize);
             info->revision = copy.bytes[kRevisionOffset];
-            yatLog(tag, "buildID=[%s]  serialNum=[%s]  mtm=[%s]  buildDate=[%s]  revision=[%d]", info->buildId,
-                   info->serialNumber, info->machineTypeModel, info->buildDate, info->revision);
+            yatLog(tag, sysinfo_texts::kBuildIDSerialNumMtmBuildDateRevision, info->buildId, info->serialNumber,
+                   info->machineTypeModel, info->buildDate, info->revision);
         }
     }
-    yatLog(tag, "Returning with retVal=[%d]", result);
+    yatLog(tag, sysinfo_texts::kReturningWithRetVal, result);
     return result;
 }

@@ -9,6 +9,7 @@
 #include "yat/result_codes.h"
 #include "platform/log.h"
 #include "sysinfo/vss.h"
+#include "sysinfo/log_texts.h"
 
 namespace {
 
@@ -31,67 +32,66 @@ int32_t SystemInfo::initVectoredSystemSummary() {
     constexpr const char* tag = "clibyat.initVectoredSystemSummary";
     int32_t result = ERR_FAILED;
     if (commDevice != nullptr) {
-        yatLog(tag, "about to send 1.2 command");
+        yatLog(tag, sysinfo_texts::kAboutToSend12Command);
         cSPVSS vss;
         vss.buildCommand();
         int32_t sent = vss.send(commDevice, 0);
         if (sent != ERR_SUCCESS) {
             result = sent;
-            yatLog(tag, "sendCommand failed:  retVal=[%d]", result);
+            yatLog(tag, sysinfo_texts::kSendCommandFailedRetVal, result);
         } else {
-            yatLog(tag, "about to create VSS object:  retVal=[%d]  data length=[%d]", 0,
-                   static_cast<int32_t>(vss.answerDataLength()));
+            yatLog(tag, sysinfo_texts::kAboutToCreateVSSObjectRetVal, 0, static_cast<int32_t>(vss.answerDataLength()));
             freeSystemSummary();
             systemSummary.reset(new (std::nothrow) VectoredSystemSummary());
             result = systemSummary == nullptr ? ERR_NO_RESOURCE : vss.getCommandData(systemSummary.get());
             if (result != ERR_SUCCESS) {
-                yatLog(tag, "vss dot command failed...deleting vss object and setting to NULL:  retVal=[%d]", result);
+                yatLog(tag, sysinfo_texts::kVssDotCommandFailedDeletingVss, result);
                 freeSystemSummary();
             } else {
-                yatLog(tag, "about to get sptype from vss");
+                yatLog(tag, sysinfo_texts::kAboutToGetSptypeFromVss);
                 spType = systemSummary->vssType();
                 spType = spTypeFromSummary(*systemSummary);
                 if (spType < 0) spType = yat::kSpTypeUnknown;
-                yatLog("clibyat.initVectoredSystemSummary()", "spType=[%d]", spType);
+                yatLog(sysinfo_texts::kTagClibyatInitVectoredSystemSummary, sysinfo_texts::kSpType, spType);
             }
         }
     }
-    yatLog(tag, "returning:  retVal=[%d]", result);
+    yatLog(tag, sysinfo_texts::kReturningRetVal, result);
     return result;
 }
 
 int32_t SystemInfo::getSPType(int32_t* type) {
     constexpr const char* tag = "clibyat.getSPType";
     QV::MutexLock lock(libraryMutex);
-    yatLog(tag, "Entered:  systemSummary=[%x]", pointerValue(systemSummary.get()));
+    yatLog(tag, sysinfo_texts::kEnteredSystemSummary, pointerValue(systemSummary.get()));
     int32_t result = ERR_SUCCESS;
     if (systemSummary == nullptr && spType == yat::kSpTypeUnknown) {
         result = initVectoredSystemSummary();
         if (result != ERR_SUCCESS) {
-            yatLog(tag, "VSS init failed...so getting sp type through trial and error method");
+            yatLog(tag, sysinfo_texts::kVSSInitFailedSoGettingSp);
             if (probe(commDevice, vsswire::kProbeOpal) == ERR_SUCCESS) {
-                yatLog(tag, "Trial and error, found Opal");
+                yatLog(tag, sysinfo_texts::kTrialAndErrorFoundOpal);
                 spType = yat::kSpTypeOpal;
                 result = ERR_SUCCESS;
             } else if (probe(commDevice, vsswire::kProbeBeryl) == ERR_SUCCESS) {
-                yatLog(tag, "Trial and error, found Beryl");
+                yatLog(tag, sysinfo_texts::kTrialAndErrorFoundBeryl);
                 spType = yat::kSpTypeBeryl;
                 result = ERR_SUCCESS;
             } else {
                 result = probe(commDevice, vsswire::kProbeCobalt);
                 if (result == ERR_SUCCESS) {
-                    yatLog(tag, "Trial and error, found Cobalt");
+                    yatLog(tag, sysinfo_texts::kTrialAndErrorFoundCobalt);
                     spType = yat::kSpTypeCobalt;
                 } else {
-                    yatLog(tag, "couldn't figure out sp type through trial and error method");
+                    yatLog(tag, sysinfo_texts::kCouldnTFigureOutSpType);
                     spType = yat::kSpTypeCobaltFallback;
                 }
             }
         }
-        yatLog(tag, "done with init VSS if statement");
+        yatLog(tag, sysinfo_texts::kDoneWithInitVSSIfStatement);
     }
-    yatLog(tag, "done with outer if statement");
-    yatLog(tag, "REAL SPTYPE:  spType=[%d]    retVal=[%d]", spType, result);
+    yatLog(tag, sysinfo_texts::kDoneWithOuterIfStatement);
+    yatLog(tag, sysinfo_texts::kREALSPTYPESpTypeRetVal, spType, result);
     if (type != nullptr) *type = spType;
     return result;
 }

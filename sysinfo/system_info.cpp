@@ -6,6 +6,7 @@
 #include "sysinfo/firmware_command.h"
 #include "yat/system_info_records.h"
 #include "sysinfo/system_state.h"
+#include "sysinfo/log_texts.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ int32_t SystemInfo::getSystemState(int32_t node, SystemStateInfo* info) {
     constexpr const char* tag = "clibyat.getSystemState";
     if (commDevice == nullptr || info == nullptr) {
         int32_t result = commDevice == nullptr ? ERR_FAILED : ERR_INVALID_PARAMETER;
-        yatLog(tag, "no comm device or no record; nothing sent:  retVal=[%d]", result);
+        yatLog(tag, sysinfo_texts::kNoCommDeviceOrNoRecord, result);
         return result;
     }
     cSystemState command;
@@ -36,48 +37,48 @@ int32_t SystemInfo::getSystemState(int32_t node, SystemStateInfo* info) {
     command.buildGet(statewire::kSystemStateCommand);
     if (sendAndCheck(command, commDevice, node, &sent) && command.answerValue(1, &value)) {
         info->sysState = static_cast<uint8_t>(value);
-        yatLog(tag, "got sysState: [%d]", info->sysState);
+        yatLog(tag, sysinfo_texts::kGotSysState, info->sysState);
         dumpAnswer(command);
     }
 
     command.buildGet(statewire::kPowerOnTimeCommand);
     if (sendAndCheck(command, commDevice, node, &sent) && command.answerValue(4, &value)) {
         info->powerOnHours = static_cast<int32_t>(value / statewire::kSecondsPerHour);
-        yatLog(tag, "got powerOnHours: [%d]", info->powerOnHours);
+        yatLog(tag, sysinfo_texts::kGotPowerOnHours, info->powerOnHours);
         dumpAnswer(command);
     }
 
     command.buildGet(statewire::kRestartCountCommand);
     if (sendAndCheck(command, commDevice, node, &sent) && command.answerValue(2, &value)) {
         info->restartCount = static_cast<int16_t>(value);
-        yatLog(tag, "got restartCount: [%d]", info->restartCount);
+        yatLog(tag, sysinfo_texts::kGotRestartCount, info->restartCount);
         dumpAnswer(command);
     }
 
     command.buildGet(statewire::kPowerStatusCommand);
     int32_t result = ERR_SUCCESS;
     if (sendAndCheck(command, commDevice, node, &sent) && command.answerValue(1, &value)) {
-        yatLog("clibyat.getSystemState()", "just sent power status cmd....so let's interpret it");
+        yatLog(sysinfo_texts::kTagClibyatGetSystemState, sysinfo_texts::kJustSentPowerStatusCmdSo);
         dumpAnswer(command);
         info->powerStatusOn = value != 0 ? 1 : 0;
-        yatLog(tag, "got powerStatusOn: [%d]", info->powerStatusOn);
+        yatLog(tag, sysinfo_texts::kGotPowerStatusOn, info->powerStatusOn);
         dumpAnswer(command);
     } else {
         // A carried request whose answer failed is no success either: the field was not read.
         result = sent != ERR_SUCCESS ? sent : ERR_BAD_ANSWER;
     }
-    yatLog(tag, "sendCommand failed:  retVal=[%d]", result);
+    yatLog(tag, sysinfo_texts::kSendCommandFailedRetVal, result);
     return result;
 }
 
 int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
     constexpr const char* tag = "clibyat.getWatchogTimers";
     if (commDevice == nullptr) {
-        yatLog(tag, "sendCommand failed:  retVal=[%d]", 0);
+        yatLog(tag, sysinfo_texts::kSendCommandFailedRetVal, 0);
         return ERR_SUCCESS;
     }
     if (info == nullptr) {
-        yatLog(tag, "sendCommand failed:  retVal=[%d]", ERR_INVALID_PARAMETER);
+        yatLog(tag, sysinfo_texts::kSendCommandFailedRetVal, ERR_INVALID_PARAMETER);
         return ERR_INVALID_PARAMETER;
     }
     cWatchdog command;
@@ -97,15 +98,15 @@ int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
         return true;
     };
     if (readTimer(&cWatchdog::getPostWatchdog, &info->postWatchdog, statewire::kWatchdogUnit)) {
-        yatLog(tag, "got post watchdog timer: [%d]", info->postWatchdog);
+        yatLog(tag, sysinfo_texts::kGotPostWatchdogTimer, info->postWatchdog);
         dumpAnswer(command);
     }
     if (readTimer(&cWatchdog::getLoaderWatchdog, &info->loaderWatchdog, statewire::kWatchdogUnit)) {
-        yatLog(tag, "got loader watchdog timer: [%d]", info->loaderWatchdog);
+        yatLog(tag, sysinfo_texts::kGotLoaderWatchdogTimer, info->loaderWatchdog);
         dumpAnswer(command);
     }
     if (readTimer(&cWatchdog::getOSWatchdog, &info->osWatchdog, 1)) {
-        yatLog(tag, "got OS watchdog timer: [%d]", info->osWatchdog);
+        yatLog(tag, sysinfo_texts::kGotOSWatchdogTimer, info->osWatchdog);
         dumpAnswer(command);
     }
 
@@ -115,13 +116,13 @@ int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
         info->powerOffDelay = -1;
         ++failures;
     } else {
-        yatLog("clibyat.getWatchogTimers()", "just sent power status cmd....so let's interpret it");
+        yatLog(sysinfo_texts::kTagClibyatGetWatchogTimers, sysinfo_texts::kJustSentPowerStatusCmdSo);
         if (command.getPowerOffDelayData(&delay) != ERR_SUCCESS) {
             info->powerOffDelay = -1;
             ++failures;
         } else {
             info->powerOffDelay = delay;
-            yatLog(tag, "got power off delay: [%d]", info->powerOffDelay);
+            yatLog(tag, sysinfo_texts::kGotPowerOffDelay, info->powerOffDelay);
             dumpAnswer(command);
         }
     }
@@ -131,24 +132,24 @@ int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
         // Nothing was read: the last send's code, or a bad answer when that send itself went through.
         result = sent != ERR_SUCCESS ? sent : ERR_BAD_ANSWER;
     }
-    yatLog(tag, "sendCommand failed:  retVal=[%d]", result);
+    yatLog(tag, sysinfo_texts::kSendCommandFailedRetVal, result);
     return result;
 }
 
 int32_t SystemInfo::getFirmwareData(int32_t node, int32_t kind, FirmwareInfo* info, int32_t extra) {
     constexpr const char* tag = "cLibYAT::getFirmwareData";
     if (info == nullptr) {
-        yatLog(tag, "the parameters were wrong");
+        yatLog(tag, sysinfo_texts::kTheParametersWereWrong);
         return ERR_INVALID_PARAMETER;
     }
     if (commDevice == nullptr) {
-        yatLog(tag, "not connected to the device");
+        yatLog(tag, sysinfo_texts::kNotConnectedToTheDevice);
         return ERR_FAILED;
     }
-    yatLog(tag, "connected to the device");
+    yatLog(tag, sysinfo_texts::kConnectedToTheDevice);
     cFirmware command(kind, extra);
     if (command.buildCommand() == nullptr) return ERR_FAILED;
     if (command.send(commDevice, node) != ERR_SUCCESS) return ERR_FAILED;
-    yatLog(tag, "was able to get the firmware info");
+    yatLog(tag, sysinfo_texts::kWasAbleToGetTheFirmware);
     return command.getCommandData(info);
 }

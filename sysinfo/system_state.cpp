@@ -4,11 +4,12 @@
 
 #include "yat/result_codes.h"
 #include "platform/log.h"
+#include "sysinfo/log_texts.h"
 
 namespace {
 
 uint8_t* buildPlainGet(cSPCmd& command, const char* tag, const char* dotCommand) {
-    yatLog(tag, "entered");
+    yatLog(tag, sysinfo_texts::kEntered2);
     return command.buildSPCommand(dotCommand, wire::kGet, nullptr, nullptr, 0, 0);
 }
 
@@ -26,11 +27,11 @@ uint8_t* buildPlainGet(cSPCmd& command, const char* tag, const char* dotCommand)
 [[nodiscard]] int32_t watchdogData(cSPCmd& command, const char* tag, uint32_t count, int32_t* value) {
     if (command.answerStatus() != SpStatus::kOk) return ERR_BAD_ANSWER;
     ByteReader answer = command.answerReader();
-    yatLog(tag, "read was sucessful...here's the raw data buffer");
+    yatLog(tag, sysinfo_texts::kReadWasSucessfulHereSThe);
     dumpdata(answer.data(), answer.size());
     uint32_t raw = 0;
     if (!readLittleEndian(command, count, &raw)) {
-        yatLog(tag, "the answer holds only [%d] bytes", static_cast<int32_t>(answer.size()));
+        yatLog(tag, sysinfo_texts::kTheAnswerHoldsOnlyBytes, static_cast<int32_t>(answer.size()));
         return ERR_BAD_ANSWER;
     }
     if (value != nullptr) *value = static_cast<int32_t>(raw);

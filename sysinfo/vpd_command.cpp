@@ -11,6 +11,7 @@
 #include "sysinfo/eeprom_parser.h"
 #include "sysinfo/firmware_parser.h"
 #include "yat/vpd.h"
+#include "sysinfo/log_texts.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ int32_t kindBytes(int32_t kind, int32_t instance, uint8_t* bytes) {
         case 14: return set({15, 1});
         case 15: return first ? set({2, 7, 2}) : 0;
         case VPD_INST_SP:
-            yatLog("cSPVPDCmd::buildCommand", "***** VPD_INST_SP case entered!!!  **********");
+            yatLog(sysinfo_texts::kTagCSPVPDCmdBuildCommand, sysinfo_texts::kVPDINSTSPCaseEntered);
             return first ? set({3, 1}) : 0;
         case kVPDKindPlanar: return first ? set({2, 1}) : 0;
         case 18: return first ? set({6, 1}) : 0;
@@ -74,7 +75,7 @@ uint8_t* cSPVPDCmd::buildCommand(int32_t kind, int32_t instance, int32_t part, i
     }
     const uint8_t data[kWindowBytes] = {static_cast<uint8_t>(offset & 0xFF), static_cast<uint8_t>(offset >> 8),
                                         static_cast<uint8_t>(readLength & 0xFF), static_cast<uint8_t>(readLength >> 8)};
-    yatLog("cSPVPDCmd::buildCommand", "about to process a vpd command");
+    yatLog(sysinfo_texts::kTagCSPVPDCmdBuildCommand, sysinfo_texts::kAboutToProcessAVpdCommand);
     const bool window = hasWindow(kind);
     return buildSPCommand(kVPDCommand, wire::kGet, params, window ? data : nullptr, paramCount,
                           window ? kWindowBytes : 0);
@@ -82,20 +83,20 @@ uint8_t* cSPVPDCmd::buildCommand(int32_t kind, int32_t instance, int32_t part, i
 
 int32_t cSPVPDCmd::getCommandData(int32_t kind, VPD* vpd) {
     constexpr const char* tag = "cSPVPDCmd.getCommandData()";
-    yatLog(tag, "Entered:  ret code from dot command: [%x] ", statusByte(answerStatus()));
+    yatLog(tag, sysinfo_texts::kEnteredRetCodeFromDotCommand, statusByte(answerStatus()));
     if (answerStatus() != SpStatus::kOk) return ERR_FAILED;
     if (vpd == nullptr) return ERR_INVALID_PARAMETER;
 
     ByteReader answer = answerReader();
     if (kind >= kVPDKindFirmwareImageFirst && kind <= kVPDKindFirmwareImageLast) {
-        yatLog(tag, "about to create FirmwareParser to parse this buffer:");
+        yatLog(tag, sysinfo_texts::kAboutToCreateFirmwareParserToParse);
         dumpdata(answer.data(), answer.size());
         // The parser marks the record valid or not; the caller reports one that is not.
         (void)parseFirmwareImage(answer.data(), answer.size(), vpd);
-        yatLog(tag, "just finished parsing with FirmwareParser");
+        yatLog(tag, sysinfo_texts::kJustFinishedParsingWithFirmwareParser);
     } else if (kind == kVPDKindDriverRevision) {
         std::string revision = answer.text(0, answer.size());
-        yatLog(tag, "Device Driver revision: [%s] ", revision.c_str());
+        yatLog(tag, sysinfo_texts::kDeviceDriverRevision, revision.c_str());
         // A driver revision is data of its own: the record is valid when the SP gave a text.
         vpd->setIsVPDValid(!revision.empty());
         vpd->set_FIRMWARE_IMAGE_VERSION(std::move(revision));

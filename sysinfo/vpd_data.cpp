@@ -7,6 +7,7 @@
 #include "platform/log.h"
 #include "yat/vpd.h"
 #include "sysinfo/vpd_command.h"
+#include "sysinfo/log_texts.h"
 
 namespace {
 
@@ -38,33 +39,33 @@ constexpr int32_t kMaxSearchReads = 32;
                                             "got third/last block of planar data successfully"};
     for (int32_t part = 1; part <= 3; ++part) {
         if (command.buildCommand(kVPDKindPlanar, instance, part, kVPDReadLength) == nullptr) {
-            yatLog(kTag, "no planar command for instance [%d]; nothing sent", instance);
+            yatLog(kTag, sysinfo_texts::kNoPlanarCommandForInstanceNothing, instance);
             return ERR_FAILED;
         }
         int32_t sent = command.send(comm, node);
         if (sent != ERR_SUCCESS) return sent;
         if (command.answerStatus() != SpStatus::kOk) {
             // Without data the window would fill the record with empty texts marked valid.
-            yatLog(kTag, "planar block [%d] refused with status [%d]", part, statusByte(command.answerStatus()));
+            yatLog(kTag, sysinfo_texts::kPlanarBlockRefusedWithStatus, part, statusByte(command.answerStatus()));
             vpd->setIsVPDValid(false);
             return ERR_BAD_ANSWER;
         }
-        yatLog(kTag, "%s", kDone[part - 1]);
+        yatLog(kTag, sysinfo_texts::kText, kDone[part - 1]);
         ByteReader data = command.answerReader();
         if (part == 1) {
             using namespace vpdwire;
             std::string serial = data.text(kPlanarSerialHalf, kPlanarSerialHalf) + data.text(0, kPlanarSerialHalf);
-            yatLog(kTag, "planar serial number=[%s]", serial.c_str());
+            yatLog(kTag, sysinfo_texts::kPlanarSerialNumber, serial.c_str());
             vpd->set_EEPROM_SERIAL_NUMBER(serial);
-            yatLog(kTag, "eeprom_serial_number:  [%s]", vpd->get_EEPROM_SERIAL_NUMBER().c_str());
+            yatLog(kTag, sysinfo_texts::kEepromSerialNumber, vpd->get_EEPROM_SERIAL_NUMBER().c_str());
             vpd->set_EEPROM_MANUFACTURER_ID(data.text(kPlanarManufacturerIdOffset, kPlanarManufacturerIdSize));
-            yatLog(kTag, "eeprom_manufacturer_id:  [%s]", vpd->get_EEPROM_MANUFACTURER_ID().c_str());
+            yatLog(kTag, sysinfo_texts::kEepromManufacturerId, vpd->get_EEPROM_MANUFACTURER_ID().c_str());
         } else if (part == 2) {
             vpd->set_EEPROM_PART_NUMBER(data.text(0, vpdwire::kPlanarTextSize));
-            yatLog(kTag, "eeprom_part_number:  [%s]", vpd->get_EEPROM_PART_NUMBER().c_str());
+            yatLog(kTag, sysinfo_texts::kEepromPartNumber, vpd->get_EEPROM_PART_NUMBER().c_str());
         } else {
             vpd->set_EEPROM_FRU_NUMBER(data.text(0, vpdwire::kPlanarTextSize));
-            yatLog(kTag, "eeprom_fru_number:  [%s]", vpd->get_EEPROM_FRU_NUMBER().c_str());
+            yatLog(kTag, sysinfo_texts::kEepromFruNumber, vpd->get_EEPROM_FRU_NUMBER().c_str());
         }
     }
     vpd->setIsVPDValid(true);
@@ -97,8 +98,7 @@ constexpr int32_t kMaxSearchReads = 32;
         sent = readVPD(command, comm, node, kVPDKindDASD, instance, 0, length);
         if (sent != ERR_SUCCESS) {
             if (++failuresInRow >= kMaxSearchRetries) {
-                yatLog(kTag, "DASD read of length [%d] failed [%d] times in a row:  retval=[%d]", length, failuresInRow,
-                       sent);
+                yatLog(kTag, sysinfo_texts::kDASDReadOfLengthFailedTimes, length, failuresInRow, sent);
                 return ERR_BAD_ANSWER;
             }
             continue;  // the same length again
@@ -120,15 +120,15 @@ constexpr int32_t kMaxSearchReads = 32;
 }  // namespace
 
 int32_t SystemInfo::getVPDData(int32_t node, int32_t kind, int32_t instance, VPD* vpd) {
-    yatLog(kTag, "Entered");
+    yatLog(kTag, sysinfo_texts::kEntered);
     int32_t result = ERR_SUCCESS;
     if (commDevice == nullptr) {
         result = ERR_FAILED;
     } else if (vpd == nullptr) {
-        yatLog(kTag, "VPDData is NULL!!! Returning as ERR_INVALID_PARAMETER");
+        yatLog(kTag, sysinfo_texts::kVPDDataIsNULLReturningAsERR);
         result = ERR_INVALID_PARAMETER;
     } else {
-        yatLog(kTag, "VPDData is not null....so sending command");
+        yatLog(kTag, sysinfo_texts::kVPDDataIsNotNullSoSending);
         cSPVPDCmd command;
         bool parse = false;
         if (kind == kVPDKindPlanar) {
@@ -137,7 +137,7 @@ int32_t SystemInfo::getVPDData(int32_t node, int32_t kind, int32_t instance, VPD
             result = searchDASDLength(command, commDevice, node, instance);
             parse = result == ERR_SUCCESS;
         } else if (command.buildCommand(kind, instance, 0, kVPDReadLength) == nullptr) {
-            yatLog(kTag, "no VPD command for kind [%d] instance [%d]; nothing sent", kind, instance);
+            yatLog(kTag, sysinfo_texts::kNoVPDCommandForKindInstance, kind, instance);
             result = ERR_FAILED;
         } else {
             int32_t sent = command.send(commDevice, node);
@@ -145,15 +145,15 @@ int32_t SystemInfo::getVPDData(int32_t node, int32_t kind, int32_t instance, VPD
             parse = sent == ERR_SUCCESS;
         }
         if (parse) {
-            yatLog(kTag, "retval from sendCommand was ERR_SUCCESS....so extracting the command data");
+            yatLog(kTag, sysinfo_texts::kRetvalFromSendCommandWasERRSUCCESS);
             result = command.getCommandData(kind, vpd);
-            yatLog(kTag, "retVal from getCommandData is [%d]", result);
+            yatLog(kTag, sysinfo_texts::kRetValFromGetCommandDataIs, result);
             if (!vpd->isVPDValid()) {
-                yatLog(kTag, "VPD object is bad for some reason");
+                yatLog(kTag, sysinfo_texts::kVPDObjectIsBadForSome);
                 result = ERR_INVALID_VPD;
             }
         }
     }
-    yatLog(kTag, "Returning:  retval=[%d]", result);
+    yatLog(kTag, sysinfo_texts::kReturningRetval, result);
     return result;
 }

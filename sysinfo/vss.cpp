@@ -6,6 +6,7 @@
 #include "yat/result_codes.h"
 #include "platform/byte_reader.h"
 #include "platform/log.h"
+#include "sysinfo/log_texts.h"
 
 size_t vsswire::fixedVectorLength(uint16_t id) {
     if (id <= kLastCapabilityId) return kCapabilityLength;
@@ -33,7 +34,7 @@ void VectoredSystemSummary::init(const uint8_t* data, size_t length) {
     size_t offset = 0;
     while (offset < vectors.size()) {
         if (!vectors.has(offset, kIdSize)) {
-            yatLog("VectoredSystemSummary()", "vector at offset [%d] runs past the end of the data",
+            yatLog(sysinfo_texts::kTagVectoredSystemSummary, sysinfo_texts::kVectorAtOffsetRunsPastThe,
                    static_cast<int32_t>(offset));
             complete_ = false;
             break;
@@ -44,12 +45,12 @@ void VectoredSystemSummary::init(const uint8_t* data, size_t length) {
             vectorLength = kVariableBaseLength + vectors.u8(offset + kVariableLengthByte);
         }
         if (vectorLength == 0 && id != kVariableId) {
-            yatLog("VectoredSystemSummary()", "miscalculated offset or unknown vectorID!!!");
+            yatLog(sysinfo_texts::kTagVectoredSystemSummary, sysinfo_texts::kMiscalculatedOffsetOrUnknownVectorID);
             complete_ = false;
             break;
         }
         if (vectorLength == 0 || !vectors.has(offset, vectorLength)) {
-            yatLog("VectoredSystemSummary()", "vector [%x] at offset [%d] runs past the end of the data",
+            yatLog(sysinfo_texts::kTagVectoredSystemSummary, sysinfo_texts::kVectorAtOffsetRunsPastThe2,
                    static_cast<unsigned>(id), static_cast<int32_t>(offset));
             complete_ = false;
             break;
@@ -61,7 +62,7 @@ void VectoredSystemSummary::init(const uint8_t* data, size_t length) {
         }
         offset += vectorLength;
     }
-    yatLog("VectoredSystemSummary.init", "returning");
+    yatLog(sysinfo_texts::kTagVectoredSystemSummaryInit, sysinfo_texts::kReturning);
 }
 
 bool VectoredSystemSummary::hasVector(uint16_t id) const {
@@ -78,38 +79,38 @@ int32_t spTypeFromSummary(const VectoredSystemSummary& summary) {
     switch (summary.vssType()) {
         case kVssCobalt:
             if (summary.hasVector(kFlagOptionCard)) {
-                yatLog(tag, "%s", optionCard);
+                yatLog(tag, sysinfo_texts::kText, optionCard);
                 return yat::kSpTypeOptionCard;
             }
-            yatLog(tag, "%s", notOptionCard);
+            yatLog(tag, sysinfo_texts::kText, notOptionCard);
             return yat::kSpTypeCobalt;
         case kVssFallback: return yat::kSpTypeCobaltFallback;
         case kVssBerylGarnet:
             if (summary.hasVector(kFlag17)) {
                 if (summary.hasVector(kFlagSSL)) {
-                    yatLog(tag, "%s", sslCard);
+                    yatLog(tag, sysinfo_texts::kText, sslCard);
                     return yat::kSpTypeGarnetSsl;
                 }
                 if (summary.hasVector(kFlag20)) {
-                    yatLog(tag, "%s", optionCard);
+                    yatLog(tag, sysinfo_texts::kText, optionCard);
                     return yat::kSpTypeGarnetOptionCard;
                 }
-                yatLog(tag, "%s", notOptionCard);
+                yatLog(tag, sysinfo_texts::kText, notOptionCard);
                 return yat::kSpTypeGarnet;
             }
             if (summary.hasVector(kFlagOptionCard)) {
-                yatLog(tag, "%s", optionCard);
+                yatLog(tag, sysinfo_texts::kText, optionCard);
                 return yat::kSpTypeBerylOptionCard;
             }
-            yatLog(tag, "%s", notOptionCard);
+            yatLog(tag, sysinfo_texts::kText, notOptionCard);
             return yat::kSpTypeBeryl;
         case kVssOpal:
             if (summary.hasVector(kFlagSSL)) {
-                yatLog(tag, "%s", sslCard);
+                yatLog(tag, sysinfo_texts::kText, sslCard);
                 return yat::kSpTypeOpalSsl;
             }
             return yat::kSpTypeOpal;
-        default: yatLog(tag, "%s", " Cannot determine SP type!"); return yat::kSpTypeUnknown;
+        default: yatLog(tag, sysinfo_texts::kText, " Cannot determine SP type!"); return yat::kSpTypeUnknown;
     }
 }
 
@@ -118,11 +119,11 @@ uint8_t* cSPVSS::buildCommand() { return buildSPCommand(vsswire::kCommand, wire:
 int32_t cSPVSS::getCommandData(VectoredSystemSummary* summary) {
     constexpr const char* tag = "cSPVSS.getCommandData()";
     if (summary == nullptr) return ERR_FAILED;
-    yatLog(tag, "ret code from dot command: [%x] ", statusByte(answerStatus()));
+    yatLog(tag, sysinfo_texts::kRetCodeFromDotCommand, statusByte(answerStatus()));
     if (answerStatus() != SpStatus::kOk) return spStatusResult(answerStatus());
     ByteReader answer = answerReader();
     dumpdata(answer.data(), answer.size());
     summary->init(answer.data(), answer.size());
-    yatLog(tag, "returning");
+    yatLog(tag, sysinfo_texts::kReturning);
     return ERR_SUCCESS;
 }

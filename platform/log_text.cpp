@@ -1,0 +1,109 @@
+// The writer's fast path for the common conversions of checked log texts.
+
+#include "platform/log_text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace yat::logtext {
+
+namespace {
+
+// Appends the digits of value in base 10 or 16 to text at *pos, up to cap. The bases are constants
+// in each branch, so that the compiler divides by multiplying.
+void putUnsigned(char* text, size_t* pos, size_t cap, unsigned long long value, unsigned base, bool upper) {
+    char buffer[24];
+    char* end = buffer + sizeof buffer;
+    char* first = end;
+    if (base == 10) {
+        do {
+            *--first = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+    } else {
+        const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+        do {
+            *--first = digits[value & 0xF];
+            value >>= 4;
+        } while (value != 0);
+    }
+    size_t n = std::min(static_cast<size_t>(end - first), cap - *pos);
+    std::memcpy(text + *pos, first, n);
+    *pos += n;
+}
+
+bool isIntegerKind(Kind kind) {
+    return kind != Kind::String && kind != Kind::Pointer && kind != Kind::Double && kind != Kind::Bad;
+}
+
+bool isSignedKind(Kind kind) { return kind == Kind::Int || kind == Kind::Long || kind == Kind::LongLong; }
+
+// The value of an integer argument as the conversion's type gives it (int-sized kinds wrap as
+// printf's int and unsigned do).
+unsigned long long asUnsigned(const PlainArg& arg) {
+    if (arg.kind == Kind::Unsigned) return static_cast<unsigned>(arg.unsignedInteger);
+    if (arg.kind == Kind::Int) return static_cast<unsigned>(static_cast<int>(arg.integer));
+    return isSignedKind(arg.kind) ? static_cast<unsigned long long>(arg.integer) : arg.unsignedInteger;
+}
+
+}  // namespace
+
+bool formatPlain(const char* format, const PlainArg* args, size_t count, char* text) {
+    const size_t cap = kLogTextSize - 1;
+    size_t pos = 0;
+    size_t next = 0;
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (*p != '%') {
+            const char* run = p;
+            while (*run != '\0' && *run != '%') ++run;
+            size_t n = std::min(static_cast<size_t>(run - p), cap - pos);
+            std::memcpy(text + pos, p, n);
+            pos += n;
+            p = run - 1;
+            continue;
+        }
+        ++p;
+        if (*p == '%') {
+            if (pos < cap) text[pos++] = '%';
+            continue;
+        }
+        while (*p == 'l' || *p == 'z' || *p == 'j') ++p;  // the kind says the width
+        if (next >= count) return false;
+        const PlainArg& arg = args[next++];
+        switch (*p) {
+            case 'd':
+            case 'i': {
+                if (!isIntegerKind(arg.kind)) return false;
+                long long value =
+                    arg.kind == Kind::Int ? static_cast<int>(arg.integer) : static_cast<long long>(asUnsigned(arg));
+                if (value < 0) {
+                    if (pos < cap) text[pos++] = '-';
+                    putUnsigned(text, &pos, cap, 0ULL - static_cast<unsigned long long>(value), 10, false);
+                } else {
+                    putUnsigned(text, &pos, cap, static_cast<unsigned long long>(value), 10, false);
+                }
+                break;
+            }
+            case 'u':
+            case 'x':
+            case 'X':
+                if (!isIntegerKind(arg.kind)) return false;
+                putUnsigned(text, &pos, cap, asUnsigned(arg), *p == 'u' ? 10 : 16, *p == 'X');
+                break;
+            case 'c':
+                if (arg.kind != Kind::Int) return false;
+                if (static_cast<char>(arg.integer) == '\0') return false;  // printf writes the zero byte
+                if (pos < cap) text[pos++] = static_cast<char>(arg.integer);
+                break;
+            case 's':
+                if (arg.kind != Kind::String || arg.text == nullptr) return false;
+                for (const char* c = arg.text; *c != '\0' && pos < cap; ++c) text[pos++] = *c;  // within 255 bytes
+                break;
+            default: return false;  // flags, width, precision, short lengths, %o, %p, floating point
+        }
+    }
+    text[pos] = '\0';
+    return true;
+}
+
+}  // namespace yat::logtext
