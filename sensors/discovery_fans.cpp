@@ -25,7 +25,7 @@ constexpr const char* kFanKeyHeader = "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zentro\\
 
 }  // namespace
 
-void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst* fan) {
+void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, const SilentNodes& silent, cFanInst* fan) {
     uint32_t nodeCount = comm->getNodeCount();
     yatLog(kRunTag, sensors_texts::kDoingFanstuff);
     yatLog(kRunTag, sensors_texts::kTheNumberOfNodesForFans, static_cast<int32_t>(nodeCount));
@@ -33,6 +33,7 @@ void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst*
     if (!known(kFanKey) && sink != nullptr) sink->addRegistryText(kVigilorKey, kFanKeyHeader);
 
     for (int32_t i = 0; static_cast<uint32_t>(i) < comm->getNodeCount(); ++i) {
+        if (silent.count(i) != 0) continue;
         int32_t nodeBase = bases.of(i, comm->getNodeCount());
         int32_t fanSensor = 1;
         for (int32_t instance = 1; instance <= kFanInstances; ++instance) {

@@ -122,9 +122,11 @@ void discoverNodeSupplies(cBusComm* comm, cSensorSink* sink, int32_t i, int32_t 
 
 }  // namespace
 
-void discoverPowerSupplies(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cPowerInstance* power) {
+void discoverPowerSupplies(cBusComm* comm, cSensorSink* sink, NodeBases& bases, const SilentNodes& silent,
+                           cPowerInstance* power) {
     yatLog(kVpdTag, sensors_texts::kDoingPowersupplyStuff);
     for (int32_t i = 0; static_cast<uint32_t>(i) < comm->getNodeCount(); ++i) {
+        if (silent.count(i) != 0) continue;
         discoverNodeSupplies(comm, sink, i, bases.of(i, comm->getNodeCount()), power);
     }
     yatLog(kTotalsTag, sensors_texts::kTheTotalNumberOfPowerSupplies2, power->elementCount());

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 
 #include "yat/codes.h"
 
@@ -45,6 +46,10 @@ private:
 };
 
 // The temperatures and voltages of one node at a time, with the node's sensor numbers so far.
+// Node indexes whose SP gave no supported-commands list: every discovery step skips them, since each
+// of their sensor commands would only fail in turn.
+using SilentNodes = std::set<int32_t>;
+
 struct NodeSensors {
     cBusComm* comm;
     cSensorSink* sink;
@@ -79,9 +84,10 @@ private:
 
 // Fans of every node, remembered across runs through the host's registry texts
 // (sensors/discovery_fans.cpp).
-void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cFanInst* fan);
+void discoverFans(cBusComm* comm, cSensorSink* sink, NodeBases& bases, const SilentNodes& silent, cFanInst* fan);
 
 // Power supplies of every node (sensors/discovery_power.cpp).
-void discoverPowerSupplies(cBusComm* comm, cSensorSink* sink, NodeBases& bases, cPowerInstance* power);
+void discoverPowerSupplies(cBusComm* comm, cSensorSink* sink, NodeBases& bases, const SilentNodes& silent,
+                           cPowerInstance* power);
 
 }  // namespace yat::discovery

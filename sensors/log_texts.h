@@ -92,6 +92,8 @@ inline constexpr yat::LogText<> kGettingSupportedcommands{"getting supportedcomm
 inline constexpr yat::LogText<> kGettingTheBufferForSupportedcommands{"getting the buffer for supportedcommands"};
 inline constexpr yat::LogText<> kGotTheBufferForSupportedcommands{"got the buffer for supportedcommands"};
 inline constexpr yat::LogText<> kAboutToReturn{"about to return"};
+inline constexpr yat::LogText<int, int> kNodeSkipped{
+    "node [%d] gave no supported commands (result [%d]): its sensors are skipped"};
 inline constexpr yat::LogText<int, int, int, int> kNodeInstanceClassLocationAndOffset{
     "node [%d] instanceClass [%d] location [%d] and offset [%d]"};
 inline constexpr yat::LogText<int, int, int, int, int> kCommandFailedNodeInstanceClassLocationAnd{

@@ -53,6 +53,7 @@ using yat::discovery::discoverPowerSupplies;
 using yat::discovery::kRunTag;
 using yat::discovery::NodeBases;
 using yat::discovery::NodeSensors;
+using yat::discovery::SilentNodes;
 
 namespace {
 
@@ -105,6 +106,10 @@ int32_t SensorModel::initSensors(cSensorSink* sink) {
 
     NodeBases bases(commDevice);
     NodeSensors discovery{commDevice, sink, &bases};
+    // A node whose SP does not give its list is skipped by every step, and the first such failure is
+    // the result; the other nodes are still discovered.
+    SilentNodes silent;
+    int32_t result = ERR_SUCCESS;
     discovery.temp = temp.get();
     discovery.volt = volt.get();
     for (int32_t i = 0; static_cast<uint32_t>(i) < commDevice->getNodeCount(); ++i) {
@@ -113,10 +118,17 @@ int32_t SensorModel::initSensors(cSensorSink* sink) {
         cSPCmd supported;
         supported.buildSPCommand(sensorwire::kSupportedCommandsCommand, wire::kGet, nullptr, nullptr, 0, 0);
         int32_t sent = supported.send(commDevice, i);
-        if (sent != ERR_SUCCESS) return sent;
-        yatLog(kRunTag, sensors_texts::kGettingTheBufferForSupportedcommands);
-        yatLog(kRunTag, sensors_texts::kGotTheBufferForSupportedcommands);
-        if (!supportedCommandsAnswerOk(supported)) return ERR_BAD_ANSWER;
+        if (sent == ERR_SUCCESS) {
+            yatLog(kRunTag, sensors_texts::kGettingTheBufferForSupportedcommands);
+            yatLog(kRunTag, sensors_texts::kGotTheBufferForSupportedcommands);
+            if (!supportedCommandsAnswerOk(supported)) sent = ERR_BAD_ANSWER;
+        }
+        if (sent != ERR_SUCCESS) {
+            yatLog(kRunTag, sensors_texts::kNodeSkipped, i, sent);
+            silent.insert(i);
+            if (result == ERR_SUCCESS) result = sent;
+            continue;
+        }
 
         ByteReader data = supported.answerReader();
         SupportedCommandWalk walk(data.data(), data.size());
@@ -136,13 +148,13 @@ int32_t SensorModel::initSensors(cSensorSink* sink) {
     {
         HeldObject<cFanInst> fan(fanInstance, 1);
         if (fan.acquire() == nullptr) return ERR_NO_RESOURCE;
-        discoverFans(commDevice, sink, bases, fan.get());
+        discoverFans(commDevice, sink, bases, silent, fan.get());
     }
     {
         HeldObject<cPowerInstance> power(powerInstance, 2);
         if (power.acquire() == nullptr) return ERR_NO_RESOURCE;
-        discoverPowerSupplies(commDevice, sink, bases, power.get());
+        discoverPowerSupplies(commDevice, sink, bases, silent, power.get());
     }
     yatLog(kRunTag, sensors_texts::kAboutToReturn);
-    return ERR_SUCCESS;
+    return result;
 }

@@ -438,16 +438,21 @@ TEST_F(Discovery, SupportedCommandsFailures) {
     EXPECT_TRUE(sink.reports().empty());
 }
 
-TEST_F(Discovery, LaterNodeFailureKeepsEarlierRecords) {
+TEST_F(Discovery, ASilentNodeIsSkippedAndTheOthersAreDiscovered) {
     open(2);
-    ScriptedSp(*comm, 0).supported(entry({2, 1, 2, 1}));
-    ScriptedSp(*comm, 0).temp(2, 1, 44, 80, 70);
-    comm->fail("1.1", 9).node(1);
-    EXPECT_EQ(lib->initSensors(&sink), 9);
-    EXPECT_EQ(lib->getNumberSensors(1, 1), 1);
+    ScriptedSp(*comm, 1).supported(entry({2, 1, 2, 1}));
+    ScriptedSp(*comm, 1).temp(2, 1, 44, 80, 70);
+    comm->fail("1.1", 9).node(0);
+    EXPECT_EQ(lib->initSensors(&sink), 9);  // the first failure is the result
+    EXPECT_EQ(lib->getNumberSensors(1, 2), 1);
     int32_t reading = 0;
-    EXPECT_EQ(lib->getSensorReading(1, 1, 1, &reading), 0);
+    EXPECT_EQ(lib->getSensorReading(1, 2, 1, &reading), 0);
     EXPECT_EQ(reading, 44);
+    // Fans and supplies of the answering node are still looked for; the silent node gets nothing
+    // after its list failed.
+    EXPECT_EQ(nodesOf("2.3.1"), (std::vector<int32_t>{1}));
+    EXPECT_EQ(nodesOf("f.5.1"), (std::vector<int32_t>{1}));
+    EXPECT_EQ(nodesOf("1.1"), (std::vector<int32_t>{0, 1}));
 }
 
 TEST_F(Discovery, MalformedListsAreWalkedWithinBounds) {
