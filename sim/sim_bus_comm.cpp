@@ -11,11 +11,9 @@
 
 namespace yatsim {
 
-namespace {
-
-// The library's time scale; a scale of 0 (no waits) runs the simulator clock as fast as it can go,
-// since the clock divides by the scale.
 double environmentTimeScale() { return std::max(sleepScaleFromText(std::getenv("YAT_SLEEP_SCALE"), 1.0), 1e-6); }
+
+namespace {
 
 void realSleep(std::chrono::microseconds wait) { std::this_thread::sleep_for(wait); }
 

@@ -34,6 +34,11 @@
 
 namespace yatsim {
 
+// The time scale of the simulator and of the programs' own waits: YAT_SLEEP_SCALE when set and
+// valid, else 1. A scale of 0 (no waits) gives a tiny positive one, since the simulator clock divides
+// by it.
+double environmentTimeScale();
+
 class SimBusComm final : public cBusComm {
 public:
     static constexpr int32_t kDeviceId = 99;

@@ -14,7 +14,7 @@
 #include "yat/result_names.h"
 #include "yat/system_info_records.h"
 #include "yat/vpd_records.h"
-#include "platform/runtime.h"
+#include "sim/sim_bus_comm.h"
 #include "yatctl/sensor_words.h"
 
 namespace yatctl::exporter {
@@ -221,7 +221,7 @@ bool Retried::attempt(std::chrono::steady_clock::time_point now) {
                   << delaySeconds_ << " s" << (delaySeconds_ == kMaxRetrySeconds ? " from now on" : "") << std::endl;
         loggedDelaySeconds_ = delaySeconds_;
     }
-    double scale = sleepScaleFromText(std::getenv("YAT_SLEEP_SCALE"), 1.0);
+    double scale = yatsim::environmentTimeScale();
     next_ = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                       std::chrono::duration<double>(delaySeconds_ * scale));
     delaySeconds_ = std::min(delaySeconds_ * 2, kMaxRetrySeconds);
