@@ -146,9 +146,9 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
         std::cerr << "yat-redfishd: --insecure-http serves only a loopback address, not " << address.host << "\n";
         return 2;
     }
-    std::vector<redfish::User> users;
+    std::unique_ptr<redfish::Authenticator> users;
     try {
-        users = redfish::loadUsers(options.users);
+        users = std::make_unique<redfish::Authenticator>(redfish::loadUsers(options.users));
     } catch (const redfish::UsersError& error) {
         std::cerr << "yat-redfishd: --users " << options.users << ": " << error.what() << "\n";
         return 2;
@@ -216,8 +216,7 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
                 return;
             }
             std::optional<redfish::Role> role;
-            if (!limiter.blocked(req.remote_addr))
-                role = redfish::authenticate(users, credentials->name, credentials->password);
+            if (!limiter.blocked(req.remote_addr)) role = users->check(credentials->name, credentials->password);
             if (!role) {
                 limiter.failed(req.remote_addr);
                 std::cerr << "yat-redfishd: failed login as " << yatsim::printableExcerpt(credentials->name, 64)

@@ -4,6 +4,8 @@
 #include "redfish/users.h"
 
 #include <crypt.h>
+#include <openssl/evp.h>
+#include <openssl/rand.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -131,6 +133,43 @@ std::optional<Role> authenticate(const std::vector<User>& users, const std::stri
     std::string computed = cryptText(password, hash);
     if (found == nullptr || computed.empty() || !sameText(computed, found->hash)) return std::nullopt;
     return found->role;
+}
+
+Authenticator::Authenticator(std::vector<User> users) : users_(std::move(users)), salt_(32, '\0') {
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(salt_.data()), static_cast<int>(salt_.size())) != 1) {
+        throw std::runtime_error("no random bytes for the login memory");
+    }
+}
+
+std::string Authenticator::digest(const std::string& name, const std::string& password) const {
+    std::string input = salt_ + name + '\0' + password;
+    unsigned char out[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (EVP_Digest(input.data(), input.size(), out, &size, EVP_sha256(), nullptr) != 1) size = 0;
+    explicit_bzero(input.data(), input.size());
+    return std::string(reinterpret_cast<const char*>(out), size);
+}
+
+std::optional<Role> Authenticator::check(const std::string& name, const std::string& password, Clock::time_point now) {
+    std::string key = digest(name, password);
+    if (!key.empty()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto found = remembered_.find(key);
+        if (found != remembered_.end() && now - found->second.second < kRemember) return found->second.first;
+        if (found != remembered_.end()) remembered_.erase(found);
+    }
+    std::optional<Role> role = authenticate(users_, name, password);
+    if (role && !key.empty()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (remembered_.size() >= kMost) {
+            for (auto it = remembered_.begin(); it != remembered_.end();) {
+                it = now - it->second.second >= kRemember ? remembered_.erase(it) : std::next(it);
+            }
+            if (remembered_.size() >= kMost) remembered_.erase(remembered_.begin());
+        }
+        remembered_[key] = {*role, now};
+    }
+    return role;
 }
 
 std::string hashPassword(const std::string& password) {

@@ -1,0 +1,288 @@
+#!/usr/bin/env python3
+"""End-to-end checks of yat-redfishd: starts it over the simulator's default scenario on a loopback
+address with plain HTTP, and checks what Redfish clients see: every linked resource, the values
+against what yatctl reads through the same library, authentication, the locator light, and (when it
+is installed) Debian's redfishtool. Exit 77 when something the case needs is missing.
+
+Usage: check_redfishd.py YAT_REDFISHD CASE
+"""
+import base64
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import urllib.error
+import urllib.request
+
+REDFISHD = sys.argv[1]
+CASE = sys.argv[2]
+YATCTL = os.path.join(os.path.dirname(REDFISHD), "yatctl")
+WORK = tempfile.mkdtemp(prefix="redfishd-test-")
+PASSWORD = "correct horse"
+SKIP = 77
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
+
+
+def hash_password(password):
+    done = subprocess.run([REDFISHD, "hash-password"], input=password + "\n", capture_output=True, text=True,
+                          timeout=30)
+    check(done.returncode == 0, f"hash-password: exit {done.returncode}: {done.stderr}")
+    return done.stdout.strip()
+
+
+def users_file(mode=0o600, name="users"):
+    path = os.path.join(WORK, name)
+    digest = hash_password(PASSWORD)
+    with open(path, "w") as handle:
+        handle.write(f"# test users\nadmin:Administrator:{digest}\noperator:Operator:{digest}\n"
+                     f"viewer:ReadOnly:{digest}\n")
+    os.chmod(path, mode)
+    return path
+
+
+class Daemon:
+    """yat-redfishd on 127.0.0.1, any free port; stopped (SIGTERM) when the block ends."""
+
+    def __init__(self, users):
+        self.process = subprocess.Popen(
+            [REDFISHD, "--listen", "127.0.0.1:0", "--users", users, "--insecure-http", "--log-dir", WORK,
+             "--state-dir", WORK], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        line = self.process.stdout.readline()
+        if "serving http://" not in line:
+            self.process.kill()
+            fail(f"no serving line: {line!r} {self.process.stderr.read()}")
+        self.base = line.split("serving ")[1].split(" ")[0].rsplit("/redfish/v1", 1)[0]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        try:
+            code = self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            fail("yat-redfishd did not stop on SIGTERM")
+        check(code == 0, f"yat-redfishd exit {code}: {self.process.stderr.read()}")
+
+    def request(self, path, user="admin", method="GET", body=None, password=PASSWORD):
+        """(status, parsed JSON body, headers)."""
+        data = None if body is None else (body if isinstance(body, bytes) else json.dumps(body).encode())
+        req = urllib.request.Request(self.base + path, data=data, method=method)
+        if user is not None:
+            token = base64.b64encode(f"{user}:{password}".encode()).decode()
+            req.add_header("Authorization", "Basic " + token)
+        if data is not None:
+            req.add_header("Content-Type", "application/json")
+        try:
+            with urllib.request.urlopen(req, timeout=20) as answer:
+                status, text, headers = answer.status, answer.read(), answer.headers
+        except urllib.error.HTTPError as error:
+            status, text, headers = error.code, error.read(), error.headers
+        try:
+            doc = json.loads(text) if text else None
+        except ValueError:
+            doc = text.decode(errors="replace")
+        return status, doc, headers
+
+    def get(self, path, **kw):
+        status, doc, _ = self.request(path, **kw)
+        check(status == 200, f"GET {path}: {status} {doc}")
+        return doc
+
+
+def links(doc):
+    """Every @odata.id the document names, without fragments."""
+    found = []
+    if isinstance(doc, dict):
+        for key, value in doc.items():
+            if key == "@odata.id" and isinstance(value, str):
+                found.append(value.split("#")[0])
+            else:
+                found.extend(links(value))
+    elif isinstance(doc, list):
+        for value in doc:
+            found.extend(links(value))
+    return found
+
+
+def yatctl_json(*args):
+    if not os.path.exists(YATCTL):
+        return None
+    done = subprocess.run([YATCTL, "--log-dir", WORK, "--json", *args], capture_output=True, text=True, timeout=60)
+    check(done.returncode == 0, f"yatctl {args}: {done.stderr}")
+    return json.loads(done.stdout)
+
+
+def case_walk():
+    """Every resource reachable from the service root answers 200 with @odata.id (its own path) and
+    a versioned @odata.type, and Name and Id where the schema has them."""
+    with Daemon(users_file()) as daemon:
+        check(daemon.get("/redfish", user=None) == {"v1": "/redfish/v1/"}, "/redfish")
+        seen, queue = set(), ["/redfish/v1"]
+        while queue:
+            path = queue.pop()
+            if path in seen:
+                continue
+            seen.add(path)
+            doc = daemon.get(path)
+            check(doc.get("@odata.id") == path, f"{path}: @odata.id {doc.get('@odata.id')}")
+            kind = doc.get("@odata.type", "")
+            check(kind.startswith("#") and kind.count(".") >= 1, f"{path}: @odata.type {kind!r}")
+            if path != "/redfish/v1/odata":
+                check("Name" in doc, f"{path}: no Name")
+            if "Collection" not in kind and path != "/redfish/v1/odata":
+                check(".v1_" in kind and "Id" in doc, f"{path}: {kind} without version or Id")
+            if "Members" in doc:
+                check(doc["Members@odata.count"] == len(doc["Members"]), f"{path}: member count")
+            queue.extend(link for link in links(doc) if link not in seen)
+        for needed in ("/redfish/v1/Chassis/1/Sensors/Fan1", "/redfish/v1/Chassis/0/Thermal",
+                       "/redfish/v1/Chassis/0/Power", "/redfish/v1/Systems/1/LogServices/SEL/Entries/1",
+                       "/redfish/v1/Managers/1"):
+            check(needed in seen, f"{needed} not linked from the service root")
+        odata = daemon.get("/redfish/v1/odata", user=None)
+        check({v["url"] for v in odata["value"]} >= {"/redfish/v1/Chassis", "/redfish/v1/Systems"}, odata)
+        status, text, headers = daemon.request("/redfish/v1/$metadata", user=None)
+        check(status == 200 and "ServiceRoot.v1_16_0" in text, f"$metadata: {status}")
+        check(headers["OData-Version"] == "4.0", headers)
+
+
+def case_values():
+    """The resources say what yatctl reads through the same library over the same scenario."""
+    info, sensors, sel = yatctl_json("info"), yatctl_json("sensors"), yatctl_json("sel")
+    if info is None:
+        print("yatctl is not built: skipped")
+        sys.exit(SKIP)
+    with Daemon(users_file()) as daemon:
+        for node in info["nodes"]:
+            n = node["node"]
+            system = daemon.get(f"/redfish/v1/Systems/{n}")
+            check(system["PowerState"] == ("On" if node["systemState"]["powerOn"] else "Off"), system)
+            check(system["Status"]["HealthRollup"] == "OK", system["Status"])
+            firmware = {item["kind"]: item for item in node["firmware"]}
+            manager = daemon.get(f"/redfish/v1/Managers/{n}")
+            check(manager["FirmwareVersion"] in (firmware[4].get("revision"), firmware[4].get("buildId")), manager)
+        rows = [row for row in sensors["sensors"] if row["class"] != "power"]
+        check(len(rows) > 10, "yatctl shows few sensors")
+        collection = daemon.get("/redfish/v1/Chassis/0/Sensors")
+        members = {m["@odata.id"].rsplit("/", 1)[1] for m in collection["Members"]}
+        temperature = daemon.get("/redfish/v1/Chassis/0/Sensors/CPU1Temperature")
+        cpu = [r for r in rows if r["node"] == 1 and r["class"] == "temperature" and r["location"] == 2]
+        check(cpu and temperature["Reading"] == cpu[0]["reading"], (temperature, cpu[:1]))
+        check(temperature["Thresholds"]["UpperCritical"]["Reading"] == cpu[0]["upper"], temperature)
+        check(temperature["ReadingUnits"] == "Cel" and temperature["Status"]["Health"] == "OK", temperature)
+        fans = [m for m in members if m.startswith("Fan")]
+        voltages = [m for m in members if m.startswith("Voltage")]
+        node0 = [r for r in rows if r["node"] == 1]
+        check(len(fans) == sum(r["class"] == "fan" for r in node0), fans)
+        check(len(voltages) == sum(r["class"] == "voltage" for r in node0), voltages)
+        volt = daemon.get("/redfish/v1/Chassis/0/Sensors/Voltage1")
+        check(volt["ReadingUnits"] == "V" and "LowerCritical" in volt["Thresholds"], volt)
+        thermal = daemon.get("/redfish/v1/Chassis/0/Thermal")
+        check(len(thermal["Fans"]) == len(fans) and all(f["ReadingUnits"] == "RPM" for f in thermal["Fans"]), thermal)
+        power = daemon.get("/redfish/v1/Chassis/0/Power")
+        check(len(power["Voltages"]) == len(voltages) and power["PowerSupplies"], power)
+        entries = daemon.get("/redfish/v1/Systems/0/LogServices/SEL/Entries")
+        log = sel["nodes"][0]["entries"]
+        check(entries["Members@odata.count"] == len(log), (entries["Members@odata.count"], len(log)))
+        newest = entries["Members"][-1]
+        check(newest["Message"] == log[-1]["message"], (newest, log[-1]))
+        date = log[-1]["date"]  # mm/dd/yyyy
+        check(newest["Created"].startswith(f"{date[6:10]}-{date[0:2]}-{date[3:5]}T{log[-1]['time']}"), newest)
+
+
+def case_auth():
+    """401 without or with wrong credentials (the service root stays open), 403 for a ReadOnly
+    PATCH, Redfish error bodies with Base message ids, 404 and 405."""
+    with Daemon(users_file()) as daemon:
+        check(daemon.request("/redfish/v1", user=None)[0] == 200, "service root needs no login")
+        status, doc, headers = daemon.request("/redfish/v1/Chassis", user=None)
+        check(status == 401 and "Basic" in headers.get("WWW-Authenticate", ""), (status, headers))
+        check(doc["error"]["@Message.ExtendedInfo"][0]["MessageId"].startswith("Base.1."), doc)
+        check(daemon.request("/redfish/v1/Chassis", password="wrong")[0] == 401, "wrong password let in")
+        check(daemon.request("/redfish/v1/Chassis", user="nobody")[0] == 401, "unknown user let in")
+        check(daemon.get("/redfish/v1/Chassis", user="viewer")["Members@odata.count"] == 2, "viewer reads")
+        status, doc, _ = daemon.request("/redfish/v1/Chassis/0", user="viewer", method="PATCH",
+                                        body={"LocationIndicatorActive": True})
+        check(status == 403 and "InsufficientPrivilege" in doc["error"]["code"], (status, doc))
+        check(daemon.get("/redfish/v1/Chassis/0")["LocationIndicatorActive"] is False, "a refused PATCH changed it")
+        status, doc, _ = daemon.request("/redfish/v1/Chassis/7")
+        check(status == 404 and doc["error"]["code"].endswith("ResourceNotFound"), (status, doc))
+        status, doc, headers = daemon.request("/redfish/v1/Systems/0", method="PATCH", body={"AssetTag": "x"})
+        check(status == 405 and headers["Allow"] == "GET, HEAD", (status, doc, headers))
+        check(daemon.request("/redfish/v1/Chassis/0", user="operator", method="DELETE")[0] == 403, "DELETE")
+
+
+def case_locator():
+    """PATCH LocationIndicatorActive and IndicatorLED set the locator light, as yatctl sees it; bad
+    bodies answer 400 with the message the fault calls for and change nothing."""
+    with Daemon(users_file()) as daemon:
+        path = "/redfish/v1/Chassis/1"
+        status, doc, _ = daemon.request(path, user="operator", method="PATCH", body={"LocationIndicatorActive": True})
+        check(status == 200 and doc["LocationIndicatorActive"] is True and doc["IndicatorLED"] == "Lit", doc)
+        light = yatctl_json("bluelight", "--node", "1")
+        if light is not None:
+            check(light["nodes"][0]["state"] != 0, light)
+        check(daemon.get("/redfish/v1/Chassis/0")["LocationIndicatorActive"] is False, "node 0 changed too")
+        status, doc, _ = daemon.request(path, method="PATCH", body={"IndicatorLED": "Off"})
+        check(status == 200 and doc["LocationIndicatorActive"] is False, doc)
+        for body, message in ((b"{nope", "MalformedJSON"), ({"LocationIndicatorActive": "yes"}, "PropertyValueTypeError"),
+                              ({"IndicatorLED": "Blinking"}, "PropertyValueNotInList"),
+                              ({"SerialNumber": "1"}, "PropertyNotWritable"), ({"Colour": "red"}, "PropertyUnknown")):
+            status, doc, _ = daemon.request(path, method="PATCH", body=body)
+            check(status == 400 and doc["error"]["@Message.ExtendedInfo"][0]["MessageId"].endswith(message),
+                  (body, status, doc))
+        check(daemon.get(path)["LocationIndicatorActive"] is False, "a refused PATCH changed the light")
+
+
+def case_refuses():
+    """It does not start with a users file others can read, plain HTTP on a public address, or a
+    bad --listen."""
+    readable = users_file(0o644, "readable-users")
+    cases = (
+        (["--listen", "127.0.0.1:0", "--users", readable, "--insecure-http"], "make it private"),
+        (["--listen", "0.0.0.0:0", "--users", users_file(), "--insecure-http"], "loopback"),
+        (["--listen", "127.0.0.1", "--users", users_file(), "--insecure-http"], "ADDRESS:PORT"),
+        (["--listen", "127.0.0.1:0", "--users", users_file()], "--tls-cert"),
+    )
+    for args, words in cases:
+        done = subprocess.run([REDFISHD, *args], capture_output=True, text=True, timeout=30)
+        check(done.returncode == 2 and words in done.stderr, (args, done.returncode, done.stderr))
+
+
+def case_redfishtool():
+    """Debian's redfishtool reads the chassis, systems and managers."""
+    tool = shutil.which("redfishtool")
+    if tool is None:
+        print("redfishtool is not installed: skipped")
+        sys.exit(SKIP)
+    with Daemon(users_file()) as daemon:
+        host = daemon.base.split("://")[1]
+        common = [tool, "-r", host, "-S", "Never", "-u", "admin", "-p", PASSWORD]
+        for args, expect in ((["Chassis", "-I", "0", "get"], "#Chassis.v1_"),
+                             (["Systems", "-I", "1", "get"], "PowerState"),
+                             (["Managers", "-I", "0", "get"], "FirmwareVersion"),
+                             (["Chassis", "-I", "0", "Thermal"], "Temperatures"),
+                             (["Chassis", "-I", "0", "Power"], "Voltages"),
+                             (["raw", "GET", "/redfish/v1/Systems/0/LogServices/SEL/Entries"], "Members")):
+            done = subprocess.run(common + args, capture_output=True, text=True, timeout=30)
+            check(done.returncode == 0 and expect in done.stdout, (args, done.returncode, done.stdout[:500],
+                                                                     done.stderr[:500]))
+        done = subprocess.run(common[:-4] + ["-u", "viewer", "-p", "wrong", "Chassis", "-I", "0", "get"],
+                              capture_output=True, text=True, timeout=30)
+        check(done.returncode != 0, "redfishtool got in with a wrong password")
+
+
+globals()["case_" + CASE.replace("-", "_")]()
+shutil.rmtree(WORK, ignore_errors=True)
