@@ -29,6 +29,14 @@ std::string text(const char* chars, size_t size) { return std::string(chars, str
 
 Json link(const std::string& id) { return Json{{"@odata.id", id}}; }
 
+Json collectionOf(const std::string& type, const std::string& name, const std::string& base, const Json& members) {
+    return Json{{"@odata.id", base},
+                {"@odata.type", type},
+                {"Name", name},
+                {"Members@odata.count", members.size()},
+                {"Members", members}};
+}
+
 std::string nodePath(const char* collection, int32_t node) {
     return std::string(kRoot) + "/" + collection + "/" + std::to_string(node);
 }
@@ -380,11 +388,7 @@ Json Service::odataDocument() {
 Json Service::collection(const std::string& type, const std::string& name, const std::string& base, int32_t count) {
     Json members = Json::array();
     for (int32_t i = 0; i < count; ++i) members.push_back(link(base + "/" + std::to_string(i)));
-    return Json{{"@odata.id", base},
-                {"@odata.type", type},
-                {"Name", name},
-                {"Members@odata.count", members.size()},
-                {"Members", members}};
+    return collectionOf(type, name, base, members);
 }
 
 Json Service::chassis(int32_t node) {
@@ -421,11 +425,7 @@ Json Service::sensorsCollection(int32_t node) {
     for (const SensorEntry& e : sensors_) {
         if (yatctl::shownNode(e.libraryNode) == node) members.push_back(link(base + "/" + e.id));
     }
-    return Json{{"@odata.id", base},
-                {"@odata.type", "#SensorCollection.SensorCollection"},
-                {"Name", "Sensors"},
-                {"Members@odata.count", members.size()},
-                {"Members", members}};
+    return collectionOf("#SensorCollection.SensorCollection", "Sensors", base, members);
 }
 
 Json Service::sensor(const SensorEntry& e) {
@@ -451,65 +451,56 @@ Json Service::sensor(const SensorEntry& e) {
 }
 
 Json Service::thermal(int32_t node) {
-    std::string id = nodePath("Chassis", node) + "/Thermal";
-    Json temperatures = Json::array(), fans = Json::array();
-    for (const SensorEntry& e : sensors_) {
-        if (yatctl::shownNode(e.libraryNode) != node) continue;
-        if (e.sensorClass != yat::kClassTemperature && e.sensorClass != yat::kClassFan) continue;
-        SensorRead r = readSensor(library_, e);
-        bool temperature = e.sensorClass == yat::kClassTemperature;
-        Json& list = temperature ? temperatures : fans;
-        std::string member = std::to_string(list.size());
-        Json m{{"@odata.id", id + (temperature ? "#/Temperatures/" : "#/Fans/") + member},
-               {"MemberId", member},
-               {"Name", e.name},
-               {"Status", sensorStatus(r)}};
-        if (temperature) {
-            m["ReadingCelsius"] = r.reading;
-            if (!r.lower.is_null()) m["UpperThresholdNonCritical"] = r.lower;
-            if (!r.upper.is_null()) m["UpperThresholdCritical"] = r.upper;
-        } else {
-            m["Reading"] = r.reading;
-            m["ReadingUnits"] = "RPM";
-            if (!r.lower.is_null()) m["LowerThresholdCritical"] = r.lower;
-        }
-        list.push_back(m);
-    }
-    return Json{{"@odata.id", id},
-                {"@odata.type", "#Thermal.v1_7_1.Thermal"},
-                {"Id", "Thermal"},
-                {"Name", "Thermal"},
-                {"Temperatures", temperatures},
-                {"Fans", fans}};
+    return legacy(node, "Thermal", "#Thermal.v1_7_1.Thermal", {yat::kClassTemperature, "Temperatures"},
+                  {yat::kClassFan, "Fans"});
 }
 
 Json Service::power(int32_t node) {
-    std::string id = nodePath("Chassis", node) + "/Power";
-    Json supplies = Json::array(), voltages = Json::array();
+    return legacy(node, "Power", "#Power.v1_7_1.Power", {yat::kClassPowerSupply, "PowerSupplies"},
+                  {yat::kClassVoltage, "Voltages"});
+}
+
+Json Service::legacy(int32_t node, const char* name, const char* type, std::pair<int32_t, const char*> first,
+                     std::pair<int32_t, const char*> second) {
+    std::string id = nodePath("Chassis", node) + "/" + name;
+    Json doc{{"@odata.id", id}, {"@odata.type", type}, {"Id", name}, {"Name", name}};
+    doc[first.second] = Json::array();
+    doc[second.second] = Json::array();
     for (const SensorEntry& e : sensors_) {
         if (yatctl::shownNode(e.libraryNode) != node) continue;
-        if (e.sensorClass != yat::kClassPowerSupply && e.sensorClass != yat::kClassVoltage) continue;
+        if (e.sensorClass != first.first && e.sensorClass != second.first) continue;
         SensorRead r = readSensor(library_, e);
-        bool supply = e.sensorClass == yat::kClassPowerSupply;
-        Json& list = supply ? supplies : voltages;
+        const char* array = e.sensorClass == first.first ? first.second : second.second;
+        Json& list = doc[array];
         std::string member = std::to_string(list.size());
-        Json m{{"@odata.id", id + (supply ? "#/PowerSupplies/" : "#/Voltages/") + member},
+        Json m{{"@odata.id", id + "#/" + array + "/" + member},
                {"MemberId", member},
                {"Name", e.name},
                {"Status", sensorStatus(r)}};
-        if (!supply) {
-            m["ReadingVolts"] = r.reading;
-            if (!r.lower.is_null()) m["LowerThresholdCritical"] = r.lower;
-            if (!r.upper.is_null()) m["UpperThresholdCritical"] = r.upper;
+        auto put = [&m](const char* key, const Json& value) {
+            if (!value.is_null()) m[key] = value;
+        };
+        switch (e.sensorClass) {
+            case yat::kClassTemperature:
+                m["ReadingCelsius"] = r.reading;
+                put("UpperThresholdNonCritical", r.lower);
+                put("UpperThresholdCritical", r.upper);
+                break;
+            case yat::kClassFan:
+                m["Reading"] = r.reading;
+                m["ReadingUnits"] = "RPM";
+                put("LowerThresholdCritical", r.lower);
+                break;
+            case yat::kClassVoltage:
+                m["ReadingVolts"] = r.reading;
+                put("LowerThresholdCritical", r.lower);
+                put("UpperThresholdCritical", r.upper);
+                break;
+            default: break;
         }
         list.push_back(m);
     }
-    return Json{{"@odata.id", id},
-                {"@odata.type", "#Power.v1_7_1.Power"},
-                {"Id", "Power"},
-                {"Name", "Power"},
-                {"PowerSupplies", supplies},
-                {"Voltages", voltages}};
+    return doc;
 }
 
 std::string Service::healthRollup(int32_t node) {
@@ -559,11 +550,8 @@ Json Service::system(int32_t node) {
 
 Json Service::logServices(int32_t node) {
     std::string base = nodePath("Systems", node) + "/LogServices";
-    return Json{{"@odata.id", base},
-                {"@odata.type", "#LogServiceCollection.LogServiceCollection"},
-                {"Name", "Log Services"},
-                {"Members@odata.count", 1},
-                {"Members", Json::array({link(base + "/SEL")})}};
+    return collectionOf("#LogServiceCollection.LogServiceCollection", "Log Services", base,
+                        Json::array({link(base + "/SEL")}));
 }
 
 Json Service::selService(int32_t node) {
@@ -618,11 +606,7 @@ Reply Service::selEntries(int32_t node, const std::string* entryId) {
         r.status = 404;
         return r;
     }
-    r.body = Json{{"@odata.id", base},
-                  {"@odata.type", "#LogEntryCollection.LogEntryCollection"},
-                  {"Name", "System Event Log Entries"},
-                  {"Members@odata.count", members.size()},
-                  {"Members", members}};
+    r.body = collectionOf("#LogEntryCollection.LogEntryCollection", "System Event Log Entries", base, members);
     return r;
 }
 

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "yat/device_lib.h"
@@ -71,6 +72,9 @@ private:
     Json sensor(const SensorEntry& entry);
     Json thermal(int32_t node);
     Json power(int32_t node);
+    // The older Thermal and Power resources: the node's sensors of two classes in two arrays.
+    Json legacy(int32_t node, const char* name, const char* type, std::pair<int32_t, const char*> first,
+                std::pair<int32_t, const char*> second);
     Json system(int32_t node);
     Json logServices(int32_t node);
     Json selService(int32_t node);
