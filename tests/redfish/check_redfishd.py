@@ -10,6 +10,7 @@ import base64
 import json
 import os
 import shutil
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -54,12 +55,14 @@ def users_file(mode=0o600, name="users"):
 class Daemon:
     """yat-redfishd on 127.0.0.1, any free port; stopped (SIGTERM) when the block ends."""
 
-    def __init__(self, users):
+    def __init__(self, users, scenario=None, tls=()):
+        extra = ["--scenario", scenario] if scenario else []
+        extra += ["--tls-cert", tls[0], "--tls-key", tls[1]] if tls else ["--insecure-http"]
         self.process = subprocess.Popen(
-            [REDFISHD, "--listen", "127.0.0.1:0", "--users", users, "--insecure-http", "--log-dir", WORK,
-             "--state-dir", WORK], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            [REDFISHD, "--listen", "127.0.0.1:0", "--users", users, "--log-dir", WORK, "--state-dir", WORK, *extra],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         line = self.process.stdout.readline()
-        if "serving http://" not in line:
+        if "serving http" not in line:
             self.process.kill()
             fail(f"no serving line: {line!r} {self.process.stderr.read()}")
         self.base = line.split("serving ")[1].split(" ")[0].rsplit("/redfish/v1", 1)[0]
@@ -85,8 +88,9 @@ class Daemon:
             req.add_header("Authorization", "Basic " + token)
         if data is not None:
             req.add_header("Content-Type", "application/json")
+        context = ssl._create_unverified_context() if self.base.startswith("https") else None  # self-signed
         try:
-            with urllib.request.urlopen(req, timeout=20) as answer:
+            with urllib.request.urlopen(req, timeout=20, context=context) as answer:
                 status, text, headers = answer.status, answer.read(), answer.headers
         except urllib.error.HTTPError as error:
             status, text, headers = error.code, error.read(), error.headers
@@ -244,6 +248,49 @@ def case_locator():
             check(status == 400 and doc["error"]["@Message.ExtendedInfo"][0]["MessageId"].endswith(message),
                   (body, status, doc))
         check(daemon.get(path)["LocationIndicatorActive"] is False, "a refused PATCH changed the light")
+
+
+def case_health():
+    """A sensor past its limits shows in its own health and in the rollup of its chassis and system,
+    and in the older Thermal and Power resources; the other node stays OK."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    sensors = scenario["nodes"][0]["sensors"]
+    # Node 1 inherits node 0's sensors: it keeps its own copy of the unchanged ones.
+    scenario["nodes"][1]["sensors"].update(json.loads(json.dumps(
+        {"temperatures": sensors["temperatures"], "voltages": sensors["voltages"]})))
+    sensors["temperatures"][2]["reading"] = 82.0  # CPU 1: above its lower (caution) limit of 80
+    sensors["voltages"][0]["reading"] = 3.6  # Voltage 1: above its upper limit of 3.47
+    path = os.path.join(WORK, "scenario.json")
+    with open(path, "w") as handle:
+        json.dump(scenario, handle)
+    with Daemon(users_file(), scenario=path) as daemon:
+        cpu = daemon.get("/redfish/v1/Chassis/0/Sensors/CPU1Temperature")
+        check(cpu["Reading"] == 82 and cpu["Status"]["Health"] == "Warning", cpu)
+        volt = daemon.get("/redfish/v1/Chassis/0/Sensors/Voltage1")
+        check(volt["Reading"] == 3.6 and volt["Status"]["Health"] == "Critical", volt)
+        check(daemon.get("/redfish/v1/Chassis/0")["Status"]["Health"] == "Critical", "chassis health")
+        check(daemon.get("/redfish/v1/Systems/0")["Status"]["HealthRollup"] == "Critical", "system rollup")
+        check(daemon.get("/redfish/v1/Systems/1")["Status"]["HealthRollup"] == "OK", "node 1 rollup")
+        thermal = {t["Name"]: t for t in daemon.get("/redfish/v1/Chassis/0/Thermal")["Temperatures"]}
+        check(thermal["CPU 1 temperature"]["Status"]["Health"] == "Warning", thermal)
+        voltages = {v["Name"]: v for v in daemon.get("/redfish/v1/Chassis/0/Power")["Voltages"]}
+        check(voltages["Voltage 1"]["Status"]["Health"] == "Critical", voltages)
+
+
+def case_tls():
+    """With --tls-cert and --tls-key it serves HTTPS (a self-signed certificate made here)."""
+    if shutil.which("openssl") is None:
+        print("openssl is not installed: skipped")
+        sys.exit(SKIP)
+    cert, key = os.path.join(WORK, "cert.pem"), os.path.join(WORK, "key.pem")
+    done = subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                           "-days", "1", "-subj", "/CN=localhost"], capture_output=True, text=True, timeout=60)
+    check(done.returncode == 0, done.stderr)
+    with Daemon(users_file(), tls=(cert, key)) as daemon:
+        check(daemon.base.startswith("https://"), daemon.base)
+        check(daemon.get("/redfish/v1/Managers")["Members@odata.count"] == 2, "managers over TLS")
+        check(daemon.request("/redfish/v1/Managers", user=None)[0] == 401, "TLS without credentials")
 
 
 def case_refuses():
