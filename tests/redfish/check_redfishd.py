@@ -250,6 +250,23 @@ def case_locator():
         check(daemon.get(path)["LocationIndicatorActive"] is False, "a refused PATCH changed the light")
 
 
+def case_clear_log():
+    """LogService.ClearLog erases the node's log (an Administrator's action): a ReadOnly or Operator
+    user gets 403, a GET of the action 405; the other node's log stays."""
+    with Daemon(users_file()) as daemon:
+        service = daemon.get("/redfish/v1/Systems/0/LogServices/SEL")
+        target = service["Actions"]["#LogService.ClearLog"]["target"]
+        before = daemon.get("/redfish/v1/Systems/1/LogServices/SEL/Entries")["Members@odata.count"]
+        for user in ("viewer", "operator"):
+            check(daemon.request(target, user=user, method="POST", body={})[0] == 403, user)
+        check(daemon.request(target)[0] == 405, "GET of an action")
+        status, doc, _ = daemon.request(target, method="POST", body={})
+        check(status == 200 and doc["@Message.ExtendedInfo"][0]["MessageId"].endswith(".Success"), (status, doc))
+        entries = daemon.get("/redfish/v1/Systems/0/LogServices/SEL/Entries")
+        check(entries["Members@odata.count"] <= 1, entries)  # the SP may note the clearing itself
+        check(daemon.get("/redfish/v1/Systems/1/LogServices/SEL/Entries")["Members@odata.count"] == before, "node 1")
+
+
 def case_health():
     """A sensor past its limits shows in its own health and in the rollup of its chassis and system,
     and in the older Thermal and Power resources; the other node stays OK."""

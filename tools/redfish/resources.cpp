@@ -214,6 +214,29 @@ const SensorEntry* Service::findSensor(int32_t node, const std::string& id) cons
 Reply Service::handle(const std::string& method, const std::string& path, const std::string& body) {
     std::vector<std::string> parts = splitPath(path);
     std::lock_guard<std::mutex> lock(mutex_);
+    // Systems/{node}/LogServices/SEL/Actions/LogService.ClearLog: erases the node's log.
+    if (parts.size() == 8 && parts[2] == "Systems" && parts[4] == "LogServices" && parts[5] == "SEL" &&
+        parts[6] == "Actions" && parts[7] == "LogService.ClearLog" && nodeOf(parts[3]) >= 0) {
+        if (method != "POST") {
+            Reply refused = errorReply(405, "OperationNotAllowed", "The HTTP method is not allowed on this resource.");
+            refused.allow = "POST";
+            return refused;
+        }
+        if (library_.eraseLog(nodeOf(parts[3])) != ERR_SUCCESS) {
+            return errorReply(500, "InternalError",
+                              "The request failed due to an internal service error.  The service is still "
+                              "operational.");
+        }
+        Reply done;
+        done.body =
+            Json{{"@Message.ExtendedInfo", Json::array({Json{{"@odata.type", "#Message.v1_1_1.Message"},
+                                                             {"MessageId", std::string(kBaseRegistry) + ".Success"},
+                                                             {"Message", "The request completed successfully."},
+                                                             {"MessageArgs", Json::array()},
+                                                             {"Severity", "OK"},
+                                                             {"Resolution", "None."}}})}};
+        return done;
+    }
     Reply found = get(parts);
     if (found.status == 404) return found;
     bool patchable = parts.size() == 4 && parts[2] == "Chassis";
@@ -561,9 +584,9 @@ Json Service::selService(int32_t node) {
                 {"Id", "SEL"},
                 {"Name", "System Event Log"},
                 {"LogEntryType", "SEL"},
-                {"OverWritePolicy", "WrapsWhenFull"},
                 {"Status", {{"State", "Enabled"}, {"Health", "OK"}}},
-                {"Entries", link(id + "/Entries")}};
+                {"Entries", link(id + "/Entries")},
+                {"Actions", {{"#LogService.ClearLog", {{"target", id + "/Actions/LogService.ClearLog"}}}}}};
 }
 
 // The SP hands out its newest entry first; entries are numbered from 1 for the oldest, so an entry
