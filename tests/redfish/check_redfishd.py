@@ -153,7 +153,8 @@ def case_walk():
             queue.extend(link for link in links(doc) if link not in seen)
         for needed in ("/redfish/v1/Chassis/1/Sensors/Fan1", "/redfish/v1/Chassis/0/Thermal",
                        "/redfish/v1/Chassis/0/Power", "/redfish/v1/Systems/1/LogServices/SEL/Entries/1",
-                       "/redfish/v1/Managers/1"):
+                       "/redfish/v1/Managers/1", "/redfish/v1/Chassis/0/ThermalSubsystem/Fans/Fan6",
+                       "/redfish/v1/Chassis/1/PowerSubsystem/PowerSupplies/PowerSupply2"):
             check(needed in seen, f"{needed} not linked from the service root")
         odata = daemon.get("/redfish/v1/odata", user=None)
         check({v["url"] for v in odata["value"]} >= {"/redfish/v1/Chassis", "/redfish/v1/Systems"}, odata)
@@ -195,6 +196,8 @@ def case_values():
         check(volt["ReadingUnits"] == "V" and "LowerCritical" in volt["Thresholds"], volt)
         thermal = daemon.get("/redfish/v1/Chassis/0/Thermal")
         check(len(thermal["Fans"]) == len(fans) and all(f["ReadingUnits"] == "RPM" for f in thermal["Fans"]), thermal)
+        fan1 = daemon.get("/redfish/v1/Chassis/0/ThermalSubsystem/Fans/Fan1")
+        check(fan1["SpeedPercent"]["SpeedRPM"] == daemon.get("/redfish/v1/Chassis/0/Sensors/Fan1")["Reading"], fan1)
         power = daemon.get("/redfish/v1/Chassis/0/Power")
         check(len(power["Voltages"]) == len(voltages) and power["PowerSupplies"], power)
         entries = daemon.get("/redfish/v1/Systems/0/LogServices/SEL/Entries")

@@ -303,6 +303,21 @@ Reply Service::get(const std::vector<std::string>& p) {
             const SensorEntry* entry = findSensor(node, p[5]);
             if (entry == nullptr) return notFound();
             r.body = sensor(*entry);
+        } else if (n >= 5 && n <= 7 && (p[4] == "ThermalSubsystem" || p[4] == "PowerSubsystem")) {
+            bool thermal = p[4] == "ThermalSubsystem";
+            const char* members = thermal ? "Fans" : "PowerSupplies";
+            if (n == 5) {
+                r.body = subsystem(node, thermal);
+            } else if (p[5] != members) {
+                return notFound();
+            } else if (n == 6) {
+                r.body = subsystemMembers(node, thermal);
+            } else {
+                const SensorEntry* entry = findSensor(node, p[6]);
+                int32_t wanted = thermal ? yat::kClassFan : yat::kClassPowerSupply;
+                if (entry == nullptr || entry->sensorClass != wanted) return notFound();
+                r.body = subsystemMember(*entry);
+            }
         } else
             return notFound();
         return r;
@@ -437,6 +452,8 @@ Json Service::chassis(int32_t node) {
     c["Sensors"] = link(id + "/Sensors");
     c["Thermal"] = link(id + "/Thermal");
     c["Power"] = link(id + "/Power");
+    c["ThermalSubsystem"] = link(id + "/ThermalSubsystem");
+    c["PowerSubsystem"] = link(id + "/PowerSubsystem");
     c["Links"] = Json{{"ComputerSystems", Json::array({link(nodePath("Systems", node))})},
                       {"ManagedBy", Json::array({link(nodePath("Managers", node))})}};
     return c;
@@ -523,6 +540,54 @@ Json Service::legacy(int32_t node, const char* name, const char* type, std::pair
         }
         list.push_back(m);
     }
+    return doc;
+}
+
+// ThermalSubsystem and PowerSubsystem: the newer resources for the fans and the supplies.
+Json Service::subsystem(int32_t node, bool thermal) {
+    std::string id = nodePath("Chassis", node) + (thermal ? "/ThermalSubsystem" : "/PowerSubsystem");
+    Json doc{{"@odata.id", id},
+             {"@odata.type",
+              thermal ? "#ThermalSubsystem.v1_2_0.ThermalSubsystem" : "#PowerSubsystem.v1_1_0.PowerSubsystem"},
+             {"Id", thermal ? "ThermalSubsystem" : "PowerSubsystem"},
+             {"Name", thermal ? "Thermal subsystem" : "Power subsystem"}};
+    doc[thermal ? "Fans" : "PowerSupplies"] = link(id + (thermal ? "/Fans" : "/PowerSupplies"));
+    int level = 0;
+    int32_t wanted = thermal ? yat::kClassFan : yat::kClassPowerSupply;
+    for (const SensorEntry& e : sensors_) {
+        if (yatctl::shownNode(e.libraryNode) != node || e.sensorClass != wanted) continue;
+        SensorRead r = readSensor(library_, e);
+        if (r.health.is_string()) level = std::max(level, severity(r.health.get<std::string>()));
+    }
+    doc["Status"] = Json{{"State", "Enabled"}, {"HealthRollup", healthWord(level)}};
+    return doc;
+}
+
+Json Service::subsystemMembers(int32_t node, bool thermal) {
+    std::string base =
+        nodePath("Chassis", node) + (thermal ? "/ThermalSubsystem/Fans" : "/PowerSubsystem/PowerSupplies");
+    int32_t wanted = thermal ? yat::kClassFan : yat::kClassPowerSupply;
+    Json members = Json::array();
+    for (const SensorEntry& e : sensors_) {
+        if (yatctl::shownNode(e.libraryNode) == node && e.sensorClass == wanted)
+            members.push_back(link(base + "/" + e.id));
+    }
+    return collectionOf(thermal ? "#FanCollection.FanCollection" : "#PowerSupplyCollection.PowerSupplyCollection",
+                        thermal ? "Fans" : "Power supplies", base, members);
+}
+
+Json Service::subsystemMember(const SensorEntry& e) {
+    bool fan = e.sensorClass == yat::kClassFan;
+    std::string chassisId = nodePath("Chassis", yatctl::shownNode(e.libraryNode));
+    SensorRead r = readSensor(library_, e);
+    Json doc{{"@odata.id", chassisId + (fan ? "/ThermalSubsystem/Fans/" : "/PowerSubsystem/PowerSupplies/") + e.id},
+             {"@odata.type", fan ? "#Fan.v1_4_0.Fan" : "#PowerSupply.v1_5_1.PowerSupply"},
+             {"Id", e.id},
+             {"Name", e.name}};
+    if (fan) {
+        doc["SpeedPercent"] = Json{{"SpeedRPM", r.reading}, {"DataSourceUri", chassisId + "/Sensors/" + e.id}};
+    }
+    doc["Status"] = sensorStatus(r);
     return doc;
 }
 

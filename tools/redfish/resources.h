@@ -1,6 +1,7 @@
 #pragma once
 // The Redfish resources yat-redfishd serves, built on each request from the library's operations:
-// the service root, the Chassis (sensors, the older Thermal and Power, the locator light), the
+// the service root, the Chassis (sensors, the fans and supplies in ThermalSubsystem and
+// PowerSubsystem and in the older Thermal and Power, the locator light), the
 // Systems (power state, health rollup, the system event log) and the Managers (firmware level).
 // Nodes are numbered from 0 as yatctl's --node numbers them; sensors carry yatctl's names.
 //
@@ -75,6 +76,9 @@ private:
     // The older Thermal and Power resources: the node's sensors of two classes in two arrays.
     Json legacy(int32_t node, const char* name, const char* type, std::pair<int32_t, const char*> first,
                 std::pair<int32_t, const char*> second);
+    Json subsystem(int32_t node, bool thermal);
+    Json subsystemMembers(int32_t node, bool thermal);
+    Json subsystemMember(const SensorEntry& entry);
     Json system(int32_t node);
     Json logServices(int32_t node);
     Json selService(int32_t node);
