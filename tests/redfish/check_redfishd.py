@@ -166,6 +166,7 @@ def case_walk():
 def case_values():
     """The resources say what yatctl reads through the same library over the same scenario."""
     info, sensors, sel = yatctl_json("info"), yatctl_json("sensors"), yatctl_json("sel")
+    network = yatctl_json("network", "--node", "1")
     if info is None:
         print("yatctl is not built: skipped")
         sys.exit(SKIP)
@@ -178,6 +179,15 @@ def case_values():
             firmware = {item["kind"]: item for item in node["firmware"]}
             manager = daemon.get(f"/redfish/v1/Managers/{n}")
             check(manager["FirmwareVersion"] in (firmware[4].get("revision"), firmware[4].get("buildId")), manager)
+        shown = daemon.get("/redfish/v1/Managers/1/EthernetInterfaces")
+        nics = network["nodes"][0]["interfaces"]
+        check(shown["Members@odata.count"] == len(nics), (shown, nics))
+        for nic in nics:
+            doc = daemon.get(f"/redfish/v1/Managers/1/EthernetInterfaces/{nic['interface']}")
+            ipv4 = doc["IPv4Addresses"][0]
+            check(doc["DHCPv4"]["DHCPEnabled"] == (nic["dhcp"] == "on"), (doc, nic))
+            check((ipv4["Address"], ipv4["SubnetMask"], ipv4["Gateway"]) == (nic["address"], nic["mask"], nic["gateway"]),
+                  (doc, nic))
         rows = [row for row in sensors["sensors"] if row["class"] != "power"]
         check(len(rows) > 10, "yatctl shows few sensors")
         collection = daemon.get("/redfish/v1/Chassis/0/Sensors")

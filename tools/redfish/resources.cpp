@@ -342,7 +342,21 @@ Reply Service::get(const std::vector<std::string>& p) {
         r.body = manager(node);
         return r;
     }
-    return notFound();
+    if (p[4] != "EthernetInterfaces" || n > 6) return notFound();
+    std::vector<int32_t> interfaces = ethernetInterfaces(node);
+    if (n == 5) {
+        std::string base = nodePath("Managers", node) + "/EthernetInterfaces";
+        Json members = Json::array();
+        for (int32_t iface : interfaces) members.push_back(link(base + "/" + std::to_string(iface)));
+        r.body = collectionOf("#EthernetInterfaceCollection.EthernetInterfaceCollection", "Ethernet interfaces", base,
+                              members);
+        return r;
+    }
+    auto iface =
+        std::find_if(interfaces.begin(), interfaces.end(), [&](int32_t i) { return std::to_string(i) == p[5]; });
+    if (iface == interfaces.end()) return notFound();
+    r.body = ethernetInterface(node, *iface);
+    return r;
 }
 
 Reply Service::patch(const std::vector<std::string>& p, const std::string& body) {
@@ -698,6 +712,42 @@ Reply Service::selEntries(int32_t node, const std::string* entryId) {
     return r;
 }
 
+// The SP's interfaces are numbered from 1; those that answer getDHCPEnable, up to the first that
+// does not (at most kMostInterfaces).
+std::vector<int32_t> Service::ethernetInterfaces(int32_t node) {
+    constexpr int32_t kMostInterfaces = 8;
+    std::vector<int32_t> interfaces;
+    for (int32_t iface = 1; iface <= kMostInterfaces; ++iface) {
+        int32_t dhcp = 0;
+        if (library_.getDHCPEnable(node, iface, &dhcp) != ERR_SUCCESS) break;
+        interfaces.push_back(iface);
+    }
+    return interfaces;
+}
+
+Json Service::ethernetInterface(int32_t node, int32_t iface) {
+    std::string number = std::to_string(iface);
+    Json doc{{"@odata.id", nodePath("Managers", node) + "/EthernetInterfaces/" + number},
+             {"@odata.type", "#EthernetInterface.v1_10_0.EthernetInterface"},
+             {"Id", number},
+             {"Name", "SP interface " + number}};
+    int32_t dhcp = 0;
+    if (library_.getDHCPEnable(node, iface, &dhcp) == ERR_SUCCESS) doc["DHCPv4"] = Json{{"DHCPEnabled", dhcp != 0}};
+    // The texts in use: the DHCP-assigned ones while a lease is held (source 1), else the static ones.
+    char address[16] = {}, mask[16] = {}, gateway[16] = {};
+    int32_t source = 0;
+    if (library_.getIPConfigInfo(node, iface, address, mask, gateway, &source) == ERR_SUCCESS) {
+        doc["IPv4Addresses"] = Json::array({Json{{"Address", text(address, sizeof address)},
+                                                 {"SubnetMask", text(mask, sizeof mask)},
+                                                 {"Gateway", text(gateway, sizeof gateway)},
+                                                 {"AddressOrigin", source == 1 ? "DHCP" : "Static"}}});
+        doc["Status"] = Json{{"State", "Enabled"}, {"Health", "OK"}};
+    } else {
+        doc["Status"] = Json{{"State", "UnavailableOffline"}, {"Health", nullptr}};
+    }
+    return doc;
+}
+
 Json Service::manager(int32_t node) {
     std::string id = nodePath("Managers", node);
     Json m{{"@odata.id", id},
@@ -712,6 +762,7 @@ Json Service::manager(int32_t node) {
     } else {
         m["Status"] = Json{{"State", "UnavailableOffline"}, {"Health", nullptr}};
     }
+    m["EthernetInterfaces"] = link(id + "/EthernetInterfaces");
     m["Links"] = Json{{"ManagerForServers", Json::array({link(nodePath("Systems", node))})},
                       {"ManagerForChassis", Json::array({link(nodePath("Chassis", node))})}};
     return m;

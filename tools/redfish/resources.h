@@ -2,7 +2,8 @@
 // The Redfish resources yat-redfishd serves, built on each request from the library's operations:
 // the service root, the Chassis (sensors, the fans and supplies in ThermalSubsystem and
 // PowerSubsystem and in the older Thermal and Power, the locator light), the
-// Systems (power state, health rollup, the system event log) and the Managers (firmware level).
+// Systems (power state, health rollup, the system event log) and the Managers (firmware level,
+// the SP's Ethernet interfaces).
 // Nodes are numbered from 0 as yatctl's --node numbers them; sensors carry yatctl's names.
 //
 // Nothing here knows HTTP: a request is a method, a path and a body, the answer a status, a JSON
@@ -84,6 +85,8 @@ private:
     Json selService(int32_t node);
     Reply selEntries(int32_t node, const std::string* entryId);
     Json manager(int32_t node);
+    std::vector<int32_t> ethernetInterfaces(int32_t node);
+    Json ethernetInterface(int32_t node, int32_t iface);
 
     const SensorEntry* findSensor(int32_t node, const std::string& id) const;
     // The worst health of the node's sensors and its system health ("OK", "Warning", "Critical").
