@@ -239,6 +239,9 @@ def case_auth():
         status, doc, headers = daemon.request("/redfish/v1/Systems/0", method="PATCH", body={"AssetTag": "x"})
         check(status == 405 and headers["Allow"] == "GET, HEAD", (status, doc, headers))
         check(daemon.request("/redfish/v1/Chassis/0", user="operator", method="DELETE")[0] == 403, "DELETE")
+        status, doc, _ = daemon.request("/redfish/v1/Chassis/0", method="PATCH", body=b"{" + b" " * 70000 + b"}")
+        check(status == 413 and doc["error"]["code"].endswith("GeneralError"), (status, doc))
+        check(daemon.get("/redfish/v1")["Id"] == "RootService", "serving after a refused body")
 
 
 def case_locator():

@@ -200,6 +200,18 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     server->set_write_timeout(10, 0);
     server->set_keep_alive_max_count(100);
 
+    // Errors httplib answers by itself (a body over kMostBody: 413, a malformed request: 400, a
+    // method it does not route) carry a Redfish error body too.
+    server->set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
+        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+        std::string message = res.status == 413 ? "The request body is larger than the service accepts."
+                                                : "A general error has occurred. See Resolution for information on how "
+                                                  "to resolve the error.";
+        redfish::Reply reply = redfish::errorReply(res.status, "GeneralError", message);
+        sendJson(res, reply);
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+
     redfish::LoginLimiter limiter;
     auto handler = [&](const httplib::Request& req, httplib::Response& res) {
         if (req.path == "/redfish/v1/$metadata") {
