@@ -311,6 +311,53 @@ def case_health():
         check(voltages["Voltage 1"]["Status"]["Health"] == "Critical", voltages)
 
 
+def case_fan_back():
+    """A fan stopped at start is unknown without the registry texts of an earlier run; once it turns
+    again the library announces it and it is served from then on (Sensors, ThermalSubsystem)."""
+    import time
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    scenario["nodes"][0]["sensors"]["fans"][2]["rpm"] = 0
+    scale = float(os.environ.get("YAT_SLEEP_SCALE", "1"))
+    scenario["timeline"] = [{"at": int(2000 / scale), "node": 0, "event": "change", "fan": 3, "rpm": 4000}]
+    path = os.path.join(WORK, "scenario.json")
+    with open(path, "w") as handle:
+        json.dump(scenario, handle)
+    with Daemon(users_file(), scenario=path) as daemon:
+        def fans():
+            doc = daemon.get("/redfish/v1/Chassis/0/Sensors")
+            return {m["@odata.id"].rsplit("/", 1)[1] for m in doc["Members"] if "/Fan" in m["@odata.id"]}
+        check("Fan3" not in fans() and "Fan4" in fans(), fans())
+        deadline = time.monotonic() + 20
+        while "Fan3" not in fans() and time.monotonic() < deadline:
+            time.sleep(0.05)
+        check(daemon.get("/redfish/v1/Chassis/0/Sensors/Fan3")["Reading"] == 4000, "fan 3 not back")
+        daemon.get("/redfish/v1/Chassis/0/ThermalSubsystem/Fans/Fan3")
+
+
+def case_fan_stops():
+    """A fan that stops while the service runs shows as critical, in its sensor, the thermal
+    subsystem and the chassis and system health, within seconds; the other node stays OK."""
+    import time
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    scale = float(os.environ.get("YAT_SLEEP_SCALE", "1"))
+    scenario["timeline"] = [{"at": int(1000 / scale), "node": 0, "event": "change", "fan": 2, "rpm": 0}]
+    path = os.path.join(WORK, "scenario.json")
+    with open(path, "w") as handle:
+        json.dump(scenario, handle)
+    with Daemon(users_file(), scenario=path) as daemon:
+        fan = "/redfish/v1/Chassis/0/Sensors/Fan2"
+        check(daemon.get(fan)["Status"]["Health"] == "OK", "fan 2 stopped at start")
+        deadline = time.monotonic() + 20
+        while daemon.get(fan)["Status"]["Health"] != "Critical" and time.monotonic() < deadline:
+            time.sleep(0.05)
+        check(daemon.get(fan)["Reading"] == 0 and daemon.get(fan)["Status"]["Health"] == "Critical", daemon.get(fan))
+        check(daemon.get("/redfish/v1/Chassis/0/ThermalSubsystem")["Status"]["HealthRollup"] == "Critical", "thermal")
+        check(daemon.get("/redfish/v1/Systems/0")["Status"]["HealthRollup"] == "Critical", "system 0")
+        check(daemon.get("/redfish/v1/Systems/1")["Status"]["HealthRollup"] == "OK", "system 1")
+
+
 def case_tls():
     """With --tls-cert and --tls-key it serves HTTPS (a self-signed certificate made here)."""
     if shutil.which("openssl") is None:

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <atomic>
 #include <cstring>
 #include <iostream>
 #include <mutex>
@@ -42,14 +43,14 @@ using redfish::Json;
 constexpr size_t kMostBody = 64 * 1024;  // a PATCH body; larger requests answer 413
 constexpr int kThreads = 4;              // requests served at once; more wait for a thread
 
-// The sensor sink the library reports to: notes the sensors discovery announces (a set, so the
-// polling that follows adds nothing) and keeps the registry texts as yatctl's sink does. The
-// library's threads call it; a mutex keeps it consistent.
+// The sensor sink the library reports to: notes the sensors discovery announces, and those polling
+// announces later (a fan that turns again), in a set, so repeated reports add nothing; keeps the
+// registry texts as yatctl's sink does. The library's threads call it; a mutex keeps it consistent.
 class DaemonSink final : public cSensorSink {
 public:
     explicit DaemonSink(std::string registryFile) : registry_(std::move(registryFile)) {}
 
-    int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first, void*, void*, int32_t code,
+    int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t, void* first, void*, void*, int32_t code,
                          const char*) override {
         if (code != yat::kReportDiscovered || sensorClass < yat::kClassTemperature ||
             sensorClass > yat::kClassPowerSupply || first == nullptr)
@@ -57,8 +58,7 @@ public:
         int32_t number = 0;
         std::memcpy(&number, first, sizeof number);  // the first value is the sensor number
         std::lock_guard<std::mutex> lock(mutex_);
-        if (sensors_.size() < 4096) sensors_.emplace(node, sensorClass, number);
-        (void)sensor;
+        if (sensors_.size() < 4096 && sensors_.emplace(node, sensorClass, number).second) ++generation_;
         return 0;
     }
     int32_t addRegistryText(const char* keyPath, const char* text) override {
@@ -73,11 +73,17 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return sensors_;
     }
+    // Grows with each sensor noted.
+    uint64_t generation() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return generation_;
+    }
 
 private:
     std::mutex mutex_;
     yatctl::HostSink registry_;
     std::set<std::tuple<int32_t, int32_t, int32_t>> sensors_;
+    uint64_t generation_ = 0;
 };
 
 // The sensors discovery announced, with their names from their location and instance.
@@ -170,6 +176,7 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
         return 2;
     }
     std::unique_ptr<redfish::Service> service;
+    std::atomic<uint64_t> sensorsSeen{0};  // the sink's generation the service's sensors are from
     try {
         cDeviceLib& library = session->library();
         int32_t result = library.initSensors(&sink);
@@ -178,6 +185,7 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
                       << yatctl::resultName(result) << "; serving without sensors\n";
         }
         service = std::make_unique<redfish::Service>(library, sensorEntries(library, sink));
+        sensorsSeen = sink.generation();
     } catch (const yatctl::LibraryError& error) {
         std::cerr << "yat-redfishd: " << error.what() << "\n";
         return 1;
@@ -246,6 +254,11 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
                 return;
             }
         }
+        // A sensor announced after discovery is served from then on.
+        uint64_t generation = sink.generation();
+        if (sensorsSeen.exchange(generation) != generation) {
+            service->setSensors(sensorEntries(session->library(), sink));
+        }
         sendJson(res, service->handle(req.method, req.path, req.body));
     };
     const std::string anyPath = "/.*";
@@ -266,6 +279,15 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     std::cout << "yat-redfishd: serving " << (tls ? "https" : "http") << "://" << shownHost << ":" << port
               << "/redfish/v1 (" << service->sensorCount() << " sensors)" << std::endl;
 
+    // The library's polling and event threads keep the sensors' status current (a fan that stops, a
+    // fan that turns again and is announced then); deregistered before the library is closed.
+    cDeviceLib& library = session->library();
+    int32_t registration = library.registerForAsynchEvents(&sink);
+    if (registration != ERR_SUCCESS) {
+        std::cerr << "yat-redfishd: event registration failed with result " << registration << " "
+                  << yatctl::resultName(registration) << "; sensor states are those of discovery\n";
+    }
+
     std::thread stopper([&server, &stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
@@ -276,6 +298,7 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     if (!served) std::cerr << "yat-redfishd: the server stopped unexpectedly\n";
     kill(getpid(), SIGTERM);
     stopper.join();
+    if (registration == ERR_SUCCESS) library.deRegisterForAsynchEvents();
     return served ? 0 : 1;
 }
 

@@ -55,7 +55,15 @@ public:
 
     // The privilege a method on a path needs (Login for reads, ConfigureComponents for PATCH on a
     // chassis, ConfigureManager for any other change).
-    size_t sensorCount() const { return sensors_.size(); }
+    size_t sensorCount() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return sensors_.size();
+    }
+    // The sensors to serve from now on.
+    void setSensors(std::vector<SensorEntry> sensors) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        sensors_ = std::move(sensors);
+    }
 
     static Privilege required(const std::string& method, const std::string& path);
 
