@@ -364,6 +364,27 @@ def case_fan_stops():
         check(daemon.get("/redfish/v1/Systems/1")["Status"]["HealthRollup"] == "OK", "system 1")
 
 
+def case_unreachable_at_start():
+    """Node 1's SP answers nothing at start: discovery is repeated as requests come until it
+    succeeds, and node 1's sensors are served from then on without a restart."""
+    import time
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    scenario["faults"] = {"rules": [{"fault": "transport", "node": 1, "count": 100}]}
+    path = os.path.join(WORK, "scenario.json")
+    with open(path, "w") as handle:
+        json.dump(scenario, handle)
+    with Daemon(users_file(), scenario=path) as daemon:
+        deadline = time.monotonic() + 20
+        count = lambda: daemon.get("/redfish/v1/Chassis/1/Sensors")["Members@odata.count"]
+        while count() < 24 and time.monotonic() < deadline:
+            status = daemon.request("/redfish/v1/Chassis/1")[0]  # reads of node 1 use up its failures
+            check(status == 200, status)
+            time.sleep(0.05)
+        check(count() == daemon.get("/redfish/v1/Chassis/0/Sensors")["Members@odata.count"], count())
+        check(daemon.get("/redfish/v1/Chassis/1/Sensors/Fan1")["Status"]["Health"] == "OK", "node 1 fan 1")
+
+
 def case_tls():
     """With --tls-cert and --tls-key it serves HTTPS (a self-signed certificate made here)."""
     if shutil.which("openssl") is None:

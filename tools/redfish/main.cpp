@@ -16,7 +16,9 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <iostream>
 #include <mutex>
@@ -26,6 +28,7 @@
 
 #include "redfish/http_front.h"
 #include "redfish/resources.h"
+#include "platform/runtime.h"
 #include "redfish/users.h"
 #include "sim/dotted.h"
 #include "yat/codes.h"
@@ -84,6 +87,61 @@ private:
     yatctl::HostSink registry_;
     std::set<std::tuple<int32_t, int32_t, int32_t>> sensors_;
     uint64_t generation_ = 0;
+};
+
+// Sensor discovery, repeated after a failure (an SP that does not answer at start) when a request
+// comes and its delay has passed: 1 s, doubling up to 60 s (scaled by YAT_SLEEP_SCALE). A failure is
+// logged once per delay. After it succeeds the sink registers for the library's events: its polling
+// and event threads keep the sensors' status current (a fan that stops, a fan that turns again and
+// is announced then); deregistered when this ends, before the library is closed. Thread-safe.
+class Discovery {
+public:
+    Discovery(cDeviceLib& library, cSensorSink& sink) : library_(library), sink_(sink) {}
+    ~Discovery() {
+        if (registered_) library_.deRegisterForAsynchEvents();
+    }
+    Discovery(const Discovery&) = delete;
+    Discovery& operator=(const Discovery&) = delete;
+
+    void attempt() {
+        if (done_.load()) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto now = std::chrono::steady_clock::now();
+        if (done_.load() || now < next_) return;
+        int32_t result = library_.initSensors(&sink_);
+        if (result == ERR_SUCCESS) {
+            if (failures_ > 0)
+                std::cerr << "yat-redfishd: sensor discovery succeeded after " << failures_ << " retries\n";
+            done_ = true;
+            int32_t registration = library_.registerForAsynchEvents(&sink_);
+            registered_ = registration == ERR_SUCCESS;
+            if (!registered_) {
+                std::cerr << "yat-redfishd: event registration failed with result " << registration << " "
+                          << yatctl::resultName(registration) << "; sensor states are those of discovery\n";
+            }
+            return;
+        }
+        ++failures_;
+        if (delaySeconds_ != loggedDelaySeconds_) {
+            std::cerr << "yat-redfishd: sensor discovery failed with result " << result << " "
+                      << yatctl::resultName(result) << "; retrying in " << delaySeconds_ << " s\n";
+            loggedDelaySeconds_ = delaySeconds_;
+        }
+        double scale = sleepScaleFromText(std::getenv("YAT_SLEEP_SCALE"), 1.0);
+        next_ = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                          std::chrono::duration<double>(delaySeconds_ * scale));
+        delaySeconds_ = std::min(delaySeconds_ * 2, 60.0);
+    }
+
+private:
+    cDeviceLib& library_;
+    cSensorSink& sink_;
+    std::mutex mutex_;
+    std::atomic<bool> done_{false};
+    bool registered_ = false;
+    int failures_ = 0;
+    double delaySeconds_ = 1, loggedDelaySeconds_ = 0;
+    std::chrono::steady_clock::time_point next_{};
 };
 
 // The sensors discovery announced, with their names from their location and instance.
@@ -177,13 +235,11 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     }
     std::unique_ptr<redfish::Service> service;
     std::atomic<uint64_t> sensorsSeen{0};  // the sink's generation the service's sensors are from
+    std::unique_ptr<Discovery> discovery;
     try {
         cDeviceLib& library = session->library();
-        int32_t result = library.initSensors(&sink);
-        if (result != ERR_SUCCESS) {
-            std::cerr << "yat-redfishd: sensor discovery failed with result " << result << " "
-                      << yatctl::resultName(result) << "; serving without sensors\n";
-        }
+        discovery = std::make_unique<Discovery>(library, sink);
+        discovery->attempt();
         service = std::make_unique<redfish::Service>(library, sensorEntries(library, sink));
         sensorsSeen = sink.generation();
     } catch (const yatctl::LibraryError& error) {
@@ -254,7 +310,8 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
                 return;
             }
         }
-        // A sensor announced after discovery is served from then on.
+        // A sensor announced after discovery (or by a repeated discovery) is served from then on.
+        discovery->attempt();
         uint64_t generation = sink.generation();
         if (sensorsSeen.exchange(generation) != generation) {
             service->setSensors(sensorEntries(session->library(), sink));
@@ -279,15 +336,6 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     std::cout << "yat-redfishd: serving " << (tls ? "https" : "http") << "://" << shownHost << ":" << port
               << "/redfish/v1 (" << service->sensorCount() << " sensors)" << std::endl;
 
-    // The library's polling and event threads keep the sensors' status current (a fan that stops, a
-    // fan that turns again and is announced then); deregistered before the library is closed.
-    cDeviceLib& library = session->library();
-    int32_t registration = library.registerForAsynchEvents(&sink);
-    if (registration != ERR_SUCCESS) {
-        std::cerr << "yat-redfishd: event registration failed with result " << registration << " "
-                  << yatctl::resultName(registration) << "; sensor states are those of discovery\n";
-    }
-
     std::thread stopper([&server, &stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
@@ -298,7 +346,6 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     if (!served) std::cerr << "yat-redfishd: the server stopped unexpectedly\n";
     kill(getpid(), SIGTERM);
     stopper.join();
-    if (registration == ERR_SUCCESS) library.deRegisterForAsynchEvents();
     return served ? 0 : 1;
 }
 
