@@ -105,7 +105,9 @@ public:
 
     void attempt() {
         if (done_.load()) return;
-        std::lock_guard<std::mutex> lock(mutex_);
+        // A request does not wait for another request's discovery: it is served with what is known.
+        std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+        if (!lock.owns_lock()) return;
         auto now = std::chrono::steady_clock::now();
         if (done_.load() || now < next_) return;
         int32_t result = library_.initSensors(&sink_);
