@@ -55,8 +55,9 @@ def users_file(mode=0o600, name="users"):
 class Daemon:
     """yat-redfishd on 127.0.0.1, any free port; stopped (SIGTERM) when the block ends."""
 
-    def __init__(self, users, scenario=None, tls=()):
+    def __init__(self, users, scenario=None, tls=(), comm=None):
         extra = ["--scenario", scenario] if scenario else []
+        extra += ["--comm", comm] if comm else []
         extra += ["--tls-cert", tls[0], "--tls-key", tls[1]] if tls else ["--insecure-http"]
         self.process = subprocess.Popen(
             [REDFISHD, "--listen", "127.0.0.1:0", "--users", users, "--log-dir", WORK, "--state-dir", WORK, *extra],
@@ -383,6 +384,27 @@ def case_unreachable_at_start():
             time.sleep(0.05)
         check(count() == daemon.get("/redfish/v1/Chassis/0/Sensors")["Members@odata.count"], count())
         check(daemon.get("/redfish/v1/Chassis/1/Sensors/Fan1")["Status"]["Health"] == "OK", "node 1 fan 1")
+
+
+def case_comm_socket():
+    """Over --comm unix:PATH: the SPs of a yat-spd daemon, read and changed through the socket."""
+    spd_path = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(REDFISHD))), "yat-spd")
+    if not os.path.exists(spd_path):
+        print("yat-spd is not built: skipped")
+        sys.exit(SKIP)
+    socket_path = os.path.join(WORK, "spd.sock")
+    spd = subprocess.Popen([spd_path, "--listen", "unix:" + socket_path], stdout=subprocess.PIPE,
+                           stderr=subprocess.PIPE, text=True)
+    try:
+        spd.stdout.readline()  # listening
+        with Daemon(users_file(), comm="unix:" + socket_path) as daemon:
+            check(daemon.get("/redfish/v1/Managers/1")["FirmwareVersion"] == "1.42", "firmware over the socket")
+            check(daemon.get("/redfish/v1/Chassis/0/Sensors")["Members@odata.count"] == 24, "sensors")
+            status, doc, _ = daemon.request("/redfish/v1/Chassis/1", method="PATCH", body={"LocationIndicatorActive": True})
+            check(status == 200 and doc["LocationIndicatorActive"] is True, doc)
+    finally:
+        spd.terminate()
+        spd.wait(timeout=30)
 
 
 def case_tls():

@@ -5,10 +5,11 @@
 // weight of an asynchronous framework for a service that answers a handful of management clients.
 //
 //   yat-redfishd --listen ADDRESS:PORT --users FILE [--tls-cert FILE --tls-key FILE | --insecure-http]
-//                [--scenario FILE] [--lib PATH] [--log-dir DIR] [--state-dir DIR]
+//                [--comm DEVICE | --scenario FILE] [--lib PATH] [--log-dir DIR] [--state-dir DIR]
 //   yat-redfishd hash-password      reads one password line on standard input, prints its hash
 //
-// The SP is reached through the simulator's comm device, built from the scenario as yatctl builds it.
+// The SP is reached through the comm device --comm chooses (the embedded simulator over --scenario by
+// default), opened the way yatctl opens it.
 
 #include <httplib.h>
 #include <signal.h>
@@ -31,6 +32,7 @@
 #include "platform/runtime.h"
 #include "redfish/users.h"
 #include "sim/dotted.h"
+#include "sim/json_field.h"
 #include "yat/codes.h"
 #include "yat/result_codes.h"
 #include "yat/sensor_sink.h"
@@ -231,9 +233,15 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     std::unique_ptr<yatctl::Session> session;
     try {
         session = std::make_unique<yatctl::Session>(options.global);
-    } catch (const std::exception& error) {
+    } catch (const yatsim::ScenarioError& error) {
         std::cerr << "yat-redfishd: scenario " << error.what() << "\n";
         return 2;
+    } catch (const yatctl::UsageError& error) {
+        std::cerr << "yat-redfishd: " << error.what() << "\n";
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << "yat-redfishd: " << error.what() << "\n";
+        return 1;
     }
     std::unique_ptr<redfish::Service> service;
     std::atomic<uint64_t> sensorsSeen{0};  // the sink's generation the service's sensors are from
@@ -364,6 +372,7 @@ int main(int argc, char** argv) {
     app.add_option("--tls-cert", options.tlsCert, "TLS certificate chain (PEM)");
     app.add_option("--tls-key", options.tlsKey, "TLS private key (PEM)");
     app.add_flag("--insecure-http", options.insecureHttp, "Serve plain HTTP (loopback addresses only)");
+    app.add_option("--comm", options.global.comm, yatcomm::kCommHelp);
     app.add_option("--scenario", options.global.scenarioFile,
                    "Scenario file (JSON) of the simulated server; default: the built-in two-node server");
     app.add_option("--lib", options.global.libraryPath, "Path of libyat.so; default: beside yat-redfishd");
