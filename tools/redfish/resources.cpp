@@ -14,7 +14,6 @@
 #include "yat/result_codes.h"
 #include "yat/system_info_records.h"
 #include "yat/vpd_records.h"
-#include "yatctl/exporter_model.h"
 #include "yatctl/sensor_words.h"
 
 namespace redfish {
@@ -57,9 +56,9 @@ const char* healthWord(int level) { return level >= 2 ? "Critical" : level == 1 
 struct SensorRead {
     bool read = false;
     int32_t status = 0;
-    Json reading = nullptr;                 // null: none (a supply, or not read)
-    Json lower = nullptr, upper = nullptr;  // the SP's limits; null when it states none (0)
-    Json health = nullptr;                  // "OK", "Warning", "Critical", or null when unknown
+    Json reading = nullptr;       // null: none (a supply, or not read)
+    yatctl::SensorLimits limits;  // as yatctl shows them
+    Json health = nullptr;        // "OK", "Warning", "Critical", or null when unknown
 };
 
 SensorRead readSensor(cDeviceLib& library, const SensorEntry& entry) {
@@ -70,12 +69,12 @@ SensorRead readSensor(cDeviceLib& library, const SensorEntry& entry) {
         return r;
     r.read = true;
     r.status = status;
-    double level = yatctl::exporter::sensorState(status);
-    if (!std::isnan(level)) r.health = healthWord(static_cast<int>(level));
+    // A status not checked yet has no health to tell.
+    if (status != yat::kStatusUnknown) r.health = healthWord(yatctl::statusSeverity(entry.sensorClass, status));
     if (entry.sensorClass != yat::kClassPowerSupply) {
         r.reading = slotValue(entry.sensorClass, reading);
-        if (lower != 0) r.lower = slotValue(entry.sensorClass, lower);
-        if (upper != 0) r.upper = slotValue(entry.sensorClass, upper);
+        r.limits = yatctl::sensorLimits(entry.sensorClass, slotValue(entry.sensorClass, lower),
+                                        slotValue(entry.sensorClass, upper));
     }
     return r;
 }
@@ -88,26 +87,22 @@ Json sensorStatus(const SensorRead& r) {
     return Json{{"State", "Enabled"}, {"Health", r.health}};
 }
 
-// The thresholds of a sensor as its class uses the SP's two limits: a temperature is a caution above
-// the lower and critical above the upper; a fan is critical below its lower; a voltage outside both.
-Json thresholds(int32_t sensorClass, const SensorRead& r) {
+// The thresholds of a sensor: its limits as yatctl shows them, warnings as cautions.
+Json thresholds(const SensorRead& r) {
     Json t = Json::object();
-    auto put = [&t](const char* name, const Json& value) {
-        if (!value.is_null()) t[name] = Json{{"Reading", value}};
+    auto put = [&t](const char* name, const std::optional<double>& value) {
+        if (value) t[name] = Json{{"Reading", *value}};
     };
-    switch (sensorClass) {
-        case yat::kClassTemperature:
-            put("UpperCaution", r.lower);
-            put("UpperCritical", r.upper);
-            break;
-        case yat::kClassVoltage:
-            put("LowerCritical", r.lower);
-            put("UpperCritical", r.upper);
-            break;
-        case yat::kClassFan: put("LowerCritical", r.lower); break;
-        default: break;
-    }
+    put("LowerCaution", r.limits.lowerWarning);
+    put("LowerCritical", r.limits.lowerCritical);
+    put("UpperCaution", r.limits.upperWarning);
+    put("UpperCritical", r.limits.upperCritical);
     return t;
+}
+
+// A limit for the older Thermal and Power resources.
+void putLimit(Json& member, const char* name, const std::optional<double>& value) {
+    if (value) member[name] = *value;
 }
 
 const char* readingType(int32_t sensorClass) {
@@ -492,7 +487,7 @@ Json Service::sensor(const SensorEntry& e) {
         s["ReadingType"] = type;
         s["Reading"] = r.reading;
         s["ReadingUnits"] = readingUnits(e.sensorClass);
-        Json t = thresholds(e.sensorClass, r);
+        Json t = thresholds(r);
         if (!t.empty()) s["Thresholds"] = t;
     }
     s["PhysicalContext"] = e.kind == "cpu"               ? "CPU"
@@ -531,24 +526,21 @@ Json Service::legacy(int32_t node, const char* name, const char* type, std::pair
                {"MemberId", member},
                {"Name", e.name},
                {"Status", sensorStatus(r)}};
-        auto put = [&m](const char* key, const Json& value) {
-            if (!value.is_null()) m[key] = value;
-        };
         switch (e.sensorClass) {
             case yat::kClassTemperature:
                 m["ReadingCelsius"] = r.reading;
-                put("UpperThresholdNonCritical", r.lower);
-                put("UpperThresholdCritical", r.upper);
+                putLimit(m, "UpperThresholdNonCritical", r.limits.upperWarning);
+                putLimit(m, "UpperThresholdCritical", r.limits.upperCritical);
                 break;
             case yat::kClassFan:
                 m["Reading"] = r.reading;
                 m["ReadingUnits"] = "RPM";
-                put("LowerThresholdCritical", r.lower);
+                putLimit(m, "LowerThresholdCritical", r.limits.lowerCritical);
                 break;
             case yat::kClassVoltage:
                 m["ReadingVolts"] = r.reading;
-                put("LowerThresholdCritical", r.lower);
-                put("UpperThresholdCritical", r.upper);
+                putLimit(m, "LowerThresholdCritical", r.limits.lowerCritical);
+                putLimit(m, "UpperThresholdCritical", r.limits.upperCritical);
                 break;
             default: break;
         }
