@@ -29,10 +29,10 @@
 
 #include "redfish/http_front.h"
 #include "redfish/resources.h"
-#include "platform/runtime.h"
 #include "redfish/users.h"
 #include "sim/dotted.h"
 #include "sim/json_field.h"
+#include "sim/sim_bus_comm.h"
 #include "yat/codes.h"
 #include "yat/result_codes.h"
 #include "yat/sensor_sink.h"
@@ -131,7 +131,7 @@ public:
                       << yatctl::resultName(result) << "; retrying in " << delaySeconds_ << " s\n";
             loggedDelaySeconds_ = delaySeconds_;
         }
-        double scale = sleepScaleFromText(std::getenv("YAT_SLEEP_SCALE"), 1.0);
+        double scale = yatsim::environmentTimeScale();
         next_ = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                           std::chrono::duration<double>(delaySeconds_ * scale));
         delaySeconds_ = std::min(delaySeconds_ * 2, 60.0);
