@@ -20,7 +20,7 @@ endif()
 find_program(YAT_WINEBOOT wineboot REQUIRED)
 
 # Test folders without a Windows program, each with its reason.
-set(YAT_TEST_DIRS_NOT_ON_WINDOWS tools sockcomm)
+set(YAT_TEST_DIRS_NOT_ON_WINDOWS tools sockcomm redfish)
 message(STATUS "tests/tools is not built for Windows: yatctl and its libraries (CLI11, prometheus-cpp) "
                "and the python end-to-end cases are Linux only")
 

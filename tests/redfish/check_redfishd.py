@@ -1,0 +1,464 @@
+#!/usr/bin/env python3
+"""End-to-end checks of yat-redfishd: starts it over the simulator's default scenario on a loopback
+address with plain HTTP, and checks what Redfish clients see: every linked resource, the values
+against what yatctl reads through the same library, authentication, the locator light, and (when it
+is installed) Debian's redfishtool. Exit 77 when something the case needs is missing.
+
+Usage: check_redfishd.py YAT_REDFISHD CASE
+"""
+import base64
+import json
+import os
+import shutil
+import ssl
+import subprocess
+import sys
+import tempfile
+import urllib.error
+import urllib.request
+
+REDFISHD = sys.argv[1]
+CASE = sys.argv[2]
+YATCTL = os.path.join(os.path.dirname(REDFISHD), "yatctl")
+WORK = tempfile.mkdtemp(prefix="redfishd-test-")
+PASSWORD = "correct horse"
+SKIP = 77
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
+
+
+def hash_password(password):
+    done = subprocess.run([REDFISHD, "hash-password"], input=password + "\n", capture_output=True, text=True,
+                          timeout=30)
+    check(done.returncode == 0, f"hash-password: exit {done.returncode}: {done.stderr}")
+    return done.stdout.strip()
+
+
+def users_file(mode=0o600, name="users"):
+    path = os.path.join(WORK, name)
+    digest = hash_password(PASSWORD)
+    with open(path, "w") as handle:
+        handle.write(f"# test users\nadmin:Administrator:{digest}\noperator:Operator:{digest}\n"
+                     f"viewer:ReadOnly:{digest}\n")
+    os.chmod(path, mode)
+    return path
+
+
+class Daemon:
+    """yat-redfishd on 127.0.0.1, any free port; stopped (SIGTERM) when the block ends."""
+
+    def __init__(self, users, scenario=None, tls=(), comm=None):
+        extra = ["--scenario", scenario] if scenario else []
+        extra += ["--comm", comm] if comm else []
+        extra += ["--tls-cert", tls[0], "--tls-key", tls[1]] if tls else ["--insecure-http"]
+        self.process = subprocess.Popen(
+            [REDFISHD, "--listen", "127.0.0.1:0", "--users", users, "--log-dir", WORK, "--state-dir", WORK, *extra],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        line = self.process.stdout.readline()
+        if "serving http" not in line:
+            self.process.kill()
+            fail(f"no serving line: {line!r} {self.process.stderr.read()}")
+        self.base = line.split("serving ")[1].split(" ")[0].rsplit("/redfish/v1", 1)[0]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        try:
+            code = self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            fail("yat-redfishd did not stop on SIGTERM")
+        check(code == 0, f"yat-redfishd exit {code}: {self.process.stderr.read()}")
+
+    def request(self, path, user="admin", method="GET", body=None, password=PASSWORD):
+        """(status, parsed JSON body, headers)."""
+        data = None if body is None else (body if isinstance(body, bytes) else json.dumps(body).encode())
+        req = urllib.request.Request(self.base + path, data=data, method=method)
+        if user is not None:
+            token = base64.b64encode(f"{user}:{password}".encode()).decode()
+            req.add_header("Authorization", "Basic " + token)
+        if data is not None:
+            req.add_header("Content-Type", "application/json")
+        context = ssl._create_unverified_context() if self.base.startswith("https") else None  # self-signed
+        try:
+            with urllib.request.urlopen(req, timeout=20, context=context) as answer:
+                status, text, headers = answer.status, answer.read(), answer.headers
+        except urllib.error.HTTPError as error:
+            status, text, headers = error.code, error.read(), error.headers
+        try:
+            doc = json.loads(text) if text else None
+        except ValueError:
+            doc = text.decode(errors="replace")
+        return status, doc, headers
+
+    def get(self, path, **kw):
+        status, doc, _ = self.request(path, **kw)
+        check(status == 200, f"GET {path}: {status} {doc}")
+        return doc
+
+
+def links(doc):
+    """Every @odata.id the document names, without fragments."""
+    found = []
+    if isinstance(doc, dict):
+        for key, value in doc.items():
+            if key == "@odata.id" and isinstance(value, str):
+                found.append(value.split("#")[0])
+            else:
+                found.extend(links(value))
+    elif isinstance(doc, list):
+        for value in doc:
+            found.extend(links(value))
+    return found
+
+
+def yatctl_json(*args):
+    if not os.path.exists(YATCTL):
+        return None
+    done = subprocess.run([YATCTL, "--log-dir", WORK, "--json", *args], capture_output=True, text=True, timeout=60)
+    check(done.returncode == 0, f"yatctl {args}: {done.stderr}")
+    return json.loads(done.stdout)
+
+
+def case_walk():
+    """Every resource reachable from the service root answers 200 with @odata.id (its own path) and
+    a versioned @odata.type, and Name and Id where the schema has them."""
+    with Daemon(users_file()) as daemon:
+        check(daemon.get("/redfish", user=None) == {"v1": "/redfish/v1/"}, "/redfish")
+        seen, queue = set(), ["/redfish/v1"]
+        while queue:
+            path = queue.pop()
+            if path in seen:
+                continue
+            seen.add(path)
+            doc = daemon.get(path)
+            check(doc.get("@odata.id") == path, f"{path}: @odata.id {doc.get('@odata.id')}")
+            kind = doc.get("@odata.type", "")
+            check(kind.startswith("#") and kind.count(".") >= 1, f"{path}: @odata.type {kind!r}")
+            if path != "/redfish/v1/odata":
+                check("Name" in doc, f"{path}: no Name")
+            if "Collection" not in kind and path != "/redfish/v1/odata":
+                check(".v1_" in kind and "Id" in doc, f"{path}: {kind} without version or Id")
+            if "Members" in doc:
+                check(doc["Members@odata.count"] == len(doc["Members"]), f"{path}: member count")
+            queue.extend(link for link in links(doc) if link not in seen)
+        for needed in ("/redfish/v1/Chassis/1/Sensors/Fan1", "/redfish/v1/Chassis/0/Thermal",
+                       "/redfish/v1/Chassis/0/Power", "/redfish/v1/Systems/1/LogServices/SEL/Entries/1",
+                       "/redfish/v1/Managers/1", "/redfish/v1/Chassis/0/ThermalSubsystem/Fans/Fan6",
+                       "/redfish/v1/Chassis/1/PowerSubsystem/PowerSupplies/PowerSupply2"):
+            check(needed in seen, f"{needed} not linked from the service root")
+        odata = daemon.get("/redfish/v1/odata", user=None)
+        check({v["url"] for v in odata["value"]} >= {"/redfish/v1/Chassis", "/redfish/v1/Systems"}, odata)
+        status, text, headers = daemon.request("/redfish/v1/$metadata", user=None)
+        check(status == 200 and "ServiceRoot.v1_16_0" in text, f"$metadata: {status}")
+        check(headers["OData-Version"] == "4.0", headers)
+
+
+def case_values():
+    """The resources say what yatctl reads through the same library over the same scenario."""
+    info, sensors, sel = yatctl_json("info"), yatctl_json("sensors"), yatctl_json("sel")
+    network = yatctl_json("network", "--node", "1")
+    if info is None:
+        print("yatctl is not built: skipped")
+        sys.exit(SKIP)
+    with Daemon(users_file()) as daemon:
+        for node in info["nodes"]:
+            n = node["node"]
+            system = daemon.get(f"/redfish/v1/Systems/{n}")
+            check(system["PowerState"] == ("On" if node["systemState"]["powerOn"] else "Off"), system)
+            check(system["Status"]["HealthRollup"] == "OK", system["Status"])
+            firmware = {item["kind"]: item for item in node["firmware"]}
+            manager = daemon.get(f"/redfish/v1/Managers/{n}")
+            check(manager["FirmwareVersion"] in (firmware[4].get("revision"), firmware[4].get("buildId")), manager)
+        shown = daemon.get("/redfish/v1/Managers/1/EthernetInterfaces")
+        nics = network["nodes"][0]["interfaces"]
+        check(shown["Members@odata.count"] == len(nics), (shown, nics))
+        for nic in nics:
+            doc = daemon.get(f"/redfish/v1/Managers/1/EthernetInterfaces/{nic['interface']}")
+            ipv4 = doc["IPv4Addresses"][0]
+            check(doc["DHCPv4"]["DHCPEnabled"] == (nic["dhcp"] == "on"), (doc, nic))
+            check((ipv4["Address"], ipv4["SubnetMask"], ipv4["Gateway"]) == (nic["address"], nic["mask"], nic["gateway"]),
+                  (doc, nic))
+        # Every sensor of both nodes, by yatctl's name: reading, thresholds and units.
+        rows = sensors["sensors"]
+        check(len(rows) > 40, "yatctl shows few sensors")
+        units = {"temperature": "Cel", "voltage": "V", "fan": "RPM"}
+        limits = {"temperature": {"UpperCaution": "upperWarning", "UpperCritical": "upperCritical"},
+                  "voltage": {"LowerCritical": "lowerCritical", "UpperCritical": "upperCritical"},
+                  "fan": {"LowerCritical": "lowerCritical"}}
+        for row in rows:
+            parts = "".join(c if c.isalnum() else " " for c in row["name"]).split()
+            ident = parts[0] + "".join(p[:1].upper() + p[1:] for p in parts[1:])
+            doc = daemon.get(f"/redfish/v1/Chassis/{row['node']}/Sensors/{ident}")
+            check(doc["Name"] == row["name"], (doc, row))
+            if row["class"] in units:
+                check(doc["Reading"] == row["reading"] and doc["ReadingUnits"] == units[row["class"]], (doc, row))
+                shown = {k: v["Reading"] for k, v in doc.get("Thresholds", {}).items()}
+                expected = {k: row[v] for k, v in limits[row["class"]].items() if row.get(v) is not None}
+                check(shown == expected, (doc, row))
+                check(doc["Status"]["Health"] == "OK", doc)
+        collection = daemon.get("/redfish/v1/Chassis/0/Sensors")
+        check(collection["Members@odata.count"] == sum(r["node"] == 0 for r in rows), collection)
+        fans = [r for r in rows if r["node"] == 0 and r["class"] == "fan"]
+        voltages = [r for r in rows if r["node"] == 0 and r["class"] == "voltage"]
+        thermal = daemon.get("/redfish/v1/Chassis/0/Thermal")
+        check([f["Reading"] for f in thermal["Fans"]] == [f["reading"] for f in fans], thermal)
+        fan1 = daemon.get("/redfish/v1/Chassis/0/ThermalSubsystem/Fans/Fan1")
+        check(fan1["SpeedPercent"]["SpeedRPM"] == fans[0]["reading"], fan1)
+        power = daemon.get("/redfish/v1/Chassis/0/Power")
+        check([v["ReadingVolts"] for v in power["Voltages"]] == [v["reading"] for v in voltages], power)
+        # The log: the same records, numbered alike (the oldest is 1), at the same times.
+        entries = daemon.get("/redfish/v1/Systems/0/LogServices/SEL/Entries")
+        log = sel["nodes"][0]["entries"]
+        check(entries["Members@odata.count"] == len(log), (entries["Members@odata.count"], len(log)))
+        for entry, record in zip(entries["Members"], log):
+            check(entry["Id"] == str(record["record"]) and entry["Message"] == record["message"], (entry, record))
+            check(entry["Created"] == record["time"].replace("Z", "+00:00"), (entry, record))
+
+
+def case_auth():
+    """401 without or with wrong credentials (the service root stays open), 403 for a ReadOnly
+    PATCH, Redfish error bodies with Base message ids, 404 and 405."""
+    with Daemon(users_file()) as daemon:
+        check(daemon.request("/redfish/v1", user=None)[0] == 200, "service root needs no login")
+        status, doc, headers = daemon.request("/redfish/v1/Chassis", user=None)
+        check(status == 401 and "Basic" in headers.get("WWW-Authenticate", ""), (status, headers))
+        check(doc["error"]["@Message.ExtendedInfo"][0]["MessageId"].startswith("Base.1."), doc)
+        check(daemon.request("/redfish/v1/Chassis", password="wrong")[0] == 401, "wrong password let in")
+        check(daemon.request("/redfish/v1/Chassis", user="nobody")[0] == 401, "unknown user let in")
+        check(daemon.get("/redfish/v1/Chassis", user="viewer")["Members@odata.count"] == 2, "viewer reads")
+        status, doc, _ = daemon.request("/redfish/v1/Chassis/0", user="viewer", method="PATCH",
+                                        body={"LocationIndicatorActive": True})
+        check(status == 403 and "InsufficientPrivilege" in doc["error"]["code"], (status, doc))
+        check(daemon.get("/redfish/v1/Chassis/0")["LocationIndicatorActive"] is False, "a refused PATCH changed it")
+        status, doc, _ = daemon.request("/redfish/v1/Chassis/7")
+        check(status == 404 and doc["error"]["code"].endswith("ResourceNotFound"), (status, doc))
+        status, doc, headers = daemon.request("/redfish/v1/Systems/0", method="PATCH", body={"AssetTag": "x"})
+        check(status == 405 and headers["Allow"] == "GET, HEAD", (status, doc, headers))
+        check(daemon.request("/redfish/v1/Chassis/0", user="operator", method="DELETE")[0] == 403, "DELETE")
+        status, doc, _ = daemon.request("/redfish/v1/Chassis/0", method="PATCH", body=b"{" + b" " * 70000 + b"}")
+        check(status == 413 and doc["error"]["code"].endswith("GeneralError"), (status, doc))
+        check(daemon.get("/redfish/v1")["Id"] == "RootService", "serving after a refused body")
+
+
+def case_locator():
+    """PATCH LocationIndicatorActive and IndicatorLED set the locator light, as yatctl sees it; bad
+    bodies answer 400 with the message the fault calls for and change nothing."""
+    with Daemon(users_file()) as daemon:
+        path = "/redfish/v1/Chassis/1"
+        status, doc, _ = daemon.request(path, user="operator", method="PATCH", body={"LocationIndicatorActive": True})
+        check(status == 200 and doc["LocationIndicatorActive"] is True and doc["IndicatorLED"] == "Lit", doc)
+        light = yatctl_json("bluelight", "--node", "1")
+        if light is not None:
+            check(light["nodes"][0]["state"] != 0, light)
+        check(daemon.get("/redfish/v1/Chassis/0")["LocationIndicatorActive"] is False, "node 0 changed too")
+        status, doc, _ = daemon.request(path, method="PATCH", body={"IndicatorLED": "Off"})
+        check(status == 200 and doc["LocationIndicatorActive"] is False, doc)
+        for body, message in ((b"{nope", "MalformedJSON"), ({"LocationIndicatorActive": "yes"}, "PropertyValueTypeError"),
+                              ({"IndicatorLED": "Blinking"}, "PropertyValueNotInList"),
+                              ({"SerialNumber": "1"}, "PropertyNotWritable"), ({"Colour": "red"}, "PropertyUnknown")):
+            status, doc, _ = daemon.request(path, method="PATCH", body=body)
+            check(status == 400 and doc["error"]["@Message.ExtendedInfo"][0]["MessageId"].endswith(message),
+                  (body, status, doc))
+        check(daemon.get(path)["LocationIndicatorActive"] is False, "a refused PATCH changed the light")
+
+
+def case_clear_log():
+    """LogService.ClearLog erases the node's log (an Administrator's action): a ReadOnly or Operator
+    user gets 403, a GET of the action 405; the other node's log stays."""
+    with Daemon(users_file()) as daemon:
+        service = daemon.get("/redfish/v1/Systems/0/LogServices/SEL")
+        target = service["Actions"]["#LogService.ClearLog"]["target"]
+        before = daemon.get("/redfish/v1/Systems/1/LogServices/SEL/Entries")["Members@odata.count"]
+        for user in ("viewer", "operator"):
+            check(daemon.request(target, user=user, method="POST", body={})[0] == 403, user)
+        check(daemon.request(target)[0] == 405, "GET of an action")
+        status, doc, _ = daemon.request(target, method="POST", body={})
+        check(status == 200 and doc["@Message.ExtendedInfo"][0]["MessageId"].endswith(".Success"), (status, doc))
+        entries = daemon.get("/redfish/v1/Systems/0/LogServices/SEL/Entries")
+        check(entries["Members@odata.count"] <= 1, entries)  # the SP may note the clearing itself
+        check(daemon.get("/redfish/v1/Systems/1/LogServices/SEL/Entries")["Members@odata.count"] == before, "node 1")
+
+
+def case_health():
+    """A sensor past its limits shows in its own health and in the rollup of its chassis and system,
+    and in the older Thermal and Power resources; the other node stays OK."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    sensors = scenario["nodes"][0]["sensors"]
+    # Node 1 inherits node 0's sensors: it keeps its own copy of the unchanged ones.
+    scenario["nodes"][1]["sensors"].update(json.loads(json.dumps(
+        {"temperatures": sensors["temperatures"], "voltages": sensors["voltages"]})))
+    sensors["temperatures"][2]["reading"] = 82.0  # CPU 1: above its lower (caution) limit of 80
+    sensors["voltages"][0]["reading"] = 3.6  # Voltage 1: above its upper limit of 3.47
+    path = os.path.join(WORK, "scenario.json")
+    with open(path, "w") as handle:
+        json.dump(scenario, handle)
+    with Daemon(users_file(), scenario=path) as daemon:
+        cpu = daemon.get("/redfish/v1/Chassis/0/Sensors/CPU1Temperature")
+        check(cpu["Reading"] == 82 and cpu["Status"]["Health"] == "Warning", cpu)
+        volt = daemon.get("/redfish/v1/Chassis/0/Sensors/Voltage1")
+        check(volt["Reading"] == 3.6 and volt["Status"]["Health"] == "Critical", volt)
+        check(daemon.get("/redfish/v1/Chassis/0")["Status"]["Health"] == "Critical", "chassis health")
+        check(daemon.get("/redfish/v1/Systems/0")["Status"]["HealthRollup"] == "Critical", "system rollup")
+        check(daemon.get("/redfish/v1/Systems/1")["Status"]["HealthRollup"] == "OK", "node 1 rollup")
+        thermal = {t["Name"]: t for t in daemon.get("/redfish/v1/Chassis/0/Thermal")["Temperatures"]}
+        check(thermal["CPU 1 temperature"]["Status"]["Health"] == "Warning", thermal)
+        voltages = {v["Name"]: v for v in daemon.get("/redfish/v1/Chassis/0/Power")["Voltages"]}
+        check(voltages["Voltage 1"]["Status"]["Health"] == "Critical", voltages)
+
+
+def case_fan_back():
+    """A fan stopped at start is unknown without the registry texts of an earlier run; once it turns
+    again the library announces it and it is served from then on (Sensors, ThermalSubsystem)."""
+    import time
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    scenario["nodes"][0]["sensors"]["fans"][2]["rpm"] = 0
+    scale = float(os.environ.get("YAT_SLEEP_SCALE", "1"))
+    scenario["timeline"] = [{"at": int(2000 / scale), "node": 0, "event": "change", "fan": 3, "rpm": 4000}]
+    path = os.path.join(WORK, "scenario.json")
+    with open(path, "w") as handle:
+        json.dump(scenario, handle)
+    with Daemon(users_file(), scenario=path) as daemon:
+        def fans():
+            doc = daemon.get("/redfish/v1/Chassis/0/Sensors")
+            return {m["@odata.id"].rsplit("/", 1)[1] for m in doc["Members"] if "/Fan" in m["@odata.id"]}
+        check("Fan3" not in fans() and "Fan4" in fans(), fans())
+        deadline = time.monotonic() + 20
+        while "Fan3" not in fans() and time.monotonic() < deadline:
+            time.sleep(0.05)
+        check(daemon.get("/redfish/v1/Chassis/0/Sensors/Fan3")["Reading"] == 4000, "fan 3 not back")
+        daemon.get("/redfish/v1/Chassis/0/ThermalSubsystem/Fans/Fan3")
+
+
+def case_fan_stops():
+    """A fan that stops while the service runs shows as critical, in its sensor, the thermal
+    subsystem and the chassis and system health, within seconds; the other node stays OK."""
+    import time
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    scale = float(os.environ.get("YAT_SLEEP_SCALE", "1"))
+    scenario["timeline"] = [{"at": int(1000 / scale), "node": 0, "event": "change", "fan": 2, "rpm": 0}]
+    path = os.path.join(WORK, "scenario.json")
+    with open(path, "w") as handle:
+        json.dump(scenario, handle)
+    with Daemon(users_file(), scenario=path) as daemon:
+        fan = "/redfish/v1/Chassis/0/Sensors/Fan2"
+        check(daemon.get(fan)["Status"]["Health"] == "OK", "fan 2 stopped at start")
+        deadline = time.monotonic() + 20
+        while daemon.get(fan)["Status"]["Health"] != "Critical" and time.monotonic() < deadline:
+            time.sleep(0.05)
+        check(daemon.get(fan)["Reading"] == 0 and daemon.get(fan)["Status"]["Health"] == "Critical", daemon.get(fan))
+        check(daemon.get("/redfish/v1/Chassis/0/ThermalSubsystem")["Status"]["HealthRollup"] == "Critical", "thermal")
+        check(daemon.get("/redfish/v1/Systems/0")["Status"]["HealthRollup"] == "Critical", "system 0")
+        check(daemon.get("/redfish/v1/Systems/1")["Status"]["HealthRollup"] == "OK", "system 1")
+
+
+def case_unreachable_at_start():
+    """Node 1's SP answers nothing at start: discovery is repeated as requests come until it
+    succeeds, and node 1's sensors are served from then on without a restart."""
+    import time
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    scenario["faults"] = {"rules": [{"fault": "transport", "node": 1, "count": 100}]}
+    path = os.path.join(WORK, "scenario.json")
+    with open(path, "w") as handle:
+        json.dump(scenario, handle)
+    with Daemon(users_file(), scenario=path) as daemon:
+        deadline = time.monotonic() + 20
+        count = lambda: daemon.get("/redfish/v1/Chassis/1/Sensors")["Members@odata.count"]
+        while count() < 24 and time.monotonic() < deadline:
+            status = daemon.request("/redfish/v1/Chassis/1")[0]  # reads of node 1 use up its failures
+            check(status == 200, status)
+            time.sleep(0.05)
+        check(count() == daemon.get("/redfish/v1/Chassis/0/Sensors")["Members@odata.count"], count())
+        check(daemon.get("/redfish/v1/Chassis/1/Sensors/Fan1")["Status"]["Health"] == "OK", "node 1 fan 1")
+
+
+def case_comm_socket():
+    """Over --comm unix:PATH: the SPs of a yat-spd daemon, read and changed through the socket."""
+    spd_path = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(REDFISHD))), "yat-spd")
+    if not os.path.exists(spd_path):
+        print("yat-spd is not built: skipped")
+        sys.exit(SKIP)
+    socket_path = os.path.join(WORK, "spd.sock")
+    spd = subprocess.Popen([spd_path, "--listen", "unix:" + socket_path], stdout=subprocess.PIPE,
+                           stderr=subprocess.PIPE, text=True)
+    try:
+        spd.stdout.readline()  # listening
+        with Daemon(users_file(), comm="unix:" + socket_path) as daemon:
+            check(daemon.get("/redfish/v1/Managers/1")["FirmwareVersion"] == "1.42", "firmware over the socket")
+            check(daemon.get("/redfish/v1/Chassis/0/Sensors")["Members@odata.count"] == 24, "sensors")
+            status, doc, _ = daemon.request("/redfish/v1/Chassis/1", method="PATCH", body={"LocationIndicatorActive": True})
+            check(status == 200 and doc["LocationIndicatorActive"] is True, doc)
+    finally:
+        spd.terminate()
+        spd.wait(timeout=30)
+
+
+def case_tls():
+    """With --tls-cert and --tls-key it serves HTTPS (a self-signed certificate made here)."""
+    if shutil.which("openssl") is None:
+        print("openssl is not installed: skipped")
+        sys.exit(SKIP)
+    cert, key = os.path.join(WORK, "cert.pem"), os.path.join(WORK, "key.pem")
+    done = subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                           "-days", "1", "-subj", "/CN=localhost"], capture_output=True, text=True, timeout=60)
+    check(done.returncode == 0, done.stderr)
+    with Daemon(users_file(), tls=(cert, key)) as daemon:
+        check(daemon.base.startswith("https://"), daemon.base)
+        check(daemon.get("/redfish/v1/Managers")["Members@odata.count"] == 2, "managers over TLS")
+        check(daemon.request("/redfish/v1/Managers", user=None)[0] == 401, "TLS without credentials")
+
+
+def case_refuses():
+    """It does not start with a users file others can read, plain HTTP on a public address, or a
+    bad --listen."""
+    readable = users_file(0o644, "readable-users")
+    cases = (
+        (["--listen", "127.0.0.1:0", "--users", readable, "--insecure-http"], "make it private"),
+        (["--listen", "0.0.0.0:0", "--users", users_file(), "--insecure-http"], "loopback"),
+        (["--listen", "127.0.0.1", "--users", users_file(), "--insecure-http"], "ADDRESS:PORT"),
+        (["--listen", "127.0.0.1:0", "--users", users_file()], "--tls-cert"),
+    )
+    for args, words in cases:
+        done = subprocess.run([REDFISHD, *args], capture_output=True, text=True, timeout=30)
+        check(done.returncode == 2 and words in done.stderr, (args, done.returncode, done.stderr))
+
+
+def case_redfishtool():
+    """Debian's redfishtool reads the chassis, systems and managers."""
+    tool = shutil.which("redfishtool")
+    if tool is None:
+        print("redfishtool is not installed: skipped")
+        sys.exit(SKIP)
+    with Daemon(users_file()) as daemon:
+        host = daemon.base.split("://")[1]
+        common = [tool, "-r", host, "-S", "Never", "-u", "admin", "-p", PASSWORD]
+        for args, expect in ((["Chassis", "-I", "0", "get"], "#Chassis.v1_"),
+                             (["Systems", "-I", "1", "get"], "PowerState"),
+                             (["Managers", "-I", "0", "get"], "FirmwareVersion"),
+                             (["Chassis", "-I", "0", "Thermal"], "Temperatures"),
+                             (["Chassis", "-I", "0", "Power"], "Voltages"),
+                             (["raw", "GET", "/redfish/v1/Systems/0/LogServices/SEL/Entries"], "Members")):
+            done = subprocess.run(common + args, capture_output=True, text=True, timeout=30)
+            check(done.returncode == 0 and expect in done.stdout, (args, done.returncode, done.stdout[:500],
+                                                                     done.stderr[:500]))
+        done = subprocess.run(common[:-4] + ["-u", "viewer", "-p", "wrong", "Chassis", "-I", "0", "get"],
+                              capture_output=True, text=True, timeout=30)
+        check(done.returncode != 0, "redfishtool got in with a wrong password")
+
+
+globals()["case_" + CASE.replace("-", "_")]()
+shutil.rmtree(WORK, ignore_errors=True)
