@@ -8,7 +8,7 @@
 // DEVICE chooses the comm device at run time through the plugin contract (yat/comm_plugin.h):
 //   plugin:LIB[:ARGUMENT]   loads LIB (a path, or a name the dynamic loader finds) and opens its device
 //                           with ARGUMENT (the plugin's own text; empty when left out)
-//   unix:PATH, tcp:HOST:PORT[,timeout=MS]
+//   unix:PATH, tcp:127.0.0.1:PORT[,timeout=MS]
 //                           the socket device: plugin libyat_sockcomm.so, given the whole text, talking
 //                           to a yat-spd daemon. That library is built with libyat but not installed by
 //                           the Debian packages: point LD_LIBRARY_PATH at the build tree, or use
@@ -167,7 +167,8 @@ bool openPluginComm(const std::string& choice, AgentComm& out) {
         libraryName = "libyat_sockcomm.so";
         argument = choice;
     } else {
-        std::fprintf(stderr, "--comm %s: expected plugin:LIB[:ARGUMENT], unix:PATH or tcp:HOST:PORT\n", choice.c_str());
+        std::fprintf(stderr, "--comm %s: expected plugin:LIB[:ARGUMENT], unix:PATH or tcp:127.0.0.1:PORT\n",
+                     choice.c_str());
         return false;
     }
     if (libraryName.empty()) {
@@ -205,21 +206,29 @@ bool openPluginComm(const std::string& choice, AgentComm& out) {
     return true;
 }
 
+void printUsage(const char* program) {
+    std::fprintf(stderr,
+                 "usage: %s [--comm plugin:LIB[:ARGUMENT]|unix:PATH|tcp:127.0.0.1:PORT] [SECONDS [SCENARIO.json]]\n",
+                 program);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* usage = "usage: %s [--comm plugin:LIB[:ARGUMENT]|unix:PATH|tcp:HOST:PORT] [SECONDS [SCENARIO.json]]\n";
     std::string commChoice;
+    bool commGiven = false;
     int first = 1;
     if (argc > 1 && std::strcmp(argv[1], "--comm") == 0) {
         if (argc < 3) {
-            std::fprintf(stderr, usage, argv[0]);
+            printUsage(argv[0]);
             return 2;
         }
         commChoice = argv[2];
+        commGiven = true;
         first = 3;
     } else if (argc > 1 && std::strncmp(argv[1], "--comm=", 7) == 0) {
         commChoice = argv[1] + 7;
+        commGiven = true;
         first = 2;
     }
     int positional = argc - first;
@@ -227,15 +236,15 @@ int main(int argc, char** argv) {
     char* end = nullptr;
     if (positional > 0) seconds = std::strtol(argv[first], &end, 10);
     if (positional > 2 || (positional > 0 && (end == argv[first] || *end != '\0')) || seconds < 0 ||
-        seconds > 24 * 3600 || (positional > 1 && !commChoice.empty())) {
+        seconds > 24 * 3600 || (positional > 1 && commGiven)) {
         // A scenario file is the simulator's; a plugin takes its own argument in --comm.
-        std::fprintf(stderr, usage, argv[0]);
+        printUsage(argv[0]);
         return 2;
     }
     const char* scenario = positional > 1 ? argv[first + 1] : nullptr;
 
     AgentComm agentComm;
-    if (!commChoice.empty()) {
+    if (commGiven) {
         if (!openPluginComm(commChoice, agentComm)) return 2;
     } else {
         char error[256];
