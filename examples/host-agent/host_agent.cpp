@@ -2,8 +2,17 @@
 // comm device, runs sensor discovery, prints every sensor with its reading and status, then monitors
 // for the given number of seconds and prints every event the library reports, and closes cleanly.
 //
-//   host-agent [SECONDS [SCENARIO.json]]     (default: 10 seconds, the built-in two-node scenario)
+//   host-agent [--comm DEVICE] [SECONDS [SCENARIO.json]]
+//                               (default: 10 seconds over the simulator, the built-in two-node scenario)
 //
+// DEVICE chooses the comm device at run time through the plugin contract (yat/comm_plugin.h):
+//   plugin:LIB[:ARGUMENT]   loads LIB (a path, or a name the dynamic loader finds) and opens its device
+//                           with ARGUMENT (the plugin's own text; empty when left out)
+//   unix:PATH, tcp:127.0.0.1:PORT[,timeout=MS]
+//                           the socket device: plugin libyat_sockcomm.so, given the whole text, talking
+//                           to a yat-spd daemon. That library is built with libyat but not installed by
+//                           the Debian packages: point LD_LIBRARY_PATH at the build tree, or use
+//                           plugin:/path/to/libyat_sockcomm.so:unix:PATH.
 // A real agent hands openLibrary its own comm device (device ID 99) instead of yatSimCommOpen's.
 
 #include <chrono>
@@ -11,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <mutex>
 #include <set>
 #include <string>
@@ -18,6 +28,7 @@
 #include <tuple>
 
 #include "yat/codes.h"
+#include "yat/comm_plugin.h"
 #include "yat/libyat.h"
 #include "yat/result_codes.h"
 #include "yat/result_names.h"
@@ -124,31 +135,133 @@ void printSensors(cDeviceLib& library, AgentSink& sink) {
     }
 }
 
+// A comm device opened through a plugin library, or the simulator linked in when no plugin is named.
+struct AgentComm {
+    void* library = nullptr;  // dlopen handle; null for the linked-in simulator
+    const YatCommPlugin* plugin = nullptr;
+    cBusComm* comm = nullptr;
+
+    void close() {
+        if (plugin != nullptr) {
+            plugin->close(comm);
+        } else if (comm != nullptr) {
+            yatSimCommClose(comm);
+        }
+        comm = nullptr;
+        if (library != nullptr) dlclose(library);
+        library = nullptr;
+    }
+};
+
+// Opens the device a --comm text names (see the top of this file); false with the reason printed.
+bool openPluginComm(const std::string& choice, AgentComm& out) {
+    std::string libraryName;
+    std::string argument;
+    if (choice.rfind("plugin:", 0) == 0) {
+        std::string rest = choice.substr(7);
+        size_t colon = rest.find(':');
+        libraryName = rest.substr(0, colon);
+        if (colon != std::string::npos) argument = rest.substr(colon + 1);
+    } else if (choice.rfind("unix:", 0) == 0 || choice.rfind("tcp:", 0) == 0) {
+        // The socket plugin parses the endpoint itself; the agent only picks the library.
+        libraryName = "libyat_sockcomm.so";
+        argument = choice;
+    } else {
+        std::fprintf(stderr, "--comm %s: expected plugin:LIB[:ARGUMENT], unix:PATH or tcp:127.0.0.1:PORT\n",
+                     choice.c_str());
+        return false;
+    }
+    if (libraryName.empty()) {
+        std::fprintf(stderr, "--comm %s: no library named\n", choice.c_str());
+        return false;
+    }
+    out.library = dlopen(libraryName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (out.library == nullptr) {
+        const char* why = dlerror();
+        std::fprintf(stderr, "cannot load comm plugin %s: %s\n", libraryName.c_str(), why != nullptr ? why : "?");
+        return false;
+    }
+    auto entry = reinterpret_cast<YatCommPluginEntry>(dlsym(out.library, kYatCommPluginSymbol));
+    const YatCommPlugin* plugin = entry != nullptr ? entry() : nullptr;
+    if (plugin == nullptr) {
+        std::fprintf(stderr, "%s is not a comm plugin: no %s\n", libraryName.c_str(), kYatCommPluginSymbol);
+        out.close();
+        return false;
+    }
+    if (plugin->version != kYatCommPluginVersion) {
+        std::fprintf(stderr, "%s: plugin version %u, host expects %u\n", libraryName.c_str(),
+                     static_cast<unsigned>(plugin->version), static_cast<unsigned>(kYatCommPluginVersion));
+        out.close();
+        return false;
+    }
+    char error[256] = "";
+    out.comm = plugin->open(argument.c_str(), error, sizeof error);
+    if (out.comm == nullptr) {
+        std::fprintf(stderr, "cannot open the %s device (%s): %s\n", plugin->name != nullptr ? plugin->name : "?",
+                     argument.c_str(), error);
+        out.close();
+        return false;
+    }
+    out.plugin = plugin;
+    return true;
+}
+
+void printUsage(const char* program) {
+    std::fprintf(stderr,
+                 "usage: %s [--comm plugin:LIB[:ARGUMENT]|unix:PATH|tcp:127.0.0.1:PORT] [SECONDS [SCENARIO.json]]\n",
+                 program);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string commChoice;
+    bool commGiven = false;
+    int first = 1;
+    if (argc > 1 && std::strcmp(argv[1], "--comm") == 0) {
+        if (argc < 3) {
+            printUsage(argv[0]);
+            return 2;
+        }
+        commChoice = argv[2];
+        commGiven = true;
+        first = 3;
+    } else if (argc > 1 && std::strncmp(argv[1], "--comm=", 7) == 0) {
+        commChoice = argv[1] + 7;
+        commGiven = true;
+        first = 2;
+    }
+    int positional = argc - first;
     long seconds = 10;
     char* end = nullptr;
-    if (argc > 1) seconds = std::strtol(argv[1], &end, 10);
-    if (argc > 3 || (argc > 1 && (end == argv[1] || *end != '\0')) || seconds < 0 || seconds > 24 * 3600) {
-        std::fprintf(stderr, "usage: %s [SECONDS [SCENARIO.json]]\n", argv[0]);
+    if (positional > 0) seconds = std::strtol(argv[first], &end, 10);
+    if (positional > 2 || (positional > 0 && (end == argv[first] || *end != '\0')) || seconds < 0 ||
+        seconds > 24 * 3600 || (positional > 1 && commGiven)) {
+        // A scenario file is the simulator's; a plugin takes its own argument in --comm.
+        printUsage(argv[0]);
         return 2;
     }
-    const char* scenario = argc > 2 ? argv[2] : nullptr;
+    const char* scenario = positional > 1 ? argv[first + 1] : nullptr;
 
-    char error[256];
-    cBusComm* comm = yatSimCommOpen(scenario, error, sizeof error);
-    if (comm == nullptr) {
-        std::fprintf(stderr, "cannot start the simulator: %s\n", error);
-        return 2;
+    AgentComm agentComm;
+    if (commGiven) {
+        if (!openPluginComm(commChoice, agentComm)) return 2;
+    } else {
+        char error[256];
+        agentComm.comm = yatSimCommOpen(scenario, error, sizeof error);
+        if (agentComm.comm == nullptr) {
+            std::fprintf(stderr, "cannot start the simulator: %s\n", error);
+            return 2;
+        }
     }
+    cBusComm* comm = agentComm.comm;
 
     cLibYAT* library = nullptr;
     int32_t result = openLibrary(&library, comm);
     if (result != ERR_SUCCESS || library == nullptr) {
         std::fprintf(stderr, "openLibrary failed with result %d %s\n", result, yat::resultName(result));
         if (library != nullptr) closeLibrary();
-        yatSimCommClose(comm);
+        agentComm.close();
         return 1;
     }
     // Every operation is called through the interface (its virtual table), never on cLibYAT directly:
@@ -175,6 +288,6 @@ int main(int argc, char** argv) {
     std::printf("received %u event(s)\n", sink.events());
 
     closeLibrary();
-    yatSimCommClose(comm);
+    agentComm.close();
     return 0;
 }
