@@ -61,7 +61,7 @@ consteval Kind kindOf() {
 }
 
 // The kind a conversion's length modifier and letter take.
-consteval Kind kindFor(int length, char conversion) {
+constexpr Kind kindFor(int length, char conversion) {
     const bool isSigned = conversion == 'd' || conversion == 'i';
     const bool isUnsigned = conversion == 'u' || conversion == 'x' || conversion == 'X' || conversion == 'o';
     if (isSigned || isUnsigned) {
