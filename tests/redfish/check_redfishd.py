@@ -460,5 +460,37 @@ def case_redfishtool():
         check(done.returncode != 0, "redfishtool got in with a wrong password")
 
 
+
+def case_sushy():
+    """Debian's sushy (OpenStack's Redfish library, under the system Python) reads the systems, their
+    power state and health, the chassis' temperatures, fans and supplies, and the managers'
+    firmware, as yatctl reads them; it lights the locator through the older IndicatorLED."""
+    python = "/usr/bin/python3"
+    probe = subprocess.run([python, "-c", "import sushy"], capture_output=True) if os.path.exists(python) else None
+    sensors = yatctl_json("sensors")
+    if probe is None or probe.returncode != 0 or sensors is None:
+        print("python3-sushy or yatctl is missing: skipped")
+        sys.exit(SKIP)
+    client = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sushy_client.py")
+    with Daemon(users_file()) as daemon:
+        done = subprocess.run([python, client, daemon.base, "admin", PASSWORD, "--blink"], capture_output=True,
+                              text=True, timeout=60)
+        check(done.returncode == 0, f"sushy: {done.stderr[-2000:]}")
+        seen = json.loads(done.stdout)
+    rows = sensors["sensors"]
+    check([s["id"] for s in seen["systems"]] == ["0", "1"], seen["systems"])
+    check(all(s["power_state"] == "PowerState.ON" and s["health"] == "Health.OK" for s in seen["systems"]),
+          seen["systems"])
+    for chassis in seen["chassis"]:
+        node = int(chassis["id"])
+        mine = [r for r in rows if r["node"] == node]
+        check(chassis["temperatures"] == {r["name"]: r["reading"] for r in mine if r["class"] == "temperature"},
+              chassis)
+        check(chassis["fans"] == {r["name"]: r["reading"] for r in mine if r["class"] == "fan"}, chassis)
+        check(chassis["supplies"] == sorted(r["name"] for r in mine if r["class"] == "power"), chassis)
+        check(chassis["indicator_led"] == "IndicatorLED.LIT", chassis)
+    check(all(m["firmware"] for m in seen["managers"]) and len(seen["managers"]) == 2, seen["managers"])
+
+
 globals()["case_" + CASE.replace("-", "_")]()
 shutil.rmtree(WORK, ignore_errors=True)

@@ -637,6 +637,10 @@ Json Service::system(int32_t node) {
     std::string health = healthRollup(node);
     s["Status"] = Json{{"State", "Enabled"}, {"Health", health}, {"HealthRollup", health}};
     s["LogServices"] = link(id + "/LogServices");
+    // The SP can neither override the boot source nor reset or power the system: both are present
+    // and empty, which clients that require them (sushy among them) read as "nothing offered".
+    s["Boot"] = Json::object();
+    s["Actions"] = Json::object();
     s["Links"] = Json{{"Chassis", Json::array({link(nodePath("Chassis", node))})},
                       {"ManagedBy", Json::array({link(nodePath("Managers", node))})}};
     return s;
