@@ -4,13 +4,14 @@
 #include "redfish/users.h"
 
 #include <crypt.h>
+#include <fcntl.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -104,19 +105,28 @@ std::vector<User> parseUsers(const std::string& text) {
 }
 
 std::vector<User> loadUsers(const std::string& path) {
+    // The checks are made on the open descriptor, so the file read is the file checked; opened
+    // without blocking, a FIFO put in its place is refused instead of waited on.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) throw UsersError(std::string("cannot read it: ") + std::strerror(errno));
+    std::unique_ptr<int, void (*)(int*)> closer(&fd, [](int* open) { ::close(*open); });
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0) throw UsersError(std::string("cannot read it: ") + std::strerror(errno));
+    if (::fstat(fd, &info) != 0) throw UsersError(std::string("cannot read it: ") + std::strerror(errno));
     if (!S_ISREG(info.st_mode)) throw UsersError("not a regular file");
     if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
         throw UsersError("group or others may read or write it; make it private (chmod 600)");
     }
     if (static_cast<size_t>(info.st_size) > kMaxFile) throw UsersError("larger than 1 MiB");
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw UsersError(std::string("cannot read it: ") + std::strerror(errno));
-    std::string text(kMaxFile + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(file.gcount()));
-    if (text.size() > kMaxFile) throw UsersError("larger than 1 MiB");
+    std::string text;
+    char piece[4096];
+    for (;;) {
+        ssize_t got = ::read(fd, piece, sizeof piece);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw UsersError(std::string("cannot read it: ") + std::strerror(errno));
+        if (got == 0) break;
+        text.append(piece, static_cast<size_t>(got));
+        if (text.size() > kMaxFile) throw UsersError("larger than 1 MiB");
+    }
     std::vector<User> users = parseUsers(text);
     if (users.empty()) throw UsersError("holds no user");
     return users;
