@@ -1,4 +1,5 @@
-# Install: libyat.so (with SONAME), the public host headers, yatctl and its man page, and for host
+# Install: libyat.so (with SONAME), the public host headers, yatctl, yat-spd and yat-redfishd with
+# their man pages, and for host
 # agents built against the installed tree a CMake package (find_package(yat CONFIG) giving yat::yat,
 # and yat::simcomm for the simulator's comm device) and pkg-config files (yat.pc, yat-simcomm.pc).
 # debian/ splits the same install into the Debian packages (scripts/package).
@@ -36,6 +37,12 @@ endif()
 if(TARGET yat-spd)
   install(TARGETS yat-spd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/yat-spd.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+if(TARGET yat-redfishd)
+  # Like yatctl, it loads the installed library found through its run path.
+  set_target_properties(yat-redfishd PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+  install(TARGETS yat-redfishd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/yat-redfishd.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 install(EXPORT yatTargets NAMESPACE yat:: DESTINATION ${YAT_CMAKE_DIR})
