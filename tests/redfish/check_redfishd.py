@@ -78,12 +78,13 @@ class Daemon:
         except subprocess.TimeoutExpired:
             self.process.kill()
             fail("yat-redfishd did not stop on SIGTERM")
-        check(code == 0, f"yat-redfishd exit {code}: {self.process.stderr.read()}")
+        self.log = self.process.stderr.read()
+        check(code == 0, f"yat-redfishd exit {code}: {self.log}")
 
-    def request(self, path, user="admin", method="GET", body=None, password=PASSWORD):
+    def request(self, path, user="admin", method="GET", body=None, password=PASSWORD, headers=None):
         """(status, parsed JSON body, headers)."""
         data = None if body is None else (body if isinstance(body, bytes) else json.dumps(body).encode())
-        req = urllib.request.Request(self.base + path, data=data, method=method)
+        req = urllib.request.Request(self.base + path, data=data, method=method, headers=headers or {})
         if user is not None:
             token = base64.b64encode(f"{user}:{password}".encode()).decode()
             req.add_header("Authorization", "Basic " + token)
@@ -460,7 +461,6 @@ def case_redfishtool():
         check(done.returncode != 0, "redfishtool got in with a wrong password")
 
 
-
 def case_sushy():
     """Debian's sushy (OpenStack's Redfish library, under the system Python) reads the systems, their
     power state and health, the chassis' temperatures, fans and supplies, and the managers'
@@ -490,6 +490,177 @@ def case_sushy():
         check(chassis["supplies"] == sorted(r["name"] for r in mine if r["class"] == "power"), chassis)
         check(chassis["indicator_led"] == "IndicatorLED.LIT", chassis)
     check(all(m["firmware"] for m in seen["managers"]) and len(seen["managers"]) == 2, seen["managers"])
+
+
+def login(daemon, user, password=PASSWORD):
+    """POST to Sessions: (status, body, token, location)."""
+    status, doc, headers = daemon.request("/redfish/v1/SessionService/Sessions", user=None, method="POST",
+                                          body={"UserName": user, "Password": password})
+    return status, doc, headers.get("X-Auth-Token"), headers.get("Location")
+
+
+def case_sessions():
+    """A session opened with POST answers 201 with its token and place; the token works instead of
+    Basic on every resource, the session is its owner's and the Administrators' to read, DELETE ends it
+    and the token is refused afterwards; a bad password is 401 and logged without the password."""
+    with Daemon(users_file()) as daemon:
+        root = daemon.get("/redfish/v1", user=None)
+        check(root["SessionService"]["@odata.id"] == "/redfish/v1/SessionService", root)
+        check(root["Links"]["Sessions"]["@odata.id"] == "/redfish/v1/SessionService/Sessions", root)
+        check(daemon.get("/redfish/v1/SessionService")["SessionTimeout"] == 1800, "default timeout")
+        status, doc, token, location = login(daemon, "viewer")
+        check(status == 201 and token and location == doc["@odata.id"], (status, doc, token, location))
+        check(doc["UserName"] == "viewer" and doc["Password"] is None and token not in json.dumps(doc), doc)
+        session = {"X-Auth-Token": token}
+        check(daemon.get("/redfish/v1/Chassis/0", user=None, headers=session)["Id"] == "0", "token refused")
+        check(daemon.get(location, user=None, headers=session)["Id"] == doc["Id"], "own session")
+        status, _, _ = daemon.request("/redfish/v1/Chassis/0", user=None, method="PATCH", headers=session,
+                                      body={"LocationIndicatorActive": True})
+        check(status == 403, f"ReadOnly session PATCH: {status}")
+        _, admin_doc, admin_token, admin_location = login(daemon, "admin")
+        check(daemon.request(admin_location, user=None, headers=session)[0] == 403, "another's session")
+        check(daemon.get(location, user=None, headers={"X-Auth-Token": admin_token})["UserName"] == "viewer", "admin")
+        listed = daemon.get("/redfish/v1/SessionService/Sessions", user=None, headers=session)
+        check([m["@odata.id"] for m in listed["Members"]] == [location], listed)
+        status, doc, _ = daemon.request(location, user=None, method="DELETE", headers=session)
+        check(status == 200, (status, doc))
+        status, doc, _ = daemon.request("/redfish/v1/Chassis/0", user=None, headers=session)
+        check(status == 401 and doc["error"]["code"].endswith("NoValidSession"), (status, doc))
+        check(daemon.request(location, user=None, headers={"X-Auth-Token": admin_token})[0] == 404, "deleted")
+        status, doc, token, _ = login(daemon, "admin", "wrong horse battery")
+        check(status == 401 and token is None, (status, doc))
+        check(daemon.request(admin_location, user=None, headers={"X-Auth-Token": admin_token})[0] == 200, "admin")
+    log = daemon.log
+    check("failed login as admin from 127.0.0.1" in log and "wrong horse" not in log, log)
+
+
+def account_role(authority):
+    return {"Administrator": "Administrator", "ReadOnly": "ReadOnly"}.get(authority, "Custom")
+
+
+def case_accounts():
+    """The SP's twelve accounts as yatctl shows them over the same scenario; POST takes the first free
+    slot until none is left (400), PATCH changes name, role and password (never shown), DELETE
+    frees; a ReadOnly user gets 403 and what the SP cannot hold is refused."""
+    shown = yatctl_json("accounts", "--node", "0")
+    if shown is None:
+        print("yatctl is not built: skipped")
+        sys.exit(SKIP)
+    rows = shown["nodes"][0]["accounts"]
+    with Daemon(users_file()) as daemon:
+        service = daemon.get("/redfish/v1/AccountService")
+        collection = daemon.get(service["Accounts"]["@odata.id"])
+        check(collection["Members@odata.count"] == 12 == len(rows), collection)
+        for row in rows:
+            doc = daemon.get(f"/redfish/v1/AccountService/Accounts/{row['account']}")
+            in_use = row["status"] == "in use"
+            check(doc["UserName"] == row["userId"] and doc["Enabled"] == in_use and doc["Password"] is None, (doc, row))
+            if in_use:
+                check(doc["RoleId"] == account_role(row["authority"]), (doc, row))
+                check(daemon.get(doc["Links"]["Role"]["@odata.id"])["RoleId"] == doc["RoleId"], doc)
+        roles = daemon.get("/redfish/v1/AccountService/Roles/ReadOnly")
+        check(roles["AssignedPrivileges"] == ["Login", "ConfigureSelf"], roles)
+        free = [row["account"] for row in rows if row["status"] == "free"]
+        accounts = "/redfish/v1/AccountService/Accounts"
+        new = {"UserName": "newbie", "Password": "pw-1234", "RoleId": "ReadOnly"}
+        check(daemon.request(accounts, user="viewer", method="POST", body=new)[0] == 403, "ReadOnly POST")
+        check(daemon.request(accounts, user="operator", method="POST", body=new)[0] == 403, "Operator POST")
+        status, doc, headers = daemon.request(accounts, method="POST", body=new)
+        check(status == 201 and doc["Id"] == str(free[0]) and headers["Location"] == doc["@odata.id"], (status, doc))
+        check(doc["UserName"] == "newbie" and doc["RoleId"] == "ReadOnly" and doc["Password"] is None, doc)
+        status, doc, _ = daemon.request(accounts, method="POST", body=new)
+        check(status == 409 and doc["error"]["code"].endswith("ResourceAlreadyExists"), (status, doc))
+        path = f"{accounts}/{free[0]}"
+        status, doc, _ = daemon.request(path, method="PATCH", body={"RoleId": "Administrator", "UserName": "chief",
+                                                                    "Password": "pw-5678"})
+        check(status == 200 and (doc["UserName"], doc["RoleId"]) == ("chief", "Administrator"), (status, doc))
+        check(daemon.get(path) == doc, "read back")
+        check(daemon.request(path, user="viewer", method="PATCH", body={"RoleId": "ReadOnly"})[0] == 403, "viewer")
+        # What the SP cannot hold: no Operator authority, no disabled account, 15 characters at most.
+        for body, message in (({"RoleId": "Operator"}, "PropertyValueNotInList"),
+                              ({"Enabled": False}, "PropertyValueNotInList"),
+                              ({"Password": "p" * 16}, "PropertyValueError")):
+            status, doc, _ = daemon.request(path, method="PATCH", body=body)
+            check(status == 400 and doc["error"]["code"].endswith(message), (body, status, doc))
+        check(daemon.get(path)["RoleId"] == "Administrator", "a refused PATCH changed the account")
+        for index, slot in enumerate(free[1:]):
+            status, doc, _ = daemon.request(accounts, method="POST", body={**new, "UserName": f"user{index}"})
+            check(status == 201 and doc["Id"] == str(slot), (status, doc))
+        status, doc, _ = daemon.request(accounts, method="POST", body={**new, "UserName": "one-too-many"})
+        check(status == 400 and doc["error"]["code"].endswith("CreateLimitReachedForResource"), (status, doc))
+        status, doc, _ = daemon.request(path, method="DELETE")
+        check(status == 200 and daemon.get(path)["Enabled"] is False, (status, doc))
+        check(daemon.request(accounts, method="POST", body={**new, "UserName": "again"})[1]["Id"] == str(free[0]),
+              "freed slot not reused")
+
+
+def case_property_errors():
+    """Every resource that takes a PATCH or POST answers a bad body with the Redfish error body and the
+    Base message the fault calls for, and changes nothing; If-Match guards a PATCH (412)."""
+    chassis, account, sessions = ("/redfish/v1/Chassis/0", "/redfish/v1/AccountService/Accounts/0",
+                                  "/redfish/v1/SessionService")
+    table = (
+        (chassis, "PATCH", b"{nope", "MalformedJSON"),
+        (chassis, "PATCH", {"LocationIndicatorActive": 1}, "PropertyValueTypeError"),
+        (account, "PATCH", b"[1, 2]", "MalformedJSON"),
+        (account, "PATCH", {"Id": "3"}, "PropertyNotWritable"),
+        (account, "PATCH", {"Nickname": "x"}, "PropertyUnknown"),
+        (account, "PATCH", {"UserName": 7}, "PropertyValueTypeError"),
+        (account, "PATCH", {"RoleId": "Root"}, "PropertyValueNotInList"),
+        (account, "PATCH", {"UserName": "sixteen-chars-xx"}, "PropertyValueError"),
+        ("/redfish/v1/AccountService/Accounts", "POST", {"UserName": "x", "Password": "y"}, "PropertyMissing"),
+        (sessions, "PATCH", {"SessionTimeout": "600"}, "PropertyValueTypeError"),
+        (sessions, "PATCH", {"SessionTimeout": 10}, "PropertyValueError"),
+        (sessions, "PATCH", {"ServiceEnabled": False}, "PropertyNotWritable"),
+        (sessions + "/Sessions", "POST", {"UserName": "admin", "Password": PASSWORD, "Role": "x"}, "PropertyUnknown"),
+    )
+    with Daemon(users_file()) as daemon:
+        before = {path: daemon.get(path) for path in (chassis, account, sessions)}
+        for path, method, body, message in table:
+            status, doc, _ = daemon.request(path, method=method, body=body)
+            info = doc["error"]["@Message.ExtendedInfo"][0] if status == 400 else {}
+            check(status == 400 and info.get("MessageId", "").startswith("Base.1.") and
+                  info["MessageId"].endswith("." + message), (path, body, status, doc))
+        for path, doc in before.items():
+            check(daemon.get(path) == doc, f"{path} changed by a refused request")
+        # @odata.context and a weak ETag; If-Match holds the change back unless it names the current one.
+        status, doc, headers = daemon.request(chassis)
+        check(doc["@odata.context"] == "/redfish/v1/$metadata#Chassis.Chassis", doc)
+        check(headers["ETag"].startswith('W/"') and doc["@odata.etag"] == headers["ETag"], headers)
+        status, doc, _ = daemon.request(chassis, method="PATCH", body={"LocationIndicatorActive": True},
+                                        headers={"If-Match": 'W/"0000"'})
+        check(status == 412 and doc["error"]["code"].endswith("PreconditionFailed"), (status, doc))
+        status, doc, changed = daemon.request(chassis, method="PATCH", body={"LocationIndicatorActive": True},
+                                              headers={"If-Match": headers["ETag"]})
+        check(status == 200 and doc["LocationIndicatorActive"] is True and changed["ETag"] != headers["ETag"], doc)
+        metadata = daemon.request("/redfish/v1/$metadata", user=None)[1]
+        for path in ("/redfish/v1/AccountService/Roles", account, sessions, "/redfish/v1/AccountService"):
+            context = daemon.get(path)["@odata.context"]
+            check(context.startswith("/redfish/v1/$metadata#"), (path, context))
+            check(f'Namespace="{context.split("#")[1].split(".")[0]}"' in metadata, (path, context))
+
+
+def case_redfishtool_accounts():
+    """Debian's redfishtool logs in with a session (-A Session) and manages the SP's accounts: lists
+    them, adds a user, changes its password, deletes it; the session ends when it is done."""
+    tool = shutil.which("redfishtool")
+    if tool is None:
+        print("redfishtool is not installed: skipped")
+        sys.exit(SKIP)
+    with Daemon(users_file()) as daemon:
+        common = [tool, "-r", daemon.base.split("://")[1], "-S", "Never", "-A", "Session", "-u", "admin",
+                  "-p", PASSWORD]
+        for args, expect in ((["AccountService", "Accounts", "list"], "USERID"),
+                             (["AccountService", "adduser", "newbie", "pw-1234", "ReadOnly"], ""),
+                             (["AccountService", "setpassword", "newbie", "pw-5678"], ""),
+                             (["AccountService", "Accounts", "-mUserName:newbie"], '"RoleId": "ReadOnly"'),
+                             (["AccountService", "deleteuser", "newbie"], "")):
+            done = subprocess.run(common + args, capture_output=True, text=True, timeout=30)
+            check(done.returncode == 0 and expect in done.stdout, (args, done.returncode, done.stdout[:800],
+                                                                     done.stderr[:800]))
+        names = [daemon.get(f"/redfish/v1/AccountService/Accounts/{i}")["UserName"] for i in range(12)]
+        check("newbie" not in names, names)
+        check(daemon.get("/redfish/v1/SessionService/Sessions")["Members@odata.count"] == 0, "sessions left open")
 
 
 globals()["case_" + CASE.replace("-", "_")]()

@@ -1,13 +1,18 @@
 // yat-redfishd's parts that need no socket: the users file, password checks, Basic credentials, the
-// listen address, the failed-login limit, and the words and times the resources are built from.
+// listen address, the failed-login limit, the words and times the resources are built from, the
+// property checks, ETags and @odata.context, the sessions and the request gate.
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sys/stat.h>
 
+#include <sstream>
+
 #include "redfish/http_front.h"
+#include "redfish/protocol.h"
 #include "redfish/resources.h"
+#include "redfish/sessions.h"
 #include "redfish/users.h"
 
 namespace {
@@ -154,6 +159,172 @@ TEST(RedfishResources, WordsAndTimes) {
     Reply error = errorReply(404, "ResourceNotFound", "gone", {"Resource", "/x"});
     EXPECT_EQ(error.body["error"]["@Message.ExtendedInfo"][0]["MessageId"], "Base.1.16.0.ResourceNotFound");
     EXPECT_EQ(error.body["error"]["@Message.ExtendedInfo"][0]["MessageArgs"][1], "/x");
+}
+
+// The property table: each fault answers 400 with its Base message id, the first fault found.
+struct BodyFault {
+    const char* name;
+    std::string body;
+    const char* messageId;
+};
+
+class RedfishBodyFaults : public testing::TestWithParam<BodyFault> {};
+
+TEST_P(RedfishBodyFaults, AnswerTheirMessage) {
+    static const std::vector<PropertyRule> rules = {{"Flag", ValueKind::Boolean},
+                                                    {"Colour", ValueKind::String, {"Red", "Off"}},
+                                                    {"Name", ValueKind::String, {}, 1, 15, true},
+                                                    {"Seconds", ValueKind::Integer, {}, 30, 86400}};
+    Json resource{{"Id", "1"}, {"Flag", false}, {"Serial", "X"}};
+    CheckedBody checked = checkBody(GetParam().body, rules, resource, {"Flag"});
+    ASSERT_TRUE(checked.error);
+    EXPECT_EQ(checked.error->status, 400);
+    EXPECT_EQ(checked.error->body["error"]["@Message.ExtendedInfo"][0]["MessageId"],
+              std::string(kBaseRegistry) + "." + GetParam().messageId);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RedfishBodyFaults,
+    testing::Values(BodyFault{"Malformed", "{\"Flag\": tru", "MalformedJSON"},
+                    BodyFault{"NotAnObject", "[true]", "MalformedJSON"},
+                    BodyFault{"Unknown", R"({"Flag": true, "Size": 1})", "PropertyUnknown"},
+                    BodyFault{"ReadOnly", R"({"Serial": "Y"})", "PropertyNotWritable"},
+                    BodyFault{"BoolAsText", R"({"Flag": "true"})", "PropertyValueTypeError"},
+                    BodyFault{"FractionForInteger", R"({"Flag": true, "Seconds": 30.5})", "PropertyValueTypeError"},
+                    BodyFault{"NotInList", R"({"Flag": true, "Colour": "Blue"})", "PropertyValueNotInList"},
+                    BodyFault{"TooLong", R"({"Flag": true, "Name": "sixteen-letters!"})", "PropertyValueError"},
+                    BodyFault{"Empty", R"({"Flag": true, "Name": ""})", "PropertyValueError"},
+                    BodyFault{"ControlCharacter", R"({"Flag": true, "Name": "a\tb"})", "PropertyValueError"},
+                    BodyFault{"BelowRange", R"({"Flag": true, "Seconds": 29})", "PropertyValueError"},
+                    BodyFault{"AboveRange", R"({"Flag": true, "Seconds": 18446744073709551615})", "PropertyValueError"},
+                    BodyFault{"Missing", R"({"Colour": "Red"})", "PropertyMissing"}),
+    [](const testing::TestParamInfo<BodyFault>& info) { return info.param.name; });
+
+TEST(RedfishProtocol, GoodBodyPassesWhole) {
+    std::vector<PropertyRule> rules = {{"Flag", ValueKind::Boolean}, {"Seconds", ValueKind::Integer, {}, 30, 60}};
+    CheckedBody checked = checkBody(R"({"Flag": false, "Seconds": 60})", rules, Json::object());
+    ASSERT_FALSE(checked.error);
+    EXPECT_EQ(checked.request["Seconds"], 60);
+}
+
+TEST(RedfishProtocol, ContextAndEtag) {
+    Reply reply;
+    reply.body = Json{{"@odata.id", "/redfish/v1/Chassis/0"}, {"@odata.type", "#Chassis.v1_23_0.Chassis"}, {"Id", "0"}};
+    std::string etag = etagOf(reply.body);
+    decorate(reply);
+    EXPECT_EQ(reply.body.begin().key(), "@odata.context");
+    EXPECT_EQ(reply.body["@odata.context"], "/redfish/v1/$metadata#Chassis.Chassis");
+    EXPECT_EQ(reply.body["@odata.etag"], etag);
+    ASSERT_EQ(reply.headers.size(), 1u);
+    EXPECT_EQ(reply.headers[0], std::make_pair(std::string("ETag"), etag));
+    EXPECT_EQ(etagOf(reply.body), etag);  // the decorated body has the same ETag
+    EXPECT_TRUE(etag.rfind("W/\"", 0) == 0);
+    EXPECT_TRUE(etagMatches(etag, etag));
+    EXPECT_TRUE(etagMatches("W/\"other\", " + etag, etag));
+    EXPECT_TRUE(etagMatches("*", etag));
+    EXPECT_FALSE(etagMatches("W/\"other\"", etag));
+    reply.body["Id"] = "1";
+    EXPECT_NE(etagOf(reply.body), etag);
+
+    Reply collection;
+    collection.body = Json{{"@odata.type", "#ChassisCollection.ChassisCollection"}, {"Members", Json::array()}};
+    decorate(collection);
+    EXPECT_EQ(collection.body["@odata.context"], "/redfish/v1/$metadata#ChassisCollection.ChassisCollection");
+    EXPECT_FALSE(collection.body.contains("@odata.etag"));
+    EXPECT_TRUE(collection.headers.empty());
+    Reply refused = errorReply(404, "ResourceNotFound", "gone");
+    decorate(refused);
+    EXPECT_FALSE(refused.body.contains("@odata.context"));
+}
+
+TEST(RedfishSessions, TokensOpenUseExpireAndClose) {
+    SessionStore store;
+    auto start = SessionStore::Clock::now();
+    auto opened = store.open("a", Role::Operator, "10.0.0.1", start);
+    ASSERT_TRUE(opened);
+    const auto& [token, session] = *opened;
+    EXPECT_EQ(token.size(), 64u);
+    EXPECT_EQ(token.find(session.id), std::string::npos);
+    ASSERT_TRUE(store.use(token, start + std::chrono::seconds(1700)));
+    // Idle time counts from the last use.
+    EXPECT_TRUE(store.use(token, start + std::chrono::seconds(3400)));
+    EXPECT_FALSE(store.use(token + "0", start + std::chrono::seconds(3400)));
+    EXPECT_FALSE(store.use(token, start + std::chrono::seconds(3400) + SessionStore::kDefaultTimeout));
+    EXPECT_FALSE(store.find(session.id, start + std::chrono::seconds(3400) + SessionStore::kDefaultTimeout));
+
+    auto again = store.open("a", Role::Operator, "10.0.0.1", start);
+    ASSERT_TRUE(again);
+    EXPECT_NE(again->first, token);
+    EXPECT_TRUE(store.close(again->second.id));
+    EXPECT_FALSE(store.use(again->first, start));
+    EXPECT_FALSE(store.close(again->second.id));
+
+    store.setTimeout(std::chrono::seconds(30));
+    for (size_t i = 0; i < SessionStore::kMost; ++i) ASSERT_TRUE(store.open("b", Role::ReadOnly, "", start));
+    EXPECT_FALSE(store.open("b", Role::ReadOnly, "", start));                            // bounded
+    EXPECT_TRUE(store.open("b", Role::ReadOnly, "", start + std::chrono::seconds(30)));  // the idle ones expired
+    EXPECT_EQ(store.list(start + std::chrono::seconds(30)).size(), 1u);
+}
+
+// The gate over a users file of an Administrator and a ReadOnly user, with its log.
+class RedfishGate : public testing::Test {
+protected:
+    Authenticator users{parseUsers("root:Administrator:" + secretHash() + "\nwatch:ReadOnly:" + secretHash())};
+    SessionStore sessions;
+    LoginLimiter limiter;
+    std::ostringstream log;
+    Gate gate{users, sessions, limiter, log};
+
+    std::optional<Reply> ask(const std::string& method, const std::string& path, const std::string& token,
+                             const std::string& body = "") {
+        return gate.answer(Request{method, path, body, "", token, "", "10.1.1.1"});
+    }
+    // A session's token and its path.
+    std::pair<std::string, std::string> login(const std::string& name) {
+        std::optional<Reply> r = ask("POST", "/redfish/v1/SessionService/Sessions", "",
+                                     Json{{"UserName", name}, {"Password", "s3cret: with colon"}}.dump());
+        EXPECT_TRUE(r && r->status == 201);
+        std::string token, location;
+        for (const auto& [header, value] : r->headers) (header == "X-Auth-Token" ? token : location) = value;
+        EXPECT_EQ(location, r->body["@odata.id"]);
+        EXPECT_TRUE(r->body["Password"].is_null());
+        return {token, location};
+    }
+};
+
+TEST_F(RedfishGate, SessionsByOwnerOrAdministrator) {
+    auto [watchToken, watchPath] = login("watch");
+    auto [rootToken, rootPath] = login("root");
+    EXPECT_FALSE(ask("GET", "/redfish/v1/Chassis", watchToken));  // goes on to the resources
+    EXPECT_EQ(ask("PATCH", "/redfish/v1/Chassis/0", watchToken)->status, 403);
+    EXPECT_EQ(ask("POST", "/redfish/v1/AccountService/Accounts", watchToken)->status, 403);
+    EXPECT_FALSE(ask("POST", "/redfish/v1/AccountService/Accounts", rootToken));
+    EXPECT_EQ(ask("GET", rootPath, watchToken)->status, 403);
+    EXPECT_EQ(ask("GET", watchPath, rootToken)->body["UserName"], "watch");
+    EXPECT_EQ(ask("GET", "/redfish/v1/SessionService/Sessions", watchToken)->body["Members@odata.count"], 1);
+    EXPECT_EQ(ask("GET", "/redfish/v1/SessionService/Sessions", rootToken)->body["Members@odata.count"], 2);
+    EXPECT_EQ(ask("PATCH", "/redfish/v1/SessionService", watchToken, R"({"SessionTimeout": 60})")->status, 403);
+    EXPECT_EQ(ask("PATCH", "/redfish/v1/SessionService", rootToken, R"({"SessionTimeout": 60})")->status, 200);
+    EXPECT_EQ(sessions.timeout(), std::chrono::seconds(60));
+    EXPECT_EQ(ask("DELETE", watchPath, watchToken)->status, 200);
+    EXPECT_EQ(ask("GET", "/redfish/v1/Chassis", watchToken)->status, 401);
+    EXPECT_EQ(ask("GET", "/redfish/v1/Chassis", "")->status, 401);
+    EXPECT_FALSE(ask("GET", "/redfish/v1", ""));  // the service root stays open
+}
+
+TEST_F(RedfishGate, FailedSessionLoginIsLimitedAndLoggedWithoutPassword) {
+    for (int i = 0; i < LoginLimiter::kMostFailures; ++i) {
+        std::optional<Reply> r = ask("POST", "/redfish/v1/SessionService/Sessions", "",
+                                     R"({"UserName": "root", "Password": "hunter2-guess"})");
+        EXPECT_EQ(r->status, 401);
+    }
+    EXPECT_NE(log.str().find("failed login as root from 10.1.1.1"), std::string::npos) << log.str();
+    EXPECT_EQ(log.str().find("hunter2"), std::string::npos);
+    // Blocked now: even the right password is not checked.
+    std::optional<Reply> r = ask("POST", "/redfish/v1/SessionService/Sessions", "",
+                                 R"({"UserName": "root", "Password": "s3cret: with colon"})");
+    EXPECT_EQ(r->status, 401);
+    EXPECT_EQ(ask("POST", "/redfish/v1/SessionService/Sessions", "", R"({"UserName": "root"})")->status, 400);
 }
 
 }  // namespace

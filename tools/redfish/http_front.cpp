@@ -101,15 +101,38 @@ bool isPublic(const std::string& path) {
 const std::string& metadataDocument() {
     static const std::string document = [] {
         // Namespace and version of each schema the resources name in @odata.type.
-        const std::pair<const char*, const char*> schemas[] = {
-            {"ServiceRoot", "v1_16_0"},    {"ChassisCollection", ""},
-            {"Chassis", "v1_23_0"},        {"SensorCollection", ""},
-            {"Sensor", "v1_7_0"},          {"Thermal", "v1_7_1"},
-            {"Power", "v1_7_1"},           {"ComputerSystemCollection", ""},
-            {"ComputerSystem", "v1_20_0"}, {"LogServiceCollection", ""},
-            {"LogService", "v1_4_0"},      {"LogEntryCollection", ""},
-            {"LogEntry", "v1_15_0"},       {"ManagerCollection", ""},
-            {"Manager", "v1_17_0"},        {"Message", "v1_1_1"}};
+        const std::pair<const char*, const char*> schemas[] = {{"ServiceRoot", "v1_16_0"},
+                                                               {"ChassisCollection", ""},
+                                                               {"Chassis", "v1_23_0"},
+                                                               {"SensorCollection", ""},
+                                                               {"Sensor", "v1_7_0"},
+                                                               {"Thermal", "v1_7_1"},
+                                                               {"Power", "v1_7_1"},
+                                                               {"ComputerSystemCollection", ""},
+                                                               {"ComputerSystem", "v1_20_0"},
+                                                               {"LogServiceCollection", ""},
+                                                               {"LogService", "v1_4_0"},
+                                                               {"LogEntryCollection", ""},
+                                                               {"LogEntry", "v1_15_0"},
+                                                               {"ManagerCollection", ""},
+                                                               {"Manager", "v1_17_0"},
+                                                               {"Message", "v1_1_1"},
+                                                               {"AccountService", "v1_13_0"},
+                                                               {"ManagerAccountCollection", ""},
+                                                               {"ManagerAccount", "v1_10_0"},
+                                                               {"RoleCollection", ""},
+                                                               {"Role", "v1_3_1"},
+                                                               {"SessionService", "v1_1_9"},
+                                                               {"SessionCollection", ""},
+                                                               {"Session", "v1_6_0"},
+                                                               {"ThermalSubsystem", "v1_2_0"},
+                                                               {"FanCollection", ""},
+                                                               {"Fan", "v1_4_0"},
+                                                               {"PowerSubsystem", "v1_1_0"},
+                                                               {"PowerSupplyCollection", ""},
+                                                               {"PowerSupply", "v1_5_1"},
+                                                               {"EthernetInterfaceCollection", ""},
+                                                               {"EthernetInterface", "v1_10_0"}};
         std::string xml =
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<edmx:Edmx xmlns:edmx=\"http://docs.oasis-open.org/odata/ns/edmx\" Version=\"4.0\">\n";

@@ -28,7 +28,9 @@
 #include <tuple>
 
 #include "redfish/http_front.h"
+#include "redfish/protocol.h"
 #include "redfish/resources.h"
+#include "redfish/sessions.h"
 #include "redfish/users.h"
 #include "sim/dotted.h"
 #include "sim/json_field.h"
@@ -164,8 +166,10 @@ std::vector<redfish::SensorEntry> sensorEntries(cDeviceLib& library, DaemonSink&
     return entries;
 }
 
-void sendJson(httplib::Response& res, const redfish::Reply& reply) {
+void sendJson(httplib::Response& res, redfish::Reply reply) {
+    redfish::decorate(reply);
     res.status = reply.status;
+    for (const auto& [name, value] : reply.headers) res.set_header(name, value);
     res.set_header("OData-Version", "4.0");
     if (!reply.allow.empty()) res.set_header("Allow", reply.allow);
     if (reply.status == 401) res.set_header("WWW-Authenticate", "Basic realm=\"yat-redfishd\"");
@@ -287,38 +291,24 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     }));
 
     redfish::LoginLimiter limiter;
+    redfish::SessionStore sessions;
+    redfish::Gate gate(*users, sessions, limiter, std::cerr);
     auto handler = [&](const httplib::Request& req, httplib::Response& res) {
         if (req.path == "/redfish/v1/$metadata") {
             res.set_header("OData-Version", "4.0");
             res.set_content(redfish::metadataDocument(), "application/xml");
             return;
         }
-        if (!redfish::isPublic(req.path)) {
-            std::optional<redfish::Credentials> credentials =
-                redfish::basicCredentials(req.get_header_value("Authorization"));
-            if (!credentials) {
-                sendJson(res, redfish::errorReply(401, "NoValidSession",
-                                                  "There is no valid session established with the implementation."));
-                return;
-            }
-            std::optional<redfish::Role> role;
-            if (!limiter.blocked(req.remote_addr)) role = users->check(credentials->name, credentials->password);
-            if (!role) {
-                limiter.failed(req.remote_addr);
-                std::cerr << "yat-redfishd: failed login as " << yatsim::printableExcerpt(credentials->name, 64)
-                          << " from " << req.remote_addr << "\n";
-                sendJson(res, redfish::errorReply(401, "NoValidSession",
-                                                  "There is no valid session established with the implementation."));
-                return;
-            }
-            limiter.succeeded(req.remote_addr);
-            if (!redfish::holds(*role, redfish::Service::required(req.method, req.path))) {
-                sendJson(res, redfish::errorReply(403, "InsufficientPrivilege",
-                                                  "There are insufficient privileges for the account or credentials "
-                                                  "associated with the current session to perform the requested "
-                                                  "operation."));
-                return;
-            }
+        redfish::Request request{req.method,
+                                 req.path,
+                                 req.body,
+                                 req.get_header_value("Authorization"),
+                                 req.get_header_value("X-Auth-Token"),
+                                 req.get_header_value("If-Match"),
+                                 req.remote_addr};
+        if (std::optional<redfish::Reply> own = gate.answer(request)) {
+            sendJson(res, *own);
+            return;
         }
         // A sensor announced after discovery (or by a repeated discovery) is served from then on.
         discovery->attempt();
@@ -326,7 +316,7 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
         if (sensorsSeen.exchange(generation) != generation) {
             service->setSensors(sensorEntries(session->library(), sink));
         }
-        sendJson(res, service->handle(req.method, req.path, req.body));
+        sendJson(res, service->handle(req.method, req.path, req.body, request.ifMatch));
     };
     const std::string anyPath = "/.*";
     server->Get(anyPath, handler);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "redfish/protocol.h"
 #include "yat/codes.h"
 #include "yat/event_log_records.h"
 #include "yat/result_codes.h"
@@ -27,14 +28,6 @@ constexpr size_t kMostLogEntries = 10000;
 std::string text(const char* chars, size_t size) { return std::string(chars, strnlen(chars, size)); }
 
 Json link(const std::string& id) { return Json{{"@odata.id", id}}; }
-
-Json collectionOf(const std::string& type, const std::string& name, const std::string& base, const Json& members) {
-    return Json{{"@odata.id", base},
-                {"@odata.type", type},
-                {"Name", name},
-                {"Members@odata.count", members.size()},
-                {"Members", members}};
-}
 
 std::string nodePath(const char* collection, int32_t node) {
     return std::string(kRoot) + "/" + collection + "/" + std::to_string(node);
@@ -187,6 +180,7 @@ Privilege Service::required(const std::string& method, const std::string& path) 
     if (method == "GET" || method == "HEAD") return Privilege::Login;
     std::vector<std::string> parts = splitPath(path);
     if (method == "PATCH" && parts.size() == 4 && parts[2] == "Chassis") return Privilege::ConfigureComponents;
+    if (parts.size() >= 3 && parts[2] == "AccountService") return Privilege::ConfigureUsers;
     return Privilege::ConfigureManager;
 }
 
@@ -206,31 +200,27 @@ const SensorEntry* Service::findSensor(int32_t node, const std::string& id) cons
     return nullptr;
 }
 
-Reply Service::handle(const std::string& method, const std::string& path, const std::string& body) {
+Reply Service::handle(const std::string& method, const std::string& path, const std::string& body,
+                      const std::string& ifMatch) {
     std::vector<std::string> parts = splitPath(path);
     std::lock_guard<std::mutex> lock(mutex_);
+    if (method == "PATCH" && !ifMatch.empty()) {
+        Reply current = route("GET", parts, "");
+        if (current.status == 200 && !etagMatches(ifMatch, etagOf(current.body))) return preconditionFailed();
+    }
+    return route(method, parts, body);
+}
+
+Reply Service::route(const std::string& method, const std::vector<std::string>& parts, const std::string& body) {
+    if (parts.size() >= 3 && parts[0] == "redfish" && parts[1] == "v1" && parts[2] == "AccountService") {
+        return accountService(method, parts, body);
+    }
     // Systems/{node}/LogServices/SEL/Actions/LogService.ClearLog: erases the node's log.
     if (parts.size() == 8 && parts[2] == "Systems" && parts[4] == "LogServices" && parts[5] == "SEL" &&
         parts[6] == "Actions" && parts[7] == "LogService.ClearLog" && nodeOf(parts[3]) >= 0) {
-        if (method != "POST") {
-            Reply refused = errorReply(405, "OperationNotAllowed", "The HTTP method is not allowed on this resource.");
-            refused.allow = "POST";
-            return refused;
-        }
-        if (library_.eraseLog(nodeOf(parts[3])) != ERR_SUCCESS) {
-            return errorReply(500, "InternalError",
-                              "The request failed due to an internal service error.  The service is still "
-                              "operational.");
-        }
-        Reply done;
-        done.body =
-            Json{{"@Message.ExtendedInfo", Json::array({Json{{"@odata.type", "#Message.v1_1_1.Message"},
-                                                             {"MessageId", std::string(kBaseRegistry) + ".Success"},
-                                                             {"Message", "The request completed successfully."},
-                                                             {"MessageArgs", Json::array()},
-                                                             {"Severity", "OK"},
-                                                             {"Resolution", "None."}}})}};
-        return done;
+        if (method != "POST") return methodNotAllowed("POST");
+        if (library_.eraseLog(nodeOf(parts[3])) != ERR_SUCCESS) return internalError();
+        return successReply();
     }
     Reply found = get(parts);
     if (found.status == 404) return found;
@@ -238,23 +228,15 @@ Reply Service::handle(const std::string& method, const std::string& path, const 
     found.allow = patchable ? "GET, HEAD, PATCH" : "GET, HEAD";
     if (method == "GET" || method == "HEAD") return found;
     if (method == "PATCH" && patchable) {
-        Reply changed = patch(parts, body);
+        Reply changed = patch(parts, body, found.body);
         changed.allow = found.allow;
         return changed;
     }
-    Reply refused = errorReply(405, "OperationNotAllowed", "The HTTP method is not allowed on this resource.");
-    refused.allow = found.allow;
-    return refused;
+    return methodNotAllowed(found.allow);
 }
 
 Reply Service::get(const std::vector<std::string>& p) {
-    auto notFound = [&p]() {
-        std::string path;
-        for (const std::string& part : p) path += "/" + part;
-        return errorReply(404, "ResourceNotFound",
-                          "The requested resource of type Resource named '" + path + "' was not found.",
-                          {"Resource", path});
-    };
+    auto notFound = [&p]() { return resourceNotFound(p); };
     Reply r;
     size_t n = p.size();
     if (n == 0 || p[0] != "redfish") return notFound();
@@ -354,56 +336,17 @@ Reply Service::get(const std::vector<std::string>& p) {
     return r;
 }
 
-Reply Service::patch(const std::vector<std::string>& p, const std::string& body) {
-    Json request = Json::parse(body, nullptr, false);
-    if (request.is_discarded() || !request.is_object()) {
-        return errorReply(400, "MalformedJSON",
-                          "The request body submitted was malformed JSON and could not be parsed by the receiving "
-                          "service.");
-    }
+Reply Service::patch(const std::vector<std::string>& p, const std::string& body, const Json& resource) {
+    static const std::vector<PropertyRule> kRules = {{"LocationIndicatorActive", ValueKind::Boolean},
+                                                     {"IndicatorLED", ValueKind::String, {"Lit", "Off"}}};
+    CheckedBody checked = checkBody(body, kRules, resource);
+    if (checked.error) return *checked.error;
     int32_t node = nodeOf(p[3]);
-    std::optional<int32_t> state;
-    for (const auto& [key, value] : request.items()) {
-        if (key == "LocationIndicatorActive") {
-            if (!value.is_boolean()) {
-                return errorReply(400, "PropertyValueTypeError",
-                                  "The value '" + value.dump() + "' for the property " + key +
-                                      " is of a different type "
-                                      "than the property can accept.",
-                                  {value.dump(), key});
-            }
-            state = value.get<bool>() ? 1 : 0;
-        } else if (key == "IndicatorLED") {
-            if (!value.is_string() || (value != "Lit" && value != "Off")) {
-                return errorReply(400, "PropertyValueNotInList",
-                                  "The value '" + value.dump() + "' for the property " + key +
-                                      " is not in the list of acceptable values.",
-                                  {value.dump(), key});
-            }
-            state = value == "Lit" ? 1 : 0;
-        } else {
-            Json resource = chassis(node);
-            if (resource.contains(key)) {
-                return errorReply(400, "PropertyNotWritable",
-                                  "The property " + key + " is a read only property and cannot be assigned a value.",
-                                  {key});
-            }
-            return errorReply(400, "PropertyUnknown",
-                              "The property " + key + " is not in the list of valid properties for the resource.",
-                              {key});
-        }
+    int32_t state = 0;
+    for (const auto& [key, value] : checked.request.items()) {
+        state = key == "IndicatorLED" ? (value == "Lit" ? 1 : 0) : (value.get<bool>() ? 1 : 0);
     }
-    if (!state) {
-        return errorReply(400, "PropertyMissing",
-                          "The property LocationIndicatorActive is a required property and must be included in the "
-                          "request.",
-                          {"LocationIndicatorActive"});
-    }
-    int32_t result = library_.setBluelightStatus(node, *state);
-    if (result != ERR_SUCCESS) {
-        return errorReply(500, "InternalError",
-                          "The request failed due to an internal service error.  The service is still operational.");
-    }
+    if (library_.setBluelightStatus(node, state) != ERR_SUCCESS) return internalError();
     Reply r;
     r.body = chassis(node);
     return r;
@@ -418,12 +361,14 @@ Json Service::serviceRoot() {
                 {"Chassis", link(std::string(kRoot) + "/Chassis")},
                 {"Systems", link(std::string(kRoot) + "/Systems")},
                 {"Managers", link(std::string(kRoot) + "/Managers")},
-                {"Links", Json::object()}};
+                {"AccountService", link(std::string(kRoot) + "/AccountService")},
+                {"SessionService", link(std::string(kRoot) + "/SessionService")},
+                {"Links", Json{{"Sessions", link(std::string(kRoot) + "/SessionService/Sessions")}}}};
 }
 
 Json Service::odataDocument() {
     Json values = Json::array();
-    for (const char* name : {"Chassis", "Systems", "Managers"}) {
+    for (const char* name : {"Chassis", "Systems", "Managers", "AccountService", "SessionService"}) {
         values.push_back(Json{{"name", name}, {"kind", "Singleton"}, {"url", std::string(kRoot) + "/" + name}});
     }
     return Json{{"@odata.id", std::string(kRoot) + "/odata"},

@@ -31,6 +31,7 @@ struct Reply {
     int status = 200;
     Json body = Json::object();
     std::string allow;  // the methods the resource takes, for the Allow header ("" when none was found)
+    std::vector<std::pair<std::string, std::string>> headers{};  // more headers (ETag, Location, X-Auth-Token)
 };
 
 // A Redfish error body with one @Message.ExtendedInfo entry of the Base registry (messageId without
@@ -38,8 +39,9 @@ struct Reply {
 Reply errorReply(int status, const std::string& messageId, const std::string& message,
                  const std::vector<std::string>& args = {});
 
-// What a resource needs of the caller: reading, or changing components (the locator light).
-enum class Privilege { Login, ConfigureComponents, ConfigureManager };
+// What a resource needs of the caller: reading, changing components (the locator light), the
+// manager, or the SP's login accounts.
+enum class Privilege { Login, ConfigureComponents, ConfigureManager, ConfigureUsers };
 
 // One sensor found by discovery, with its fixed facts.
 struct SensorEntry {
@@ -67,12 +69,26 @@ public:
 
     static Privilege required(const std::string& method, const std::string& path);
 
-    // Answers a request. path without the query string; body as received (PATCH).
-    Reply handle(const std::string& method, const std::string& path, const std::string& body);
+    // Answers a request. path without the query string; body as received (PATCH, POST); ifMatch the
+    // If-Match header of a PATCH ("" when none): a PATCH goes ahead only when it holds the resource's
+    // ETag (412 otherwise).
+    Reply handle(const std::string& method, const std::string& path, const std::string& body,
+                 const std::string& ifMatch = "");
+
+    // The node whose SP's login accounts AccountService serves.
+    static constexpr int32_t kAccountsNode = 0;
 
 private:
+    Reply route(const std::string& method, const std::vector<std::string>& parts, const std::string& body);
     Reply get(const std::vector<std::string>& parts);
-    Reply patch(const std::vector<std::string>& parts, const std::string& body);
+    Reply patch(const std::vector<std::string>& parts, const std::string& body, const Json& resource);
+
+    // AccountService, its Accounts (the SP's login accounts) and Roles (accounts.cpp).
+    Reply accountService(const std::string& method, const std::vector<std::string>& parts, const std::string& body);
+    Reply account(uint32_t number);
+    Reply changeAccount(uint32_t number, const std::string& body);
+    Reply createAccount(const std::string& body);
+    Reply deleteAccount(uint32_t number);
 
     Json serviceRoot();
     Json odataDocument();

@@ -71,6 +71,7 @@ bool holds(Role role, Privilege privilege) {
     switch (privilege) {
         case Privilege::Login: return true;
         case Privilege::ConfigureComponents: return role != Role::ReadOnly;
+        // ConfigureManager and ConfigureUsers
         default: return role == Role::Administrator;
     }
 }

@@ -19,7 +19,8 @@ namespace redfish {
 enum class Role { ReadOnly, Operator, Administrator };
 
 // The Redfish name of a role, and whether it holds a privilege (the standard roles' privileges:
-// ReadOnly logs in, Operator also configures components, Administrator also the manager).
+// ReadOnly logs in, Operator also configures components, Administrator also the manager and the
+// users).
 const char* roleName(Role role);
 bool holds(Role role, Privilege privilege);
 
