@@ -439,7 +439,8 @@ def case_refuses():
 
 
 def case_redfishtool():
-    """Debian's redfishtool reads the chassis, systems and managers."""
+    """Debian's redfishtool reads the chassis, systems, managers and the account service, and every
+    member of the collections it lists."""
     tool = shutil.which("redfishtool")
     if tool is None:
         print("redfishtool is not installed: skipped")
@@ -452,10 +453,22 @@ def case_redfishtool():
                              (["Managers", "-I", "0", "get"], "FirmwareVersion"),
                              (["Chassis", "-I", "0", "Thermal"], "Temperatures"),
                              (["Chassis", "-I", "0", "Power"], "Voltages"),
+                             (["AccountService", "get"], "#AccountService.v1_"),
                              (["raw", "GET", "/redfish/v1/Systems/0/LogServices/SEL/Entries"], "Members")):
             done = subprocess.run(common + args, capture_output=True, text=True, timeout=30)
             check(done.returncode == 0 and expect in done.stdout, (args, done.returncode, done.stdout[:500],
                                                                      done.stderr[:500]))
+        # Every member of every collection it lists, read with its raw GET.
+        for args in (["Chassis", "list"], ["Systems", "list"], ["Managers", "list"],
+                     ["AccountService", "Accounts", "list"], ["AccountService", "Roles", "list"]):
+            done = subprocess.run(common + args, capture_output=True, text=True, timeout=30)
+            check(done.returncode == 0, (args, done.stderr[:500]))
+            members = [m["@odata.id"] for m in json.loads(done.stdout)["Members"]]
+            check(members, (args, done.stdout[:500]))
+            for member in members:
+                done = subprocess.run(common + ["raw", "GET", member], capture_output=True, text=True, timeout=30)
+                check(done.returncode == 0 and json.loads(done.stdout)["@odata.id"] == member,
+                      (member, done.stdout[:500], done.stderr[:500]))
         done = subprocess.run(common[:-4] + ["-u", "viewer", "-p", "wrong", "Chassis", "-I", "0", "get"],
                               capture_output=True, text=True, timeout=30)
         check(done.returncode != 0, "redfishtool got in with a wrong password")
