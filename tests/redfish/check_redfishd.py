@@ -803,7 +803,7 @@ def case_event_subscription():
     listener = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Listener)
     threading.Thread(target=listener.serve_forever, daemon=True).start()
     destination = f"http://127.0.0.1:{listener.server_address[1]}/events"
-    path = scenario_file([{"at": 2500, "node": 0, "event": "fan", "fan": 2}])
+    path = scenario_file([{"at": 2000, "node": 0, "event": "fan", "fan": 2}])
     try:
         with Daemon(users_file(), scenario=path) as daemon:
             subscriptions = "/redfish/v1/EventService/Subscriptions"

@@ -248,15 +248,22 @@ TEST(RedfishEventHub, RetriesADeliveryAndKeepsTheSubscriptionAfterGivingUp) {
     }
 }
 
-TEST(RedfishEventHub, FiltersByRegistryPrefix) {
+TEST(RedfishEventHub, FiltersByRegistryPrefixAndEventType) {
     FakeDestination destination(0);
     EventHub hub(destination.poster(), 0);
-    subscribe(hub, {{"Destination", "https://listener.example/x"}, {"RegistryPrefixes", {"SensorEvent"}}});
-    hub.publish(someEvent());  // a ResourceEvent: not for it
+    subscribe(hub, {{"Destination", "https://sensors.example/x"}, {"RegistryPrefixes", {"SensorEvent"}}});
+    subscribe(hub, {{"Destination", "http://status.example/"}, {"EventTypes", {"StatusChange"}}});
+    hub.publish(someEvent());  // a ResourceEvent alert: for neither
     hub.publish(EventMessage{"SensorEvent.1.0.0.ReadingCritical", "m", {"Fan 1", "0", "RPM"}, "Critical", "/f"});
-    auto posts = destination.waitFor(1);
-    ASSERT_EQ(posts.size(), 1u);
+    hub.publish(EventMessage{"ResourceEvent.1.3.0.ResourceStatusChangedOK", "m", {"PSU", "OK"}, "OK", "/p"});
+    auto posts = destination.waitFor(2);
+    hub.stop();
+    ASSERT_EQ(destination.waitFor(0).size(), 2u);
+    EXPECT_EQ(posts[0].first, "https://sensors.example/x");
     EXPECT_EQ(posts[0].second["Events"][0]["MessageId"], "SensorEvent.1.0.0.ReadingCritical");
+    EXPECT_EQ(posts[0].second["Events"][0]["EventType"], "Alert");
+    EXPECT_EQ(posts[1].first, "http://status.example/");
+    EXPECT_EQ(posts[1].second["Events"][0]["EventType"], "StatusChange");
 }
 
 struct BadSubscription {

@@ -97,6 +97,10 @@ std::optional<Reply> textList(const std::string& key, const Json& value, const s
 
 }  // namespace
 
+std::string eventType(const EventMessage& message) {
+    return message.messageId.find(".ResourceStatusChanged") != std::string::npos ? "StatusChange" : "Alert";
+}
+
 std::string isoNow() {
     std::time_t now = std::time(nullptr);
     std::tm utc{};
@@ -245,8 +249,8 @@ void EventHub::deliver(const Pending& event) {
         std::lock_guard<std::mutex> lock(mutex_);
         std::string prefix = event.message.messageId.substr(0, event.message.messageId.find('.'));
         for (const Subscription& s : subscriptions_) {
-            bool typeWanted = s.eventTypes.empty() ||
-                              std::find(s.eventTypes.begin(), s.eventTypes.end(), "Alert") != s.eventTypes.end();
+            bool typeWanted = s.eventTypes.empty() || std::find(s.eventTypes.begin(), s.eventTypes.end(),
+                                                                eventType(event.message)) != s.eventTypes.end();
             bool prefixWanted =
                 s.registryPrefixes.empty() ||
                 std::find(s.registryPrefixes.begin(), s.registryPrefixes.end(), prefix) != s.registryPrefixes.end();
@@ -281,7 +285,7 @@ void EventHub::deliver(const Pending& event) {
 
 Json EventHub::eventRecord(const Pending& event, const std::string& context) {
     Json message{{"EventId", std::to_string(event.id)},
-                 {"EventType", "Alert"},
+                 {"EventType", eventType(event.message)},
                  {"EventTimestamp", event.timestamp},
                  {"Severity", event.message.severity},
                  {"MessageSeverity", event.message.severity},
@@ -311,7 +315,7 @@ Json EventHub::eventService() const {
                 {"DeliveryRetryAttempts", kDeliveryRetryAttempts},
                 {"DeliveryRetryIntervalSeconds", kDeliveryRetryIntervalSeconds},
                 {"EventFormatTypes", Json::array({"Event"})},
-                {"EventTypesForSubscription", Json::array({"Alert"})},
+                {"EventTypesForSubscription", Json::array({"Alert", "StatusChange"})},
                 {"RegistryPrefixes", Json::array({"ResourceEvent", "SensorEvent"})},
                 {"ServerSentEventUri", kEventStreamPath},
                 {"Subscriptions", {{"@odata.id", kSubscriptionsPath}}}};
@@ -387,6 +391,7 @@ Reply EventHub::subscribe(const std::string& body, std::string& location) {
 
 Reply EventHub::handle(const std::string& method, const std::string& path, const std::string& body,
                        std::string& location) {
+    if (!serves(path)) return notFound(path);
     std::vector<std::string> p = splitPath(path);
     std::string clean = "/" + p[0];
     for (size_t i = 1; i < p.size(); ++i) clean += "/" + p[i];
@@ -398,6 +403,7 @@ Reply EventHub::handle(const std::string& method, const std::string& path, const
         r.allow = "GET, HEAD";
         return r;
     }
+    if (p.size() == 4 && p[3] == "SSE") return methodNotAllowed("GET");  // the stream's GET is not served here
     if (p.size() > 5 || p[3] != "Subscriptions") return notFound(clean);
     if (p.size() == 4) {
         r.allow = "GET, HEAD, POST";

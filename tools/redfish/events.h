@@ -151,6 +151,10 @@ private:
     std::thread delivery_;
 };
 
+// The EventType a message is sent with (and a subscription's EventTypes choose): "StatusChange" for a
+// resource's health change, "Alert" for the others.
+std::string eventType(const EventMessage& message);
+
 // The current UTC time as ISO 8601 ("2026-12-08T22:14:03+00:00").
 std::string isoNow();
 

@@ -101,6 +101,7 @@ private:
         redfish::SensorNaming naming;
         int32_t location = 0, instance = 0;
         cDeviceLib* library = library_.load();
+        if (code == yat::kReportDiscovered) return;  // an announcement, not an event
         if (sensorClass >= yat::kClassTemperature && sensorClass <= yat::kClassPowerSupply && library != nullptr &&
             library->getSensorLocation(sensorClass, node, sensor, &location) == ERR_SUCCESS &&
             library->getSensorInstance(sensorClass, node, sensor, &instance) == ERR_SUCCESS) {

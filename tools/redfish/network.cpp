@@ -38,8 +38,6 @@ std::optional<uint32_t> ipv4Value(const std::string& text) {
     return value;
 }
 
-Json emptyObjectIfNull(const Json& value) { return value.is_null() ? Json::object() : value; }
-
 const PortProtocol* portProtocol(const std::string& name) {
     for (const PortProtocol& p : kPortProtocols) {
         if (name == p.name) return &p;
@@ -137,11 +135,9 @@ Json networkProtocol(cDeviceLib& library, int32_t node) {
     char textA[64] = {}, textB[64] = {};
     int32_t available = 0, flags = 0;
     if (library.getSNMPConfiguration(node, textA, nullptr, textB, nullptr, &available, &flags) == ERR_SUCCESS) {
-        Json snmp = emptyObjectIfNull(doc.contains("SNMP") ? doc["SNMP"] : Json());
         bool agent = (flags & kSnmpAgentSwitch) != 0;
-        snmp["ProtocolEnabled"] = agent;
-        snmp["EnableSNMPv1"] = agent;
-        doc["SNMP"] = snmp;
+        doc["SNMP"]["ProtocolEnabled"] = agent;  // beside its port, when that was read
+        doc["SNMP"]["EnableSNMPv1"] = agent;
         any = true;
     }
     doc["Status"] =
