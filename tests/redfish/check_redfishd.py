@@ -7,6 +7,7 @@ is installed) Debian's redfishtool. Exit 77 when something the case needs is mis
 Usage: check_redfishd.py YAT_REDFISHD CASE
 """
 import base64
+import contextlib
 import json
 import os
 import shutil
@@ -387,8 +388,9 @@ def case_unreachable_at_start():
         check(daemon.get("/redfish/v1/Chassis/1/Sensors/Fan1")["Status"]["Health"] == "OK", "node 1 fan 1")
 
 
-def case_comm_socket():
-    """Over --comm unix:PATH: the SPs of a yat-spd daemon, read and changed through the socket."""
+@contextlib.contextmanager
+def spd_socket():
+    """A yat-spd daemon serving the default scenario's SPs on a socket: its --comm value."""
     spd_path = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(REDFISHD))), "yat-spd")
     if not os.path.exists(spd_path):
         print("yat-spd is not built: skipped")
@@ -398,14 +400,19 @@ def case_comm_socket():
                            stderr=subprocess.PIPE, text=True)
     try:
         spd.stdout.readline()  # listening
-        with Daemon(users_file(), comm="unix:" + socket_path) as daemon:
-            check(daemon.get("/redfish/v1/Managers/1")["FirmwareVersion"] == "1.42", "firmware over the socket")
-            check(daemon.get("/redfish/v1/Chassis/0/Sensors")["Members@odata.count"] == 24, "sensors")
-            status, doc, _ = daemon.request("/redfish/v1/Chassis/1", method="PATCH", body={"LocationIndicatorActive": True})
-            check(status == 200 and doc["LocationIndicatorActive"] is True, doc)
+        yield "unix:" + socket_path
     finally:
         spd.terminate()
         spd.wait(timeout=30)
+
+
+def case_comm_socket():
+    """Over --comm unix:PATH: the SPs of a yat-spd daemon, read and changed through the socket."""
+    with spd_socket() as comm, Daemon(users_file(), comm=comm) as daemon:
+        check(daemon.get("/redfish/v1/Managers/1")["FirmwareVersion"] == "1.42", "firmware over the socket")
+        check(daemon.get("/redfish/v1/Chassis/0/Sensors")["Members@odata.count"] == 24, "sensors")
+        status, doc, _ = daemon.request("/redfish/v1/Chassis/1", method="PATCH", body={"LocationIndicatorActive": True})
+        check(status == 200 and doc["LocationIndicatorActive"] is True, doc)
 
 
 def case_tls():
@@ -845,16 +852,10 @@ def case_event_subscription():
 def case_network_interface():
     """PATCH of an SP interface's static address and DHCP switch reaches the SP (yatctl reads it
     through the same yat-spd); bad values answer 400 and change nothing."""
-    spd_path = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(REDFISHD))), "yat-spd")
-    if not os.path.exists(spd_path) or not os.path.exists(YATCTL):
-        print("yat-spd or yatctl is not built: skipped")
+    if not os.path.exists(YATCTL):
+        print("yatctl is not built: skipped")
         sys.exit(SKIP)
-    socket_path = os.path.join(WORK, "spd.sock")
-    spd = subprocess.Popen([spd_path, "--listen", "unix:" + socket_path], stdout=subprocess.PIPE,
-                           stderr=subprocess.PIPE, text=True)
-    try:
-        spd.stdout.readline()  # listening
-        comm = "unix:" + socket_path
+    with spd_socket() as comm:
         with Daemon(users_file(), comm=comm) as daemon:
             path = "/redfish/v1/Managers/0/EthernetInterfaces/1"
             static = {"Address": "10.1.2.3", "SubnetMask": "255.255.0.0", "Gateway": "10.1.0.1"}
@@ -880,9 +881,6 @@ def case_network_interface():
             check(status == 200 and doc["DHCPv4"]["DHCPEnabled"] is True, doc)
             nic = yatctl_json("--comm", comm, "network", "--node", "0", "--interface", "1")["nodes"][0]["interfaces"][0]
             check(nic["dhcp"] == "on", nic)
-    finally:
-        spd.terminate()
-        spd.wait(timeout=30)
 
 
 def case_network_protocol():
