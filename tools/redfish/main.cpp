@@ -55,7 +55,9 @@ static_assert(redfish::EventHub::kMostStreamClients < kThreads, "event streams m
 
 // The sensor sink the library reports to: notes the sensors discovery announces, and those polling
 // announces later (a fan that turns again), in a set, so repeated reports add nothing; keeps the
-// registry texts as yatctl's sink does. The library's threads call it; a mutex keeps it consistent.
+// registry texts as yatctl's sink does; once forwardEvents was called, turns every report into the
+// EventService's events (redfish/events.h; publishing never waits for a client or a destination). The
+// library's threads call it; a mutex keeps it consistent.
 class DaemonSink final : public cSensorSink {
 public:
     explicit DaemonSink(std::string registryFile) : registry_(std::move(registryFile)) {}
