@@ -69,18 +69,6 @@ std::string readingText(int32_t sensorClass, int32_t slot) {
     return text;
 }
 
-Reply methodNotAllowed(const char* allow) {
-    Reply refused = errorReply(405, "OperationNotAllowed", "The HTTP method is not allowed on this resource.");
-    refused.allow = allow;
-    return refused;
-}
-
-Reply notFound(const std::string& path) {
-    return errorReply(404, "ResourceNotFound",
-                      "The requested resource of type Resource named '" + path + "' was not found.",
-                      {"Resource", path});
-}
-
 // A JSON array of texts, each one of `allowed`; its values in `out`.
 std::optional<Reply> textList(const std::string& key, const Json& value, const std::vector<std::string>& allowed,
                               std::vector<std::string>& out) {
@@ -337,7 +325,7 @@ Json EventHub::subscriptionDoc(const Subscription& s) const {
     return doc;
 }
 
-Reply EventHub::subscribe(const std::string& body, std::string& location) {
+Reply EventHub::subscribe(const std::string& body) {
     Json request = Json::parse(body, nullptr, false);
     if (request.is_discarded() || !request.is_object()) return malformedJson();
     Subscription s;
@@ -382,19 +370,16 @@ Reply EventHub::subscribe(const std::string& body, std::string& location) {
     }
     s.id = std::to_string(nextSubscriptionId_++);
     subscriptions_.push_back(s);
-    location = std::string(kSubscriptionsPath) + "/" + s.id;
     Reply created;
     created.status = 201;
+    created.headers.emplace_back("Location", std::string(kSubscriptionsPath) + "/" + s.id);
     created.body = subscriptionDoc(s);
     return created;
 }
 
-Reply EventHub::handle(const std::string& method, const std::string& path, const std::string& body,
-                       std::string& location) {
-    if (!serves(path)) return notFound(path);
+Reply EventHub::handle(const std::string& method, const std::string& path, const std::string& body) {
     std::vector<std::string> p = splitPath(path);
-    std::string clean = "/" + p[0];
-    for (size_t i = 1; i < p.size(); ++i) clean += "/" + p[i];
+    if (!serves(path)) return resourceNotFound(p);
     bool read = method == "GET" || method == "HEAD";
     Reply r;
     if (p.size() == 3) {
@@ -404,25 +389,23 @@ Reply EventHub::handle(const std::string& method, const std::string& path, const
         return r;
     }
     if (p.size() == 4 && p[3] == "SSE") return methodNotAllowed("GET");  // the stream's GET is not served here
-    if (p.size() > 5 || p[3] != "Subscriptions") return notFound(clean);
+    if (p.size() > 5 || p[3] != "Subscriptions") return resourceNotFound(p);
     if (p.size() == 4) {
         r.allow = "GET, HEAD, POST";
-        if (method == "POST") return subscribe(body, location);
+        if (method == "POST") return subscribe(body);
         if (!read) return methodNotAllowed("GET, HEAD, POST");
         std::lock_guard<std::mutex> lock(mutex_);
         Json members = Json::array();
-        for (const Subscription& s : subscriptions_) members.push_back(Json{{"@odata.id", clean + "/" + s.id}});
-        r.body = Json{{"@odata.id", kSubscriptionsPath},
-                      {"@odata.type", "#EventDestinationCollection.EventDestinationCollection"},
-                      {"Name", "Event subscriptions"},
-                      {"Members@odata.count", members.size()},
-                      {"Members", members}};
+        for (const Subscription& s : subscriptions_)
+            members.push_back(Json{{"@odata.id", std::string(kSubscriptionsPath) + "/" + s.id}});
+        r.body = collectionOf("#EventDestinationCollection.EventDestinationCollection", "Event subscriptions",
+                              kSubscriptionsPath, members);
         return r;
     }
     std::lock_guard<std::mutex> lock(mutex_);
     auto found = std::find_if(subscriptions_.begin(), subscriptions_.end(),
                               [&p](const Subscription& s) { return s.id == p[4]; });
-    if (found == subscriptions_.end()) return notFound(clean);
+    if (found == subscriptions_.end()) return resourceNotFound(p);
     r.allow = "GET, HEAD, DELETE";
     if (method == "DELETE") {
         subscriptions_.erase(found);

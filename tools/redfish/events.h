@@ -117,9 +117,9 @@ public:
     std::unique_ptr<StreamClient> openStream();
 
     // The EventService resources: the service, Subscriptions and its members (GET, POST on the
-    // collection, DELETE on a member). path without the query string. location is set to the new
-    // member's path for a 201.
-    Reply handle(const std::string& method, const std::string& path, const std::string& body, std::string& location);
+    // collection, DELETE on a member). path without the query string. A 201 carries the new member's
+    // path in a Location header.
+    Reply handle(const std::string& method, const std::string& path, const std::string& body);
     static bool serves(const std::string& path);
 
     // Ends the stream clients and the delivery thread (events still pending are given up). Idempotent.
@@ -136,7 +136,7 @@ private:
     bool waitUnlessStopped(std::chrono::milliseconds delay);
     Json eventService() const;
     Json subscriptionDoc(const Subscription& s) const;
-    Reply subscribe(const std::string& body, std::string& location);
+    Reply subscribe(const std::string& body);
     static Json eventRecord(const Pending& event, const std::string& context);
 
     Poster poster_;

@@ -350,9 +350,7 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
                 redfish::serveEventStream(events, res);
                 return;
             }
-            std::string location;
-            redfish::Reply reply = events.handle(req.method, req.path, req.body, location);
-            if (!location.empty()) res.set_header("Location", location);
+            redfish::Reply reply = events.handle(req.method, req.path, req.body);
             if (reply.status == 204) {
                 res.status = 204;
                 return;

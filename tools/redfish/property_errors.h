@@ -1,8 +1,10 @@
 #pragma once
-// The Base registry answers to a request body's properties, shared by the resources that take bodies.
+// The Base registry answers to the properties of a body whose shape a PropertyRule table cannot state
+// (nested objects, arrays), for the resources that check such bodies themselves.
 
 #include <string>
 
+#include "redfish/protocol.h"
 #include "redfish/resources.h"
 
 namespace redfish {
@@ -33,11 +35,6 @@ inline Reply propertyUnknown(const std::string& key) {
 inline Reply propertyNotWritable(const std::string& key) {
     return errorReply(400, "PropertyNotWritable",
                       "The property " + key + " is a read only property and cannot be assigned a value.", {key});
-}
-
-inline Reply internalError() {
-    return errorReply(500, "InternalError",
-                      "The request failed due to an internal service error.  The service is still operational.");
 }
 
 }  // namespace redfish
