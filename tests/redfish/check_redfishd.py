@@ -7,6 +7,7 @@ is installed) Debian's redfishtool. Exit 77 when something the case needs is mis
 Usage: check_redfishd.py YAT_REDFISHD CASE
 """
 import base64
+import contextlib
 import json
 import os
 import shutil
@@ -387,8 +388,9 @@ def case_unreachable_at_start():
         check(daemon.get("/redfish/v1/Chassis/1/Sensors/Fan1")["Status"]["Health"] == "OK", "node 1 fan 1")
 
 
-def case_comm_socket():
-    """Over --comm unix:PATH: the SPs of a yat-spd daemon, read and changed through the socket."""
+@contextlib.contextmanager
+def spd_socket():
+    """A yat-spd daemon serving the default scenario's SPs on a socket: its --comm value."""
     spd_path = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(REDFISHD))), "yat-spd")
     if not os.path.exists(spd_path):
         print("yat-spd is not built: skipped")
@@ -398,14 +400,19 @@ def case_comm_socket():
                            stderr=subprocess.PIPE, text=True)
     try:
         spd.stdout.readline()  # listening
-        with Daemon(users_file(), comm="unix:" + socket_path) as daemon:
-            check(daemon.get("/redfish/v1/Managers/1")["FirmwareVersion"] == "1.42", "firmware over the socket")
-            check(daemon.get("/redfish/v1/Chassis/0/Sensors")["Members@odata.count"] == 24, "sensors")
-            status, doc, _ = daemon.request("/redfish/v1/Chassis/1", method="PATCH", body={"LocationIndicatorActive": True})
-            check(status == 200 and doc["LocationIndicatorActive"] is True, doc)
+        yield "unix:" + socket_path
     finally:
         spd.terminate()
         spd.wait(timeout=30)
+
+
+def case_comm_socket():
+    """Over --comm unix:PATH: the SPs of a yat-spd daemon, read and changed through the socket."""
+    with spd_socket() as comm, Daemon(users_file(), comm=comm) as daemon:
+        check(daemon.get("/redfish/v1/Managers/1")["FirmwareVersion"] == "1.42", "firmware over the socket")
+        check(daemon.get("/redfish/v1/Chassis/0/Sensors")["Members@odata.count"] == 24, "sensors")
+        status, doc, _ = daemon.request("/redfish/v1/Chassis/1", method="PATCH", body={"LocationIndicatorActive": True})
+        check(status == 200 and doc["LocationIndicatorActive"] is True, doc)
 
 
 def case_tls():
@@ -674,6 +681,239 @@ def case_redfishtool_accounts():
         names = [daemon.get(f"/redfish/v1/AccountService/Accounts/{i}")["UserName"] for i in range(12)]
         check("newbie" not in names, names)
         check(daemon.get("/redfish/v1/SessionService/Sessions")["Members@odata.count"] == 0, "sessions left open")
+
+
+def scenario_file(timeline):
+    """The default scenario with a timeline; "at" in unscaled milliseconds."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../sim/default_scenario.json")) as handle:
+        scenario = json.load(handle)
+    scale = float(os.environ.get("YAT_SLEEP_SCALE", "1"))
+    scenario["timeline"] = [dict(entry, at=int(entry["at"] / scale)) for entry in timeline]
+    path = os.path.join(WORK, "scenario.json")
+    with open(path, "w") as handle:
+        json.dump(scenario, handle)
+    return path
+
+
+class EventStream:
+    """A client of the server-sent event stream: (status, events as parsed "data:" records)."""
+
+    def __init__(self, daemon, user="admin"):
+        import http.client
+        host, port = daemon.base.split("://")[1].rsplit(":", 1)
+        self.connection = http.client.HTTPConnection(host, int(port), timeout=10)
+        headers = {"Accept": "text/event-stream"}
+        if user is not None:
+            headers["Authorization"] = "Basic " + base64.b64encode(f"{user}:{PASSWORD}".encode()).decode()
+        self.connection.request("GET", "/redfish/v1/EventService/SSE", headers=headers)
+        self.answer = self.connection.getresponse()
+        self.status = self.answer.status
+
+    def next_event(self, deadline):
+        """The next record's parsed data, or None when the deadline (time.monotonic) passes."""
+        import time
+        data = []
+        while time.monotonic() < deadline:
+            self.connection.sock.settimeout(max(0.01, deadline - time.monotonic()))
+            try:
+                line = self.answer.fp.readline()
+            except OSError:
+                return None
+            if not line:
+                return None
+            line = line.decode().rstrip("\r\n")
+            if line.startswith("data: "):
+                data.append(line[6:])
+            elif line == "" and data:
+                return json.loads("\n".join(data))
+        return None
+
+    def close(self):
+        self.connection.close()
+
+
+def wait_for_event(stream, deadline, predicate):
+    while True:
+        record = stream.next_event(deadline)
+        if record is None or predicate(record["Events"][0]):
+            return record
+
+
+def case_event_stream():
+    """The event stream: a fan that stops reaches a connected client within a second of the SP's
+    event, as a SensorEvent with the fan as OriginOfCondition; a failed supply, a PFA and a DASD
+    event follow; a fifth client is refused while four are open, and the service stops with its
+    clients connected."""
+    import time
+    at = 1500  # the events come this long after the simulator starts
+    path = scenario_file([{"at": at, "node": 0, "event": "fan", "fan": 2},
+                          {"at": at + 100, "node": 1, "event": "powerSupply", "supply": 2},
+                          {"at": at + 200, "node": 0, "event": "pfa"},
+                          {"at": at + 300, "node": 1, "event": "dasd", "backplane": 1, "drive": 3}])
+    with Daemon(users_file(), scenario=path) as daemon:
+        started = time.monotonic()  # the simulator started before the daemon said it serves
+        check(EventStream(daemon, user=None).status == 401, "event stream without credentials")
+        streams = [EventStream(daemon, user="viewer")]
+        check(streams[0].status == 200, streams[0].status)
+        check(streams[0].answer.getheader("Content-Type", "").startswith("text/event-stream"), "content type")
+        fan = wait_for_event(streams[0], started + at / 1000 + 1.0,
+                             lambda e: e["OriginOfCondition"]["@odata.id"] == "/redfish/v1/Chassis/0/Sensors/Fan2")
+        check(fan is not None, "no stopped fan within a second")
+        event = fan["Events"][0]
+        check(event["MessageId"] == "SensorEvent.1.0.0.ReadingCritical" and event["Severity"] == "Critical", event)
+        check(event["MessageArgs"][:1] == ["Fan 2"] and "T" in event["EventTimestamp"], event)
+        check(fan["@odata.type"].startswith("#Event.v1_"), fan)
+        # The SP's fan event may come too (after polling saw the fan stop first).
+        expected = {"/redfish/v1/Chassis/1/PowerSubsystem/PowerSupplies/PowerSupply2 ResourceStatusChangedCritical",
+                    "/redfish/v1/Systems/0 ResourceErrorsDetected", "/redfish/v1/Systems/1 ResourceErrorsDetected"}
+        seen = set()
+        deadline = time.monotonic() + 10
+        while not expected <= seen:
+            record = streams[0].next_event(deadline)
+            check(record is not None, f"events missing: {expected - seen}")
+            event = record["Events"][0]
+            seen.add(event["OriginOfCondition"]["@odata.id"] + " " + event["MessageId"].split(".")[-1])
+        streams += [EventStream(daemon) for _ in range(3)]
+        check([s.status for s in streams] == [200] * 4, [s.status for s in streams])
+        refused = EventStream(daemon)
+        check(refused.status == 503, refused.status)
+        refused.close()
+        streams.pop().close()
+        deadline = time.monotonic() + 10
+        while (extra := EventStream(daemon)).status != 200 and time.monotonic() < deadline:
+            extra.close()  # the closed client's place frees once the server notices it is gone
+            time.sleep(0.05)
+        check(extra.status == 200, "a closed client's place stays taken")
+        check(daemon.get("/redfish/v1")["Id"] == "RootService", "requests served beside the streams")
+    # Daemon.__exit__ checked that it stopped (exit 0) with five clients connected.
+
+
+def case_event_subscription():
+    """A subscription gets each event by POST to its destination: the first attempt is refused
+    and the retry delivers it, with the subscription's Context. Creating needs ConfigureManager;
+    bad bodies answer 400; DELETE ends it."""
+    import http.server
+    import threading
+    import time
+    received = []
+
+    class Listener(http.server.BaseHTTPRequestHandler):
+        def do_POST(self):
+            body = self.rfile.read(int(self.headers["Content-Length"]))
+            received.append((self.path, json.loads(body)))
+            self.send_response(500 if len(received) == 1 else 204)  # the first delivery fails
+            self.end_headers()
+
+        def log_message(self, *args):
+            pass
+
+    listener = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Listener)
+    threading.Thread(target=listener.serve_forever, daemon=True).start()
+    destination = f"http://127.0.0.1:{listener.server_address[1]}/events"
+    path = scenario_file([{"at": 2000, "node": 0, "event": "fan", "fan": 2}])
+    try:
+        with Daemon(users_file(), scenario=path) as daemon:
+            subscriptions = "/redfish/v1/EventService/Subscriptions"
+            body = {"Destination": destination, "Protocol": "Redfish", "Context": "rack 7",
+                    "RegistryPrefixes": ["SensorEvent"]}
+            for user in ("viewer", "operator"):
+                check(daemon.request(subscriptions, user=user, method="POST", body=body)[0] == 403, user)
+            for bad, message in (({"Destination": "ftp://x/"}, "PropertyValueFormatError"),
+                                 ({"Destination": "http:///x"}, "PropertyValueFormatError"),
+                                 ({"Context": "x"}, "PropertyMissing"),
+                                 ({"Destination": destination, "Protocol": "SNMPv2c"}, "PropertyValueNotInList"),
+                                 ({"Destination": destination, "EventTypes": ["Nope"]}, "PropertyValueNotInList"),
+                                 ({"Destination": destination, "Colour": 1}, "PropertyUnknown"),
+                                 (b"[", "MalformedJSON")):
+                status, doc, _ = daemon.request(subscriptions, method="POST", body=bad)
+                check(status == 400 and doc["error"]["@Message.ExtendedInfo"][0]["MessageId"].endswith(message),
+                      (bad, status, doc))
+            status, doc, headers = daemon.request(subscriptions, method="POST", body=body)
+            check(status == 201 and headers["Location"] == doc["@odata.id"], (status, doc, dict(headers)))
+            member = daemon.get(headers["Location"])
+            check(member["Destination"] == destination and member["Context"] == "rack 7", member)
+            check(daemon.get(subscriptions)["Members"] == [{"@odata.id": headers["Location"]}], "collection")
+            deadline = time.monotonic() + 20
+            while len(received) < 2 and time.monotonic() < deadline:
+                time.sleep(0.02)
+            check(len(received) == 2, f"{len(received)} deliveries")
+            check(received[0][1] == received[1][1] and received[1][0] == "/events", received)
+            record = received[1][1]
+            check(record["Context"] == "rack 7", record)
+            event = record["Events"][0]
+            check(event["MessageId"] == "SensorEvent.1.0.0.ReadingCritical" and
+                  event["OriginOfCondition"]["@odata.id"] == "/redfish/v1/Chassis/0/Sensors/Fan2", event)
+            check(daemon.request(headers["Location"], method="DELETE")[0] == 204, "DELETE")
+            check(daemon.request(headers["Location"])[0] == 404, "deleted subscription still there")
+    finally:
+        listener.shutdown()
+
+
+def case_network_interface():
+    """PATCH of an SP interface's static address and DHCP switch reaches the SP (yatctl reads it
+    through the same yat-spd); bad values answer 400 and change nothing."""
+    if not os.path.exists(YATCTL):
+        print("yatctl is not built: skipped")
+        sys.exit(SKIP)
+    with spd_socket() as comm:
+        with Daemon(users_file(), comm=comm) as daemon:
+            path = "/redfish/v1/Managers/0/EthernetInterfaces/1"
+            static = {"Address": "10.1.2.3", "SubnetMask": "255.255.0.0", "Gateway": "10.1.0.1"}
+            check(daemon.request(path, user="operator", method="PATCH", body={"IPv4StaticAddresses": [static]})[0]
+                  == 403, "an Operator changed the SP's address")
+            status, doc, _ = daemon.request(path, method="PATCH", body={"IPv4StaticAddresses": [static]})
+            check(status == 200 and doc["IPv4StaticAddresses"] == [static], (status, doc))
+            nic = yatctl_json("--comm", comm, "network", "--node", "0", "--interface", "1")["nodes"][0]["interfaces"][0]
+            check((nic["address"], nic["mask"], nic["gateway"]) == ("10.1.2.3", "255.255.0.0", "10.1.0.1"), nic)
+            for body, message in (({"IPv4StaticAddresses": [dict(static, Address="10.1.2.300")]}, "PropertyValueFormatError"),
+                                  ({"IPv4StaticAddresses": [dict(static, SubnetMask="255.0.255.0")]}, "PropertyValueFormatError"),
+                                  ({"IPv4StaticAddresses": [dict(static, Gateway="10.01.0.1")]}, "PropertyValueFormatError"),
+                                  ({"IPv4StaticAddresses": [static, static]}, "PropertyValueFormatError"),
+                                  ({"IPv4StaticAddresses": [{"Address": 10}]}, "PropertyValueTypeError"),
+                                  ({"DHCPv4": {"DHCPEnabled": "yes"}}, "PropertyValueTypeError"),
+                                  ({"IPv4Addresses": [static]}, "PropertyNotWritable"),
+                                  ({"SpeedMbps": 100}, "PropertyUnknown")):
+                status, doc, _ = daemon.request(path, method="PATCH", body=body)
+                check(status == 400 and doc["error"]["@Message.ExtendedInfo"][0]["MessageId"].endswith(message),
+                      (body, status, doc))
+            check(daemon.get(path)["IPv4Addresses"][0]["Address"] == "10.1.2.3", "a refused PATCH changed it")
+            status, doc, _ = daemon.request(path, method="PATCH", body={"DHCPv4": {"DHCPEnabled": True}})
+            check(status == 200 and doc["DHCPv4"]["DHCPEnabled"] is True, doc)
+            nic = yatctl_json("--comm", comm, "network", "--node", "0", "--interface", "1")["nodes"][0]["interfaces"][0]
+            check(nic["dhcp"] == "on", nic)
+
+
+def case_network_protocol():
+    """NetworkProtocol shows the SP's ports and SNMP agent switch as yatctl reads them, takes new
+    ports and the agent switch, and refuses what the SP cannot set."""
+    ports, snmp = yatctl_json("ports", "--node", "1"), yatctl_json("snmp", "--node", "1")
+    if ports is None:
+        print("yatctl is not built: skipped")
+        sys.exit(SKIP)
+    with Daemon(users_file()) as daemon:
+        path = "/redfish/v1/Managers/1/NetworkProtocol"
+        doc = daemon.get(path)
+        names = {"HTTP": "HTTP", "HTTPS": "HTTPS", "Telnet": "Telnet", "SSH": "SSH", "SNMP agent": "SNMP"}
+        for row in ports["nodes"][0]["ports"]:
+            if row["name"] in names:
+                check(doc[names[row["name"]]]["Port"] == row["port"], (doc, row))
+        agent = snmp["nodes"][0]["agent"]
+        check(doc["SNMP"]["ProtocolEnabled"] == agent["v1Enabled"], (doc, agent))
+        check("Community" not in json.dumps(doc), "community names shown")
+        status, doc, _ = daemon.request(path, method="PATCH",
+                                        body={"SNMP": {"ProtocolEnabled": not agent["v1Enabled"]}, "SSH": {"Port": 2222}})
+        check(status == 200 and doc["SNMP"]["ProtocolEnabled"] != agent["v1Enabled"] and doc["SSH"]["Port"] == 2222,
+              (status, doc))
+        for body, message in (({"HTTP": {"Port": 70000}}, "PropertyValueOutOfRange"),
+                              ({"HTTP": {"Port": "80"}}, "PropertyValueTypeError"),
+                              ({"HTTP": {"ProtocolEnabled": False}}, "PropertyNotWritable"),
+                              ({"SNMP": {"ProtocolEnabled": True, "EnableSNMPv1": False}}, "PropertyValueConflict"),
+                              ({"NTP": {"Port": 123}}, "PropertyUnknown")):
+            status, doc, _ = daemon.request(path, method="PATCH", body=body)
+            check(status == 400 and doc["error"]["@Message.ExtendedInfo"][0]["MessageId"].endswith(message),
+                  (body, status, doc))
+        check(daemon.request(path, user="operator", method="PATCH", body={"SSH": {"Port": 22}})[0] == 403, "Operator")
+        check(daemon.get(path)["HTTP"]["Port"] == ports["nodes"][0]["ports"][0]["port"], "a refused PATCH changed it")
 
 
 globals()["case_" + CASE.replace("-", "_")]()

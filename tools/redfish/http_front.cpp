@@ -132,7 +132,12 @@ const std::string& metadataDocument() {
                                                                {"PowerSupplyCollection", ""},
                                                                {"PowerSupply", "v1_5_1"},
                                                                {"EthernetInterfaceCollection", ""},
-                                                               {"EthernetInterface", "v1_10_0"}};
+                                                               {"EthernetInterface", "v1_10_0"},
+                                                               {"ManagerNetworkProtocol", "v1_9_0"},
+                                                               {"EventService", "v1_9_0"},
+                                                               {"EventDestinationCollection", ""},
+                                                               {"EventDestination", "v1_13_0"},
+                                                               {"Event", "v1_7_0"}};
         std::string xml =
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<edmx:Edmx xmlns:edmx=\"http://docs.oasis-open.org/odata/ns/edmx\" Version=\"4.0\">\n";

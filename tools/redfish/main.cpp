@@ -27,6 +27,8 @@
 #include <thread>
 #include <tuple>
 
+#include "redfish/event_stream.h"
+#include "redfish/events.h"
 #include "redfish/http_front.h"
 #include "redfish/protocol.h"
 #include "redfish/resources.h"
@@ -48,17 +50,21 @@ namespace {
 using redfish::Json;
 
 constexpr size_t kMostBody = 64 * 1024;  // a PATCH body; larger requests answer 413
-constexpr int kThreads = 4;              // requests served at once; more wait for a thread
+constexpr int kThreads = 8;              // requests served at once; more wait for a thread
+static_assert(redfish::EventHub::kMostStreamClients < kThreads, "event streams must leave threads for requests");
 
 // The sensor sink the library reports to: notes the sensors discovery announces, and those polling
 // announces later (a fan that turns again), in a set, so repeated reports add nothing; keeps the
-// registry texts as yatctl's sink does. The library's threads call it; a mutex keeps it consistent.
+// registry texts as yatctl's sink does; once forwardEvents was called, turns every report into the
+// EventService's events (redfish/events.h; publishing never waits for a client or a destination). The
+// library's threads call it; a mutex keeps it consistent.
 class DaemonSink final : public cSensorSink {
 public:
     explicit DaemonSink(std::string registryFile) : registry_(std::move(registryFile)) {}
 
-    int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t, void* first, void*, void*, int32_t code,
+    int32_t reportSensor(int32_t sensorClass, int32_t node, int32_t sensor, void* first, void*, void*, int32_t code,
                          const char*) override {
+        if (redfish::EventHub* hub = hub_.load()) publishEvent(*hub, sensorClass, node, sensor, first, code);
         if (code != yat::kReportDiscovered || sensorClass < yat::kClassTemperature ||
             sensorClass > yat::kClassPowerSupply || first == nullptr)
             return 0;
@@ -80,6 +86,11 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return sensors_;
     }
+    // From now on the sink's reports go to the EventService as events; library names the sensors.
+    void forwardEvents(cDeviceLib& library, redfish::EventHub& hub) {
+        library_ = &library;
+        hub_ = &hub;
+    }
     // Grows with each sensor noted.
     uint64_t generation() {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -87,6 +98,27 @@ public:
     }
 
 private:
+    void publishEvent(redfish::EventHub& hub, int32_t sensorClass, int32_t node, int32_t sensor, void* first,
+                      int32_t code) {
+        redfish::SensorNaming naming;
+        int32_t location = 0, instance = 0;
+        cDeviceLib* library = library_.load();
+        if (code == yat::kReportDiscovered) return;  // an announcement, not an event
+        if (sensorClass >= yat::kClassTemperature && sensorClass <= yat::kClassPowerSupply && library != nullptr &&
+            library->getSensorLocation(sensorClass, node, sensor, &location) == ERR_SUCCESS &&
+            library->getSensorInstance(sensorClass, node, sensor, &instance) == ERR_SUCCESS) {
+            naming.name = yatctl::sensorName(sensorClass, location, instance);
+            naming.id = redfish::sensorId(naming.name);
+        }
+        std::optional<int32_t> reading;
+        if (first != nullptr) std::memcpy(&reading.emplace(), first, sizeof(int32_t));
+        if (auto message = translator_.translate(sensorClass, node, sensor, reading, code, naming))
+            hub.publish(*message);
+    }
+
+    std::atomic<cDeviceLib*> library_{nullptr};
+    std::atomic<redfish::EventHub*> hub_{nullptr};
+    redfish::EventTranslator translator_;
     std::mutex mutex_;
     yatctl::HostSink registry_;
     std::set<std::tuple<int32_t, int32_t, int32_t>> sensors_;
@@ -234,6 +266,8 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     DaemonSink sink(stateDir.registryFile());
+    // Outlives the library (its last callbacks) and the server (its event streams).
+    redfish::EventHub events(redfish::httpPoster(), yatsim::environmentTimeScale());
     std::unique_ptr<yatctl::Session> session;
     try {
         session = std::make_unique<yatctl::Session>(options.global);
@@ -252,6 +286,7 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     std::unique_ptr<Discovery> discovery;
     try {
         cDeviceLib& library = session->library();
+        sink.forwardEvents(library, events);
         discovery = std::make_unique<Discovery>(library, sink);
         discovery->attempt();
         service = std::make_unique<redfish::Service>(library, sensorEntries(library, sink));
@@ -310,6 +345,19 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
             sendJson(res, *own);
             return;
         }
+        if (redfish::EventHub::serves(req.path)) {
+            if (req.path == redfish::kEventStreamPath && req.method == "GET") {
+                redfish::serveEventStream(events, res);
+                return;
+            }
+            redfish::Reply reply = events.handle(req.method, req.path, req.body);
+            if (reply.status == 204) {
+                res.status = 204;
+                return;
+            }
+            sendJson(res, reply);
+            return;
+        }
         // A sensor announced after discovery (or by a repeated discovery) is served from then on.
         discovery->attempt();
         uint64_t generation = sink.generation();
@@ -336,9 +384,10 @@ int serve(const Options& options, yatctl::StateDirOption& stateDir) {
     std::cout << "yat-redfishd: serving " << (tls ? "https" : "http") << "://" << shownHost << ":" << port
               << "/redfish/v1 (" << service->sensorCount() << " sensors)" << std::endl;
 
-    std::thread stopper([&server, &stopSignals] {
+    std::thread stopper([&server, &stopSignals, &events] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
+        events.stop();  // ends the event streams, which would keep their threads otherwise
         server->stop();
     });
     bool served = server->listen_after_bind();

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "redfish/protocol.h"
+#include "redfish/network.h"
 #include "yat/codes.h"
 #include "yat/event_log_records.h"
 #include "yat/result_codes.h"
@@ -224,9 +225,21 @@ Reply Service::route(const std::string& method, const std::vector<std::string>& 
     }
     Reply found = get(parts);
     if (found.status == 404) return found;
-    bool patchable = parts.size() == 4 && parts[2] == "Chassis";
+    // Managers/{node}/NetworkProtocol and Managers/{node}/EthernetInterfaces/{iface} (network.h).
+    bool network = parts.size() >= 5 && parts[2] == "Managers" &&
+                   (parts.size() == 5 ? parts[4] == "NetworkProtocol" : parts.size() == 6);
+    bool patchable = (parts.size() == 4 && parts[2] == "Chassis") || network;
     found.allow = patchable ? "GET, HEAD, PATCH" : "GET, HEAD";
     if (method == "GET" || method == "HEAD") return found;
+    if (method == "PATCH" && network) {
+        int32_t node = nodeOf(parts[3]);
+        std::optional<Reply> refused = parts.size() == 5
+                                           ? patchNetworkProtocol(library_, node, body)
+                                           : patchEthernetInterface(library_, node, std::stoi(parts[5]), body);
+        Reply changed = refused ? *refused : get(parts);
+        changed.allow = found.allow;
+        return changed;
+    }
     if (method == "PATCH" && patchable) {
         Reply changed = patch(parts, body, found.body);
         changed.allow = found.allow;
@@ -319,6 +332,10 @@ Reply Service::get(const std::vector<std::string>& p) {
         r.body = manager(node);
         return r;
     }
+    if (n == 5 && p[4] == "NetworkProtocol") {
+        r.body = networkProtocol(library_, node);
+        return r;
+    }
     if (p[4] != "EthernetInterfaces" || n > 6) return notFound();
     std::vector<int32_t> interfaces = ethernetInterfaces(node);
     if (n == 5) {
@@ -333,6 +350,7 @@ Reply Service::get(const std::vector<std::string>& p) {
         std::find_if(interfaces.begin(), interfaces.end(), [&](int32_t i) { return std::to_string(i) == p[5]; });
     if (iface == interfaces.end()) return notFound();
     r.body = ethernetInterface(node, *iface);
+    addStaticAddresses(r.body);
     return r;
 }
 
@@ -361,6 +379,7 @@ Json Service::serviceRoot() {
                 {"Chassis", link(std::string(kRoot) + "/Chassis")},
                 {"Systems", link(std::string(kRoot) + "/Systems")},
                 {"Managers", link(std::string(kRoot) + "/Managers")},
+                {"EventService", link(std::string(kRoot) + "/EventService")},
                 {"AccountService", link(std::string(kRoot) + "/AccountService")},
                 {"SessionService", link(std::string(kRoot) + "/SessionService")},
                 {"Links", Json{{"Sessions", link(std::string(kRoot) + "/SessionService/Sessions")}}}};
@@ -704,6 +723,7 @@ Json Service::manager(int32_t node) {
         m["Status"] = Json{{"State", "UnavailableOffline"}, {"Health", nullptr}};
     }
     m["EthernetInterfaces"] = link(id + "/EthernetInterfaces");
+    m["NetworkProtocol"] = link(id + "/NetworkProtocol");
     m["Links"] = Json{{"ManagerForServers", Json::array({link(nodePath("Systems", node))})},
                       {"ManagerForChassis", Json::array({link(nodePath("Chassis", node))})}};
     return m;
