@@ -152,6 +152,10 @@ bool LogFile::appendOwnLineLocked(const char* text) {
 // the number of waits for queue space since the last rotation is logged once.
 void LogFile::writeLinesLocked(const char* data, size_t length) {
     if (!ensureOpenLocked()) return;
+    if (size_ + length <= maxBytes_) {  // the usual batch: no line passes the limit
+        appendLinesLocked(data, length);
+        return;
+    }
     size_t start = 0;
     while (start < length) {
         // The run of whole lines that fits before the limit (at least one line).

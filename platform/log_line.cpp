@@ -144,12 +144,34 @@ void appendClean(char* line, size_t* pos, size_t cap, const char* src) {
 
 }  // namespace
 
-size_t formatLogLineAt(char* line, int64_t nanos, int thread, const char* tag, const char* text, LogHeadCache& cache) {
+size_t formatLogLineStart(char* line, int64_t nanos, int thread, const char* tag, LogHeadCache& cache) {
     size_t pos = formatHead(line, nanos / 1000, thread, cache);
-    const size_t cap = kLogLineSize - 1;
-    appendClean(line, &pos, cap - kLogTextSize - 2, tag);
+    appendClean(line, &pos, kLogLineSize - 1 - kLogTextSize - 2, tag);
     line[pos++] = '\t';  // tags may hold ": ", so a tab (never inside tag or text) separates them
-    appendClean(line, &pos, cap, text);
+    return pos;
+}
+
+size_t finishLogLine(char* line, size_t textAt, size_t textLength) {
+    // Printable ASCII, the usual text, is its own clean form: nothing to move.
+    const auto* text = reinterpret_cast<const unsigned char*>(line + textAt);
+    size_t i = 0;
+    while (i < textLength && text[i] >= 0x20 && text[i] < 0x7F) ++i;
+    if (i < textLength) {
+        char raw[kLogTextSize];
+        std::memcpy(raw, text, textLength);
+        raw[textLength] = '\0';
+        size_t pos = textAt;
+        appendClean(line, &pos, kLogLineSize - 1, raw);
+        line[pos++] = '\n';
+        return pos;
+    }
+    line[textAt + textLength] = '\n';
+    return textAt + textLength + 1;
+}
+
+size_t formatLogLineAt(char* line, int64_t nanos, int thread, const char* tag, const char* text, LogHeadCache& cache) {
+    size_t pos = formatLogLineStart(line, nanos, thread, tag, cache);
+    appendClean(line, &pos, kLogLineSize - 1, text);
     line[pos++] = '\n';
     return pos;
 }

@@ -48,7 +48,7 @@ unsigned long long asUnsigned(const PlainArg& arg) {
 
 }  // namespace
 
-bool formatPlain(const char* format, const PlainArg* args, size_t count, char* text) {
+bool formatPlain(const char* format, const PlainArg* args, size_t count, char* text, size_t* length) {
     const size_t cap = kLogTextSize - 1;
     size_t pos = 0;
     size_t next = 0;
@@ -103,6 +103,7 @@ bool formatPlain(const char* format, const PlainArg* args, size_t count, char* t
         }
     }
     text[pos] = '\0';
+    *length = pos;
     return true;
 }
 
