@@ -48,8 +48,11 @@ constexpr size_t kMinRingBytes = 2 * kMaxEntryBytes;
 // the writer takes its entries waits once per some 3,500 entries rather than once per 250 (each wait
 // is two thread switches). Only a thread that filled its buffer pays the memory.
 constexpr size_t kLogQueueGrownBytes = size_t{256} * 1024;
+// A buffer grows once its thread found it full this many times: a sustained stream, not a burst
+// (opening and discovery stay within the default size).
+constexpr int kFullTimesBeforeGrowing = 256;
 // The writer's output: formatted lines gathered for one file write.
-constexpr size_t kOutputBytes = size_t{32} * 1024;
+constexpr size_t kOutputBytes = size_t{16} * 1024;
 // Marks the rest of a buffer as unused: the next entry starts at its beginning.
 constexpr uint32_t kWrapMark = 0xFFFFFFFFu;
 // A caller has claimed its buffer and is reading the clock (the entry's time follows at once).
@@ -158,6 +161,7 @@ struct LogRing {
     std::atomic<int64_t> pending{0};  // 0, kStamping, or the stamp of the entry being written
     uint64_t reserved = 0;            // the end of the entry being written (past a wrap mark)
     uint64_t entryAt = 0;             // where the entry being written starts
+    int fullTimes = 0;                // times the producer found this buffer full
     int64_t entryStamp = 0;
     bool wakeWriter = false;
     // The writer's side.
@@ -386,7 +390,7 @@ LogRing* claimRoom(WriterState& state, size_t size) {
     if (ring == nullptr) return nullptr;
     Claim claim = claimEntry(state, *ring, size, true);
     if (claim == Claim::Full) {
-        LogRing* grown = grownRing(state, *ring);
+        LogRing* grown = ++ring->fullTimes >= kFullTimesBeforeGrowing ? grownRing(state, *ring) : nullptr;
         if (grown != nullptr) ring = grown;
         claim = claimEntry(state, *ring, size, false);
     }
