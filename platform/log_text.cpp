@@ -54,8 +54,8 @@ bool formatPlain(const char* format, const PlainArg* args, size_t count, char* t
     size_t next = 0;
     for (const char* p = format; *p != '\0'; ++p) {
         if (*p != '%') {
-            const char* run = p;
-            while (*run != '\0' && *run != '%') ++run;
+            const char* run = std::strchr(p, '%');
+            if (run == nullptr) run = p + std::strlen(p);
             size_t n = std::min(static_cast<size_t>(run - p), cap - pos);
             std::memcpy(text + pos, p, n);
             pos += n;
