@@ -305,6 +305,39 @@ void endLogEntry(const LogEntrySpace& space, const char* tag, LogFormatFn format
 
 }  // namespace yat
 
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+#endif
+// One progress line of a checked text, routed as yatProgress routes its lines (platform/log.h).
+template <class... Types, class... Passed>
+void yatProgress(const yat::LogText<Types...>& text, const Passed&... args) {
+    static_assert(sizeof...(Types) == sizeof...(Passed), "the log text takes another number of arguments");
+    static_assert((yat::logtext::accepts<Types, Passed>() && ...), "an argument does not fit the log text's type");
+    yatProgress(text.format, static_cast<Types>(args)...);
+}
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace yat {
+
+// Formats a checked text into text (kLogTextSize bytes) on the caller's thread, as the writer would,
+// and returns its length: for the log's own lines, which are written under the file's lock.
+template <class... Types, class... Passed>
+size_t formatLogText(char* text, const LogText<Types...>& logText, const Passed&... args) {
+    static_assert(sizeof...(Types) == sizeof...(Passed), "the log text takes another number of arguments");
+    static_assert((logtext::accepts<Types, Passed>() && ...), "an argument does not fit the log text's type");
+    unsigned char stored[(size_t{16} + ... + logtext::kMaxStored<Types>)];
+    unsigned char* out = stored;
+    ((out = logtext::store(out, static_cast<Types>(args))), ...);
+    (void)out;
+    return logtext::formatStored<Types...>(logText.format, stored, text);
+}
+
+}  // namespace yat
+
 // Appends one entry of a checked text (see above). Arguments are checked against the text's types.
 template <class... Types, class... Passed>
 void yatLog(const char* tag, const yat::LogText<Types...>& text, const Passed&... args) {
