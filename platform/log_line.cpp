@@ -76,7 +76,7 @@ size_t printableRun(const unsigned char* s, size_t n) {
     for (; i + 8 <= n; i += 8) {
         uint64_t word = 0;
         std::memcpy(&word, s + i, 8);
-        uint64_t below = (word - kOnes * 0x20) & ~word;      // a byte below 0x20
+        uint64_t below = (word - kOnes * 0x20) & ~word;          // a byte below 0x20
         uint64_t above = (word + kOnes * (0x7F - 0x7E)) | word;  // a byte above 0x7E
         if (((below | above) & kHighs) != 0) break;
     }

@@ -48,8 +48,8 @@ constexpr size_t kMinRingBytes = 2 * kMaxEntryBytes;
 // the writer takes its entries waits once per some 3,500 entries rather than once per 250 (each wait
 // is two thread switches). Only a thread that filled its buffer pays the memory.
 constexpr size_t kLogQueueGrownBytes = size_t{256} * 1024;
-// A buffer grows once its thread found it full this many times: a sustained stream, not a burst
-// (opening and discovery stay within the default size).
+// A buffer first grows once its thread found it full this many times: a sustained stream, not a
+// burst (opening and discovery stay within the default size); after that each full buffer grows.
 constexpr int kFullTimesBeforeGrowing = 256;
 // The writer's output: formatted lines gathered for one file write.
 constexpr size_t kOutputBytes = size_t{16} * 1024;
@@ -183,11 +183,11 @@ struct WriterState {
     int64_t flushTarget = 0;  // the latest stamp a flush waits for
     int blocked = 0;
     std::atomic<int> waiting{0};  // callers waiting for room (blocked, readable without the lock)
-    bool wake = false;      // a caller asked the writer to take its entries now
-    bool armed = false;     // initLog called since the last stop: the next entry may start the writer
-    bool running = false;   // a writer thread takes entries
-    bool stopping = false;  // the writer drains and ends
-    bool forked = false;    // this is a forked child: always synchronous
+    bool wake = false;            // a caller asked the writer to take its entries now
+    bool armed = false;           // initLog called since the last stop: the next entry may start the writer
+    bool running = false;         // a writer thread takes entries
+    bool stopping = false;        // the writer drains and ends
+    bool forked = false;          // this is a forked child: always synchronous
     std::unique_ptr<std::thread> thread;
     // Read by callers without the lock.
     std::atomic<bool> accepting{false};  // running and not stopping: entries go to the buffers
@@ -338,6 +338,7 @@ LogRing* grownRing(WriterState& state, LogRing& full) {
     LogRing* made = nullptr;
     try {
         made = new LogRing(std::min(2 * full.capacity, kLogQueueGrownBytes), full.baseCapacity, full.thread);
+        made->fullTimes = full.fullTimes;  // the stream is proven: the next full buffer grows at once
         state.rings.push_back(made);
     } catch (...) {
         delete made;
@@ -493,7 +494,8 @@ size_t formatEntry(char* out, const EntryHead& head, int thread, const StampCloc
     const char* tag = reinterpret_cast<const char*>(&head + 1);
     const auto* body = reinterpret_cast<const unsigned char*>(tag + head.tagBytes + 1);
     int64_t nanos = clock.nanos(head.stamp);
-    if (head.format == nullptr) return formatLogLineAt(out, nanos, thread, tag, reinterpret_cast<const char*>(body), cache);
+    if (head.format == nullptr)
+        return formatLogLineAt(out, nanos, thread, tag, reinterpret_cast<const char*>(body), cache);
     size_t textAt = formatLogLineStart(out, nanos, thread, tag, cache);
     size_t textLength = head.format(head.formatText, body, out + textAt);
     return finishLogLine(out, textAt, textLength);
