@@ -477,9 +477,13 @@ const EntryHead* peekEntry(LogRing& ring) {
     return nullptr;
 }
 
-// Hands the room of the entries taken so far back to the callers, and wakes those that wait for it
-// when wake is true.
-void releaseTaken(std::vector<LogRing*>& rings, bool wake) {
+// Writes the lines gathered in out, then hands the room of the entries taken so far back to the
+// callers and wakes those that wait for it when wake is true. The lines are in the file before their
+// room is handed back: a caller that sees its buffer empty (awaitOwnEntries, before it writes on its
+// own thread) finds its earlier entries in the file, never still on their way to it.
+void writeAndRelease(std::vector<LogRing*>& rings, char* out, size_t& used, bool wake) {
+    if (used > 0) LogFile::instance().write(out, used);
+    used = 0;
     for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
     WriterState& state = writerState();
     if (wake && state.waiting.load(std::memory_order_acquire) > 0) {
@@ -544,21 +548,19 @@ int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, L
             ++*lines;
             next->cursor += nextHead->size;
             if (kOutputBytes - used < kLogLineSize) {
-                // Callers refill while the lines are written; one that waits is woken once half its
-                // buffer is free (a wake per few entries would cost more than the entries).
+                // A caller that waits is woken once half its buffer is free (a wake per few entries
+                // would cost more than the entries).
                 uint64_t held = next->tail.load(std::memory_order_relaxed) - next->cursor;
-                releaseTaken(rings, held * 2 <= next->capacity);
-                LogFile::instance().write(out, used);
-                used = 0;
+                writeAndRelease(rings, out, used, held * 2 <= next->capacity);
             }
             nextHead = peekEntry(*next);
         } while (nextHead != nullptr && nextHead->stamp < bound);
         // A caller waiting for room gets the whole of what this round took from its buffer at once
-        // (fewer wakes than waking it piece by piece), and refills it while the lines are written.
-        if (nextHead == nullptr && state.waiting.load(std::memory_order_relaxed) > 0) releaseTaken(rings, true);
+        // (fewer wakes than waking it piece by piece).
+        if (nextHead == nullptr && state.waiting.load(std::memory_order_relaxed) > 0)
+            writeAndRelease(rings, out, used, true);
     }
-    for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
-    if (used > 0) LogFile::instance().write(out, used);
+    writeAndRelease(rings, out, used, false);
     return limit;
 }
 
