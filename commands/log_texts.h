@@ -8,6 +8,10 @@
 
 namespace commands_texts {
 
+// Log tags of the functions that log.
+inline constexpr const char* kTagCSPCmdBuildSPCommand = "cSPCmd::buildSPCommand";
+inline constexpr const char* kTagCSPCmdBuildCommandBuffer = "cSPCmd::BuildCommandBuffer";
+
 inline constexpr yat::LogText<int, int, const char*> kTheSpcmdParamsizeDatasizeAndCommand{
     "The spcmd paramsize [%d] datasize [%d] and command [%s]"};
 inline constexpr yat::LogText<const char*, int> kCommandHasMoreThanTokensRefused{

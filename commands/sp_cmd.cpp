@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr const char* kBuildTag = "cSPCmd::buildSPCommand";
-constexpr const char* kBufferTag = "cSPCmd::BuildCommandBuffer";
+constexpr const char* kBuildTag = commands_texts::kTagCSPCmdBuildSPCommand;
+constexpr const char* kBufferTag = commands_texts::kTagCSPCmdBuildCommandBuffer;
 
 // Value of the hexadecimal token [begin, end) as one byte (the low 8 bits); false when the token is
 // empty or holds a character that is not a hexadecimal digit.

@@ -15,9 +15,9 @@ using namespace accountwire;
 
 namespace {
 
-constexpr const char* kGetTag = "cLibYAT::getUserAccount";
-constexpr const char* kReadOutTag = "clibyat.getUserAccount";
-constexpr const char* kSetTag = "cLibYAT::setUserAccount";
+constexpr const char* kGetTag = config_texts::kTagCLibYATGetUserAccount;
+constexpr const char* kReadOutTag = config_texts::kTagClibyatGetUserAccount;
+constexpr const char* kSetTag = config_texts::kTagCLibYATSetUserAccount;
 
 class cSPAccounts final : public cSPCmd {};
 

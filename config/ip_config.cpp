@@ -34,7 +34,7 @@ const char* partEnd(const char* part) {
 }  // namespace
 
 int32_t cIPConfig::convertIPStringToData(const char* text, uint8_t* buffer, int32_t size) {
-    constexpr const char* tag = "cIPConfig::convertIPStringToData";
+    constexpr const char* tag = config_texts::kTagCIPConfigConvertIPStringToData;
     if (text == nullptr || buffer == nullptr) return ERR_BAD_ANSWER;
     int32_t count = 0;
     const char* part = text;

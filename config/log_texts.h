@@ -16,6 +16,18 @@ inline constexpr const char* kTagCLibYATGetRemoteAlertConfiguration = "cLibYAT::
 inline constexpr const char* kTagCLibYATSetRemoteAlertConfiguration = "cLibYAT::setRemoteAlertConfiguration";
 inline constexpr const char* kTagCSvcProcCfgSetNetworkPort = "cSvcProcCfg::setNetworkPort";
 
+// Log tags of the functions that log.
+inline constexpr const char* kTagCLibYATGetUserAccount = "cLibYAT::getUserAccount";
+inline constexpr const char* kTagClibyatGetUserAccount = "clibyat.getUserAccount";
+inline constexpr const char* kTagCLibYATSetUserAccount = "cLibYAT::setUserAccount";
+inline constexpr const char* kTagCIPConfigConvertIPStringToData = "cIPConfig::convertIPStringToData";
+inline constexpr const char* kTagSetPasswordInformation = "setPasswordInformation";
+inline constexpr const char* kTagCLibYATSetSMTPConfiguration = "cLibYAT::setSMTPConfiguration";
+inline constexpr const char* kTagCLibYATGetIPConfigInfo = "cLibYAT::getIPConfigInfo";
+inline constexpr const char* kTagCLibYATSetDHCPEnable = "cLibYAT::setDHCPEnable";
+inline constexpr const char* kTagCLibYATSetIPConfigInfo = "cLibYAT::setIPConfigInfo";
+inline constexpr const char* kTagDashes = "---";
+
 inline constexpr yat::LogText<> kEnteringRoutine{"entering routine"};
 inline constexpr yat::LogText<> kDeviceNULLReturning{"device == NULL, returning"};
 inline constexpr yat::LogText<> kDeviceIsNotNull{"device is not null"};
@@ -130,5 +142,14 @@ inline constexpr yat::LogText<unsigned, unsigned, unsigned> kCommunityInstanceIp
     "communityInstance = [%x] -- ipInstance = [%x] -- ADDRipAddress = [%x]"};
 inline constexpr yat::LogText<int, unsigned, unsigned, int> kSettingThePortToFromNewPort{
     "setting the port [%d] to [%x %x] from newPort [%d]"};
+
+// Progress lines (yatProgress: standard output, the log or nothing, as YAT_STDOUT says).
+inline constexpr yat::LogText<int, int, int> kProgressSourcetypeIsPortNode{
+    "cLibYAT::getIPConfigInfo -- sourcetype is [%d], port [%d] node [%d]\n"};
+inline constexpr yat::LogText<int> kProgressIntTheRoutineAndStatus{
+    "cSvcProcCfg::getTCPNetworkPortData -- int the routine and status == [%d]\n"};
+inline constexpr yat::LogText<unsigned, unsigned> kProgressCommandByte{
+    "cSvcProcCfg::getTCPNetworkPortData -- command byte [%x.%x]\n"};
+inline constexpr yat::LogText<unsigned> kProgressValue{"cSvcProcCfg::getTCPNetworkPortData -- value [%u]\n"};
 
 }  // namespace config_texts

@@ -12,7 +12,7 @@ using namespace accountwire;
 
 namespace {
 
-constexpr const char* kPolicyTag = "setPasswordInformation";
+constexpr const char* kPolicyTag = config_texts::kTagSetPasswordInformation;
 
 // Reads dotCommand and hands its answer data to take when the SP's status is SpStatus::kOk. Returns
 // the transport failure, the SP's status byte (spStatusResult), ERR_BAD_ANSWER when take finds the

@@ -50,7 +50,7 @@ int32_t NetworkSettings::getSMTPConfiguration(int32_t node, int32_t index, char*
 }
 
 int32_t NetworkSettings::setSMTPConfiguration(int32_t node, int32_t index, const char* server) {
-    constexpr const char* tag = "cLibYAT::setSMTPConfiguration";
+    constexpr const char* tag = config_texts::kTagCLibYATSetSMTPConfiguration;
     if (comm_ == nullptr) {
         yatLog(tag, config_texts::kDeviceNotOpen);
         return ERR_DEVICE_NOT_OPEN;

@@ -42,7 +42,7 @@ int32_t NetworkSettings::getDHCPEnable(int32_t node, int32_t iface, int32_t* ena
 
 int32_t NetworkSettings::getIPConfigInfo(int32_t node, int32_t iface, char* address, char* subnetMask, char* gateway,
                                          int32_t* ipSource) {
-    constexpr const char* tag = "cLibYAT::getIPConfigInfo";
+    constexpr const char* tag = config_texts::kTagCLibYATGetIPConfigInfo;
     if (address == nullptr && subnetMask == nullptr && gateway == nullptr) {
         yatLog(tag, config_texts::kReturningBackBadParamenter);
         return ERR_INVALID_PARAMETER;
@@ -70,7 +70,7 @@ int32_t NetworkSettings::getIPConfigInfo(int32_t node, int32_t iface, char* addr
             *ipSource = std::strcmp(assigned, "0.0.0.0") == 0 ? 0 : 1;
         }
         yatLog(tag, config_texts::kCLibYATGetIPConfigInfoSourcetypeIsPortNode, *ipSource, iface, node);
-        yatProgress("cLibYAT::getIPConfigInfo -- sourcetype is [%d], port [%d] node [%d]\n", *ipSource, iface, node);
+        yatProgress(config_texts::kProgressSourcetypeIsPortNode, *ipSource, iface, node);
 
         const bool dhcp = *ipSource == 1;
         const struct {
@@ -108,7 +108,7 @@ int32_t NetworkSettings::getIPConfigString(int32_t node, int32_t iface, char* te
 }
 
 int32_t NetworkSettings::setDHCPEnable(int32_t node, int32_t iface, int32_t enable) {
-    constexpr const char* tag = "cLibYAT::setDHCPEnable";
+    constexpr const char* tag = config_texts::kTagCLibYATSetDHCPEnable;
     if (comm_ == nullptr) {
         yatLog(tag, config_texts::kTheDeviceIsNull);
         return ERR_FAILED;
@@ -134,7 +134,7 @@ int32_t NetworkSettings::setDHCPEnable(int32_t node, int32_t iface, int32_t enab
 
 int32_t NetworkSettings::setIPConfigInfo(int32_t node, int32_t iface, const char* address, const char* subnetMask,
                                          const char* gateway) {
-    constexpr const char* tag = "cLibYAT::setIPConfigInfo";
+    constexpr const char* tag = config_texts::kTagCLibYATSetIPConfigInfo;
     if (address == nullptr && subnetMask == nullptr && gateway == nullptr) return ERR_INVALID_PARAMETER;
     if (comm_ == nullptr) return ERR_FAILED;
     yatLog(tag, config_texts::kTheDeviceWasNotNull);

@@ -14,7 +14,7 @@ using namespace snmpwire;
 
 namespace {
 
-constexpr const char* kTag = "---";
+constexpr const char* kTag = config_texts::kTagDashes;
 
 class cOOBAlertConfig final : public cSPCmd {};
 

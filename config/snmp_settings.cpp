@@ -14,7 +14,7 @@ using configio::Outcome;
 
 namespace {
 
-constexpr const char* kTag = "---";
+constexpr const char* kTag = config_texts::kTagDashes;
 
 class cSNMPConfig final : public cSPCmd {};
 class cSNMPCommConfig final : public cSPCmd {};

@@ -38,14 +38,12 @@ int32_t getTCPNetworkPortData(cSvcProcCfg& command, cBusComm* comm, int32_t node
     int32_t sent = command.send(comm, node);
     if (sent != ERR_SUCCESS) return sent;
     const uint8_t* answer = command.buffer();
-    yatProgress("cSvcProcCfg::getTCPNetworkPortData -- int the routine and status == [%d]\n",
-                answer[wire::kStatusOffset]);
-    yatProgress("cSvcProcCfg::getTCPNetworkPortData -- command byte [%x.%x]\n", answer[wire::kHeaderSize + 1],
-                answer[wire::kHeaderSize + 2]);
+    yatProgress(config_texts::kProgressIntTheRoutineAndStatus, answer[wire::kStatusOffset]);
+    yatProgress(config_texts::kProgressCommandByte, answer[wire::kHeaderSize + 1], answer[wire::kHeaderSize + 2]);
     int32_t read = 0;
     int32_t result = decodePortAnswer(answer, wire::kBufferSize, &read);
     if (result == ERR_SUCCESS) {
-        yatProgress("cSvcProcCfg::getTCPNetworkPortData -- value [%u]\n", static_cast<unsigned>(read));
+        yatProgress(config_texts::kProgressValue, static_cast<unsigned>(read));
         *value = read;
     }
     return result;

@@ -26,7 +26,7 @@ const char* groupTemplate(const AlertRow& row) {
 }  // namespace
 
 int32_t cEventConfig::getType(int32_t* type) const {
-    constexpr const char* tag = "cEventConfig::getType";
+    constexpr const char* tag = events_texts::kTagCEventConfigGetType;
     const AlertRow* row = rowOrLog(position_, tag);
     if (row == nullptr) return ERR_INVALID_INDEX;
     if (type == nullptr) {
@@ -38,7 +38,7 @@ int32_t cEventConfig::getType(int32_t* type) const {
 }
 
 int32_t cEventConfig::getDescription(char* buffer) const {
-    constexpr const char* tag = "cEventConfig::getDescription";
+    constexpr const char* tag = events_texts::kTagCEventConfigGetDescription;
     const AlertRow* row = rowOrLog(position_, tag);
     if (row == nullptr) return ERR_INVALID_INDEX;
     if (buffer == nullptr) {
@@ -63,7 +63,7 @@ int32_t cEventConfig::getDescMaxSize(int32_t* size) const {
 }
 
 int32_t cEventConfig::getEnabled(cBusComm* comm, int32_t node, uint8_t* enabled) {
-    constexpr const char* tag = "cEventConfig::getEnabled";
+    constexpr const char* tag = events_texts::kTagCEventConfigGetEnabled;
     const AlertRow* row = rowOrLog(position_, tag);
     if (row == nullptr) return ERR_INVALID_INDEX;
     if (enabled == nullptr) return ERR_INVALID_PARAMETER;
@@ -79,7 +79,7 @@ int32_t cEventConfig::getEnabled(cBusComm* comm, int32_t node, uint8_t* enabled)
 }
 
 int32_t cEventConfig::setEnabled(cBusComm* comm, int32_t node, uint8_t value) {
-    constexpr const char* tag = "cEventConfig::setEnabled";
+    constexpr const char* tag = events_texts::kTagCEventConfigSetEnabled;
     const AlertRow* row = rowOrLog(position_, tag);
     if (row == nullptr) return ERR_INVALID_INDEX;
     // Local events can be read but are never written.

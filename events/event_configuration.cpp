@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr const char* kInitTag = "cLibYAT::initEvents";
-constexpr const char* kConfigTag = "cLibYAT::getEventConfiguration";
+constexpr const char* kInitTag = events_texts::kTagCLibYATInitEvents;
+constexpr const char* kConfigTag = events_texts::kTagCLibYATGetEventConfiguration;
 
 // The group an element enables rows of, or 0 when it is no alert or local-event element.
 int32_t elementGroup(const SupportedCommandEntry& entry) {

@@ -53,7 +53,7 @@ int hexValue(char c) {
 }  // namespace
 
 bool compareElements(const char* dotted, const uint8_t* idBytes, size_t idCount) {
-    constexpr const char* tag = "cSP::CompareElements";
+    constexpr const char* tag = events_texts::kTagCSPCompareElements;
     if (dotted == nullptr || idBytes == nullptr) return false;
     yatLog(tag, events_texts::kComparingSecondElement, dotted);
     size_t index = 0;

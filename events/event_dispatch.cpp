@@ -116,7 +116,7 @@ void handleVoltage(const EventTargets& targets, EventThreadState& state) {
 }
 
 void handlePowerSupply(const ByteReader& data, const EventTargets& targets, const EventThreadState& state) {
-    constexpr const char* tag = "cSP::SPAsyncEvents";
+    constexpr const char* tag = events_texts::kTagCSPSPAsyncEvents;
     yatLog(tag, events_texts::kGotAPowerSupplyEventFrom);
     if (data.size() < 1 || targets.power == nullptr) return;
     int32_t supply = data.u8(eventwire::kSupplyOffset);
@@ -172,7 +172,7 @@ EventOutcome dispatch(const uint8_t* buffer, size_t size, const EventTargets& ta
 
 EventOutcome handleEventBuffer(const uint8_t* buffer, size_t size, const EventTargets& targets,
                                EventThreadState& state) {
-    constexpr const char* tag = "cSP::SPAsyncEvents";
+    constexpr const char* tag = events_texts::kTagCSPSPAsyncEvents;
     if (buffer == nullptr || size < eventwire::kDataOffset + 3) {
         yatLog(tag, events_texts::kCouldNotCompareEvents);
         return EventOutcome::kRejected;

@@ -9,7 +9,7 @@
 #include "events/log_texts.h"
 
 int32_t EventLog::getFirstLogEntry(int32_t node, LogEntryInfo* entry) {
-    constexpr const char* tag = "cLibYAT::getFirstLogEntry";
+    constexpr const char* tag = events_texts::kTagCLibYATGetFirstLogEntry;
     yatLog(tag, events_texts::kGettingTheFirstLogEntryFor, node);
     if (comm_ == nullptr) return ERR_DEVICE_NOT_OPEN;
     yatLog(tag, events_texts::kTheDeviceIsNotNull);
@@ -42,7 +42,7 @@ int32_t EventLog::getNextLogEntry(int32_t node, LogEntryInfo* entry) {
 }
 
 int32_t EventLog::eraseLog(int32_t node) {
-    constexpr const char* tag = "cLibYAT::eraseLog()";
+    constexpr const char* tag = events_texts::kTagCLibYATEraseLog;
     yatLog(tag, events_texts::kEntering);
     if (comm_ == nullptr) {
         yatLog(tag, events_texts::kDeviceIsNull);

@@ -47,8 +47,8 @@ constexpr std::array<EventKind, 7> kEnabledEvents{{
 
 // The body of node's event thread; slot node of the session.
 void runEventThread(const std::shared_ptr<MonitorSession>& session, uint32_t node) {
-    constexpr const char* tag = "cSP::SPAsyncEvents";
-    constexpr const char* registerTag = "MonitorAsnycEvents";
+    constexpr const char* tag = events_texts::kTagCSPSPAsyncEvents;
+    constexpr const char* registerTag = events_texts::kTagMonitorAsnycEvents;
     session->enter(node);
     const int32_t nodeIndex = static_cast<int32_t>(node);
     yatLog(tag, events_texts::kInTheRoutine);
@@ -169,7 +169,7 @@ void EventMonitor::close() {
 }
 
 int32_t EventMonitor::registerForAsynchEvents(cSensorSink* sink) {
-    constexpr const char* tag = "cLibYAT::registerForAsynchEvents";
+    constexpr const char* tag = events_texts::kTagCLibYATRegisterForAsynchEvents;
     if (commDevice_ == nullptr || commDevice_->getNodeCount() == 0) return ERR_NO_DEVICE;
     yatLog(tag, events_texts::kRegisterCalled);
     std::shared_ptr<MonitorSession> previous;
@@ -257,7 +257,7 @@ void EventMonitor::deRegisterForAsynchEvents() {
 }
 
 void EventMonitor::stop(Registration registration, cBusComm* comm) {
-    constexpr const char* tag = "cLibYAT::deRegisterForAsynchEvents";
+    constexpr const char* tag = events_texts::kTagCLibYATDeRegisterForAsynchEvents;
     MonitorSession& session = *registration.session;
     const uint32_t pollingSlot = static_cast<uint32_t>(registration.threads.size() - 1);
     session.stop();
@@ -282,7 +282,7 @@ void EventMonitor::stop(Registration registration, cBusComm* comm) {
 }
 
 bool EventMonitor::readPfaSupport() {
-    constexpr const char* tag = "cLibYAT::getMonitorPFAEventSupport";
+    constexpr const char* tag = events_texts::kTagCLibYATGetMonitorPFAEventSupport;
     cSPGetAvailEventCodes codes;
     yatLog(tag, events_texts::kAboutToCheckRoutine);
     if (codes.buildCommand(false) == nullptr || codes.send(commDevice_, 0) != ERR_SUCCESS) return false;
@@ -316,7 +316,7 @@ void EventMonitor::getMonitorPFAEventSupport(uint32_t* level) {
 }
 
 int32_t EventMonitor::monitorPFAEvents(PFAEventInfo* event) {
-    constexpr const char* tag = "cLibYAT::monitorPFAEvents";
+    constexpr const char* tag = events_texts::kTagCLibYATMonitorPFAEvents;
     yatLog(tag, events_texts::kInRoutineWithMemorysupported, pfaSupported_.load() ? 1 : 0);
     if (!pfaSupported_.load()) return ERR_FAILED;
     if (event == nullptr) return ERR_INVALID_PARAMETER;

@@ -23,6 +23,24 @@ inline constexpr const char* kTagCLibYATAddPFAStackElement = "cLibYAT::addPFASta
 inline constexpr const char* kTagCSPMonitorCmdGetCommandData = "cSPMonitorCmd::getCommandData";
 inline constexpr const char* kTagCSystemHealthGetActiveEvents = "cSystemHealth::getActiveEvents";
 
+// Log tags of the functions that log.
+inline constexpr const char* kTagCEventConfigGetType = "cEventConfig::getType";
+inline constexpr const char* kTagCEventConfigGetDescription = "cEventConfig::getDescription";
+inline constexpr const char* kTagCEventConfigGetEnabled = "cEventConfig::getEnabled";
+inline constexpr const char* kTagCEventConfigSetEnabled = "cEventConfig::setEnabled";
+inline constexpr const char* kTagCLibYATInitEvents = "cLibYAT::initEvents";
+inline constexpr const char* kTagCLibYATGetEventConfiguration = "cLibYAT::getEventConfiguration";
+inline constexpr const char* kTagCSPCompareElements = "cSP::CompareElements";
+inline constexpr const char* kTagCLibYATGetFirstLogEntry = "cLibYAT::getFirstLogEntry";
+inline constexpr const char* kTagCLibYATEraseLog = "cLibYAT::eraseLog()";
+inline constexpr const char* kTagMonitorAsnycEvents = "MonitorAsnycEvents";
+inline constexpr const char* kTagCLibYATRegisterForAsynchEvents = "cLibYAT::registerForAsynchEvents";
+inline constexpr const char* kTagCLibYATMonitorPFAEvents = "cLibYAT::monitorPFAEvents";
+inline constexpr const char* kTagCLibYATGetPFAStackElement = "cLibYAT::getPFAStackElement";
+inline constexpr const char* kTagUpdateNonAsynchReadings = "updateNonAsynchReadings";
+inline constexpr const char* kTagMonitorasynchstuff = "monitorasynchstuff";
+inline constexpr const char* kTagCSystemHealthGetEvents = "cSystemHealth::getEvents";
+
 inline constexpr yat::LogText<> kInvalidIndex{"invalid index"};
 inline constexpr yat::LogText<> kInvalidParameter{"invalid parameter"};
 inline constexpr yat::LogText<int, int, int> kReadingTheEnableStateOfType{

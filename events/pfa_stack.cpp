@@ -17,7 +17,7 @@ int32_t PfaStack::push(int32_t memoryCard, int32_t dimm, int32_t condition, int3
 }
 
 int32_t PfaStack::pop(PFAEventInfo* out) {
-    constexpr const char* tag = "cLibYAT::getPFAStackElement";
+    constexpr const char* tag = events_texts::kTagCLibYATGetPFAStackElement;
     std::lock_guard<std::mutex> lock(mutex_);
     yatLog(tag, events_texts::kInRoutineWithStackPos, position_);
     int32_t result = ERR_EMPTY;

@@ -21,8 +21,8 @@
 
 namespace {
 
-constexpr const char* kTag = "updateNonAsynchReadings";
-constexpr const char* kPowerTag = "monitorasynchstuff";
+constexpr const char* kTag = events_texts::kTagUpdateNonAsynchReadings;
+constexpr const char* kPowerTag = events_texts::kTagMonitorasynchstuff;
 constexpr const char* kFanKey = "SOFTWARE\\Zentro\\Vigilor\\SPfan";
 
 // Writes reading, limits and status of fresh back into the record as it is now; false when the

@@ -29,7 +29,7 @@ bool cSystemHealth::sendGroupRequest(cBusComm* comm, int32_t node, const char* d
 }
 
 int32_t cSystemHealth::getEvents(cBusComm* comm, int32_t node, const char* dotCommand, std::vector<uint32_t>* codes) {
-    constexpr const char* tag = "cSystemHealth::getEvents";
+    constexpr const char* tag = events_texts::kTagCSystemHealthGetEvents;
     if (codes == nullptr) return ERR_INVALID_PARAMETER;
     if (comm == nullptr || !sendGroupRequest(comm, node, dotCommand, wire::kGet)) {
         yatLog(tag, events_texts::kReturningRetVal, ERR_BAD_ANSWER);

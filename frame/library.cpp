@@ -99,7 +99,7 @@ extern "C" int32_t closeLibrary() {
 }
 
 int32_t cLibYAT::OpenLib(cLibYAT** out, cBusComm* commDevice) {
-    constexpr const char* tag = "cLibYAT::OpenLib";
+    constexpr const char* tag = frame_texts::kTagCLibYATOpenLib;
     if (out == nullptr) {
         // Nowhere to hand the object: create nothing rather than leak a use.
         yatLog(tag, frame_texts::kCalledWithoutAPlaceForThe);
@@ -182,7 +182,7 @@ int32_t cSPDev::Release() {
 
 cLibYAT::cLibYAT(cBusComm* device)
     : cDeviceLib("EvSPRev", "YAT SEL", "YAT System Event Log", "YAT"), parts_(std::make_unique<Parts>()) {
-    constexpr const char* tag = "cLibYAT::cLibYAT";
+    constexpr const char* tag = frame_texts::kTagCLibYATCLibYAT2;
     if (device == nullptr) {
         yatLog(tag, frame_texts::kTheCommDeviceWasNull);
     } else {

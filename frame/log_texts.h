@@ -15,6 +15,10 @@ inline constexpr const char* kTagCSPDevRelease = "cSPDev::Release";
 inline constexpr const char* kTagCSPDevRelease2 = "cSPDev::Release()";
 inline constexpr const char* kTagCLibYATCLibYAT = "cLibYAT::~cLibYAT";
 
+// Log tags of the functions that log.
+inline constexpr const char* kTagCLibYATOpenLib = "cLibYAT::OpenLib";
+inline constexpr const char* kTagCLibYATCLibYAT2 = "cLibYAT::cLibYAT";
+
 inline constexpr yat::LogText<int> kLibraryThreadsAreStillInHost{"%d library threads are still in host callbacks"};
 inline constexpr yat::LogText<> kAboutToTryToCreateLibrary{"about to try to create library"};
 inline constexpr yat::LogText<> kAboutToTryToReleaseLibrary{"about to try to release library"};

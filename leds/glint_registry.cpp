@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const char* kTag = "cLibYAT::initGlint";
+constexpr const char* kTag = leds_texts::kTagCLibYATInitGlint;
 
 // The shared instance and its users. Guarded by sharedMutex.
 std::mutex sharedMutex;

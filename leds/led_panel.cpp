@@ -18,7 +18,7 @@ bool LedPanel::built() const {
 }
 
 int32_t LedPanel::initGlint() {
-    constexpr const char* tag = "cLibYAT::initGlint";
+    constexpr const char* tag = leds_texts::kTagCLibYATInitGlint;
     if (comm_ == nullptr) {
         yatLog(tag, leds_texts::kNoCommDevice);
         return ERR_NO_DEVICE;
@@ -46,7 +46,7 @@ int32_t LedPanel::initGlint() {
 }
 
 int32_t LedPanel::getGlintStatus(GlintLEDList* host) {
-    constexpr const char* tag = "cLibYAT::getGlintStatus";
+    constexpr const char* tag = leds_texts::kTagCLibYATGetGlintStatus;
     if (comm_ == nullptr) {
         yatLog(tag, leds_texts::kNoCommDevice);
         return ERR_NO_DEVICE;
@@ -78,7 +78,7 @@ int32_t LedPanel::getGlintStatus(GlintLEDList* host) {
 }
 
 int32_t LedPanel::getBluelightStatus(int32_t node, int32_t* state) {
-    constexpr const char* tag = "cLibYAT::getBluelightStatus";
+    constexpr const char* tag = leds_texts::kTagCLibYATGetBluelightStatus;
     yatLog(tag, leds_texts::kInTheMethod);
     if (comm_ == nullptr) return ERR_FAILED;
     yatLog(tag, leds_texts::kDeviceIsNotNULL);

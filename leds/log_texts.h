@@ -8,6 +8,14 @@
 
 namespace leds_texts {
 
+// Log tags of the functions that log.
+inline constexpr const char* kTagCLibYATInitGlint = "cLibYAT::initGlint";
+inline constexpr const char* kTagCLibYATGetGlintStatus = "cLibYAT::getGlintStatus";
+inline constexpr const char* kTagCLibYATGetBluelightStatus = "cLibYAT::getBluelightStatus";
+inline constexpr const char* kTagSetPassthruLEDStatus = "setPassthruLEDStatus";
+inline constexpr const char* kTagCI2CPassThruSetGlintStatus = "cI2CPassThru::setGlintStatus";
+inline constexpr const char* kTagCNodePassThruSetGlintStatus = "cNodePassThru::setGlintStatus";
+
 inline constexpr yat::LogText<unsigned, int> kTheDotCommandOfCommandIs{
     "the dot command of command [%u] is longer than [%d] characters; command skipped"};
 inline constexpr yat::LogText<unsigned> kCommandHasNoDotCommandCommand{
@@ -54,5 +62,22 @@ inline constexpr yat::LogText<int, int, int> kNodeRefusedTheLEDReadStatus{
     "node [%d] refused the LED read (status [%d]); LED [%d] keeps its state"};
 inline constexpr yat::LogText<unsigned, int, unsigned> kRegaddrOfLEDLiesBeyondThe{
     "regaddr [%u] of LED [%d] lies beyond the [%u] answer data bytes; sensor counted as off"};
+
+// Progress lines (yatProgress: standard output, the log or nothing, as YAT_STDOUT says).
+inline constexpr yat::LogText<> kProgressGetGlintInfoInRoutine{"getGlintInfo -- in routine\n"};
+inline constexpr yat::LogText<unsigned, unsigned, const char*> kProgressBuildingPassthruData{
+    "getGlintInfo -- Building passthru data with [%x,%x] and LEDCommand [%s]\n"};
+inline constexpr yat::LogText<> kProgressSetGlintStatusInTheRoutine{"cIPMIPassThru::setGlintStatus - in the routine\n"};
+inline constexpr yat::LogText<int, int> kProgressCurrNode{
+    "cIPMIPassThru::setGlintStatus - currNode [%d] (*ledIterator).getNodeNumber() [%d]\n"};
+inline constexpr yat::LogText<int> kProgressAboutToCallSendcommand{
+    "cIPMIPassThru::setGlintStatus - about to call sendcommand with node number [%d]\n"};
+inline constexpr yat::LogText<int> kProgressOverallSendcommandFailed{
+    "cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n"};
+inline constexpr yat::LogText<> kProgressCommandSucceeded{"cIPMIPassThru::setGlintStatus - command succeeded\n"};
+inline constexpr yat::LogText<int> kProgressSendcommandFailed{
+    "cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n"};
+inline constexpr yat::LogText<int, int> kProgressSendcommandSucceeded{
+    "cIPMIPassThru::setGlintStatus - sendcommand succeeded currentStatus [%d], IPMI status [%d]\n"};
 
 }  // namespace leds_texts

@@ -20,20 +20,19 @@ uint8_t low(uint32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 }  // namespace
 
 uint8_t* cSPPassthru::getGlintInfo(int32_t commandType, const cGlintLED& led, const cGlintSensor& sensor) {
-    yatProgress("getGlintInfo -- in routine\n");
+    yatProgress(leds_texts::kProgressGetGlintInfoInRoutine);
     uint8_t data[ledwire::kPassthruDataSize] = {};
     int32_t length = buildPassthruData(led, sensor, data);
     // The record's text is bounded by its buffer even if a host wrote an unterminated one.
     char dotCommand[kGlintDotCommandSize];
     std::memcpy(dotCommand, led.dotCommand, sizeof dotCommand);
     dotCommand[sizeof dotCommand - 1] = '\0';
-    yatProgress("getGlintInfo -- Building passthru data with [%x,%x] and LEDCommand [%s]\n", data[0], data[1],
-                dotCommand);
+    yatProgress(leds_texts::kProgressBuildingPassthruData, data[0], data[1], dotCommand);
     return buildSPCommand(dotCommand, commandType, nullptr, data, 0, length);
 }
 
 int32_t cSPPassthru::setPassthruLEDStatus(const cGlintSensor& sensor, uint8_t data, int32_t* status) {
-    constexpr const char* tag = "setPassthruLEDStatus";
+    constexpr const char* tag = leds_texts::kTagSetPassthruLEDStatus;
     yatLog(tag, leds_texts::kTheDataIsMaskIs, data, sensor.mask);
     int32_t decided = yat::kLedOn;
     if (data == ledwire::kAllOff || (data & sensor.mask) != sensor.mask) {
@@ -57,7 +56,7 @@ int32_t cI2CPassThru::buildPassthruData(const cGlintLED& led, const cGlintSensor
 }
 
 int32_t cI2CPassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
-    constexpr const char* tag = "cI2CPassThru::setGlintStatus";
+    constexpr const char* tag = leds_texts::kTagCI2CPassThruSetGlintStatus;
     if (comm == nullptr || leds.empty()) return ERR_NO_DEVICE;
     for (cGlintLED& led : leds) {
         bool lit = false;
@@ -85,45 +84,35 @@ int32_t cI2CPassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
 }
 
 int32_t cNodePassThru::setGlintStatus(GlintLEDList& leds, cBusComm* comm) {
-    constexpr const char* tag = "cNodePassThru::setGlintStatus";
+    constexpr const char* tag = leds_texts::kTagCNodePassThruSetGlintStatus;
     const bool print = printsProgress();
     if (comm == nullptr || leds.empty()) return ERR_NO_DEVICE;
-    if (print) yatProgress("cIPMIPassThru::setGlintStatus - in the routine\n");
+    if (print) yatProgress(leds_texts::kProgressSetGlintStatusInTheRoutine);
     int32_t currentNode = kNoNode;
     const cGlintSensor noSensor{};
     for (cGlintLED& led : leds) {
         if (print) {
-            yatProgress("cIPMIPassThru::setGlintStatus - currNode [%d] (*ledIterator).getNodeNumber() [%d]\n",
-                        currentNode, led.getNodeNumber());
+            yatProgress(leds_texts::kProgressCurrNode, currentNode, led.getNodeNumber());
         }
         if (led.node != currentNode) {
             getGlintInfo(wire::kSet, led, noSensor);
-            if (print)
-                yatProgress("cIPMIPassThru::setGlintStatus - about to call sendcommand with node number [%d]\n",
-                            led.node);
+            if (print) yatProgress(leds_texts::kProgressAboutToCallSendcommand, led.node);
             int32_t sent = send(comm, led.node);
             if (sent != ERR_SUCCESS) {
-                if (print)
-                    yatProgress("cIPMIPassThru::setGlintStatus - overall sendcommand failed currentStatus [%d]\n",
-                                sent);
+                if (print) yatProgress(leds_texts::kProgressOverallSendcommandFailed, sent);
                 yatLog(tag, leds_texts::kSendToNodeFailedWithLEDs, led.node, sent);
                 return sent;
             }
-            if (print) yatProgress("cIPMIPassThru::setGlintStatus - command succeeded\n");
+            if (print) yatProgress(leds_texts::kProgressCommandSucceeded);
             if (!answerGood()) {
-                if (print)
-                    yatProgress("cIPMIPassThru::setGlintStatus - sendcommand failed currentStatus [%d]\n",
-                                statusByte(answerStatus()));
+                if (print) yatProgress(leds_texts::kProgressSendcommandFailed, statusByte(answerStatus()));
                 yatLog(tag, leds_texts::kNodeRefusedTheLEDReadStatus, led.node, statusByte(answerStatus()), led.index);
                 // The buffer now holds the refusal, not the answer of the node asked before: the next
                 // LED asks again whatever its node.
                 currentNode = kNoNode;
                 continue;
             }
-            if (print)
-                yatProgress(
-                    "cIPMIPassThru::setGlintStatus - sendcommand succeeded currentStatus [%d], IPMI status [%d]\n", 0,
-                    0);
+            if (print) yatProgress(leds_texts::kProgressSendcommandSucceeded, 0, 0);
             currentNode = led.node;
         }
         ByteReader answer = answerReader();

@@ -12,6 +12,7 @@
 
 #include "platform/log_file.h"
 #include "platform/log_line.h"
+#include "platform/log_texts.h"
 #include "platform/log_writer.h"
 #include "platform/runtime.h"
 
@@ -21,7 +22,7 @@ void initLog(const char* fileName) {
     yat::armLogWriter();
     // Settings the environment gave out of range: said once, by the first open after they were read.
     for (const std::string& warning : takeSettingWarnings())
-        addLogItemToFile(kLogFileName, "settings", warning.c_str());
+        addLogItemToFile(kLogFileName, platform_texts::kTagSettings, warning.c_str());
 }
 
 void closeLog() {
@@ -56,7 +57,7 @@ void yatProgress(const char* format, ...) {
     } else if (loggingEnabled()) {
         char text[kLogTextSize];
         std::vsnprintf(text, sizeof text, format, args);
-        addLogItemToFile(kLogFileName, "stdout", text);
+        addLogItemToFile(kLogFileName, platform_texts::kTagStdout, text);
     }
     va_end(args);
 }
@@ -75,7 +76,7 @@ int32_t dumpdata(const void* data, size_t length) {
             text[pos++] = digits[bytes[i] & 0x0F];
         }
         text[pos] = '\0';
-        addLogItemToFile(kLogFileName, "dumpdata", text);
+        addLogItemToFile(kLogFileName, platform_texts::kTagDumpdata, text);
     }
     return static_cast<int32_t>(count);
 }

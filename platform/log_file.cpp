@@ -7,6 +7,7 @@
 
 #include "platform/log.h"
 #include "platform/log_line.h"
+#include "platform/log_texts.h"
 #include "platform/runtime.h"
 
 namespace yat {
@@ -112,9 +113,8 @@ void LogFile::rotateLocked() {
     if (file_.isOpen() && !rotationRefusalSaid_) {
         rotationRefusalSaid_ = true;
         char text[kLogTextSize];
-        std::snprintf(text, sizeof text,
-                      "cannot rotate %s: neither renamed nor copied to %s.1; it grows past %llu bytes", kLogFileName,
-                      kLogFileName, static_cast<unsigned long long>(maxBytes_ - size_));
+        formatLogText(text, platform_texts::kCannotRotateNeitherRenamedNor, kLogFileName, kLogFileName,
+                      static_cast<unsigned long long>(maxBytes_ - size_));
         appendOwnLineLocked(text);
     }
 }
@@ -144,7 +144,7 @@ bool LogFile::appendLinesLocked(const char* data, size_t length) {
 // Appends one line of the log's own (tag "log"); false when it was dropped.
 bool LogFile::appendOwnLineLocked(const char* text) {
     char line[kLogLineSize];
-    size_t n = formatLogLine(line, "log", text);
+    size_t n = formatLogLine(line, platform_texts::kTagLog, text);
     return appendLinesLocked(line, n);
 }
 
@@ -152,6 +152,10 @@ bool LogFile::appendOwnLineLocked(const char* text) {
 // the number of waits for queue space since the last rotation is logged once.
 void LogFile::writeLinesLocked(const char* data, size_t length) {
     if (!ensureOpenLocked()) return;
+    if (size_ + length <= maxBytes_) {  // the usual batch: no line passes the limit
+        appendLinesLocked(data, length);
+        return;
+    }
     size_t start = 0;
     while (start < length) {
         // The run of whole lines that fits before the limit (at least one line).
@@ -169,7 +173,7 @@ void LogFile::writeLinesLocked(const char* data, size_t length) {
             uint64_t waits = logQueueWaits();
             if (waits != waitsReported_) {
                 char text[kLogTextSize];
-                std::snprintf(text, sizeof text, "callers waited %llu times for room in the log queue",
+                formatLogText(text, platform_texts::kCallersWaitedTimesForRoom,
                               static_cast<unsigned long long>(waits - waitsReported_));
                 waitsReported_ = waits;
                 if (!appendOwnLineLocked(text)) return;

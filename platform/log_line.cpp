@@ -66,6 +66,24 @@ size_t formatHead(char* line, int64_t micros, int thread, LogHeadCache& cache) {
     return static_cast<size_t>(out - line);
 }
 
+// Length of the run of printable ASCII bytes (0x20..0x7E) at the start of s[0..n), the usual text:
+// eight bytes at a time, the rest one by one. For a word, each of the two terms below has a high bit
+// set exactly when the word holds a byte below 0x20 (resp. above 0x7E).
+size_t printableRun(const unsigned char* s, size_t n) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr uint64_t kHighs = 0x8080808080808080ULL;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, s + i, 8);
+        uint64_t below = (word - kOnes * 0x20) & ~word;          // a byte below 0x20
+        uint64_t above = (word + kOnes * (0x7F - 0x7E)) | word;  // a byte above 0x7E
+        if (((below | above) & kHighs) != 0) break;
+    }
+    while (i < n && s[i] >= 0x20 && s[i] < 0x7F) ++i;
+    return i;
+}
+
 // Length of the valid UTF-8 sequence at s (end bounds it), or 0 when the byte there does not start
 // one. Overlong forms, surrogates and values above U+10FFFF are not valid.
 size_t utf8Length(const unsigned char* s, const unsigned char* end) {
@@ -106,9 +124,7 @@ void appendClean(char* line, size_t* pos, size_t cap, const char* src) {
     size_t p = *pos;
     while (s != end && p < cap) {
         // A run of printable ASCII bytes, the usual text, is copied as it is.
-        const unsigned char* run = s;
-        const unsigned char* runEnd = s + std::min(static_cast<size_t>(end - s), cap - p);
-        while (run != runEnd && *run >= 0x20 && *run < 0x7F) ++run;
+        const unsigned char* run = s + printableRun(s, std::min(static_cast<size_t>(end - s), cap - p));
         if (run != s) {
             std::memcpy(line + p, s, static_cast<size_t>(run - s));
             p += static_cast<size_t>(run - s);
@@ -144,12 +160,32 @@ void appendClean(char* line, size_t* pos, size_t cap, const char* src) {
 
 }  // namespace
 
-size_t formatLogLineAt(char* line, int64_t nanos, int thread, const char* tag, const char* text, LogHeadCache& cache) {
+size_t formatLogLineStart(char* line, int64_t nanos, int thread, const char* tag, LogHeadCache& cache) {
     size_t pos = formatHead(line, nanos / 1000, thread, cache);
-    const size_t cap = kLogLineSize - 1;
-    appendClean(line, &pos, cap - kLogTextSize - 2, tag);
+    appendClean(line, &pos, kLogLineSize - 1 - kLogTextSize - 2, tag);
     line[pos++] = '\t';  // tags may hold ": ", so a tab (never inside tag or text) separates them
-    appendClean(line, &pos, cap, text);
+    return pos;
+}
+
+size_t finishLogLine(char* line, size_t textAt, size_t textLength) {
+    // Printable ASCII, the usual text, is its own clean form: nothing to move.
+    const auto* text = reinterpret_cast<const unsigned char*>(line + textAt);
+    if (printableRun(text, textLength) < textLength) {
+        char raw[kLogTextSize];
+        std::memcpy(raw, text, textLength);
+        raw[textLength] = '\0';
+        size_t pos = textAt;
+        appendClean(line, &pos, kLogLineSize - 1, raw);
+        line[pos++] = '\n';
+        return pos;
+    }
+    line[textAt + textLength] = '\n';
+    return textAt + textLength + 1;
+}
+
+size_t formatLogLineAt(char* line, int64_t nanos, int thread, const char* tag, const char* text, LogHeadCache& cache) {
+    size_t pos = formatLogLineStart(line, nanos, thread, tag, cache);
+    appendClean(line, &pos, kLogLineSize - 1, text);
     line[pos++] = '\n';
     return pos;
 }

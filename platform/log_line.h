@@ -33,6 +33,13 @@ struct LogHeadCache {
 // epoch) and thread the number of the thread that made it. Used by the writer thread.
 size_t formatLogLineAt(char* line, int64_t nanos, int thread, const char* tag, const char* text, LogHeadCache& cache);
 
+// The same line in two steps, for a text formatted straight into the line: formatLogLineStart writes
+// the head, the cleaned tag and the tab and returns the text's position; the caller puts at most
+// kLogTextSize - 1 bytes of raw text there, and finishLogLine cleans it in place (moving it only when
+// it holds anything but printable ASCII), ends the line and returns its length.
+size_t formatLogLineStart(char* line, int64_t nanos, int thread, const char* tag, LogHeadCache& cache);
+size_t finishLogLine(char* line, size_t textAt, size_t textLength);
+
 // The system clock in nanoseconds since the epoch, as entries are stamped.
 int64_t logClockNanos();
 

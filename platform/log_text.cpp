@@ -48,14 +48,14 @@ unsigned long long asUnsigned(const PlainArg& arg) {
 
 }  // namespace
 
-bool formatPlain(const char* format, const PlainArg* args, size_t count, char* text) {
+bool formatPlain(const char* format, const PlainArg* args, size_t count, char* text, size_t* length) {
     const size_t cap = kLogTextSize - 1;
     size_t pos = 0;
     size_t next = 0;
     for (const char* p = format; *p != '\0'; ++p) {
         if (*p != '%') {
-            const char* run = p;
-            while (*run != '\0' && *run != '%') ++run;
+            const char* run = std::strchr(p, '%');
+            if (run == nullptr) run = p + std::strlen(p);
             size_t n = std::min(static_cast<size_t>(run - p), cap - pos);
             std::memcpy(text + pos, p, n);
             pos += n;
@@ -103,6 +103,7 @@ bool formatPlain(const char* format, const PlainArg* args, size_t count, char* t
         }
     }
     text[pos] = '\0';
+    *length = pos;
     return true;
 }
 

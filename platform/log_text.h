@@ -17,6 +17,7 @@
 // any integer (or unscoped enumeration) no wider than the declared one after promotion for an integer
 // type, a floating value for double, a character pointer for const char* and any pointer for %p.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,8 +30,9 @@
 
 namespace yat {
 
-// Formats the text of one entry from its stored argument bytes into text (kLogTextSize bytes).
-using LogFormatFn = void (*)(const char* format, const unsigned char* args, char* text);
+// Formats the text of one entry from its stored argument bytes into text (kLogTextSize bytes) and
+// returns its length (at most kLogTextSize - 1; a terminator follows it).
+using LogFormatFn = size_t (*)(const char* format, const unsigned char* args, char* text);
 
 namespace logtext {
 
@@ -242,9 +244,9 @@ PlainArg plainArg(const T& value) {
 
 // Formats format with args into text (kLogTextSize bytes) when it holds only conversions without
 // flags, width, precision or a short length (%d %i %u %x %X %c %s and their l, ll, z, j forms, %%),
-// exactly as snprintf would; false, with text unspecified, for anything else. Defined in
-// platform/log_text.cpp.
-bool formatPlain(const char* format, const PlainArg* args, size_t count, char* text);
+// exactly as snprintf would, and sets *length; false, with text unspecified, for anything else.
+// Defined in platform/log_text.cpp.
+bool formatPlain(const char* format, const PlainArg* args, size_t count, char* text, size_t* length);
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -254,14 +256,20 @@ bool formatPlain(const char* format, const PlainArg* args, size_t count, char* t
 // The writer's (and the synchronous path's) formatting of one entry: the checked format with the
 // stored values, exactly as the caller's printf would have made it.
 template <class... Types>
-void formatStored(const char* format, const unsigned char* args, char* text) {
+size_t formatStored(const char* format, const unsigned char* args, char* text) {
     (void)args;
     std::tuple<Types...> values{load<Types>(args)...};  // braces: loaded left to right
-    std::apply(
+    return std::apply(
         [&](auto... value) {
             const PlainArg plain[sizeof...(Types) + 1] = {plainArg(value)..., PlainArg{}};
-            if (!formatPlain(format, plain, sizeof...(Types), text))
-                std::snprintf(text, kLogTextSize, format, value...);
+            size_t length = 0;
+            if (formatPlain(format, plain, sizeof...(Types), text, &length)) return length;
+            int n = std::snprintf(text, kLogTextSize, format, value...);
+            if (n < 0) {
+                text[0] = '\0';
+                return size_t{0};
+            }
+            return std::min(static_cast<size_t>(n), kLogTextSize - 1);
         },
         values);
 }
@@ -294,6 +302,39 @@ struct LogEntrySpace {
 LogEntrySpace beginLogEntry(unsigned char* local, const char* tag, size_t argBytes);
 void endLogEntry(const LogEntrySpace& space, const char* tag, LogFormatFn format, const char* formatText,
                  size_t argBytes);
+
+}  // namespace yat
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+#endif
+// One progress line of a checked text, routed as yatProgress routes its lines (platform/log.h).
+template <class... Types, class... Passed>
+void yatProgress(const yat::LogText<Types...>& text, const Passed&... args) {
+    static_assert(sizeof...(Types) == sizeof...(Passed), "the log text takes another number of arguments");
+    static_assert((yat::logtext::accepts<Types, Passed>() && ...), "an argument does not fit the log text's type");
+    yatProgress(text.format, static_cast<Types>(args)...);
+}
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace yat {
+
+// Formats a checked text into text (kLogTextSize bytes) on the caller's thread, as the writer would,
+// and returns its length: for the log's own lines, which are written under the file's lock.
+template <class... Types, class... Passed>
+size_t formatLogText(char* text, const LogText<Types...>& logText, const Passed&... args) {
+    static_assert(sizeof...(Types) == sizeof...(Passed), "the log text takes another number of arguments");
+    static_assert((logtext::accepts<Types, Passed>() && ...), "an argument does not fit the log text's type");
+    unsigned char stored[(size_t{16} + ... + logtext::kMaxStored<Types>)];
+    unsigned char* out = stored;
+    ((out = logtext::store(out, static_cast<Types>(args))), ...);
+    (void)out;
+    return logtext::formatStored<Types...>(logText.format, stored, text);
+}
 
 }  // namespace yat
 

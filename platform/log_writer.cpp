@@ -44,6 +44,13 @@ static_assert(kMaxEntryBytes >= 32 + kTagBytes + 1 + kLogMaxArgBytes + 1 + 8);
 static_assert(kMaxEntryBytes >= 32 + kTagBytes + 1 + kLogLineSize + 1 + 8);
 // Smallest buffer: two of the largest entries (one may be lost to the wrap at the end).
 constexpr size_t kMinRingBytes = 2 * kMaxEntryBytes;
+// Largest buffer a thread's full buffer of the default size grows to: a thread that logs faster than
+// the writer takes its entries waits once per some 3,500 entries rather than once per 250 (each wait
+// is two thread switches). Only a thread that filled its buffer pays the memory.
+constexpr size_t kLogQueueGrownBytes = size_t{256} * 1024;
+// A buffer first grows once its thread found it full this many times: a sustained stream, not a
+// burst (opening and discovery stay within the default size); after that each full buffer grows.
+constexpr int kFullTimesBeforeGrowing = 256;
 // The writer's output: formatted lines gathered for one file write.
 constexpr size_t kOutputBytes = size_t{16} * 1024;
 // Marks the rest of a buffer as unused: the next entry starts at its beginning.
@@ -143,15 +150,18 @@ constexpr size_t roundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
 // One thread's entries: a byte ring with the thread as its only producer and the writer as its only
 // consumer. Positions count bytes ever written (tail) and taken (head).
 struct LogRing {
-    LogRing(size_t bytes, int threadNumber) : data(new unsigned char[bytes]), capacity(bytes), thread(threadNumber) {}
+    LogRing(size_t bytes, size_t base, int threadNumber)
+        : data(new unsigned char[bytes]), capacity(bytes), baseCapacity(base), thread(threadNumber) {}
     std::unique_ptr<unsigned char[]> data;  // not zeroed: pages become resident as they are used
     const size_t capacity;
+    const size_t baseCapacity;  // the writer's buffer size when the thread's first buffer was made
     const int thread;
     // The producer's side.
     alignas(64) std::atomic<uint64_t> tail{0};
     std::atomic<int64_t> pending{0};  // 0, kStamping, or the stamp of the entry being written
     uint64_t reserved = 0;            // the end of the entry being written (past a wrap mark)
     uint64_t entryAt = 0;             // where the entry being written starts
+    int fullTimes = 0;                // times the producer found this buffer full
     int64_t entryStamp = 0;
     bool wakeWriter = false;
     // The writer's side.
@@ -172,11 +182,12 @@ struct WriterState {
     StampClock clock;         // the writer's; anchored when a writer starts
     int64_t flushTarget = 0;  // the latest stamp a flush waits for
     int blocked = 0;
-    bool wake = false;      // a caller asked the writer to take its entries now
-    bool armed = false;     // initLog called since the last stop: the next entry may start the writer
-    bool running = false;   // a writer thread takes entries
-    bool stopping = false;  // the writer drains and ends
-    bool forked = false;    // this is a forked child: always synchronous
+    std::atomic<int> waiting{0};  // callers waiting for room (blocked, readable without the lock)
+    bool wake = false;            // a caller asked the writer to take its entries now
+    bool armed = false;           // initLog called since the last stop: the next entry may start the writer
+    bool running = false;         // a writer thread takes entries
+    bool stopping = false;        // the writer drains and ends
+    bool forked = false;          // this is a forked child: always synchronous
     std::unique_ptr<std::thread> thread;
     // Read by callers without the lock.
     std::atomic<bool> accepting{false};  // running and not stopping: entries go to the buffers
@@ -278,18 +289,18 @@ bool startWriterLocked(WriterState& state) {
 LogRing* acceptingRing(WriterState& state) {
     LogRing* ring = threadRing;
     if (ring != nullptr && state.accepting.load(std::memory_order_relaxed) &&
-        ring->capacity == state.ringCapacity.load(std::memory_order_relaxed))
+        ring->baseCapacity == state.ringCapacity.load(std::memory_order_relaxed))
         return ring;
     if (threadEnded) return nullptr;
     std::lock_guard<std::mutex> guard(state.mutex);
     if (!startWriterLocked(state)) return nullptr;
     size_t capacity = state.ringCapacity.load();
-    if (ring != nullptr && ring->capacity == capacity) return ring;
+    if (ring != nullptr && ring->baseCapacity == capacity) return ring;
     thread_local RingOwner owner;  // ends the buffer with the thread
     (void)owner;
     LogRing* made = nullptr;
     try {
-        made = new LogRing(capacity, logThreadNumber());
+        made = new LogRing(capacity, capacity, logThreadNumber());
         state.rings.push_back(made);
     } catch (...) {
         delete made;
@@ -305,6 +316,7 @@ bool waitForRoom(WriterState& state, LogRing& ring, size_t bytes) {
     queueWaits.fetch_add(1, std::memory_order_relaxed);
     std::unique_lock<std::mutex> lock(state.mutex);
     ++state.blocked;
+    state.waiting.fetch_add(1, std::memory_order_release);
     state.wake = true;
     state.work.notify_one();
     uint64_t tail = ring.tail.load(std::memory_order_relaxed);
@@ -312,24 +324,51 @@ bool waitForRoom(WriterState& state, LogRing& ring, size_t bytes) {
         return ring.capacity - (tail - ring.head.load(std::memory_order_acquire)) >= bytes || !state.running;
     });
     --state.blocked;
+    state.waiting.fetch_sub(1, std::memory_order_relaxed);
     return state.running;
 }
 
-// Claims room for an entry of size bytes in the caller's buffer and stamps it. False when the entry
-// is to be written synchronously.
-bool claimEntry(WriterState& state, LogRing& ring, size_t size) {
+// Makes the calling thread a buffer twice the size of its full one, which the writer frees once it
+// has taken the entries in it (the merge by stamp keeps them before the new buffer's). Null when
+// the buffer may not grow or no memory is to be had.
+LogRing* grownRing(WriterState& state, LogRing& full) {
+    if (full.baseCapacity != kLogQueueBytes || full.capacity >= kLogQueueGrownBytes) return nullptr;
+    std::lock_guard<std::mutex> guard(state.mutex);
+    if (!state.running || state.stopping) return nullptr;
+    LogRing* made = nullptr;
+    try {
+        made = new LogRing(std::min(2 * full.capacity, kLogQueueGrownBytes), full.baseCapacity, full.thread);
+        made->fullTimes = full.fullTimes;  // the stream is proven: the next full buffer grows at once
+        state.rings.push_back(made);
+    } catch (...) {
+        delete made;
+        return nullptr;
+    }
+    full.abandoned.store(true, std::memory_order_release);
+    threadRing = made;
+    return made;
+}
+
+enum class Claim { Made, Full, Synchronous };
+
+// Claims room for an entry of size bytes in the caller's buffer and stamps it. When the buffer is
+// full: Full if mayGrow, else waits for room. Synchronous when the entry is to be written at once.
+Claim claimEntry(WriterState& state, LogRing& ring, size_t size, bool mayGrow) {
     uint64_t tail = ring.tail.load(std::memory_order_relaxed);
     size_t offset = static_cast<size_t>(tail % ring.capacity);
     size_t skip = ring.capacity - offset < size ? ring.capacity - offset : 0;
     uint64_t head = ring.head.load(std::memory_order_acquire);
-    if (ring.capacity - (tail - head) < skip + size && !waitForRoom(state, ring, skip + size)) return false;
+    if (ring.capacity - (tail - head) < skip + size) {
+        if (mayGrow) return Claim::Full;
+        if (!waitForRoom(state, ring, skip + size)) return Claim::Synchronous;
+    }
     // The stamp protocol: pending is set before the clock is read, and accepting and sleeping are read
     // after it. A stop either is seen here (the entry goes the synchronous way) or waits for pending
     // to clear; the writer either sees this entry before it sleeps or is woken by it.
     ring.pending.exchange(kStamping, std::memory_order_seq_cst);
     if (!state.accepting.load(std::memory_order_seq_cst)) {
         ring.pending.store(0, std::memory_order_release);
-        return false;
+        return Claim::Synchronous;
     }
     ring.wakeWriter = state.sleeping.load(std::memory_order_seq_cst);
     ring.entryStamp = logStamp();
@@ -341,7 +380,22 @@ bool claimEntry(WriterState& state, LogRing& ring, size_t size) {
     }
     ring.entryAt = tail + skip;
     ring.reserved = tail + skip + size;
-    return true;
+    return Claim::Made;
+}
+
+// The caller's buffer with room claimed for an entry of size bytes (a full buffer of the default
+// size grows, up to kLogQueueGrownBytes; past that, or at a set size, the caller waits), or null
+// when the entry is to be written synchronously.
+LogRing* claimRoom(WriterState& state, size_t size) {
+    LogRing* ring = acceptingRing(state);
+    if (ring == nullptr) return nullptr;
+    Claim claim = claimEntry(state, *ring, size, true);
+    if (claim == Claim::Full) {
+        LogRing* grown = ++ring->fullTimes >= kFullTimesBeforeGrowing ? grownRing(state, *ring) : nullptr;
+        if (grown != nullptr) ring = grown;
+        claim = claimEntry(state, *ring, size, false);
+    }
+    return claim == Claim::Made ? ring : nullptr;
 }
 
 // Publishes the claimed entry and wakes the writer when it sleeps or the buffer passed half full.
@@ -407,9 +461,54 @@ size_t entrySize(size_t tagBytes, size_t bodyBytes) {
     return roundUp8(sizeof(EntryHead) + tagBytes + 1 + bodyBytes + 1);
 }
 
+// The next entry of ring for this round (past a wrap mark), or null when the round has no more.
+const EntryHead* peekEntry(LogRing& ring) {
+    while (ring.cursor != ring.seenTail) {
+        const unsigned char* at = ring.data.get() + ring.cursor % ring.capacity;
+        const size_t room = ring.capacity - ring.cursor % ring.capacity;
+        uint32_t size = 0;
+        if (room >= sizeof size) std::memcpy(&size, at, sizeof size);
+        if (room < sizeof(EntryHead) || size == kWrapMark) {
+            ring.cursor += room;  // the wrap: the next entry starts at the beginning
+            continue;
+        }
+        return reinterpret_cast<const EntryHead*>(at);
+    }
+    return nullptr;
+}
+
+// Writes the lines gathered in out, then hands the room of the entries taken so far back to the
+// callers and wakes those that wait for it when wake is true. The lines are in the file before their
+// room is handed back: a caller that sees its buffer empty (awaitOwnEntries, before it writes on its
+// own thread) finds its earlier entries in the file, never still on their way to it.
+void writeAndRelease(std::vector<LogRing*>& rings, char* out, size_t& used, bool wake) {
+    if (used > 0) LogFile::instance().write(out, used);
+    used = 0;
+    for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
+    WriterState& state = writerState();
+    if (wake && state.waiting.load(std::memory_order_acquire) > 0) {
+        std::lock_guard<std::mutex> guard(state.mutex);
+        state.space.notify_all();
+    }
+}
+
+// Formats one entry's line into out and returns its length. A checked text is formatted straight
+// into the line, after its head and tag.
+size_t formatEntry(char* out, const EntryHead& head, int thread, const StampClock& clock, LogHeadCache& cache) {
+    const char* tag = reinterpret_cast<const char*>(&head + 1);
+    const auto* body = reinterpret_cast<const unsigned char*>(tag + head.tagBytes + 1);
+    int64_t nanos = clock.nanos(head.stamp);
+    if (head.format == nullptr)
+        return formatLogLineAt(out, nanos, thread, tag, reinterpret_cast<const char*>(body), cache);
+    size_t textAt = formatLogLineStart(out, nanos, thread, tag, cache);
+    size_t textLength = head.format(head.formatText, body, out + textAt);
+    return finishLogLine(out, textAt, textLength);
+}
+
 // One round of the writer: takes every entry stamped before the round's limit from every buffer,
-// merged by stamp, formats the lines into out and writes them. Returns the limit: every entry
-// stamped before it has been written.
+// merged by stamp, formats the lines into out and writes them (one write per output buffer's fill).
+// The merge takes runs: from the buffer with the oldest entry, every entry older than the oldest of
+// the other buffers. Returns the limit: every entry stamped before it has been written.
 int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, LogHeadCache& cache, size_t* lines) {
     ClockPair now = readClocks();
     clock.update(now);
@@ -424,49 +523,44 @@ int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, L
         ring->seenTail = ring->tail.load(std::memory_order_acquire);
         ring->cursor = ring->head.load(std::memory_order_relaxed);
     }
+    WriterState& state = writerState();
     size_t used = 0;
     for (;;) {
-        // The buffer whose next entry is the oldest.
+        // The buffer whose next entry is the oldest, and the oldest next entry of the others.
         LogRing* next = nullptr;
         const EntryHead* nextHead = nullptr;
+        int64_t bound = limit;
         for (LogRing* ring : rings) {
-            while (ring->cursor != ring->seenTail) {
-                const unsigned char* at = ring->data.get() + ring->cursor % ring->capacity;
-                const size_t room = ring->capacity - ring->cursor % ring->capacity;
-                uint32_t size = 0;
-                if (room >= sizeof size) std::memcpy(&size, at, sizeof size);
-                if (room < sizeof(EntryHead) || size == kWrapMark) {
-                    ring->cursor += room;  // the wrap: the next entry starts at the beginning
-                    continue;
-                }
-                const auto* head = reinterpret_cast<const EntryHead*>(at);
-                if (head->stamp < limit && (nextHead == nullptr || head->stamp < nextHead->stamp)) {
-                    next = ring;
-                    nextHead = head;
-                }
-                break;
+            const EntryHead* head = peekEntry(*ring);
+            if (head == nullptr || head->stamp >= limit) continue;
+            if (nextHead == nullptr || head->stamp < nextHead->stamp) {
+                if (nextHead != nullptr) bound = std::min(bound, nextHead->stamp);
+                next = ring;
+                nextHead = head;
+            } else {
+                bound = std::min(bound, head->stamp);
             }
         }
         if (next == nullptr) break;
-        const char* tag = reinterpret_cast<const char*>(nextHead + 1);
-        const auto* body = reinterpret_cast<const unsigned char*>(tag + nextHead->tagBytes + 1);
-        char formatted[kLogTextSize];
-        const char* text = reinterpret_cast<const char*>(body);
-        if (nextHead->format != nullptr) {
-            nextHead->format(nextHead->formatText, body, formatted);
-            text = formatted;
-        }
-        used += formatLogLineAt(out + used, clock.nanos(nextHead->stamp), next->thread, tag, text, cache);
-        ++*lines;
-        next->cursor += nextHead->size;
-        if (kOutputBytes - used < kLogLineSize) {
-            for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
-            LogFile::instance().write(out, used);
-            used = 0;
-        }
+        // The run: the oldest entry, and those after it that are older than every other buffer's.
+        do {
+            used += formatEntry(out + used, *nextHead, next->thread, clock, cache);
+            ++*lines;
+            next->cursor += nextHead->size;
+            if (kOutputBytes - used < kLogLineSize) {
+                // A caller that waits is woken once half its buffer is free (a wake per few entries
+                // would cost more than the entries).
+                uint64_t held = next->tail.load(std::memory_order_relaxed) - next->cursor;
+                writeAndRelease(rings, out, used, held * 2 <= next->capacity);
+            }
+            nextHead = peekEntry(*next);
+        } while (nextHead != nullptr && nextHead->stamp < bound);
+        // A caller waiting for room gets the whole of what this round took from its buffer at once
+        // (fewer wakes than waking it piece by piece).
+        if (nextHead == nullptr && state.waiting.load(std::memory_order_relaxed) > 0)
+            writeAndRelease(rings, out, used, true);
     }
-    for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
-    if (used > 0) LogFile::instance().write(out, used);
+    writeAndRelease(rings, out, used, false);
     return limit;
 }
 
@@ -545,9 +639,8 @@ void armLogWriter() {
 
 LogEntrySpace beginLogEntry(unsigned char* local, const char* tag, size_t argBytes) {
     WriterState& state = writerState();
-    LogRing* ring = acceptingRing(state);
     size_t tagBytes = tagLength(tag);
-    if (ring != nullptr && claimEntry(state, *ring, entrySize(tagBytes, argBytes))) {
+    if (LogRing* ring = claimRoom(state, entrySize(tagBytes, argBytes))) {
         return {entryStart(*ring) + sizeof(EntryHead) + tagBytes + 1, tagBytes, true};
     }
     awaitOwnEntries(state);
@@ -569,14 +662,14 @@ void endLogEntry(const LogEntrySpace& space, const char* tag, LogFormatFn format
 
 void logFinishedText(const char* tag, const char* text) {
     WriterState& state = writerState();
-    LogRing* ring = acceptingRing(state);
     size_t tagBytes = tagLength(tag);
     size_t textBytes = 0;
     if (text != nullptr) {
         const void* end = std::memchr(text, '\0', kLogLineSize);
         textBytes = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - text) : kLogLineSize;
     }
-    if (ring == nullptr || !claimEntry(state, *ring, entrySize(tagBytes, textBytes))) {
+    LogRing* ring = claimRoom(state, entrySize(tagBytes, textBytes));
+    if (ring == nullptr) {
         awaitOwnEntries(state);
         writeNow(tag, text);
         return;

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "yat/codes.h"
+#include "sensors/log_texts.h"
 
 class cBusComm;
 class cSensorSink;
@@ -23,11 +24,11 @@ struct SensorReadingEntry;
 namespace yat::discovery {
 
 // Log tags of the discovery run.
-inline constexpr const char* kRunTag = "cLibYAT::initSensors";
-inline constexpr const char* kChipTag = "cSP::initChip";
-inline constexpr const char* kVpdTag = "cSP::InitChip";
-inline constexpr const char* kGaugeTag = "cSP::InitCHip";
-inline constexpr const char* kTotalsTag = "cLIBYAT::initSensors";
+inline constexpr const char* kRunTag = sensors_texts::kTagCLibYATInitSensors;
+inline constexpr const char* kChipTag = sensors_texts::kTagCSPInitChip;
+inline constexpr const char* kVpdTag = sensors_texts::kTagCSPInitChip2;
+inline constexpr const char* kGaugeTag = sensors_texts::kTagCSPInitCHip;
+inline constexpr const char* kTotalsTag = sensors_texts::kTagCLIBYATInitSensors;
 
 // The code every discovery report carries.
 inline constexpr int32_t kDiscoveryCode = yat::kReportDiscovered;

@@ -18,7 +18,7 @@ int32_t cFanInst::getSPSensorLimits(int32_t, int32_t, int32_t, int32_t, void* up
 
 int32_t cFanInst::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
                                     int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) {
-    constexpr const char* tag = "cFanInstance::getSPSensorStatus";
+    constexpr const char* tag = sensors_texts::kTagCFanInstanceGetSPSensorStatus;
     if (comm == nullptr) {
         yatLog(tag, sensors_texts::kDeviceEqualsNULL);
         return ERR_NO_DEVICE;
@@ -27,7 +27,7 @@ int32_t cFanInst::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int3
     int32_t result = getSPSensorReading(nodeIndex, sensorClass, location, instance, reading, comm);
     if (result != ERR_SUCCESS) {
         yatLog(tag, sensors_texts::kFanReadingFailedForSensor, instance);
-        yatProgress("fan reading failed for sensor [%d]\n", instance);
+        yatProgress(sensors_texts::kProgressFanReadingFailed, instance);
         if (result == ERR_DEVICE_UNAVAILABLE) {
             *status = yat::kStatusCritical;
             slot::storeInt(reading, 0);

@@ -48,7 +48,7 @@ int32_t cInstanceMap::Read(int32_t node, int32_t sensor, SensorRecord* out, bool
 }
 
 void cInstanceMap::Add(int32_t node, int32_t sensor, const SensorRecord& record) {
-    constexpr const char* tag = "cInstanceMap::Add";
+    constexpr const char* tag = sensors_texts::kTagCInstanceMapAdd;
     yatLog(tag, sensors_texts::kAddingGenericSensorToMap);
     std::string key = makeKey(node, sensor);
     bool inserted;

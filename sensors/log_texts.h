@@ -12,6 +12,25 @@ namespace sensors_texts {
 inline constexpr const char* kTagCInstanceMapRead = "cInstanceMap::Read";
 inline constexpr const char* kTagCSensorInstInsertInstance = "cSensorInst::insertInstance";
 
+// Log tags of the functions that log.
+inline constexpr const char* kTagCFanInstanceGetSPSensorStatus = "cFanInstance::getSPSensorStatus";
+inline constexpr const char* kTagCInstanceMapAdd = "cInstanceMap::Add";
+inline constexpr const char* kTagCPowerInstanceGetSPSensorStatus = "cPowerInstance::getSPSensorStatus";
+inline constexpr const char* kTagCSPSensorMonCmdBuildCommand = "cSPSensorMonCmd::buildCommand";
+inline constexpr const char* kTagCSPMonitorCmdGetCommandData = "cSPMonitorCmd::getCommandData";
+inline constexpr const char* kTagCSensorInstGetSPSensorReading = "cSensorInst::getSPSensorReading";
+inline constexpr const char* kTagCSensorInstGetSensorStatus = "cSensorInst::getSensorStatus";
+inline constexpr const char* kTagCLibYATGetNumberSensors = "cLibYAT::getNumberSensors";
+inline constexpr const char* kTagCLibYATGetSensorReading = "cLibYAT::getSensorReading";
+inline constexpr const char* kTagCLibYATGetSensorStatus = "cLibYAT::getSensorStatus";
+inline constexpr const char* kTagCTempInstanceGetSPSensorStatus = "cTempInstance::getSPSensorStatus";
+inline constexpr const char* kTagCVoltInstanceGetSPSensorLimts = "cVoltInstance::getSPSensorLimts";
+inline constexpr const char* kTagCLibYATInitSensors = "cLibYAT::initSensors";
+inline constexpr const char* kTagCSPInitChip = "cSP::initChip";
+inline constexpr const char* kTagCSPInitChip2 = "cSP::InitChip";
+inline constexpr const char* kTagCSPInitCHip = "cSP::InitCHip";
+inline constexpr const char* kTagCLIBYATInitSensors = "cLIBYAT::initSensors";
+
 inline constexpr yat::LogText<> kDoingFanstuff{"doing fanstuff"};
 inline constexpr yat::LogText<int> kTheNumberOfNodesForFans{"The number of nodes for fans are [%d]"};
 inline constexpr yat::LogText<int, int> kTheCurrentFanNodeInstance{"The current fan node [%d], instance [%d]"};
@@ -153,5 +172,8 @@ inline constexpr yat::LogText<int, double, int, int> kGotVoltUpperLimits1For{
     "got volt upper limits - 1 for sensor [%d] upperlim [%.f2] retVal=%d i=%d"};
 inline constexpr yat::LogText<int, int, int, int> kFailedToGetVoltLimitsFor2{
     "failed to get volt limits for sensor [%d] upperlim [%d] retVal=%d i=%d"};
+
+// Progress lines (yatProgress: standard output, the log or nothing, as YAT_STDOUT says).
+inline constexpr yat::LogText<int> kProgressFanReadingFailed{"fan reading failed for sensor [%d]\n"};
 
 }  // namespace sensors_texts

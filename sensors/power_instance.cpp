@@ -20,7 +20,7 @@ constexpr int32_t kStatusTries = 3;
 
 int32_t cPowerInstance::getSPSensorStatus(int32_t nodeIndex, int32_t, int32_t, int32_t instance, int32_t* status, void*,
                                           void*, void*, cBusComm* comm) {
-    constexpr const char* tag = "cPowerInstance::getSPSensorStatus";
+    constexpr const char* tag = sensors_texts::kTagCPowerInstanceGetSPSensorStatus;
     if (comm == nullptr) return ERR_NO_DEVICE;
     if (status == nullptr) return ERR_INVALID_PARAMETER;
     cSPPowerStatusCmd command;

@@ -11,7 +11,7 @@
 #include "sensors/log_texts.h"
 
 uint8_t* cSPSensorMonCmd::buildCommand(int32_t sensorClass, int32_t location, int32_t instance) {
-    constexpr const char* tag = "cSPSensorMonCmd::buildCommand";
+    constexpr const char* tag = sensors_texts::kTagCSPSensorMonCmdBuildCommand;
     yatLog(tag, sensors_texts::kInstTypeLocationInstanceNum, sensorClass, location, instance);
     if (sensorClass == sensorwire::kClassTemperature || sensorClass == sensorwire::kClassVoltage) {
         yatLog(tag, sensors_texts::kVoltageAndTempInstTypeLocationInstanceNum, sensorClass, location, instance);
@@ -28,7 +28,7 @@ uint8_t* cSPSensorMonCmd::buildCommand(int32_t sensorClass, int32_t location, in
 }
 
 int32_t cSPSensorMonCmd::getCommandData(int32_t kind, void* output) {
-    constexpr const char* tag = "cSPMonitorCmd::getCommandData";
+    constexpr const char* tag = sensors_texts::kTagCSPMonitorCmdGetCommandData;
     if (output == nullptr) return ERR_INVALID_PARAMETER;
     if (!answerOk()) {
         yatLog(tag, sensors_texts::kErrorPathInstTypeCommandStatus, kind, statusByte(answerStatus()));

@@ -12,7 +12,7 @@
 
 int32_t cSensorInst::getSPSensorReading(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
                                         void* reading, cBusComm* comm) {
-    constexpr const char* tag = "cSensorInst::getSPSensorReading";
+    constexpr const char* tag = sensors_texts::kTagCSensorInstGetSPSensorReading;
     yatLog(tag, sensors_texts::kNodeInstanceClassLocationAndOffset, nodeIndex, sensorClass, location, instance);
     if (comm == nullptr) return ERR_NO_DEVICE;
     cSPSensorMonCmd command;
@@ -102,7 +102,7 @@ int32_t cSensorInst::getSensorLimits(int32_t node, int32_t sensor, void* upper, 
 
 int32_t cSensorInst::getSensorStatus(int32_t node, int32_t sensor, int32_t* status, void* reading, void* lower,
                                      void* upper) {
-    constexpr const char* tag = "cSensorInst::getSensorStatus";
+    constexpr const char* tag = sensors_texts::kTagCSensorInstGetSensorStatus;
     yatLog(tag, sensors_texts::kAttemptingToGetSensor, sensor);
     SensorRecord record;
     bool present = false;

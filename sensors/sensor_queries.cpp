@@ -30,7 +30,7 @@ void SensorModel::releaseObjects() {
 }
 
 int32_t SensorModel::getNumberSensors(int32_t sensorClass, int32_t) {
-    constexpr const char* tag = "cLibYAT::getNumberSensors";
+    constexpr const char* tag = sensors_texts::kTagCLibYATGetNumberSensors;
     yatLog(tag, sensors_texts::kGettingNumberOfSensorsers);
     switch (sensorClass) {
         case sensorwire::kClassTemperature: {
@@ -77,7 +77,7 @@ int32_t SensorModel::getNumberSensors(int32_t sensorClass, int32_t) {
 }
 
 int32_t SensorModel::getSensorReading(int32_t sensorClass, int32_t node, int32_t sensor, void* reading) {
-    constexpr const char* tag = "cLibYAT::getSensorReading";
+    constexpr const char* tag = sensors_texts::kTagCLibYATGetSensorReading;
     switch (sensorClass) {
         case sensorwire::kClassTemperature:
         case sensorwire::kClassFan: {
@@ -124,7 +124,7 @@ int32_t SensorModel::getSensorLimits(int32_t sensorClass, int32_t node, int32_t 
 
 int32_t SensorModel::getSensorStatus(int32_t sensorClass, int32_t node, int32_t sensor, int32_t* status, void* reading,
                                      void* lower, void* upper) {
-    constexpr const char* tag = "cLibYAT::getSensorStatus";
+    constexpr const char* tag = sensors_texts::kTagCLibYATGetSensorStatus;
     yatLog(tag, sensors_texts::kGettingSensorStatus);
     if (commDevice == nullptr) return ERR_INVALID_INDEX;
     int32_t result = ERR_INVALID_INDEX;

@@ -32,7 +32,7 @@ int32_t cTempInstance::getSPSensorLimits(int32_t nodeIndex, int32_t sensorClass,
 
 int32_t cTempInstance::getSPSensorStatus(int32_t nodeIndex, int32_t sensorClass, int32_t location, int32_t instance,
                                          int32_t* status, void* reading, void* upper, void* lower, cBusComm* comm) {
-    constexpr const char* tag = "cTempInstance::getSPSensorStatus";
+    constexpr const char* tag = sensors_texts::kTagCTempInstanceGetSPSensorStatus;
     if (comm == nullptr) return ERR_NO_DEVICE;
     if (status == nullptr || reading == nullptr || upper == nullptr || lower == nullptr) return ERR_INVALID_PARAMETER;
     if (getSPSensorReading(nodeIndex, sensorClass, location, instance, reading, comm) != ERR_SUCCESS) {

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr const char* kLimitsTag = "cVoltInstance::getSPSensorLimts";
+constexpr const char* kLimitsTag = sensors_texts::kTagCVoltInstanceGetSPSensorLimts;
 constexpr int32_t kLimitTries = 3;
 
 // Reads one limit through its selectors in turn until it reads non-zero; tryLimit(selector, limit)

@@ -135,7 +135,7 @@ int32_t cFirmware::getCommandData(FirmwareInfo* info) {
 }
 
 int32_t cFirmware::getSPData(FirmwareInfo* info) {
-    constexpr const char* tag = "cFirmware::getSPData";
+    constexpr const char* tag = sysinfo_texts::kTagCFirmwareGetSPData;
     if (!answerOk()) {
         yatLog(tag, sysinfo_texts::kTheCommandItselfFailed);
         return ERR_BAD_ANSWER;
@@ -153,7 +153,7 @@ int32_t cFirmware::getSPData(FirmwareInfo* info) {
 }
 
 int32_t cFirmware::getIPMIData(FirmwareInfo* info) {
-    constexpr const char* tag = "cFirmware::getIPMIData";
+    constexpr const char* tag = sysinfo_texts::kTagCFirmwareGetIPMIData;
     if (!answerOk()) {
         yatLog(tag, sysinfo_texts::kTheCommandItselfFailed);
         return ERR_BAD_ANSWER;

@@ -18,6 +18,19 @@ inline constexpr const char* kTagCSPVPDCmdBuildCommand = "cSPVPDCmd::buildComman
 inline constexpr const char* kTagVectoredSystemSummary = "VectoredSystemSummary()";
 inline constexpr const char* kTagVectoredSystemSummaryInit = "VectoredSystemSummary.init";
 
+// Log tags of the functions that log.
+inline constexpr const char* kTagCFirmwareGetSPData = "cFirmware::getSPData";
+inline constexpr const char* kTagCFirmwareGetIPMIData = "cFirmware::getIPMIData";
+inline constexpr const char* kTagClibyatGetMachineVPD = "clibyat.getMachineVPD";
+inline constexpr const char* kTagClibyatInitVectoredSystemSummary2 = "clibyat.initVectoredSystemSummary";
+inline constexpr const char* kTagClibyatGetSPType = "clibyat.getSPType";
+inline constexpr const char* kTagClibyatGetSystemState2 = "clibyat.getSystemState";
+inline constexpr const char* kTagClibyatGetWatchogTimers2 = "clibyat.getWatchogTimers";
+inline constexpr const char* kTagCLibYATGetFirmwareData = "cLibYAT::getFirmwareData";
+inline constexpr const char* kTagCSPVPDCmdGetCommandData = "cSPVPDCmd.getCommandData()";
+inline constexpr const char* kTagCLibYATGetVPDData = "cLibYAT::getVPDData";
+inline constexpr const char* kTagCSPVSSGetCommandData = "cSPVSS.getCommandData()";
+
 inline constexpr yat::LogText<> kTheCommandItselfFailed{"the command itself failed"};
 inline constexpr yat::LogText<> kTheCommandBufferWasGood{"the command buffer was good"};
 inline constexpr yat::LogText<> kTheCommandSucceeded{"the command succeeded"};

@@ -56,7 +56,7 @@ void dumpFrom(const AnswerCopy& copy, size_t offset) {
 }  // namespace
 
 int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
-    constexpr const char* tag = "clibyat.getMachineVPD";
+    constexpr const char* tag = sysinfo_texts::kTagClibyatGetMachineVPD;
     yatLog(tag, sysinfo_texts::kEntered);
     int32_t result = ERR_SUCCESS;
     if (commDevice == nullptr || info == nullptr) {
@@ -139,7 +139,7 @@ int32_t SystemInfo::getMachineVPD(int32_t node, MachineVPDInfo* info) {
 
 int32_t SystemInfo::getPostBiosVPD(int32_t node, PostBiosVPDInfo* info) {
     yatLog(sysinfo_texts::kTagClibyatGetPostBiosVPD, sysinfo_texts::kEntered);
-    constexpr const char* tag = "clibyat.getMachineVPD";
+    constexpr const char* tag = sysinfo_texts::kTagClibyatGetMachineVPD;
     int32_t result = ERR_SUCCESS;
     if (commDevice == nullptr || info == nullptr) {
         result = commDevice == nullptr ? ERR_FAILED : ERR_INVALID_PARAMETER;

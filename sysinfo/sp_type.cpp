@@ -29,7 +29,7 @@ unsigned pointerValue(const void* pointer) { return static_cast<unsigned>(reinte
 }  // namespace
 
 int32_t SystemInfo::initVectoredSystemSummary() {
-    constexpr const char* tag = "clibyat.initVectoredSystemSummary";
+    constexpr const char* tag = sysinfo_texts::kTagClibyatInitVectoredSystemSummary2;
     int32_t result = ERR_FAILED;
     if (commDevice != nullptr) {
         yatLog(tag, sysinfo_texts::kAboutToSend12Command);
@@ -61,7 +61,7 @@ int32_t SystemInfo::initVectoredSystemSummary() {
 }
 
 int32_t SystemInfo::getSPType(int32_t* type) {
-    constexpr const char* tag = "clibyat.getSPType";
+    constexpr const char* tag = sysinfo_texts::kTagClibyatGetSPType;
     QV::MutexLock lock(libraryMutex);
     yatLog(tag, sysinfo_texts::kEnteredSystemSummary, pointerValue(systemSummary.get()));
     int32_t result = ERR_SUCCESS;

@@ -24,7 +24,7 @@ void dumpAnswer(const cSPCmd& command) {
 }  // namespace
 
 int32_t SystemInfo::getSystemState(int32_t node, SystemStateInfo* info) {
-    constexpr const char* tag = "clibyat.getSystemState";
+    constexpr const char* tag = sysinfo_texts::kTagClibyatGetSystemState2;
     if (commDevice == nullptr || info == nullptr) {
         int32_t result = commDevice == nullptr ? ERR_FAILED : ERR_INVALID_PARAMETER;
         yatLog(tag, sysinfo_texts::kNoCommDeviceOrNoRecord, result);
@@ -72,7 +72,7 @@ int32_t SystemInfo::getSystemState(int32_t node, SystemStateInfo* info) {
 }
 
 int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
-    constexpr const char* tag = "clibyat.getWatchogTimers";
+    constexpr const char* tag = sysinfo_texts::kTagClibyatGetWatchogTimers2;
     if (commDevice == nullptr) {
         yatLog(tag, sysinfo_texts::kSendCommandFailedRetVal, 0);
         return ERR_SUCCESS;
@@ -137,7 +137,7 @@ int32_t SystemInfo::getWatchogTimers(int32_t node, WatchdogTimersInfo* info) {
 }
 
 int32_t SystemInfo::getFirmwareData(int32_t node, int32_t kind, FirmwareInfo* info, int32_t extra) {
-    constexpr const char* tag = "cLibYAT::getFirmwareData";
+    constexpr const char* tag = sysinfo_texts::kTagCLibYATGetFirmwareData;
     if (info == nullptr) {
         yatLog(tag, sysinfo_texts::kTheParametersWereWrong);
         return ERR_INVALID_PARAMETER;

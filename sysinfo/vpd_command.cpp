@@ -82,7 +82,7 @@ uint8_t* cSPVPDCmd::buildCommand(int32_t kind, int32_t instance, int32_t part, i
 }
 
 int32_t cSPVPDCmd::getCommandData(int32_t kind, VPD* vpd) {
-    constexpr const char* tag = "cSPVPDCmd.getCommandData()";
+    constexpr const char* tag = sysinfo_texts::kTagCSPVPDCmdGetCommandData;
     yatLog(tag, sysinfo_texts::kEnteredRetCodeFromDotCommand, statusByte(answerStatus()));
     if (answerStatus() != SpStatus::kOk) return ERR_FAILED;
     if (vpd == nullptr) return ERR_INVALID_PARAMETER;

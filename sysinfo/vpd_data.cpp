@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kTag = "cLibYAT::getVPDData";
+constexpr const char* kTag = sysinfo_texts::kTagCLibYATGetVPDData;
 
 // The SP status that refuses a read length the device cannot deliver.
 constexpr SpStatus kStatusLengthRefused = SpStatus::kUnavailable;

@@ -72,7 +72,7 @@ bool VectoredSystemSummary::hasVector(uint16_t id) const {
 
 int32_t spTypeFromSummary(const VectoredSystemSummary& summary) {
     using namespace vsswire;
-    constexpr const char* tag = "clibyat.initVectoredSystemSummary()";
+    constexpr const char* tag = sysinfo_texts::kTagClibyatInitVectoredSystemSummary;
     constexpr const char* optionCard = " SP is an option card!";
     constexpr const char* notOptionCard = " SP is NOT an option card!";
     constexpr const char* sslCard = " SP is an SSL command mode card!";
@@ -117,7 +117,7 @@ int32_t spTypeFromSummary(const VectoredSystemSummary& summary) {
 uint8_t* cSPVSS::buildCommand() { return buildSPCommand(vsswire::kCommand, wire::kGet, nullptr, nullptr, 0, 0); }
 
 int32_t cSPVSS::getCommandData(VectoredSystemSummary* summary) {
-    constexpr const char* tag = "cSPVSS.getCommandData()";
+    constexpr const char* tag = sysinfo_texts::kTagCSPVSSGetCommandData;
     if (summary == nullptr) return ERR_FAILED;
     yatLog(tag, sysinfo_texts::kRetCodeFromDotCommand, statusByte(answerStatus()));
     if (answerStatus() != SpStatus::kOk) return spStatusResult(answerStatus());

@@ -1,6 +1,6 @@
 // Checked log texts: the build-time checks of formats and arguments, the writer's formatting against
-// the C library's (queued and YAT_LOG=sync), the merge of several threads' buffers in call order, and
-// nothing lost when four threads log at full speed across rotations.
+// the C library's and its cleaning of texts (queued and YAT_LOG=sync), the merge of several threads'
+// buffers in call order, and nothing lost when four threads log at full speed across rotations.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "kit/log_reader.h"
@@ -83,7 +84,15 @@ constexpr LogText<int, double, const char*> kPadded{"[%5d] [%-6.2f] [%8s] [%%]"}
 constexpr LogText<> kPlain{"no arguments, 100%% plain"};
 constexpr LogText<const char*, const char*> kStrings{"[%s] [%s]"};
 constexpr LogText<unsigned, int> kHex{"0x%04X %+d"};
+constexpr LogText<const char*> kBare{"%s"};
 const std::string kLong(400, 'y');
+const std::string kCutBeforeE(250, 'y');  // "[" + 250 + "] [" leaves one byte of the two of e-acute
+
+// One text the line cleans, with the text the file shows.
+template <class... Types, class... Args>
+FormatCase cleanCase(const char* name, std::string expected, const LogText<Types...>& text, Args... args) {
+    return {name, [&text, args...] { yatLog("checked", text, args...); }, std::move(expected)};
+}
 
 std::vector<FormatCase> formatCases() {
     return {
@@ -95,6 +104,11 @@ std::vector<FormatCase> formatCases() {
         formatCase("NullString", kStrings, static_cast<const char*>(nullptr), "after"),
         formatCase("CutAt255", kStrings, kLong.c_str(), "never seen"),
         formatCase("Flags", kHex, 0xABu, 5),
+        // Texts the line cleans (the writer formats into the line and cleans it there).
+        cleanCase("ControlCharacters", "[a b c] [x y]", kStrings, "a\tb\nc", "x\x01y"),
+        cleanCase("Utf8AndBadBytes", "[\xC3\xA9 \\xFF\\xC3] [z]", kStrings, "\xC3\xA9 \xFF\xC3", "z"),
+        cleanCase("TrailingLineBreaks", "tail", kBare, "tail\r\n"),
+        cleanCase("CutInsideACharacter", "[" + kCutBeforeE + "] [\\xC3", kStrings, kCutBeforeE.c_str(), "\xC3\xA9"),
     };
 }
 

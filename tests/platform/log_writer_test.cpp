@@ -120,6 +120,19 @@ TEST(LogWriter, RotatesWhileAReaderHoldsTheFileOpen) {
     closeLog();
 }
 
+// A thread that logs faster than the writer formats finds its buffer full again and again, and its
+// buffer grows while it logs: the entries of the old and the new buffers all come, in order.
+TEST(LogWriter, AStreamFasterThanTheWriterLosesNothingWhileItsBufferGrows) {
+    SettingsScope settings;
+    LogCapture log;
+    settings.change([](RuntimeSettings& s) { s.logMaxBytes = uint64_t{64} * 1024 * 1024; });
+    closeLog();
+    initLog(kLogFileName);
+    logFromThreads(2, 100000, "stream");
+    expectEveryThreadInOrder(log.texts("stream"), 2, 100000);
+    closeLog();
+}
+
 TEST(LogWriter, TinyQueueMakesCallersWaitAndTheWaitsAreLoggedAtRotation) {
     SettingsScope settings;
     LogCapture log;
