@@ -9,7 +9,7 @@
 #include <ctime>
 #include <iostream>
 
-#include "redfish/property_errors.h"
+#include "redfish/protocol.h"
 #include "sim/json_field.h"
 #include "yat/codes.h"
 #include "yatctl/sensor_words.h"

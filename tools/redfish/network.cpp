@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "redfish/property_errors.h"
+#include "redfish/protocol.h"
 #include "yat/result_codes.h"
 
 namespace redfish {

@@ -32,26 +32,15 @@ bool ofKind(const Json& value, ValueKind kind) {
     }
 }
 
-Reply propertyMissing(const std::string& name) {
-    return errorReply(400, "PropertyMissing",
-                      "The property " + name + " is a required property and must be included in the request.", {name});
-}
-
 // The fault of one property's value, or nothing.
 std::optional<Reply> valueFault(const PropertyRule& rule, const Json& value) {
     const std::string& key = rule.name;
     if (!ofKind(value, rule.kind)) {
-        return errorReply(400, "PropertyValueTypeError",
-                          "The value '" + shown(value) + "' for the property " + key +
-                              " is of a different type than the property can accept.",
-                          {shown(value), key});
+        return propertyValueError("PropertyValueTypeError", key, value);
     }
     if (rule.kind == ValueKind::String && !rule.accepted.empty()) {
         if (std::find(rule.accepted.begin(), rule.accepted.end(), value.get<std::string>()) == rule.accepted.end()) {
-            return errorReply(400, "PropertyValueNotInList",
-                              "The value '" + shown(value) + "' for the property " + key +
-                                  " is not in the list of acceptable values.",
-                              {shown(value), key});
+            return propertyValueError("PropertyValueNotInList", key, value);
         }
         return std::nullopt;
     }
@@ -74,14 +63,43 @@ std::optional<Reply> valueFault(const PropertyRule& rule, const Json& value) {
 
 }  // namespace
 
+Reply malformedJson() {
+    return errorReply(400, "MalformedJSON",
+                      "The request body submitted was malformed JSON and could not be parsed by the receiving "
+                      "service.");
+}
+
+Reply propertyUnknown(const std::string& key) {
+    return errorReply(400, "PropertyUnknown",
+                      "The property " + key + " is not in the list of valid properties for the resource.", {key});
+}
+
+Reply propertyNotWritable(const std::string& key) {
+    return errorReply(400, "PropertyNotWritable",
+                      "The property " + key + " is a read only property and cannot be assigned a value.", {key});
+}
+
+Reply propertyMissing(const std::string& key) {
+    return errorReply(400, "PropertyMissing",
+                      "The property " + key + " is a required property and must be included in the request.", {key});
+}
+
+Reply propertyValueError(const char* messageId, const std::string& key, const Json& value) {
+    std::string id = messageId;
+    const char* what = id == "PropertyValueTypeError"    ? "is of a different type than the property can accept."
+                       : id == "PropertyValueNotInList"  ? "is not in the list of acceptable values."
+                       : id == "PropertyValueOutOfRange" ? "is not in the supported range of acceptable values."
+                                                         : "is not a format that the property can accept.";
+    return errorReply(400, id, "The value '" + shown(value) + "' for the property " + key + " " + what,
+                      {shown(value), key});
+}
+
 CheckedBody checkBody(const std::string& body, const std::vector<PropertyRule>& rules, const Json& resource,
                       const std::vector<std::string>& required) {
     CheckedBody checked;
     Json request = Json::parse(body, nullptr, false);
     if (request.is_discarded() || !request.is_object()) {
-        checked.error = errorReply(400, "MalformedJSON",
-                                   "The request body submitted was malformed JSON and could not be parsed by the "
-                                   "receiving service.");
+        checked.error = malformedJson();
         return checked;
     }
     for (const auto& [key, value] : request.items()) {
@@ -89,13 +107,7 @@ CheckedBody checkBody(const std::string& body, const std::vector<PropertyRule>& 
         if (rule == rules.end()) {
             std::string name = key.size() > 64 ? key.substr(0, 64) + "..." : key;
             checked.error =
-                resource.is_object() && resource.contains(key)
-                    ? errorReply(400, "PropertyNotWritable",
-                                 "The property " + name + " is a read only property and cannot be assigned a value.",
-                                 {name})
-                    : errorReply(400, "PropertyUnknown",
-                                 "The property " + name + " is not in the list of valid properties for the resource.",
-                                 {name});
+                resource.is_object() && resource.contains(key) ? propertyNotWritable(name) : propertyUnknown(name);
             return checked;
         }
         if ((checked.error = valueFault(*rule, value))) return checked;

@@ -65,6 +65,17 @@ Reply methodNotAllowed(const std::string& allow);
 // 404 ResourceNotFound for the path of parts.
 Reply resourceNotFound(const std::vector<std::string>& parts);
 
+// The Base registry's 400 answers to a body's faults, for checkBody and for the resources whose
+// bodies a rule table cannot describe (nested objects, arrays) and that check them themselves. key is
+// the property's name, a path for a nested one ("DHCPv4/DHCPEnabled"); a value is shown bounded.
+Reply malformedJson();
+Reply propertyUnknown(const std::string& key);
+Reply propertyNotWritable(const std::string& key);
+Reply propertyMissing(const std::string& key);
+// messageId one of PropertyValueTypeError, PropertyValueNotInList, PropertyValueFormatError,
+// PropertyValueOutOfRange.
+Reply propertyValueError(const char* messageId, const std::string& key, const Json& value);
+
 // The lower-case hex SHA-256 of text.
 std::string sha256Hex(const std::string& text);
 // count random bytes (OpenSSL's generator) as lower-case hex; std::runtime_error when it fails.
