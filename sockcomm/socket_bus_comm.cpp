@@ -73,19 +73,33 @@ uint64_t SocketBusComm::connections() const {
     return connections_;
 }
 
-bool SocketBusComm::connectLocked(std::unique_lock<std::mutex>& lock) {
-    (void)lock;
-    if (connection_ && !reading_) {
-        // Nobody reads while the connection is idle: a close by the peer (a restarted server) is
-        // found here, before a request is lost on it. Bytes waiting are the reader's to take.
+SocketBusComm::Lane& SocketBusComm::commandLaneLocked() {
+    for (Lane& lane : lanes_) {
+        if (lane.connection && !lane.reading && lane.pending.empty()) return lane;
+    }
+    for (Lane& lane : lanes_) {
+        if (!lane.connection) return lane;
+    }
+    Lane* least = &lanes_[0];
+    for (Lane& lane : lanes_) {
+        if (lane.pending.size() < least->pending.size()) least = &lane;
+    }
+    return *least;
+}
+
+bool SocketBusComm::connectLocked(Lane& lane) {
+    if (lane.connection && !lane.reading) {
+        // Nobody reads while a connection is idle: a close by the peer (a restarted server) is found
+        // here, before a request is lost on it. Bytes waiting are the reader's to take.
         uint8_t byte;
-        ssize_t peeked = recv(connection_->fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        ssize_t peeked = recv(lane.connection->fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
         if (peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-            dropLocked(connection_->generation, peeked == 0 ? endpoint_.text() + " closed the connection"
-                                                            : "the connection to " + endpoint_.text() + " failed");
+            dropLocked(lane, lane.connection->generation,
+                       peeked == 0 ? endpoint_.text() + " closed the connection"
+                                   : "the connection to " + endpoint_.text() + " failed");
         }
     }
-    if (connection_) return true;
+    if (lane.connection) return true;
     auto deadline = Clock::now() + timeout_;
     std::string why;
     int fd = connectTo(endpoint_, timeout_, why);
@@ -116,25 +130,24 @@ bool SocketBusComm::connectLocked(std::unique_lock<std::mutex>& lock) {
     }
     if (!lastConnectError_.empty() || connections_ > 0) log("connected to " + endpoint_.text());
     lastConnectError_.clear();
-    connection_ = std::make_shared<Connection>();
-    connection_->fd = fd;
-    connection_->generation = ++generation_;
+    lane.connection = std::make_shared<Connection>();
+    lane.connection->fd = fd;
+    lane.connection->generation = ++generation_;
     ++connections_;
     nodeCount_ = hello->nodeCount;
     return true;
 }
 
-void SocketBusComm::dropLocked(uint64_t generation, const std::string& why) {
-    if (!connection_ || generation != connection_->generation) return;
-    shutdownSocket(connection_->fd);  // ends the reader's wait; the last user closes the descriptor
-    connection_.reset();
-    ++generation_;
-    for (auto& [id, pending] : pending_) {
+void SocketBusComm::dropLocked(Lane& lane, uint64_t generation, const std::string& why) {
+    if (!lane.connection || generation != lane.connection->generation) return;
+    shutdownSocket(lane.connection->fd);  // ends the reader's wait; the last user closes the descriptor
+    lane.connection.reset();
+    for (auto& [id, pending] : lane.pending) {
         if (pending == nullptr) continue;
         pending->done = true;
         pending->result = kTransportFailure;
     }
-    pending_.clear();
+    lane.pending.clear();
     changed_.notify_all();
     log(why);
 }
@@ -148,8 +161,8 @@ SocketBusComm::ReadOutcome SocketBusComm::readFrame(Connection& connection, bool
     // A frame has begun: the rest must follow within the request timeout.
     auto deadline = Clock::now() + timeout;
     uint8_t bytes[kHeaderBytes];
-    ReadResult read = wait == WaitResult::Readable ? readAll(connection.fd, bytes, sizeof bytes, deadline)
-                                                   : ReadResult::Failed;
+    ReadResult read =
+        wait == WaitResult::Readable ? readAll(connection.fd, bytes, sizeof bytes, deadline) : ReadResult::Failed;
     if (read != ReadResult::Ok) {
         why = read == ReadResult::Closed ? endpoint_.text() + " closed the connection"
                                          : "the connection to " + endpoint_.text() + " failed";
@@ -171,9 +184,10 @@ SocketBusComm::ReadOutcome SocketBusComm::readFrame(Connection& connection, bool
     return ReadOutcome::Frame;
 }
 
-bool SocketBusComm::deliverLocked(const FrameHeader& header, std::vector<uint8_t>& payload, std::string& why) {
-    auto it = pending_.find(header.requestId);
-    if (it == pending_.end()) {
+bool SocketBusComm::deliverLocked(Lane& lane, const FrameHeader& header, std::vector<uint8_t>& payload,
+                                  std::string& why) {
+    auto it = lane.pending.find(header.requestId);
+    if (it == lane.pending.end()) {
         why = "reply to no request (id " + std::to_string(header.requestId) + ") from " + endpoint_.text() +
               "; connection dropped";
         return false;
@@ -183,7 +197,7 @@ bool SocketBusComm::deliverLocked(const FrameHeader& header, std::vector<uint8_t
         it->second->result = header.result;
         it->second->payload = std::move(payload);
     }
-    pending_.erase(it);
+    lane.pending.erase(it);
     return true;
 }
 
@@ -208,12 +222,13 @@ uint32_t SocketBusComm::exchange(FrameKind kind, uint32_t node, const uint8_t* p
         }
     } waitingCount{stop};  // released with the lock still held (declared after it)
 
-    if (!connectLocked(lock)) return kTransportFailure;
-    std::shared_ptr<Connection> connection = connection_;
+    Lane& lane = kind == FrameKind::Send ? commandLaneLocked() : lanes_[0];
+    if (!connectLocked(lane)) return kTransportFailure;
+    std::shared_ptr<Connection> connection = lane.connection;
     uint32_t id = nextId_++;
     if (nextId_ == 0) nextId_ = 1;
     Pending reply;
-    pending_[id] = &reply;
+    lane.pending[id] = &reply;
     auto deadline = Clock::now() + timeout_;
     auto timeout = timeout_;
     lock.unlock();
@@ -226,10 +241,10 @@ uint32_t SocketBusComm::exchange(FrameKind kind, uint32_t node, const uint8_t* p
     }
     lock.lock();
     if (!written && !reply.done) {
-        pending_.erase(id);
-        dropLocked(connection->generation, "cannot send a " + std::string(kindName(kind)) + " to " +
-                                               endpoint_.text() + " within " + std::to_string(timeout.count()) +
-                                               " ms; connection dropped");
+        lane.pending.erase(id);
+        dropLocked(lane, connection->generation,
+                   "cannot send a " + std::string(kindName(kind)) + " to " + endpoint_.text() + " within " +
+                       std::to_string(timeout.count()) + " ms; connection dropped");
         return kTransportFailure;
     }
 
@@ -237,34 +252,36 @@ uint32_t SocketBusComm::exchange(FrameKind kind, uint32_t node, const uint8_t* p
     bool leading = false;
     struct Leadership {
         SocketBusComm& self;
+        Lane& lane;
         bool& leading;
         ~Leadership() {  // runs with the lock held: the next waiter takes the reading over
             if (!leading) return;
-            self.reading_ = false;
-            self.readerWakeable_ = false;
+            lane.reading = false;
+            lane.readerWakeable = false;
             self.changed_.notify_all();
         }
-    } leadership{*this, leading};
+    } leadership{*this, lane, leading};
     FrameHeader header;
     std::vector<uint8_t> received;
     std::string why;
     for (;;) {
         if (reply.done) break;
         if (eventWait && stop->generation != stopGeneration) {
-            auto it = pending_.find(id);
-            if (it != pending_.end()) it->second = nullptr;  // the peer's reply to it comes later
+            auto it = lane.pending.find(id);
+            if (it != lane.pending.end()) it->second = nullptr;  // the peer's reply to it comes later
             return kCommEventsStopped;
         }
         if (!eventWait && Clock::now() >= deadline) {
-            pending_.erase(id);
-            dropLocked(connection->generation, "no reply to a " + std::string(kindName(kind)) + " for node " +
-                                                   std::to_string(node) + " within " + std::to_string(timeout.count()) +
-                                                   " ms from " + endpoint_.text() + "; connection dropped");
+            lane.pending.erase(id);
+            dropLocked(lane, connection->generation,
+                       "no reply to a " + std::string(kindName(kind)) + " for node " + std::to_string(node) +
+                           " within " + std::to_string(timeout.count()) + " ms from " + endpoint_.text() +
+                           "; connection dropped");
             return kTransportFailure;
         }
-        if (!leading && !reading_) {
-            leading = reading_ = true;
-            readerWakeable_ = eventWait;
+        if (!leading && !lane.reading) {
+            leading = lane.reading = true;
+            lane.readerWakeable = eventWait;
         }
         if (!leading) {
             if (eventWait) {
@@ -279,13 +296,13 @@ uint32_t SocketBusComm::exchange(FrameKind kind, uint32_t node, const uint8_t* p
                                         timeout, header, received, why);
         lock.lock();
         if (outcome == ReadOutcome::Idle) continue;
-        if (outcome == ReadOutcome::Frame && deliverLocked(header, received, why)) {
+        if (outcome == ReadOutcome::Frame && deliverLocked(lane, header, received, why)) {
             if (!reply.done) changed_.notify_all();  // another caller's reply
             continue;
         }
         // Lost, or a reply to nothing: dropping fails every request in flight, this one included
         // (unless a caller dropped it first; then this reply is done already).
-        dropLocked(connection->generation, why);
+        dropLocked(lane, connection->generation, why);
     }
     if (reply.result == kCommSuccess && answer != nullptr) {
         if (reply.payload.size() != kBufferBytes) return kTransportFailure;
@@ -311,8 +328,8 @@ uint32_t SocketBusComm::deRegisterForEvents(uint32_t node) {
         ++stop.generation;
         if (stop.waiting == 0) stop.pendingStop = true;
         changed_.notify_all();
-        if (readerWakeable_) wake_.wake();  // the reader may be a wait of this node
-        if (!connection_) return kCommSuccess;  // nothing held there: a new connection starts unregistered
+        if (lanes_[0].readerWakeable) wake_.wake();      // the reader may be a wait of this node
+        if (!lanes_[0].connection) return kCommSuccess;  // nothing held there: a new connection starts unregistered
     }
     // The peer drops the node's queued events and ends its wait; the local waits ended already.
     uint32_t result = exchange(FrameKind::StopEvents, node, nullptr, nullptr);
@@ -321,7 +338,7 @@ uint32_t SocketBusComm::deRegisterForEvents(uint32_t node) {
 
 uint32_t SocketBusComm::getNodeCount() {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (connections_ == 0) connectLocked(lock);
+    if (connections_ == 0) connectLocked(lanes_[0]);
     return nodeCount_;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Small POSIX socket helpers shared by the socket comm device and the simulator daemon: endpoint
 // texts, connecting and listening, whole-buffer reads and writes bounded by a deadline, and a wait
-// that another thread can end. Every function returns a failure instead of throwing; descriptors are created close-on-exec and writes
-// never raise SIGPIPE.
+// that another thread can end. Every function returns a failure instead of throwing; descriptors are created
+// close-on-exec and writes never raise SIGPIPE.
 
 #include <chrono>
 #include <cstddef>

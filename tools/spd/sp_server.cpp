@@ -139,8 +139,8 @@ bool SpServer::reply(Client& client, const FrameHeader& header, const uint8_t* p
     if (writeAll(client.fd, frame.data(), frame.size(), deadline)) return true;
     std::lock_guard<std::mutex> guard(mutex_);
     if (!stopping_ && Clock::now() >= deadline) {  // else the connection failed: the read says so
-        dropSlowLocked(client, "does not take its replies (none taken within " +
-                                   std::to_string(writeTimeout_.count()) + " ms)");
+        dropSlowLocked(
+            client, "does not take its replies (none taken within " + std::to_string(writeTimeout_.count()) + " ms)");
     }
     return false;
 }
@@ -311,8 +311,8 @@ void SpServer::pumpEvents(uint32_t node) {
             if (!state.waits.empty()) {
                 // The client's thread writes the reply; this thread goes on to the next client.
                 if (client->unsent.size() >= kMaxUnsentEvents) {
-                    dropSlowLocked(*client, "does not take its event replies (" + std::to_string(kMaxUnsentEvents) +
-                                                " unsent)");
+                    dropSlowLocked(*client,
+                                   "does not take its event replies (" + std::to_string(kMaxUnsentEvents) + " unsent)");
                     continue;
                 }
                 client->unsent.push_back({state.waits.front(), node, event});

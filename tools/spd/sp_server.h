@@ -81,9 +81,9 @@ private:
         ~Client() { sockcomm::closeSocket(fd); }
         uint64_t number = 0;
         int fd = -1;
-        sockcomm::Waker wake;            // a node thread left event replies in unsent
-        std::vector<NodeEvents> nodes;   // under the server's mutex
-        std::deque<EventReply> unsent;   // under the server's mutex; written by the client's thread
+        sockcomm::Waker wake;           // a node thread left event replies in unsent
+        std::vector<NodeEvents> nodes;  // under the server's mutex
+        std::deque<EventReply> unsent;  // under the server's mutex; written by the client's thread
         std::thread thread;
         bool finished = false;  // under the server's mutex
         bool dropped = false;   // under the server's mutex: disconnected for not reading (logged)
