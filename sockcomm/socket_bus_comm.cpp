@@ -128,7 +128,8 @@ bool SocketBusComm::connectLocked(Lane& lane) {
         lastConnectError_ = why;
         return false;
     }
-    if (!lastConnectError_.empty() || connections_ > 0) log("connected to " + endpoint_.text());
+    if (!lastConnectError_.empty() || lane.lost) log("connected to " + endpoint_.text());
+    lane.lost = false;
     lastConnectError_.clear();
     lane.connection = std::make_shared<Connection>();
     lane.connection->fd = fd;
@@ -142,6 +143,7 @@ void SocketBusComm::dropLocked(Lane& lane, uint64_t generation, const std::strin
     if (!lane.connection || generation != lane.connection->generation) return;
     shutdownSocket(lane.connection->fd);  // ends the reader's wait; the last user closes the descriptor
     lane.connection.reset();
+    lane.lost = true;
     for (auto& [id, pending] : lane.pending) {
         if (pending == nullptr) continue;
         pending->done = true;

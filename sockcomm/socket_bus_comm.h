@@ -114,6 +114,7 @@ private:
         // them their replies, and one of them takes over when it leaves.
         bool reading = false;
         bool readerWakeable = false;           // the reader is an event wait, which a stop wakes
+        bool lost = false;                     // its connection was dropped: the next one is logged
         std::map<uint32_t, Pending*> pending;  // null: abandoned, its late reply is dropped
     };
     static constexpr size_t kLanes = 4;
