@@ -268,6 +268,8 @@ bool SpServer::handleRequest(const std::shared_ptr<Client>& client, const FrameH
                     node.events.pop_front();
                 }
             }
+            // Events handed to earlier waits go out first: a node's events keep their order.
+            if (!sendUnsent(*client)) return false;
             return reply(*client, {FrameKind::EventReply, header.requestId, header.node, result}, event.data(),
                          event.size());
         }
