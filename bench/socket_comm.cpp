@@ -1,7 +1,11 @@
 // The socket comm device against yat-spd's server on a Unix socket, both in this process: one SP
 // command round trip (sendCommand to answer, median and 99th percentile, with 1 and 2 client
 // threads), and discovery of the default two-node server through the server against the simulator in
-// this process.
+// this process: once with an SP that answers at once, and once with an SP that takes 1 ms per
+// command on both sides (what an operator compares: a real SP is never instant).
+//
+// Discovery sends its commands one after another, so through a socket it costs at least
+// (commands) x (round trip); the counters give the number of commands and the time per command.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -27,9 +31,18 @@ namespace {
 
 using yatbench::NullSink;
 
-// The simulator served on a Unix socket in a temporary folder, for the life of the program.
+// Every SP command the simulator answers takes this long (its latency fault, on every request).
+void addSpLatency(yatsim::SimBusComm& sim, uint32_t milliseconds) {
+    yatsim::FaultRule rule;
+    rule.kind = yatsim::FaultKind::kLatency;
+    rule.value = milliseconds;
+    sim.addFault(rule);
+}
+
+// A simulator served on a Unix socket in a temporary folder, for the life of the program.
 struct Served {
-    Served() {
+    explicit Served(uint32_t latencyMs = 0) {
+        if (latencyMs > 0) addSpLatency(sim, latencyMs);
         std::string pattern = (std::filesystem::temp_directory_path() / "yat-bench-XXXXXX").string();
         dir = mkdtemp(pattern.data()) != nullptr ? pattern : "/tmp";
         endpoint.path = dir + "/spd.sock";
@@ -51,6 +64,26 @@ Served& served() {
     static Served instance;
     return instance;
 }
+
+Served& servedWithLatency() {
+    static Served instance(1);
+    return instance;
+}
+
+// Counts the commands that pass through it to inner.
+class CountingComm final : public cBusComm {
+public:
+    explicit CountingComm(cBusComm& inner) : inner_(inner) { setDeviceID(inner.getDeviceID()); }
+    uint32_t sendCommand(int32_t node, uint8_t* buffer) override {
+        ++commands;
+        return inner_.sendCommand(node, buffer);
+    }
+    uint32_t getNodeCount() override { return inner_.getNodeCount(); }
+    int64_t commands = 0;
+
+private:
+    cBusComm& inner_;
+};
 
 std::mutex latencyMutex;
 std::vector<double> latencies;  // microseconds, of every thread of the current run
@@ -98,18 +131,25 @@ void BM_RoundTripOverUnixSocket(benchmark::State& state) {
 }
 BENCHMARK(BM_RoundTripOverUnixSocket)->Threads(1)->Threads(2)->UseRealTime();
 
-void discover(benchmark::State& state, cBusComm& comm) {
+void discover(benchmark::State& state, cBusComm& device) {
     RuntimeSettings settings = runtimeSettings();
     settings.logEnabled = false;
     settings.stdoutMode = StdoutMode::Off;
     setRuntimeSettings(settings);
+    CountingComm comm(device);
+    double seconds = 0;
     for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
         cLibYAT* lib = nullptr;
         openLibrary(&lib, &comm);
         NullSink sink;
         if (static_cast<cDeviceLib*>(lib)->initSensors(&sink) != 0) state.SkipWithError("discovery failed");
         closeLibrary();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
+    double perDiscovery = static_cast<double>(comm.commands) / static_cast<double>(state.iterations());
+    state.counters["commands"] = perDiscovery;
+    state.counters["us_per_command"] = 1e6 * seconds / static_cast<double>(comm.commands);
 }
 
 void BM_DiscoveryInProcess(benchmark::State& state) {
@@ -123,5 +163,19 @@ void BM_DiscoveryThroughTheServer(benchmark::State& state) {
     discover(state, client);
 }
 BENCHMARK(BM_DiscoveryThroughTheServer)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same pair with an SP that takes 1 ms per command, in this process and behind the server.
+void BM_DiscoveryWithSpLatencyInProcess(benchmark::State& state) {
+    yatsim::SimBusComm sim;
+    addSpLatency(sim, 1);
+    discover(state, sim);
+}
+BENCHMARK(BM_DiscoveryWithSpLatencyInProcess)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_DiscoveryWithSpLatencyThroughTheServer(benchmark::State& state) {
+    sockcomm::SocketBusComm client(servedWithLatency().endpoint);
+    discover(state, client);
+}
+BENCHMARK(BM_DiscoveryWithSpLatencyThroughTheServer)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

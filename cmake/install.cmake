@@ -1,7 +1,8 @@
-# Install: libyat.so (with SONAME), the public host headers, yatctl, yat-spd and yat-redfishd with
-# their man pages, and for host
-# agents built against the installed tree a CMake package (find_package(yat CONFIG) giving yat::yat,
-# and yat::simcomm for the simulator's comm device) and pkg-config files (yat.pc, yat-simcomm.pc).
+# Install: libyat.so (with SONAME), the public host headers, the comm device plugins (the simulator's
+# and the socket device libyat_sockcomm.so), yatctl, yat-spd and yat-redfishd with their man pages,
+# and for host agents built against the installed tree a CMake package (find_package(yat CONFIG)
+# giving yat::yat, and yat::simcomm for the simulator's comm device) and pkg-config files (yat.pc,
+# yat-simcomm.pc).
 # debian/ splits the same install into the Debian packages (scripts/package).
 
 include(GNUInstallDirs)
@@ -25,6 +26,11 @@ if(TARGET yat_simcomm)
   set_target_properties(yat_simcomm PROPERTIES EXPORT_NAME simcomm)
   install(TARGETS yat_simcomm EXPORT yatTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
   install(FILES ${CMAKE_SOURCE_DIR}/sim/comm_library/sim_comm.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/yatsim)
+endif()
+
+if(TARGET yat_sockcomm)
+  # A plugin only (loaded by name, yat/comm_plugin.h): no headers, no CMake target.
+  install(TARGETS yat_sockcomm LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endif()
 
 if(TARGET yatctl)

@@ -1,5 +1,8 @@
 #include "sockcomm/socket_bus_comm.h"
 
+#include <sys/socket.h>
+
+#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -49,17 +52,8 @@ SocketBusComm::SocketBusComm(Endpoint endpoint, std::chrono::milliseconds timeou
     std::memcpy(libFileName, name, sizeof name);
 }
 
-SocketBusComm::~SocketBusComm() {
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        stopping_ = true;
-        shutdownSocket(fd_);
-        changed_.notify_all();
-    }
-    if (reader_.joinable()) reader_.join();
-    // A connection the reader never took is still open.
-    if (fd_ >= 0 && readerGeneration_ != generation_) closeSocket(fd_);
-}
+// No call is running (the contract): the connection's last reference closes it.
+SocketBusComm::~SocketBusComm() = default;
 
 void SocketBusComm::log(const std::string& line) {
     if (log_) {
@@ -79,10 +73,33 @@ uint64_t SocketBusComm::connections() const {
     return connections_;
 }
 
-bool SocketBusComm::connectLocked(std::unique_lock<std::mutex>& lock) {
-    (void)lock;
-    if (fd_ >= 0) return true;
-    if (stopping_) return false;
+SocketBusComm::Lane& SocketBusComm::commandLaneLocked() {
+    for (Lane& lane : lanes_) {
+        if (lane.connection && !lane.reading && lane.pending.empty()) return lane;
+    }
+    for (Lane& lane : lanes_) {
+        if (!lane.connection) return lane;
+    }
+    Lane* least = &lanes_[0];
+    for (Lane& lane : lanes_) {
+        if (lane.pending.size() < least->pending.size()) least = &lane;
+    }
+    return *least;
+}
+
+bool SocketBusComm::connectLocked(Lane& lane) {
+    if (lane.connection && !lane.reading) {
+        // Nobody reads while a connection is idle: a close by the peer (a restarted server) is found
+        // here, before a request is lost on it. Bytes waiting are the reader's to take.
+        uint8_t byte;
+        ssize_t peeked = recv(lane.connection->fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+            dropLocked(lane, lane.connection->generation,
+                       peeked == 0 ? endpoint_.text() + " closed the connection"
+                                   : "the connection to " + endpoint_.text() + " failed");
+        }
+    }
+    if (lane.connection) return true;
     auto deadline = Clock::now() + timeout_;
     std::string why;
     int fd = connectTo(endpoint_, timeout_, why);
@@ -111,37 +128,79 @@ bool SocketBusComm::connectLocked(std::unique_lock<std::mutex>& lock) {
         lastConnectError_ = why;
         return false;
     }
-    if (!lastConnectError_.empty() || connections_ > 0) log("connected to " + endpoint_.text());
+    if (!lastConnectError_.empty() || lane.lost) log("connected to " + endpoint_.text());
+    lane.lost = false;
     lastConnectError_.clear();
-    fd_ = fd;
-    ++generation_;
+    lane.connection = std::make_shared<Connection>();
+    lane.connection->fd = fd;
+    lane.connection->generation = ++generation_;
     ++connections_;
     nodeCount_ = hello->nodeCount;
-    if (!reader_.joinable()) reader_ = std::thread([this] { readerLoop(); });
-    changed_.notify_all();
     return true;
 }
 
-void SocketBusComm::dropLocked(uint64_t generation, const std::string& why) {
-    if (generation != generation_ || fd_ < 0) return;
-    shutdownSocket(fd_);
-    if (readerGeneration_ != generation_) closeConnection(fd_, generation_);  // the reader never took it
-    fd_ = -1;
-    ++generation_;
-    for (auto& [id, pending] : pending_) {
+void SocketBusComm::dropLocked(Lane& lane, uint64_t generation, const std::string& why) {
+    if (!lane.connection || generation != lane.connection->generation) return;
+    shutdownSocket(lane.connection->fd);  // ends the reader's wait; the last user closes the descriptor
+    lane.connection.reset();
+    lane.lost = true;
+    for (auto& [id, pending] : lane.pending) {
         if (pending == nullptr) continue;
         pending->done = true;
         pending->result = kTransportFailure;
     }
-    pending_.clear();
+    lane.pending.clear();
     changed_.notify_all();
-    if (!stopping_) log(why);
+    log(why);
 }
 
-void SocketBusComm::closeConnection(int fd, uint64_t generation) {
-    std::lock_guard<std::mutex> guard(writeMutex_);
-    closeSocket(fd);
-    if (generation > closedGeneration_) closedGeneration_ = generation;
+SocketBusComm::ReadOutcome SocketBusComm::readFrame(Connection& connection, bool wakeable,
+                                                    std::optional<Clock::time_point> waitUntil,
+                                                    std::chrono::milliseconds timeout, FrameHeader& header,
+                                                    std::vector<uint8_t>& payload, std::string& why) {
+    WaitResult wait = waitReadable(connection.fd, wakeable ? wake_.fd() : -1, waitUntil);
+    if (wait == WaitResult::Woken || wait == WaitResult::TimedOut) return ReadOutcome::Idle;
+    // A frame has begun: the rest must follow within the request timeout.
+    auto deadline = Clock::now() + timeout;
+    uint8_t bytes[kHeaderBytes];
+    ReadResult read =
+        wait == WaitResult::Readable ? readAll(connection.fd, bytes, sizeof bytes, deadline) : ReadResult::Failed;
+    if (read != ReadResult::Ok) {
+        why = read == ReadResult::Closed ? endpoint_.text() + " closed the connection"
+                                         : "the connection to " + endpoint_.text() + " failed";
+        return ReadOutcome::Lost;
+    }
+    std::optional<FrameHeader> frame = decodeHeader(bytes);
+    bool reply = frame && (frame->kind == FrameKind::SendReply || frame->kind == FrameKind::EventReply ||
+                           frame->kind == FrameKind::StopReply);
+    if (!reply) {
+        why = "malformed frame from " + endpoint_.text() + "; connection dropped";
+        return ReadOutcome::Lost;
+    }
+    payload.resize(payloadLength(*frame).value_or(0));
+    if (!payload.empty() && readAll(connection.fd, payload.data(), payload.size(), deadline) != ReadResult::Ok) {
+        why = "the connection to " + endpoint_.text() + " ended in the middle of a frame";
+        return ReadOutcome::Lost;
+    }
+    header = *frame;
+    return ReadOutcome::Frame;
+}
+
+bool SocketBusComm::deliverLocked(Lane& lane, const FrameHeader& header, std::vector<uint8_t>& payload,
+                                  std::string& why) {
+    auto it = lane.pending.find(header.requestId);
+    if (it == lane.pending.end()) {
+        why = "reply to no request (id " + std::to_string(header.requestId) + ") from " + endpoint_.text() +
+              "; connection dropped";
+        return false;
+    }
+    if (it->second != nullptr) {
+        it->second->done = true;
+        it->second->result = header.result;
+        it->second->payload = std::move(payload);
+    }
+    lane.pending.erase(it);
+    return true;
 }
 
 uint32_t SocketBusComm::exchange(FrameKind kind, uint32_t node, const uint8_t* payload, uint8_t* answer) {
@@ -165,109 +224,93 @@ uint32_t SocketBusComm::exchange(FrameKind kind, uint32_t node, const uint8_t* p
         }
     } waitingCount{stop};  // released with the lock still held (declared after it)
 
-    if (!connectLocked(lock)) return kTransportFailure;
-    uint64_t generation = generation_;
-    int fd = fd_;
+    Lane& lane = kind == FrameKind::Send ? commandLaneLocked() : lanes_[0];
+    if (!connectLocked(lane)) return kTransportFailure;
+    std::shared_ptr<Connection> connection = lane.connection;
     uint32_t id = nextId_++;
     if (nextId_ == 0) nextId_ = 1;
     Pending reply;
-    pending_[id] = &reply;
+    lane.pending[id] = &reply;
     auto deadline = Clock::now() + timeout_;
-    auto timeoutMs = timeout_.count();
+    auto timeout = timeout_;
     lock.unlock();
 
     auto frame = encodeFrame({kind, id, node, 0}, payload, payload != nullptr ? kBufferBytes : 0);
-    bool written = false;
+    bool written;
     {
-        std::lock_guard<std::mutex> guard(writeMutex_);
-        if (closedGeneration_ < generation) written = writeAll(fd, frame.data(), frame.size(), deadline);
+        std::lock_guard<std::mutex> guard(connection->writeMutex);
+        written = writeAll(connection->fd, frame.data(), frame.size(), deadline);
     }
     lock.lock();
     if (!written && !reply.done) {
-        pending_.erase(id);
-        dropLocked(generation, "cannot send a " + std::string(kindName(kind)) + " to " + endpoint_.text() + " within " +
-                                   std::to_string(timeoutMs) + " ms; connection dropped");
+        lane.pending.erase(id);
+        dropLocked(lane, connection->generation,
+                   "cannot send a " + std::string(kindName(kind)) + " to " + endpoint_.text() + " within " +
+                       std::to_string(timeout.count()) + " ms; connection dropped");
         return kTransportFailure;
     }
-    if (eventWait) {
-        changed_.wait(lock, [&] { return reply.done || stop->generation != stopGeneration || stopping_; });
-        if (!reply.done) {
-            auto it = pending_.find(id);
-            if (it != pending_.end()) it->second = nullptr;  // the peer's reply to it comes later
-            return stop->generation != stopGeneration ? kCommEventsStopped : kTransportFailure;
+
+    // Wait for the reply: read the connection while nobody else does, else let the reader hand it over.
+    bool leading = false;
+    struct Leadership {
+        SocketBusComm& self;
+        Lane& lane;
+        bool& leading;
+        ~Leadership() {  // runs with the lock held: the next waiter takes the reading over
+            if (!leading) return;
+            lane.reading = false;
+            lane.readerWakeable = false;
+            self.changed_.notify_all();
         }
-    } else if (!changed_.wait_until(lock, deadline, [&] { return reply.done; })) {
-        pending_.erase(id);
-        dropLocked(generation, "no reply to a " + std::string(kindName(kind)) + " for node " + std::to_string(node) +
-                                   " within " + std::to_string(timeoutMs) + " ms from " + endpoint_.text() +
-                                   "; connection dropped");
-        return kTransportFailure;
+    } leadership{*this, lane, leading};
+    FrameHeader header;
+    std::vector<uint8_t> received;
+    std::string why;
+    for (;;) {
+        if (reply.done) break;
+        if (eventWait && stop->generation != stopGeneration) {
+            auto it = lane.pending.find(id);
+            if (it != lane.pending.end()) it->second = nullptr;  // the peer's reply to it comes later
+            return kCommEventsStopped;
+        }
+        if (!eventWait && Clock::now() >= deadline) {
+            lane.pending.erase(id);
+            dropLocked(lane, connection->generation,
+                       "no reply to a " + std::string(kindName(kind)) + " for node " + std::to_string(node) +
+                           " within " + std::to_string(timeout.count()) + " ms from " + endpoint_.text() +
+                           "; connection dropped");
+            return kTransportFailure;
+        }
+        if (!leading && !lane.reading) {
+            leading = lane.reading = true;
+            lane.readerWakeable = eventWait;
+        }
+        if (!leading) {
+            if (eventWait) {
+                changed_.wait(lock);
+            } else {
+                changed_.wait_until(lock, deadline);
+            }
+            continue;
+        }
+        lock.unlock();
+        ReadOutcome outcome = readFrame(*connection, eventWait, eventWait ? std::nullopt : std::optional(deadline),
+                                        timeout, header, received, why);
+        lock.lock();
+        if (outcome == ReadOutcome::Idle) continue;
+        if (outcome == ReadOutcome::Frame && deliverLocked(lane, header, received, why)) {
+            if (!reply.done) changed_.notify_all();  // another caller's reply
+            continue;
+        }
+        // Lost, or a reply to nothing: dropping fails every request in flight, this one included
+        // (unless a caller dropped it first; then this reply is done already).
+        dropLocked(lane, connection->generation, why);
     }
     if (reply.result == kCommSuccess && answer != nullptr) {
         if (reply.payload.size() != kBufferBytes) return kTransportFailure;
         std::memcpy(answer, reply.payload.data(), kBufferBytes);
     }
     return reply.result;
-}
-
-void SocketBusComm::readerLoop() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || (fd_ >= 0 && readerGeneration_ != generation_); });
-        if (stopping_) return;
-        int fd = fd_;
-        uint64_t generation = generation_;
-        readerGeneration_ = generation;
-        lock.unlock();
-
-        std::string why;
-        for (;;) {
-            uint8_t header[kHeaderBytes];
-            ReadResult read = readAll(fd, header, sizeof header, std::nullopt);
-            if (read != ReadResult::Ok) {
-                why = read == ReadResult::Closed ? endpoint_.text() + " closed the connection"
-                                                 : "the connection to " + endpoint_.text() + " failed";
-                break;
-            }
-            std::optional<FrameHeader> frame = decodeHeader(header);
-            bool reply = frame && (frame->kind == FrameKind::SendReply || frame->kind == FrameKind::EventReply ||
-                                   frame->kind == FrameKind::StopReply);
-            if (!reply) {
-                why = "malformed frame from " + endpoint_.text() + "; connection dropped";
-                break;
-            }
-            std::vector<uint8_t> payload(payloadLength(*frame).value_or(0));
-            if (!payload.empty() && readAll(fd, payload.data(), payload.size(), std::nullopt) != ReadResult::Ok) {
-                why = "the connection to " + endpoint_.text() + " ended in the middle of a frame";
-                break;
-            }
-            lock.lock();
-            if (generation != generation_) {
-                lock.unlock();
-                break;  // dropped by a caller; it said why
-            }
-            auto it = pending_.find(frame->requestId);
-            if (it == pending_.end()) {
-                lock.unlock();
-                why = "reply to no request (id " + std::to_string(frame->requestId) + ") from " + endpoint_.text() +
-                      "; connection dropped";
-                break;
-            }
-            if (it->second != nullptr) {
-                it->second->done = true;
-                it->second->result = frame->result;
-                it->second->payload = std::move(payload);
-                changed_.notify_all();
-            }
-            pending_.erase(it);
-            lock.unlock();
-        }
-        lock.lock();
-        if (!why.empty()) dropLocked(generation, why);
-        lock.unlock();
-        closeConnection(fd, generation);
-        lock.lock();
-    }
 }
 
 uint32_t SocketBusComm::sendCommand(int32_t node, uint8_t* buffer) {
@@ -287,7 +330,8 @@ uint32_t SocketBusComm::deRegisterForEvents(uint32_t node) {
         ++stop.generation;
         if (stop.waiting == 0) stop.pendingStop = true;
         changed_.notify_all();
-        if (fd_ < 0) return kCommSuccess;  // nothing held there: a new connection starts unregistered
+        if (lanes_[0].readerWakeable) wake_.wake();      // the reader may be a wait of this node
+        if (!lanes_[0].connection) return kCommSuccess;  // nothing held there: a new connection starts unregistered
     }
     // The peer drops the node's queued events and ends its wait; the local waits ended already.
     uint32_t result = exchange(FrameKind::StopEvents, node, nullptr, nullptr);
@@ -296,7 +340,7 @@ uint32_t SocketBusComm::deRegisterForEvents(uint32_t node) {
 
 uint32_t SocketBusComm::getNodeCount() {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (connections_ == 0) connectLocked(lock);
+    if (connections_ == 0) connectLocked(lanes_[0]);
     return nodeCount_;
 }
 

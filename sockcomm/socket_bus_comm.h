@@ -3,9 +3,13 @@
 // framing in docs/comm-protocol.md), reached over a Unix socket or a loopback TCP connection.
 //
 // Connection. Made on first use and after a loss, by the first call that needs it: connect and the
-// version handshake must finish within the request timeout. One reader thread (started with the
-// first connection, ended by the destructor) takes the replies and hands each to the call waiting for
-// its request id, so any number of host threads may send and wait at once.
+// version handshake must finish within the request timeout. The device starts no thread: a calling
+// thread that finds nobody reading a connection reads it itself until its own reply comes, and hands
+// each other reply to the call waiting for its request id; so any number of host threads may send
+// and wait at once, and a lone caller's reply costs no thread switch. Concurrent commands use up to
+// four connections, so they seldom wait for each other's replies (event waits and stops share the
+// first one). A connection the peer closed while nobody was reading is noticed before the next
+// request goes out on it and replaced.
 //
 // Results. Every operation returns kTransportFailure when the peer cannot be reached, does not answer
 // within the request timeout, closes the connection, or sends a frame that breaks the framing (a
@@ -24,15 +28,16 @@
 //
 // Thread-safe. The object must outlive every call into it (close the library first).
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "sockcomm/protocol.h"
@@ -77,7 +82,8 @@ public:
     const Endpoint& endpoint() const { return endpoint_; }
     // The request timeout (any thread; applies to requests sent afterwards).
     void setTimeout(std::chrono::milliseconds timeout);
-    // Connections made so far (the first and every reconnection).
+    // Connections made so far (the first, one per further concurrent caller up to four, and every
+    // reconnection).
     uint64_t connections() const;
 
 private:
@@ -85,47 +91,72 @@ private:
         bool done = false;
         uint32_t result = 0;
         std::vector<uint8_t> payload;
-        uint64_t generation = 0;
     };
     struct NodeStop {
         uint64_t generation = 0;  // moved on by every deRegisterForEvents
         int waiting = 0;
         bool pendingStop = false;
     };
+    // One connection. Its descriptor is closed when the last thread using it lets go, so a descriptor
+    // number is never reused while a writer or the reader still holds it.
+    struct Connection {
+        ~Connection() { closeSocket(fd); }
+        int fd = -1;
+        uint64_t generation = 0;
+        std::mutex writeMutex;  // one frame at a time
+    };
+    // A connection slot. Commands go to a lane nobody is using when there is one, so concurrent
+    // callers each read their own connection; event waits and stops always use lane 0, where the
+    // peer keeps the registrations.
+    struct Lane {
+        std::shared_ptr<Connection> connection;  // null when not connected
+        // The calling thread that reads the connection now (leader); the others wait for it to hand
+        // them their replies, and one of them takes over when it leaves.
+        bool reading = false;
+        bool readerWakeable = false;           // the reader is an event wait, which a stop wakes
+        bool lost = false;                     // its connection was dropped: the next one is logged
+        std::map<uint32_t, Pending*> pending;  // null: abandoned, its late reply is dropped
+    };
+    static constexpr size_t kLanes = 4;
+    enum class ReadOutcome { Frame, Idle, Lost };
 
-    // Connected (connecting first when needed) under lock; false with the connection state unchanged
-    // when connecting fails.
-    bool connectLocked(std::unique_lock<std::mutex>& lock);
-    // Drops the connection of generation (when it is still the current one): fails every request in
-    // flight and logs why.
-    void dropLocked(uint64_t generation, const std::string& why);
+    // The lane a command goes to: a connected one in no use, else one not connected yet, else the
+    // least busy.
+    Lane& commandLaneLocked();
+    // lane connected (connecting first when needed, and replacing a connection the peer closed while
+    // nobody read it) under lock; false with the lane unchanged when connecting fails.
+    bool connectLocked(Lane& lane);
+    // Drops the lane's connection of generation (when it is still the current one): fails every
+    // request in flight on it and logs why.
+    void dropLocked(Lane& lane, uint64_t generation, const std::string& why);
     // Sends one request and waits for its reply; returns its result (the answer copied into answer
     // when it carries one) or kTransportFailure. An event wait has no deadline and also ends, with
     // kCommEventsStopped, when deRegisterForEvents stops its node.
     uint32_t exchange(FrameKind kind, uint32_t node, const uint8_t* payload, uint8_t* answer);
-    // Closes the descriptor of connection generation (the reader's, or an untaken one).
-    void closeConnection(int fd, uint64_t generation);
-    void readerLoop();
+    // The reader's step, without the lock: waits for the next frame (until waitUntil, or a wake when
+    // wakeable) and reads it whole within the request timeout. Frame: header and payload filled;
+    // Idle: nothing came; Lost: the connection is broken, why says how.
+    ReadOutcome readFrame(Connection& connection, bool wakeable, std::optional<Clock::time_point> waitUntil,
+                          std::chrono::milliseconds timeout, FrameHeader& header, std::vector<uint8_t>& payload,
+                          std::string& why);
+    // Hands a reply to the request of lane it answers, under lock; false (with why) when it answers
+    // none.
+    bool deliverLocked(Lane& lane, const FrameHeader& header, std::vector<uint8_t>& payload, std::string& why);
     void log(const std::string& line);
 
     Endpoint endpoint_;
     LogFunction log_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::mutex writeMutex_;
     std::chrono::milliseconds timeout_;
-    int fd_ = -1;
-    uint64_t generation_ = 0;        // moves on with every connection and every drop
-    uint64_t readerGeneration_ = 0;  // the connection the reader has taken
-    uint64_t closedGeneration_ = 0;  // under writeMutex_: connections up to this one are closed
+    std::array<Lane, kLanes> lanes_;
+    uint64_t generation_ = 0;  // numbers the connections
     uint64_t connections_ = 0;
     uint32_t nodeCount_ = 0;
-    bool stopping_ = false;
+    Waker wake_;  // ends an event wait's reading of lane 0
     uint32_t nextId_ = 1;
-    std::map<uint32_t, Pending*> pending_;  // null: abandoned, its late reply is dropped
     std::string lastConnectError_;
     std::map<uint32_t, NodeStop> stops_;
-    std::thread reader_;
 };
 
 }  // namespace sockcomm

@@ -5,13 +5,16 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 namespace sockcomm {
 
@@ -225,17 +228,56 @@ bool writeAll(int fd, const uint8_t* data, size_t size, Clock::time_point deadli
 ReadResult readAll(int fd, uint8_t* data, size_t size, std::optional<Clock::time_point> deadline) {
     size_t done = 0;
     while (done < size) {
-        if (deadline && !waitReady(fd, POLLIN, deadline)) return ReadResult::TimedOut;
-        ssize_t got = recv(fd, data + done, size - done, 0);
+        // With a deadline the bytes are usually there already (the rest of a frame): take them, and
+        // wait only when there are none.
+        ssize_t got = recv(fd, data + done, size - done, deadline ? MSG_DONTWAIT : 0);
         if (got > 0) {
             done += static_cast<size_t>(got);
             continue;
         }
         if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!waitReady(fd, POLLIN, deadline)) return ReadResult::TimedOut;
+            continue;
+        }
         if (got == 0 && done == 0) return ReadResult::Closed;
         return ReadResult::Failed;
     }
     return ReadResult::Ok;
+}
+
+WaitResult waitReadable(int fd, int wakeFd, std::optional<Clock::time_point> deadline) {
+    for (;;) {
+        std::array<pollfd, 2> entries{{{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}}};
+        int timeout = pollTimeout(deadline);
+        int ready = poll(entries.data(), wakeFd >= 0 ? 2 : 1, timeout);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return WaitResult::Failed;
+        }
+        if (ready > 0 && entries[1].revents != 0) {
+            uint64_t drained;
+            if (read(wakeFd, &drained, sizeof drained) < 0) {
+                // EAGAIN: another waiter drained it first
+            }
+            return WaitResult::Woken;
+        }
+        if (ready > 0) return WaitResult::Readable;
+        if (timeout == 0 || (deadline && Clock::now() >= *deadline)) return WaitResult::TimedOut;
+    }
+}
+
+Waker::Waker() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (fd_ < 0) throw std::runtime_error(systemError("eventfd"));
+}
+
+Waker::~Waker() { closeSocket(fd_); }
+
+void Waker::wake() {
+    uint64_t one = 1;
+    // The counter cannot overflow in practice; a failed write leaves a wake pending anyway.
+    if (write(fd_, &one, sizeof one) < 0) {
+    }
 }
 
 void closeSocket(int fd) {

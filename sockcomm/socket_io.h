@@ -1,8 +1,8 @@
 #pragma once
 // Small POSIX socket helpers shared by the socket comm device and the simulator daemon: endpoint
-// texts, connecting and listening, and whole-buffer reads and writes bounded by a deadline. Every
-// function returns a failure instead of throwing; descriptors are created close-on-exec and writes
-// never raise SIGPIPE.
+// texts, connecting and listening, whole-buffer reads and writes bounded by a deadline, and a wait
+// that another thread can end. Every function returns a failure instead of throwing; descriptors are created
+// close-on-exec and writes never raise SIGPIPE.
 
 #include <chrono>
 #include <cstddef>
@@ -42,8 +42,29 @@ bool writeAll(int fd, const uint8_t* data, size_t size, Clock::time_point deadli
 enum class ReadResult { Ok, Closed, Failed, TimedOut };
 // Reads exactly size bytes; waits for ever when deadline is nullopt (the caller ends the wait by
 // shutting the socket down). Closed: the peer closed before the first byte; Failed: an error or a
-// close in the middle.
+// close in the middle. With a deadline, bytes already there are taken without waiting first.
 ReadResult readAll(int fd, uint8_t* data, size_t size, std::optional<Clock::time_point> deadline);
+
+enum class WaitResult { Readable, Woken, TimedOut, Failed };
+// Waits until fd has something to read (bytes, the peer's close or an error: Readable), wakeFd (when
+// >= 0) becomes readable (Woken; its bytes are drained), or the deadline passes (never when nullopt).
+WaitResult waitReadable(int fd, int wakeFd, std::optional<Clock::time_point> deadline);
+
+// Ends waitReadable from another thread: wake() makes fd() readable until the waiter drains it
+// (one descriptor, non-blocking, close-on-exec; wakes while one is pending merge). The constructor
+// throws std::runtime_error when the process has no descriptor left.
+class Waker {
+public:
+    Waker();
+    ~Waker();
+    Waker(const Waker&) = delete;
+    Waker& operator=(const Waker&) = delete;
+    int fd() const { return fd_; }
+    void wake();
+
+private:
+    int fd_ = -1;
+};
 
 // Closes fd when it is >= 0 (retrying EINTR is not done: POSIX leaves the descriptor closed).
 void closeSocket(int fd);

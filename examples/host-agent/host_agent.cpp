@@ -9,10 +9,10 @@
 //   plugin:LIB[:ARGUMENT]   loads LIB (a path, or a name the dynamic loader finds) and opens its device
 //                           with ARGUMENT (the plugin's own text; empty when left out)
 //   unix:PATH, tcp:127.0.0.1:PORT[,timeout=MS]
-//                           the socket device: plugin libyat_sockcomm.so, given the whole text, talking
-//                           to a yat-spd daemon. That library is built with libyat but not installed by
-//                           the Debian packages: point LD_LIBRARY_PATH at the build tree, or use
-//                           plugin:/path/to/libyat_sockcomm.so:unix:PATH.
+//                           the socket device: plugin libyat_sockcomm.so.0, given the whole text,
+//                           talking to a yat-spd daemon. It is installed beside the simulator's
+//                           library (package libyat-simcomm0); from a build tree, point
+//                           LD_LIBRARY_PATH at build/.../sockcomm or use plugin:/path/to/it:unix:PATH.
 // A real agent hands openLibrary its own comm device (device ID 99) instead of yatSimCommOpen's.
 
 #include <chrono>
@@ -164,7 +164,7 @@ bool openPluginComm(const std::string& choice, AgentComm& out) {
         if (colon != std::string::npos) argument = rest.substr(colon + 1);
     } else if (choice.rfind("unix:", 0) == 0 || choice.rfind("tcp:", 0) == 0) {
         // The socket plugin parses the endpoint itself; the agent only picks the library.
-        libraryName = "libyat_sockcomm.so";
+        libraryName = "libyat_sockcomm.so.0";  // the run-time name: no development package needed
         argument = choice;
     } else {
         std::fprintf(stderr, "--comm %s: expected plugin:LIB[:ARGUMENT], unix:PATH or tcp:127.0.0.1:PORT\n",

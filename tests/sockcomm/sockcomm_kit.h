@@ -61,14 +61,16 @@ inline bool eventually(const std::function<bool()>& condition) {
 // The simulator of a scenario served on dir/spd.sock.
 class Served {
 public:
-    explicit Served(yatsim::Scenario scenario = yatsim::defaultScenario())
-        : sim(std::make_unique<yatsim::SimBusComm>(std::move(scenario))) {
+    explicit Served(yatsim::Scenario scenario = yatsim::defaultScenario(),
+                    std::chrono::milliseconds writeTimeout = 5000ms)
+        : sim(std::make_unique<yatsim::SimBusComm>(std::move(scenario))), writeTimeout_(writeTimeout) {
         endpoint.path = dir.path() + "/spd.sock";
         start();
     }
     ~Served() { stop(); }
     void start() {
         server = std::make_unique<yatspd::SpServer>(*sim, endpoint, log.sink());
+        server->setWriteTimeout(writeTimeout_);
         std::string why;
         if (!server->start(why)) throw std::runtime_error(why);
     }
@@ -86,6 +88,9 @@ public:
     std::unique_ptr<yatspd::SpServer> server;
     Lines log;        // the server's
     Lines clientLog;  // every client's
+
+private:
+    std::chrono::milliseconds writeTimeout_;
 };
 
 // One end of a connection driven by hand.

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <thread>
 
+#include "commands/sp_cmd.h"
 #include "events/sel_wire.h"
 #include "sim/sim_test_util.h"
 #include "sockcomm/sockcomm_kit.h"
@@ -195,6 +196,53 @@ TEST(SocketComm, ALostConnectionFailsWhatIsInFlightAndTheNextCallReconnects) {
     served.start();
     EXPECT_EQ(simtest::send(*client, "4.3.6").result, kCommSuccess);
     EXPECT_EQ(client->connections(), 2u);
+}
+
+TEST(SocketComm, ARestartWhileNobodyWaitedCostsNoCall) {
+    Served served;
+    auto client = served.client();
+    ASSERT_EQ(simtest::send(*client, "4.3.6").result, kCommSuccess);
+    served.stop();
+    served.start();
+    EXPECT_EQ(simtest::send(*client, "4.3.6").result, kCommSuccess);  // the close is found before sending
+    EXPECT_EQ(client->connections(), 2u);
+}
+
+TEST(SocketComm, AClientThatDoesNotReadHoldsUpNobodyElseAndIsDisconnected) {
+    Served served(yatsim::defaultScenario(), 60s);  // its write timeout alone would hold up for a minute
+    std::string why;
+    RawPeer slow(sockcomm::connectTo(served.endpoint, 1s, why));
+    auto hello = sockcomm::encodeHello(sockcomm::kProtocolVersion, 0);
+    ASSERT_TRUE(slow.writeFrame({FrameKind::Hello, 0, 0, 0}, hello.data(), hello.size()));
+    ASSERT_TRUE(slow.readFrame());
+    // More event waits than the server keeps unsent replies for, then commands whose answers it never
+    // reads, until the server's thread for it is stuck writing one.
+    const uint32_t waits = yatspd::SpServer::kMaxUnsentEvents + 2;
+    for (uint32_t id = 1; id <= waits; ++id) ASSERT_TRUE(slow.writeFrame({FrameKind::WaitEvent, id, 0, 0}));
+    ASSERT_TRUE(eventually([&] { return served.server->blockedWaits(0) == waits; }));
+    cSPCmd command;
+    command.buildSPCommand("4.3.6", wire::kGet, nullptr, nullptr, 0, 0);
+    auto frame = sockcomm::encodeFrame({FrameKind::Send, 1000, 0, 0}, command.buffer(), sockcomm::kBufferBytes);
+    int sent = 0;
+    while (sent < 10000 && sockcomm::writeAll(slow.fd(), frame.data(), frame.size(), sockcomm::Clock::now() + 50ms)) {
+        ++sent;
+    }
+    ASSERT_LT(sent, 10000);
+
+    auto fast = served.client();
+    uint8_t event[4096];
+    std::atomic<uint32_t> result{99};
+    std::thread waiter([&] { result = fast->registerForEvents(0, event); });
+    ASSERT_TRUE(eventually([&] { return served.server->blockedWaits(0) == waits + 1; }));
+    ASSERT_TRUE(served.sim->injectEvent(0, yatsim::makeEvent(0x09)));
+    EXPECT_TRUE(eventually([&] { return result != 99; }));  // at once, not after the slow one's timeout
+    waiter.join();
+    EXPECT_EQ(result, kCommSuccess);
+
+    for (size_t i = 0; i < yatspd::SpServer::kMaxUnsentEvents; ++i) served.sim->injectEvent(0, yatsim::makeEvent(0x09));
+    EXPECT_TRUE(eventually([&] { return served.log.contains("does not take its event replies"); }));
+    EXPECT_TRUE(eventually([&] { return served.server->clientCount() == 1; }));
+    EXPECT_EQ(simtest::send(*fast, "4.3.6").result, kCommSuccess);
 }
 
 TEST(SocketComm, ClientThatDisconnectsMidFrameOrSendsGarbageLeavesOthersServed) {

@@ -319,6 +319,9 @@ private:
         std::this_thread::sleep_for(std::chrono::microseconds(w.pick(0, maxMicros)));
     }
     void runRound(uint64_t round, Clock::time_point end);
+    // Threads of this process but those of the socket server's connections (the socket device opens
+    // another connection when callers overlap, and keeps it for its own life).
+    size_t libraryThreadCount() const { return threadCount() - (server_ ? server_->clientCount() : 0); }
     void hostThread(Worker& w);
     void configThread(Worker& w);
     void logThread(Worker& w);
@@ -541,7 +544,7 @@ void Soak::lifecycleThread(Worker& w) {
 }
 
 void Soak::runRound(uint64_t round, Clock::time_point end) {
-    size_t threadsBefore = threadCount();
+    size_t threadsBefore = libraryThreadCount();
     int32_t code = openLibrary(&lib_, libraryComm());
     if (code != 0 || lib_ == nullptr) {
         failures_.add("openLibrary returned " + std::to_string(code));
@@ -597,7 +600,7 @@ void Soak::runRound(uint64_t round, Clock::time_point end) {
     storm_.store(false);
     for (Worker& w : workers) total_.merge(w.counts);
     total_.merge(closer.counts);
-    size_t threadsAfter = threadCount();
+    size_t threadsAfter = libraryThreadCount();
     if (threadsAfter != threadsBefore) {
         failures_.add("round " + std::to_string(round) + ": " + std::to_string(threadsAfter) +
                       " threads after close, " + std::to_string(threadsBefore) + " before open");
@@ -742,7 +745,6 @@ bool Soak::serveOverSocket() {
     socket_ = std::make_unique<sockcomm::SocketBusComm>(
         server_->endpoint(), options->timeout,
         [this](const std::string& line) { failures_.add("socket device: " + line); });
-    // Connected before the first round counts threads: the device's reader thread lives as long as it.
     socket_->getNodeCount();
     return true;
 }

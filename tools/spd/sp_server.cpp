@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cerrno>
+#include <exception>
 
 #include "yat/command_buffer.h"
 
@@ -116,7 +117,14 @@ void SpServer::acceptLoop() {
             closeSocket(fd);
             continue;
         }
-        auto client = std::make_shared<Client>();
+        std::shared_ptr<Client> client;
+        try {
+            client = std::make_shared<Client>();
+        } catch (const std::exception& failure) {
+            log_(std::string("refused a client: ") + failure.what());
+            closeSocket(fd);
+            continue;
+        }
         client->number = nextClient_++;
         client->fd = fd;
         client->nodes.resize(nodeCount_);
@@ -125,12 +133,38 @@ void SpServer::acceptLoop() {
     }
 }
 
-void SpServer::reply(Client& client, const FrameHeader& header, const uint8_t* payload, size_t size) {
+bool SpServer::reply(Client& client, const FrameHeader& header, const uint8_t* payload, size_t size) {
     std::vector<uint8_t> frame = encodeFrame(header, payload, size);
-    std::lock_guard<std::mutex> guard(client.writeMutex);
-    if (!writeAll(client.fd, frame.data(), frame.size(), Clock::now() + writeTimeout_)) {
-        // A client that does not read its replies is not waited for: its thread ends on the shutdown.
-        shutdownSocket(client.fd);
+    auto deadline = Clock::now() + writeTimeout_;
+    if (writeAll(client.fd, frame.data(), frame.size(), deadline)) return true;
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (!stopping_ && Clock::now() >= deadline) {  // else the connection failed: the read says so
+        dropSlowLocked(
+            client, "does not take its replies (none taken within " + std::to_string(writeTimeout_.count()) + " ms)");
+    }
+    return false;
+}
+
+void SpServer::dropSlowLocked(Client& client, const std::string& why) {
+    if (client.dropped) return;
+    client.dropped = true;
+    shutdownSocket(client.fd);
+    log_("client " + std::to_string(client.number) + ": " + why + "; disconnected");
+}
+
+bool SpServer::sendUnsent(Client& client) {
+    for (;;) {
+        EventReply next;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            if (client.unsent.empty()) return true;
+            next = std::move(client.unsent.front());
+            client.unsent.pop_front();
+        }
+        if (!reply(client, {FrameKind::EventReply, next.requestId, next.node, kCommSuccess}, next.event.data(),
+                   next.event.size())) {
+            return false;
+        }
     }
 }
 
@@ -152,15 +186,19 @@ bool SpServer::handshake(Client& client) {
         reply(client, {FrameKind::HelloReply, hello->requestId, 0, kVersionRefused}, ours.data(), ours.size());
         return false;
     }
-    reply(client, {FrameKind::HelloReply, hello->requestId, 0, 0}, ours.data(), ours.size());
-    return true;
+    return reply(client, {FrameKind::HelloReply, hello->requestId, 0, 0}, ours.data(), ours.size());
 }
 
 void SpServer::serveClient(const std::shared_ptr<Client>& client) {
     if (handshake(*client)) {
         for (;;) {
+            WaitResult wait = waitReadable(client->fd, client->wake.fd(), std::nullopt);
+            if (wait == WaitResult::Failed || !sendUnsent(*client)) break;
+            if (wait != WaitResult::Readable) continue;
+            // A frame has begun: the rest must follow within the write timeout.
+            auto deadline = Clock::now() + writeTimeout_;
             uint8_t bytes[kHeaderBytes];
-            ReadResult read = readAll(client->fd, bytes, sizeof bytes, std::nullopt);
+            ReadResult read = readAll(client->fd, bytes, sizeof bytes, deadline);
             if (read == ReadResult::Closed) break;
             std::optional<FrameHeader> header;
             if (read == ReadResult::Ok) header = decodeHeader(bytes);
@@ -168,7 +206,7 @@ void SpServer::serveClient(const std::shared_ptr<Client>& client) {
                                       header->kind == FrameKind::StopEvents);
             std::vector<uint8_t> payload(request ? payloadLength(*header).value_or(0) : 0);
             if (read == ReadResult::Ok && request && !payload.empty()) {
-                read = readAll(client->fd, payload.data(), payload.size(), Clock::now() + writeTimeout_);
+                read = readAll(client->fd, payload.data(), payload.size(), deadline);
             }
             if (read != ReadResult::Ok) {
                 std::lock_guard<std::mutex> guard(mutex_);
@@ -186,23 +224,25 @@ void SpServer::serveClient(const std::shared_ptr<Client>& client) {
     std::lock_guard<std::mutex> guard(mutex_);
     client->finished = true;
     for (auto& node : client->nodes) node = NodeEvents{};
+    client->unsent.clear();
 }
 
 bool SpServer::handleRequest(const std::shared_ptr<Client>& client, const FrameHeader& header,
                              std::vector<uint8_t>& payload) {
     switch (header.kind) {
         case FrameKind::Send: {
-            std::vector<uint8_t> request = payload;
+            // Only a set can change the state: keep its request for the change function.
+            std::vector<uint8_t> request;
+            if (changed_ && payload[wire::kTypeOffset] == wire::kSet) request = payload;
             uint32_t result = sim_.sendCommand(static_cast<int32_t>(header.node), payload.data());
-            bool changedState = result == kCommSuccess && request[wire::kTypeOffset] == wire::kSet &&
+            bool changedState = result == kCommSuccess && !request.empty() &&
                                 payload[wire::kTypeOffset] == wire::kAnswer && payload[wire::kStatusOffset] == 0;
-            if (changedState && changed_) {
+            if (changedState) {
                 std::lock_guard<std::mutex> guard(changeMutex_);
                 changed_(static_cast<int32_t>(header.node), request.data());
             }
-            reply(*client, {FrameKind::SendReply, header.requestId, header.node, result}, payload.data(),
-                  payload.size());
-            return true;
+            return reply(*client, {FrameKind::SendReply, header.requestId, header.node, result}, payload.data(),
+                         payload.size());
         }
         case FrameKind::WaitEvent: {
             std::vector<uint8_t> event;
@@ -215,15 +255,23 @@ bool SpServer::handleRequest(const std::shared_ptr<Client>& client, const FrameH
                     NodeEvents& node = client->nodes[header.node];
                     node.registered = true;
                     if (node.events.empty()) {
+                        if (node.waits.size() >= kMaxQueuedEvents) {
+                            log_("client " + std::to_string(client->number) + ": more than " +
+                                 std::to_string(kMaxQueuedEvents) + " event waits on node " +
+                                 std::to_string(header.node) + "; disconnected");
+                            return false;
+                        }
                         node.waits.push_back(header.requestId);
-                        return true;  // answered by the node's pump
+                        return true;  // answered when the node's thread has an event
                     }
                     event = std::move(node.events.front());
                     node.events.pop_front();
                 }
             }
-            reply(*client, {FrameKind::EventReply, header.requestId, header.node, result}, event.data(), event.size());
-            return true;
+            // Events handed to earlier waits go out first: a node's events keep their order.
+            if (!sendUnsent(*client)) return false;
+            return reply(*client, {FrameKind::EventReply, header.requestId, header.node, result}, event.data(),
+                         event.size());
         }
         case FrameKind::StopEvents: {
             std::deque<uint32_t> waits;
@@ -238,10 +286,14 @@ bool SpServer::handleRequest(const std::shared_ptr<Client>& client, const FrameH
                     node = NodeEvents{};
                 }
             }
-            for (uint32_t id : waits)
-                reply(*client, {FrameKind::EventReply, id, header.node, kCommEventsStopped}, nullptr, 0);
-            reply(*client, {FrameKind::StopReply, header.requestId, header.node, result}, nullptr, 0);
-            return true;
+            // Events already handed to waits go first; each wait gets exactly one reply.
+            if (!sendUnsent(*client)) return false;
+            for (uint32_t id : waits) {
+                if (!reply(*client, {FrameKind::EventReply, id, header.node, kCommEventsStopped}, nullptr, 0)) {
+                    return false;
+                }
+            }
+            return reply(*client, {FrameKind::StopReply, header.requestId, header.node, result}, nullptr, 0);
         }
         default: return false;
     }
@@ -251,33 +303,34 @@ void SpServer::pumpEvents(uint32_t node) {
     std::vector<uint8_t> event(kBufferBytes);
     for (;;) {
         uint32_t result = sim_.registerForEvents(node, event.data());
-        std::vector<std::pair<std::shared_ptr<Client>, uint32_t>> deliveries;
-        {
-            std::lock_guard<std::mutex> guard(mutex_);
-            if (stopping_) return;
-            if (result != kCommSuccess) continue;  // a stop nobody asked for: keep serving
-            for (auto& client : clients_) {
-                if (client->finished) continue;
-                NodeEvents& state = client->nodes[node];
-                if (!state.registered) continue;
-                if (!state.waits.empty()) {
-                    deliveries.emplace_back(client, state.waits.front());
-                    state.waits.pop_front();
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (stopping_) return;
+        if (result != kCommSuccess) continue;  // a stop nobody asked for: keep serving
+        for (auto& client : clients_) {
+            if (client->finished || client->dropped) continue;
+            NodeEvents& state = client->nodes[node];
+            if (!state.registered) continue;
+            if (!state.waits.empty()) {
+                // The client's thread writes the reply; this thread goes on to the next client.
+                if (client->unsent.size() >= kMaxUnsentEvents) {
+                    dropSlowLocked(*client,
+                                   "does not take its event replies (" + std::to_string(kMaxUnsentEvents) + " unsent)");
                     continue;
                 }
-                if (state.events.size() >= kMaxQueuedEvents) {
-                    state.events.pop_front();
-                    if (!state.dropLogged) {
-                        log_("client " + std::to_string(client->number) + ": node " + std::to_string(node) +
-                             " events not taken; dropping the oldest");
-                    }
-                    state.dropLogged = true;
-                }
-                state.events.push_back(event);
+                client->unsent.push_back({state.waits.front(), node, event});
+                state.waits.pop_front();
+                client->wake.wake();
+                continue;
             }
-        }
-        for (auto& [client, id] : deliveries) {
-            reply(*client, {FrameKind::EventReply, id, node, kCommSuccess}, event.data(), event.size());
+            if (state.events.size() >= kMaxQueuedEvents) {
+                state.events.pop_front();
+                if (!state.dropLogged) {
+                    log_("client " + std::to_string(client->number) + ": node " + std::to_string(node) +
+                         " events not taken; dropping the oldest");
+                }
+                state.dropLogged = true;
+            }
+            state.events.push_back(event);
         }
     }
 }

@@ -3,14 +3,17 @@
 // (sockcomm/protocol.h, docs/comm-protocol.md). All clients share the simulator, so they see one SP
 // state per node; every client registered for a node's events gets each of them.
 //
-// Threads: one accepting thread, one thread per client (reads its requests and answers commands in
-// order), one thread per node that takes the simulator's events and hands them to the clients. A
-// client's event wait is answered by whichever thread has the event; each client's replies are
-// written whole under its own lock, within the write timeout, or the client is disconnected.
+// Threads: one accepting thread, one thread per client, one thread per node that takes the
+// simulator's events. A client's thread alone writes to its connection: it answers each request as
+// soon as it has read it (the command runs on that thread), and writes the event replies the node
+// threads leave in its queue. A node thread never writes to a connection, so a client that does not
+// read holds up nobody but itself.
 //
 // Clients are untrusted: a wrong handshake, a malformed frame or a frame the server does not take is
-// logged and ends that client's connection; the others go on. Each client holds at most
-// kMaxQueuedEvents undelivered events per node (the oldest go first, logged).
+// logged and ends that client's connection; the others go on. So does a client that does not take a
+// reply within the write timeout, or lets more than kMaxUnsentEvents event replies pile up, or blocks
+// more than kMaxQueuedEvents event waits on one node. Each client holds at most kMaxQueuedEvents
+// undelivered events per node (the oldest go first, logged).
 //
 // start and stop are called from one thread; stop ends every thread within the write timeout.
 
@@ -35,6 +38,7 @@ namespace yatspd {
 class SpServer {
 public:
     static constexpr size_t kMaxQueuedEvents = 256;
+    static constexpr size_t kMaxUnsentEvents = 64;
     static constexpr size_t kMaxClients = 512;
 
     using LogFunction = std::function<void(const std::string& line)>;
@@ -54,6 +58,7 @@ public:
 
     // The endpoint listened on (a TCP port 0 replaced by the port chosen).
     const sockcomm::Endpoint& endpoint() const { return endpoint_; }
+    // Before start.
     void setWriteTimeout(std::chrono::milliseconds timeout) { writeTimeout_ = timeout; }
     size_t clientCount() const;
     // Event waits of all clients blocked on node now.
@@ -66,15 +71,22 @@ private:
         std::deque<std::vector<uint8_t>> events;
         bool dropLogged = false;
     };
+    struct EventReply {
+        uint32_t requestId = 0;
+        uint32_t node = 0;
+        std::vector<uint8_t> event;
+    };
     struct Client {
-        // Closed with the last reference: a pump thread may still be writing a reply to it.
+        // Closed with the last reference: a node thread may still hold it to shut it down.
         ~Client() { sockcomm::closeSocket(fd); }
         uint64_t number = 0;
         int fd = -1;
-        std::mutex writeMutex;
+        sockcomm::Waker wake;           // a node thread left event replies in unsent
         std::vector<NodeEvents> nodes;  // under the server's mutex
+        std::deque<EventReply> unsent;  // under the server's mutex; written by the client's thread
         std::thread thread;
         bool finished = false;  // under the server's mutex
+        bool dropped = false;   // under the server's mutex: disconnected for not reading (logged)
     };
 
     void acceptLoop();
@@ -84,8 +96,13 @@ private:
     bool handleRequest(const std::shared_ptr<Client>& client, const sockcomm::FrameHeader& header,
                        std::vector<uint8_t>& payload);
     void pumpEvents(uint32_t node);
-    // Writes one reply frame; on failure disconnects the client (its thread then ends).
-    void reply(Client& client, const sockcomm::FrameHeader& header, const uint8_t* payload, size_t size);
+    // Writes one reply frame (the client's thread only); false, logged, when the client did not take
+    // it within the write timeout or the connection failed: the caller then disconnects it.
+    bool reply(Client& client, const sockcomm::FrameHeader& header, const uint8_t* payload, size_t size);
+    // Writes the event replies the node threads left for the client; false as reply.
+    bool sendUnsent(Client& client);
+    // Ends the connection of a client that does not read, once, with a log line (under the mutex).
+    void dropSlowLocked(Client& client, const std::string& why);
     void reapFinishedLocked(std::vector<std::thread>& joinable);
 
     yatsim::SimBusComm& sim_;
