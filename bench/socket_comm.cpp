@@ -2,12 +2,14 @@
 // command round trip (sendCommand to answer, median and 99th percentile, with 1 and 2 client
 // threads), and discovery of the default two-node server through the server against the simulator in
 // this process: once with an SP that answers at once, and once with an SP that takes 1 ms per
-// command on both sides (what an operator compares: a real SP is never instant).
+// command on both sides (what an operator compares: a real SP is never instant). Beside them, a bare
+// ping-pong of a frame-sized message over a Unix socket pair: the floor the machine sets.
 //
 // Discovery sends its commands one after another, so through a socket it costs at least
 // (commands) x (round trip); the counters give the number of commands and the time per command.
 
 #include <benchmark/benchmark.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "commands/sp_cmd.h"
@@ -130,6 +133,51 @@ void BM_RoundTripOverUnixSocket(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RoundTripOverUnixSocket)->Threads(1)->Threads(2)->UseRealTime();
+
+// The floor under a round trip on this machine: a frame-sized message written to a Unix socket pair
+// and echoed back by a thread that blocks in read, as the server's connection threads do. What the
+// round trip above costs beyond this is the device's and the server's own work.
+void BM_BarePingPongOverUnixSocket(benchmark::State& state) {
+    int pair[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        state.SkipWithError("socketpair failed");
+        return;
+    }
+    constexpr size_t kFrame = 4096 + 24;  // the buffer and a frame header
+    auto readAll = [](int fd, char* into, size_t size) {
+        for (size_t got = 0; got < size;) {
+            ssize_t n = read(fd, into + got, size - got);
+            if (n <= 0) return false;
+            got += static_cast<size_t>(n);
+        }
+        return true;
+    };
+    std::thread echo([&] {
+        std::vector<char> frame(kFrame);
+        while (readAll(pair[1], frame.data(), kFrame) && write(pair[1], frame.data(), kFrame) == ssize_t{kFrame}) {
+        }
+    });
+    std::vector<char> frame(kFrame, 0x5A);
+    std::vector<double> times;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        if (write(pair[0], frame.data(), kFrame) != ssize_t{kFrame} || !readAll(pair[0], frame.data(), kFrame)) {
+            state.SkipWithError("ping-pong failed");
+            break;
+        }
+        times.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    shutdown(pair[0], SHUT_RDWR);
+    echo.join();
+    close(pair[0]);
+    close(pair[1]);
+    std::sort(times.begin(), times.end());
+    if (!times.empty()) {
+        state.counters["median_us"] = times[times.size() / 2];
+        state.counters["p99_us"] = times[std::min(times.size() - 1, times.size() * 99 / 100)];
+    }
+}
+BENCHMARK(BM_BarePingPongOverUnixSocket)->UseRealTime();
 
 void discover(benchmark::State& state, cBusComm& device) {
     RuntimeSettings settings = runtimeSettings();
