@@ -237,6 +237,20 @@ TEST(RedfishProtocol, ContextAndEtag) {
     EXPECT_FALSE(refused.body.contains("@odata.context"));
 }
 
+TEST(RedfishProtocol, SpTextsThatAreNotUtf8AreSentWithReplacements) {
+    // An SP's log message, account name or serial number is bytes; one in Latin-1 must not fail the
+    // answer that carries it (nor its ETag).
+    Reply reply;
+    reply.body = Json{{"@odata.type", "#LogEntry.v1_15_0.LogEntry"},
+                      {"Message", std::string("Temp \xb0"
+                                              "C high")}};
+    decorate(reply);
+    EXPECT_EQ(Json::parse(jsonText(reply.body))["Message"],
+              "Temp \xef\xbf\xbd"
+              "C high");
+    EXPECT_TRUE(reply.body.contains("@odata.etag"));
+}
+
 TEST(RedfishSessions, TokensOpenUseExpireAndClose) {
     SessionStore store;
     auto start = SessionStore::Clock::now();

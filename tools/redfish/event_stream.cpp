@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "redfish/protocol.h"
+
 namespace redfish {
 
 namespace {
@@ -23,7 +25,7 @@ void serveEventStream(EventHub& hub, httplib::Response& res) {
                                 "The service is temporarily unavailable.  Retry in 60 seconds.", {"60"});
         res.status = busy.status;
         res.set_header("Retry-After", "60");
-        res.set_content(busy.body.dump(), "application/json;charset=utf-8");
+        res.set_content(jsonText(busy.body), "application/json;charset=utf-8");
         return;
     }
     res.set_header("Cache-Control", "no-cache");

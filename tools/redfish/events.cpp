@@ -163,7 +163,7 @@ void EventHub::publish(const EventMessage& message) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return;
     Pending event{nextEventId_++, isoNow(), message};
-    std::string text = "id: " + std::to_string(event.id) + "\ndata: " + eventRecord(event, "").dump() + "\n\n";
+    std::string text = "id: " + std::to_string(event.id) + "\ndata: " + jsonText(eventRecord(event, "")) + "\n\n";
     for (StreamClient* client : clients_) {
         if (client->dropped_) continue;
         if (client->queue_.size() >= kMostQueuedPerClient) {
@@ -246,7 +246,7 @@ void EventHub::deliver(const Pending& event) {
         }
     }
     for (const Subscription& s : targets) {
-        std::string body = eventRecord(event, s.context).dump();
+        std::string body = jsonText(eventRecord(event, s.context));
         bool taken = false;
         auto delay = std::chrono::duration<double, std::milli>(kDeliveryRetryIntervalSeconds * 1000.0 * timeScale_);
         for (int attempt = 0; attempt <= kDeliveryRetryAttempts && !taken; ++attempt) {

@@ -205,7 +205,7 @@ void sendJson(httplib::Response& res, redfish::Reply reply) {
     res.set_header("OData-Version", "4.0");
     if (!reply.allow.empty()) res.set_header("Allow", reply.allow);
     if (reply.status == 401) res.set_header("WWW-Authenticate", "Basic realm=\"yat-redfishd\"");
-    res.set_content(reply.body.dump(), "application/json;charset=utf-8");
+    res.set_content(redfish::jsonText(reply.body), "application/json;charset=utf-8");
 }
 
 int hashPasswordCommand() {

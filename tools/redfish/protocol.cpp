@@ -15,7 +15,7 @@ namespace {
 // A value as a message argument: texts without their quotes, other values as JSON (bounded, as it
 // comes from the client).
 std::string shown(const Json& value) {
-    std::string text = value.is_string() ? value.get<std::string>() : value.dump();
+    std::string text = value.is_string() ? value.get<std::string>() : jsonText(value);
     if (text.size() > 64) text = text.substr(0, 64) + "...";
     return text;
 }
@@ -126,6 +126,8 @@ CheckedBody checkBody(const std::string& body, const std::vector<PropertyRule>& 
     return checked;
 }
 
+std::string jsonText(const Json& body) { return body.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
 std::string sha256Hex(const std::string& text) {
     unsigned char out[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
@@ -162,7 +164,7 @@ std::string etagOf(const Json& body) {
         plain.erase("@odata.etag");
         plain.erase("@odata.context");
     }
-    return "W/\"" + sha256Hex(plain.dump()).substr(0, 16) + "\"";
+    return "W/\"" + sha256Hex(jsonText(plain)).substr(0, 16) + "\"";
 }
 
 bool etagMatches(const std::string& ifMatch, const std::string& etag) {

@@ -76,6 +76,10 @@ Reply propertyMissing(const std::string& key);
 // PropertyValueOutOfRange.
 Reply propertyValueError(const char* messageId, const std::string& key, const Json& value);
 
+// A body as sent: compact JSON. Texts from the SP are bytes, not always UTF-8: a byte that is not
+// valid UTF-8 is sent as U+FFFD instead of failing the whole answer.
+std::string jsonText(const Json& body);
+
 // The lower-case hex SHA-256 of text.
 std::string sha256Hex(const std::string& text);
 // count random bytes (OpenSSL's generator) as lower-case hex; std::runtime_error when it fails.
