@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -26,23 +25,13 @@
 #include "platform/runtime.h"
 #include "sim/sim_bus_comm.h"
 #include "yat/sensor_sink.h"
+#include "null_sink.h"
 
 extern char** environ;  // NOLINT: the process's environment, handed to the child
 
 namespace {
 
-class NullSink final : public cSensorSink {
-public:
-    int32_t reportSensor(int32_t, int32_t, int32_t, void*, void*, void*, int32_t, const char*) override { return 0; }
-    int32_t addRegistryText(const char*, const char* text) override {
-        if (text != nullptr) texts_.insert(text);
-        return 0;
-    }
-    int32_t findRegistryText(const char* text) override { return text != nullptr && texts_.count(text) > 0 ? 1 : 0; }
-
-private:
-    std::set<std::string> texts_;
-};
+using yatbench::NullSink;
 
 // Resident set size in KiB.
 int64_t residentKiB() {

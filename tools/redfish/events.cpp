@@ -89,15 +89,6 @@ std::string eventType(const EventMessage& message) {
     return message.messageId.find(".ResourceStatusChanged") != std::string::npos ? "StatusChange" : "Alert";
 }
 
-std::string isoNow() {
-    std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+00:00", &utc);
-    return text;
-}
-
 std::optional<EventMessage> EventTranslator::translate(int32_t sensorClass, int32_t libraryNode, int32_t sensor,
                                                        std::optional<int32_t> reading, int32_t code,
                                                        const SensorNaming& naming) {

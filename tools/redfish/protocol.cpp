@@ -6,6 +6,7 @@
 #include <openssl/rand.h>
 
 #include <algorithm>
+#include <ctime>
 #include <stdexcept>
 
 namespace redfish {
@@ -127,6 +128,15 @@ CheckedBody checkBody(const std::string& body, const std::vector<PropertyRule>& 
 }
 
 std::string jsonText(const Json& body) { return body.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+std::string isoNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+00:00", &utc);
+    return text;
+}
 
 std::string sha256Hex(const std::string& text) {
     unsigned char out[EVP_MAX_MD_SIZE];

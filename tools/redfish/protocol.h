@@ -80,6 +80,9 @@ Reply propertyValueError(const char* messageId, const std::string& key, const Js
 // valid UTF-8 is sent as U+FFFD instead of failing the whole answer.
 std::string jsonText(const Json& body);
 
+// The time now as ISO 8601 in UTC ("2026-12-08T22:10:37+00:00").
+std::string isoNow();
+
 // The lower-case hex SHA-256 of text.
 std::string sha256Hex(const std::string& text);
 // count random bytes (OpenSSL's generator) as lower-case hex; std::runtime_error when it fails.

@@ -16,15 +16,6 @@ constexpr const char* kSessionsPath = "/redfish/v1/SessionService/Sessions";
 constexpr size_t kTokenBytes = 32;
 constexpr size_t kIdBytes = 8;
 
-std::string nowIso() {
-    std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+00:00", &utc);
-    return text;
-}
-
 Reply noValidSession() {
     return errorReply(401, "NoValidSession", "There is no valid session established with the implementation.");
 }
@@ -41,7 +32,7 @@ std::optional<std::pair<std::string, SessionStore::Session>> SessionStore::open(
                                                                                 const std::string& origin,
                                                                                 Clock::time_point now) {
     std::string token = randomHex(kTokenBytes);
-    Session session{randomHex(kIdBytes), user, role, origin, nowIso(), now};
+    Session session{randomHex(kIdBytes), user, role, origin, isoNow(), now};
     std::lock_guard<std::mutex> lock(mutex_);
     expire(now);
     if (sessions_.size() >= kMost) return std::nullopt;
