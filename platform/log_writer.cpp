@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -445,16 +446,17 @@ unsigned char* entryStart(LogRing& ring) { return ring.data.get() + ring.entryAt
 void writeHead(LogRing& ring, const char* tag, size_t tagBytes, size_t bodyBytes, LogFormatFn format,
                const char* formatText) {
     unsigned char* at = entryStart(ring);
-    EntryHead head{};
-    head.size = static_cast<uint32_t>(ring.reserved - ring.entryAt);
-    head.tagBytes = static_cast<uint16_t>(tagBytes);
-    head.bodyBytes = static_cast<uint16_t>(bodyBytes);
-    head.stamp = ring.entryStamp;
-    head.format = format;
-    head.formatText = formatText;
-    std::memcpy(at, &head, sizeof head);
-    if (tagBytes > 0) std::memcpy(at + sizeof head, tag, tagBytes);
-    at[sizeof head + tagBytes] = '\0';
+    // Field by field into the buffer (entries start 8-aligned): a head built on the stack and copied
+    // is read back in 16-byte pieces that its narrower stores cannot forward to, a stall per entry.
+    auto* head = new (at) EntryHead;
+    head->size = static_cast<uint32_t>(ring.reserved - ring.entryAt);
+    head->tagBytes = static_cast<uint16_t>(tagBytes);
+    head->bodyBytes = static_cast<uint16_t>(bodyBytes);
+    head->stamp = ring.entryStamp;
+    head->format = format;
+    head->formatText = formatText;
+    if (tagBytes > 0) std::memcpy(at + sizeof(EntryHead), tag, tagBytes);
+    at[sizeof(EntryHead) + tagBytes] = '\0';
 }
 
 size_t entrySize(size_t tagBytes, size_t bodyBytes) {
