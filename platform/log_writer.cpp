@@ -52,8 +52,11 @@ constexpr size_t kLogQueueGrownBytes = size_t{256} * 1024;
 // A buffer first grows once its thread found it full this many times: a sustained stream, not a
 // burst (opening and discovery stay within the default size); after that each full buffer grows.
 constexpr int kFullTimesBeforeGrowing = 256;
-// The writer's output: formatted lines gathered for one file write.
+// The writer's output: formatted lines gathered for one file write. While a thread's buffer has grown
+// (a sustained stream) the writer gathers up to kStreamOutputBytes per write, a quarter of the system
+// calls; otherwise only the first kOutputBytes of the buffer are used and become resident.
 constexpr size_t kOutputBytes = size_t{16} * 1024;
+constexpr size_t kStreamOutputBytes = size_t{64} * 1024;
 // Marks the rest of a buffer as unused: the next entry starts at its beginning.
 constexpr uint32_t kWrapMark = 0xFFFFFFFFu;
 // A caller has claimed its buffer and is reading the clock (the entry's time follows at once).
@@ -515,7 +518,9 @@ int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, L
     ClockPair now = readClocks();
     clock.update(now);
     int64_t limit = now.stamp;
+    size_t outputBytes = kOutputBytes;
     for (LogRing* ring : rings) {
+        if (ring->capacity > ring->baseCapacity) outputBytes = kStreamOutputBytes;
         int64_t pending = ring->pending.load(std::memory_order_seq_cst);
         while (pending == kStamping) {  // a caller between its claim and its clock: nanoseconds
             std::this_thread::yield();
@@ -549,7 +554,7 @@ int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, L
             used += formatEntry(out + used, *nextHead, next->thread, clock, cache);
             ++*lines;
             next->cursor += nextHead->size;
-            if (kOutputBytes - used < kLogLineSize) {
+            if (outputBytes - used < kLogLineSize) {
                 // A caller that waits is woken once half its buffer is free (a wake per few entries
                 // would cost more than the entries).
                 uint64_t held = next->tail.load(std::memory_order_relaxed) - next->cursor;
@@ -593,7 +598,7 @@ void freeAbandonedLocked(WriterState& state) {
 void writerLoop() {
     WriterState& state = writerState();
     if (state.output == nullptr)
-        state.output.reset(new char[kOutputBytes]);  // not zeroed: only what is written becomes resident
+        state.output.reset(new char[kStreamOutputBytes]);  // not zeroed: only what is written becomes resident
     LogHeadCache cache;
     int idleRounds = 0;
     std::unique_lock<std::mutex> lock(state.mutex);
