@@ -54,7 +54,7 @@ constexpr size_t kLogQueueGrownBytes = size_t{256} * 1024;
 constexpr int kFullTimesBeforeGrowing = 256;
 // The writer's output: formatted lines gathered for one file write. While a thread's buffer has grown
 // (a sustained stream) the writer gathers up to kStreamOutputBytes per write, a quarter of the system
-// calls; otherwise only the first kOutputBytes of the buffer are used and become resident.
+// calls; the larger buffer is made when the first stream comes.
 constexpr size_t kOutputBytes = size_t{16} * 1024;
 constexpr size_t kStreamOutputBytes = size_t{64} * 1024;
 // Marks the rest of a buffer as unused: the next entry starts at its beginning.
@@ -201,6 +201,7 @@ struct WriterState {
     // the next, so that opening and closing for months does not allocate per writer.
     std::vector<LogRing*> round;
     std::unique_ptr<char[]> output;
+    size_t outputCapacity = 0;
 };
 
 std::atomic<uint64_t> queueWaits{0};
@@ -514,13 +515,12 @@ size_t formatEntry(char* out, const EntryHead& head, int thread, const StampCloc
 // merged by stamp, formats the lines into out and writes them (one write per output buffer's fill).
 // The merge takes runs: from the buffer with the oldest entry, every entry older than the oldest of
 // the other buffers. Returns the limit: every entry stamped before it has been written.
-int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, LogHeadCache& cache, size_t* lines) {
+int64_t writeRound(std::vector<LogRing*>& rings, char* out, size_t outputBytes, StampClock& clock, LogHeadCache& cache,
+                   size_t* lines) {
     ClockPair now = readClocks();
     clock.update(now);
     int64_t limit = now.stamp;
-    size_t outputBytes = kOutputBytes;
     for (LogRing* ring : rings) {
-        if (ring->capacity > ring->baseCapacity) outputBytes = kStreamOutputBytes;
         int64_t pending = ring->pending.load(std::memory_order_seq_cst);
         while (pending == kStamping) {  // a caller between its claim and its clock: nanoseconds
             std::this_thread::yield();
@@ -595,10 +595,28 @@ void freeAbandonedLocked(WriterState& state) {
     }
 }
 
+// The bytes of output the writer gathers per file write this round (the writer's own state): the
+// larger buffer while a thread's buffer has grown, made at the first such round (without memory for
+// it the small one serves).
+size_t roundOutputBytes(WriterState& state) {
+    bool stream = std::any_of(state.round.begin(), state.round.end(),
+                              [](const LogRing* ring) { return ring->capacity > ring->baseCapacity; });
+    if (!stream) return kOutputBytes;
+    if (state.outputCapacity < kStreamOutputBytes) {
+        if (char* larger = new (std::nothrow) char[kStreamOutputBytes]) {
+            state.output.reset(larger);
+            state.outputCapacity = kStreamOutputBytes;
+        }
+    }
+    return state.outputCapacity;
+}
+
 void writerLoop() {
     WriterState& state = writerState();
-    if (state.output == nullptr)
-        state.output.reset(new char[kStreamOutputBytes]);  // not zeroed: only what is written becomes resident
+    if (state.output == nullptr) {
+        state.output.reset(new char[kOutputBytes]);  // not zeroed: only what is written becomes resident
+        state.outputCapacity = kOutputBytes;
+    }
     LogHeadCache cache;
     int idleRounds = 0;
     std::unique_lock<std::mutex> lock(state.mutex);
@@ -610,7 +628,7 @@ void writerLoop() {
         state.round.assign(state.rings.begin(), state.rings.end());
         lock.unlock();
         size_t lines = 0;
-        int64_t upTo = writeRound(state.round, state.output.get(), state.clock, cache, &lines);
+        int64_t upTo = writeRound(state.round, state.output.get(), roundOutputBytes(state), state.clock, cache, &lines);
         lock.lock();
         state.writtenUpTo = std::max(state.writtenUpTo, upTo);
         state.written.notify_all();
