@@ -57,6 +57,8 @@ constexpr int kFullTimesBeforeGrowing = 256;
 // calls; the larger buffer is made when the first stream comes.
 constexpr size_t kOutputBytes = size_t{16} * 1024;
 constexpr size_t kStreamOutputBytes = size_t{64} * 1024;
+// How far past its entry a caller stores into its buffer's free lines ahead of time (see touchAhead).
+constexpr uint64_t kTouchAhead = 2048;
 // Marks the rest of a buffer as unused: the next entry starts at its beginning.
 constexpr uint32_t kWrapMark = 0xFFFFFFFFu;
 // A caller has claimed its buffer and is reading the clock (the entry's time follows at once).
@@ -165,6 +167,7 @@ struct LogRing {
     std::atomic<int64_t> pending{0};  // 0, kStamping, or the stamp of the entry being written
     uint64_t reserved = 0;            // the end of the entry being written (past a wrap mark)
     uint64_t entryAt = 0;             // where the entry being written starts
+    uint64_t touchedUpTo = 0;         // the producer has stored into every free line before this position
     int fullTimes = 0;                // times the producer found this buffer full
     int64_t entryStamp = 0;
     bool wakeWriter = false;
@@ -354,6 +357,20 @@ LogRing* grownRing(WriterState& state, LogRing& full) {
     return made;
 }
 
+// Stores a byte into each free line of the ring from the end of the claimed entry up to kTouchAhead
+// past it, once the previous such stretch is half used. The writer has read these lines (one lap
+// earlier), so they sit in its processor's cache; the caller's next entries would each wait for one
+// line to come back (the locked instruction of the claim waits for the stores before it). Asked for
+// together, some thirty lines come back at once, in the time of one. Only free room is touched: the
+// writer never reads past the published tail, and head + capacity bounds the stretch.
+void touchAhead(LogRing& ring, uint64_t head) {
+    if (ring.touchedUpTo >= ring.reserved + kTouchAhead / 2) return;
+    uint64_t from = std::max(ring.touchedUpTo, ring.reserved);
+    uint64_t to = std::min<uint64_t>(ring.reserved + kTouchAhead, head + ring.capacity);
+    for (uint64_t at = (from + 63) & ~uint64_t{63}; at < to; at += 64) ring.data[at % ring.capacity] = 0;
+    ring.touchedUpTo = std::max(ring.touchedUpTo, to);
+}
+
 enum class Claim { Made, Full, Synchronous };
 
 // Claims room for an entry of size bytes in the caller's buffer and stamps it. When the buffer is
@@ -385,6 +402,7 @@ Claim claimEntry(WriterState& state, LogRing& ring, size_t size, bool mayGrow) {
     }
     ring.entryAt = tail + skip;
     ring.reserved = tail + skip + size;
+    touchAhead(ring, head);
     return Claim::Made;
 }
 
