@@ -362,10 +362,12 @@ LogRing* grownRing(WriterState& state, LogRing& full) {
 // earlier), so they sit in its processor's cache; the caller's next entries would each wait for one
 // line to come back (the locked instruction of the claim waits for the stores before it). Asked for
 // together, some thirty lines come back at once, in the time of one. Only free room is touched: the
-// writer never reads past the published tail, and head + capacity bounds the stretch.
+// writer never reads past the published tail, and head + capacity bounds the stretch. The first lap
+// is left alone: the writer has not read those lines, and a thread that logs little keeps its buffer's
+// untouched pages out of memory.
 void touchAhead(LogRing& ring, uint64_t head) {
     if (ring.touchedUpTo >= ring.reserved + kTouchAhead / 2) return;
-    uint64_t from = std::max(ring.touchedUpTo, ring.reserved);
+    uint64_t from = std::max({ring.touchedUpTo, ring.reserved, uint64_t{ring.capacity}});
     uint64_t to = std::min<uint64_t>(ring.reserved + kTouchAhead, head + ring.capacity);
     for (uint64_t at = (from + 63) & ~uint64_t{63}; at < to; at += 64) ring.data[at % ring.capacity] = 0;
     ring.touchedUpTo = std::max(ring.touchedUpTo, to);
