@@ -16,8 +16,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -25,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/cpu_time.h"
 #include "bench/log_setup.h"
 #include "platform/log.h"
 #include "platform/log_file.h"
@@ -86,11 +85,7 @@ void callerCostPrintf(benchmark::State& state) {
 YAT_CALLER_COST(callerCostChecked);
 YAT_CALLER_COST(callerCostPrintf);
 
-double cpuSeconds(clockid_t clock) {
-    timespec now{};
-    clock_gettime(clock, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+using yatbench::cpuSeconds;
 
 void writerThroughput(benchmark::State& state) {
     yatbench::LogSetup log(static_cast<int>(state.range(0)));

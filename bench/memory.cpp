@@ -3,7 +3,8 @@
 // measurement runs in a new process (this program started again with YAT_BENCH_MEMORY_CHILD set to
 // the logging mode; the benchmark measures in it and ends it), so that it starts from a process that never opened the
 // library: growthKiB is its resident set after discovery and a few hundred readings minus the one before the library
-// object was made. The simulator is made before the first reading.
+// object was made, anonymousGrowthKiB the same for its anonymous part. The simulator is made before the first
+// reading.
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -33,13 +34,21 @@ namespace {
 
 using yatbench::NullSink;
 
-// Resident set size in KiB.
-int64_t residentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    int64_t size = 0;
-    int64_t resident = 0;
-    statm >> size >> resident;
-    return resident * static_cast<int64_t>(sysconf(_SC_PAGESIZE)) / 1024;
+// Resident set size in KiB: all of it, and its anonymous part (heap, stacks, buffers). The rest is
+// mapped files, mostly code, which the kernel maps up to 64 KiB at a time around each page first run,
+// so that part of the growth moves in steps with where the code that runs happens to lie.
+struct Resident {
+    int64_t total = 0;
+    int64_t anonymous = 0;
+};
+Resident residentKiB() {
+    Resident resident;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) resident.total = std::atoll(line.c_str() + 6);
+        if (line.rfind("RssAnon:", 0) == 0) resident.anonymous = std::atoll(line.c_str() + 8);
+    }
+    return resident;
 }
 
 // The default scenario's nodes repeated up to eight.
@@ -51,7 +60,7 @@ yatsim::Scenario eightNodes() {
 }
 
 // In the child: open (openLibrary, as a host does), discover, read every sensor a few times; returns the growth in KiB.
-int64_t measureChild(int mode) {
+Resident measureChild(int mode) {
     auto dir = std::filesystem::temp_directory_path() / ("yat-bench-memory-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     RuntimeSettings settings = runtimeSettings();
@@ -61,8 +70,8 @@ int64_t measureChild(int mode) {
     setRuntimeSettings(settings);
     yatsim::SimBusComm comm(eightNodes());
     NullSink sink;
-    int64_t before = residentKiB();
-    int64_t growth = -1;
+    Resident before = residentKiB();
+    Resident growth{-1, -1};
     cLibYAT* lib = nullptr;
     if (openLibrary(&lib, &comm) == ERR_SUCCESS && lib != nullptr) {
         lib->initSensors(&sink);
@@ -73,7 +82,8 @@ int64_t measureChild(int mode) {
             }
         }
         flushLog();
-        growth = residentKiB() - before;
+        Resident after = residentKiB();
+        growth = {after.total - before.total, after.anonymous - before.anonymous};
         (void)closeLibrary();
     }
     std::error_code ignored;
@@ -84,12 +94,15 @@ int64_t measureChild(int mode) {
 void BM_OpenAndDiscoverResidentGrowth(benchmark::State& state) {
     if (const char* childMode = std::getenv("YAT_BENCH_MEMORY_CHILD")) {
         // The child: measure, say the figure and end before any other benchmark runs.
-        std::printf("\ngrowth=%lld\n", static_cast<long long>(measureChild(std::atoi(childMode))));
+        Resident growth = measureChild(std::atoi(childMode));
+        std::printf("\ngrowth=%lld anonymous=%lld\n", static_cast<long long>(growth.total),
+                    static_cast<long long>(growth.anonymous));
         std::fflush(stdout);
         _exit(0);
     }
     const std::string mode = std::to_string(state.range(0));
     int64_t growth = -1;
+    int64_t anonymous = -1;
     for (auto _ : state) {
         int pipes[2];
         if (pipe(pipes) != 0) {
@@ -124,8 +137,11 @@ void BM_OpenAndDiscoverResidentGrowth(benchmark::State& state) {
         waitpid(child, &status, 0);
         size_t at = out.find("growth=");
         growth = at == std::string::npos ? -1 : std::atoll(out.c_str() + at + 7);
+        size_t anonAt = out.find("anonymous=");
+        anonymous = anonAt == std::string::npos ? -1 : std::atoll(out.c_str() + anonAt + 10);
     }
     state.counters["growthKiB"] = static_cast<double>(growth);
+    state.counters["anonymousGrowthKiB"] = static_cast<double>(anonymous);
 }
 BENCHMARK(BM_OpenAndDiscoverResidentGrowth)
     ->ArgName("log")

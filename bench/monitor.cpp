@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "frame/libyat.h"
+#include "cpu_time.h"
 #include "log_setup.h"
 #include "platform/runtime.h"
 #include "sim/sim_bus_comm.h"
@@ -32,11 +33,7 @@ public:
     std::atomic<uint64_t> dasd{0};
 };
 
-double processCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
+double processCpuSeconds() { return yatbench::cpuSeconds(CLOCK_PROCESS_CPUTIME_ID); }
 
 // The library opened over the default scenario, discovery done, monitoring on.
 struct Monitored {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -51,8 +52,13 @@ constexpr size_t kLogQueueGrownBytes = size_t{256} * 1024;
 // A buffer first grows once its thread found it full this many times: a sustained stream, not a
 // burst (opening and discovery stay within the default size); after that each full buffer grows.
 constexpr int kFullTimesBeforeGrowing = 256;
-// The writer's output: formatted lines gathered for one file write.
+// The writer's output: formatted lines gathered for one file write. While a thread's buffer has grown
+// (a sustained stream) the writer gathers up to kStreamOutputBytes per write, a quarter of the system
+// calls; the larger buffer is made when the first stream comes.
 constexpr size_t kOutputBytes = size_t{16} * 1024;
+constexpr size_t kStreamOutputBytes = size_t{64} * 1024;
+// How far past its entry a caller stores into its buffer's free lines ahead of time (see touchAhead).
+constexpr uint64_t kTouchAhead = 2048;
 // Marks the rest of a buffer as unused: the next entry starts at its beginning.
 constexpr uint32_t kWrapMark = 0xFFFFFFFFu;
 // A caller has claimed its buffer and is reading the clock (the entry's time follows at once).
@@ -161,6 +167,7 @@ struct LogRing {
     std::atomic<int64_t> pending{0};  // 0, kStamping, or the stamp of the entry being written
     uint64_t reserved = 0;            // the end of the entry being written (past a wrap mark)
     uint64_t entryAt = 0;             // where the entry being written starts
+    uint64_t touchedUpTo = 0;         // the producer has stored into every free line before this position
     int fullTimes = 0;                // times the producer found this buffer full
     int64_t entryStamp = 0;
     bool wakeWriter = false;
@@ -197,6 +204,7 @@ struct WriterState {
     // the next, so that opening and closing for months does not allocate per writer.
     std::vector<LogRing*> round;
     std::unique_ptr<char[]> output;
+    size_t outputCapacity = 0;
 };
 
 std::atomic<uint64_t> queueWaits{0};
@@ -349,6 +357,22 @@ LogRing* grownRing(WriterState& state, LogRing& full) {
     return made;
 }
 
+// Stores a byte into each free line of the ring from the end of the claimed entry up to kTouchAhead
+// past it, once the previous such stretch is half used. The writer has read these lines (one lap
+// earlier), so they sit in its processor's cache; the caller's next entries would each wait for one
+// line to come back (the locked instruction of the claim waits for the stores before it). Asked for
+// together, some thirty lines come back at once, in the time of one. Only free room is touched: the
+// writer never reads past the published tail, and head + capacity bounds the stretch. The first lap
+// is left alone: the writer has not read those lines, and a thread that logs little keeps its buffer's
+// untouched pages out of memory.
+void touchAhead(LogRing& ring, uint64_t head) {
+    if (ring.touchedUpTo >= ring.reserved + kTouchAhead / 2) return;
+    uint64_t from = std::max({ring.touchedUpTo, ring.reserved, uint64_t{ring.capacity}});
+    uint64_t to = std::min<uint64_t>(ring.reserved + kTouchAhead, head + ring.capacity);
+    for (uint64_t at = (from + 63) & ~uint64_t{63}; at < to; at += 64) ring.data[at % ring.capacity] = 0;
+    ring.touchedUpTo = std::max(ring.touchedUpTo, to);
+}
+
 enum class Claim { Made, Full, Synchronous };
 
 // Claims room for an entry of size bytes in the caller's buffer and stamps it. When the buffer is
@@ -380,6 +404,7 @@ Claim claimEntry(WriterState& state, LogRing& ring, size_t size, bool mayGrow) {
     }
     ring.entryAt = tail + skip;
     ring.reserved = tail + skip + size;
+    touchAhead(ring, head);
     return Claim::Made;
 }
 
@@ -445,16 +470,17 @@ unsigned char* entryStart(LogRing& ring) { return ring.data.get() + ring.entryAt
 void writeHead(LogRing& ring, const char* tag, size_t tagBytes, size_t bodyBytes, LogFormatFn format,
                const char* formatText) {
     unsigned char* at = entryStart(ring);
-    EntryHead head{};
-    head.size = static_cast<uint32_t>(ring.reserved - ring.entryAt);
-    head.tagBytes = static_cast<uint16_t>(tagBytes);
-    head.bodyBytes = static_cast<uint16_t>(bodyBytes);
-    head.stamp = ring.entryStamp;
-    head.format = format;
-    head.formatText = formatText;
-    std::memcpy(at, &head, sizeof head);
-    if (tagBytes > 0) std::memcpy(at + sizeof head, tag, tagBytes);
-    at[sizeof head + tagBytes] = '\0';
+    // Field by field into the buffer (entries start 8-aligned): a head built on the stack and copied
+    // is read back in 16-byte pieces that its narrower stores cannot forward to, a stall per entry.
+    auto* head = new (at) EntryHead;
+    head->size = static_cast<uint32_t>(ring.reserved - ring.entryAt);
+    head->tagBytes = static_cast<uint16_t>(tagBytes);
+    head->bodyBytes = static_cast<uint16_t>(bodyBytes);
+    head->stamp = ring.entryStamp;
+    head->format = format;
+    head->formatText = formatText;
+    if (tagBytes > 0) std::memcpy(at + sizeof(EntryHead), tag, tagBytes);
+    at[sizeof(EntryHead) + tagBytes] = '\0';
 }
 
 size_t entrySize(size_t tagBytes, size_t bodyBytes) {
@@ -509,7 +535,8 @@ size_t formatEntry(char* out, const EntryHead& head, int thread, const StampCloc
 // merged by stamp, formats the lines into out and writes them (one write per output buffer's fill).
 // The merge takes runs: from the buffer with the oldest entry, every entry older than the oldest of
 // the other buffers. Returns the limit: every entry stamped before it has been written.
-int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, LogHeadCache& cache, size_t* lines) {
+int64_t writeRound(std::vector<LogRing*>& rings, char* out, size_t outputBytes, StampClock& clock, LogHeadCache& cache,
+                   size_t* lines) {
     ClockPair now = readClocks();
     clock.update(now);
     int64_t limit = now.stamp;
@@ -547,7 +574,7 @@ int64_t writeRound(std::vector<LogRing*>& rings, char* out, StampClock& clock, L
             used += formatEntry(out + used, *nextHead, next->thread, clock, cache);
             ++*lines;
             next->cursor += nextHead->size;
-            if (kOutputBytes - used < kLogLineSize) {
+            if (outputBytes - used < kLogLineSize) {
                 // A caller that waits is woken once half its buffer is free (a wake per few entries
                 // would cost more than the entries).
                 uint64_t held = next->tail.load(std::memory_order_relaxed) - next->cursor;
@@ -588,10 +615,28 @@ void freeAbandonedLocked(WriterState& state) {
     }
 }
 
+// The bytes of output the writer gathers per file write this round (the writer's own state): the
+// larger buffer while a thread's buffer has grown, made at the first such round (without memory for
+// it the small one serves).
+size_t roundOutputBytes(WriterState& state) {
+    bool stream = std::any_of(state.round.begin(), state.round.end(),
+                              [](const LogRing* ring) { return ring->capacity > ring->baseCapacity; });
+    if (!stream) return kOutputBytes;
+    if (state.outputCapacity < kStreamOutputBytes) {
+        if (char* larger = new (std::nothrow) char[kStreamOutputBytes]) {
+            state.output.reset(larger);
+            state.outputCapacity = kStreamOutputBytes;
+        }
+    }
+    return state.outputCapacity;
+}
+
 void writerLoop() {
     WriterState& state = writerState();
-    if (state.output == nullptr)
+    if (state.output == nullptr) {
         state.output.reset(new char[kOutputBytes]);  // not zeroed: only what is written becomes resident
+        state.outputCapacity = kOutputBytes;
+    }
     LogHeadCache cache;
     int idleRounds = 0;
     std::unique_lock<std::mutex> lock(state.mutex);
@@ -603,7 +648,7 @@ void writerLoop() {
         state.round.assign(state.rings.begin(), state.rings.end());
         lock.unlock();
         size_t lines = 0;
-        int64_t upTo = writeRound(state.round, state.output.get(), state.clock, cache, &lines);
+        int64_t upTo = writeRound(state.round, state.output.get(), roundOutputBytes(state), state.clock, cache, &lines);
         lock.lock();
         state.writtenUpTo = std::max(state.writtenUpTo, upTo);
         state.written.notify_all();
