@@ -358,13 +358,13 @@ LogRing* grownRing(WriterState& state, LogRing& full) {
 }
 
 // Stores a byte into each free line of the ring from the end of the claimed entry up to kTouchAhead
-// past it, once the previous such stretch is half used. The writer has read these lines (one lap
-// earlier), so they sit in its processor's cache; the caller's next entries would each wait for one
-// line to come back (the locked instruction of the claim waits for the stores before it). Asked for
-// together, some thirty lines come back at once, in the time of one. Only free room is touched: the
-// writer never reads past the published tail, and head + capacity bounds the stretch. The first lap
-// is left alone: the writer has not read those lines, and a thread that logs little keeps its buffer's
-// untouched pages out of memory.
+// past it, once the previous such stretch is half used (sixteen lines at a time). The writer has read
+// these lines one lap earlier, so they sit in its processor's cache, and the locked instruction of each
+// claim waits for the stores before it: without this every entry waited for its own line to come back
+// from the writer's processor; now the claim after a stretch waits for its lines, which are fetched
+// together. Only free room is touched: the writer never reads past the published tail, and head +
+// capacity bounds the stretch. The first lap is left alone: the writer has not read those lines, and a
+// thread that logs little keeps its buffer's untouched pages out of memory.
 void touchAhead(LogRing& ring, uint64_t head) {
     if (ring.touchedUpTo >= ring.reserved + kTouchAhead / 2) return;
     uint64_t from = std::max({ring.touchedUpTo, ring.reserved, uint64_t{ring.capacity}});
