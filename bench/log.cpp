@@ -7,6 +7,7 @@
 //   thread's buffer, and then waits untimed for the writer to take them; medianNs is one thread's
 //   time per entry in its median burst (the burst's time over kBurst; with several threads the mean
 //   of the threads' medians). A burst the scheduler interrupted moves the mean, not the median.
+//   callerCostPlaced times one thread with the writer kept to the caller's processor or to another.
 // - writerThroughput: lines the writer formats and writes per second when one thread logs without
 //   pause (the caller waits for room whenever its buffer is full, so the writer sets the rate), and
 //   per second of the writer's own processor time (the figure a shared, loaded machine distorts least).
@@ -20,6 +21,8 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
 #include <vector>
 
@@ -84,6 +87,47 @@ void callerCostPrintf(benchmark::State& state) {
         ->Unit(benchmark::kMicrosecond)
 YAT_CALLER_COST(callerCostChecked);
 YAT_CALLER_COST(callerCostPrintf);
+
+// The caller's cost with the writer placed: placement 1 on the caller's processor, 2 on another one
+// (left to the scheduler, a run gets either, and keeps it). A new thread runs on its creator's
+// processors, so a helper kept to the chosen processor logs the first entry, which starts the writer;
+// the caller keeps to processor 0 while it is timed.
+void placeWriter(const benchmark::State& state) {
+    openLog(state);
+    cpu_set_t writerCpus;
+    CPU_ZERO(&writerCpus);
+    CPU_SET(state.range(1) == 1 ? 0 : 1, &writerCpus);
+    std::thread starter([&] {
+        pthread_setaffinity_np(pthread_self(), sizeof writerCpus, &writerCpus);
+        yatLog(kTag, kReadingText, 0, 0, 0);
+    });
+    starter.join();
+    flushLog();
+}
+
+void callerCostPlaced(benchmark::State& state) {
+    if (std::thread::hardware_concurrency() < 2) {
+        state.SkipWithError("needs two processors");
+        return;
+    }
+    cpu_set_t saved;
+    pthread_getaffinity_np(pthread_self(), sizeof saved, &saved);
+    cpu_set_t first;
+    CPU_ZERO(&first);
+    CPU_SET(0, &first);
+    pthread_setaffinity_np(pthread_self(), sizeof first, &first);
+    callerCostChecked(state);
+    pthread_setaffinity_np(pthread_self(), sizeof saved, &saved);
+}
+BENCHMARK(callerCostPlaced)
+    ->ArgNames({"log", "writer"})
+    ->Args({1, 1})
+    ->Args({1, 2})
+    ->Setup(placeWriter)
+    ->Teardown(closeLogSetup)
+    ->UseManualTime()
+    ->Iterations(2000)
+    ->Unit(benchmark::kMicrosecond);
 
 using yatbench::cpuSeconds;
 

@@ -57,8 +57,6 @@ constexpr int kFullTimesBeforeGrowing = 256;
 // calls; the larger buffer is made when the first stream comes.
 constexpr size_t kOutputBytes = size_t{16} * 1024;
 constexpr size_t kStreamOutputBytes = size_t{64} * 1024;
-// How far past its entry a caller stores into its buffer's free lines ahead of time (see touchAhead).
-constexpr uint64_t kTouchAhead = 2048;
 // Marks the rest of a buffer as unused: the next entry starts at its beginning.
 constexpr uint32_t kWrapMark = 0xFFFFFFFFu;
 // A caller has claimed its buffer and is reading the clock (the entry's time follows at once).
@@ -89,6 +87,18 @@ int64_t logStamp() {
     return logClockNanos();
 }
 
+// The counter is not read in order with memory accesses: the processor may read it before an earlier
+// store is seen by other processors, or after a later load. Where a stamp is compared with what such
+// accesses saw, it is read in order. A flush's stamp: after the thread's entries are visible to the
+// writer, so a round whose limit passes it has seen them.
+int64_t stampAfterStores() {
+#ifdef YAT_LOG_COUNTER
+    _mm_mfence();
+    _mm_lfence();
+#endif
+    return logStamp();
+}
+
 // A stamp and the system-clock time read together.
 struct ClockPair {
     int64_t stamp = 0;
@@ -113,6 +123,10 @@ ClockPair readClocks() {
             best = {before + (after - before) / 2, nanos};
         }
     }
+#ifdef YAT_LOG_COUNTER
+    // The writer's loads of pending and tail come after its round's stamp (see stampAfterStores).
+    _mm_lfence();
+#endif
     return best;
 }
 
@@ -153,12 +167,25 @@ static_assert(sizeof(EntryHead) % 8 == 0);
 
 constexpr size_t roundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
 
+// A line of the processor's cache. Buffer sizes are multiples of it.
+constexpr size_t kLineBytes = 64;
+static_assert(kLogQueueBytes % kLineBytes == 0 && kMinRingBytes % kLineBytes == 0);
+
+struct LineAlignedDelete {
+    void operator()(unsigned char* bytes) const { operator delete[](bytes, std::align_val_t{kLineBytes}); }
+};
+
 // One thread's entries: a byte ring with the thread as its only producer and the writer as its only
 // consumer. Positions count bytes ever written (tail) and taken (head).
 struct LogRing {
     LogRing(size_t bytes, size_t base, int threadNumber)
-        : data(new unsigned char[bytes]), capacity(bytes), baseCapacity(base), thread(threadNumber) {}
-    std::unique_ptr<unsigned char[]> data;  // not zeroed: pages become resident as they are used
+        : data(new (std::align_val_t{kLineBytes}) unsigned char[bytes]),
+          capacity(bytes),
+          baseCapacity(base),
+          thread(threadNumber) {}
+    // Not zeroed: pages become resident as they are used. Lines of the processor's cache start at
+    // positions that are multiples of kLineBytes.
+    std::unique_ptr<unsigned char[], LineAlignedDelete> data;
     const size_t capacity;
     const size_t baseCapacity;  // the writer's buffer size when the thread's first buffer was made
     const int thread;
@@ -167,7 +194,6 @@ struct LogRing {
     std::atomic<int64_t> pending{0};  // 0, kStamping, or the stamp of the entry being written
     uint64_t reserved = 0;            // the end of the entry being written (past a wrap mark)
     uint64_t entryAt = 0;             // where the entry being written starts
-    uint64_t touchedUpTo = 0;         // the producer has stored into every free line before this position
     int fullTimes = 0;                // times the producer found this buffer full
     int64_t entryStamp = 0;
     bool wakeWriter = false;
@@ -279,7 +305,8 @@ bool startWriterLocked(WriterState& state) {
     if (!state.armed || state.stopping || state.forked || loggingSynchronous()) return false;
     // A writer that ended on its own has released the lock for good; only its exit remains.
     if (state.thread != nullptr && state.thread->joinable()) state.thread->join();
-    state.ringCapacity.store(roundUp8(std::max(state.wantedCapacity, kMinRingBytes)));
+    size_t lines = (std::max(state.wantedCapacity, kMinRingBytes) + kLineBytes - 1) / kLineBytes;
+    state.ringCapacity.store(lines * kLineBytes);
     state.clock.anchor(readClocks());  // before any entry of this writer is stamped
     try {
         state.thread = std::make_unique<std::thread>(writerLoop);
@@ -357,22 +384,6 @@ LogRing* grownRing(WriterState& state, LogRing& full) {
     return made;
 }
 
-// Stores a byte into each free line of the ring from the end of the claimed entry up to kTouchAhead
-// past it, once the previous such stretch is half used (sixteen lines at a time). The writer has read
-// these lines one lap earlier, so they sit in its processor's cache, and the locked instruction of each
-// claim waits for the stores before it: without this every entry waited for its own line to come back
-// from the writer's processor; now the claim after a stretch waits for its lines, which are fetched
-// together. Only free room is touched: the writer never reads past the published tail, and head +
-// capacity bounds the stretch. The first lap is left alone: the writer has not read those lines, and a
-// thread that logs little keeps its buffer's untouched pages out of memory.
-void touchAhead(LogRing& ring, uint64_t head) {
-    if (ring.touchedUpTo >= ring.reserved + kTouchAhead / 2) return;
-    uint64_t from = std::max({ring.touchedUpTo, ring.reserved, uint64_t{ring.capacity}});
-    uint64_t to = std::min<uint64_t>(ring.reserved + kTouchAhead, head + ring.capacity);
-    for (uint64_t at = (from + 63) & ~uint64_t{63}; at < to; at += 64) ring.data[at % ring.capacity] = 0;
-    ring.touchedUpTo = std::max(ring.touchedUpTo, to);
-}
-
 enum class Claim { Made, Full, Synchronous };
 
 // Claims room for an entry of size bytes in the caller's buffer and stamps it. When the buffer is
@@ -404,7 +415,6 @@ Claim claimEntry(WriterState& state, LogRing& ring, size_t size, bool mayGrow) {
     }
     ring.entryAt = tail + skip;
     ring.reserved = tail + skip + size;
-    touchAhead(ring, head);
     return Claim::Made;
 }
 
@@ -503,6 +513,32 @@ const EntryHead* peekEntry(LogRing& ring) {
     return nullptr;
 }
 
+// Drops the whole lines of a buffer that the writer has taken (positions from .. to) from every
+// processor's cache, where the processor can (x86-64 with clflushopt). The producer writes into these
+// lines on its next lap. A line that the writer's processor still holds must come back from it before
+// the producer's store completes, and a producer on another processor waited for that once per line
+// (an entry cost it three times what it costs with both threads on one processor); a line that no
+// cache holds is fetched from memory at less cost. With both threads on one processor the cost of an
+// entry stays the same.
+#ifdef YAT_LOG_COUNTER
+__attribute__((target("clflushopt"))) void flushLines(unsigned char* data, size_t capacity, uint64_t from,
+                                                      uint64_t to) {
+    for (uint64_t at = from; at < to; at += kLineBytes) _mm_clflushopt(data + at % capacity);
+}
+
+void dropTakenLines(LogRing& ring, uint64_t from, uint64_t to) {
+    static const bool canFlush = [] {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        return __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & (1u << 23)) != 0;
+    }();
+    // The line holding to may still be written: the next entry can start in it.
+    if (canFlush)
+        flushLines(ring.data.get(), ring.capacity, from & ~uint64_t{kLineBytes - 1}, to & ~uint64_t{kLineBytes - 1});
+}
+#else
+void dropTakenLines(LogRing&, uint64_t, uint64_t) {}
+#endif
+
 // Writes the lines gathered in out, then hands the room of the entries taken so far back to the
 // callers and wakes those that wait for it when wake is true. The lines are in the file before their
 // room is handed back: a caller that sees its buffer empty (awaitOwnEntries, before it writes on its
@@ -510,7 +546,10 @@ const EntryHead* peekEntry(LogRing& ring) {
 void writeAndRelease(std::vector<LogRing*>& rings, char* out, size_t& used, bool wake) {
     if (used > 0) LogFile::instance().write(out, used);
     used = 0;
-    for (LogRing* ring : rings) ring->head.store(ring->cursor, std::memory_order_release);
+    for (LogRing* ring : rings) {
+        dropTakenLines(*ring, ring->head.load(std::memory_order_relaxed), ring->cursor);
+        ring->head.store(ring->cursor, std::memory_order_release);
+    }
     WriterState& state = writerState();
     if (wake && state.waiting.load(std::memory_order_acquire) > 0) {
         std::lock_guard<std::mutex> guard(state.mutex);
@@ -757,7 +796,7 @@ void stopLogWriter() {
 
 void flushLog() {
     yat::WriterState& state = yat::writerState();
-    int64_t target = yat::logStamp();
+    int64_t target = yat::stampAfterStores();
     std::unique_lock<std::mutex> lock(state.mutex);
     if (!state.running) return;
     state.flushTarget = std::max(state.flushTarget, target);
