@@ -9,27 +9,31 @@ namespace yat::logtext {
 
 namespace {
 
-// Appends the digits of value in base 10 or 16 to text at *pos, up to cap. The bases are constants
-// in each branch, so that the compiler divides by multiplying.
-void putUnsigned(char* text, size_t* pos, size_t cap, unsigned long long value, unsigned base, bool upper) {
-    char buffer[24];
-    char* end = buffer + sizeof buffer;
-    char* first = end;
-    if (base == 10) {
-        do {
-            *--first = static_cast<char>('0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-    } else {
-        const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-        do {
-            *--first = digits[value & 0xF];
-            value >>= 4;
-        } while (value != 0);
+// Appends the digits of value in base Base to text at *pos, up to cap (the leading digits when not all
+// fit). The digits are written in place, right to left: a copy through a scratch buffer cost a call
+// to memcpy per number. Base is a constant, so that the compiler divides by multiplying.
+template <unsigned long long Base>
+void putDigits(char* text, size_t* pos, size_t cap, unsigned long long value, const char* digits) {
+    size_t count = 1;
+    for (unsigned long long rest = value; rest >= Base; rest /= Base) ++count;
+    size_t room = cap - *pos;
+    // Digits past the room are dropped from the right: the first ones written are the ones that go.
+    for (size_t skip = count > room ? count - room : 0; skip > 0; --skip) value /= Base;
+    size_t kept = std::min(count, room);
+    char* at = text + *pos + kept;
+    while (at != text + *pos) {
+        *--at = digits[value % Base];
+        value /= Base;
     }
-    size_t n = std::min(static_cast<size_t>(end - first), cap - *pos);
-    std::memcpy(text + *pos, first, n);
-    *pos += n;
+    *pos += kept;
+}
+
+void putUnsigned(char* text, size_t* pos, size_t cap, unsigned long long value, unsigned base, bool upper) {
+    if (base == 10) {
+        putDigits<10>(text, pos, cap, value, "0123456789");
+    } else {
+        putDigits<16>(text, pos, cap, value, upper ? "0123456789ABCDEF" : "0123456789abcdef");
+    }
 }
 
 bool isIntegerKind(Kind kind) {

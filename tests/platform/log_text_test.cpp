@@ -85,6 +85,8 @@ constexpr LogText<> kPlain{"no arguments, 100%% plain"};
 constexpr LogText<const char*, const char*> kStrings{"[%s] [%s]"};
 constexpr LogText<unsigned, int> kHex{"0x%04X %+d"};
 constexpr LogText<const char*> kBare{"%s"};
+constexpr LogText<const char*, unsigned long long> kCutDecimal{"[%s] %llu"};
+constexpr LogText<const char*, unsigned> kCutHex{"[%s] %X"};
 const std::string kLong(400, 'y');
 const std::string kCutBeforeE(250, 'y');  // "[" + 250 + "] [" leaves one byte of the two of e-acute
 
@@ -104,6 +106,9 @@ std::vector<FormatCase> formatCases() {
         formatCase("NullString", kStrings, static_cast<const char*>(nullptr), "after"),
         formatCase("CutAt255", kStrings, kLong.c_str(), "never seen"),
         formatCase("Flags", kHex, 0xABu, 5),
+        // A number at the end of the room keeps its leading digits.
+        formatCase("DecimalCutAt255", kCutDecimal, kCutBeforeE.c_str(), ULLONG_MAX),
+        formatCase("HexCutAt255", kCutHex, kCutBeforeE.c_str(), 0xFEDCBA98u),
         // Texts the line cleans (the writer formats into the line and cleans it there).
         cleanCase("ControlCharacters", "[a b c] [x y]", kStrings, "a\tb\nc", "x\x01y"),
         cleanCase("Utf8AndBadBytes", "[\xC3\xA9 \\xFF\\xC3] [z]", kStrings, "\xC3\xA9 \xFF\xC3", "z"),
