@@ -85,6 +85,9 @@ constexpr LogText<> kPlain{"no arguments, 100%% plain"};
 constexpr LogText<const char*, const char*> kStrings{"[%s] [%s]"};
 constexpr LogText<unsigned, int> kHex{"0x%04X %+d"};
 constexpr LogText<const char*> kBare{"%s"};
+using U64 = unsigned long long;
+constexpr LogText<U64, U64, U64, U64, U64, U64, U64, U64> kDecimals{"%llu %llu %llu %llu %llu %llu %llu %llu"};
+constexpr LogText<U64, U64, U64, U64, unsigned> kHexes{"%llx %llX %llx %llX %x"};
 constexpr LogText<const char*, unsigned long long> kCutDecimal{"[%s] %llu"};
 constexpr LogText<const char*, unsigned> kCutHex{"[%s] %X"};
 const std::string kLong(400, 'y');
@@ -106,6 +109,10 @@ std::vector<FormatCase> formatCases() {
         formatCase("NullString", kStrings, static_cast<const char*>(nullptr), "after"),
         formatCase("CutAt255", kStrings, kLong.c_str(), "never seen"),
         formatCase("Flags", kHex, 0xABu, 5),
+        // Each count of digits, from one to the most.
+        formatCase("DecimalDigits", kDecimals, 0ULL, 9ULL, 10ULL, 99ULL, 100ULL, 12345ULL, 9999999999999999999ULL,
+                   10000000000000000000ULL),
+        formatCase("HexDigits", kHexes, 0ULL, 0xFULL, 0x10ULL, ULLONG_MAX, 0xABCu),
         // A number at the end of the room keeps its leading digits.
         formatCase("DecimalCutAt255", kCutDecimal, kCutBeforeE.c_str(), ULLONG_MAX),
         formatCase("HexCutAt255", kCutHex, kCutBeforeE.c_str(), 0xFEDCBA98u),
