@@ -16,12 +16,13 @@ template <unsigned long long Base>
 void putDigits(char* text, size_t* pos, size_t cap, unsigned long long value, const char* digits) {
     size_t count = 1;
     for (unsigned long long rest = value; rest >= Base; rest /= Base) ++count;
+    // Read once: the compiler must assume that a store into text may change *pos.
+    char* const start = text + *pos;
     size_t room = cap - *pos;
     // Digits past the room are dropped from the right: the first ones written are the ones that go.
     for (size_t skip = count > room ? count - room : 0; skip > 0; --skip) value /= Base;
     size_t kept = std::min(count, room);
-    char* at = text + *pos + kept;
-    while (at != text + *pos) {
+    for (char* at = start + kept; at != start;) {
         *--at = digits[value % Base];
         value /= Base;
     }
