@@ -6,9 +6,12 @@
 // temporary folder.
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -66,8 +69,11 @@ private:
 };
 
 // Logging: 0 off, 1 queued to the writer thread, 2 written on the caller's thread (YAT_LOG=sync, the
-// way every entry was written before the queue).
-void setLogging(int mode) {
+// way every entry was written before the queue). The library's progress lines (a fan reading that
+// failed, and the like) go where YAT_STDOUT=log puts them: into the log while it is on. On standard
+// output, the default, each line is a write and a flush of its own, some 4 µs here, which measures the
+// terminal or pipe more than the library; BM_Discovery's progress_stdout case shows that cost.
+void setLogging(int mode, StdoutMode progress = StdoutMode::Log) {
     static const std::string dir = [] {
         auto path = std::filesystem::temp_directory_path() / "yat-bench-sensors";
         std::filesystem::create_directories(path);
@@ -77,10 +83,37 @@ void setLogging(int mode) {
     settings.logDir = dir;
     settings.logEnabled = mode != 0;
     settings.logSync = mode == 2;
+    settings.stdoutMode = progress;
     setRuntimeSettings(settings);
     closeLog();
     initLog(kLogFileName);
 }
+
+// Sends the process's standard output to /dev/null while it lives (when on).
+class StdoutToNull {
+public:
+    explicit StdoutToNull(bool on) {
+        if (!on) return;
+        std::fflush(stdout);
+        saved_ = dup(STDOUT_FILENO);
+        int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            dup2(null, STDOUT_FILENO);
+            close(null);
+        }
+    }
+    ~StdoutToNull() {
+        if (saved_ < 0) return;
+        std::fflush(stdout);
+        dup2(saved_, STDOUT_FILENO);
+        close(saved_);
+    }
+    StdoutToNull(const StdoutToNull&) = delete;
+    StdoutToNull& operator=(const StdoutToNull&) = delete;
+
+private:
+    int saved_ = -1;
+};
 
 // The library with the default server discovered, shared by the query benchmarks.
 struct Discovered {
@@ -175,12 +208,15 @@ BENCHMARK(BM_GetSensorReadingWhileWriting)->Threads(2)->Setup(startWriter)->Tear
 // (commands x latency). Between discoveries, untimed, the log writer empties the buffers: a discovery's
 // some 3,000 lines fit in them, so the writer keeps up as it does when the SP takes any time at all
 // (back to back without a pause the callers would wait for the writer, whose rate bench_log shows).
-void BM_Discovery(benchmark::State& state, int latencyMicros, int logging) {
+// progress_stdout: the progress lines on standard output, the default, here sent to /dev/null (as a
+// daemon's are): the cost of a write per line without a terminal's.
+void BM_Discovery(benchmark::State& state, int latencyMicros, int logging, StdoutMode progress = StdoutMode::Log) {
     yatsim::SimBusComm inner;
     LatencyComm comm(inner, std::chrono::microseconds(latencyMicros));
     setLogging(0);
     cLibYAT lib(&comm);
-    setLogging(logging);
+    setLogging(logging, progress);
+    StdoutToNull quiet(progress == StdoutMode::On);
     int64_t commands = 0;
     double seconds = 0;
     double inside = 0;
@@ -210,6 +246,9 @@ void BM_Discovery(benchmark::State& state, int latencyMicros, int logging) {
 BENCHMARK_CAPTURE(BM_Discovery, at_once_log_off, 0, 0)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Discovery, at_once_log_on, 0, 1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Discovery, at_once_log_sync, 0, 2)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Discovery, at_once_log_on_progress_stdout, 0, 1, StdoutMode::On)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Discovery, latency_1ms_log_off, 1000, 0)
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond)
