@@ -165,7 +165,8 @@ struct EntryHead {
 };
 static_assert(sizeof(EntryHead) % 8 == 0);
 
-constexpr size_t roundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
+// n rounded up to a multiple of step (a power of two).
+constexpr size_t roundUp(size_t n, size_t step) { return (n + step - 1) & ~(step - 1); }
 
 // A line of the processor's cache. Buffer sizes are multiples of it.
 constexpr size_t kLineBytes = 64;
@@ -305,8 +306,7 @@ bool startWriterLocked(WriterState& state) {
     if (!state.armed || state.stopping || state.forked || loggingSynchronous()) return false;
     // A writer that ended on its own has released the lock for good; only its exit remains.
     if (state.thread != nullptr && state.thread->joinable()) state.thread->join();
-    size_t lines = (std::max(state.wantedCapacity, kMinRingBytes) + kLineBytes - 1) / kLineBytes;
-    state.ringCapacity.store(lines * kLineBytes);
+    state.ringCapacity.store(roundUp(std::max(state.wantedCapacity, kMinRingBytes), kLineBytes));
     state.clock.anchor(readClocks());  // before any entry of this writer is stamped
     try {
         state.thread = std::make_unique<std::thread>(writerLoop);
@@ -494,7 +494,7 @@ void writeHead(LogRing& ring, const char* tag, size_t tagBytes, size_t bodyBytes
 }
 
 size_t entrySize(size_t tagBytes, size_t bodyBytes) {
-    return roundUp8(sizeof(EntryHead) + tagBytes + 1 + bodyBytes + 1);
+    return roundUp(sizeof(EntryHead) + tagBytes + 1 + bodyBytes + 1, 8);
 }
 
 // The next entry of ring for this round (past a wrap mark), or null when the round has no more.
